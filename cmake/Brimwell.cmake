@@ -1,0 +1,22 @@
+# Common settings for every project target.
+function(brimwell_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  if(BRIMWELL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# brimwell_add_test(NAME name SOURCES ... LIBS ... LABELS ... [ENV ...] [TIMEOUT s])
+function(brimwell_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  brimwell_target_defaults(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} brimwell_testsupport GTest::gtest GTest::gmock)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "BRIMWELL_BINARY_DIR=${CMAKE_BINARY_DIR};BRIMWELL_SOURCE_DIR=${CMAKE_SOURCE_DIR};${T_ENV}")
+endfunction()

@@ -1,0 +1,74 @@
+#include "AppDelegate.h"
+
+#include "AppBundle.h"
+#include "InstanceGuard.h"
+#include "Log.h"
+#include "SettingsStore.h"
+
+#include <QPointer>
+
+AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, QObject* parent)
+    : QObject(parent)
+    , m_guard(guard)
+    , m_settings(std::make_unique<SettingsStore>(defaults))
+{
+    // Services of later features are constructed here, in their fixed order,
+    // as they land: screen, login item, battery, calendar, clipboard,
+    // Now Playing, shelf, updater.
+}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::terminateIfAlreadyRunning()
+{
+    if (!AppBundle::main().identifier())
+        return false;
+    if (m_guard.claim())
+        return false;
+    Log::notice(Log::Category::app, "Another instance is already running; terminating");
+    QPointer<AppDelegate> self(this);
+    m_guard.requestReopen([self] {
+        if (self)
+            Q_EMIT self->terminateRequested();
+    });
+    return true;
+}
+
+bool AppDelegate::applicationDidFinishLaunching()
+{
+    if (terminateIfAlreadyRunning())
+        return false;
+    connect(&m_guard, &InstanceGuard::reopenRequested, this, [this] { applicationShouldHandleReopen(); });
+
+    QPointer<AppDelegate> self(this);
+    m_actions.openSettings = [self] {
+        if (self)
+            self->applicationShouldHandleReopen();
+    };
+    m_actions.quit = [self] {
+        if (self)
+            Q_EMIT self->terminateRequested();
+    };
+
+    m_launched = true;
+    const AppBundle& bundle = AppBundle::main();
+    Log::info(Log::Category::app, "Brimwell %s (%s) running", qUtf8Printable(bundle.shortVersion()),
+        qUtf8Printable(bundle.buildVersion()));
+    return true;
+}
+
+bool AppDelegate::applicationShouldHandleReopen()
+{
+    Log::info(Log::Category::app, "Reopen requested; the settings window is not available in this build");
+    return false;
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    // HUD parts, the Now Playing adapter and clipboard polling are stopped
+    // here as those features land; nothing else is torn down.
+    Log::info(Log::Category::app, "Terminating");
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "IslandFeatures.h"
+
+#include <QObject>
+
+#include <memory>
+
+class InstanceGuard;
+class SettingsStore;
+class UserDefaults;
+
+/// Owns every long-lived service and controller, runs the launch, reopen and
+/// stop sequences, and guards against a second running copy.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+public:
+    /// Constructs the services in their fixed order; starts nothing.
+    AppDelegate(UserDefaults& defaults, InstanceGuard& guard, QObject* parent = nullptr);
+    ~AppDelegate() override;
+    Q_DISABLE_COPY_MOVE(AppDelegate)
+
+    /// The launch sequence. Returns false when another copy runs: this copy
+    /// has then asked it to reopen and requested its own termination.
+    bool applicationDidFinishLaunching();
+    /// A later launch asked this copy to reopen: shows the settings window.
+    /// Always false, so nothing else happens.
+    bool applicationShouldHandleReopen();
+    /// The stop sequence; runs once.
+    void applicationWillTerminate();
+
+    SettingsStore& settings() const { return *m_settings; }
+    const IslandFeatures& features() const { return m_features; }
+    const IslandActions& actions() const { return m_actions; }
+    bool hasLaunched() const { return m_launched; }
+
+Q_SIGNALS:
+    /// Asks the application object to end the event loop (quit action, second copy).
+    void terminateRequested();
+
+private:
+    bool terminateIfAlreadyRunning();
+
+    InstanceGuard& m_guard;
+    std::unique_ptr<SettingsStore> m_settings;
+    IslandFeatures m_features;
+    IslandActions m_actions;
+    bool m_launched = false;
+    bool m_terminated = false;
+};

@@ -1,0 +1,63 @@
+#include "AppBundle.h"
+#include "AppDelegate.h"
+#include "DBusInstanceGuard.h"
+#include "SignalQuitter.h"
+#include "UserDefaults.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+// For bench/startup: report when the event loop runs, and the resident size.
+void reportStartupProbe()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    long rssKb = 0;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                rssKb = line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    std::printf("startup-probe monotonic_ns=%lld rss_kb=%ld\n", (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec, rssKb);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // An accessory: no main window, runs until quit, never ends on a closed window.
+    app.setQuitOnLastWindowClosed(false);
+    app.setApplicationName(QStringLiteral("Brimwell"));
+    app.setDesktopFileName(QStringLiteral("com.larkmoor.Brimwell"));
+
+    UserDefaults defaults(UserDefaults::standardPath());
+    DBusInstanceGuard guard(AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
+    AppDelegate delegate(defaults, guard);
+    SignalQuitter quitter;
+
+    QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, [] { QCoreApplication::quit(); });
+    QObject::connect(&delegate, &AppDelegate::terminateRequested, &app, [] { QCoreApplication::quit(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
+
+    const bool probe = qEnvironmentVariableIsSet("BRIMWELL_STARTUP_PROBE");
+    QTimer::singleShot(0, &delegate, [&delegate, probe] {
+        const bool launched = delegate.applicationDidFinishLaunching();
+        if (probe && launched) {
+            QTimer::singleShot(0, [] {
+                reportStartupProbe();
+                QCoreApplication::quit();
+            });
+        }
+    });
+    return app.exec();
+}

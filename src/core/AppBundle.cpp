@@ -1,0 +1,74 @@
+#include "AppBundle.h"
+
+#include "BuildConfig.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString executableDir()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+}
+
+AppBundle makeMainBundle()
+{
+    QVariantMap info{
+        {QStringLiteral("CFBundleIdentifier"), QStringLiteral(BRIMWELL_BUNDLE_ID)},
+        {QStringLiteral("CFBundleShortVersionString"), QStringLiteral(BRIMWELL_VERSION)},
+        {QStringLiteral("CFBundleVersion"), QStringLiteral(BRIMWELL_BUILD_NUMBER)},
+    };
+    const QString feed = QStringLiteral(BRIMWELL_FEED_URL);
+    if (!feed.isEmpty())
+        info.insert(QStringLiteral("SUFeedURL"), feed);
+
+    // <prefix>/bin/brimwell → <prefix>/share/brimwell and <prefix>/lib/brimwell;
+    // the build tree uses the same shape. BRIMWELL_PREFIX overrides (tests, tools).
+    QString prefix = qEnvironmentVariable("BRIMWELL_PREFIX");
+    if (prefix.isEmpty())
+        prefix = QDir(executableDir() + QStringLiteral("/..")).absolutePath();
+    return AppBundle(QStringLiteral(BRIMWELL_BUNDLE_ID), info,
+        QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_RESOURCES_SUBDIR)),
+        QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_FRAMEWORKS_SUBDIR)));
+}
+
+std::optional<AppBundle>& mainSlot()
+{
+    static std::optional<AppBundle> bundle;
+    return bundle;
+}
+
+} // namespace
+
+AppBundle::AppBundle(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateFrameworksDir)
+    : m_identifier(std::move(identifier))
+    , m_info(std::move(info))
+    , m_resourcesDir(std::move(resourcesDir))
+    , m_privateFrameworksDir(std::move(privateFrameworksDir))
+{
+}
+
+const AppBundle& AppBundle::main()
+{
+    auto& slot = mainSlot();
+    if (!slot)
+        slot = makeMainBundle();
+    return *slot;
+}
+
+void AppBundle::setMain(const AppBundle& bundle)
+{
+    mainSlot() = bundle;
+}
+
+QString AppBundle::resourcePath(const QString& name, const QString& ext) const
+{
+    if (m_resourcesDir.isEmpty())
+        return {};
+    const QString path = m_resourcesDir + QLatin1Char('/') + name + QLatin1Char('.') + ext;
+    return QFileInfo::exists(path) ? path : QString();
+}

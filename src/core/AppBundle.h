@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+
+/// What the program knows about its own installation: identifier, version,
+/// info dictionary and where its resources and private frameworks are.
+/// Filled at build time and resolved against the executable's folder, so the
+/// build tree and an install prefix both work.
+class AppBundle final {
+public:
+    AppBundle(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateFrameworksDir);
+
+    /// The running program's bundle.
+    static const AppBundle& main();
+    /// Replaces the main bundle (tests, before first use of the log).
+    static void setMain(const AppBundle& bundle);
+
+    /// "com.larkmoor.Brimwell"; absent for a bundle without one.
+    const std::optional<QString>& identifier() const { return m_identifier; }
+    /// Keys "CFBundleShortVersionString", "CFBundleVersion" and optionally "SUFeedURL".
+    const QVariantMap& infoDictionary() const { return m_info; }
+    QString shortVersion() const { return m_info.value(QStringLiteral("CFBundleShortVersionString")).toString(); }
+    QString buildVersion() const { return m_info.value(QStringLiteral("CFBundleVersion")).toString(); }
+    QString resourcesDir() const { return m_resourcesDir; }
+    QString privateFrameworksDir() const { return m_privateFrameworksDir; }
+    /// Path of resource `name`.`ext`, or empty when it does not exist.
+    QString resourcePath(const QString& name, const QString& ext) const;
+
+private:
+    std::optional<QString> m_identifier;
+    QVariantMap m_info;
+    QString m_resourcesDir;
+    QString m_privateFrameworksDir;
+};

@@ -1,0 +1,65 @@
+#include "JsonFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace JsonFile {
+
+static void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+bool write(const QString& path, const QJsonDocument& doc, QString* error)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        setError(error, QStringLiteral("cannot create folder %1").arg(folder));
+        return false;
+    }
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    // Restrict before any byte is written so the content is never readable by others.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray bytes = doc.toJson(QJsonDocument::Indented);
+    if (file.write(bytes) != bytes.size()) {
+        setError(error, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+}
+
+std::optional<QJsonDocument> read(const QString& path, QString* error)
+{
+    setError(error, QString());
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, file.errorString());
+        return std::nullopt;
+    }
+    QJsonParseError parseError;
+    QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        setError(error, parseError.errorString());
+        return std::nullopt;
+    }
+    return doc;
+}
+
+} // namespace JsonFile

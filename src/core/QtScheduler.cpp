@@ -1,0 +1,57 @@
+#include "QtScheduler.h"
+
+#include <QTimer>
+
+QtScheduler::QtScheduler()
+{
+    m_elapsed.start();
+}
+
+QtScheduler::~QtScheduler()
+{
+    qDeleteAll(m_timers);
+}
+
+qint64 QtScheduler::monotonicMs() const
+{
+    return m_elapsed.elapsed();
+}
+
+Scheduler::TimerId QtScheduler::start(Duration delay, bool repeating, std::function<void()> action)
+{
+    const TimerId id = m_nextId++;
+    auto* timer = new QTimer(this);
+    timer->setSingleShot(!repeating);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, [this, id, repeating, action = std::move(action)] {
+        if (!repeating) {
+            // Forget the timer before acting: the action may start new ones.
+            if (QTimer* t = m_timers.take(id))
+                t->deleteLater();
+        }
+        action();
+    });
+    m_timers.insert(id, timer);
+    timer->start(delay);
+    return id;
+}
+
+void QtScheduler::cancel(TimerId id)
+{
+    if (QTimer* t = m_timers.take(id)) {
+        t->stop();
+        t->deleteLater();
+    }
+}
+
+Scheduler& Scheduler::system()
+{
+    static QtScheduler scheduler;
+    return scheduler;
+}
+
+Clock& Clock::system()
+{
+    static SystemClock clock;
+    return clock;
+}

@@ -1,0 +1,1 @@
+// The features library exists before its first feature lands.

@@ -1,0 +1,118 @@
+#include "UserDefaults.h"
+
+#include "AppBundle.h"
+
+#include <QStandardPaths>
+
+#include <cmath>
+
+UserDefaults::UserDefaults(const QString& path)
+    : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
+{
+}
+
+QString UserDefaults::standardPath()
+{
+    const QString id = AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell"));
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + id
+        + QStringLiteral("/settings.ini");
+}
+
+void UserDefaults::registerDefaults(const QVariantMap& defaults)
+{
+    for (auto it = defaults.begin(); it != defaults.end(); ++it)
+        m_registered.insert(it.key(), it.value());
+}
+
+QVariant UserDefaults::lookup(const QString& key) const
+{
+    const QVariant stored = m_settings->value(key);
+    if (stored.isValid())
+        return stored;
+    return m_registered.value(key);
+}
+
+bool UserDefaults::contains(const QString& key) const
+{
+    return m_settings->contains(key);
+}
+
+bool UserDefaults::boolValue(const QString& key) const
+{
+    const QVariant v = lookup(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    if (v.typeId() == QMetaType::QString) {
+        // INI stores text: accept the spellings a person or QSettings writes,
+        // and numbers (non-zero is true); anything else is false.
+        const QString s = v.toString().trimmed().toLower();
+        if (s == QLatin1String("true") || s == QLatin1String("yes"))
+            return true;
+        bool ok = false;
+        const double d = s.toDouble(&ok);
+        return ok && d != 0.0;
+    }
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok && d != 0.0;
+}
+
+double UserDefaults::doubleValue(const QString& key) const
+{
+    const QVariant v = lookup(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? 1.0 : 0.0;
+    bool ok = false;
+    double d = v.toString().trimmed().toDouble(&ok);
+    if (!ok)
+        d = v.toDouble(&ok);
+    // Text that is no number, or no finite one, reads as 0.
+    return ok && std::isfinite(d) ? d : 0.0;
+}
+
+std::optional<QString> UserDefaults::stringValue(const QString& key) const
+{
+    const QVariant v = lookup(key);
+    if (!v.isValid() || v.typeId() == QMetaType::QStringList || v.typeId() == QMetaType::QVariantList)
+        return std::nullopt;
+    if (v.typeId() == QMetaType::Bool)
+        return std::nullopt;
+    return v.toString();
+}
+
+void UserDefaults::setBool(const QString& key, bool value)
+{
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+void UserDefaults::setDouble(const QString& key, double value)
+{
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+void UserDefaults::setString(const QString& key, const std::optional<QString>& value)
+{
+    if (value)
+        m_settings->setValue(key, *value);
+    else
+        m_settings->remove(key);
+    m_settings->sync();
+}
+
+void UserDefaults::remove(const QString& key)
+{
+    m_settings->remove(key);
+    m_settings->sync();
+}
+
+QHash<QString, QString> UserDefaults::group(const QString& name) const
+{
+    QHash<QString, QString> result;
+    m_settings->beginGroup(name);
+    for (const QString& key : m_settings->childKeys())
+        result.insert(key, m_settings->value(key).toString());
+    m_settings->endGroup();
+    return result;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "IslandBackgroundStyle.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class UserDefaults;
+
+/// Every user preference as a published property, loaded (and clamped) from
+/// the user defaults at construction and written straight back on change.
+/// Registered defaults are never written. Setters emit only on a real change.
+class SettingsStore final : public QObject {
+    Q_OBJECT
+
+    Q_PROPERTY(double hoverDelay READ hoverDelay WRITE setHoverDelay NOTIFY hoverDelayChanged)
+    /// Empty string in QML means automatic choice.
+    Q_PROPERTY(QString preferredDisplayID READ preferredDisplayIDText WRITE setPreferredDisplayIDText NOTIFY preferredDisplayIDChanged)
+    Q_PROPERTY(bool showClock READ showClock WRITE setShowClock NOTIFY showClockChanged)
+    Q_PROPERTY(bool showBattery READ showBattery WRITE setShowBattery NOTIFY showBatteryChanged)
+    Q_PROPERTY(bool showStatusInCompact READ showStatusInCompact WRITE setShowStatusInCompact NOTIFY showStatusInCompactChanged)
+    Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY showCalendarChanged)
+    Q_PROPERTY(bool calendarShowsTodayOnly READ calendarShowsTodayOnly WRITE setCalendarShowsTodayOnly NOTIFY calendarShowsTodayOnlyChanged)
+    Q_PROPERTY(bool showClipboard READ showClipboard WRITE setShowClipboard NOTIFY showClipboardChanged)
+    Q_PROPERTY(bool showNowPlaying READ showNowPlaying WRITE setShowNowPlaying NOTIFY showNowPlayingChanged)
+    Q_PROPERTY(bool showVolumeHUD READ showVolumeHUD WRITE setShowVolumeHUD NOTIFY showVolumeHUDChanged)
+    Q_PROPERTY(bool showBrightnessHUD READ showBrightnessHUD WRITE setShowBrightnessHUD NOTIFY showBrightnessHUDChanged)
+    Q_PROPERTY(bool replaceSystemHUD READ replaceSystemHUD WRITE setReplaceSystemHUD NOTIFY replaceSystemHUDChanged)
+    Q_PROPERTY(double hudDuration READ hudDuration WRITE setHudDuration NOTIFY hudDurationChanged)
+    Q_PROPERTY(bool showMenuBarIcon READ showMenuBarIcon WRITE setShowMenuBarIcon NOTIFY showMenuBarIconChanged)
+    Q_PROPERTY(bool showShelf READ showShelf WRITE setShowShelf NOTIFY showShelfChanged)
+    /// "black" or "glass".
+    Q_PROPERTY(QString expandedBackgroundStyle READ expandedBackgroundStyleText WRITE setExpandedBackgroundStyleText NOTIFY expandedBackgroundStyleChanged)
+    Q_PROPERTY(double glassGlow READ glassGlow WRITE setGlassGlow NOTIFY glassGlowChanged)
+
+public:
+    /// Registers the defaults on `defaults` and loads every preference.
+    explicit SettingsStore(UserDefaults& defaults, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(SettingsStore)
+
+    UserDefaults& defaults() const { return m_defaults; }
+
+    double hoverDelay() const { return m_hoverDelay; }
+    void setHoverDelay(double value);
+    /// Absent means automatic screen choice.
+    const std::optional<QString>& preferredDisplayID() const { return m_preferredDisplayID; }
+    void setPreferredDisplayID(const std::optional<QString>& value);
+    QString preferredDisplayIDText() const { return m_preferredDisplayID.value_or(QString()); }
+    void setPreferredDisplayIDText(const QString& value);
+    bool showClock() const { return m_showClock; }
+    void setShowClock(bool value);
+    bool showBattery() const { return m_showBattery; }
+    void setShowBattery(bool value);
+    bool showStatusInCompact() const { return m_showStatusInCompact; }
+    void setShowStatusInCompact(bool value);
+    bool showCalendar() const { return m_showCalendar; }
+    void setShowCalendar(bool value);
+    bool calendarShowsTodayOnly() const { return m_calendarShowsTodayOnly; }
+    void setCalendarShowsTodayOnly(bool value);
+    bool showClipboard() const { return m_showClipboard; }
+    void setShowClipboard(bool value);
+    bool showNowPlaying() const { return m_showNowPlaying; }
+    void setShowNowPlaying(bool value);
+    bool showVolumeHUD() const { return m_showVolumeHUD; }
+    void setShowVolumeHUD(bool value);
+    bool showBrightnessHUD() const { return m_showBrightnessHUD; }
+    void setShowBrightnessHUD(bool value);
+    bool replaceSystemHUD() const { return m_replaceSystemHUD; }
+    void setReplaceSystemHUD(bool value);
+    double hudDuration() const { return m_hudDuration; }
+    void setHudDuration(double value);
+    bool showMenuBarIcon() const { return m_showMenuBarIcon; }
+    void setShowMenuBarIcon(bool value);
+    bool showShelf() const { return m_showShelf; }
+    void setShowShelf(bool value);
+    IslandBackgroundStyle expandedBackgroundStyle() const { return m_expandedBackgroundStyle; }
+    void setExpandedBackgroundStyle(IslandBackgroundStyle value);
+    QString expandedBackgroundStyleText() const { return rawValue(m_expandedBackgroundStyle); }
+    void setExpandedBackgroundStyleText(const QString& value);
+    double glassGlow() const { return m_glassGlow; }
+    void setGlassGlow(double value);
+
+Q_SIGNALS:
+    void hoverDelayChanged();
+    void preferredDisplayIDChanged();
+    void showClockChanged();
+    void showBatteryChanged();
+    void showStatusInCompactChanged();
+    void showCalendarChanged();
+    void calendarShowsTodayOnlyChanged();
+    void showClipboardChanged();
+    void showNowPlayingChanged();
+    void showVolumeHUDChanged();
+    void showBrightnessHUDChanged();
+    void replaceSystemHUDChanged();
+    void hudDurationChanged();
+    void showMenuBarIconChanged();
+    void showShelfChanged();
+    void expandedBackgroundStyleChanged();
+    void glassGlowChanged();
+
+private:
+    UserDefaults& m_defaults;
+    double m_hoverDelay{};
+    std::optional<QString> m_preferredDisplayID{};
+    bool m_showClock{};
+    bool m_showBattery{};
+    bool m_showStatusInCompact{};
+    bool m_showCalendar{};
+    bool m_calendarShowsTodayOnly{};
+    bool m_showClipboard{};
+    bool m_showNowPlaying{};
+    bool m_showVolumeHUD{};
+    bool m_showBrightnessHUD{};
+    bool m_replaceSystemHUD{};
+    double m_hudDuration{};
+    bool m_showMenuBarIcon{};
+    bool m_showShelf{};
+    IslandBackgroundStyle m_expandedBackgroundStyle{};
+    double m_glassGlow{};
+};

@@ -1,0 +1,55 @@
+#include "AppDelegate.h"
+#include "FakeInstanceGuard.h"
+#include "LogCapture.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using AppDelegateTest = TempDirTest;
+
+TEST_F(AppDelegateTest, SecondCopyLogsAsksTheFirstToReopenAndThenTerminates)
+{
+    LogCapture log;
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    FakeInstanceGuard guard;
+    guard.anotherRunning = true;
+    AppDelegate delegate(defaults, guard);
+    QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
+
+    EXPECT_FALSE(delegate.applicationDidFinishLaunching());
+    EXPECT_FALSE(delegate.hasLaunched());
+    ASSERT_EQ(log.entries.size(), 1u);
+    EXPECT_EQ(Log::formatLine(log.entries[0]),
+        QStringLiteral("com.larkmoor.Brimwell[App] default: Another instance is already running; terminating"));
+    EXPECT_EQ(guard.reopenRequests, 1);
+    // Termination waits until the running copy has been asked.
+    EXPECT_EQ(terminate.count(), 0);
+    guard.pendingDone();
+    EXPECT_EQ(terminate.count(), 1);
+
+    // The stop sequence still runs, once.
+    delegate.applicationWillTerminate();
+    delegate.applicationWillTerminate();
+    EXPECT_EQ(log.messages().count(QStringLiteral("Terminating")), 1);
+}
+
+TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
+{
+    LogCapture log;
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    FakeInstanceGuard guard;
+    AppDelegate delegate(defaults, guard);
+    QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
+
+    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    EXPECT_EQ(guard.reopenRequests, 0);
+    guard.simulateReopenFromLaterLaunch();
+    EXPECT_TRUE(log.contains(QStringLiteral("Reopen requested; the settings window is not available in this build")));
+    EXPECT_EQ(terminate.count(), 0);
+
+    delegate.actions().quit();
+    EXPECT_EQ(terminate.count(), 1);
+}

@@ -1,0 +1,92 @@
+#include "JsonFile.h"
+#include "Observe.h"
+#include "ReferenceDate.h"
+#include "TempDir.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+class Counter : public QObject {
+    Q_OBJECT
+public:
+    int value() const { return m_value; }
+    void setValue(int v)
+    {
+        m_value = v;
+        Q_EMIT valueChanged();
+    }
+Q_SIGNALS:
+    void valueChanged();
+
+private:
+    int m_value = 1;
+};
+} // namespace
+
+TEST(Observe, DeliversCurrentValueThenChangesAndDistinctDropsRepeats)
+{
+    Counter counter;
+    QObject context;
+    QList<int> all, distinct;
+    observe(&counter, &Counter::value, &Counter::valueChanged, &context, [&](int v) { all << v; });
+    observeDistinct(&counter, &Counter::value, &Counter::valueChanged, &context, [&](int v) { distinct << v; });
+    counter.setValue(2);
+    counter.setValue(2);
+    counter.setValue(3);
+    EXPECT_EQ(all, (QList<int>{1, 2, 2, 3}));
+    EXPECT_EQ(distinct, (QList<int>{1, 2, 3}));
+}
+
+using JsonFileTest = TempDirTest;
+
+TEST_F(JsonFileTest, WritesAtomicallyWithPrivatePermissionsAndReadsBack)
+{
+    const QString file = path(QStringLiteral("sub/folder/data.json"));
+    QJsonObject obj{{QStringLiteral("items"), QJsonArray{1, 2}}};
+    ASSERT_TRUE(JsonFile::write(file, QJsonDocument(obj)));
+
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(file).absolutePath()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    auto doc = JsonFile::read(file);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->object(), obj);
+}
+
+TEST_F(JsonFileTest, MissingAndCorruptFilesAreToldApart)
+{
+    QString error;
+    EXPECT_FALSE(JsonFile::read(path(QStringLiteral("none.json")), &error));
+    EXPECT_TRUE(error.isEmpty());
+
+    QFile bad(path(QStringLiteral("bad.json")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("{\"items\": [1, 2");
+    bad.close();
+    EXPECT_FALSE(JsonFile::read(bad.fileName(), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(ReferenceDate, ConvertsAroundTheFirstOf2001AndFormatsUuids)
+{
+    EXPECT_EQ(ReferenceDate::secondsSinceReference(QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)), 0.0);
+    EXPECT_EQ(ReferenceDate::secondsSinceReference(QDateTime(QDate(2000, 12, 31), QTime(23, 59), Qt::UTC)), -60.0);
+    const QDateTime t(QDate(2026, 12, 6), QTime(9, 48, 14, 250), Qt::UTC);
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReference(ReferenceDate::secondsSinceReference(t)), t);
+    EXPECT_DOUBLE_EQ(ReferenceDate::secondsSinceReference(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)), 721692800.0);
+
+    const QUuid id(QStringLiteral("{6ba7b810-9dad-11d1-80b4-00c04fd430c8}"));
+    EXPECT_EQ(uuidText(id), QStringLiteral("6BA7B810-9DAD-11D1-80B4-00C04FD430C8"));
+}
+
+#include "CoreHelpersTest.moc"

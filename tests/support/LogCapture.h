@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Log.h"
+
+#include <QStringList>
+
+/// Captures log lines for the life of the object.
+class LogCapture {
+public:
+    LogCapture()
+    {
+        Log::setSink([this](const Log::Entry& e) { entries.push_back(e); });
+    }
+    ~LogCapture() { Log::setSink({}); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const auto& e : entries)
+            out << e.message;
+        return out;
+    }
+    bool contains(const QString& message) const { return messages().contains(message); }
+
+    std::vector<Log::Entry> entries;
+};

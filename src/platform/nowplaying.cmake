@@ -1,0 +1,1 @@
+# Now Playing facilities: interfaces here, MPRIS-based implementations in linux/.

@@ -1,1 +1,0 @@
-// The features library exists before its first feature lands.

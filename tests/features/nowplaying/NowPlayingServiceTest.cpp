@@ -1,0 +1,321 @@
+#include "AppBundle.h"
+#include "AppleScriptMediaClient.h"
+#include "ArtworkDecoder.h"
+#include "FakeApplicationCatalog.h"
+#include "FakePlayerNotificationCenter.h"
+#include "FakeRunningApplications.h"
+#include "FakeScriptRunner.h"
+#include "FakeWebLoader.h"
+#include "LogCapture.h"
+#include "ManualScheduler.h"
+#include "MediaRemoteAdapterClient.h"
+#include "NowPlayingService.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString spotify = QStringLiteral("com.spotify.client");
+
+QByteArray png(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+class ServiceFixture : public ::testing::Test {
+protected:
+    void SetUp() override { build(true); }
+
+    /// The adapter's stream only idles; its one-shot commands exit at once.
+    void build(bool withAdapter)
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("share"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("lib/MediaRemoteAdapter.framework"));
+        QFile script(m_dir.filePath(QStringLiteral("share/mediaremote-adapter.pl")));
+        if (withAdapter) {
+            script.open(QIODevice::WriteOnly);
+            script.write("if ($ARGV[1] eq 'stream') { sleep 1 while 1; } exit 0;\n");
+            script.close();
+        } else {
+            script.remove();
+        }
+        const AppBundle bundle(QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
+        service.reset();
+        service = std::make_unique<NowPlayingService>(
+            std::make_unique<MediaRemoteAdapterClient>(bundle, clock, clock),
+            std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web, clock), catalog, clock, clock, false);
+    }
+
+    NowPlayingTrack track(const char* title, bool playing, double elapsed = 10)
+    {
+        NowPlayingTrack t;
+        t.title = QString::fromUtf8(title);
+        t.artist = QStringLiteral("Artist");
+        t.isPlaying = playing;
+        t.duration = 60;
+        t.elapsedTime = elapsed;
+        t.elapsedTimestamp = clock.now();
+        t.sourceBundleIdentifier = QStringLiteral("vlc");
+        t.processIdentifier = 77;
+        return t;
+    }
+    void report(const std::optional<NowPlayingTrack>& t) { service->adapter().onTrackChange(t); }
+    double shownPosition() const { return *service->track()->elapsed(clock.now()); }
+
+    QTemporaryDir m_dir;
+    ManualScheduler clock;
+    FakeScriptRunner scripts;
+    FakePlayerNotificationCenter notes;
+    FakeRunningApplications apps;
+    FakeWebLoader web;
+    FakeApplicationCatalog catalog;
+    std::unique_ptr<NowPlayingService> service;
+};
+
+} // namespace
+
+TEST(ArtworkAccent, AveragesTheWholeImageThenLiftsSaturationAndBrightness)
+{
+    QImage image(2, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgb(255, 0, 0));
+    image.setPixel(1, 0, qRgb(0, 0, 0));
+    const auto accent = ArtworkDecoder::accentColor(image);
+    ASSERT_TRUE(accent);
+    EXPECT_EQ(accent->name(), QStringLiteral("#cc0000")); // average #800000, brightness raised to 0.8
+
+    QImage faded(1, 1, QImage::Format_ARGB32);
+    faded.setPixel(0, 0, qRgba(100, 200, 100, 128)); // transparency darkens the premultiplied average
+    const auto tint = ArtworkDecoder::accentColor(faded);
+    ASSERT_TRUE(tint);
+    EXPECT_NEAR(tint->hsvSaturationF(), std::min(0.5 * 1.25, 1.0), 0.01);
+    EXPECT_NEAR(tint->valueF(), 0.8, 0.01);
+
+    EXPECT_FALSE(ArtworkDecoder::accentColor(QImage()));
+    EXPECT_TRUE(ArtworkDecoder::decodeNow(QByteArray("not an image")).image.isNull());
+}
+
+TEST_F(ServiceFixture, ShortGapsAreNotDrawnAndActivityFallsAfterItsGrace)
+{
+    service->start();
+    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
+    report(track("A", true));
+    EXPECT_TRUE(service->isActive());
+    report(std::nullopt);
+    clock.advance(300);
+    EXPECT_EQ(service->track()->title, QStringLiteral("A"));
+    report(track("B", true));
+    EXPECT_EQ(service->track()->title, QStringLiteral("B"));
+    clock.advance(5000);
+    EXPECT_TRUE(service->isActive());
+
+    QSignalSpy activity(service.get(), &NowPlayingService::isActiveChanged);
+    report(std::nullopt);
+    clock.advance(999);
+    EXPECT_TRUE(service->track());
+    clock.advance(1);
+    EXPECT_FALSE(service->track());
+    clock.advance(1499);
+    EXPECT_TRUE(service->isActive());
+    clock.advance(1);
+    EXPECT_FALSE(service->isActive());
+    EXPECT_EQ(activity.count(), 1);
+}
+
+TEST_F(ServiceFixture, PlayPauseIsOptimisticUntilConfirmedOrExpired)
+{
+    service->start();
+    report(track("A", true, 10));
+    clock.advance(2000);
+    service->send(NowPlayingCommand::playPause);
+    EXPECT_FALSE(service->track()->isPlaying);
+    EXPECT_DOUBLE_EQ(shownPosition(), 12);
+    clock.advance(1000);
+    EXPECT_DOUBLE_EQ(shownPosition(), 12); // frozen while paused
+
+    // The player ignored it: the reported state returns after 1.5 s.
+    clock.advance(499);
+    EXPECT_FALSE(service->track()->isPlaying);
+    clock.advance(1);
+    EXPECT_TRUE(service->track()->isPlaying);
+
+    // Confirmed within the window: no later jump back.
+    service->send(NowPlayingCommand::playPause);
+    clock.advance(400);
+    NowPlayingTrack paused = track("A", false, 13.9);
+    report(paused);
+    clock.advance(2000);
+    EXPECT_FALSE(service->track()->isPlaying);
+    EXPECT_NEAR(shownPosition(), 13.9, 1e-9);
+    EXPECT_FALSE(service->isActive()); // 1.5 s after the pause showed
+}
+
+TEST_F(ServiceFixture, SeeksClampJumpAndWaitForConfirmation)
+{
+    service->start();
+    report(track("A", true, 10));
+    service->seek(90);
+    EXPECT_DOUBLE_EQ(shownPosition(), 60);
+    service->seek(-5);
+    EXPECT_DOUBLE_EQ(shownPosition(), 0);
+
+    service->seek(30);
+    clock.advance(500);
+    report(track("A", true, 10.4)); // stale: the optimistic position stays
+    EXPECT_NEAR(shownPosition(), 30.5, 1e-9);
+    clock.advance(500);
+    report(track("A", true, 31.6)); // within 1.5 s of 31: confirmed
+    clock.advance(1000);
+    EXPECT_NEAR(shownPosition(), 32.6, 1e-9);
+
+    service->seek(40);
+    clock.advance(200);
+    report(track("A", true, 11));
+    clock.advance(1299);
+    EXPECT_NEAR(shownPosition(), 41.499, 1e-9); // still pending
+    clock.advance(1); // expired: the source's position shows again
+    EXPECT_NEAR(shownPosition(), 12.3, 1e-9);
+}
+
+TEST_F(ServiceFixture, APauseWithoutFreshTimingKeepsThePositionTheUserSaw)
+{
+    service->start();
+    NowPlayingTrack playing = track("A", true, 10);
+    report(playing);
+    clock.advance(5000);
+    NowPlayingTrack paused = playing;
+    paused.isPlaying = false; // same elapsed time and timestamp as the playing report
+    report(paused);
+    EXPECT_FALSE(service->track()->isPlaying);
+    EXPECT_DOUBLE_EQ(shownPosition(), 15);
+    clock.advance(3000);
+    EXPECT_DOUBLE_EQ(shownPosition(), 15);
+}
+
+TEST_F(ServiceFixture, SwitchesToScriptsWhenTheAdapterStaysBlind)
+{
+    LogCapture log;
+    service->start();
+    apps.running = {spotify};
+    const QVariantMap playing{{QStringLiteral("Player State"), QStringLiteral("Playing")}, {QStringLiteral("Name"), QStringLiteral("Song")}};
+    notes.post(QStringLiteral("com.spotify.client.PlaybackStateChanged"), playing);
+    clock.advance(2000);
+    report(track("Seen", true)); // the adapter speaks up in time: no switch
+    clock.advance(5000);
+    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
+
+    service->stop();
+    service->start();
+    notes.post(QStringLiteral("com.spotify.client.PlaybackStateChanged"), playing);
+    clock.advance(2999);
+    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
+    clock.advance(1);
+    EXPECT_EQ(service->source(), NowPlayingService::Source::appleScript);
+    EXPECT_TRUE(log.contains(QStringLiteral("Using AppleScript Now Playing fallback: adapter reported nothing while a player was active")));
+    ASSERT_TRUE(service->track());
+    EXPECT_EQ(service->track()->title, QStringLiteral("Song"));
+    EXPECT_FALSE(service->adapter().isRunning());
+
+    // Commands now go to the player's scripts.
+    service->send(NowPlayingCommand::nextTrack);
+    EXPECT_TRUE(scripts.ran.contains(QStringLiteral("tell application \"Spotify\" to next track")));
+
+    service->stop();
+    EXPECT_FALSE(service->track());
+    service->start();
+    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
+}
+
+TEST_F(ServiceFixture, FallsBackAtOnceWithoutTheAdapter)
+{
+    LogCapture log;
+    build(false);
+    service->start();
+    EXPECT_EQ(service->source(), NowPlayingService::Source::appleScript);
+    EXPECT_TRUE(log.contains(QStringLiteral("Using AppleScript Now Playing fallback: adapter not bundled")));
+}
+
+TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
+{
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QImage pixmap(16, 16, QImage::Format_RGB32);
+    pixmap.fill(Qt::blue);
+    catalog.installed.insert(QStringLiteral("vlc"), ApplicationInfo{QIcon(QPixmap::fromImage(pixmap)), QStringLiteral("VLC")});
+    catalog.running.insert(5, ApplicationInfo{QIcon(), QStringLiteral("mpv")});
+    service->start();
+
+    NowPlayingTrack a = track("A", true);
+    a.artworkData = png(red);
+    report(a);
+    EXPECT_EQ(service->artworkID(), 1);
+    ASSERT_TRUE(service->artwork());
+    EXPECT_EQ(service->artwork()->size(), QSize(4, 4));
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#ff0000"));
+    EXPECT_EQ(service->sourceName(), QStringLiteral("VLC"));
+    EXPECT_TRUE(service->sourceIcon());
+    EXPECT_EQ(catalog.lookups, 1);
+
+    a.elapsedTime = 20; // same bytes, same application
+    report(a);
+    EXPECT_EQ(service->artworkID(), 1);
+    EXPECT_EQ(catalog.lookups, 1);
+
+    a.artworkData = QByteArray("garbage");
+    report(a);
+    EXPECT_EQ(service->artworkID(), 2);
+    EXPECT_FALSE(service->artwork());
+    EXPECT_FALSE(service->accentColor());
+    a.artworkData.reset();
+    report(a);
+    EXPECT_EQ(service->artworkID(), 3);
+
+    NowPlayingTrack other = track("B", true);
+    other.sourceBundleIdentifier = QStringLiteral("mpv-unknown");
+    other.processIdentifier = 5;
+    report(other);
+    EXPECT_EQ(catalog.lookups, 3); // by identifier, then by process
+    EXPECT_EQ(service->sourceName(), QStringLiteral("mpv"));
+    EXPECT_FALSE(service->sourceIcon());
+
+    service->activateSource();
+    EXPECT_EQ(catalog.activated, QList<qint32>{5});
+    report(a);
+    LogCapture log;
+    catalog.openError = QStringLiteral("no such file");
+    service->activateSource();
+    EXPECT_EQ(catalog.opened, QStringList{QStringLiteral("vlc")});
+    EXPECT_TRUE(log.contains(QStringLiteral("Unable to open source app: no such file")));
+}
+
+TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
+{
+    service.reset();
+    const AppBundle bundle(QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
+    service = std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(bundle, clock, clock),
+        std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web, clock), catalog, clock, clock, true);
+    service->start();
+    QImage green(8, 8, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QImage blue(8, 8, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    NowPlayingTrack a = track("A", true);
+    a.artworkData = png(green);
+    report(a);
+    a.artworkData = png(blue);
+    report(a);
+    QSignalSpy ids(service.get(), &NowPlayingService::artworkIDChanged);
+    ASSERT_TRUE(ids.wait(5000));
+    ids.wait(200); // a stale decode would arrive here; it must not
+    EXPECT_EQ(service->artworkID(), 1);
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
+}

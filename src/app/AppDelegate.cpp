@@ -2,19 +2,23 @@
 
 #include "AppBundle.h"
 #include "InstanceGuard.h"
+#include "IslandWindowController.h"
 #include "Log.h"
+#include "ScreenService.h"
 #include "SettingsStore.h"
 
 #include <QPointer>
 
-AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, QObject* parent)
+AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, QObject* parent)
     : QObject(parent)
     , m_guard(guard)
+    , m_islandPlatform(std::move(island))
     , m_settings(std::make_unique<SettingsStore>(defaults))
+    , m_screenService(std::make_unique<ScreenService>(*m_islandPlatform.screens))
 {
     // Services of later features are constructed here, in their fixed order,
-    // as they land: screen, login item, battery, calendar, clipboard,
-    // Now Playing, shelf, updater.
+    // as they land: login item, battery, calendar, clipboard, Now Playing,
+    // shelf, updater.
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -49,6 +53,10 @@ bool AppDelegate::applicationDidFinishLaunching()
         if (self)
             Q_EMIT self->terminateRequested();
     };
+
+    m_islandController = std::make_unique<IslandWindowController>(*m_settings, *m_screenService, m_features, m_actions,
+        m_islandPlatform.makePanel(), *m_islandPlatform.pointer, *m_islandPlatform.scheduler);
+    m_islandController->start();
 
     m_launched = true;
     const AppBundle& bundle = AppBundle::main();

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "IslandFeatures.h"
+#include "IslandPlatform.h"
 
 #include <QObject>
 
 #include <memory>
 
 class InstanceGuard;
+class IslandWindowController;
+class ScreenService;
 class SettingsStore;
 class UserDefaults;
 
@@ -15,8 +18,9 @@ class UserDefaults;
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
-    /// Constructs the services in their fixed order; starts nothing.
-    AppDelegate(UserDefaults& defaults, InstanceGuard& guard, QObject* parent = nullptr);
+    /// Constructs the services in their fixed order; starts nothing. The
+    /// island is made on `island` at launch.
+    AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, QObject* parent = nullptr);
     ~AppDelegate() override;
     Q_DISABLE_COPY_MOVE(AppDelegate)
 
@@ -30,6 +34,9 @@ public:
     void applicationWillTerminate();
 
     SettingsStore& settings() const { return *m_settings; }
+    ScreenService& screenService() const { return *m_screenService; }
+    /// The island, once launched.
+    IslandWindowController* islandController() const { return m_islandController.get(); }
     const IslandFeatures& features() const { return m_features; }
     const IslandActions& actions() const { return m_actions; }
     bool hasLaunched() const { return m_launched; }
@@ -42,9 +49,12 @@ private:
     bool terminateIfAlreadyRunning();
 
     InstanceGuard& m_guard;
+    IslandPlatform m_islandPlatform;
     std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<ScreenService> m_screenService;
     IslandFeatures m_features;
     IslandActions m_actions;
+    std::unique_ptr<IslandWindowController> m_islandController;
     bool m_launched = false;
     bool m_terminated = false;
 };

@@ -1,8 +1,11 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
 #include "DBusInstanceGuard.h"
+#include "QtScreenSource.h"
 #include "SignalQuitter.h"
 #include "UserDefaults.h"
+#include "X11IslandPanel.h"
+#include "X11PointerState.h"
 
 #include <QApplication>
 #include <QFile>
@@ -42,7 +45,10 @@ int main(int argc, char** argv)
 
     UserDefaults defaults(UserDefaults::standardPath());
     DBusInstanceGuard guard(AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
-    AppDelegate delegate(defaults, guard);
+    QtScreenSource screens(defaults);
+    X11PointerState pointer;
+    IslandPlatform island{&screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); }};
+    AppDelegate delegate(defaults, guard, island);
     SignalQuitter quitter;
 
     QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, [] { QCoreApplication::quit(); });

@@ -1,5 +1,10 @@
 #include "AppDelegate.h"
 #include "FakeInstanceGuard.h"
+#include "FakeIslandPanel.h"
+#include "FakePointerState.h"
+#include "FakeScreenSource.h"
+#include "IslandViewModel.h"
+#include "IslandWindowController.h"
 #include "LogCapture.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
@@ -8,7 +13,22 @@
 
 #include <gtest/gtest.h>
 
-using AppDelegateTest = TempDirTest;
+namespace {
+class AppDelegateTest : public TempDirTest {
+protected:
+    IslandPlatform island()
+    {
+        return IslandPlatform{&screens, &pointer, [this] {
+                                  ++panelsMade;
+                                  return std::make_unique<FakeIslandPanel>();
+                              }};
+    }
+    FakeScreenSource screens{{PlatformScreen{QStringLiteral("screen"), QStringLiteral("screen"), QStringLiteral("ID"),
+        QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800)}}};
+    FakePointerState pointer;
+    int panelsMade = 0;
+};
+} // namespace
 
 TEST_F(AppDelegateTest, SecondCopyLogsAsksTheFirstToReopenAndThenTerminates)
 {
@@ -16,11 +36,12 @@ TEST_F(AppDelegateTest, SecondCopyLogsAsksTheFirstToReopenAndThenTerminates)
     UserDefaults defaults(path(QStringLiteral("settings.ini")));
     FakeInstanceGuard guard;
     guard.anotherRunning = true;
-    AppDelegate delegate(defaults, guard);
+    AppDelegate delegate(defaults, guard, island());
     QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
 
     EXPECT_FALSE(delegate.applicationDidFinishLaunching());
     EXPECT_FALSE(delegate.hasLaunched());
+    EXPECT_EQ(panelsMade, 0); // no island for a second copy
     ASSERT_EQ(log.entries.size(), 1u);
     EXPECT_EQ(Log::formatLine(log.entries[0]),
         QStringLiteral("com.larkmoor.Brimwell[App] default: Another instance is already running; terminating"));
@@ -41,11 +62,17 @@ TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
     LogCapture log;
     UserDefaults defaults(path(QStringLiteral("settings.ini")));
     FakeInstanceGuard guard;
-    AppDelegate delegate(defaults, guard);
+    AppDelegate delegate(defaults, guard, island());
     QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
 
     ASSERT_TRUE(delegate.applicationDidFinishLaunching());
     EXPECT_EQ(guard.reopenRequests, 0);
+    // The island is made and started at launch; it is placed on the next turn.
+    EXPECT_EQ(panelsMade, 1);
+    ASSERT_NE(delegate.islandController(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(delegate.islandController()->viewModel().layout().has_value());
+    EXPECT_EQ(delegate.islandController()->panel().frame(), QRect(565, 0, 150, 22));
     guard.simulateReopenFromLaterLaunch();
     EXPECT_TRUE(log.contains(QStringLiteral("Reopen requested; the settings window is not available in this build")));
     EXPECT_EQ(terminate.count(), 0);

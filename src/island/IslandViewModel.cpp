@@ -1,0 +1,126 @@
+#include "IslandViewModel.h"
+
+#include "IslandRules.h"
+#include "Log.h"
+
+IslandViewModel::IslandViewModel(QObject* parent)
+    : QObject(parent)
+{
+}
+
+void IslandViewModel::setState(IslandState state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    Q_EMIT stateChanged();
+}
+
+void IslandViewModel::setLayout(const std::optional<IslandLayout>& layout)
+{
+    if (m_layout == layout)
+        return;
+    m_layout = layout;
+    Q_EMIT layoutChanged();
+}
+
+void IslandViewModel::setStatusContent(const IslandStatusContent& content)
+{
+    if (m_statusContent == content)
+        return;
+    m_statusContent = content;
+    Q_EMIT statusContentChanged();
+}
+
+void IslandViewModel::setCompactActivity(IslandCompactActivity activity)
+{
+    if (m_compactActivity == activity)
+        return;
+    m_compactActivity = activity;
+    Q_EMIT compactActivityChanged();
+}
+
+template <typename Change>
+void IslandViewModel::changeTabs(Change change)
+{
+    const std::optional<IslandTab> before = activeTab();
+    change();
+    if (activeTab() != before)
+        Q_EMIT activeTabChanged();
+}
+
+void IslandViewModel::setAvailableTabs(const QList<IslandTab>& tabs)
+{
+    if (m_availableTabs == tabs)
+        return;
+    changeTabs([&] {
+        m_availableTabs = tabs;
+        Q_EMIT availableTabsChanged();
+    });
+}
+
+void IslandViewModel::setSelectedTab(IslandTab tab)
+{
+    if (m_selectedTab == tab)
+        return;
+    changeTabs([&] {
+        m_selectedTab = tab;
+        Q_EMIT selectedTabChanged();
+    });
+}
+
+void IslandViewModel::setCalendarStyle(CalendarTabStyle style)
+{
+    if (m_calendarStyle == style)
+        return;
+    m_calendarStyle = style;
+    Q_EMIT calendarStyleChanged();
+}
+
+void IslandViewModel::setDropTargeted(bool targeted)
+{
+    if (m_isDropTargeted == targeted)
+        return;
+    m_isDropTargeted = targeted;
+    Q_EMIT isDropTargetedChanged();
+}
+
+std::optional<IslandTab> IslandViewModel::activeTab() const
+{
+    return IslandRules::activeTab(m_availableTabs, m_selectedTab);
+}
+
+void IslandViewModel::startExternalDrag()
+{
+    if (onExternalDragStart)
+        onExternalDragStart();
+}
+
+QString IslandViewModel::layoutStyle() const
+{
+    return m_layout ? IslandLayout::rawValue(m_layout->style) : QString();
+}
+
+QStringList IslandViewModel::availableTabsText() const
+{
+    QStringList raw;
+    for (IslandTab tab : m_availableTabs)
+        raw.append(IslandTabs::rawValue(tab));
+    return raw;
+}
+
+void IslandViewModel::setSelectedTabText(const QString& raw)
+{
+    const std::optional<IslandTab> tab = IslandTabs::fromRawValue(raw);
+    if (!tab) {
+        Log::error(Log::Category::island, "Ignoring unknown tab %s", qUtf8Printable(raw));
+        return;
+    }
+    setSelectedTab(*tab);
+}
+
+QString IslandViewModel::activeTabText() const
+{
+    const std::optional<IslandTab> tab = activeTab();
+    return tab ? IslandTabs::rawValue(*tab) : QString();
+}

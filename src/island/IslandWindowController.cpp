@@ -1,0 +1,365 @@
+#include "IslandWindowController.h"
+
+#include "IslandActionsObject.h"
+#include "IslandOutline.h"
+#include "IslandRules.h"
+#include "IslandViewModel.h"
+#include "Log.h"
+#include "Observe.h"
+#include "PointerState.h"
+#include "ScreenService.h"
+#include "SettingsStore.h"
+
+#include <QMimeData>
+#include <QPointer>
+
+#include <cmath>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto closeDelay = 120ms;
+constexpr auto collapseShrinkDelay = 450ms;
+constexpr auto compactShrinkDelay = 550ms;
+constexpr auto pointerWatchInterval = 300ms;
+
+} // namespace
+
+IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenService& screenService,
+    IslandFeatures features, IslandActions actions, std::unique_ptr<IslandPanel> panel, PointerState& pointer,
+    Scheduler& scheduler, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_screenService(screenService)
+    , m_features(features)
+    , m_viewModel(new IslandViewModel(this))
+    , m_panel(std::move(panel))
+    , m_pointer(pointer)
+    , m_actionsObject(new IslandActionsObject(std::move(actions), this))
+    , m_hoverTask(scheduler)
+    , m_resizeTask(scheduler)
+    , m_pointerWatchTask(scheduler)
+{
+    m_panel->loadRoot(rootViewUrl(),
+        {
+            {QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(m_viewModel)},
+            {QStringLiteral("settings"), QVariant::fromValue<QObject*>(&m_settings)},
+            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(m_actionsObject)},
+        });
+
+    QPointer<IslandWindowController> self(this);
+    m_panel->onHoverChange = [self](bool inside) {
+        if (self)
+            self->handleHover(inside);
+    };
+    m_panel->onDropTargetChange = [self](bool targeted) {
+        if (self)
+            self->handleDropTarget(targeted);
+    };
+    m_panel->onDrop = [self](const QMimeData& data) { return self ? self->handleDrop(data) : false; };
+    m_viewModel->onExternalDragStart = [self] {
+        if (self)
+            self->handleExternalDragStart();
+    };
+
+    // The see-through part of the panel follows the island's outline.
+    connect(m_viewModel, &IslandViewModel::stateChanged, this, &IslandWindowController::updateShape);
+    connect(m_viewModel, &IslandViewModel::layoutChanged, this, &IslandWindowController::updateShape);
+}
+
+IslandWindowController::~IslandWindowController()
+{
+    // The panel may still report while it is torn down.
+    m_panel->onHoverChange = nullptr;
+    m_panel->onDropTargetChange = nullptr;
+    m_panel->onDrop = nullptr;
+    m_panel->onOcclusionChange = nullptr;
+}
+
+QUrl IslandWindowController::rootViewUrl()
+{
+    return QUrl(QStringLiteral("qrc:/brimwell/island/IslandPlaceholder.qml"));
+}
+
+void IslandWindowController::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+
+    // Feature services start and stop with their switches here as they join
+    // IslandFeatures: battery (showBattery), calendar (showCalendar),
+    // clipboard (showClipboard; off also cancels its polling) and Now Playing
+    // (showNowPlaying), in that order.
+
+    observeDistinct(&m_settings, &SettingsStore::showShelf, &SettingsStore::showShelfChanged, this,
+        [this](bool on) { m_panel->setAcceptsDrops(on); });
+
+    for (auto signal : {&SettingsStore::showNowPlayingChanged, &SettingsStore::showCalendarChanged,
+             &SettingsStore::showClipboardChanged, &SettingsStore::showShelfChanged})
+        connect(&m_settings, signal, this, &IslandWindowController::updateAvailableTabs);
+    updateAvailableTabs();
+
+    observeDistinct(&m_settings, &SettingsStore::calendarShowsTodayOnly,
+        &SettingsStore::calendarShowsTodayOnlyChanged, this,
+        [this](bool todayOnly) { m_viewModel->setCalendarStyle(IslandRules::calendarStyle(todayOnly)); });
+
+    // The closed island's content. Battery presence, an active Now Playing
+    // track and a visible HUD level feed m_hasBattery, m_nowPlayingActive and
+    // m_hudVisible as those features join, each followed by
+    // compactInputsDidChange().
+    for (auto signal : {&SettingsStore::showClockChanged, &SettingsStore::showBatteryChanged,
+             &SettingsStore::showStatusInCompactChanged, &SettingsStore::showNowPlayingChanged})
+        connect(&m_settings, signal, this, &IslandWindowController::compactInputsDidChange);
+    compactInputsDidChange();
+
+    connect(&m_screenService, &ScreenService::screenParametersDidChange, this, [this] { place(preferredScreen()); });
+
+    m_lastPreferredDisplayID = m_settings.preferredDisplayID();
+    connect(&m_settings, &SettingsStore::preferredDisplayIDChanged, this, [this] {
+        if (m_settings.preferredDisplayID() == m_lastPreferredDisplayID)
+            return;
+        m_lastPreferredDisplayID = m_settings.preferredDisplayID();
+        place(preferredScreen());
+    });
+
+    QPointer<IslandWindowController> self(this);
+    m_panel->onOcclusionChange = [self] {
+        if (self)
+            self->panelOcclusionDidChange();
+    };
+}
+
+void IslandWindowController::updateAvailableTabs()
+{
+    m_viewModel->setAvailableTabs(IslandRules::availableTabs(m_settings.showNowPlaying(), m_settings.showCalendar(),
+        m_settings.showClipboard(), m_settings.showShelf()));
+}
+
+void IslandWindowController::compactInputsDidChange()
+{
+    const CompactInputs inputs{
+        IslandRules::statusContent(m_settings.showClock(), m_settings.showBattery(), m_settings.showStatusInCompact(), m_hasBattery),
+        m_settings.showNowPlaying() && m_nowPlayingActive,
+        m_hudVisible,
+    };
+    if (m_lastCompactInputs == inputs)
+        return;
+    m_lastCompactInputs = inputs;
+    // Delivered on the next turn, so width, content and activity change
+    // together and the first placement follows start().
+    QMetaObject::invokeMethod(
+        this,
+        [this, inputs] {
+            applyCompactPresentation(inputs.content,
+                IslandRules::compactActivity(inputs.content, inputs.mediaActive, inputs.hudVisible));
+        },
+        Qt::QueuedConnection);
+}
+
+std::optional<PlatformScreen> IslandWindowController::preferredScreen() const
+{
+    return m_screenService.screen(m_settings.preferredDisplayID());
+}
+
+bool IslandWindowController::isExpanded() const
+{
+    return m_viewModel->state() == IslandState::expanded;
+}
+
+bool IslandWindowController::pointerInsidePanel() const
+{
+    return m_panel->frame().contains(m_pointer.location());
+}
+
+void IslandWindowController::setPanelFrame(const QRect& frame)
+{
+    m_panel->setFrame(frame);
+    updateShape();
+}
+
+void IslandWindowController::updateShape()
+{
+    if (const auto& layout = m_viewModel->layout())
+        m_panel->setIslandShape(IslandOutline::region(*layout, m_viewModel->state(), m_panel->frame().size()));
+}
+
+void IslandWindowController::applyCompactPresentation(const IslandStatusContent& content, IslandCompactActivity activity)
+{
+    const auto writeContent = [&] {
+        m_viewModel->setStatusContent(content);
+        m_viewModel->setCompactActivity(activity);
+    };
+    if (!m_viewModel->layout()) {
+        writeContent();
+        place(preferredScreen());
+        return;
+    }
+    const std::optional<PlatformScreen> screen = preferredScreen();
+    if (!screen) {
+        writeContent();
+        place(std::nullopt);
+        return;
+    }
+    const IslandLayout layout(*screen, IslandLayout::compactWingWidth(activity));
+    const IslandLayout current = *m_viewModel->layout();
+    if (layout.screenFrame != current.screenFrame || layout.style != current.style) {
+        writeContent();
+        place(screen);
+        return;
+    }
+    if (isExpanded()) {
+        writeContent();
+        m_viewModel->setLayout(layout);
+        return;
+    }
+    // Closed: the panel grows before the content animates wider, and shrinks
+    // only once the content has animated narrower.
+    m_resizeTask.cancel();
+    const bool grows = layout.compactSize.width() > current.compactSize.width();
+    if (grows)
+        setPanelFrame(layout.closedPanelFrame());
+    writeContent();
+    m_viewModel->setLayout(layout);
+    if (!grows) {
+        m_resizeTask.start(compactShrinkDelay, [this, layout] {
+            if (!isExpanded() && m_viewModel->layout() == layout)
+                setPanelFrame(layout.closedPanelFrame());
+        });
+    }
+}
+
+void IslandWindowController::place(const std::optional<PlatformScreen>& screen)
+{
+    m_hoverTask.cancel();
+    m_resizeTask.cancel();
+    if (!screen) {
+        m_panel->orderOut();
+        Log::notice(Log::Category::island, "No screen available; island hidden");
+        return;
+    }
+    const IslandLayout layout(*screen, IslandLayout::compactWingWidth(m_viewModel->compactActivity()));
+    m_viewModel->setLayout(layout);
+    m_viewModel->setState(IslandState::compact);
+    setPanelFrame(layout.closedPanelFrame());
+    m_panel->orderFrontRegardless();
+    Log::info(Log::Category::island, "Island placed on %s style %s compact %fx%f", qUtf8Printable(screen->localizedName),
+        qUtf8Printable(IslandLayout::rawValue(layout.style)), layout.compactSize.width(), layout.compactSize.height());
+}
+
+void IslandWindowController::handleHover(bool inside)
+{
+    m_hoverTask.cancel();
+    if (inside) {
+        if (isExpanded() || !m_panel->isVisibleOnScreen())
+            return;
+        const auto delay = std::chrono::milliseconds(std::lround(m_settings.hoverDelay() * 1000));
+        m_hoverTask.start(delay, [this] {
+            if (m_panel->isVisibleOnScreen() && pointerInsidePanel())
+                expand();
+        });
+        return;
+    }
+    if (!isExpanded() || m_isExternalDragActive)
+        return;
+    m_hoverTask.start(closeDelay, [this] {
+        if (m_isExternalDragActive)
+            return;
+        if (!pointerInsidePanel())
+            collapse();
+        else
+            // Outside the island's outline but inside the see-through margin
+            // of the panel: no further leave comes from there, so watch.
+            watchPointerUntilExit();
+    });
+}
+
+void IslandWindowController::expand()
+{
+    const auto& layout = m_viewModel->layout();
+    if (!layout || isExpanded())
+        return;
+    m_resizeTask.cancel();
+    setPanelFrame(layout->openPanelFrame());
+    m_viewModel->setState(IslandState::expanded);
+}
+
+void IslandWindowController::collapse()
+{
+    if (!m_viewModel->layout() || !isExpanded())
+        return;
+    const IslandLayout layout = *m_viewModel->layout();
+    m_viewModel->setState(IslandState::compact);
+    m_resizeTask.start(collapseShrinkDelay, [this, layout] {
+        if (!isExpanded())
+            setPanelFrame(layout.closedPanelFrame());
+    });
+}
+
+void IslandWindowController::collapseImmediately()
+{
+    m_hoverTask.cancel();
+    m_resizeTask.cancel();
+    const auto& layout = m_viewModel->layout();
+    if (!layout)
+        return;
+    if (isExpanded())
+        m_viewModel->setState(IslandState::compact);
+    setPanelFrame(layout->closedPanelFrame());
+}
+
+void IslandWindowController::panelOcclusionDidChange()
+{
+    if (!m_panel->isVisibleOnScreen())
+        collapseImmediately();
+}
+
+void IslandWindowController::watchPointerUntilExit()
+{
+    m_pointerWatchTask.startRepeating(pointerWatchInterval, [this] {
+        if (m_isExternalDragActive && !m_pointer.isPrimaryButtonPressed())
+            m_isExternalDragActive = false;
+        if (!isExpanded()) {
+            m_pointerWatchTask.cancel();
+            return;
+        }
+        if (!m_isExternalDragActive && !pointerInsidePanel()) {
+            m_pointerWatchTask.cancel();
+            collapse();
+        }
+    });
+}
+
+void IslandWindowController::handleDropTarget(bool targeted)
+{
+    if (!m_settings.showShelf())
+        return;
+    m_viewModel->setDropTargeted(targeted);
+    if (targeted) {
+        m_hoverTask.cancel();
+        expand();
+        m_viewModel->setSelectedTab(IslandTab::shelf);
+    } else {
+        watchPointerUntilExit();
+    }
+}
+
+bool IslandWindowController::handleDrop(const QMimeData& data)
+{
+    m_viewModel->setDropTargeted(false);
+    // The shelf service takes drops once it joins IslandFeatures; until then
+    // every drop is refused.
+    const bool accepted = false;
+    Log::info(Log::Category::island, "Drop of %s refused: the shelf is not available",
+        qUtf8Printable(data.formats().join(QStringLiteral(", "))));
+    watchPointerUntilExit();
+    return accepted;
+}
+
+void IslandWindowController::handleExternalDragStart()
+{
+    m_isExternalDragActive = true;
+    m_hoverTask.cancel();
+    watchPointerUntilExit();
+}

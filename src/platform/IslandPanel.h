@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QRect>
+#include <QRegion>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <functional>
+
+class QMimeData;
+
+/// The island's window: borderless, above everything, never focused, on
+/// every desktop, hosting the island's Qt Quick scene. It reports pointer
+/// entry and exit, drags over it and drops, and whether it is visible.
+class IslandPanel {
+public:
+    virtual ~IslandPanel() = default;
+
+    /// Loads the root QML component once, with its initial properties.
+    virtual void loadRoot(const QUrl& url, const QVariantMap& initialProperties) = 0;
+    /// The frame last set, in global coordinates.
+    virtual QRect frame() const = 0;
+    /// Moves and resizes the panel and lays out its content at once.
+    virtual void setFrame(const QRect& frame) = 0;
+    /// Shows the panel above every other window.
+    virtual void orderFrontRegardless() = 0;
+    /// Hides the panel.
+    virtual void orderOut() = 0;
+    /// True while the panel is shown and exposed on screen.
+    virtual bool isVisibleOnScreen() const = 0;
+    /// The visible part of the panel, in panel coordinates; outside it the
+    /// panel is see-through.
+    virtual void setIslandShape(const QRegion& shape) = 0;
+    /// Registers (true) or unregisters (false) the panel as a drop target.
+    virtual void setAcceptsDrops(bool accepts) = 0;
+    virtual bool acceptsDrops() const = 0;
+
+    /// Pointer entered (true) or left (false).
+    std::function<void(bool)> onHoverChange;
+    /// A drag entered (true) or left without dropping (false).
+    std::function<void(bool)> onDropTargetChange;
+    /// A drop was performed; answers whether it was accepted.
+    std::function<bool(const QMimeData&)> onDrop;
+    /// isVisibleOnScreen() may have changed.
+    std::function<void()> onOcclusionChange;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ScreenSource.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSizeF>
+
+#include <optional>
+
+class Login1Manager;
+class QScreen;
+class UserDefaults;
+
+/// The screens as Qt reports them, with a stable display UUID made from each
+/// display's EDID (or its output name) and a notch taken from the
+/// "DisplayNotches" group of the defaults file, since Linux reports none.
+/// Resume from sleep comes from logind on the system bus, when there is one.
+class QtScreenSource final : public ScreenSource {
+    Q_OBJECT
+public:
+    explicit QtScreenSource(UserDefaults& defaults, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(QtScreenSource)
+
+    QList<PlatformScreen> screens() const override;
+
+    /// Name-based UUID text from the EDID identity, or from the output name
+    /// when the EDID gives none.
+    static QString displayUUID(const QString& manufacturer, const QString& model, const QString& serial, const QString& outputName);
+    /// The display's human name: its EDID model, "Built-in Display" for a
+    /// laptop panel without one, else the output name.
+    static QString localizedName(const QString& manufacturer, const QString& model, const QString& outputName);
+    /// "WIDTHxHEIGHT" with both above 0; absent otherwise.
+    static std::optional<QSizeF> parseNotchSize(const QString& text);
+    /// Describes a notch of `size` centred on the top edge of `screen`.
+    static void applyNotch(PlatformScreen& screen, const QSizeF& size);
+
+private:
+    void watch(QScreen* screen);
+    void scheduleChange();
+    void followSleep();
+    std::optional<QSizeF> notchOverride(const QHash<QString, QString>& overrides, const PlatformScreen& screen) const;
+
+    UserDefaults& m_defaults;
+    Login1Manager* m_login1 = nullptr;
+    bool m_changePending = false;
+    // Bad override values already reported, so each is logged once.
+    mutable QSet<QString> m_reportedOverrides;
+};

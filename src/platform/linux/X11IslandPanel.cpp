@@ -1,0 +1,218 @@
+#include "X11IslandPanel.h"
+
+#include "Log.h"
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QQmlError>
+#include <QQuickItem>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+xcb_connection_t* x11Connection()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, std::strlen(name), name), nullptr);
+    if (!reply)
+        return XCB_ATOM_NONE;
+    const xcb_atom_t result = reply->atom;
+    std::free(reply);
+    return result;
+}
+
+constexpr uint32_t xdndVersion = 5;
+
+} // namespace
+
+X11IslandPanel::X11IslandPanel(QWindow* parent)
+    : QQuickView(parent)
+{
+    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
+        | Qt::WindowDoesNotAcceptFocus);
+    setTitle(QStringLiteral("Brimwell Island"));
+    setColor(Qt::transparent);
+    QSurfaceFormat surface = format();
+    surface.setAlphaBufferSize(8);
+    setFormat(surface);
+    setResizeMode(QQuickView::SizeRootObjectToView);
+    create();
+    setX11Class();
+    updateDndAwareness();
+}
+
+X11IslandPanel::~X11IslandPanel() = default;
+
+void X11IslandPanel::setX11Class()
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return;
+    static const char wmClass[] = "brimwell\0brimwell";
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+        sizeof(wmClass), wmClass);
+}
+
+// Drag sources only offer drags to windows that announce XdndAware, so the
+// announcement itself is the registration of the drop types.
+void X11IslandPanel::updateDndAwareness()
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return;
+    const xcb_atom_t aware = atom(connection, "XdndAware");
+    if (m_acceptsDrops)
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()), aware, XCB_ATOM_ATOM, 32, 1, &xdndVersion);
+    else
+        xcb_delete_property(connection, xcb_window_t(winId()), aware);
+    xcb_flush(connection);
+}
+
+void X11IslandPanel::loadRoot(const QUrl& url, const QVariantMap& initialProperties)
+{
+    setInitialProperties(initialProperties);
+    setSource(url);
+    if (status() == QQuickView::Error) {
+        QStringList messages;
+        for (const QQmlError& error : errors())
+            messages.append(error.toString());
+        Log::error(Log::Category::island, "The island's view failed to load: %s", qUtf8Printable(messages.join(QStringLiteral("; "))));
+    }
+}
+
+void X11IslandPanel::setFrame(const QRect& frame)
+{
+    m_frame = frame;
+    setGeometry(frame);
+    // Lay the scene out for the new size now rather than when the server
+    // confirms the resize.
+    if (QQuickItem* root = rootObject())
+        root->setSize(frame.size());
+}
+
+void X11IslandPanel::orderFrontRegardless()
+{
+    if (!isVisible())
+        show();
+    raise();
+}
+
+void X11IslandPanel::orderOut()
+{
+    hide();
+    reportOcclusionIfChanged();
+}
+
+bool X11IslandPanel::isVisibleOnScreen() const
+{
+    return isVisible() && isExposed();
+}
+
+void X11IslandPanel::setIslandShape(const QRegion& shape)
+{
+    setMask(shape);
+}
+
+void X11IslandPanel::setAcceptsDrops(bool accepts)
+{
+    if (m_acceptsDrops == accepts)
+        return;
+    m_acceptsDrops = accepts;
+    updateDndAwareness();
+}
+
+bool X11IslandPanel::carriesDroppableData(const QMimeData& data)
+{
+    return data.hasUrls() || data.hasFormat(QStringLiteral("image/png")) || data.hasFormat(QStringLiteral("image/tiff"))
+        || data.hasText();
+}
+
+void X11IslandPanel::exposeEvent(QExposeEvent* event)
+{
+    QQuickView::exposeEvent(event);
+    reportOcclusionIfChanged();
+}
+
+void X11IslandPanel::reportOcclusionIfChanged()
+{
+    const bool visible = isVisibleOnScreen();
+    if (visible == m_wasVisible)
+        return;
+    m_wasVisible = visible;
+    if (onOcclusionChange)
+        onOcclusionChange();
+}
+
+bool X11IslandPanel::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+        if (onHoverChange)
+            onHoverChange(true);
+        break;
+    case QEvent::Leave:
+        if (onHoverChange)
+            onHoverChange(false);
+        break;
+    case QEvent::Hide:
+        reportOcclusionIfChanged();
+        break;
+    // Drags are the panel's, not the scene's: the island takes a drop whole.
+    case QEvent::DragEnter: {
+        auto* drag = static_cast<QDragEnterEvent*>(event);
+        if (!m_acceptsDrops || !drag->mimeData() || !carriesDroppableData(*drag->mimeData())) {
+            drag->ignore();
+            return true;
+        }
+        m_dragInside = true;
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+        if (onDropTargetChange)
+            onDropTargetChange(true);
+        return true;
+    }
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (m_dragInside) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::DragLeave:
+        if (m_dragInside) {
+            m_dragInside = false;
+            if (onDropTargetChange)
+                onDropTargetChange(false);
+        }
+        return true;
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const bool wasInside = std::exchange(m_dragInside, false);
+        const bool accepted = wasInside && drop->mimeData() && onDrop && onDrop(*drop->mimeData());
+        if (accepted) {
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
+    default:
+        break;
+    }
+    return QQuickView::event(event);
+}

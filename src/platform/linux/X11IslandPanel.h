@@ -1,0 +1,46 @@
+#pragma once
+
+#include "IslandPanel.h"
+
+#include <QQuickView>
+
+/// The island's panel on X11: an override-redirect window (outside the
+/// window manager, so above every window and panel, on every desktop, never
+/// focused), titled "Brimwell Island" with class "brimwell". Without a
+/// compositor alpha is not blended, so the island's outline is also the
+/// window's shape. XDND drops are offered only while drops are accepted.
+class X11IslandPanel final : public QQuickView, public IslandPanel {
+    Q_OBJECT
+public:
+    explicit X11IslandPanel(QWindow* parent = nullptr);
+    ~X11IslandPanel() override;
+    Q_DISABLE_COPY_MOVE(X11IslandPanel)
+
+    void loadRoot(const QUrl& url, const QVariantMap& initialProperties) override;
+    QRect frame() const override { return m_frame; }
+    void setFrame(const QRect& frame) override;
+    void orderFrontRegardless() override;
+    void orderOut() override;
+    bool isVisibleOnScreen() const override;
+    void setIslandShape(const QRegion& shape) override;
+    void setAcceptsDrops(bool accepts) override;
+    bool acceptsDrops() const override { return m_acceptsDrops; }
+
+    /// The drag carries something the island takes: file URLs, URLs, PNG or
+    /// TIFF images, or plain text.
+    static bool carriesDroppableData(const QMimeData& data);
+
+protected:
+    bool event(QEvent* event) override;
+    void exposeEvent(QExposeEvent* event) override;
+
+private:
+    void setX11Class();
+    void updateDndAwareness();
+    void reportOcclusionIfChanged();
+
+    QRect m_frame;
+    bool m_acceptsDrops = false;
+    bool m_dragInside = false;
+    bool m_wasVisible = false;
+};

@@ -1,0 +1,29 @@
+#include "X11PointerState.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+// On X11, QCursor::pos() asks the server (and applies Qt's scaling).
+QPoint X11PointerState::location() const
+{
+    return QCursor::pos();
+}
+
+bool X11PointerState::isPrimaryButtonPressed() const
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+    xcb_connection_t* connection = x11->connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr);
+    if (!reply)
+        return false;
+    const bool pressed = reply->mask & XCB_BUTTON_MASK_1;
+    std::free(reply);
+    return pressed;
+}

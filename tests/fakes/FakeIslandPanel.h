@@ -1,0 +1,64 @@
+#pragma once
+
+#include "IslandPanel.h"
+
+#include <QMimeData>
+
+#include <vector>
+
+/// Records what the controller does to its panel; the test plays the
+/// window system's part (pointer, drags, exposure).
+class FakeIslandPanel final : public IslandPanel {
+public:
+    QUrl rootUrl;
+    QVariantMap rootProperties;
+    QRect currentFrame;
+    std::vector<QRect> frames;
+    QRegion shape;
+    bool shown = false;
+    bool visibleOnScreen = true;
+    bool accepting = false;
+    int acceptChanges = 0;
+    /// Called on every setFrame, before it returns.
+    std::function<void(const QRect&)> onSetFrame;
+
+    void loadRoot(const QUrl& url, const QVariantMap& properties) override
+    {
+        rootUrl = url;
+        rootProperties = properties;
+    }
+    QRect frame() const override { return currentFrame; }
+    void setFrame(const QRect& frame) override
+    {
+        currentFrame = frame;
+        frames.push_back(frame);
+        if (onSetFrame)
+            onSetFrame(frame);
+    }
+    void orderFrontRegardless() override { shown = true; }
+    void orderOut() override { shown = false; }
+    bool isVisibleOnScreen() const override { return shown && visibleOnScreen; }
+    void setIslandShape(const QRegion& region) override { shape = region; }
+    void setAcceptsDrops(bool accepts) override
+    {
+        if (accepts != accepting)
+            ++acceptChanges;
+        accepting = accepts;
+    }
+    bool acceptsDrops() const override { return accepting; }
+
+    void hover(bool inside) { onHoverChange(inside); }
+    /// A drag reaches the panel only while it accepts drops.
+    void dragOver(bool inside)
+    {
+        if (accepting)
+            onDropTargetChange(inside);
+    }
+    bool drop(const QMimeData& data) { return accepting && onDrop(data); }
+    void setExposed(bool exposed)
+    {
+        visibleOnScreen = exposed;
+        if (onOcclusionChange)
+            onOcclusionChange();
+    }
+};

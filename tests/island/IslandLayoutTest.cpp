@@ -1,0 +1,228 @@
+#include "FakeScreenSource.h"
+#include "IslandLayout.h"
+#include "IslandOutline.h"
+#include "LogCapture.h"
+#include "QtScreenSource.h"
+#include "ScreenService.h"
+#include "TempDir.h"
+#include "TestScreens.h"
+#include "UserDefaults.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+using namespace TestScreens;
+
+TEST(IslandLayout, NotchedLaptopScreen)
+{
+    // A 1512-wide screen whose auxiliary areas leave a 200 x 32 gap.
+    const PlatformScreen screen = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
+    EXPECT_EQ(ScreenService::notchFrame(screen), QRectF(656, 0, 200, 32));
+
+    const IslandLayout layout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::status));
+    EXPECT_EQ(layout.style, IslandLayout::Style::notch);
+    EXPECT_EQ(layout.anchorX, 756);
+    EXPECT_EQ(layout.topOffset, 0);
+    EXPECT_EQ(layout.notchWidth, 200);
+    EXPECT_EQ(layout.statusBandHeight, 32);
+    EXPECT_EQ(layout.compactSize, QSizeF(356, 32));
+    EXPECT_EQ(layout.expandedSize, QSizeF(520, 217));
+    EXPECT_EQ(layout.contentTopInset, 32);
+    EXPECT_EQ(layout.screenFrame, QRectF(0, 0, 1512, 982));
+    // The panel hangs from the top edge; open, it has room for shadows.
+    EXPECT_EQ(layout.closedPanelFrame(), QRect(578, 0, 356, 32));
+    EXPECT_EQ(layout.openPanelFrame(), QRect(472, 0, 568, 241));
+
+    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::none)).compactSize.width(), 212);
+    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::media)).compactSize.width(), 300);
+    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::hud)).compactSize.width(), 372);
+}
+
+TEST(IslandLayout, PillBelowAMenuBarHiddenMenuBarAndNarrowScreens)
+{
+    // An external screen with a 25-point menu bar, right of the primary one.
+    const PlatformScreen external = plain(QStringLiteral("DP-1"), QRect(1512, -100, 1920, 1080), 25);
+    const IslandLayout pill(external, 80);
+    EXPECT_EQ(pill.style, IslandLayout::Style::pill);
+    EXPECT_EQ(pill.statusBandHeight, 21);
+    EXPECT_EQ(pill.compactSize, QSizeF(150, 21)); // the wing plays no part
+    EXPECT_EQ(pill.topOffset, 2);
+    EXPECT_EQ(pill.expandedSize, QSizeF(520, 212));
+    EXPECT_EQ(pill.contentTopInset, 27);
+    EXPECT_EQ(pill.notchWidth, 0);
+    EXPECT_EQ(pill.closedPanelFrame(), QRect(2397, -100, 150, 23));
+    EXPECT_EQ(pill.openPanelFrame(), QRect(2188, -100, 568, 238));
+
+    // Nothing reserved at the top: the status bar's thickness stands in.
+    PlatformScreen hidden = plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
+    EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 20);
+    EXPECT_EQ(IslandLayout(hidden, 0).closedPanelFrame(), QRect(565, 0, 150, 22));
+    EXPECT_EQ(IslandLayout(hidden, 0).openPanelFrame(), QRect(356, 0, 568, 237));
+    hidden.statusBarThickness = 32;
+    EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 28);
+
+    // Narrower than the closed island plus margins: open as wide as closed.
+    const IslandLayout narrowNotch(notched(QStringLiteral("n"), QRect(0, 0, 300, 600), QSizeF(200, 32)), 72);
+    EXPECT_EQ(narrowNotch.expandedSize, QSizeF(356, 217));
+    const IslandLayout narrowPill(plain(QStringLiteral("p"), QRect(0, 0, 160, 600)), 0);
+    EXPECT_EQ(narrowPill.expandedSize.width(), 150);
+}
+
+TEST(IslandLayout, PanelPositionsRoundHalvesAwayFromZero)
+{
+    // Centre 500.5: 500.5 - 75 = 425.5 -> 426; mirrored left of the origin -> -576.
+    EXPECT_EQ(IslandLayout(plain(QStringLiteral("a"), QRect(0, 0, 1001, 700)), 0).closedPanelFrame().x(), 426);
+    EXPECT_EQ(IslandLayout(plain(QStringLiteral("b"), QRect(-1001, 0, 1001, 700)), 0).closedPanelFrame().x(), -576);
+}
+
+TEST(IslandLayout, OutlineCoversTheIslandAndLeavesTheMarginsClear)
+{
+    const IslandLayout layout(notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32)), 72);
+    const QSize openPanel = layout.openPanelFrame().size();
+    const QRegion open = IslandOutline::region(layout, IslandState::expanded, openPanel);
+    const auto row = [](const QRegion& region, int y) { return region.intersected(QRect(0, y, 10000, 1)).boundingRect(); };
+    // The body narrows by the top flares; the flares reach the top edge.
+    EXPECT_EQ(row(open, 100), QRect(38, 100, 492, 1));
+    EXPECT_EQ(open.boundingRect().top(), 0);
+    EXPECT_EQ(open.boundingRect().bottom(), 216);
+    EXPECT_GE(open.boundingRect().left(), 24);
+    EXPECT_LE(open.boundingRect().right(), 543);
+    EXPECT_TRUE(open.contains(QPoint(284, 100)));
+    EXPECT_FALSE(open.contains(QPoint(40, 216))); // rounded bottom corner
+    EXPECT_FALSE(open.contains(QPoint(29, 10))); // beside the top flare
+    EXPECT_TRUE(open.contains(QPoint(40, 10)));
+    // Closing inside the still-open panel: only the closed island is solid.
+    const QRegion closing = IslandOutline::region(layout, IslandState::compact, openPanel);
+    EXPECT_EQ(row(closing, 10), QRect(112, 10, 344, 1));
+    EXPECT_EQ(closing.boundingRect().height(), 32);
+
+    const IslandLayout pill(plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800)), 0);
+    const QRegion capsule = IslandOutline::region(pill, IslandState::compact, pill.closedPanelFrame().size());
+    EXPECT_EQ(capsule.boundingRect(), QRect(0, 2, 150, 20));
+    EXPECT_FALSE(capsule.contains(QPoint(0, 2)));
+    EXPECT_TRUE(capsule.contains(QPoint(75, 2)));
+}
+
+TEST(ScreenService, NotchNeedsAnInsetBothAreasAndRoomBetweenThem)
+{
+    PlatformScreen s = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32));
+    PlatformScreen noInset = s;
+    noInset.topInset = 0;
+    EXPECT_FALSE(ScreenService::notchFrame(noInset));
+    PlatformScreen oneArea = s;
+    oneArea.auxiliaryTopRightArea.reset();
+    EXPECT_FALSE(ScreenService::notchFrame(oneArea));
+    PlatformScreen noGap = s;
+    noGap.auxiliaryTopLeftArea->setWidth(640);
+    noGap.auxiliaryTopRightArea->setWidth(640);
+    EXPECT_FALSE(ScreenService::notchFrame(noGap));
+}
+
+TEST(ScreenService, ChoosesThePreferredDisplayThenANotchThenThePrimary)
+{
+    const PlatformScreen primary = plain(QStringLiteral("DP-1"), QRect(0, 0, 1920, 1080));
+    const PlatformScreen laptop = notched(QStringLiteral("eDP-1"), QRect(1920, 0, 1512, 982), QSizeF(200, 32));
+    PlatformScreen anonymous = plain(QStringLiteral("HDMI-1"), QRect(-1280, 0, 1280, 800));
+    anonymous.displayUUID.reset();
+
+    const QList<PlatformScreen> all{primary, laptop, anonymous};
+    EXPECT_EQ(ScreenService::chooseScreen(all, QStringLiteral("UUID-DP-1"))->outputName, QStringLiteral("DP-1"));
+    EXPECT_EQ(ScreenService::chooseScreen(all, std::nullopt)->outputName, QStringLiteral("eDP-1"));
+    // A disconnected preference falls back silently.
+    EXPECT_EQ(ScreenService::chooseScreen(all, QStringLiteral("UUID-gone"))->outputName, QStringLiteral("eDP-1"));
+    EXPECT_EQ(ScreenService::chooseScreen({primary, anonymous}, QStringLiteral("UUID-gone"))->outputName, QStringLiteral("DP-1"));
+    EXPECT_EQ(ScreenService::chooseScreen({anonymous}, QString())->outputName, QStringLiteral("HDMI-1"));
+    EXPECT_FALSE(ScreenService::chooseScreen({}, QStringLiteral("UUID-DP-1")));
+
+    // Screens without a UUID are not listed.
+    const QList<DisplayInfo> displays = ScreenService::displayList(all);
+    ASSERT_EQ(displays.size(), 2);
+    EXPECT_EQ(displays[0], (DisplayInfo{QStringLiteral("UUID-DP-1"), QStringLiteral("DP-1"), false}));
+    EXPECT_EQ(displays[1], (DisplayInfo{QStringLiteral("UUID-eDP-1"), QStringLiteral("eDP-1"), true}));
+}
+
+TEST(ScreenService, RepublishesDisplaysOnlyOnARealChangeButAlwaysAnnounces)
+{
+    FakeScreenSource source({plain(QStringLiteral("DP-1"), QRect(0, 0, 1920, 1080))});
+    ScreenService service(source);
+    ASSERT_EQ(service.displays().size(), 1);
+    QSignalSpy displays(&service, &ScreenService::displaysChanged);
+    QSignalSpy changed(&service, &ScreenService::screenParametersDidChange);
+
+    // Same id, name and notch flag, other geometry.
+    source.setScreens({plain(QStringLiteral("DP-1"), QRect(0, 0, 2560, 1440))});
+    EXPECT_EQ(displays.count(), 0);
+    EXPECT_EQ(changed.count(), 1);
+    source.wake();
+    EXPECT_EQ(changed.count(), 2);
+
+    source.setScreens({plain(QStringLiteral("DP-1"), QRect(0, 0, 2560, 1440)), plain(QStringLiteral("DP-2"), QRect(2560, 0, 1920, 1080))});
+    EXPECT_EQ(displays.count(), 1);
+    EXPECT_EQ(service.displays().size(), 2);
+    EXPECT_EQ(service.screen(QStringLiteral("UUID-DP-2"))->outputName, QStringLiteral("DP-2"));
+}
+
+TEST(QtScreenSource, DisplayIdsAndNamesComeFromTheEdidElseTheOutput)
+{
+    const QString edid = QtScreenSource::displayUUID(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-1"));
+    // Stable across ports and restarts; distinct per monitor; upper-case text.
+    EXPECT_EQ(edid, QtScreenSource::displayUUID(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-3")));
+    EXPECT_NE(edid, QtScreenSource::displayUUID(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK2"), QStringLiteral("DP-1")));
+    EXPECT_EQ(edid, edid.toUpper());
+    EXPECT_EQ(QUuid(edid).version(), QUuid::Sha1);
+    const QString byName = QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("screen"));
+    EXPECT_EQ(byName, QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("screen")));
+    EXPECT_NE(byName, QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("second")));
+
+    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("DP-1")), QStringLiteral("DELL U2720Q"));
+    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("BOE"), QStringLiteral("NV140"), QStringLiteral("eDP-1")), QStringLiteral("BOE NV140"));
+    EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("eDP-1")), QStringLiteral("Built-in Display"));
+    EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("HDMI-1")), QStringLiteral("HDMI-1"));
+}
+
+class NotchOverrideTest : public TempDirTest {};
+
+TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
+{
+    EXPECT_EQ(QtScreenSource::parseNotchSize(QStringLiteral("200x32")), QSizeF(200, 32));
+    EXPECT_EQ(QtScreenSource::parseNotchSize(QStringLiteral(" 185.5 X 33 ")), QSizeF(185.5, 33));
+    for (const char* bad : {"", "200", "200x", "x32", "0x32", "200x0", "-200x32", "wide", "200x32x4"})
+        EXPECT_FALSE(QtScreenSource::parseNotchSize(QString::fromLatin1(bad))) << bad;
+
+    // Against the platform's own screen (the offscreen one here, which has
+    // no output name, so the override is keyed by its display id).
+    QScreen* qscreen = QGuiApplication::primaryScreen();
+    ASSERT_NE(qscreen, nullptr);
+    const QRect frame = qscreen->geometry();
+    const QString id = QtScreenSource::displayUUID(qscreen->manufacturer(), qscreen->model(), qscreen->serialNumber(), qscreen->name());
+    const QString file = path(QStringLiteral("settings.ini"));
+    const auto store = [&](const QString& value) {
+        QSettings raw(file, QSettings::IniFormat);
+        raw.setValue(QStringLiteral("DisplayNotches/") + id, value);
+    };
+    store(QStringLiteral("200x32"));
+    {
+        UserDefaults defaults(file);
+        QtScreenSource source(defaults);
+        const QList<PlatformScreen> screens = source.screens();
+        ASSERT_FALSE(screens.isEmpty());
+        EXPECT_EQ(screens[0].displayUUID, id);
+        EXPECT_EQ(ScreenService::notchFrame(screens[0]), QRectF(frame.left() + (frame.width() - 200) / 2.0, frame.top(), 200, 32));
+        EXPECT_EQ(IslandLayout(screens[0], 72).compactSize, QSizeF(356, 32));
+    }
+
+    // Too wide for the screen: logged once, no notch.
+    store(QStringLiteral("%1x32").arg(frame.width()));
+    LogCapture log;
+    UserDefaults defaults(file);
+    QtScreenSource tooWide(defaults);
+    EXPECT_FALSE(ScreenService::notchFrame(tooWide.screens()[0]));
+    EXPECT_FALSE(ScreenService::notchFrame(tooWide.screens()[0]));
+    EXPECT_EQ(log.entries.size(), 1u);
+    EXPECT_TRUE(log.messages().value(0).startsWith(QStringLiteral("Ignoring notch override")));
+}

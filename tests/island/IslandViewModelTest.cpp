@@ -1,0 +1,99 @@
+#include "IslandRules.h"
+#include "IslandViewModel.h"
+#include "TestScreens.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using IslandRules::compactActivity;
+using IslandRules::statusContent;
+
+TEST(IslandRules, TabsFollowTheirSwitchesAndTheSelectionIsRemembered)
+{
+    IslandViewModel model;
+    EXPECT_EQ(model.availableTabs(), IslandTabs::allCases());
+    EXPECT_EQ(model.activeTab(), IslandTab::nowPlaying);
+    QSignalSpy active(&model, &IslandViewModel::activeTabChanged);
+
+    // Now Playing and Calendar off.
+    model.setAvailableTabs(IslandRules::availableTabs(false, false, true, true));
+    EXPECT_EQ(model.availableTabsText(), (QStringList{QStringLiteral("clipboard"), QStringLiteral("shelf")}));
+    EXPECT_EQ(model.selectedTab(), IslandTab::nowPlaying);
+    EXPECT_EQ(model.activeTabText(), QStringLiteral("clipboard"));
+    EXPECT_EQ(active.count(), 1);
+
+    // Back on: active again without a click.
+    model.setAvailableTabs(IslandRules::availableTabs(true, false, true, true));
+    EXPECT_EQ(model.activeTab(), IslandTab::nowPlaying);
+    EXPECT_EQ(active.count(), 2);
+
+    model.setAvailableTabs(IslandRules::availableTabs(false, false, false, false));
+    EXPECT_FALSE(model.activeTab());
+    EXPECT_EQ(model.activeTabText(), QString());
+
+    // The tab bar writes raw values; unknown ones change nothing.
+    model.setAvailableTabs(IslandTabs::allCases());
+    QSignalSpy selected(&model, &IslandViewModel::selectedTabChanged);
+    model.setSelectedTabText(QStringLiteral("shelf"));
+    model.setSelectedTabText(QStringLiteral("shelf"));
+    model.setSelectedTabText(QStringLiteral("settings"));
+    EXPECT_EQ(model.selectedTab(), IslandTab::shelf);
+    EXPECT_EQ(selected.count(), 1);
+    EXPECT_EQ(model.property("activeTab").toString(), QStringLiteral("shelf"));
+}
+
+TEST(IslandRules, CompactActivityPriorityAndStatusContent)
+{
+    const IslandStatusContent status = statusContent(true, true, true, true);
+    EXPECT_EQ(compactActivity(status, true, true), IslandCompactActivity::hud);
+    EXPECT_EQ(compactActivity(status, true, false), IslandCompactActivity::media);
+    EXPECT_EQ(compactActivity(status, false, false), IslandCompactActivity::status);
+    // Clock and battery on, but not shown in the closed island.
+    EXPECT_EQ(compactActivity(statusContent(true, true, false, true), false, false), IslandCompactActivity::none);
+    // No battery, clock off: nothing to show even with the battery switch on.
+    const IslandStatusContent noBattery = statusContent(false, true, true, false);
+    EXPECT_FALSE(noBattery.showsBattery);
+    EXPECT_EQ(compactActivity(noBattery, false, false), IslandCompactActivity::none);
+
+    EXPECT_EQ(IslandRules::calendarStyle(true), CalendarTabStyle::today);
+    EXPECT_EQ(IslandRules::calendarStyle(false), CalendarTabStyle::month);
+}
+
+TEST(IslandViewModel, PublishesLayoutAndContentToQml)
+{
+    IslandViewModel model;
+    EXPECT_FALSE(model.property("hasLayout").toBool());
+    EXPECT_EQ(model.property("compactSize").toSizeF(), QSizeF(0, 0));
+    EXPECT_EQ(model.property("layoutStyle").toString(), QString());
+
+    QSignalSpy layout(&model, &IslandViewModel::layoutChanged);
+    const IslandLayout pill(TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800)), 0);
+    model.setLayout(pill);
+    model.setLayout(pill);
+    EXPECT_EQ(layout.count(), 1);
+    EXPECT_EQ(model.property("layoutStyle").toString(), QStringLiteral("pill"));
+    EXPECT_EQ(model.property("topOffset").toReal(), 2);
+    EXPECT_EQ(model.property("statusBandHeight").toReal(), 20);
+    EXPECT_EQ(model.property("contentTopInset").toReal(), 26);
+    EXPECT_EQ(model.property("expandedSize").toSizeF(), QSizeF(520, 211));
+
+    model.setStatusContent(statusContent(true, false, true, false));
+    model.setCompactActivity(IslandCompactActivity::status);
+    model.setCalendarStyle(CalendarTabStyle::month);
+    model.setState(IslandState::expanded);
+    EXPECT_TRUE(model.property("showsClock").toBool());
+    EXPECT_EQ(model.property("compactActivity").toString(), QStringLiteral("status"));
+    EXPECT_EQ(model.property("calendarStyle").toString(), QStringLiteral("month"));
+    EXPECT_TRUE(model.property("isExpanded").toBool());
+
+    // The shelf view's binding writes the drop flag; the drag-out hook
+    // reaches the controller.
+    EXPECT_TRUE(model.setProperty("isDropTargeted", true));
+    EXPECT_TRUE(model.isDropTargeted());
+    int drags = 0;
+    QMetaObject::invokeMethod(&model, "startExternalDrag");
+    model.onExternalDragStart = [&drags] { ++drags; };
+    QMetaObject::invokeMethod(&model, "startExternalDrag");
+    EXPECT_EQ(drags, 1);
+}

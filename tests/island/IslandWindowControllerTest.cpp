@@ -1,0 +1,346 @@
+#include "FakeIslandPanel.h"
+#include "FakePointerState.h"
+#include "FakeScreenSource.h"
+#include "IslandViewModel.h"
+#include "IslandWindowController.h"
+#include "LogCapture.h"
+#include "ManualScheduler.h"
+#include "ScreenService.h"
+#include "SettingsStore.h"
+#include "TempDir.h"
+#include "TestScreens.h"
+#include "UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QRect closedPill(565, 0, 150, 22);
+const QRect openPill(356, 0, 568, 237);
+const QPoint onIsland(640, 10);
+const QPoint farAway(640, 600);
+
+class IslandWindowControllerTest : public TempDirTest {
+protected:
+    void launch(QList<PlatformScreen> screens = {TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))})
+    {
+        controller.reset();
+        defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
+        settings = std::make_unique<SettingsStore>(*defaults);
+        source = std::make_unique<FakeScreenSource>(std::move(screens));
+        screenService = std::make_unique<ScreenService>(*source);
+        auto owned = std::make_unique<FakeIslandPanel>();
+        panel = owned.get();
+        IslandActions actions{[this] { ++openSettingsCalls; }, [] {}};
+        controller = std::make_unique<IslandWindowController>(*settings, *screenService, IslandFeatures{}, actions,
+            std::move(owned), pointer, scheduler);
+        controller->start();
+        scheduler.advance(0);
+    }
+    IslandViewModel& model() { return controller->viewModel(); }
+    bool isOpen() { return model().state() == IslandState::expanded; }
+    void openByHover(QPoint at = onIsland)
+    {
+        pointer.position = at;
+        panel->hover(true);
+        scheduler.advance(200);
+        ASSERT_TRUE(isOpen());
+    }
+
+    LogCapture log;
+    ManualScheduler scheduler;
+    FakePointerState pointer;
+    std::unique_ptr<UserDefaults> defaults;
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<FakeScreenSource> source;
+    std::unique_ptr<ScreenService> screenService;
+    FakeIslandPanel* panel = nullptr;
+    int openSettingsCalls = 0;
+    std::unique_ptr<IslandWindowController> controller;
+};
+
+} // namespace
+
+TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNextTurn)
+{
+    defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
+    settings = std::make_unique<SettingsStore>(*defaults);
+    source = std::make_unique<FakeScreenSource>(QList{TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))});
+    screenService = std::make_unique<ScreenService>(*source);
+    auto owned = std::make_unique<FakeIslandPanel>();
+    panel = owned.get();
+    controller = std::make_unique<IslandWindowController>(*settings, *screenService, IslandFeatures{},
+        IslandActions{[this] { ++openSettingsCalls; }, [] {}}, std::move(owned), pointer, scheduler);
+    EXPECT_EQ(panel->rootUrl, IslandWindowController::rootViewUrl());
+    EXPECT_EQ(panel->rootProperties.value(QStringLiteral("viewModel")).value<QObject*>(), &controller->viewModel());
+    EXPECT_EQ(panel->rootProperties.value(QStringLiteral("settings")).value<QObject*>(), settings.get());
+    QObject* actions = panel->rootProperties.value(QStringLiteral("actions")).value<QObject*>();
+    ASSERT_NE(actions, nullptr);
+    QMetaObject::invokeMethod(actions, "openSettings");
+    EXPECT_EQ(openSettingsCalls, 1);
+
+    controller->start();
+    EXPECT_FALSE(panel->shown);
+    EXPECT_FALSE(model().layout());
+    EXPECT_TRUE(panel->accepting);
+    EXPECT_EQ(model().availableTabs(), IslandTabs::allCases());
+
+    scheduler.advance(0);
+    EXPECT_TRUE(panel->shown);
+    EXPECT_EQ(panel->currentFrame, closedPill);
+    EXPECT_EQ(model().compactActivity(), IslandCompactActivity::status);
+    EXPECT_TRUE(model().statusContent().showsClock);
+    EXPECT_FALSE(model().statusContent().showsBattery); // no battery service
+    EXPECT_TRUE(log.contains(QStringLiteral("Island placed on screen style pill compact 150.000000x20.000000")));
+    EXPECT_EQ(panel->shape.boundingRect(), QRect(0, 2, 150, 20));
+}
+
+TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerStays)
+{
+    launch();
+    pointer.position = onIsland;
+    panel->hover(true);
+    scheduler.advance(199);
+    EXPECT_FALSE(isOpen());
+    scheduler.advance(1);
+    EXPECT_TRUE(isOpen());
+    EXPECT_EQ(panel->currentFrame, openPill);
+    EXPECT_EQ(panel->shape.boundingRect(), QRect(24, 2, 520, 211));
+
+    // Passing over faster than the delay opens nothing.
+    launch();
+    panel->hover(true);
+    scheduler.advance(150);
+    pointer.position = farAway;
+    panel->hover(false);
+    scheduler.advance(1000);
+    EXPECT_FALSE(isOpen());
+
+    // Gone by the time the delay ends, without a leave report.
+    pointer.position = onIsland;
+    panel->hover(true);
+    pointer.position = farAway;
+    scheduler.advance(200);
+    EXPECT_FALSE(isOpen());
+    EXPECT_EQ(panel->frames.size(), 1u);
+
+    // With no delay it opens on the next turn.
+    settings->setHoverDelay(0);
+    pointer.position = onIsland;
+    panel->hover(true);
+    EXPECT_FALSE(isOpen());
+    scheduler.advance(0);
+    EXPECT_TRUE(isOpen());
+}
+
+TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheAnimation)
+{
+    launch();
+    openByHover();
+    pointer.position = farAway;
+    panel->hover(false);
+    scheduler.advance(119);
+    EXPECT_TRUE(isOpen());
+    scheduler.advance(1);
+    EXPECT_FALSE(isOpen());
+    // The island animates closed inside the still-open panel.
+    EXPECT_EQ(panel->currentFrame, openPill);
+    EXPECT_EQ(panel->shape.boundingRect(), QRect(209, 2, 150, 20));
+    scheduler.advance(449);
+    EXPECT_EQ(panel->currentFrame, openPill);
+    scheduler.advance(1);
+    EXPECT_EQ(panel->currentFrame, closedPill);
+
+    // Leaving and coming back within 0.12 s keeps it open.
+    openByHover();
+    pointer.position = farAway;
+    panel->hover(false);
+    scheduler.advance(100);
+    pointer.position = onIsland;
+    panel->hover(true);
+    scheduler.advance(2000);
+    EXPECT_TRUE(isOpen());
+    EXPECT_EQ(panel->currentFrame, openPill);
+}
+
+TEST_F(IslandWindowControllerTest, PointerInTheSeeThroughMarginIsWatchedUntilItLeaves)
+{
+    launch();
+    openByHover();
+    // Below the island, inside the panel's bottom margin.
+    pointer.position = QPoint(640, 225);
+    panel->hover(false);
+    scheduler.advance(120 + 900);
+    EXPECT_TRUE(isOpen());
+    pointer.position = farAway;
+    scheduler.advance(300);
+    EXPECT_FALSE(isOpen());
+    scheduler.advance(450);
+    EXPECT_EQ(panel->currentFrame, closedPill);
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+}
+
+TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
+{
+    launch();
+    openByHover();
+    panel->setExposed(false);
+    EXPECT_FALSE(isOpen());
+    EXPECT_EQ(panel->currentFrame, closedPill);
+
+    // While not visible, resting on it opens nothing.
+    pointer.position = onIsland;
+    panel->hover(true);
+    scheduler.advance(1000);
+    EXPECT_FALSE(isOpen());
+
+    // A pending open dies with the exposure too.
+    panel->setExposed(true);
+    panel->hover(true);
+    scheduler.advance(100);
+    panel->setExposed(false);
+    panel->setExposed(true);
+    scheduler.advance(1000);
+    EXPECT_FALSE(isOpen());
+}
+
+TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShelf)
+{
+    launch();
+    model().setSelectedTab(IslandTab::calendar);
+    pointer.position = onIsland;
+    panel->dragOver(true);
+    EXPECT_TRUE(isOpen());
+    EXPECT_EQ(panel->currentFrame, openPill);
+    EXPECT_EQ(model().selectedTab(), IslandTab::shelf);
+    EXPECT_TRUE(model().isDropTargeted());
+
+    // Leaving without a drop: the pointer watch closes it once outside.
+    panel->dragOver(false);
+    EXPECT_FALSE(model().isDropTargeted());
+    scheduler.advance(600);
+    EXPECT_TRUE(isOpen());
+    pointer.position = farAway;
+    scheduler.advance(300);
+    EXPECT_FALSE(isOpen());
+
+    // A drop is refused while there is no shelf, and logged.
+    scheduler.advance(1000);
+    pointer.position = onIsland;
+    panel->dragOver(true);
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    EXPECT_FALSE(panel->drop(text));
+    EXPECT_FALSE(model().isDropTargeted());
+    EXPECT_TRUE(log.contains(QStringLiteral("Drop of text/plain refused: the shelf is not available")));
+
+    // Shelf off: no drop target, no Shelf tab, and stray reports are ignored.
+    settings->setShowShelf(false);
+    EXPECT_FALSE(panel->accepting);
+    EXPECT_EQ(panel->acceptChanges, 2);
+    EXPECT_FALSE(model().availableTabs().contains(IslandTab::shelf));
+    pointer.position = farAway;
+    panel->hover(false);
+    scheduler.advance(1000);
+    ASSERT_FALSE(isOpen());
+    panel->onDropTargetChange(true);
+    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(model().isDropTargeted());
+}
+
+TEST_F(IslandWindowControllerTest, DraggingAnItemOutKeepsTheIslandOpenUntilTheButtonIsUp)
+{
+    launch();
+    openByHover();
+    pointer.primaryPressed = true;
+    model().startExternalDrag();
+    EXPECT_TRUE(controller->isExternalDragActive());
+    pointer.position = farAway;
+    panel->hover(false);
+    scheduler.advance(3000);
+    EXPECT_TRUE(isOpen());
+
+    pointer.primaryPressed = false;
+    scheduler.advance(300);
+    EXPECT_FALSE(controller->isExternalDragActive());
+    EXPECT_FALSE(isOpen());
+}
+
+TEST_F(IslandWindowControllerTest, ClosedIslandGrowsThePanelFirstAndShrinksItAfterTheContent)
+{
+    launch({TestScreens::notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32))});
+    EXPECT_EQ(panel->currentFrame, QRect(462, 0, 356, 32));
+
+    // Nothing to show beside the notch: the content narrows first.
+    settings->setShowStatusInCompact(false);
+    scheduler.advance(0);
+    EXPECT_EQ(model().compactActivity(), IslandCompactActivity::none);
+    EXPECT_EQ(model().layout()->compactSize.width(), 212);
+    EXPECT_EQ(panel->currentFrame.width(), 356);
+    scheduler.advance(549);
+    EXPECT_EQ(panel->currentFrame.width(), 356);
+    scheduler.advance(1);
+    EXPECT_EQ(panel->currentFrame, QRect(534, 0, 212, 32));
+
+    // Back: the panel widens before the content does.
+    qreal contentWidthWhenPanelGrew = -1;
+    panel->onSetFrame = [&](const QRect&) { contentWidthWhenPanelGrew = model().layout()->compactSize.width(); };
+    settings->setShowStatusInCompact(true);
+    scheduler.advance(0);
+    EXPECT_EQ(contentWidthWhenPanelGrew, 212);
+    EXPECT_EQ(panel->currentFrame, QRect(462, 0, 356, 32));
+    EXPECT_EQ(model().layout()->compactSize.width(), 356);
+    panel->onSetFrame = nullptr;
+
+    // A quick change and back cancels the pending shrink.
+    settings->setShowClock(false);
+    settings->setShowClock(true);
+    scheduler.advance(1000);
+    EXPECT_EQ(panel->currentFrame, QRect(462, 0, 356, 32));
+
+    // Open, the content changes but the panel is left alone.
+    openByHover();
+    const size_t frames = panel->frames.size();
+    settings->setShowStatusInCompact(false);
+    scheduler.advance(1000);
+    EXPECT_EQ(model().layout()->compactSize.width(), 212);
+    EXPECT_EQ(panel->frames.size(), frames);
+}
+
+TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
+{
+    const PlatformScreen primary = TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
+    const PlatformScreen second = TestScreens::plain(QStringLiteral("DP-2"), QRect(1280, 0, 1920, 1080), 28);
+    launch({primary, second});
+    EXPECT_EQ(panel->currentFrame, closedPill);
+
+    settings->setPreferredDisplayID(QStringLiteral("UUID-DP-2"));
+    const QRect onSecond(2165, 0, 150, 26);
+    EXPECT_EQ(panel->currentFrame, onSecond);
+    const size_t frames = panel->frames.size();
+    settings->setPreferredDisplayID(QStringLiteral("UUID-DP-2"));
+    EXPECT_EQ(panel->frames.size(), frames);
+
+    // Unplugged: the primary screen, with the preference kept; plugged back: back.
+    openByHover(QPoint(2240, 10));
+    source->setScreens({primary});
+    EXPECT_FALSE(isOpen());
+    EXPECT_EQ(panel->currentFrame, closedPill);
+    EXPECT_EQ(settings->preferredDisplayID(), QStringLiteral("UUID-DP-2"));
+    source->setScreens({primary, second});
+    EXPECT_EQ(panel->currentFrame, onSecond);
+
+    // A pending open is dropped by a placement.
+    pointer.position = QPoint(2240, 10);
+    panel->hover(true);
+    source->setScreens({primary, second});
+    scheduler.advance(1000);
+    EXPECT_FALSE(isOpen());
+
+    source->setScreens({});
+    EXPECT_FALSE(panel->shown);
+    EXPECT_TRUE(log.contains(QStringLiteral("No screen available; island hidden")));
+    source->setScreens({second});
+    EXPECT_TRUE(panel->shown);
+    EXPECT_EQ(panel->currentFrame, onSecond);
+}

@@ -24,5 +24,8 @@ target_sources(brimwell_platform PRIVATE
   RunningApplications.h
   ScriptRunner.h
   WebLoader.h
+  linux/DesktopApplicationCatalog.cpp linux/DesktopApplicationCatalog.h
+  linux/MprisScriptedPlayers.cpp linux/MprisScriptedPlayers.h
+  linux/NetworkWebLoader.cpp linux/NetworkWebLoader.h
 )
 target_link_libraries(brimwell_platform PUBLIC brimwell_mpris)

@@ -10,6 +10,9 @@
 #include "ManualScheduler.h"
 #include "MediaRemoteAdapterClient.h"
 #include "NowPlayingService.h"
+#include "AudioWave.h"
+#include "NowPlayingPresentation.h"
+#include "NowPlayingProgress.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -318,4 +321,84 @@ TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
     ids.wait(200); // a stale decode would arrive here; it must not
     EXPECT_EQ(service->artworkID(), 1);
     EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
+}
+
+TEST(NowPlayingText, TimesSubtitlesAndLabels)
+{
+    EXPECT_EQ(NowPlayingPresentation::format(59.9), QStringLiteral("0:59"));
+    EXPECT_EQ(NowPlayingPresentation::format(75), QStringLiteral("1:15"));
+    EXPECT_EQ(NowPlayingPresentation::format(3599), QStringLiteral("59:59"));
+    EXPECT_EQ(NowPlayingPresentation::format(3600), QStringLiteral("1:00:00"));
+    EXPECT_EQ(NowPlayingPresentation::format(3725), QStringLiteral("1:02:05"));
+
+    NowPlayingTrack t;
+    t.title = QStringLiteral("T");
+    EXPECT_EQ(NowPlayingPresentation::subtitle(t), QString());
+    t.artist = QString();
+    t.album = QStringLiteral("LP");
+    EXPECT_EQ(NowPlayingPresentation::subtitle(t), QStringLiteral("LP"));
+    t.artist = QStringLiteral("Ann");
+    EXPECT_EQ(NowPlayingPresentation::subtitle(t), QStringLiteral("Ann · LP"));
+
+    EXPECT_EQ(NowPlayingPresentation::sourceButtonLabel(QString()), QStringLiteral("Open player"));
+    EXPECT_EQ(NowPlayingPresentation::sourceButtonLabel(QStringLiteral("VLC")), QStringLiteral("Open VLC"));
+    EXPECT_DOUBLE_EQ(AudioWave::width(2.5, 2.5), 17.5);
+    EXPECT_DOUBLE_EQ(AudioWave::barDuration(1), 0.71);
+    EXPECT_DOUBLE_EQ(AudioWave::phaseOffset(3), 0.39);
+    EXPECT_DOUBLE_EQ(AudioWave::barCenterX(2, 2, 2), 9);
+    EXPECT_DOUBLE_EQ(AudioWave::shadowOpacity(3), 0.9);
+}
+
+TEST_F(ServiceFixture, PresentationFollowsTheService)
+{
+    NowPlayingPresentation view;
+    view.setService(service.get());
+    EXPECT_EQ(view.title(), QStringLiteral("Not Playing"));
+    EXPECT_EQ(view.subtitle(), QStringLiteral("Play something in Music, Spotify or your browser"));
+    service->start();
+    QSignalSpy changes(&view, &NowPlayingPresentation::changed);
+    report(track("Song", true));
+    EXPECT_GE(changes.count(), 1);
+    EXPECT_EQ(view.title(), QStringLiteral("Song"));
+    EXPECT_EQ(view.subtitle(), QStringLiteral("Artist"));
+    EXPECT_EQ(view.transportButtons()[1].toMap().value(QStringLiteral("label")), QStringLiteral("Pause"));
+    EXPECT_EQ(view.transportButtons()[1].toMap().value(QStringLiteral("symbol")), QStringLiteral("pause.fill"));
+    EXPECT_EQ(view.waveColor(), QColor(Qt::white));
+    service->send(NowPlayingCommand::playPause);
+    EXPECT_EQ(view.transportButtons()[1].toMap().value(QStringLiteral("symbol")), QStringLiteral("play.fill"));
+}
+
+TEST_F(ServiceFixture, ProgressRunsItsTimelineOnlyWhilePlayingAndSeeksOnRelease)
+{
+    NowPlayingProgress progress(clock, clock);
+    progress.setService(service.get());
+    EXPECT_EQ(progress.elapsedLabel(), QStringLiteral("--:--"));
+    EXPECT_FALSE(progress.isTimelineRunning());
+    service->start();
+    report(track("Song", true, 10));
+    EXPECT_TRUE(progress.isTimelineRunning());
+    QSignalSpy ticks(&progress, &NowPlayingProgress::positionChanged);
+    clock.advance(1000);
+    EXPECT_EQ(ticks.count(), 20); // every 0.05 s
+    EXPECT_EQ(progress.elapsedLabel(), QStringLiteral("0:11"));
+    EXPECT_EQ(progress.remainingLabel(), QStringLiteral("-0:49"));
+    EXPECT_NEAR(progress.fraction(), 11.0 / 60, 1e-9);
+
+    progress.drag(0.5);
+    EXPECT_FALSE(progress.isTimelineRunning());
+    EXPECT_EQ(progress.elapsedLabel(), QStringLiteral("0:30"));
+    progress.endDrag();
+    EXPECT_TRUE(progress.isTimelineRunning());
+    EXPECT_NEAR(progress.position(), 30, 1e-9); // the service's optimistic seek
+
+    NowPlayingTrack paused = track("Song", false, 5);
+    paused.duration.reset();
+    report(paused);
+    EXPECT_FALSE(progress.isTimelineRunning());
+    EXPECT_EQ(progress.remainingLabel(), QStringLiteral("--:--"));
+    progress.drag(0.7); // no duration: drags do nothing
+    EXPECT_DOUBLE_EQ(progress.fraction(), 0);
+    ticks.clear();
+    clock.advance(1000);
+    EXPECT_EQ(ticks.count(), 0);
 }

@@ -1,0 +1,34 @@
+#include "ClockTimeline.h"
+
+#include "Clock.h"
+#include "Scheduler.h"
+
+#include <chrono>
+
+ClockTimeline::ClockTimeline(QObject* parent)
+    : ClockTimeline(Scheduler::system(), Clock::system(), QLocale(), parent)
+{
+}
+
+ClockTimeline::ClockTimeline(Scheduler& scheduler, const Clock& clock, const QLocale& locale, QObject* parent)
+    : QObject(parent)
+    , m_clock(clock)
+    , m_locale(locale)
+    , m_nextMinute(scheduler)
+{
+    tick();
+}
+
+void ClockTimeline::tick()
+{
+    const QDateTime now = m_clock.now().toLocalTime();
+    const ClockText::Parts parts = ClockText::text(now.time(), m_locale);
+    if (parts != m_parts) {
+        m_parts = parts;
+        Q_EMIT textChanged();
+    }
+    // Wake just past the next boundary; a timer that fires early only finds
+    // the same text and waits for the rest of the minute.
+    const qint64 intoMinute = now.time().second() * 1000 + now.time().msec();
+    m_nextMinute.start(std::chrono::milliseconds(60'000 - intoMinute + 5), [this] { tick(); });
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ClockText.h"
+#include "DelayedTask.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+class Clock;
+class Scheduler;
+
+/// The time the clock shows, moved on at each minute boundary by one
+/// single-shot task, so nothing redraws between minutes.
+class ClockTimeline : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+
+    /// Hour and minute, e.g. "21:05" or "9:05".
+    Q_PROPERTY(QString timeText READ timeText NOTIFY textChanged)
+    /// "AM"/"PM" for a twelve-hour locale, else empty.
+    Q_PROPERTY(QString periodText READ periodText NOTIFY textChanged)
+
+public:
+    /// The system clock and timers, and the user's locale.
+    explicit ClockTimeline(QObject* parent = nullptr);
+    ClockTimeline(Scheduler& scheduler, const Clock& clock, const QLocale& locale, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(ClockTimeline)
+
+    QString timeText() const { return m_parts.time; }
+    QString periodText() const { return m_parts.period; }
+
+Q_SIGNALS:
+    void textChanged();
+
+private:
+    void tick();
+
+    const Clock& m_clock;
+    QLocale m_locale;
+    DelayedTask m_nextMinute;
+    ClockText::Parts m_parts;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QUrl>
+
+class QQuickItem;
+class QRegion;
+class QWindow;
+
+/// The island's QML views as the panel uses them.
+///
+///     IslandViews::initialize();                  // once, after the QGuiApplication
+///     view->setInitialProperties({{"viewModel", ...}, {"settings", ...}, {"actions", ...}});
+///     view->setSource(IslandViews::rootViewUrl()); // QQuickView, SizeRootObjectToView
+///
+/// `features` (an object with battery, calendar, clipboard, nowPlaying, hud,
+/// shelf) may be given too; without it the feature slots stay empty.
+namespace IslandViews {
+
+/// Loads the symbol font. The Brimwell.Views module is linked in statically
+/// and needs no further registration.
+void initialize();
+/// IslandRootView.qml inside the Brimwell.Views module.
+QUrl rootViewUrl();
+/// The island's outline as drawn now by the root view `root`, in window
+/// coordinates; empty before the first placement. It follows the open and
+/// close springs: the root emits outlineChanged() on every change, so a
+/// panel that shapes its window to the island can follow it frame by frame.
+QRegion outline(QQuickItem* root);
+/// Asks the desktop (KWin on X11) to blur behind `region` of the panel, in
+/// window coordinates. The root view already does this for the glass
+/// island; this is for a host that draws its own translucent parts.
+void requestBlurBehind(QWindow* window, const QRegion& region);
+
+} // namespace IslandViews

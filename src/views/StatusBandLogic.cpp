@@ -1,0 +1,91 @@
+#include "StatusBandLogic.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+bool isNotch(const QString& style)
+{
+    return style == QLatin1String("notch");
+}
+} // namespace
+
+StatusBandLogic::StatusBandLogic(QObject* parent)
+    : QObject(parent)
+{
+    connect(this, &StatusBandLogic::inputsChanged, this, &StatusBandLogic::update);
+    update();
+}
+
+qreal StatusBandLogic::horizontalPadding(bool expanded, const QString& layoutStyle)
+{
+    if (expanded)
+        return isNotch(layoutStyle) ? 32 : 18;
+    return isNotch(layoutStyle) ? 18 : 10;
+}
+
+bool StatusBandLogic::isHudShown(bool hasHudState, bool expanded, const QString& activity)
+{
+    return hasHudState && (expanded || activity == QLatin1String("hud"));
+}
+
+QString StatusBandLogic::leadingItem(bool expanded, const QString& activity, bool hudShown, bool showsClock)
+{
+    if (hudShown)
+        return QStringLiteral("hudIcon");
+    if (!expanded && activity == QLatin1String("media"))
+        return QStringLiteral("artwork");
+    if (!expanded && activity == QLatin1String("status") && showsClock)
+        return QStringLiteral("clock");
+    if (expanded && showsClock)
+        return QStringLiteral("clock");
+    return QStringLiteral("none");
+}
+
+QString StatusBandLogic::trailingItem(
+    bool expanded, const QString& activity, bool hudShown, bool showsBattery, bool hasBatteryStatus)
+{
+    if (hudShown)
+        return QStringLiteral("hudLevel");
+    if (!expanded && activity == QLatin1String("media"))
+        return QStringLiteral("audioBars");
+    const bool batteryWanted = (!expanded && activity == QLatin1String("status") && showsBattery)
+        || (expanded && showsBattery);
+    if (batteryWanted && hasBatteryStatus)
+        return QStringLiteral("battery");
+    return QStringLiteral("none");
+}
+
+qreal StatusBandLogic::hudBarWidth(bool expanded, const QString& layoutStyle, qreal expandedWidth, qreal notchWidth)
+{
+    if (!expanded)
+        return isNotch(layoutStyle) ? 58 : 80;
+    if (!isNotch(layoutStyle))
+        return 96;
+    // What is left beside the notch after the band's padding and a 10 pt
+    // gap; never negative on an island barely wider than its notch.
+    return std::clamp<qreal>((expandedWidth - notchWidth) / 2 - 32 - 10, 0, 96);
+}
+
+void StatusBandLogic::update()
+{
+    const qreal p = std::isnan(m_openness) ? 0 : std::clamp<qreal>(m_openness, 0, 1);
+    const auto between = [p](qreal closed, qreal open) { return closed + (open - closed) * p; };
+
+    Outputs out;
+    out.horizontalPadding
+        = between(horizontalPadding(false, m_layoutStyle), horizontalPadding(true, m_layoutStyle));
+    out.spacerMinimumWidth = isNotch(m_layoutStyle) ? m_notchWidth : 6;
+    out.isHudShown = isHudShown(m_hasHudState, m_isExpanded, m_activity);
+    out.leadingItem = leadingItem(m_isExpanded, m_activity, out.isHudShown, m_showsClock);
+    out.trailingItem = trailingItem(m_isExpanded, m_activity, out.isHudShown, m_showsBattery, m_hasBatteryStatus);
+    out.hudBarWidth = between(hudBarWidth(false, m_layoutStyle, m_expandedWidth, m_notchWidth),
+        hudBarWidth(true, m_layoutStyle, m_expandedWidth, m_notchWidth));
+    out.hudTrackHeight = m_isExpanded ? 5 : 4;
+    out.artworkSize = std::max<qreal>(0, std::min<qreal>(m_statusBandHeight - 8, 20));
+
+    if (out == m_out)
+        return;
+    m_out = out;
+    Q_EMIT outputsChanged();
+}

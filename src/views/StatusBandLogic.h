@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+/// What the status band shows and where: its paddings, which item leads
+/// and which trails, and the HUD level bar's size.
+class StatusBandLogic : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+
+    /// "notch" or "pill".
+    Q_PROPERTY(QString layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
+    Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
+    /// Position of the open/close spring, 0…1 (paddings follow it).
+    Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged)
+    /// "none", "status", "media" or "hud".
+    Q_PROPERTY(QString compactActivity MEMBER m_activity NOTIFY inputsChanged)
+    Q_PROPERTY(bool showsClock MEMBER m_showsClock NOTIFY inputsChanged)
+    Q_PROPERTY(bool showsBattery MEMBER m_showsBattery NOTIFY inputsChanged)
+    /// The battery service has a status to show.
+    Q_PROPERTY(bool hasBatteryStatus MEMBER m_hasBatteryStatus NOTIFY inputsChanged)
+    /// The HUD presenter has a level to show.
+    Q_PROPERTY(bool hasHudState MEMBER m_hasHudState NOTIFY inputsChanged)
+    Q_PROPERTY(qreal notchWidth MEMBER m_notchWidth NOTIFY inputsChanged)
+    Q_PROPERTY(qreal expandedWidth MEMBER m_expandedWidth NOTIFY inputsChanged)
+    Q_PROPERTY(qreal statusBandHeight MEMBER m_statusBandHeight NOTIFY inputsChanged)
+
+    Q_PROPERTY(qreal horizontalPadding READ horizontalPadding NOTIFY outputsChanged)
+    /// Smallest gap between the leading and trailing items (the notch).
+    Q_PROPERTY(qreal spacerMinimumWidth READ spacerMinimumWidth NOTIFY outputsChanged)
+    /// The HUD level replaces the band's other items.
+    Q_PROPERTY(bool isHudShown READ isHudShown NOTIFY outputsChanged)
+    /// "hudIcon", "artwork", "clock" or "none".
+    Q_PROPERTY(QString leadingItem READ leadingItem NOTIFY outputsChanged)
+    /// "hudLevel", "audioBars", "battery" or "none".
+    Q_PROPERTY(QString trailingItem READ trailingItem NOTIFY outputsChanged)
+    Q_PROPERTY(qreal hudBarWidth READ hudBarWidth NOTIFY outputsChanged)
+    Q_PROPERTY(qreal hudTrackHeight READ hudTrackHeight NOTIFY outputsChanged)
+    /// Side of the Now Playing artwork thumbnail.
+    Q_PROPERTY(qreal artworkSize READ artworkSize NOTIFY outputsChanged)
+
+public:
+    explicit StatusBandLogic(QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(StatusBandLogic)
+
+    /// Closed 18 (notch) or 10 (pill); open 32 (notch) or 18 (pill).
+    static qreal horizontalPadding(bool expanded, const QString& layoutStyle);
+    /// A HUD state counts when the island is open or its activity is the HUD.
+    static bool isHudShown(bool hasHudState, bool expanded, const QString& activity);
+    static QString leadingItem(bool expanded, const QString& activity, bool hudShown, bool showsClock);
+    static QString trailingItem(
+        bool expanded, const QString& activity, bool hudShown, bool showsBattery, bool hasBatteryStatus);
+    /// Closed 80 (pill) or 58 (notch); open 96 (pill) or what fits beside
+    /// the notch, at most 96.
+    static qreal hudBarWidth(bool expanded, const QString& layoutStyle, qreal expandedWidth, qreal notchWidth);
+
+    qreal horizontalPadding() const { return m_out.horizontalPadding; }
+    qreal spacerMinimumWidth() const { return m_out.spacerMinimumWidth; }
+    bool isHudShown() const { return m_out.isHudShown; }
+    QString leadingItem() const { return m_out.leadingItem; }
+    QString trailingItem() const { return m_out.trailingItem; }
+    qreal hudBarWidth() const { return m_out.hudBarWidth; }
+    qreal hudTrackHeight() const { return m_out.hudTrackHeight; }
+    qreal artworkSize() const { return m_out.artworkSize; }
+
+Q_SIGNALS:
+    void inputsChanged();
+    void outputsChanged();
+
+private:
+    struct Outputs {
+        qreal horizontalPadding = 0;
+        qreal spacerMinimumWidth = 0;
+        bool isHudShown = false;
+        QString leadingItem;
+        QString trailingItem;
+        qreal hudBarWidth = 0;
+        qreal hudTrackHeight = 0;
+        qreal artworkSize = 0;
+        bool operator==(const Outputs&) const = default;
+    };
+
+    void update();
+
+    QString m_layoutStyle = QStringLiteral("notch");
+    bool m_isExpanded = false;
+    qreal m_openness = 0;
+    QString m_activity = QStringLiteral("none");
+    bool m_showsClock = false;
+    bool m_showsBattery = false;
+    bool m_hasBatteryStatus = false;
+    bool m_hasHudState = false;
+    qreal m_notchWidth = 0;
+    qreal m_expandedWidth = 0;
+    qreal m_statusBandHeight = 0;
+    Outputs m_out;
+};

@@ -1,0 +1,50 @@
+#include "ClockText.h"
+#include "ClockTimeline.h"
+#include "ManualScheduler.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+TEST(ClockTextTest, TwentyFourAndTwelveHourLocales)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale american(QLocale::English, QLocale::UnitedStates);
+    EXPECT_FALSE(ClockText::usesTwelveHourClock(german));
+    EXPECT_TRUE(ClockText::usesTwelveHourClock(american));
+
+    EXPECT_EQ(ClockText::text(QTime(21, 5), german), (ClockText::Parts{QStringLiteral("21:05"), QString()}));
+    EXPECT_EQ(ClockText::text(QTime(21, 5), american), (ClockText::Parts{QStringLiteral("9:05"), american.pmText()}));
+    EXPECT_EQ(ClockText::text(QTime(0, 30), american), (ClockText::Parts{QStringLiteral("12:30"), american.amText()}));
+    EXPECT_EQ(ClockText::text(QTime(12, 0), american).period, american.pmText());
+    EXPECT_EQ(american.pmText(), QStringLiteral("PM"));
+    // The locale's own hour width and separator.
+    EXPECT_EQ(ClockText::text(QTime(9, 5), german).time, QStringLiteral("09:05"));
+    EXPECT_EQ(ClockText::text(QTime(9, 5), QLocale(QLocale::Finnish, QLocale::Finland)).time, QStringLiteral("9.05"));
+    EXPECT_FALSE(ClockText::usesTwelveHourClock(QLocale::c()));
+}
+
+TEST(ClockTimelineTest, ChangesTextOnlyAtMinuteBoundaries)
+{
+    qputenv("TZ", "UTC");
+    tzset();
+    ManualScheduler time(QDateTime(QDate(2026, 1, 5), QTime(21, 4, 30), Qt::UTC));
+    ClockTimeline clock(time, time, QLocale(QLocale::German, QLocale::Germany));
+    QSignalSpy changes(&clock, &ClockTimeline::textChanged);
+    EXPECT_EQ(clock.timeText(), QStringLiteral("21:04"));
+    EXPECT_EQ(time.pendingCount(), 1);
+
+    time.advance(29'000);
+    EXPECT_EQ(changes.count(), 0);
+    time.advance(1'100);
+    EXPECT_EQ(clock.timeText(), QStringLiteral("21:05"));
+    EXPECT_EQ(changes.count(), 1);
+    time.advance(59'000);
+    EXPECT_EQ(changes.count(), 1);
+    time.advance(1'000);
+    EXPECT_EQ(clock.timeText(), QStringLiteral("21:06"));
+    EXPECT_EQ(time.pendingCount(), 1); // one task, never a repeating tick
+}

@@ -1,0 +1,261 @@
+#include "FakeIslandActions.h"
+#include "FakeIslandViewModel.h"
+#include "IslandViews.h"
+#include "SettingsStore.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The island drawn by its real views in a real X window, compared on the
+// pixels that matter. Each screenshot is kept under screenshots/ in the
+// build tree for a person to look at.
+namespace {
+// What the harness window shows around the island, like a desktop behind
+// the transparent panel.
+const QColor desktop(96, 112, 136);
+
+int lightness(QRgb c)
+{
+    return (qRed(c) + qGreen(c) + qBlue(c)) / 3;
+}
+
+bool isBlack(QRgb c)
+{
+    return lightness(c) < 12;
+}
+
+class IslandScreenshotTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        IslandViews::initialize();
+        m_defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
+        m_settings = std::make_unique<SettingsStore>(*m_defaults);
+        m_view = std::make_unique<QQuickView>();
+        m_view->setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        m_view->setColor(desktop);
+        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+    }
+
+    void show(const FakeIslandViewModel::Layout& layout, bool expanded)
+    {
+        m_model.setLayout(layout);
+        m_model.setExpanded(expanded);
+        m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model)},
+            {QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get())},
+            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions)}});
+        m_view->setSource(IslandViews::rootViewUrl());
+        ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(errors());
+        m_view->resize(m_model.panelSize());
+        m_view->setPosition(100, 0);
+        m_view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_view.get()));
+        settle();
+    }
+
+    void settle()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(root()->property("isSettled").toBool(), 5000);
+    }
+
+    QImage shoot(const QString& name)
+    {
+        const QImage image = m_view->grabWindow().convertToFormat(QImage::Format_RGB32);
+        const QString dir = qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/screenshots");
+        QDir().mkpath(dir);
+        image.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+        return image;
+    }
+
+    QQuickItem* root() const { return m_view->rootObject(); }
+    // Searches the visual tree: items made by a Repeater have no QObject parent.
+    static QQuickItem* find(QQuickItem* from, const QString& name)
+    {
+        if (from->objectName() == name)
+            return from;
+        for (QQuickItem* child : from->childItems())
+            if (QQuickItem* found = find(child, name))
+                return found;
+        return nullptr;
+    }
+    QQuickItem* item(const char* name) const { return find(root(), QString::fromLatin1(name)); }
+    QRectF sceneRect(QQuickItem* i) const { return i->mapRectToScene(i->boundingRect()); }
+
+    QString errors() const
+    {
+        QString text;
+        for (const QQmlError& e : m_view->errors())
+            text += e.toString() + QLatin1Char('\n');
+        return text;
+    }
+
+    // Pixels in `area` brighter than `level`.
+    static int brightPixels(const QImage& image, const QRect& area, int level = 150)
+    {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += lightness(image.pixel(x, y)) > level;
+        return count;
+    }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<SettingsStore> m_settings;
+    FakeIslandViewModel m_model;
+    FakeIslandActions m_actions;
+    std::unique_ptr<QQuickView> m_view;
+};
+} // namespace
+
+TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheClock)
+{
+    m_model.setStatus(true, false, QStringLiteral("status"));
+    show(FakeIslandViewModel::pill(), false);
+    const QImage shot = shoot(QStringLiteral("closed-pill"));
+    ASSERT_EQ(shot.size(), QSize(150, 22));
+
+    EXPECT_EQ(shot.pixel(75, 0), desktop.rgb()); // the 2-pt gap above the pill
+    EXPECT_TRUE(isBlack(shot.pixel(75, 12)));
+    EXPECT_TRUE(isBlack(shot.pixel(140, 12)));
+    EXPECT_EQ(shot.pixel(0, 3), desktop.rgb()); // capsule ends are round
+    EXPECT_EQ(shot.pixel(149, 20), desktop.rgb());
+    EXPECT_GT(brightPixels(shot, QRect(10, 4, 60, 16)), 15); // the clock's digits
+    EXPECT_EQ(brightPixels(shot, QRect(80, 4, 60, 16)), 0);
+}
+
+TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTheNotch)
+{
+    m_model.setStatus(true, true, QStringLiteral("status")); // no battery service: right side empty
+    show(FakeIslandViewModel::notch(), false);
+    const QImage shot = shoot(QStringLiteral("closed-notch"));
+    ASSERT_EQ(shot.size(), QSize(356, 32));
+
+    EXPECT_TRUE(isBlack(shot.pixel(4, 0)));     // the flare reaches the top edge
+    EXPECT_EQ(shot.pixel(2, 16), desktop.rgb()); // but not further down
+    EXPECT_EQ(shot.pixel(7, 31), desktop.rgb()); // rounded bottom corner
+    EXPECT_TRUE(isBlack(shot.pixel(178, 16)));
+    EXPECT_TRUE(isBlack(shot.pixel(8, 16)));
+    EXPECT_GT(brightPixels(shot, QRect(18, 6, 70, 20)), 15);
+    EXPECT_EQ(brightPixels(shot, QRect(100, 0, 240, 32)), 0);
+
+    // The outline a panel shapes its window to is the drawn one.
+    const QRegion outline = IslandViews::outline(root());
+    EXPECT_TRUE(outline.contains(QPoint(178, 16)));
+    EXPECT_TRUE(outline.contains(QPoint(4, 0)));
+    EXPECT_FALSE(outline.contains(QPoint(2, 16)));
+    EXPECT_TRUE(outline.contains(QPoint(350, 1)));
+}
+
+TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
+{
+    m_model.setSelectedTab(QStringLiteral("calendar"));
+    show(FakeIslandViewModel::pill(), true);
+    const QImage shot = shoot(QStringLiteral("open-tabs"));
+    ASSERT_EQ(shot.size(), QSize(568, 237));
+
+    EXPECT_TRUE(isBlack(shot.pixel(284, 150)));
+    EXPECT_TRUE(isBlack(shot.pixel(30, 100)));         // 24 of panel, then the island
+    EXPECT_LT(lightness(shot.pixel(284, 222)), lightness(desktop.rgb())); // drop shadow below
+    EXPECT_EQ(shot.pixel(2, 100), desktop.rgb());
+    EXPECT_GT(brightPixels(shot, QRect(42, 4, 60, 18)), 15); // the clock in the open band
+
+    const QStringList tabs = m_model.availableTabs();
+    for (const QString& tab : tabs) {
+        QQuickItem* button = find(root(), QStringLiteral("tab_") + tab);
+        ASSERT_TRUE(button) << qPrintable(tab);
+        const QRect r = sceneRect(button).toAlignedRect();
+        // Inside the capsule, left of the label: the highlight's grey or black.
+        const QRgb inside = shot.pixel(r.left() + 5, r.center().y());
+        if (tab == QLatin1String("calendar"))
+            EXPECT_NEAR(lightness(inside), 41, 8) << qPrintable(tab);
+        else
+            EXPECT_TRUE(isBlack(inside)) << qPrintable(tab);
+        EXPECT_GT(brightPixels(shot, r.adjusted(8, 3, -8, -3), 90), 10) << qPrintable(tab);
+    }
+    QQuickItem* gear = item("settingsButton");
+    ASSERT_TRUE(gear && gear->isVisible());
+    EXPECT_GT(brightPixels(shot, sceneRect(gear).toAlignedRect(), 80), 5);
+
+    // A click moves the selection; the highlight slides after it.
+    const QPointF shelf = sceneRect(item("tab_shelf")).center();
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, shelf.toPoint());
+    EXPECT_EQ(m_model.selectedTab(), QStringLiteral("shelf"));
+    QQuickItem* highlight = item("selectionHighlight");
+    QTRY_COMPARE_WITH_TIMEOUT(sceneRect(highlight).center().x(), shelf.x(), 3000);
+}
+
+TEST_F(IslandScreenshotTest, WithNoFeatureTheOpenIslandLeadsToTheSettings)
+{
+    m_model.setAvailableTabs({});
+    show(FakeIslandViewModel::pill(), true);
+    const QImage shot = shoot(QStringLiteral("open-no-feature"));
+
+    EXPECT_FALSE(item("tabBar")->isVisible());
+    EXPECT_FALSE(item("settingsButton")->isVisible());
+    QQuickItem* message = item("noFeatureMessage");
+    ASSERT_TRUE(message->isVisible());
+    QQuickItem* button = item("messageAction");
+    ASSERT_TRUE(button->isVisible());
+    const QRect buttonRect = sceneRect(button).toAlignedRect();
+    EXPECT_GT(buttonRect.width(), 60);
+    // The capsule is lighter than the island, its label white.
+    EXPECT_NEAR(lightness(shot.pixel(buttonRect.left() + 4, buttonRect.center().y())), 46, 10);
+    EXPECT_GT(brightPixels(shot, buttonRect, 180), 10);
+    EXPECT_GT(brightPixels(shot, QRect(150, 90, 268, 60), 120), 30); // symbol and title above it
+
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, buttonRect.center());
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
+}
+
+TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
+{
+    m_settings->setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
+    m_settings->setGlassGlow(0.6);
+    show(FakeIslandViewModel::pill(), true);
+    const QImage shot = shoot(QStringLiteral("open-glass"));
+
+    const int top = lightness(shot.pixel(284, 80));
+    const int lower = lightness(shot.pixel(284, 200));
+    EXPECT_LT(top, 40);
+    EXPECT_GT(lower, top + 25);
+    // The rim brightens the bottom edge.
+    EXPECT_GT(lightness(shot.pixel(284, 212)), lower);
+}
+
+TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
+{
+    show(FakeIslandViewModel::pill(), true);
+    QQuickItem* gear = item("settingsButton");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(gear);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Settings"));
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+
+    const QPoint centre = sceneRect(gear).center().toPoint();
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
+
+    QTest::mouseClick(m_view.get(), Qt::RightButton, {}, centre);
+    QObject* menu = root()->findChild<QObject*>(QStringLiteral("settingsMenu"));
+    ASSERT_TRUE(menu);
+    QTRY_VERIFY_WITH_TIMEOUT(menu->property("opened").toBool(), 3000);
+    shoot(QStringLiteral("open-settings-menu"));
+    QQuickItem* quit = nullptr;
+    for (QQuickItem* candidate : menu->findChildren<QQuickItem*>())
+        if (candidate->property("text").toString() == QStringLiteral("Quit Brimwell"))
+            quit = candidate;
+    ASSERT_TRUE(quit);
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(quit).center().toPoint());
+    EXPECT_EQ(m_actions.quitCalls, 1);
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
+}

@@ -1,0 +1,86 @@
+#include "Spring.h"
+#include "SpringCurves.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+// x'' = −k (x − 1) − c x', integrated with RK4, as an independent check of
+// the closed form and of the response/fraction conversion.
+double integrate(double stiffness, double damping, double until)
+{
+    double x = 0, v = 0;
+    const double h = 1e-4;
+    auto acc = [&](double px, double pv) { return -stiffness * (px - 1) - damping * pv; };
+    for (double t = 0; t < until - h / 2; t += h) {
+        const double k1x = v, k1v = acc(x, v);
+        const double k2x = v + h / 2 * k1v, k2v = acc(x + h / 2 * k1x, v + h / 2 * k1v);
+        const double k3x = v + h / 2 * k2v, k3v = acc(x + h / 2 * k2x, v + h / 2 * k2v);
+        const double k4x = v + h * k3v, k4v = acc(x + h * k3x, v + h * k3v);
+        x += h / 6 * (k1x + 2 * k2x + 2 * k3x + k4x);
+        v += h / 6 * (k1v + 2 * k2v + 2 * k3v + k4v);
+    }
+    return x;
+}
+} // namespace
+
+TEST(SpringTest, ResponseAndFractionGiveStiffnessAndDamping)
+{
+    const Spring open(0.42, 0.72);
+    EXPECT_NEAR(open.stiffness(), std::pow(2 * std::numbers::pi / 0.42, 2), 1e-9);
+    EXPECT_NEAR(open.damping(), 4 * std::numbers::pi * 0.72 / 0.42, 1e-9);
+    for (double t : {0.05, 0.12, 0.3, 0.6})
+        EXPECT_NEAR(open.value(t), integrate(open.stiffness(), open.damping(), t), 1e-6) << t;
+    const Spring close(0.32, 1.0);
+    for (double t : {0.05, 0.2, 0.4})
+        EXPECT_NEAR(close.value(t), integrate(close.stiffness(), close.damping(), t), 1e-6) << t;
+    const Spring slow(0.5, 1.6);
+    for (double t : {0.1, 0.5})
+        EXPECT_NEAR(slow.value(t), integrate(slow.stiffness(), slow.damping(), t), 1e-6) << t;
+}
+
+TEST(SpringTest, KnownPointsOfTheClosedForm)
+{
+    // Critical damping at ω t = 1: 1 − 2/e, no overshoot ever.
+    const Spring critical(0.32, 1.0);
+    const double t1 = 0.32 / (2 * std::numbers::pi);
+    EXPECT_NEAR(critical.value(t1), 1 - 2 / std::numbers::e, 1e-12);
+    for (double t = 0; t < 1; t += 0.01)
+        EXPECT_LE(critical.value(t), 1.0);
+
+    // Under-damped: the first peak is at π/ωd and overshoots by exp(−ζπ/√(1−ζ²)).
+    const Spring open(0.42, 0.72);
+    const double wd = 2 * std::numbers::pi / 0.42 * std::sqrt(1 - 0.72 * 0.72);
+    const double overshoot = std::exp(-0.72 * std::numbers::pi / std::sqrt(1 - 0.72 * 0.72));
+    EXPECT_NEAR(open.value(std::numbers::pi / wd), 1 + overshoot, 1e-12);
+    EXPECT_NEAR(open.velocity(std::numbers::pi / wd), 0, 1e-9);
+}
+
+TEST(SpringTest, SettlesAndTheEasingCurveFollowsTheSpring)
+{
+    for (const Spring& s : {Spring(0.42, 0.72), Spring(0.32, 1.0), Spring(0.25, 0.85), Spring(0.4, 0.8)}) {
+        const double settle = s.settleTime();
+        EXPECT_GT(settle, s.response() * 0.5);
+        EXPECT_LT(settle, s.response() * 3);
+        for (double t = settle; t < settle + 2; t += 0.01)
+            ASSERT_LT(std::abs(s.value(t) - 1), 0.001);
+        EXPECT_FALSE(std::abs(s.value(settle - 0.05) - 1) < 0.001 && std::abs(s.velocity(settle - 0.05)) < 0.01);
+
+        const QEasingCurve curve = s.easingCurve();
+        for (double p = 0; p <= 1.0; p += 0.01)
+            ASSERT_NEAR(curve.valueForProgress(p), s.value(p * settle), 0.0015) << p;
+        EXPECT_DOUBLE_EQ(curve.valueForProgress(1.0), 1.0);
+    }
+}
+
+TEST(SpringTest, QmlHelperGivesDurationAndCurve)
+{
+    const SpringCurves springs;
+    EXPECT_EQ(springs.duration(0.42, 0.72), int(std::ceil(Spring(0.42, 0.72).settleTime() * 1000)));
+    const QVariantList list = springs.bezierCurve(0.42, 0.72);
+    ASSERT_EQ(list.size() % 6, 0);
+    EXPECT_DOUBLE_EQ(list.at(list.size() - 2).toDouble(), 1.0);
+    EXPECT_DOUBLE_EQ(list.last().toDouble(), 1.0);
+}

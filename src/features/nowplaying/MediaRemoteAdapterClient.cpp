@@ -69,11 +69,12 @@ MediaRemoteAdapterClient::MediaRemoteAdapterClient(const AppBundle& bundle, Sche
 
 MediaRemoteAdapterClient::~MediaRemoteAdapterClient()
 {
-    // The stream must not outlive the client; its exit is of no interest now.
-    if (m_process) {
-        m_process->disconnect(this);
-        m_process->kill();
-        m_process->waitForFinished(1000);
+    // No stream, current or already told to end, outlives the client; their
+    // exits are of no interest now.
+    for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        process->disconnect(this);
+        process->kill();
+        process->waitForFinished(1000);
     }
 }
 

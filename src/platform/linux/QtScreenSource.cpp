@@ -57,6 +57,8 @@ void QtScreenSource::scheduleChange()
         this,
         [this] {
             m_changePending = false;
+            // Picks up notch overrides edited since the last read.
+            m_defaults.sync();
             Q_EMIT screensChanged();
         },
         Qt::QueuedConnection);
@@ -71,8 +73,10 @@ void QtScreenSource::followSleep()
     }
     m_login1 = new Login1Manager(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"), bus, this);
     connect(m_login1, &Login1Manager::PrepareForSleep, this, [this](bool starting) {
-        if (!starting)
-            Q_EMIT screensDidWake();
+        if (starting)
+            return;
+        m_defaults.sync();
+        Q_EMIT screensDidWake();
     });
 }
 

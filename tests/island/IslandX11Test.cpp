@@ -1,0 +1,155 @@
+#include "ChildProcess.h"
+#include "PrivateXServer.h"
+#include "QtScreenSource.h"
+#include "TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+// The real program on an X server of the test's own, watched and driven
+// from outside through the X protocol as a user and a drag source would.
+namespace {
+
+const QRect closedPill(565, 0, 150, 22);
+const QRect openPill(356, 0, 568, 237);
+constexpr uint32_t background = 0x3060a0;
+
+class IslandOnX11Test : public TempDirTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(x.isRunning()) << "Xvfb did not start"; }
+    void TearDown() override
+    {
+        program.terminate();
+        program.waitForFinished(5000);
+    }
+
+    QSettings settingsFile() const
+    {
+        return QSettings(path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")), QSettings::IniFormat);
+    }
+
+    void launch()
+    {
+        QDir().mkpath(path(QStringLiteral("runtime")));
+        QFile::setPermissions(path(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // No session bus: the single-instance guard uses its lock file here.
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-system-bus")));
+        env.insert(QStringLiteral("DISPLAY"), x.display());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
+        env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+        program.setProcessEnvironment(env);
+        program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
+        ASSERT_TRUE(x.waitFor([this] { return (panel = x.findWindow("Brimwell Island", program.processId())) != 0; }));
+        x.follow(panel);
+    }
+
+    bool frameBecomes(const QRect& frame, int boundMs = 5000)
+    {
+        return x.waitFor([&] { return x.geometry(panel) == frame; }, boundMs);
+    }
+    QRect frame() const { return x.geometry(panel); }
+
+    PrivateXServer x;
+    QProcess program;
+    QByteArray log;
+    xcb_window_t panel = 0;
+};
+
+} // namespace
+
+TEST_F(IslandOnX11Test, OpensUnderThePointerAndClosesWhenItLeaves)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    EXPECT_TRUE(frameBecomes(closedPill)) << frame().x() << "," << frame().y() << " " << frame().width() << "x" << frame().height();
+    EXPECT_TRUE(x.isOverrideRedirect(panel));
+    EXPECT_EQ(x.property(panel, XCB_ATOM_WM_CLASS), QByteArray("brimwell\0brimwell\0", 18));
+    EXPECT_TRUE(x.property(panel, x.atom("XdndAware"))); // the shelf is on by default
+    EXPECT_TRUE(log.contains("No system bus; screens are not re-read after sleep"));
+
+    // Only the island is drawn; the rest of the panel shows what lies below.
+    x.setBackground(background);
+    EXPECT_TRUE(x.waitFor([&] { return x.pixel(640, 12) == 0 && x.pixel(565, 2) == background; }));
+
+    x.movePointer(640, 10);
+    ASSERT_TRUE(frameBecomes(openPill)) << frame().width() << "x" << frame().height();
+    EXPECT_TRUE(x.waitFor([&] { return x.pixel(640, 200) == 0 && x.pixel(360, 230) == background; }));
+
+    x.movePointer(640, 600);
+    EXPECT_TRUE(frameBecomes(closedPill, 3000));
+    EXPECT_TRUE(x.waitFor([&] { return x.pixel(640, 200) == background; }));
+}
+
+TEST_F(IslandOnX11Test, NotchFromTheDefaultsFileAndNoDropTargetWithTheShelfOff)
+{
+    {
+        QSettings settings = settingsFile();
+        settings.setValue(QStringLiteral("DisplayNotches/screen"), QStringLiteral("200x32"));
+        settings.setValue(QStringLiteral("showShelf"), false);
+    }
+    ASSERT_NO_FATAL_FAILURE(launch());
+    EXPECT_TRUE(log.contains("Island placed on screen style notch compact 356.000000x32.000000")) << log.constData();
+    EXPECT_TRUE(frameBecomes(QRect(462, 0, 356, 32)));
+    EXPECT_FALSE(x.property(panel, x.atom("XdndAware")));
+
+    x.movePointer(640, 5);
+    EXPECT_TRUE(frameBecomes(QRect(356, 0, 568, 241)));
+    x.movePointer(100, 600);
+    EXPECT_TRUE(frameBecomes(QRect(462, 0, 356, 32), 3000));
+}
+
+TEST_F(IslandOnX11Test, FollowsScreensComingAndGoingBackToThePreferredOne)
+{
+    const QString second = QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("second"));
+    settingsFile().setValue(QStringLiteral("preferredDisplayID"), second);
+    ASSERT_NO_FATAL_FAILURE(launch());
+    // Preferred display not connected: the primary screen.
+    EXPECT_TRUE(frameBecomes(closedPill));
+
+    ASSERT_TRUE(x.setMonitor("second", QRect(1280, 0, 1024, 768)));
+    EXPECT_TRUE(frameBecomes(QRect(1717, 0, 150, 22))) << frame().x();
+    ASSERT_TRUE(x.deleteMonitor("second"));
+    EXPECT_TRUE(frameBecomes(closedPill)) << frame().x();
+
+    // A notch override written meanwhile is read at the next screen change.
+    settingsFile().setValue(QStringLiteral("DisplayNotches/second"), QStringLiteral("200x32"));
+    ASSERT_TRUE(x.setMonitor("second", QRect(1280, 0, 1024, 768)));
+    EXPECT_TRUE(frameBecomes(QRect(1614, 0, 356, 32))) << frame().x();
+}
+
+TEST_F(IslandOnX11Test, DragEnteringOpensAtOnceAndTheDropIsRefusedWithoutAShelf)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_TRUE(frameBecomes(closedPill));
+    // The pointer stays far away; only the drag source talks to the island.
+    x.movePointer(640, 600);
+    const xcb_window_t source = x.createWindow();
+    const xcb_atom_t status = x.atom("XdndStatus");
+    const uint32_t version = 5;
+    x.sendClientMessage(panel, x.atom("XdndEnter"), {source, version << 24, x.atom("text/uri-list"), x.atom("text/plain"), 0});
+    x.sendClientMessage(panel, x.atom("XdndPosition"), {source, 0, (640u << 16) | 10u, XCB_CURRENT_TIME, x.atom("XdndActionCopy")});
+
+    std::optional<xcb_client_message_event_t> answer;
+    ASSERT_TRUE(x.waitFor([&] { return (answer = x.takeClientMessage(status)).has_value(); }));
+    EXPECT_EQ(answer->data.data32[0], panel);
+    EXPECT_EQ(answer->data.data32[1] & 1, 1u) << "the island takes the drag";
+    EXPECT_TRUE(frameBecomes(openPill));
+
+    x.sendClientMessage(panel, x.atom("XdndDrop"), {source, 0, XCB_CURRENT_TIME, 0, 0});
+    std::optional<xcb_client_message_event_t> finished;
+    ASSERT_TRUE(x.waitFor([&] { return (finished = x.takeClientMessage(x.atom("XdndFinished"))).has_value(); }));
+    EXPECT_EQ(finished->data.data32[1] & 1, 0u) << "no shelf to take the drop";
+    EXPECT_TRUE(ChildProcess::waitForStderr(program, log, "refused: the shelf is not available"));
+    // The pointer is outside, so the pointer watch closes the island.
+    EXPECT_TRUE(frameBecomes(closedPill, 3000));
+}

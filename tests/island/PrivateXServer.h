@@ -1,0 +1,262 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+
+#include <xcb/randr.h>
+#include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+#include <xcb/xtest.h>
+
+#include <poll.h>
+#include <sys/uio.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <optional>
+
+/// An Xvfb of the test's own (1280 x 800, XTEST, RandR, no window manager)
+/// and a raw X connection to look at it and act on it from outside, the way
+/// a user's pointer and a drag source would. Waits are bounded and end as
+/// soon as their condition holds.
+class PrivateXServer {
+public:
+    PrivateXServer()
+    {
+        // -displayfd 1: the server picks a free display and prints its number.
+        m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+            QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("+extension"),
+            QStringLiteral("XTEST"), QStringLiteral("+extension"), QStringLiteral("RANDR")});
+        QByteArray out;
+        QDeadlineTimer deadline(10000);
+        while (!out.contains('\n') && !deadline.hasExpired() && m_server.state() != QProcess::NotRunning) {
+            m_server.waitForReadyRead(200);
+            out += m_server.readAllStandardOutput();
+        }
+        if (!out.contains('\n'))
+            return;
+        m_display = QStringLiteral(":") + QString::fromLatin1(out.trimmed());
+        m_connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
+        if (xcb_connection_has_error(m_connection))
+            return;
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        // New top-level windows are reported to us.
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+    }
+    ~PrivateXServer()
+    {
+        if (m_connection)
+            xcb_disconnect(m_connection);
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    bool isRunning() const { return m_connection && !xcb_connection_has_error(m_connection); }
+    QString display() const { return m_display; }
+    xcb_connection_t* connection() const { return m_connection; }
+    xcb_window_t root() const { return m_root; }
+
+    xcb_atom_t atom(const char* name) const
+    {
+        auto* reply = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, false, std::strlen(name), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    }
+
+    /// The raw bytes of a window property; absent when it is not set.
+    std::optional<QByteArray> property(xcb_window_t window, xcb_atom_t name) const
+    {
+        auto* reply = xcb_get_property_reply(m_connection, xcb_get_property(m_connection, false, window, name, XCB_ATOM_ANY, 0, 1024), nullptr);
+        std::optional<QByteArray> result;
+        if (reply && reply->type != XCB_ATOM_NONE)
+            result = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
+        std::free(reply);
+        return result;
+    }
+
+    /// The top-level window titled `title` of process `pid`, or 0.
+    xcb_window_t findWindow(const QByteArray& title, qint64 pid) const
+    {
+        auto* tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
+        if (!tree)
+            return 0;
+        xcb_window_t found = 0;
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+            const auto name = property(children[i], XCB_ATOM_WM_NAME);
+            const auto owner = property(children[i], atom("_NET_WM_PID"));
+            if (name == title && owner && owner->size() == 4 && *reinterpret_cast<const uint32_t*>(owner->constData()) == uint32_t(pid))
+                found = children[i];
+        }
+        std::free(tree);
+        return found;
+    }
+
+    /// Where a top-level window is, as the server has it.
+    QRect geometry(xcb_window_t window) const
+    {
+        auto* reply = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
+        QRect rect;
+        if (reply)
+            rect = QRect(reply->x, reply->y, reply->width, reply->height);
+        std::free(reply);
+        return rect;
+    }
+
+    bool isOverrideRedirect(xcb_window_t window) const
+    {
+        auto* reply = xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
+        const bool result = reply && reply->override_redirect;
+        std::free(reply);
+        return result;
+    }
+
+    /// Reports the window's moves and resizes to us, so waits wake on them.
+    void follow(xcb_window_t window)
+    {
+        const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+    }
+
+    /// Moves the pointer as a user would (XTEST).
+    void movePointer(int x, int y)
+    {
+        xcb_test_fake_input(m_connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root, int16_t(x), int16_t(y), 0);
+        xcb_flush(m_connection);
+    }
+
+    void setBackground(uint32_t rgb)
+    {
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_BACK_PIXEL, &rgb);
+        xcb_clear_area(m_connection, false, m_root, 0, 0, 0, 0);
+        xcb_flush(m_connection);
+    }
+
+    /// The colour on screen at a point, as 0xRRGGBB.
+    uint32_t pixel(int x, int y) const
+    {
+        auto* reply = xcb_get_image_reply(m_connection,
+            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, int16_t(x), int16_t(y), 1, 1, ~0u), nullptr);
+        uint32_t value = 0;
+        if (reply && xcb_get_image_data_length(reply) >= 4)
+            std::memcpy(&value, xcb_get_image_data(reply), 4);
+        std::free(reply);
+        return value & 0xffffff;
+    }
+
+    /// Adds (or replaces) a RandR monitor, as plugging in a screen does.
+    bool setMonitor(const char* name, const QRect& rect)
+    {
+        xcb_randr_monitor_info_t info;
+        std::memset(&info, 0, sizeof info);
+        info.name = atom(name);
+        info.x = int16_t(rect.x());
+        info.y = int16_t(rect.y());
+        info.width = uint16_t(rect.width());
+        info.height = uint16_t(rect.height());
+        info.width_in_millimeters = uint32_t(rect.width() / 4);
+        info.height_in_millimeters = uint32_t(rect.height() / 4);
+        // Sent by hand: libxcb-randr 1.15's xcb_randr_set_monitor leaves part
+        // of its request vector uninitialised.
+        xcb_randr_set_monitor_request_t request;
+        std::memset(&request, 0, sizeof request);
+        request.window = m_root;
+        iovec parts[4];
+        parts[2] = {&request, sizeof request};
+        parts[3] = {&info, sizeof info};
+        xcb_protocol_request_t protocol{2, &xcb_randr_id, XCB_RANDR_SET_MONITOR, 1};
+        const xcb_void_cookie_t cookie{xcb_send_request(m_connection, XCB_REQUEST_CHECKED, parts + 2, &protocol)};
+        xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
+        std::free(error);
+        return !error;
+    }
+    bool deleteMonitor(const char* name)
+    {
+        xcb_generic_error_t* error = xcb_request_check(m_connection, xcb_randr_delete_monitor_checked(m_connection, m_root, atom(name)));
+        std::free(error);
+        return !error;
+    }
+
+    /// Waits until `condition` holds, waking on every event from the server;
+    /// events are kept for takeClientMessage().
+    bool waitFor(const std::function<bool()>& condition, int boundMs = 5000)
+    {
+        QDeadlineTimer deadline(boundMs);
+        for (;;) {
+            drain();
+            if (condition())
+                return true;
+            if (deadline.hasExpired())
+                return false;
+            pollfd fd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+            ::poll(&fd, 1, int(std::min<qint64>(deadline.remainingTime(), 100)));
+        }
+    }
+
+    /// The oldest client message of `type` received so far, removed from the queue.
+    std::optional<xcb_client_message_event_t> takeClientMessage(xcb_atom_t type)
+    {
+        drain();
+        for (auto it = m_messages.begin(); it != m_messages.end(); ++it) {
+            if (it->type == type) {
+                const xcb_client_message_event_t message = *it;
+                m_messages.erase(it);
+                return message;
+            }
+        }
+        return std::nullopt;
+    }
+
+    /// Sends a client message of `type` to `window` with five 32-bit values.
+    void sendClientMessage(xcb_window_t window, xcb_atom_t type, std::initializer_list<uint32_t> data)
+    {
+        xcb_client_message_event_t event;
+        std::memset(&event, 0, sizeof event);
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = type;
+        int i = 0;
+        for (uint32_t v : data)
+            event.data.data32[i++] = v;
+        xcb_send_event(m_connection, false, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+        xcb_flush(m_connection);
+    }
+
+    /// A plain unmapped window of our own, e.g. a drag source.
+    xcb_window_t createWindow()
+    {
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+            XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_flush(m_connection);
+        return window;
+    }
+
+private:
+    void drain()
+    {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE)
+                m_messages.push_back(*reinterpret_cast<xcb_client_message_event_t*>(event));
+            std::free(event);
+        }
+    }
+
+    QProcess m_server;
+    QString m_display;
+    xcb_connection_t* m_connection = nullptr;
+    xcb_window_t m_root = 0;
+    std::deque<xcb_client_message_event_t> m_messages;
+};

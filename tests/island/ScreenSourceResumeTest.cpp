@@ -1,0 +1,46 @@
+#include "ChildProcess.h"
+#include "QtScreenSource.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+// logind's resume signal on a private bus standing in for the system bus.
+class ScreenSourceResumeTest : public TempDirTest {};
+
+TEST_F(ScreenSourceResumeTest, ResumeFromSleepIsAnnouncedAndGoingToSleepIsNot)
+{
+    QProcess daemon;
+    const QString address = ChildProcess::startPrivateBus(daemon);
+    ASSERT_FALSE(address.isEmpty());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+
+    QDBusConnection logind = QDBusConnection::connectToBus(address, QStringLiteral("logind"));
+    ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
+    const auto prepareForSleep = [&](bool starting) {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
+        signal << starting;
+        logind.send(signal);
+    };
+
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    QtScreenSource source(defaults);
+    QSignalSpy woke(&source, &ScreenSource::screensDidWake);
+    // The subscription is made on the next turn; it is on the bus once made.
+    QCoreApplication::processEvents();
+
+    prepareForSleep(true);
+    prepareForSleep(false);
+    ASSERT_TRUE(woke.wait(5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(woke.count(), 1);
+
+    QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
+    daemon.terminate();
+    daemon.waitForFinished(5000);
+}

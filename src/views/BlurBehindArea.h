@@ -14,6 +14,7 @@ class BlurBehindArea : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT
 
+    /// The outline to blur behind; the item's rectangle without one.
     Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged)
     /// Blur only while the translucent background shows.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)

@@ -10,18 +10,28 @@ class GlowSliderLogic : public QObject {
 
     /// The level to show; drawn limited to 0…1.
     Q_PROPERTY(qreal value MEMBER m_value NOTIFY inputsChanged)
+    /// Draws brighter and accepts drags.
     Q_PROPERTY(bool isEnabled MEMBER m_isEnabled NOTIFY inputsChanged)
     /// Whether anybody listens to drags.
     Q_PROPERTY(bool hasDragAction MEMBER m_hasDragAction NOTIFY inputsChanged)
+    /// A drag is under way.
     Q_PROPERTY(bool isDragging MEMBER m_isDragging NOTIFY inputsChanged)
+    /// The bar's width, the whole width offered.
     Q_PROPERTY(qreal width MEMBER m_width NOTIFY inputsChanged)
+    /// Bar height at rest.
     Q_PROPERTY(qreal trackHeight MEMBER m_trackHeight NOTIFY inputsChanged)
+    /// Bar height while dragged.
     Q_PROPERTY(qreal draggingTrackHeight MEMBER m_draggingTrackHeight NOTIFY inputsChanged)
+    /// Diameter of the knob shown while dragged.
     Q_PROPERTY(qreal knobSize MEMBER m_knobSize NOTIFY inputsChanged)
 
+    /// The value as drawn, 0…1.
     Q_PROPERTY(qreal fraction READ fraction NOTIFY outputsChanged)
+    /// Width of the bright fill.
     Q_PROPERTY(qreal fillWidth READ fillWidth NOTIFY outputsChanged)
+    /// The bar's height now (thicker while dragged).
     Q_PROPERTY(qreal barHeight READ barHeight NOTIFY outputsChanged)
+    /// 0.9 enabled, 0.35 disabled.
     Q_PROPERTY(qreal fillOpacity READ fillOpacity NOTIFY outputsChanged)
     /// The tight glow around the fill.
     Q_PROPERTY(qreal innerGlowRadius READ innerGlowRadius NOTIFY outputsChanged)

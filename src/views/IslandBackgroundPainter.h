@@ -15,6 +15,7 @@ class IslandBackgroundPainter : public QQuickPaintedItem {
     Q_OBJECT
     QML_ELEMENT
 
+    /// The outline to fill.
     Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged)
     /// "black" or "glass".
     Q_PROPERTY(QString style READ style WRITE setStyle NOTIFY styleChanged)

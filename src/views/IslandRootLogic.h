@@ -16,15 +16,19 @@ class IslandRootLogic : public QObject {
 
     /// "notch" or "pill".
     Q_PROPERTY(QString layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
+    /// The island is open (the spring may still be moving).
     Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
     /// Position of the open/close spring: 0 closed, 1 open.
     Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged)
+    /// The closed island's size from the layout.
     Q_PROPERTY(QSizeF compactSize MEMBER m_compactSize NOTIFY inputsChanged)
+    /// The open island's size from the layout.
     Q_PROPERTY(QSizeF expandedSize MEMBER m_expandedSize NOTIFY inputsChanged)
     /// The closed width as currently drawn (it springs when the activity changes).
     Q_PROPERTY(qreal shownCompactWidth MEMBER m_shownCompactWidth NOTIFY inputsChanged)
     /// "black" or "glass".
     Q_PROPERTY(QString backgroundStyle MEMBER m_backgroundStyle NOTIFY inputsChanged)
+    /// The glow setting, any value; used limited to 0…1.
     Q_PROPERTY(qreal glassGlow MEMBER m_glassGlow NOTIFY inputsChanged)
 
     /// Whether the latest change of the closed width should spring: only
@@ -34,11 +38,13 @@ class IslandRootLogic : public QObject {
     /// The closed width to show; changes after compactResizeAnimated.
     Q_PROPERTY(qreal compactWidth READ compactWidth NOTIFY compactWidthChanged)
 
-    /// The island's current size.
+    /// The island's width as drawn now.
     Q_PROPERTY(qreal islandWidth READ islandWidth NOTIFY outputsChanged)
+    /// The island's height as drawn now.
     Q_PROPERTY(qreal islandHeight READ islandHeight NOTIFY outputsChanged)
-    /// Notch outline radii.
+    /// Notch outline: radius of the flares into the top edge.
     Q_PROPERTY(qreal topCornerRadius READ topCornerRadius NOTIFY outputsChanged)
+    /// Notch outline: radius of the bottom corners.
     Q_PROPERTY(qreal bottomCornerRadius READ bottomCornerRadius NOTIFY outputsChanged)
     /// Pill outline radius.
     Q_PROPERTY(qreal cornerRadius READ cornerRadius NOTIFY outputsChanged)
@@ -46,11 +52,13 @@ class IslandRootLogic : public QObject {
     Q_PROPERTY(qreal expansion READ expansion NOTIFY outputsChanged)
     /// Glow strength handed to the band and the open content.
     Q_PROPERTY(qreal waveGlow READ waveGlow NOTIFY outputsChanged)
-    /// Opacities of the white outer glow and the black drop shadow as drawn now.
+    /// Opacity of the white outer glow as drawn now.
     Q_PROPERTY(qreal outerGlowOpacity READ outerGlowOpacity NOTIFY outputsChanged)
+    /// Opacity of the black drop shadow as drawn now.
     Q_PROPERTY(qreal dropShadowOpacity READ dropShadowOpacity NOTIFY outputsChanged)
-    /// The open content's scale-and-fade transition.
+    /// Scale of the open content: 0.92 closed, 1 open.
     Q_PROPERTY(qreal contentScale READ contentScale NOTIFY outputsChanged)
+    /// Opacity of the open content.
     Q_PROPERTY(qreal contentOpacity READ contentOpacity NOTIFY outputsChanged)
     /// Side padding of the open content.
     Q_PROPERTY(qreal contentHorizontalPadding READ contentHorizontalPadding NOTIFY outputsChanged)

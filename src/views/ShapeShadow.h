@@ -17,11 +17,15 @@ class ShapeShadow : public QQuickPaintedItem {
     Q_OBJECT
     QML_ELEMENT
 
+    /// The outline that casts the shadow.
     Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged)
     /// Where the shape lies, in this item's coordinates.
     Q_PROPERTY(QRectF shapeRect READ shapeRect WRITE setShapeRect NOTIFY shapeRectChanged)
+    /// Colour of the shadow (white for a glow).
     Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY colorChanged)
+    /// Blur radius: the Gaussian's standard deviation.
     Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged)
+    /// How far the shadow is moved from the shape.
     Q_PROPERTY(QPointF offset READ offset WRITE setOffset NOTIFY offsetChanged)
     /// Opacity of the shadow, 0…1.
     Q_PROPERTY(qreal strength READ strength WRITE setStrength NOTIFY strengthChanged)

@@ -12,21 +12,28 @@ class StatusBandLogic : public QObject {
 
     /// "notch" or "pill".
     Q_PROPERTY(QString layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
+    /// The island is open.
     Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
     /// Position of the open/close spring, 0…1 (paddings follow it).
     Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged)
     /// "none", "status", "media" or "hud".
     Q_PROPERTY(QString compactActivity MEMBER m_activity NOTIFY inputsChanged)
+    /// The status content includes the clock.
     Q_PROPERTY(bool showsClock MEMBER m_showsClock NOTIFY inputsChanged)
+    /// The status content includes the battery.
     Q_PROPERTY(bool showsBattery MEMBER m_showsBattery NOTIFY inputsChanged)
     /// The battery service has a status to show.
     Q_PROPERTY(bool hasBatteryStatus MEMBER m_hasBatteryStatus NOTIFY inputsChanged)
     /// The HUD presenter has a level to show.
     Q_PROPERTY(bool hasHudState MEMBER m_hasHudState NOTIFY inputsChanged)
+    /// Width of the notch; 0 for a pill.
     Q_PROPERTY(qreal notchWidth MEMBER m_notchWidth NOTIFY inputsChanged)
+    /// Width of the open island.
     Q_PROPERTY(qreal expandedWidth MEMBER m_expandedWidth NOTIFY inputsChanged)
+    /// Height of the band.
     Q_PROPERTY(qreal statusBandHeight MEMBER m_statusBandHeight NOTIFY inputsChanged)
 
+    /// Space at each end of the band; follows the spring between its closed and open values.
     Q_PROPERTY(qreal horizontalPadding READ horizontalPadding NOTIFY outputsChanged)
     /// Smallest gap between the leading and trailing items (the notch).
     Q_PROPERTY(qreal spacerMinimumWidth READ spacerMinimumWidth NOTIFY outputsChanged)
@@ -36,7 +43,9 @@ class StatusBandLogic : public QObject {
     Q_PROPERTY(QString leadingItem READ leadingItem NOTIFY outputsChanged)
     /// "hudLevel", "audioBars", "battery" or "none".
     Q_PROPERTY(QString trailingItem READ trailingItem NOTIFY outputsChanged)
+    /// Width of the HUD level bar.
     Q_PROPERTY(qreal hudBarWidth READ hudBarWidth NOTIFY outputsChanged)
+    /// Track height of the HUD level bar: 4 closed, 5 open.
     Q_PROPERTY(qreal hudTrackHeight READ hudTrackHeight NOTIFY outputsChanged)
     /// Side of the Now Playing artwork thumbnail.
     Q_PROPERTY(qreal artworkSize READ artworkSize NOTIFY outputsChanged)

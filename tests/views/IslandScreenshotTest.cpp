@@ -6,6 +6,7 @@
 #include "UserDefaults.h"
 
 #include <QAccessible>
+#include <QtGui/qguiapplication_platform.h>
 #include <QDir>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -14,7 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 // The island drawn by its real views in a real X window, compared on the
 // pixels that matter. Each screenshot is kept under screenshots/ in the
@@ -32,6 +38,25 @@ int lightness(QRgb c)
 bool isBlack(QRgb c)
 {
     return lightness(c) < 12;
+}
+
+// The blur-behind rectangles on `window`, as the desktop reads them.
+std::vector<QRect> blurRegion(QWindow* window)
+{
+    xcb_connection_t* c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const char name[] = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, false, std::strlen(name), name), nullptr);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, false, xcb_window_t(window->winId()), atom->atom, XCB_ATOM_CARDINAL, 0, 4096), nullptr);
+    std::vector<QRect> rects;
+    if (reply && reply->format == 32) {
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        for (int i = 0; i + 3 < xcb_get_property_value_length(reply) / 4; i += 4)
+            rects.emplace_back(int(values[i]), int(values[i + 1]), int(values[i + 2]), int(values[i + 3]));
+    }
+    std::free(reply);
+    std::free(atom);
+    return rects;
 }
 
 class IslandScreenshotTest : public TempDirTest {
@@ -154,6 +179,13 @@ TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTh
     EXPECT_TRUE(outline.contains(QPoint(4, 0)));
     EXPECT_FALSE(outline.contains(QPoint(2, 16)));
     EXPECT_TRUE(outline.contains(QPoint(350, 1)));
+
+    // Music starts: narrower wings; the closed island springs to its new width.
+    FakeIslandViewModel::Layout media = FakeIslandViewModel::notch();
+    media.compactSize.setWidth(300);
+    m_model.setLayout(media);
+    EXPECT_GT(root()->property("islandRect").toRectF().width(), 340);
+    QTRY_COMPARE_WITH_TIMEOUT(root()->property("islandRect").toRectF().width(), 300.0, 3000);
 }
 
 TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
@@ -230,6 +262,19 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
     EXPECT_GT(lower, top + 25);
     // The rim brightens the bottom edge.
     EXPECT_GT(lightness(shot.pixel(284, 212)), lower);
+
+    // The desktop is asked to blur behind the glass island, and only there.
+    QRegion blurred;
+    for (const QRect& r : blurRegion(m_view.get()))
+        blurred += r;
+    EXPECT_TRUE(QRect(24, 2, 520, 211).contains(blurred.boundingRect()));
+    EXPECT_TRUE(blurred.contains(QPoint(284, 100)));
+    EXPECT_TRUE(blurred.contains(QPoint(30, 100)));
+    EXPECT_FALSE(blurred.contains(QPoint(25, 3))); // a rounded corner
+    EXPECT_FALSE(blurred.contains(QPoint(284, 220)));
+    m_model.setExpanded(false);
+    settle();
+    EXPECT_TRUE(blurRegion(m_view.get()).empty()); // the closed island is black
 }
 
 TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
@@ -242,6 +287,11 @@ TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
     EXPECT_EQ(accessible->role(), QAccessible::Button);
 
     const QPoint centre = sceneRect(gear).center().toPoint();
+    QTest::mouseMove(m_view.get(), centre);
+    QObject* tip = gear->findChild<QObject*>(QStringLiteral("settingsToolTip"));
+    ASSERT_TRUE(tip);
+    QTRY_VERIFY_WITH_TIMEOUT(tip->property("opened").toBool(), 3000);
+    EXPECT_EQ(tip->property("text").toString(), QStringLiteral("Settings"));
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centre);
     EXPECT_EQ(m_actions.openSettingsCalls, 1);
 

@@ -90,6 +90,19 @@ TEST_F(IslandOnX11Test, OpensUnderThePointerAndClosesWhenItLeaves)
     EXPECT_TRUE(x.waitFor([&] { return x.pixel(640, 200) == background; }));
 }
 
+TEST_F(IslandOnX11Test, UnderACompositingManagerTheWholePanelStaysTheWindow)
+{
+    // Alpha is blended there, so the scene's own transparency is used, soft
+    // edges and shadows included. (This server does not blend: the
+    // transparent margin shows black.)
+    x.ownSelection("_NET_WM_CM_S0");
+    x.setBackground(background);
+    ASSERT_NO_FATAL_FAILURE(launch());
+    x.movePointer(640, 10);
+    ASSERT_TRUE(frameBecomes(openPill));
+    EXPECT_TRUE(x.waitFor([&] { return x.pixel(360, 230) == 0; }));
+}
+
 TEST_F(IslandOnX11Test, NotchFromTheDefaultsFileAndNoDropTargetWithTheShelfOff)
 {
     {

@@ -244,6 +244,14 @@ public:
         return window;
     }
 
+    /// Takes ownership of a selection, as a compositing manager does with
+    /// _NET_WM_CM_S0.
+    void ownSelection(const char* name)
+    {
+        xcb_set_selection_owner(m_connection, createWindow(), atom(name), XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+    }
+
 private:
     void drain()
     {

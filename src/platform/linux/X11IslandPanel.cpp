@@ -50,6 +50,7 @@ X11IslandPanel::X11IslandPanel(QWindow* parent)
     create();
     setX11Class();
     updateDndAwareness();
+    m_compositing = isCompositing();
 }
 
 X11IslandPanel::~X11IslandPanel() = default;
@@ -103,6 +104,12 @@ void X11IslandPanel::setFrame(const QRect& frame)
 
 void X11IslandPanel::orderFrontRegardless()
 {
+    // A compositing manager may have come or gone since the last placement.
+    const bool compositing = isCompositing();
+    if (compositing != m_compositing) {
+        m_compositing = compositing;
+        applyShape();
+    }
     if (!isVisible())
         show();
     raise();
@@ -121,7 +128,39 @@ bool X11IslandPanel::isVisibleOnScreen() const
 
 void X11IslandPanel::setIslandShape(const QRegion& shape)
 {
-    setMask(shape);
+    if (shape == m_shape)
+        return;
+    m_shape = shape;
+    applyShape();
+}
+
+void X11IslandPanel::applyShape()
+{
+    setMask(m_compositing ? QRegion() : m_shape);
+}
+
+// A compositing manager owns the _NET_WM_CM_S<screen> selection.
+bool X11IslandPanel::isCompositing() const
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return false;
+    // The selection is per X screen: find the one our window lives on.
+    int screen = 0;
+    if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, xcb_window_t(winId())), nullptr)) {
+        int index = 0;
+        for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem; xcb_screen_next(&it), ++index) {
+            if (it.data->root == tree->root)
+                screen = index;
+        }
+        std::free(tree);
+    }
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
+    const xcb_atom_t selection = atom(connection, name.constData());
+    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = reply && reply->owner != XCB_NONE;
+    std::free(reply);
+    return owned;
 }
 
 void X11IslandPanel::setAcceptsDrops(bool accepts)

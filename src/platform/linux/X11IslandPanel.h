@@ -7,8 +7,10 @@
 /// The island's panel on X11: an override-redirect window (outside the
 /// window manager, so above every window and panel, on every desktop, never
 /// focused), titled "Brimwell Island" with class "brimwell". Without a
-/// compositor alpha is not blended, so the island's outline is also the
-/// window's shape. XDND drops are offered only while drops are accepted.
+/// compositing manager alpha is not blended, so the island's outline becomes
+/// the window's shape; with one, the transparent scene is enough and keeps
+/// its soft edges and shadows. XDND drops are offered only while drops are
+/// accepted.
 class X11IslandPanel final : public QQuickView, public IslandPanel {
     Q_OBJECT
 public:
@@ -38,8 +40,12 @@ private:
     void setX11Class();
     void updateDndAwareness();
     void reportOcclusionIfChanged();
+    bool isCompositing() const;
+    void applyShape();
 
     QRect m_frame;
+    QRegion m_shape;
+    bool m_compositing = false;
     bool m_acceptsDrops = false;
     bool m_dragInside = false;
     bool m_wasVisible = false;

@@ -11,6 +11,7 @@
 #include "MediaRemoteAdapterClient.h"
 #include "NowPlayingService.h"
 #include "AudioWave.h"
+#include "NowPlayingImageProvider.h"
 #include "NowPlayingPresentation.h"
 #include "NowPlayingProgress.h"
 
@@ -272,11 +273,17 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     report(a);
     EXPECT_EQ(service->artworkID(), 1);
     EXPECT_EQ(catalog.lookups, 1);
+    NowPlayingImageProvider images(service.get());
+    QSize size;
+    EXPECT_EQ(images.requestImage(QStringLiteral("artwork/1"), &size, QSize()).pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(size, QSize(4, 4));
+    EXPECT_FALSE(images.requestImage(QStringLiteral("sourceIcon/1"), &size, QSize(18, 18)).isNull());
 
     a.artworkData = QByteArray("garbage");
     report(a);
     EXPECT_EQ(service->artworkID(), 2);
     EXPECT_FALSE(service->artwork());
+    EXPECT_TRUE(images.requestImage(QStringLiteral("artwork/2"), &size, QSize()).isNull());
     EXPECT_FALSE(service->accentColor());
     a.artworkData.reset();
     report(a);

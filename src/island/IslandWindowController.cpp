@@ -4,6 +4,7 @@
 #include "IslandOutline.h"
 #include "IslandRules.h"
 #include "IslandViewModel.h"
+#include "IslandViews.h"
 #include "Log.h"
 #include "Observe.h"
 #include "PointerState.h"
@@ -12,6 +13,7 @@
 
 #include <QMimeData>
 #include <QPointer>
+#include <QQuickItem>
 
 #include <cmath>
 
@@ -41,12 +43,16 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
     , m_resizeTask(scheduler)
     , m_pointerWatchTask(scheduler)
 {
+    IslandViews::initialize();
     m_panel->loadRoot(rootViewUrl(),
         {
             {QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(m_viewModel)},
             {QStringLiteral("settings"), QVariant::fromValue<QObject*>(&m_settings)},
             {QStringLiteral("actions"), QVariant::fromValue<QObject*>(m_actionsObject)},
         });
+    // The window's shape follows the island as drawn, springs included.
+    if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0)
+        connect(root, SIGNAL(outlineChanged()), this, SLOT(updateShape()));
 
     QPointer<IslandWindowController> self(this);
     m_panel->onHoverChange = [self](bool inside) {
@@ -79,7 +85,7 @@ IslandWindowController::~IslandWindowController()
 
 QUrl IslandWindowController::rootViewUrl()
 {
-    return QUrl(QStringLiteral("qrc:/brimwell/island/IslandPlaceholder.qml"));
+    return IslandViews::rootViewUrl();
 }
 
 void IslandWindowController::start()
@@ -181,6 +187,11 @@ void IslandWindowController::setPanelFrame(const QRect& frame)
 
 void IslandWindowController::updateShape()
 {
+    if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0) {
+        m_panel->setIslandShape(IslandViews::outline(root));
+        return;
+    }
+    // A scene that does not report its outline gets the layout's.
     if (const auto& layout = m_viewModel->layout())
         m_panel->setIslandShape(IslandOutline::region(*layout, m_viewModel->state(), m_panel->frame().size()));
 }

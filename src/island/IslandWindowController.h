@@ -64,7 +64,7 @@ private:
     void updateAvailableTabs();
     void compactInputsDidChange();
     void setPanelFrame(const QRect& frame);
-    void updateShape();
+    Q_SLOT void updateShape();
     bool isExpanded() const;
     bool pointerInsidePanel() const;
 

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QMimeData;
+class QQuickItem;
 
 /// The island's window: borderless, above everything, never focused, on
 /// every desktop, hosting the island's Qt Quick scene. It reports pointer
@@ -18,6 +19,8 @@ public:
 
     /// Loads the root QML component once, with its initial properties.
     virtual void loadRoot(const QUrl& url, const QVariantMap& initialProperties) = 0;
+    /// The loaded root item; null before loading or when it failed.
+    virtual QQuickItem* rootItem() const = 0;
     /// The frame last set, in global coordinates.
     virtual QRect frame() const = 0;
     /// Moves and resizes the panel and lays out its content at once.

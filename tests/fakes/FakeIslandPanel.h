@@ -27,6 +27,7 @@ public:
         rootUrl = url;
         rootProperties = properties;
     }
+    QQuickItem* rootItem() const override { return nullptr; }
     QRect frame() const override { return currentFrame; }
     void setFrame(const QRect& frame) override
     {

@@ -19,6 +19,7 @@ public:
     Q_DISABLE_COPY_MOVE(X11IslandPanel)
 
     void loadRoot(const QUrl& url, const QVariantMap& initialProperties) override;
+    QQuickItem* rootItem() const override { return rootObject(); }
     QRect frame() const override { return m_frame; }
     void setFrame(const QRect& frame) override;
     void orderFrontRegardless() override;

@@ -17,7 +17,7 @@ class QWindow;
 namespace IslandViews {
 
 /// Loads the symbol font. The Brimwell.Views module is linked in statically
-/// and needs no further registration.
+/// (its plugin is imported by this library) and needs no registration.
 void initialize();
 /// IslandRootView.qml inside the Brimwell.Views module.
 QUrl rootViewUrl();

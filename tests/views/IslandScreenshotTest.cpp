@@ -1,5 +1,6 @@
 #include "FakeIslandActions.h"
 #include "FakeIslandViewModel.h"
+#include "IslandViewModel.h"
 #include "IslandViews.h"
 #include "SettingsStore.h"
 #include "TempDir.h"
@@ -76,12 +77,17 @@ protected:
     {
         m_model.setLayout(layout);
         m_model.setExpanded(expanded);
-        m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model)},
+        load(&m_model, m_model.panelSize());
+    }
+
+    void load(QObject* model, const QSize& panelSize)
+    {
+        m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(model)},
             {QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get())},
             {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions)}});
         m_view->setSource(IslandViews::rootViewUrl());
         ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(errors());
-        m_view->resize(m_model.panelSize());
+        m_view->resize(panelSize);
         m_view->setPosition(100, 0);
         m_view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_view.get()));
@@ -308,4 +314,32 @@ TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(quit).center().toPoint());
     EXPECT_EQ(m_actions.quitCalls, 1);
     EXPECT_EQ(m_actions.openSettingsCalls, 1);
+}
+
+TEST_F(IslandScreenshotTest, TheIslandsOwnViewModelDrivesTheViews)
+{
+    IslandViewModel model;
+    IslandLayout layout;
+    layout.style = IslandLayout::Style::notch;
+    layout.notchWidth = 200;
+    layout.statusBandHeight = 32;
+    layout.compactSize = {356, 32};
+    layout.expandedSize = {520, 217};
+    layout.contentTopInset = 32;
+    model.setLayout(layout);
+    model.setStatusContent({true, false, true});
+    model.setCompactActivity(IslandCompactActivity::status);
+    model.setAvailableTabs({IslandTab::clipboard, IslandTab::shelf});
+    model.setState(IslandState::expanded);
+    load(&model, QSize(568, 241));
+
+    EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(24, 0, 520, 217));
+    EXPECT_TRUE(item("tab_clipboard")->isVisible());
+    EXPECT_FALSE(item("tab_nowPlaying"));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("tab_shelf")).center().toPoint());
+    EXPECT_EQ(model.selectedTab(), IslandTab::shelf);
+
+    model.setState(IslandState::compact);
+    settle();
+    EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(106, 0, 356, 32));
 }

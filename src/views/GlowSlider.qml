@@ -22,7 +22,7 @@ Item {
     /// Called with the final fraction when the drag ends.
     property var dragEndedAction: null
     /// A drag is under way.
-    readonly property bool isDragging: mouse.pressed && logic.acceptsDrag
+    readonly property bool isDragging: mouse.pressed
 
     GlowSliderLogic {
         id: logic

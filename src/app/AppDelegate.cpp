@@ -4,21 +4,26 @@
 #include "InstanceGuard.h"
 #include "IslandWindowController.h"
 #include "Log.h"
+#include "NowPlayingService.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
 
 #include <QPointer>
 
-AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, QObject* parent)
+AppDelegate::AppDelegate(
+    UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, FeatureFactories factories, QObject* parent)
     : QObject(parent)
     , m_guard(guard)
     , m_islandPlatform(std::move(island))
     , m_settings(std::make_unique<SettingsStore>(defaults))
     , m_screenService(std::make_unique<ScreenService>(*m_islandPlatform.screens))
 {
-    // Services of later features are constructed here, in their fixed order,
-    // as they land: login item, battery, calendar, clipboard, Now Playing,
-    // shelf, updater.
+    // The feature services in their fixed order: login item, battery,
+    // calendar, clipboard, Now Playing, shelf, updater; each joins here as it
+    // lands. None is started: the island controller follows their switches.
+    if (factories.nowPlaying)
+        m_nowPlaying = factories.nowPlaying();
+    m_features.nowPlaying = m_nowPlaying.get();
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -76,7 +81,9 @@ void AppDelegate::applicationWillTerminate()
     if (m_terminated)
         return;
     m_terminated = true;
-    // HUD parts, the Now Playing adapter and clipboard polling are stopped
-    // here as those features land; nothing else is torn down.
+    // The HUD's parts stop first and clipboard polling last, as those
+    // features land; nothing else is torn down.
+    if (m_nowPlaying)
+        m_nowPlaying->stop(); // ends the adapter process
     Log::info(Log::Category::app, "Terminating");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeatureFactories.h"
 #include "IslandFeatures.h"
 #include "IslandPlatform.h"
 
@@ -9,6 +10,7 @@
 
 class InstanceGuard;
 class IslandWindowController;
+class NowPlayingService;
 class ScreenService;
 class SettingsStore;
 class UserDefaults;
@@ -19,8 +21,9 @@ class AppDelegate final : public QObject {
     Q_OBJECT
 public:
     /// Constructs the services in their fixed order; starts nothing. The
-    /// island is made on `island` at launch.
-    AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, QObject* parent = nullptr);
+    /// island is made on `island` at launch; `factories` make the feature services.
+    AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, FeatureFactories factories = {},
+        QObject* parent = nullptr);
     ~AppDelegate() override;
     Q_DISABLE_COPY_MOVE(AppDelegate)
 
@@ -52,6 +55,7 @@ private:
     IslandPlatform m_islandPlatform;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ScreenService> m_screenService;
+    std::unique_ptr<NowPlayingService> m_nowPlaying;
     IslandFeatures m_features;
     IslandActions m_actions;
     std::unique_ptr<IslandWindowController> m_islandController;

@@ -1,5 +1,11 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
+#include "AppleScriptMediaClient.h"
+#include "DesktopApplicationCatalog.h"
+#include "MediaRemoteAdapterClient.h"
+#include "MprisScriptedPlayers.h"
+#include "NetworkWebLoader.h"
+#include "NowPlayingService.h"
 #include "DBusInstanceGuard.h"
 #include "QtScreenSource.h"
 #include "SignalQuitter.h"
@@ -48,7 +54,17 @@ int main(int argc, char** argv)
     QtScreenSource screens(defaults);
     X11PointerState pointer;
     IslandPlatform island{&screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); }};
-    AppDelegate delegate(defaults, guard, island);
+    // Platform objects outlive the delegate and the services built on them.
+    MprisScriptedPlayers scriptedPlayers;
+    NetworkWebLoader webLoader;
+    DesktopApplicationCatalog applications;
+    FeatureFactories factories;
+    factories.nowPlaying = [&] {
+        return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),
+            std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader),
+            applications);
+    };
+    AppDelegate delegate(defaults, guard, island, factories);
     SignalQuitter quitter;
 
     QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, [] { QCoreApplication::quit(); });

@@ -4,7 +4,10 @@
 #include "IslandOutline.h"
 #include "IslandRules.h"
 #include "IslandViewModel.h"
+#include "IslandFeaturesObject.h"
 #include "IslandViews.h"
+#include "NowPlayingImageProvider.h"
+#include "NowPlayingService.h"
 #include "Log.h"
 #include "Observe.h"
 #include "PointerState.h"
@@ -13,6 +16,7 @@
 
 #include <QMimeData>
 #include <QPointer>
+#include <QQmlEngine>
 #include <QQuickItem>
 
 #include <cmath>
@@ -49,7 +53,14 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
             {QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(m_viewModel)},
             {QStringLiteral("settings"), QVariant::fromValue<QObject*>(&m_settings)},
             {QStringLiteral("actions"), QVariant::fromValue<QObject*>(m_actionsObject)},
+            {QStringLiteral("features"), QVariant::fromValue<QObject*>(new IslandFeaturesObject(m_features, this))},
         });
+    // Artwork and source icons reach QML through the scene's image provider;
+    // nothing asks for them before the service has a track, after start().
+    if (QQuickItem* root = m_panel->rootItem(); root && m_features.nowPlaying) {
+        if (QQmlEngine* engine = qmlEngine(root))
+            engine->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_features.nowPlaying));
+    }
     // The window's shape follows the island as drawn, springs included.
     if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0)
         connect(root, SIGNAL(outlineChanged()), this, SLOT(updateShape()));
@@ -94,10 +105,14 @@ void IslandWindowController::start()
         return;
     m_started = true;
 
-    // Feature services start and stop with their switches here as they join
-    // IslandFeatures: battery (showBattery), calendar (showCalendar),
-    // clipboard (showClipboard; off also cancels its polling) and Now Playing
-    // (showNowPlaying), in that order.
+    // Feature services start and stop with their switches, in this order, as
+    // they join IslandFeatures: battery (showBattery), calendar
+    // (showCalendar), clipboard (showClipboard; off also cancels its
+    // polling) and Now Playing (showNowPlaying).
+    if (NowPlayingService* nowPlaying = m_features.nowPlaying) {
+        observeDistinct(&m_settings, &SettingsStore::showNowPlaying, &SettingsStore::showNowPlayingChanged, this,
+            [nowPlaying](bool on) { on ? nowPlaying->start() : nowPlaying->stop(); });
+    }
 
     observeDistinct(&m_settings, &SettingsStore::showShelf, &SettingsStore::showShelfChanged, this,
         [this](bool on) { m_panel->setAcceptsDrops(on); });
@@ -111,10 +126,15 @@ void IslandWindowController::start()
         &SettingsStore::calendarShowsTodayOnlyChanged, this,
         [this](bool todayOnly) { m_viewModel->setCalendarStyle(IslandRules::calendarStyle(todayOnly)); });
 
-    // The closed island's content. Battery presence, an active Now Playing
-    // track and a visible HUD level feed m_hasBattery, m_nowPlayingActive and
-    // m_hudVisible as those features join, each followed by
-    // compactInputsDidChange().
+    // The closed island's content. Battery presence and a visible HUD level
+    // feed m_hasBattery and m_hudVisible as those features join, each
+    // followed by compactInputsDidChange().
+    if (NowPlayingService* nowPlaying = m_features.nowPlaying) {
+        observeDistinct(nowPlaying, &NowPlayingService::isActive, &NowPlayingService::isActiveChanged, this, [this](bool active) {
+            m_nowPlayingActive = active;
+            compactInputsDidChange();
+        });
+    }
     for (auto signal : {&SettingsStore::showClockChanged, &SettingsStore::showBatteryChanged,
              &SettingsStore::showStatusInCompactChanged, &SettingsStore::showNowPlayingChanged})
         connect(&m_settings, signal, this, &IslandWindowController::compactInputsDidChange);

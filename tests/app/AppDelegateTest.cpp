@@ -1,4 +1,14 @@
+#include "AppBundle.h"
 #include "AppDelegate.h"
+#include "AppleScriptMediaClient.h"
+#include "FakeApplicationCatalog.h"
+#include "FakePlayerNotificationCenter.h"
+#include "FakeRunningApplications.h"
+#include "FakeScriptRunner.h"
+#include "FakeWebLoader.h"
+#include "MediaRemoteAdapterClient.h"
+#include "NowPlayingService.h"
+#include "SettingsStore.h"
 #include "FakeInstanceGuard.h"
 #include "FakeIslandPanel.h"
 #include "FakePointerState.h"
@@ -79,4 +89,37 @@ TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
 
     delegate.actions().quit();
     EXPECT_EQ(terminate.count(), 1);
+}
+
+TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
+{
+    // No adapter in this bundle: the service runs on the scripted-player
+    // client, whose platform objects are fakes.
+    FakeScriptRunner scripts;
+    FakePlayerNotificationCenter notes;
+    FakeRunningApplications apps;
+    FakeWebLoader web;
+    FakeApplicationCatalog catalog;
+    const AppBundle bundle(QStringLiteral("test"), {}, path(QStringLiteral("none")), path(QStringLiteral("none")));
+    FeatureFactories factories;
+    factories.nowPlaying = [&] {
+        return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(bundle),
+            std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web), catalog);
+    };
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    FakeInstanceGuard guard;
+    AppDelegate delegate(defaults, guard, island(), factories);
+    NowPlayingService* service = delegate.features().nowPlaying;
+    ASSERT_NE(service, nullptr);
+    EXPECT_FALSE(service->isRunning()); // constructed, not started
+
+    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    EXPECT_TRUE(service->isRunning());
+    delegate.settings().setShowNowPlaying(false);
+    EXPECT_FALSE(service->isRunning());
+    delegate.settings().setShowNowPlaying(true);
+    EXPECT_TRUE(service->isRunning());
+
+    delegate.applicationWillTerminate();
+    EXPECT_FALSE(service->isRunning());
 }

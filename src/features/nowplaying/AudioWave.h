@@ -27,6 +27,9 @@ public:
     Q_INVOKABLE static double width(double barWidth, double barSpacing);
     /// Horizontal centre of bar `index`.
     Q_INVOKABLE static double barCenterX(int index, double barWidth, double barSpacing);
+    /// Vertical scale of bar `index` `seconds` after the bars started moving:
+    /// 0.25 up to 1.0 and back, eased in and out, already `phaseOffset` into its cycle.
+    Q_INVOKABLE static double barScale(int index, double seconds);
     /// Glow of the bars' shadow: opacity 0.9 × glow and radius 4 × glow, glow limited to 0…1.
     Q_INVOKABLE static double shadowOpacity(double glow);
     Q_INVOKABLE static double shadowRadius(double glow);

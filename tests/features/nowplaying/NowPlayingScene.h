@@ -1,0 +1,66 @@
+#pragma once
+
+#include "FakeApplicationCatalog.h"
+#include "FakePlayerNotificationCenter.h"
+#include "FakeRunningApplications.h"
+#include "FakeScriptRunner.h"
+#include "FakeWebLoader.h"
+#include "ManualScheduler.h"
+#include "NowPlayingTrack.h"
+
+#include <QQuickView>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+class NowPlayingService;
+class QQuickItem;
+
+/// The Now Playing views on black in a window, showing a real service fed
+/// by fakes. Tracks are handed to the service as the adapter's stream would;
+/// commands and seeks run the adapter script, which only writes them down.
+/// The service's own timers wait for `scheduler` (never advanced here), so
+/// optimistic states stay; positions follow the real clock like the views.
+class NowPlayingScene final {
+public:
+    NowPlayingScene();
+    ~NowPlayingScene();
+    Q_DISABLE_COPY_MOVE(NowPlayingScene)
+
+    /// A playing track: artwork, "Harbour Lights" by "Ann" on "Tidal", 30 s into 120 s, from VLC.
+    static NowPlayingTrack playingTrack();
+    /// The artwork: orange with a blue square in the middle third.
+    static QImage artwork();
+
+    /// Loads the views; false (with errors()) when QML fails.
+    bool load(double waveGlow = 0);
+    /// Shows the window at the top left and waits until it is exposed.
+    bool show();
+    /// The adapter's stream reports `track`.
+    void report(const std::optional<NowPlayingTrack>& track);
+    /// "send <code>" and "seek <micros>" lines the adapter received.
+    QStringList commands() const;
+
+    NowPlayingService& service() { return *m_service; }
+    /// The applications the service looks up and opens.
+    FakeApplicationCatalog& catalog() { return m_catalog; }
+    /// The service's timers (optimistic states expire on it).
+    ManualScheduler& scheduler() { return m_scheduler; }
+    QQuickView& view() { return m_view; }
+    /// The item named `name`, searched from `from` (the root when null).
+    QQuickItem* item(const QString& name, QQuickItem* from = nullptr) const;
+    QString errors() const;
+
+private:
+    QTemporaryDir m_dir;
+    ManualScheduler m_scheduler;
+    FakeScriptRunner m_scripts;
+    FakePlayerNotificationCenter m_notes;
+    FakeRunningApplications m_apps;
+    FakeWebLoader m_web;
+    FakeApplicationCatalog m_catalog;
+    std::unique_ptr<NowPlayingService> m_service;
+    QQuickView m_view;
+};

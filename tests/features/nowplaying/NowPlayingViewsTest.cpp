@@ -1,0 +1,275 @@
+#include "MediaRemoteAdapterClient.h"
+#include "NowPlayingScene.h"
+#include "NowPlayingService.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QQuickItem>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The Now Playing views drawn in a real X window with a real service,
+// checked on the pixels and texts that matter. Each screenshot is kept under
+// screenshots/ in the build tree for a person to look at.
+namespace {
+
+int lightness(QRgb c)
+{
+    return (qRed(c) + qGreen(c) + qBlue(c)) / 3;
+}
+
+bool near(QRgb c, QColor expected, int tolerance = 16)
+{
+    return std::abs(qRed(c) - expected.red()) <= tolerance && std::abs(qGreen(c) - expected.green()) <= tolerance
+        && std::abs(qBlue(c) - expected.blue()) <= tolerance;
+}
+
+int brightPixels(const QImage& image, const QRect& area, int level)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += lightness(image.pixel(x, y)) > level;
+    return count;
+}
+
+int brightest(const QImage& image, const QRect& area)
+{
+    int most = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            most = std::max(most, lightness(image.pixel(x, y)));
+    return most;
+}
+
+QRect rectOf(QQuickItem* item)
+{
+    return item->mapRectToScene(item->boundingRect()).toAlignedRect();
+}
+
+class NowPlayingViewsTest : public ::testing::Test {
+protected:
+    void open(const std::optional<NowPlayingTrack>& track, double waveGlow = 0)
+    {
+        ASSERT_TRUE(scene.load(waveGlow)) << qPrintable(scene.errors());
+        scene.report(track);
+        ASSERT_TRUE(scene.show());
+        content = scene.item(QStringLiteral("playingContent"));
+        placeholder = scene.item(QStringLiteral("placeholder"));
+        ASSERT_TRUE(content && placeholder);
+        QTRY_COMPARE_WITH_TIMEOUT(content->opacity(), track ? 1.0 : 0.0, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(placeholder->opacity(), track ? 0.0 : 0.45, 3000);
+    }
+
+    QImage shoot(const QString& name)
+    {
+        const QImage image = scene.view().grabWindow().convertToFormat(QImage::Format_RGB32);
+        const QString dir = qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/screenshots");
+        QDir().mkpath(dir);
+        image.save(dir + QStringLiteral("/nowplaying-") + name + QStringLiteral(".png"));
+        return image;
+    }
+
+    NowPlayingService& service() { return scene.service(); }
+    QQuickItem* inContent(const char* name) const { return scene.item(QString::fromLatin1(name), content); }
+
+    // Pixels of the progress bar's fill, counted along its middle row.
+    int fillPixels(const QImage& shot) const
+    {
+        const QRect bar = rectOf(inContent("progressBar"));
+        return brightPixels(shot, QRect(bar.left(), bar.center().y(), bar.width(), 1), 170);
+    }
+
+    void click(QQuickItem* item, double fraction = 0.5)
+    {
+        const QRect r = rectOf(item);
+        QTest::mouseClick(&scene.view(), Qt::LeftButton, {}, QPoint(r.left() + int(fraction * r.width()), r.center().y()));
+    }
+
+    // A swap is over when only the new symbol is drawn, fully opaque.
+    static bool symbolSettled(QQuickItem* button)
+    {
+        const QString wanted = button->property("systemImage").toString();
+        int shown = 0;
+        bool settled = false;
+        for (QQuickItem* symbol : button->findChildren<QQuickItem*>(QStringLiteral("symbol"))) {
+            shown += symbol->isVisible();
+            settled |= symbol->property("systemImage").toString() == wanted && symbol->opacity() == 1 && symbol->scale() == 1;
+        }
+        return shown == 1 && settled;
+    }
+
+    bool received(const QString& line) const { return scene.commands().contains(line); }
+
+    NowPlayingScene scene;
+    QQuickItem* content = nullptr;
+    QQuickItem* placeholder = nullptr;
+};
+
+} // namespace
+
+TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandItems)
+{
+    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
+    const QImage shot = shoot(QStringLiteral("playing"));
+
+    // Artwork: 96 square, cropped to fill, rounded corners.
+    const QRect art = rectOf(inContent("artwork"));
+    EXPECT_EQ(art.size(), QSize(96, 96));
+    EXPECT_TRUE(near(shot.pixel(art.center()), QColor(30, 90, 235)));
+    EXPECT_TRUE(near(shot.pixel(art.topLeft() + QPoint(10, 10)), QColor(235, 110, 30)));
+    EXPECT_LT(lightness(shot.pixel(art.topLeft())), 12);
+
+    QQuickItem* title = inContent("title");
+    EXPECT_EQ(title->property("text").toString(), QStringLiteral("Harbour Lights"));
+    EXPECT_GT(brightPixels(shot, rectOf(title), 200), 40);
+    QQuickItem* subtitle = inContent("subtitle");
+    EXPECT_EQ(subtitle->property("text").toString(), QStringLiteral("Ann · Tidal"));
+    EXPECT_NEAR(brightest(shot, rectOf(subtitle)), 153, 20); // white at 60 %
+    EXPECT_LT(rectOf(title).right(), rectOf(inContent("sourceButton")).left());
+
+    // The fill is as long as the position is far into the track.
+    const double fraction = *service().track()->elapsed(QDateTime::currentDateTimeUtc()) / 120;
+    const QRect bar = rectOf(inContent("progressBar"));
+    EXPECT_NEAR(fillPixels(shot), fraction * bar.width(), 3);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^0:3\\d$")).match(inContent("elapsedLabel")->property("text").toString()).hasMatch());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^-1:[23]\\d$")).match(inContent("remainingLabel")->property("text").toString()).hasMatch());
+    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(inContent("progressBar"));
+    ASSERT_TRUE(slider);
+    EXPECT_EQ(slider->text(QAccessible::Name), QStringLiteral("Playback position"));
+
+    // The player's icon opens the player.
+    QQuickItem* source = inContent("sourceButton");
+    ASSERT_TRUE(source->isVisible());
+    EXPECT_TRUE(near(shot.pixel(rectOf(source).center()), QColor(255, 136, 0), 24));
+    QAccessibleInterface* sourceAccessible = QAccessible::queryAccessibleInterface(source);
+    ASSERT_TRUE(sourceAccessible);
+    EXPECT_EQ(sourceAccessible->text(QAccessible::Name), QStringLiteral("Open VLC"));
+    QTest::mouseMove(&scene.view(), rectOf(source).center());
+    QObject* tip = source->findChild<QObject*>(QStringLiteral("sourceToolTip"));
+    ASSERT_TRUE(tip);
+    QTRY_VERIFY_WITH_TIMEOUT(tip->property("opened").toBool(), 3000);
+    EXPECT_EQ(tip->property("text").toString(), QStringLiteral("Open VLC"));
+    EXPECT_GT(tip->property("width").toDouble(), 40); // a box around the text
+    shoot(QStringLiteral("source-tooltip"));
+    click(source);
+    EXPECT_EQ(scene.catalog().opened, QStringList{QStringLiteral("org.videolan.vlc")});
+
+    // Bars in the artwork's accent colour, moving.
+    QQuickItem* bars = inContent("audioBars");
+    EXPECT_EQ(rectOf(bars).size(), QSize(18, 18)); // 17.5 wide, on whole pixels
+    EXPECT_TRUE(bars->property("isMoving").toBool());
+    EXPECT_NE(bars->property("color").value<QColor>(), QColor(Qt::white));
+
+    // The closed island's items: a 20-pt thumbnail and 14 × 14 bars.
+    const QRect thumb = rectOf(scene.item(QStringLiteral("bandThumbnail")));
+    EXPECT_EQ(thumb.size(), QSize(20, 20));
+    EXPECT_TRUE(near(shot.pixel(thumb.center()), QColor(30, 90, 235), 24));
+    EXPECT_EQ(rectOf(scene.item(QStringLiteral("bandBars"))).size(), QSize(14, 14));
+}
+
+TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotion)
+{
+    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
+    QQuickItem* playPause = inContent("playPauseButton");
+    ASSERT_TRUE(playPause);
+    EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("pause.fill"));
+    const QRect buttonRect = rectOf(playPause);
+    EXPECT_EQ(buttonRect.size(), QSize(34, 30));
+    const QImage before = shoot(QStringLiteral("playing")).copy(buttonRect);
+
+    click(playPause);
+    EXPECT_FALSE(service().track()->isPlaying); // shown at once, pending confirmation
+    EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(playPause);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Play"));
+    // The swap settles with only the new symbol drawn.
+    ASSERT_EQ(playPause->findChildren<QQuickItem*>(QStringLiteral("symbol")).size(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(symbolSettled(playPause), 3000);
+    const QImage after = shoot(QStringLiteral("paused")).copy(buttonRect);
+    int changed = 0;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            changed += std::abs(lightness(before.pixel(x, y)) - lightness(after.pixel(x, y))) > 100;
+    EXPECT_GT(changed, 20);
+
+    // Paused: no timeline, no moving bars.
+    EXPECT_FALSE(inContent("progressRow")->property("progress").value<QObject*>()->property("isTimelineRunning").toBool());
+    EXPECT_FALSE(inContent("audioBars")->property("isMoving").toBool());
+    EXPECT_FALSE(scene.item(QStringLiteral("bandBars"))->property("isMoving").toBool());
+
+    QQuickItem* next = inContent("nextTrackButton");
+    click(next);
+    click(inContent("previousTrackButton"));
+    EXPECT_EQ(next->property("bounceTrigger").toInt(), 1);
+    EXPECT_EQ(playPause->property("bounceTrigger").toInt(), 0);
+    const auto send = [](NowPlayingCommand c) { return QStringLiteral("send ") + MediaRemoteAdapterClient::commandCode(c); };
+    QTRY_VERIFY_WITH_TIMEOUT(received(send(NowPlayingCommand::playPause)) && received(send(NowPlayingCommand::nextTrack))
+            && received(send(NowPlayingCommand::previousTrack)),
+        10000);
+}
+
+TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeSought)
+{
+    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
+    click(inContent("progressBar"), 0.75);
+    EXPECT_NEAR(*service().track()->elapsed(QDateTime::currentDateTimeUtc()), 90, 1.5);
+    QTRY_VERIFY_WITH_TIMEOUT(!scene.commands().filter(QStringLiteral("seek ")).isEmpty(), 10000);
+    EXPECT_NEAR(scene.commands().filter(QStringLiteral("seek ")).constFirst().mid(5).toDouble() / 1e6, 90, 1);
+
+    scene.scheduler().advance(1500); // the optimistic seek expires
+    NowPlayingTrack live = NowPlayingScene::playingTrack();
+    live.isPlaying = false;
+    live.duration.reset();
+    live.elapsedTime = 42;
+    live.sourceBundleIdentifier = QStringLiteral("org.example.unknown"); // no icon for this one
+    scene.report(live);
+    EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("--:--"));
+    EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("--:--"));
+    EXPECT_FALSE(inContent("sourceButton")->isVisible());
+    EXPECT_TRUE(inContent("audioBars")->isVisible());
+    EXPECT_EQ(rectOf(inContent("audioBars")).right(), rectOf(inContent("progressRow")).right());
+    QQuickItem* playPause = inContent("playPauseButton");
+    EXPECT_EQ(playPause->property("systemImage").toString(), QStringLiteral("play.fill"));
+    EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
+    QTRY_VERIFY_WITH_TIMEOUT(symbolSettled(playPause), 3000);
+    EXPECT_EQ(fillPixels(shoot(QStringLiteral("no-duration"))), 0);
+    click(inContent("progressBar"), 0.5);
+    EXPECT_EQ(service().track()->elapsedTime, 42.0);
+}
+
+TEST_F(NowPlayingViewsTest, WithoutATrackTheDimmedPlaceholderShows)
+{
+    ASSERT_NO_FATAL_FAILURE(open(std::nullopt));
+    const QImage shot = shoot(QStringLiteral("no-track"));
+    EXPECT_FALSE(content->isVisible());
+    QQuickItem* title = scene.item(QStringLiteral("title"), placeholder);
+    EXPECT_EQ(title->property("text").toString(), QStringLiteral("Not Playing"));
+    EXPECT_NEAR(brightest(shot, rectOf(title)), 115, 20); // white at 45 %
+    EXPECT_EQ(scene.item(QStringLiteral("subtitle"), placeholder)->property("text").toString(),
+        QStringLiteral("Play something in Music, Spotify or your browser"));
+    EXPECT_GT(brightPixels(shot, rectOf(scene.item(QStringLiteral("bandThumbnail"))), 60), 10); // the note
+    EXPECT_FALSE(scene.item(QStringLiteral("bandBars"))->property("isMoving").toBool());
+}
+
+TEST_F(NowPlayingViewsTest, BarsGlowInTheirColourAndKeepTheirPhaseWhenTurnedOnAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack(), 1.0));
+    QQuickItem* bars = scene.item(QStringLiteral("bandBars"));
+    QTRY_VERIFY_WITH_TIMEOUT(bars->property("time").toDouble() > 0.2, 3000);
+    const QRect r = rectOf(bars);
+    // The gaps between the bars catch the glow.
+    const QImage shot = shoot(QStringLiteral("playing-glow"));
+    EXPECT_GT(lightness(shot.pixel(r.left() + 3, r.center().y())), 12);
+
+    const double before = bars->property("time").toDouble();
+    bars->setProperty("isAnimating", true);
+    EXPECT_GE(bars->property("time").toDouble(), before);
+    bars->setProperty("isAnimating", false);
+    EXPECT_FALSE(bars->property("isMoving").toBool());
+    bars->setProperty("isAnimating", true);
+    EXPECT_LT(bars->property("time").toDouble(), 0.1);
+}

@@ -27,7 +27,7 @@ Item {
     Connections {
         target: view.service
         function onSourceIconChanged() { view.sourceIconVersion += 1 }
-        function onArtworkIDChanged() { artwork.show(view.service.artwork) }
+        function onArtworkIDChanged() { artwork.showService() }
     }
 
     // Title over subtitle, one line each.
@@ -144,6 +144,9 @@ Item {
                 (firstIsFront ? secondArtwork : firstArtwork).image = image;
                 firstIsFront = !firstIsFront;
             }
+            function showService() {
+                show(view.service ? view.service.artwork : null);
+            }
 
             ArtworkLayer {
                 id: firstArtwork
@@ -158,6 +161,10 @@ Item {
             ArtworkOutline {}
 
             Component.onCompleted: firstArtwork.image = view.service ? view.service.artwork : null
+            Connections {
+                target: view
+                function onServiceChanged() { artwork.showService() }
+            }
         }
 
         Column {

@@ -66,7 +66,6 @@ NowPlayingScene::NowPlayingScene()
         Clock::system(), false);
 
     IslandViews::initialize();
-    NowPlayingViews::initialize();
     NowPlayingViews::addImageProvider(*m_view.engine(), m_service.get());
     m_view.setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     m_view.setColor(Qt::black);
@@ -99,10 +98,10 @@ NowPlayingTrack NowPlayingScene::playingTrack()
     return t;
 }
 
-bool NowPlayingScene::load(double waveGlow)
+bool NowPlayingScene::load(double waveGlow, double statusBandHeight)
 {
     m_view.setInitialProperties({{QStringLiteral("service"), QVariant::fromValue(m_service.get())},
-        {QStringLiteral("waveGlow"), waveGlow}});
+        {QStringLiteral("waveGlow"), waveGlow}, {QStringLiteral("statusBandHeight"), statusBandHeight}});
     m_view.setSource(QUrl(QStringLiteral("qrc:/nowplaying-harness/NowPlayingHarness.qml")));
     return m_view.status() == QQuickView::Ready;
 }

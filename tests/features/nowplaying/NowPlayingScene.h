@@ -35,7 +35,7 @@ public:
     static QImage artwork();
 
     /// Loads the views; false (with errors()) when QML fails.
-    bool load(double waveGlow = 0);
+    bool load(double waveGlow = 0, double statusBandHeight = 32);
     /// Shows the window at the top left and waits until it is exposed.
     bool show();
     /// The adapter's stream reports `track`.

@@ -1,5 +1,6 @@
 // Shows the Now Playing views by hand, as the island draws them:
-//   tests/nowplaying-views-harness [playing|paused|no-duration|none] [--glow 0…1] [--screenshot file.png]
+//   tests/nowplaying-views-harness [playing|paused|no-duration|none] [--glow 0…1] [--band-height h]
+//                                  [--screenshot file.png]
 // With --screenshot it saves the window once it is drawn and quits.
 #include "NowPlayingScene.h"
 #include "NowPlayingService.h"
@@ -21,7 +22,10 @@ int main(int argc, char** argv)
     parser.addPositionalArgument(QStringLiteral("state"), QStringLiteral("playing (default), paused, no-duration or none"));
     const QCommandLineOption glow(QStringLiteral("glow"), QStringLiteral("Wave glow, 0…1."), QStringLiteral("strength"), QStringLiteral("0"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Save the window here and quit."), QStringLiteral("file"));
+    const QCommandLineOption bandHeight(QStringLiteral("band-height"), QStringLiteral("Height of the closed island's band."),
+        QStringLiteral("points"), QStringLiteral("32"));
     parser.addOption(glow);
+    parser.addOption(bandHeight);
     parser.addOption(screenshot);
     parser.process(app);
 
@@ -39,7 +43,7 @@ int main(int argc, char** argv)
     }
 
     NowPlayingScene scene;
-    if (!scene.load(parser.value(glow).toDouble())) {
+    if (!scene.load(parser.value(glow).toDouble(), parser.value(bandHeight).toDouble())) {
         std::fprintf(stderr, "%s", qPrintable(scene.errors()));
         return 1;
     }

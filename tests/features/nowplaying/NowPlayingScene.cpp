@@ -4,8 +4,8 @@
 #include "AppleScriptMediaClient.h"
 #include "IslandViews.h"
 #include "MediaRemoteAdapterClient.h"
+#include "NowPlayingImageProvider.h"
 #include "NowPlayingService.h"
-#include "NowPlayingViews.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -66,7 +66,7 @@ NowPlayingScene::NowPlayingScene()
         Clock::system(), false);
 
     IslandViews::initialize();
-    NowPlayingViews::addImageProvider(*m_view.engine(), m_service.get());
+    m_view.engine()->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_service.get()));
     m_view.setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     m_view.setColor(Qt::black);
     m_view.setResizeMode(QQuickView::SizeViewToRootObject);

@@ -1,5 +1,6 @@
 import QtQuick
 import Brimwell.Views
+import Brimwell.NowPlaying
 
 // The open island's content: the tab bar with the settings button over its
 // trailing end, and the active tab's feature view below; or, with no tab,
@@ -71,8 +72,13 @@ Item {
         }
     }
 
-    // Now Playing view: the Now Playing service and the wave glow.
-    Component { id: nowPlayingSlot; Item {} }
+    Component {
+        id: nowPlayingSlot
+        NowPlayingView {
+            service: view.features ? view.features.nowPlaying : null
+            waveGlow: view.waveGlow
+        }
+    }
     // Calendar view: the calendar service and viewModel.calendarStyle.
     Component { id: calendarSlot; Item {} }
     // Clipboard view: the clipboard service.

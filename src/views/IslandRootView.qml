@@ -148,6 +148,7 @@ Item {
                 expandedWidth: root.viewModel.expandedSize.width
                 statusBandHeight: root.viewModel.statusBandHeight
                 waveGlow: logic.waveGlow
+                features: root.features
             }
 
             // The open content, framed to the open size and aligned to the

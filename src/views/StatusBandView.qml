@@ -1,5 +1,6 @@
 import QtQuick
 import Brimwell.Views
+import Brimwell.NowPlaying
 
 // The band along the island's top edge: beside the notch when closed,
 // across the top when open. A leading item (HUD icon, artwork or clock)
@@ -20,6 +21,8 @@ Item {
     property real expandedWidth: 0
     property real statusBandHeight: 0
     property real waveGlow: 0
+    /// The feature services (nowPlaying, …); null where a feature is absent.
+    property var features: null
     /// The battery service has a status (set once the battery is wired).
     property bool hasBatteryStatus: false
     /// The HUD presenter shows a level (set once the HUD is wired).
@@ -45,6 +48,11 @@ Item {
         statusBandHeight: band.statusBandHeight
     }
 
+    NowPlayingPresentation {
+        id: nowPlayingText
+        service: band.features ? band.features.nowPlaying : null
+    }
+
     // Leading items.
     BandSlot {
         objectName: "clockSlot"
@@ -64,13 +72,16 @@ Item {
         scales: true
     }
     BandSlot {
-        // The Now Playing artwork thumbnail, logic.artworkSize square, goes here.
         objectName: "artworkSlot"
         anchors.left: parent.left
         anchors.leftMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
         shown: logic.leadingItem === "artwork"
         scales: true
+        NowPlayingArtworkThumbnail {
+            image: band.features && band.features.nowPlaying ? band.features.nowPlaying.artwork : null
+            size: logic.artworkSize
+        }
     }
 
     // Trailing items.
@@ -85,14 +96,23 @@ Item {
         scales: true
     }
     BandSlot {
-        // The audio bars (bar width 2, spacing 2, height 14, band.waveGlow),
-        // framed 14 × 14, go here.
         objectName: "audioBarsSlot"
         anchors.right: parent.right
         anchors.rightMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
         shown: logic.trailingItem === "audioBars"
         scales: true
+        AudioWaveView {
+            width: 14
+            height: 14
+            // Still while hidden, so a closed island with another activity costs nothing.
+            isAnimating: nowPlayingText.isPlaying && logic.trailingItem === "audioBars"
+            color: nowPlayingText.waveColor
+            style.barWidth: 2
+            style.barSpacing: 2
+            style.height: 14
+            glow: band.waveGlow
+        }
     }
     BandSlot {
         // The battery indicator goes here.

@@ -283,6 +283,10 @@ void IslandWindowController::handleHover(bool inside)
 {
     m_hoverTask.cancel();
     if (inside) {
+        // Back on the island: the next leave decides, so a watch started in
+        // the see-through margin need not keep polling the X server.
+        if (isExpanded() && !m_isExternalDragActive)
+            m_pointerWatchTask.cancel();
         if (isExpanded() || !m_panel->isVisibleOnScreen())
             return;
         const auto delay = std::chrono::milliseconds(std::lround(m_settings.hoverDelay() * 1000));

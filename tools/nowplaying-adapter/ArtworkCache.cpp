@@ -1,6 +1,7 @@
 #include "ArtworkCache.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -30,9 +31,12 @@ std::optional<QString> ArtworkCache::artwork(const QString& url)
     const QUrl parsed(url);
     const QString scheme = parsed.scheme().toLower();
     if (scheme == QLatin1String("file")) {
-        QFile file(parsed.toLocalFile());
+        // Only regular files: opening a FIFO blocks for ever, and a device
+        // reports size 0 and then reads without end.
+        const QFileInfo info(parsed.toLocalFile());
+        QFile file(info.absoluteFilePath());
         std::optional<QByteArray> bytes;
-        if (file.open(QIODevice::ReadOnly) && file.size() <= maximumBytes)
+        if (info.isFile() && info.size() <= maximumBytes && file.open(QIODevice::ReadOnly))
             bytes = file.read(maximumBytes);
         remember(url, bytes && !bytes->isEmpty() ? bytes : std::nullopt);
     } else if (scheme == QLatin1String("data")) {

@@ -6,9 +6,12 @@
 #include "dbus_interface.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QJsonDocument>
+
+#include <cstdio>
 
 namespace {
 const QString hintService = QStringLiteral("com.larkmoor.Brimwell.NowPlayingAdapter");
@@ -42,7 +45,12 @@ void StreamSession::start()
 {
     new NowPlayingAdapterAdaptor(this);
     m_bus.registerObject(hintPath, this);
-    m_bus.registerService(hintService);
+    // A stream that is replaced (Now Playing switched off and on quickly)
+    // hands the name over to the new one.
+    const auto claimed = m_bus.interface()->registerService(
+        hintService, QDBusConnectionInterface::ReplaceExistingService, QDBusConnectionInterface::AllowReplacement);
+    if (!claimed.isValid() || claimed.value() != QDBusConnectionInterface::ServiceRegistered)
+        std::fprintf(stderr, "nowplaying-adapter: cannot own %s\n", qUtf8Printable(hintService));
 
     connect(m_daemon, &OrgFreedesktopDBusInterface::NameOwnerChanged, this, &StreamSession::nameOwnerChanged);
     auto* watcher = new QDBusPendingCallWatcher(m_daemon->ListNames(), this);

@@ -12,7 +12,10 @@
 #include <QDBusConnection>
 #include <QDBusError>
 
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +47,11 @@ int main(int argc, char** argv)
         return OneShotCommand::seek(bus, args[1]);
     if (mode != QLatin1String("stream"))
         return usage();
+    // The stream writes only when something changes, so it would not notice
+    // a parent that died without stopping it: end with the parent instead.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() == 1)
+        return 0;
 
     int debounceMs = 0;
     for (const QString& option : args.mid(1)) {

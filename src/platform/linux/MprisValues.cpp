@@ -27,7 +27,9 @@ QVariantMap toMap(const QVariant& raw)
     const QVariant value = unwrapped(raw);
     if (value.userType() == qMetaTypeId<QDBusArgument>()) {
         const QDBusArgument argument = qvariant_cast<QDBusArgument>(value);
-        if (argument.currentType() != QDBusArgument::MapType)
+        // Reading a dictionary of any other signature as a{sv} crashes inside
+        // libdbus; players that build their metadata carelessly send a{ss}.
+        if (argument.currentType() != QDBusArgument::MapType || argument.currentSignature() != QLatin1String("a{sv}"))
             return {};
         QVariantMap map;
         argument >> map;

@@ -2,6 +2,13 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
+
+namespace {
+// Artwork, not arbitrary downloads: the same bounds as the adapter's.
+constexpr qint64 maximumBytes = 5 * 1024 * 1024;
+constexpr int maximumMs = 3000;
+} // namespace
 
 NetworkWebLoader::NetworkWebLoader(QObject* parent)
     : QObject(parent)
@@ -21,9 +28,15 @@ WebLoader::RequestId NetworkWebLoader::load(const QUrl& url, Completion done)
 {
     const RequestId id = m_next++;
     QNetworkRequest request(url);
-    request.setTransferTimeout(30000);
+    request.setTransferTimeout(maximumMs);
     QNetworkReply* reply = m_network->get(request);
     m_replies.insert(id, reply);
+    // Aborting ends in finished() with an error, which reports the failure.
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if (received > maximumBytes || total > maximumBytes)
+            reply->abort();
+    });
+    QTimer::singleShot(maximumMs, reply, [reply] { reply->abort(); });
     connect(reply, &QNetworkReply::finished, this, [this, id, reply, done = std::move(done)] {
         reply->deleteLater();
         if (m_replies.take(id) != reply)

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,9 +12,11 @@ int signalFds[2] = {-1, -1};
 
 void onSignal(int number)
 {
+    const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(number);
     // Only async-signal-safe work here: hand the number to the event loop.
     [[maybe_unused]] const auto written = ::write(signalFds[0], &byte, 1);
+    errno = savedErrno;
 }
 } // namespace
 

@@ -21,6 +21,9 @@ Item {
     property var dragAction: null
     /// Called with the final fraction when the drag ends.
     property var dragEndedAction: null
+    /// Called without a value when the drag is taken away (the island hides
+    /// mid-drag): the drag ends without a result.
+    property var dragCancelledAction: null
     /// A drag is under way.
     readonly property bool isDragging: mouse.pressed
 
@@ -140,6 +143,10 @@ Item {
         onReleased: (event) => {
             if (typeof slider.dragEndedAction === "function")
                 slider.dragEndedAction(logic.fractionAt(event.x));
+        }
+        onCanceled: {
+            if (typeof slider.dragCancelledAction === "function")
+                slider.dragCancelledAction();
         }
     }
 }

@@ -93,10 +93,25 @@ void NowPlayingProgress::endDrag()
     refresh();
 }
 
+void NowPlayingProgress::cancelDrag()
+{
+    m_dragFraction.reset();
+    refresh();
+}
+
+void NowPlayingProgress::setActive(bool active)
+{
+    if (m_active == active)
+        return;
+    m_active = active;
+    Q_EMIT activeChanged();
+    refresh();
+}
+
 void NowPlayingProgress::refresh()
 {
     const auto t = track();
-    const bool run = t && t->isPlaying && t->playbackRate != 0 && !m_dragFraction;
+    const bool run = m_active && t && t->isPlaying && t->playbackRate != 0 && !m_dragFraction;
     if (run != m_timeline.isPending()) {
         if (run) {
             QPointer<NowPlayingProgress> self(this);

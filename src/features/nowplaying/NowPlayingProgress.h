@@ -35,6 +35,8 @@ class NowPlayingProgress : public QObject {
     Q_PROPERTY(bool canSeek READ canSeek NOTIFY positionChanged)
     /// True while the timeline redraws (playing, moving, not dragging).
     Q_PROPERTY(bool isTimelineRunning READ isTimelineRunning NOTIFY timelineRunningChanged)
+    /// False while the row is not shown: the timeline then stays still.
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
     /// The bar's accessibility label.
     Q_PROPERTY(QString accessibleName READ accessibleName CONSTANT)
 public:
@@ -60,8 +62,13 @@ public:
     /// The slider was released: seeks to fraction × duration when the
     /// duration is known, and ends the drag in every case.
     Q_INVOKABLE void endDrag();
+    /// Ends a drag that was taken away, without seeking.
+    Q_INVOKABLE void cancelDrag();
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
 
 Q_SIGNALS:
+    void activeChanged();
     void serviceChanged();
     void positionChanged();
     void timelineRunningChanged();
@@ -75,5 +82,6 @@ private:
     QPointer<NowPlayingService> m_service;
     QMetaObject::Connection m_trackConnection;
     std::optional<double> m_dragFraction;
+    bool m_active = true;
     DelayedTask m_timeline;
 };

@@ -18,6 +18,8 @@ Item {
     NowPlayingProgress {
         id: progress
         service: row.service
+        // A hidden row (the island closed) needs no timeline.
+        active: row.visible
     }
 
     component TimeLabel: Text {
@@ -51,6 +53,7 @@ Item {
             knobSize: 10
             // Without a duration there is nothing to seek to, so no drags.
             dragAction: progress.canSeek ? (fraction) => progress.drag(fraction) : null
+            dragCancelledAction: () => progress.cancelDrag()
             dragEndedAction: (fraction) => {
                 progress.drag(fraction);
                 progress.endDrag();

@@ -1,14 +1,4 @@
-#include "AppBundle.h"
 #include "AppDelegate.h"
-#include "AppleScriptMediaClient.h"
-#include "FakeApplicationCatalog.h"
-#include "FakePlayerNotificationCenter.h"
-#include "FakeRunningApplications.h"
-#include "FakeScriptRunner.h"
-#include "FakeWebLoader.h"
-#include "MediaRemoteAdapterClient.h"
-#include "NowPlayingService.h"
-#include "SettingsStore.h"
 #include "FakeInstanceGuard.h"
 #include "FakeIslandPanel.h"
 #include "FakePointerState.h"
@@ -16,6 +6,8 @@
 #include "IslandViewModel.h"
 #include "IslandWindowController.h"
 #include "LogCapture.h"
+#include "NowPlayingRig.h"
+#include "SettingsStore.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
 
@@ -95,17 +87,10 @@ TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
 {
     // No adapter in this bundle: the service runs on the scripted-player
     // client, whose platform objects are fakes.
-    FakeScriptRunner scripts;
-    FakePlayerNotificationCenter notes;
-    FakeRunningApplications apps;
-    FakeWebLoader web;
-    FakeApplicationCatalog catalog;
-    const AppBundle bundle(QStringLiteral("test"), {}, path(QStringLiteral("none")), path(QStringLiteral("none")));
+    NowPlayingRig rig;
+    rig.build(Clock::system(), false);
     FeatureFactories factories;
-    factories.nowPlaying = [&] {
-        return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(bundle),
-            std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web), catalog);
-    };
+    factories.nowPlaying = [&] { return std::move(rig.service); };
     UserDefaults defaults(path(QStringLiteral("settings.ini")));
     FakeInstanceGuard guard;
     AppDelegate delegate(defaults, guard, island(), factories);

@@ -78,10 +78,3 @@ TEST(DelayedTask, DestroyingTheFieldCancelsAndATaskMayStartItsSuccessor)
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(s.monotonicMs(), 120);
 }
-
-TEST(ManualScheduler, WallClockMovesWithVirtualTime)
-{
-    ManualScheduler s(QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC));
-    s.advance(90'000);
-    EXPECT_EQ(s.now(), QDateTime(QDate(2026, 3, 1), QTime(8, 1, 30), Qt::UTC));
-}

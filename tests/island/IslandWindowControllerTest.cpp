@@ -22,7 +22,8 @@ const QPoint farAway(640, 600);
 
 class IslandWindowControllerTest : public TempDirTest {
 protected:
-    void launch(QList<PlatformScreen> screens = {TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))})
+    /// Builds the controller on `screens` without starting it.
+    void create(QList<PlatformScreen> screens = {TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))})
     {
         controller.reset();
         defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
@@ -34,6 +35,10 @@ protected:
         IslandActions actions{[this] { ++openSettingsCalls; }, [] {}};
         controller = std::make_unique<IslandWindowController>(*settings, *screenService, IslandFeatures{}, actions,
             std::move(owned), pointer, scheduler);
+    }
+    void launch(QList<PlatformScreen> screens = {TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))})
+    {
+        create(std::move(screens));
         controller->start();
         scheduler.advance(0);
     }
@@ -63,14 +68,7 @@ protected:
 
 TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNextTurn)
 {
-    defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
-    settings = std::make_unique<SettingsStore>(*defaults);
-    source = std::make_unique<FakeScreenSource>(QList{TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))});
-    screenService = std::make_unique<ScreenService>(*source);
-    auto owned = std::make_unique<FakeIslandPanel>();
-    panel = owned.get();
-    controller = std::make_unique<IslandWindowController>(*settings, *screenService, IslandFeatures{},
-        IslandActions{[this] { ++openSettingsCalls; }, [] {}}, std::move(owned), pointer, scheduler);
+    create();
     EXPECT_EQ(panel->rootUrl, IslandWindowController::rootViewUrl());
     EXPECT_EQ(panel->rootProperties.value(QStringLiteral("viewModel")).value<QObject*>(), &controller->viewModel());
     EXPECT_EQ(panel->rootProperties.value(QStringLiteral("settings")).value<QObject*>(), settings.get());

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "ChildProcess.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QProcess>
 #include <QRect>
 #include <QString>
 
@@ -29,18 +30,13 @@ public:
     PrivateXServer()
     {
         // -displayfd 1: the server picks a free display and prints its number.
-        m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-            QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("+extension"),
-            QStringLiteral("XTEST"), QStringLiteral("+extension"), QStringLiteral("RANDR")});
-        QByteArray out;
-        QDeadlineTimer deadline(10000);
-        while (!out.contains('\n') && !deadline.hasExpired() && m_server.state() != QProcess::NotRunning) {
-            m_server.waitForReadyRead(200);
-            out += m_server.readAllStandardOutput();
-        }
-        if (!out.contains('\n'))
+        const QString display = ChildProcess::startAndReadLine(m_server, QStringLiteral("Xvfb"),
+            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("+extension"),
+                QStringLiteral("XTEST"), QStringLiteral("+extension"), QStringLiteral("RANDR")});
+        if (display.isEmpty())
             return;
-        m_display = QStringLiteral(":") + QString::fromLatin1(out.trimmed());
+        m_display = QLatin1Char(':') + display;
         m_connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
         if (xcb_connection_has_error(m_connection))
             return;

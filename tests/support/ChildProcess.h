@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 /// Helpers for integration tests that run real programs: waits are bounded
 /// and end as soon as the condition holds.
@@ -24,19 +25,25 @@ inline bool waitForStderr(QProcess& process, QByteArray& collected, const QByteA
     return true;
 }
 
+/// Starts `program` and returns the first line it prints (trimmed), or
+/// empty when it prints none within the bound.
+inline QString startAndReadLine(QProcess& process, const QString& program, const QStringList& arguments, int boundMs = 10000)
+{
+    process.start(program, arguments);
+    QByteArray out;
+    QDeadlineTimer deadline(boundMs);
+    while (!out.contains('\n') && !deadline.hasExpired() && process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(200);
+        out += process.readAllStandardOutput();
+    }
+    return out.contains('\n') ? QString::fromUtf8(out).trimmed() : QString();
+}
+
 /// Starts a private session bus; returns its address, or empty on failure.
 inline QString startPrivateBus(QProcess& daemon)
 {
-    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-    if (!daemon.waitForStarted(5000))
-        return {};
-    QByteArray out;
-    QDeadlineTimer deadline(5000);
-    while (!out.contains('\n') && !deadline.hasExpired()) {
-        daemon.waitForReadyRead(200);
-        out += daemon.readAllStandardOutput();
-    }
-    return QString::fromUtf8(out).trimmed();
+    return startAndReadLine(daemon, QStringLiteral("dbus-daemon"),
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}, 5000);
 }
 
 } // namespace ChildProcess

@@ -1,14 +1,14 @@
+#include "../island/TestScreens.h"
 #include "FakeIslandActions.h"
-#include "FakeIslandViewModel.h"
 #include "IslandViewModel.h"
 #include "IslandViews.h"
 #include "SettingsStore.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
+#include "ViewProbe.h"
 
 #include <QAccessible>
 #include <QtGui/qguiapplication_platform.h>
-#include <QDir>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -32,10 +32,9 @@ namespace {
 // the transparent panel.
 const QColor desktop(96, 112, 136);
 
-int lightness(QRgb c)
-{
-    return (qRed(c) + qGreen(c) + qBlue(c)) / 3;
-}
+using ViewProbe::brightPixels;
+using ViewProbe::find;
+using ViewProbe::lightness;
 
 bool isBlack(QRgb c)
 {
@@ -72,23 +71,29 @@ protected:
         m_view->setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         m_view->setColor(desktop);
         m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+        m_model.setStatusContent({true, true, true});
+        m_model.setCompactActivity(IslandCompactActivity::status);
     }
 
-    void show(const FakeIslandViewModel::Layout& layout, bool expanded)
+    // A pill on a 1280-wide screen with a 20-pt band, or a 200 x 32 notch
+    // with wings for `activity`.
+    static IslandLayout pill() { return IslandLayout(TestScreens::plain(QStringLiteral("s"), QRect(0, 0, 1280, 800)), 0); }
+    static IslandLayout notch(IslandCompactActivity activity = IslandCompactActivity::status)
+    {
+        return IslandLayout(TestScreens::notched(QStringLiteral("s"), QRect(0, 0, 1280, 800), QSizeF(200, 32)),
+            IslandLayout::compactWingWidth(activity));
+    }
+
+    void show(const IslandLayout& layout, bool expanded)
     {
         m_model.setLayout(layout);
-        m_model.setExpanded(expanded);
-        load(&m_model, m_model.panelSize());
-    }
-
-    void load(QObject* model, const QSize& panelSize)
-    {
-        m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(model)},
+        m_model.setState(expanded ? IslandState::expanded : IslandState::compact);
+        m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model)},
             {QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get())},
             {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions)}});
         m_view->setSource(IslandViews::rootViewUrl());
-        ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(errors());
-        m_view->resize(panelSize);
+        ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(*m_view));
+        m_view->resize((expanded ? layout.openPanelFrame() : layout.closedPanelFrame()).size());
         m_view->setPosition(100, 0);
         m_view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_view.get()));
@@ -100,51 +105,15 @@ protected:
         QTRY_VERIFY_WITH_TIMEOUT(root()->property("isSettled").toBool(), 5000);
     }
 
-    QImage shoot(const QString& name)
-    {
-        const QImage image = m_view->grabWindow().convertToFormat(QImage::Format_RGB32);
-        const QString base = qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath());
-        const QString dir = base + QStringLiteral("/screenshots");
-        QDir().mkpath(dir);
-        image.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-        return image;
-    }
+    QImage shoot(const QString& name) { return ViewProbe::shoot(*m_view, name); }
 
     QQuickItem* root() const { return m_view->rootObject(); }
-    // Searches the visual tree: items made by a Repeater have no QObject parent.
-    static QQuickItem* find(QQuickItem* from, const QString& name)
-    {
-        if (from->objectName() == name)
-            return from;
-        for (QQuickItem* child : from->childItems())
-            if (QQuickItem* found = find(child, name))
-                return found;
-        return nullptr;
-    }
     QQuickItem* item(const char* name) const { return find(root(), QString::fromLatin1(name)); }
     QRectF sceneRect(QQuickItem* i) const { return i->mapRectToScene(i->boundingRect()); }
 
-    QString errors() const
-    {
-        QString text;
-        for (const QQmlError& e : m_view->errors())
-            text += e.toString() + QLatin1Char('\n');
-        return text;
-    }
-
-    // Pixels in `area` brighter than `level`.
-    static int brightPixels(const QImage& image, const QRect& area, int level = 150)
-    {
-        int count = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                count += lightness(image.pixel(x, y)) > level;
-        return count;
-    }
-
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<SettingsStore> m_settings;
-    FakeIslandViewModel m_model;
+    IslandViewModel m_model;
     FakeIslandActions m_actions;
     std::unique_ptr<QQuickView> m_view;
 };
@@ -152,8 +121,8 @@ protected:
 
 TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheClock)
 {
-    m_model.setStatus(true, false, QStringLiteral("status"));
-    show(FakeIslandViewModel::pill(), false);
+    m_model.setStatusContent({true, false, true});
+    show(pill(), false);
     const QImage shot = shoot(QStringLiteral("closed-pill"));
     ASSERT_EQ(shot.size(), QSize(150, 22));
 
@@ -168,8 +137,8 @@ TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheCloc
 
 TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTheNotch)
 {
-    m_model.setStatus(true, true, QStringLiteral("status")); // no battery service: right side empty
-    show(FakeIslandViewModel::notch(), false);
+    // No battery service: right side empty.
+    show(notch(), false);
     const QImage shot = shoot(QStringLiteral("closed-notch"));
     ASSERT_EQ(shot.size(), QSize(356, 32));
 
@@ -189,17 +158,15 @@ TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTh
     EXPECT_TRUE(outline.contains(QPoint(350, 1)));
 
     // Music starts: narrower wings; the closed island springs to its new width.
-    FakeIslandViewModel::Layout media = FakeIslandViewModel::notch();
-    media.compactSize.setWidth(300);
-    m_model.setLayout(media);
+    m_model.setLayout(notch(IslandCompactActivity::media));
     EXPECT_GT(root()->property("islandRect").toRectF().width(), 340);
     QTRY_COMPARE_WITH_TIMEOUT(root()->property("islandRect").toRectF().width(), 300.0, 3000);
 }
 
 TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
 {
-    m_model.setSelectedTab(QStringLiteral("calendar"));
-    show(FakeIslandViewModel::pill(), true);
+    m_model.setSelectedTab(IslandTab::calendar);
+    show(pill(), true);
     const QImage shot = shoot(QStringLiteral("open-tabs"));
     ASSERT_EQ(shot.size(), QSize(568, 237));
 
@@ -209,7 +176,7 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
     EXPECT_EQ(shot.pixel(2, 100), desktop.rgb());
     EXPECT_GT(brightPixels(shot, QRect(42, 4, 60, 18)), 15); // the clock in the open band
 
-    const QStringList tabs = m_model.availableTabs();
+    const QStringList tabs = m_model.availableTabsText();
     for (const QString& tab : tabs) {
         QQuickItem* button = find(root(), QStringLiteral("tab_") + tab);
         ASSERT_TRUE(button) << qPrintable(tab);
@@ -229,7 +196,7 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
     // A click moves the selection; the highlight slides after it.
     const QPointF shelf = sceneRect(item("tab_shelf")).center();
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, shelf.toPoint());
-    EXPECT_EQ(m_model.selectedTab(), QStringLiteral("shelf"));
+    EXPECT_EQ(m_model.selectedTab(), IslandTab::shelf);
     QQuickItem* highlight = item("selectionHighlight");
     QTRY_COMPARE_WITH_TIMEOUT(sceneRect(highlight).center().x(), shelf.x(), 3000);
 }
@@ -237,7 +204,7 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
 TEST_F(IslandScreenshotTest, WithNoFeatureTheOpenIslandLeadsToTheSettings)
 {
     m_model.setAvailableTabs({});
-    show(FakeIslandViewModel::pill(), true);
+    show(pill(), true);
     const QImage shot = shoot(QStringLiteral("open-no-feature"));
 
     EXPECT_FALSE(item("tabBar")->isVisible());
@@ -261,7 +228,7 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
 {
     m_settings->setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
     m_settings->setGlassGlow(0.6);
-    show(FakeIslandViewModel::pill(), true);
+    show(pill(), true);
     const QImage shot = shoot(QStringLiteral("open-glass"));
 
     const int top = lightness(shot.pixel(284, 80));
@@ -280,14 +247,14 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
     EXPECT_TRUE(blurred.contains(QPoint(30, 100)));
     EXPECT_FALSE(blurred.contains(QPoint(25, 3))); // a rounded corner
     EXPECT_FALSE(blurred.contains(QPoint(284, 220)));
-    m_model.setExpanded(false);
+    m_model.setState(IslandState::compact);
     settle();
     EXPECT_TRUE(blurRegion(m_view.get()).empty()); // the closed island is black
 }
 
 TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
 {
-    show(FakeIslandViewModel::pill(), true);
+    show(pill(), true);
     QQuickItem* gear = item("settingsButton");
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(gear);
     ASSERT_TRUE(accessible);
@@ -318,30 +285,18 @@ TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
     EXPECT_EQ(m_actions.openSettingsCalls, 1);
 }
 
-TEST_F(IslandScreenshotTest, TheIslandsOwnViewModelDrivesTheViews)
+TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideItsPanel)
 {
-    IslandViewModel model;
-    IslandLayout layout;
-    layout.style = IslandLayout::Style::notch;
-    layout.notchWidth = 200;
-    layout.statusBandHeight = 32;
-    layout.compactSize = {356, 32};
-    layout.expandedSize = {520, 217};
-    layout.contentTopInset = 32;
-    model.setLayout(layout);
-    model.setStatusContent({true, false, true});
-    model.setCompactActivity(IslandCompactActivity::status);
-    model.setAvailableTabs({IslandTab::clipboard, IslandTab::shelf});
-    model.setState(IslandState::expanded);
-    load(&model, QSize(568, 241));
+    m_model.setAvailableTabs({IslandTab::clipboard, IslandTab::shelf});
+    show(notch(), true);
 
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(24, 0, 520, 217));
     EXPECT_TRUE(item("tab_clipboard")->isVisible());
     EXPECT_FALSE(item("tab_nowPlaying"));
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("tab_shelf")).center().toPoint());
-    EXPECT_EQ(model.selectedTab(), IslandTab::shelf);
+    EXPECT_EQ(m_model.selectedTab(), IslandTab::shelf);
 
-    model.setState(IslandState::compact);
+    m_model.setState(IslandState::compact);
     settle();
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(106, 0, 356, 32));
 }

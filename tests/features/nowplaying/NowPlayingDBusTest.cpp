@@ -10,9 +10,9 @@
 #include "MediaRemoteAdapterClient.h"
 #include "MprisScriptedPlayers.h"
 #include "NetworkWebLoader.h"
+#include "NowPlayingRig.h"
 #include "NowPlayingService.h"
 
-#include <QBuffer>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
@@ -98,11 +98,7 @@ QByteArray pngDataUrl()
 {
     QImage image(6, 6, QImage::Format_RGB32);
     image.fill(QColor(20, 40, 200));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return "data:image/png;base64," + bytes.toBase64();
+    return "data:image/png;base64," + NowPlayingRig::png(image).toBase64();
 }
 
 } // namespace

@@ -1,21 +1,14 @@
 #pragma once
 
-#include "FakeApplicationCatalog.h"
-#include "FakePlayerNotificationCenter.h"
-#include "FakeRunningApplications.h"
-#include "FakeScriptRunner.h"
-#include "FakeWebLoader.h"
-#include "ManualScheduler.h"
+#include "NowPlayingRig.h"
 #include "NowPlayingTrack.h"
+#include "ViewProbe.h"
 
 #include <QQuickView>
 #include <QStringList>
-#include <QTemporaryDir>
 
-#include <memory>
 #include <optional>
 
-class NowPlayingService;
 class QQuickItem;
 
 /// The Now Playing views on black in a window, showing a real service fed
@@ -41,26 +34,19 @@ public:
     /// The adapter's stream reports `track`.
     void report(const std::optional<NowPlayingTrack>& track);
     /// "send <code>" and "seek <micros>" lines the adapter received.
-    QStringList commands() const;
+    QStringList commands() const { return m_rig.commands(); }
 
-    NowPlayingService& service() { return *m_service; }
+    NowPlayingService& service() { return *m_rig.service; }
     /// The applications the service looks up and opens.
-    FakeApplicationCatalog& catalog() { return m_catalog; }
+    FakeApplicationCatalog& catalog() { return m_rig.catalog; }
     /// The service's timers (optimistic states expire on it).
-    ManualScheduler& scheduler() { return m_scheduler; }
+    ManualScheduler& scheduler() { return m_rig.clock; }
     QQuickView& view() { return m_view; }
     /// The item named `name`, searched from `from` (the root when null).
     QQuickItem* item(const QString& name, QQuickItem* from = nullptr) const;
-    QString errors() const;
+    QString errors() const { return ViewProbe::errors(m_view); }
 
 private:
-    QTemporaryDir m_dir;
-    ManualScheduler m_scheduler;
-    FakeScriptRunner m_scripts;
-    FakePlayerNotificationCenter m_notes;
-    FakeRunningApplications m_apps;
-    FakeWebLoader m_web;
-    FakeApplicationCatalog m_catalog;
-    std::unique_ptr<NowPlayingService> m_service;
+    NowPlayingRig m_rig;
     QQuickView m_view;
 };

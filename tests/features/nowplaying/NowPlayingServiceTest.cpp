@@ -1,25 +1,12 @@
-#include "AppBundle.h"
-#include "AppleScriptMediaClient.h"
 #include "ArtworkDecoder.h"
-#include "FakeApplicationCatalog.h"
-#include "FakePlayerNotificationCenter.h"
-#include "FakeRunningApplications.h"
-#include "FakeScriptRunner.h"
-#include "FakeWebLoader.h"
-#include "LogCapture.h"
-#include "ManualScheduler.h"
-#include "MediaRemoteAdapterClient.h"
-#include "NowPlayingService.h"
 #include "AudioWave.h"
+#include "LogCapture.h"
 #include "NowPlayingImageProvider.h"
 #include "NowPlayingPresentation.h"
 #include "NowPlayingProgress.h"
+#include "NowPlayingRig.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -27,38 +14,9 @@ namespace {
 
 const QString spotify = QStringLiteral("com.spotify.client");
 
-QByteArray png(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-class ServiceFixture : public ::testing::Test {
+class ServiceFixture : public ::testing::Test, protected NowPlayingRig {
 protected:
-    void SetUp() override { build(true); }
-
-    /// The adapter's stream only idles; its one-shot commands exit at once.
-    void build(bool withAdapter)
-    {
-        QDir(m_dir.path()).mkpath(QStringLiteral("share"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("lib/MediaRemoteAdapter.framework"));
-        QFile script(m_dir.filePath(QStringLiteral("share/mediaremote-adapter.pl")));
-        if (withAdapter) {
-            script.open(QIODevice::WriteOnly);
-            script.write("if ($ARGV[1] eq 'stream') { sleep 1 while 1; } exit 0;\n");
-            script.close();
-        } else {
-            script.remove();
-        }
-        const AppBundle bundle(QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
-        service.reset();
-        service = std::make_unique<NowPlayingService>(
-            std::make_unique<MediaRemoteAdapterClient>(bundle, clock, clock),
-            std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web, clock), catalog, clock, clock, false);
-    }
+    void SetUp() override { build(clock); }
 
     NowPlayingTrack track(const char* title, bool playing, double elapsed = 10)
     {
@@ -75,15 +33,6 @@ protected:
     }
     void report(const std::optional<NowPlayingTrack>& t) { service->adapter().onTrackChange(t); }
     double shownPosition() const { return *service->track()->elapsed(clock.now()); }
-
-    QTemporaryDir m_dir;
-    ManualScheduler clock;
-    FakeScriptRunner scripts;
-    FakePlayerNotificationCenter notes;
-    FakeRunningApplications apps;
-    FakeWebLoader web;
-    FakeApplicationCatalog catalog;
-    std::unique_ptr<NowPlayingService> service;
 };
 
 } // namespace
@@ -242,7 +191,7 @@ TEST_F(ServiceFixture, SwitchesToScriptsWhenTheAdapterStaysBlind)
 TEST_F(ServiceFixture, FallsBackAtOnceWithoutTheAdapter)
 {
     LogCapture log;
-    build(false);
+    build(clock, false);
     service->start();
     EXPECT_EQ(service->source(), NowPlayingService::Source::appleScript);
     EXPECT_TRUE(log.contains(QStringLiteral("Using AppleScript Now Playing fallback: adapter not bundled")));
@@ -309,10 +258,7 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
 
 TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
 {
-    service.reset();
-    const AppBundle bundle(QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
-    service = std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(bundle, clock, clock),
-        std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web, clock), catalog, clock, clock, true);
+    build(clock, true, true);
     service->start();
     QImage green(8, 8, QImage::Format_RGB32);
     green.fill(Qt::green);

@@ -1,9 +1,9 @@
 #include "MediaRemoteAdapterClient.h"
 #include "NowPlayingScene.h"
 #include "NowPlayingService.h"
+#include "ViewProbe.h"
 
 #include <QAccessible>
-#include <QDir>
 #include <QQuickItem>
 #include <QRegularExpression>
 #include <QTest>
@@ -15,24 +15,13 @@
 // screenshots/ in the build tree for a person to look at.
 namespace {
 
-int lightness(QRgb c)
-{
-    return (qRed(c) + qGreen(c) + qBlue(c)) / 3;
-}
+using ViewProbe::brightPixels;
+using ViewProbe::lightness;
 
 bool near(QRgb c, QColor expected, int tolerance = 16)
 {
     return std::abs(qRed(c) - expected.red()) <= tolerance && std::abs(qGreen(c) - expected.green()) <= tolerance
         && std::abs(qBlue(c) - expected.blue()) <= tolerance;
-}
-
-int brightPixels(const QImage& image, const QRect& area, int level)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += lightness(image.pixel(x, y)) > level;
-    return count;
 }
 
 int brightest(const QImage& image, const QRect& area)
@@ -63,14 +52,7 @@ protected:
         QTRY_COMPARE_WITH_TIMEOUT(placeholder->opacity(), track ? 0.0 : 0.45, 3000);
     }
 
-    QImage shoot(const QString& name)
-    {
-        const QImage image = scene.view().grabWindow().convertToFormat(QImage::Format_RGB32);
-        const QString dir = qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/screenshots");
-        QDir().mkpath(dir);
-        image.save(dir + QStringLiteral("/nowplaying-") + name + QStringLiteral(".png"));
-        return image;
-    }
+    QImage shoot(const QString& name) { return ViewProbe::shoot(scene.view(), QStringLiteral("nowplaying-") + name); }
 
     NowPlayingService& service() { return scene.service(); }
     QQuickItem* inContent(const char* name) const { return scene.item(QString::fromLatin1(name), content); }

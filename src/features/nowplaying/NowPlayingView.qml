@@ -283,16 +283,16 @@ Item {
                     model: 3
                     NowPlayingControlButton {
                         required property int index
-                        readonly property var spec: presentation.transportButtons[index]
-                        objectName: spec.command + "Button"
+                        readonly property var entry: presentation.transportButtons[index]
+                        objectName: entry.command + "Button"
                         anchors.verticalCenter: parent.verticalCenter
-                        systemImage: spec.symbol
-                        label: spec.label
-                        size: spec.size
-                        bounces: spec.bounces
+                        systemImage: entry.symbol
+                        label: entry.label
+                        size: entry.size
+                        bounces: entry.bounces
                         action: () => {
                             if (view.service)
-                                view.service[spec.command]();
+                                view.service[entry.command]();
                         }
                     }
                 }

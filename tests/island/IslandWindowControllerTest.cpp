@@ -176,6 +176,16 @@ TEST_F(IslandWindowControllerTest, PointerInTheSeeThroughMarginIsWatchedUntilItL
     scheduler.advance(450);
     EXPECT_EQ(panel->currentFrame, closedPill);
     EXPECT_EQ(scheduler.pendingCount(), 0);
+
+    // Back onto the island from the margin: nothing keeps polling while it rests there.
+    openByHover();
+    pointer.position = QPoint(640, 225);
+    panel->hover(false);
+    scheduler.advance(120 + 300);
+    pointer.position = onIsland;
+    panel->hover(true);
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+    EXPECT_TRUE(isOpen());
 }
 
 TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)

@@ -3,6 +3,11 @@
 
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -65,4 +70,10 @@ TEST(MprisValues, DataUrlsDecodeStrictly)
     ArtworkCache cache;
     EXPECT_FALSE(cache.artwork(QStringLiteral("http://127.0.0.1:9/plain.png"))); // never plain http
     EXPECT_FALSE(cache.artwork(QStringLiteral("file:///nonexistent/cover.png")));
+    // Only regular files: a FIFO would block the stream for ever, a device never ends.
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("cover.png")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_FALSE(cache.artwork(QUrl::fromLocalFile(QString::fromLocal8Bit(fifo)).toString()));
+    EXPECT_FALSE(cache.artwork(QStringLiteral("file:///dev/zero")));
 }

@@ -226,7 +226,7 @@ TEST_F(DBusFixture, AdapterSurvivesMisbehavingPlayers)
 
     {
         Player odd(QStringLiteral("odd"), {QStringLiteral("--no-position")});
-        odd.send("empty-metadata\nplay\n");
+        odd.send("empty-metadata\nplay\nstring-metadata\n");
         odd.send("track /t/2|No length|||bogus|https://127.0.0.1:9/none.png\n");
         ASSERT_TRUE(streamed("\"title\":\"No length\""));
         odd.send("track /t/3|Missing file|||0|file:///nonexistent/cover.png\nseeked 7\n");

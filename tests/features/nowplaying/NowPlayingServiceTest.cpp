@@ -344,6 +344,15 @@ TEST_F(ServiceFixture, ProgressRunsItsTimelineOnlyWhilePlayingAndSeeksOnRelease)
     EXPECT_TRUE(progress.isTimelineRunning());
     EXPECT_NEAR(progress.position(), 30, 1e-9); // the service's optimistic seek
 
+    // A hidden row keeps still; a drag taken away seeks nowhere.
+    progress.setActive(false);
+    EXPECT_FALSE(progress.isTimelineRunning());
+    progress.setActive(true);
+    progress.drag(0.9);
+    progress.cancelDrag();
+    EXPECT_TRUE(progress.isTimelineRunning());
+    EXPECT_NEAR(progress.position(), 30, 1e-9);
+
     NowPlayingTrack paused = track("Song", false, 5);
     paused.duration.reset();
     report(paused);

@@ -3,7 +3,7 @@
 //   test-mpris-player NAME [--desktop-entry=ID] [--no-position]
 //
 // Owns org.mpris.MediaPlayer2.NAME on the session bus. Commands on stdin,
-// one a line:  track ID|TITLE|ARTIST|ALBUM|LENGTH_US|ART_URL,  empty-metadata,
+// one a line:  track ID|TITLE|ARTIST|ALBUM|LENGTH_US|ART_URL,  empty-metadata, string-metadata,
 // play, pause, stop, position US, seeked US, quit.
 // Reports on stdout: "ready", then "called METHOD [ARGS]" for every call.
 
@@ -98,9 +98,21 @@ public:
             if (!f.value(5).isEmpty())
                 m.insert(QStringLiteral("mpris:artUrl"), f.value(5));
             m_metadata = m;
+            m_carelessMetadata = QVariant();
             changed({{QStringLiteral("Metadata"), m_metadata}});
+        } else if (verb == QLatin1String("string-metadata")) {
+            // Metadata as a{ss}, as players that build the dictionary carelessly send it.
+            QDBusArgument careless;
+            careless.beginMap(QMetaType::fromType<QString>(), QMetaType::fromType<QString>());
+            careless.beginMapEntry();
+            careless << QStringLiteral("xesam:title") << QStringLiteral("Careless");
+            careless.endMapEntry();
+            careless.endMap();
+            m_carelessMetadata = QVariant::fromValue(careless);
+            changed({{QStringLiteral("Metadata"), m_carelessMetadata}});
         } else if (verb == QLatin1String("empty-metadata")) {
             m_metadata.clear();
+            m_carelessMetadata = QVariant();
             changed({{QStringLiteral("Metadata"), m_metadata}});
         } else if (verb == QLatin1String("play")) {
             setStatus(QStringLiteral("Playing"));
@@ -136,6 +148,8 @@ private:
             {QStringLiteral("CanGoPrevious"), true}};
         if (m_hasPosition)
             p.insert(QStringLiteral("Position"), m_position);
+        if (m_carelessMetadata.isValid())
+            p.insert(QStringLiteral("Metadata"), m_carelessMetadata);
         return p;
     }
 
@@ -163,6 +177,7 @@ private:
     bool m_hasPosition;
     QString m_status = QStringLiteral("Stopped");
     QVariantMap m_metadata;
+    QVariant m_carelessMetadata;
     qlonglong m_position = 0;
 };
 

@@ -7,7 +7,9 @@
 //   bench_island_views frames [cycles=10]   open/close cycles, frame times
 //   bench_island_views idle [seconds=60]    frames drawn and CPU used at rest
 #include "FakeIslandActions.h"
-#include "FakeIslandViewModel.h"
+#include "IslandLayout.h"
+#include "IslandViewModel.h"
+#include "TestScreens.h"
 #include "IslandViews.h"
 #include "SettingsStore.h"
 #include "UserDefaults.h"
@@ -70,14 +72,16 @@ struct Harness {
     QTemporaryDir dir;
     UserDefaults defaults{dir.filePath(QStringLiteral("settings.ini"))};
     SettingsStore settings{defaults};
-    FakeIslandViewModel model;
+    IslandViewModel model;
+    // A pill on a 1280 x 800 screen without a panel, as under a bare Xvfb.
+    IslandLayout layout{TestScreens::plain(QStringLiteral("bench"), QRect(0, 0, 1280, 800)), 0};
     FakeIslandActions actions;
     QQuickView view;
 
     Harness()
     {
         IslandViews::initialize();
-        model.setLayout(FakeIslandViewModel::pill());
+        model.setLayout(layout);
         view.setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         view.setColor(QColor(96, 112, 136));
         view.setResizeMode(QQuickView::SizeRootObjectToView);
@@ -85,7 +89,7 @@ struct Harness {
             {QStringLiteral("settings"), QVariant::fromValue<QObject*>(&settings)},
             {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&actions)}});
         view.setSource(IslandViews::rootViewUrl());
-        view.setGeometry(QRect(QPoint(356, 0), model.panelSize()));
+        view.setGeometry(QRect(QPoint(356, 0), layout.closedPanelFrame().size()));
         view.show();
     }
 
@@ -123,13 +127,8 @@ int frames(int cycles)
         lastSwap = now;
     }, Qt::DirectConnection);
 
-    const QSize open = [&] {
-        h.model.setExpanded(true);
-        const QSize size = h.model.panelSize();
-        h.model.setExpanded(false);
-        return size;
-    }();
-    const QSize closed = h.model.panelSize();
+    const QSize open = h.layout.openPanelFrame().size();
+    const QSize closed = h.layout.closedPanelFrame().size();
     for (int i = 0; i < cycles; ++i) {
         // As the controller does: the panel grows first, then the state
         // changes; on closing the panel shrinks after the animation.
@@ -137,14 +136,14 @@ int frames(int cycles)
         spinFor(100);
         lastSwap = frameStart = -1;
         measuring = true;
-        h.model.setExpanded(true);
+        h.model.setState(IslandState::expanded);
         spinUntil([&] { return h.settled(); }, 5000);
         spinFor(50);
         measuring = false;
         spinFor(200);
         lastSwap = frameStart = -1;
         measuring = true;
-        h.model.setExpanded(false);
+        h.model.setState(IslandState::compact);
         spinUntil([&] { return h.settled(); }, 5000);
         spinFor(50);
         measuring = false;

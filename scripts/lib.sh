@@ -26,3 +26,27 @@ start_session_bus() {
   [ -s "$file" ] || { echo "dbus-daemon did not start" >&2; return 1; }
   export DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$file")"
 }
+
+# start_weston DIR: weston's headless backend (one 1280x800 output) with
+# XWayland, as a Wayland desktop runs it. Exports BRIMWELL_TEST_WAYLAND_DISPLAY
+# (the socket's path) and BRIMWELL_TEST_XWAYLAND_DISPLAY (":N").
+start_weston() {
+  local dir="$1/wayland" log="$1/weston.log" display=""
+  mkdir -p "$dir" && chmod 700 "$dir"
+  # XWayland listens in /tmp/.X11-unix, which a machine without X may lack.
+  [ -d /tmp/.X11-unix ] || { mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix; }
+  XDG_RUNTIME_DIR="$dir" setsid weston --backend=headless-backend.so --xwayland --socket=wayland-brimwell \
+    --width=1280 --height=800 --idle-time=0 --log="$log" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" 2>/dev/null | head -n1)
+    [ -n "$display" ] && [ -S "$dir/wayland-brimwell" ] && break
+    sleep 0.1
+  done
+  if [ -z "$display" ] || [ ! -S "$dir/wayland-brimwell" ]; then
+    echo "weston did not start with XWayland" >&2
+    cat "$log" >&2 2>/dev/null
+    return 1
+  fi
+  export BRIMWELL_TEST_WAYLAND_DISPLAY="$dir/wayland-brimwell" BRIMWELL_TEST_XWAYLAND_DISPLAY="$display"
+}

@@ -1,6 +1,7 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
 #include "AppleScriptMediaClient.h"
+#include "Log.h"
 #include "DesktopApplicationCatalog.h"
 #include "MediaRemoteAdapterClient.h"
 #include "MprisScriptedPlayers.h"
@@ -8,6 +9,7 @@
 #include "NowPlayingService.h"
 #include "DBusInstanceGuard.h"
 #include "QtScreenSource.h"
+#include "SessionPlatform.h"
 #include "SignalQuitter.h"
 #include "UserDefaults.h"
 #include "X11IslandPanel.h"
@@ -43,7 +45,36 @@ void reportStartupProbe()
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // Chosen before the application object exists: Qt fixes its platform then.
+    const SessionPlatform::Decision session = SessionPlatform::decide(argc, argv, SessionPlatform::systemEnvironment());
+    if (session.outcome == SessionPlatform::Outcome::noXWayland) {
+        Log::error(Log::Category::app,
+            "Wayland session without XWayland: no X display answers (DISPLAY=%s). The island needs X11 through XWayland; "
+            "install and enable XWayland, or choose a platform with QT_QPA_PLATFORM",
+            session.display.isEmpty() ? "unset" : session.display.constData());
+        return 1;
+    }
+    std::vector<char*> arguments = session.outcome == SessionPlatform::Outcome::throughXWayland
+        ? SessionPlatform::withX11Platform(argc, argv)
+        : std::vector<char*>(argv, argv + argc + 1);
+    int appArgc = int(arguments.size()) - 1;
+    if (session.withoutInputMethod)
+        qputenv("QT_IM_MODULE", "none");
+    QApplication app(appArgc, arguments.data());
+    // Programs opened from the island keep the user's input method.
+    if (session.withoutInputMethod)
+        qunsetenv("QT_IM_MODULE");
+    if (session.outcome == SessionPlatform::Outcome::throughXWayland) {
+        Log::info(Log::Category::app,
+            "Wayland session: running through XWayland on display %s, since the island's panel, pointer tracking, key grabs "
+            "and drops need X11",
+            session.display.constData());
+    } else if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        Log::error(Log::Category::app,
+            "Running on the %s platform, not X11: the island is a plain window that cannot stay above other windows, follow "
+            "the pointer outside itself, grab media keys or take drops. Unset QT_QPA_PLATFORM to run through XWayland",
+            qUtf8Printable(QGuiApplication::platformName()));
+    }
     // An accessory: no main window, runs until quit, never ends on a closed window.
     app.setQuitOnLastWindowClosed(false);
     app.setApplicationName(QStringLiteral("Brimwell"));

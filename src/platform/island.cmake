@@ -5,6 +5,8 @@ target_sources(brimwell_platform PRIVATE
   PointerState.h
   ScreenSource.h
   linux/QtScreenSource.cpp linux/QtScreenSource.h
+  linux/SessionPlatform.cpp linux/SessionPlatform.h
+  linux/X11Connection.cpp linux/X11Connection.h
   linux/X11IslandPanel.cpp linux/X11IslandPanel.h
   linux/X11PointerState.cpp linux/X11PointerState.h
 )

@@ -34,18 +34,11 @@ public:
             {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                 QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("+extension"),
                 QStringLiteral("XTEST"), QStringLiteral("+extension"), QStringLiteral("RANDR")});
-        if (display.isEmpty())
-            return;
-        m_display = QLatin1Char(':') + display;
-        m_connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
-        if (xcb_connection_has_error(m_connection))
-            return;
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        // New top-level windows are reported to us.
-        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(m_connection);
+        if (!display.isEmpty())
+            connectTo(QLatin1Char(':') + display);
     }
+    /// Attaches to an X server that runs already (XWayland under a compositor).
+    explicit PrivateXServer(const QString& existingDisplay) { connectTo(existingDisplay); }
     ~PrivateXServer()
     {
         if (m_connection)
@@ -61,6 +54,21 @@ public:
     xcb_connection_t* connection() const { return m_connection; }
     xcb_window_t root() const { return m_root; }
 
+private:
+    void connectTo(const QString& display)
+    {
+        m_display = display;
+        m_connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
+        if (xcb_connection_has_error(m_connection))
+            return;
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        // New top-level windows are reported to us.
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+    }
+
+public:
     xcb_atom_t atom(const char* name) const
     {
         auto* reply = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, false, std::strlen(name), name), nullptr);

@@ -1,6 +1,7 @@
 #include "X11IslandPanel.h"
 
 #include "Log.h"
+#include "X11Connection.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -15,12 +16,6 @@
 #include <cstring>
 
 namespace {
-
-xcb_connection_t* x11Connection()
-{
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 {
@@ -57,7 +52,7 @@ X11IslandPanel::~X11IslandPanel() = default;
 
 void X11IslandPanel::setX11Class()
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = x11Connection("the panel's window class");
     if (!connection)
         return;
     static const char wmClass[] = "brimwell\0brimwell";
@@ -69,7 +64,7 @@ void X11IslandPanel::setX11Class()
 // announcement itself is the registration of the drop types.
 void X11IslandPanel::updateDndAwareness()
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = x11Connection("announcing drops (XdndAware)");
     if (!connection)
         return;
     const xcb_atom_t aware = atom(connection, "XdndAware");
@@ -142,7 +137,7 @@ void X11IslandPanel::applyShape()
 // A compositing manager owns the _NET_WM_CM_S<screen> selection.
 bool X11IslandPanel::isCompositing() const
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = x11Connection("looking for a compositing manager");
     if (!connection)
         return false;
     // The selection is per X screen: find the one our window lives on.

@@ -1,5 +1,7 @@
 #include "X11PointerState.h"
 
+#include "X11Connection.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 
@@ -15,10 +17,9 @@ QPoint X11PointerState::location() const
 
 bool X11PointerState::isPrimaryButtonPressed() const
 {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t* connection = x11Connection("reading the pointer's buttons from the X server");
+    if (!connection)
         return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
-    xcb_connection_t* connection = x11->connection();
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr);
     if (!reply)

@@ -1,0 +1,115 @@
+#include "ChildProcess.h"
+#include "PrivateXServer.h"
+#include "TempDir.h"
+
+#include <QDir>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+// The real program in a Wayland session as GNOME or Plasma start it: weston
+// (headless, with XWayland) is the compositor, started by scripts/test.
+namespace {
+
+class WaylandSessionTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        m_wayland = qEnvironmentVariable("BRIMWELL_TEST_WAYLAND_DISPLAY");
+        m_xwayland = qEnvironmentVariable("BRIMWELL_TEST_XWAYLAND_DISPLAY");
+        if (m_wayland.isEmpty() || m_xwayland.isEmpty())
+            GTEST_SKIP() << "No compositor: scripts/test starts weston for these tests";
+        const QString bus = ChildProcess::startPrivateBus(m_bus);
+        ASSERT_FALSE(bus.isEmpty()) << "dbus-daemon did not start";
+        QDir().mkpath(path(QStringLiteral("runtime")));
+        QFile::setPermissions(path(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        m_env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_wayland);
+        m_env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        m_env.insert(QStringLiteral("DISPLAY"), m_xwayland);
+        m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+        m_env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-system-bus")));
+        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        m_env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
+        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
+        m_env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+    }
+    void TearDown() override
+    {
+        m_program.kill();
+        m_program.waitForFinished(5000);
+        m_bus.kill();
+        m_bus.waitForFinished(2000);
+    }
+
+    void start()
+    {
+        m_program.setProcessEnvironment(m_env);
+        m_program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+        ASSERT_TRUE(m_program.waitForStarted(10000));
+    }
+    bool logShows(const QByteArray& text) { return ChildProcess::waitForStderr(m_program, m_log, text); }
+
+    // SIGTERM runs the stop sequence; a crash or a hang fails here.
+    void expectCleanTermination()
+    {
+        ASSERT_EQ(m_program.state(), QProcess::Running) << m_log.constData();
+        ::kill(pid_t(m_program.processId()), SIGTERM);
+        ASSERT_TRUE(m_program.waitForFinished(10000));
+        EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit) << m_log.constData();
+        EXPECT_EQ(m_program.exitCode(), 0) << m_log.constData();
+    }
+
+    QString m_wayland;
+    QString m_xwayland;
+    QProcess m_bus;
+    QProcessEnvironment m_env;
+    QProcess m_program;
+    QByteArray m_log;
+};
+
+TEST_F(WaylandSessionTest, RunsThroughXWaylandWithTheIslandAtThePillFrame)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_TRUE(logShows("[App] info: Wayland session: running through XWayland on display " + m_xwayland.toLatin1()))
+        << m_log.constData();
+
+    PrivateXServer x(m_xwayland);
+    ASSERT_TRUE(x.isRunning());
+    xcb_window_t panel = 0;
+    ASSERT_TRUE(x.waitFor([&] { return (panel = x.findWindow("Brimwell Island", m_program.processId())) != 0; }, 10000))
+        << m_log.constData();
+    x.follow(panel);
+    EXPECT_TRUE(x.waitFor([&] { return x.geometry(panel) == QRect(565, 0, 150, 22); }))
+        << x.geometry(panel).x() << "," << x.geometry(panel).y() << " " << x.geometry(panel).width() << "x"
+        << x.geometry(panel).height();
+    EXPECT_TRUE(x.isOverrideRedirect(panel));
+    expectCleanTermination();
+}
+
+TEST_F(WaylandSessionTest, WithoutXWaylandExitsWithAnErrorNamingIt)
+{
+    m_env.remove(QStringLiteral("DISPLAY"));
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(m_program.waitForFinished(10000));
+    m_log += m_program.readAllStandardError();
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(m_program.exitCode(), 0);
+    EXPECT_TRUE(m_log.contains("[App] error: Wayland session without XWayland: no X display answers (DISPLAY=unset)"))
+        << m_log.constData();
+}
+
+TEST_F(WaylandSessionTest, AForcedWaylandPlatformRunsAPlainWindowWithAWarning)
+{
+    m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_TRUE(logShows("[App] error: Running on the wayland platform, not X11")) << m_log.constData();
+    EXPECT_TRUE(logShows("Island placed on")) << m_log.constData();
+    EXPECT_FALSE(m_log.contains("XWayland on display"));
+    expectCleanTermination();
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QDeadlineTimer>
+#include <QFileSystemWatcher>
+#include <QSignalSpy>
+
+/// A PulseAudio server of the test's own, once started: a null sink for each name given
+/// (the first is the default), on a socket in a private folder. PULSE_SERVER
+/// points this process and pactl at it. It can be stopped and started again
+/// on the same socket, as a restarting server would be.
+class PrivatePulseServer {
+public:
+    explicit PrivatePulseServer(QStringList sinks)
+        : m_sinks(std::move(sinks))
+    {
+        qputenv("PULSE_SERVER", ("unix:" + socketPath()).toUtf8());
+    }
+    ~PrivatePulseServer()
+    {
+        stop();
+        qunsetenv("PULSE_SERVER");
+    }
+    PrivatePulseServer(const PrivatePulseServer&) = delete;
+    PrivatePulseServer& operator=(const PrivatePulseServer&) = delete;
+
+    QString socketPath() const { return m_home.filePath(QStringLiteral("pulse/native")); }
+
+    /// Starts the server and waits (bounded) until it answers.
+    bool start()
+    {
+        QDir(m_home.path()).mkpath(QStringLiteral("pulse"));
+        QStringList arguments{QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+            QStringLiteral("--disable-shm=yes"), QStringLiteral("--log-target=stderr"), QStringLiteral("--log-level=error"),
+            QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socketPath()};
+        for (const QString& sink : m_sinks)
+            arguments << QStringLiteral("--load=module-null-sink sink_name=") + sink;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_home.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        m_server.setProcessEnvironment(env);
+        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_server.start(QStringLiteral("pulseaudio"), arguments);
+        if (!m_server.waitForStarted(5000))
+            return false;
+        // The socket appears once the server listens.
+        QFileSystemWatcher watch({m_home.filePath(QStringLiteral("pulse"))});
+        QSignalSpy changed(&watch, &QFileSystemWatcher::directoryChanged);
+        QDeadlineTimer deadline(10000);
+        while (!QFileInfo::exists(socketPath()) && !deadline.hasExpired())
+            changed.wait(int(deadline.remainingTime()));
+        return pactl({QStringLiteral("info")}).exitCode == 0;
+    }
+    void stop()
+    {
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+
+    struct Result {
+        int exitCode = -1;
+        QString output;
+    };
+    /// Runs pactl against this server, as another mixer would.
+    Result pactl(const QStringList& arguments) const
+    {
+        QProcess process;
+        process.start(QStringLiteral("pactl"), arguments);
+        process.waitForFinished(5000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()).trimmed()};
+    }
+
+private:
+    QStringList m_sinks;
+    QTemporaryDir m_home;
+    QProcess m_server;
+};

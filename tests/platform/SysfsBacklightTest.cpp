@@ -1,0 +1,143 @@
+#include "ChildProcess.h"
+#include "SysfsBacklight.h"
+#include "TempDir.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+// The backlight against a fake sysfs tree, set through a logind stand-in
+// (python3-dbusmock speaking logind's Session interface) on a private bus.
+namespace {
+
+class SysfsBacklightTest : public TempDirTest {
+protected:
+    QString root() const { return path(QStringLiteral("backlight")); }
+
+    void addDevice(const QString& name, const char* type, long maximum, long value, const QString& connector = {})
+    {
+        const QString folder = root() + QLatin1Char('/') + name;
+        QDir().mkpath(folder);
+        write(folder + QStringLiteral("/type"), type);
+        write(folder + QStringLiteral("/max_brightness"), QByteArray::number(qlonglong(maximum)));
+        write(folder + QStringLiteral("/brightness"), QByteArray::number(qlonglong(value)));
+        if (!connector.isEmpty()) {
+            QDir().mkpath(path(QStringLiteral("drm/") + connector));
+            QFile::link(path(QStringLiteral("drm/") + connector), folder + QStringLiteral("/device"));
+        }
+    }
+    static void write(const QString& file, const QByteArray& text)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    QByteArray brightnessFile(const QString& device) const
+    {
+        QFile f(root() + QLatin1Char('/') + device + QStringLiteral("/brightness"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
+    }
+
+    // A logind stand-in whose SetBrightness writes the file, as the kernel would.
+    QDBusConnection startLogind()
+    {
+        const QString address = ChildProcess::startPrivateBus(m_bus);
+        EXPECT_FALSE(address.isEmpty());
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("backlight-test"));
+        QDBusServiceWatcher watcher(QStringLiteral("org.freedesktop.login1"), bus, QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        m_logind.setProcessEnvironment(env);
+        m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_logind.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), QStringLiteral("org.freedesktop.login1"),
+                QStringLiteral("/org/freedesktop/login1/session/auto"), QStringLiteral("org.freedesktop.login1.Session")});
+        EXPECT_TRUE(registered.wait(10000)) << "dbusmock did not start";
+        QDBusMessage add = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
+            QStringLiteral("/org/freedesktop/login1/session/auto"), QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"));
+        add << QString() << QStringLiteral("SetBrightness") << QStringLiteral("ssu") << QString()
+            << QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root());
+        EXPECT_EQ(bus.call(add).type(), QDBusMessage::ReplyMessage);
+        return bus;
+    }
+    void TearDown() override
+    {
+        m_logind.kill();
+        m_logind.waitForFinished(2000);
+        m_bus.kill();
+        m_bus.waitForFinished(2000);
+    }
+
+    QProcess m_bus;
+    QProcess m_logind;
+};
+
+TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelsBacklight)
+{
+    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QString()); // no folder at all
+    addDevice(QStringLiteral("ddcci5"), "raw", 100, 50, QStringLiteral("card0-DP-2"));
+    addDevice(QStringLiteral("odd"), "strange", 100, 50);
+    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("ddcci5"));
+    addDevice(QStringLiteral("intel_backlight"), "raw", 100, 50, QStringLiteral("card0-eDP-1"));
+    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("intel_backlight"));
+    addDevice(QStringLiteral("acpi_video0"), "firmware", 100, 50);
+    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("acpi_video0"));
+}
+
+TEST_F(SysfsBacklightTest, ABrokenMaximumMakesBrightnessUnavailableWithoutDividingByZero)
+{
+    addDevice(QStringLiteral("panel"), "raw", 0, 10);
+    SysfsBacklight backlight(root(), QDBusConnection(QStringLiteral("none")));
+    ASSERT_EQ(backlight.builtInDisplay(), 1u);
+    float level = -1;
+    EXPECT_FALSE(backlight.canChangeBrightness(1));
+    EXPECT_EQ(backlight.brightness(1, level), SysfsBacklight::noMaximum);
+    EXPECT_NE(backlight.setBrightness(1, 0.5f), 0);
+    write(root() + QStringLiteral("/panel/max_brightness"), "garbage");
+    EXPECT_NE(backlight.brightness(1, level), 0);
+    EXPECT_EQ(SysfsBacklight(path(QStringLiteral("nothing")), QDBusConnection(QStringLiteral("none"))).builtInDisplay(), std::nullopt);
+}
+
+TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)
+{
+    addDevice(QStringLiteral("intel_backlight"), "raw", 1200, 600, QStringLiteral("card0-eDP-1"));
+    QDBusConnection bus = startLogind();
+    SysfsBacklight backlight(root(), bus);
+    const auto display = backlight.builtInDisplay();
+    ASSERT_TRUE(display);
+    float level = 0;
+    ASSERT_EQ(backlight.brightness(*display, level), 0);
+    EXPECT_FLOAT_EQ(level, 0.5f);
+    ASSERT_EQ(backlight.observeChanges(*display), 0);
+
+    QSignalSpy changed(&backlight, &DisplayBrightness::brightnessChanged);
+    EXPECT_EQ(backlight.setBrightness(*display, 0.25f), 0);
+    ASSERT_TRUE(changed.wait(5000)) << "the file did not change";
+    EXPECT_EQ(brightnessFile(QStringLiteral("intel_backlight")), QByteArray("300")); // written by logind's stand-in
+    EXPECT_DOUBLE_EQ(changed.takeFirst().first().toDouble(), 0.25);
+
+    // Another tool writes the file: the change reaches us without polling.
+    write(root() + QStringLiteral("/intel_backlight/brightness"), "900");
+    ASSERT_TRUE(changed.wait(5000));
+    EXPECT_DOUBLE_EQ(changed.takeFirst().first().toDouble(), 0.75);
+
+    backlight.stopObservingChanges(*display);
+    write(root() + QStringLiteral("/intel_backlight/brightness"), "100");
+    EXPECT_FALSE(changed.wait(300));
+}
+
+TEST_F(SysfsBacklightTest, WritesTheFileItselfWhereThereIsNoLogind)
+{
+    addDevice(QStringLiteral("panel"), "platform", 255, 0);
+    SysfsBacklight backlight(root(), QDBusConnection(QStringLiteral("none")));
+    EXPECT_EQ(backlight.setBrightness(1, 1.5f), 0);
+    EXPECT_EQ(brightnessFile(QStringLiteral("panel")), QByteArray("255"));
+}
+
+} // namespace

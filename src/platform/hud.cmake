@@ -14,3 +14,9 @@ target_sources(brimwell_platform PRIVATE
   linux/SysfsBacklight.cpp linux/SysfsBacklight.h
   ${BRIMWELL_LOGIN1_SESSION_IFACE}
 )
+
+# The media keys: X11 passive grabs.
+target_sources(brimwell_platform PRIVATE
+  MediaKeyGrabber.h
+  linux/X11MediaKeyGrabber.cpp linux/X11MediaKeyGrabber.h
+)

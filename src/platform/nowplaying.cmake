@@ -14,6 +14,7 @@ add_library(brimwell_mpris STATIC
   linux/MprisValues.cpp linux/MprisValues.h
   ${mpris_dbus}
 )
+brimwell_layer(brimwell_mpris platform)
 brimwell_target_defaults(brimwell_mpris)
 target_include_directories(brimwell_mpris PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/linux ${CMAKE_CURRENT_BINARY_DIR})
 target_link_libraries(brimwell_mpris PUBLIC Qt6::Core Qt6::DBus)

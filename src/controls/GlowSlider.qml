@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 
 // A thin glowing capsule that shows a 0…1 value and can be dragged. The
 // whole rectangle takes the drag when the slider is enabled and has a

@@ -1,5 +1,6 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
 import Brimwell.NowPlaying
 
 // The open island's content: the tab bar with the settings button over its

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 import QtQuick.Templates as T
 
 // A centred message for empty and unavailable states: a symbol, a title

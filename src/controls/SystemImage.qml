@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 
 // A named symbol, drawn as a glyph of the icon font (see SymbolCatalog).
 Text {

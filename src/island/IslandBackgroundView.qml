@@ -1,5 +1,6 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
 
 // The island's background in its shape: black, or for the open island in
 // the glass style a dark glass lit from below by the glow.

@@ -11,7 +11,7 @@
 
 // The module is a static library; this pulls its plugin into every program
 // that links the views.
-Q_IMPORT_QML_PLUGIN(Brimwell_ViewsPlugin)
+Q_IMPORT_QML_PLUGIN(Brimwell_IslandPlugin)
 
 namespace IslandViews {
 
@@ -22,7 +22,7 @@ void initialize()
 
 QUrl rootViewUrl()
 {
-    return QUrl(QStringLiteral("qrc:/qt-project.org/imports/Brimwell/Views/IslandRootView.qml"));
+    return QUrl(QStringLiteral("qrc:/qt-project.org/imports/Brimwell/Island/IslandRootView.qml"));
 }
 
 QRegion outline(QQuickItem* root)

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 
 // The look of the island's text buttons: a white (or red) capsule behind an
 // 11-pt semibold label, brighter while pressed.

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 
 // A NumberAnimation that moves like a damped spring: the duration is the
 // time the spring needs to settle and the easing is its closed-form motion.

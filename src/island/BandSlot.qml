@@ -1,5 +1,6 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
 
 // A place in the status band for one kind of item. It fades in and out over
 // 0.25 s (ease in and out) and, for the HUD and Now Playing items, also

@@ -1,5 +1,6 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
 
 // The island in its panel: its shape at the current layout's geometry,
 // closed or open, with background, status band, open content, shadows and

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 
 // The look of the island's icon buttons: while pressed the label shrinks to
 // 0.92 and dims to 0.7, easing out over 0.15 s each way.

@@ -16,10 +16,10 @@ class QWindow;
 /// shelf) may be given too; without it the feature slots stay empty.
 namespace IslandViews {
 
-/// Loads the symbol font. The Brimwell.Views module is linked in statically
+/// Loads the symbol font. The Brimwell.Island module is linked in statically
 /// (its plugin is imported by this library) and needs no registration.
 void initialize();
-/// IslandRootView.qml inside the Brimwell.Views module.
+/// IslandRootView.qml inside the Brimwell.Island module.
 QUrl rootViewUrl();
 /// The island's outline as drawn now by the root view `root`, in window
 /// coordinates; empty before the first placement. It follows the open and

@@ -1,5 +1,6 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
 import QtQuick.Templates as T
 
 // A row of the island's dark context menus.

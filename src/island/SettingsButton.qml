@@ -1,5 +1,6 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
 import QtQuick.Templates as T
 
 // The gear at the trailing end of the tab bar: a click opens the settings;

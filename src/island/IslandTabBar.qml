@@ -1,5 +1,6 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
 import QtQuick.Templates as T
 
 // One button per available tab, centred, with a capsule highlight that

@@ -1,5 +1,7 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
+import Brimwell.Island
+import Brimwell.Clock
 import Brimwell.NowPlaying
 
 // The band along the island's top edge: beside the notch when closed,

@@ -7,6 +7,7 @@
 #include "NetworkWebLoader.h"
 #include "NowPlayingService.h"
 #include "DBusInstanceGuard.h"
+#include "KWinBlurBehind.h"
 #include "QtScreenSource.h"
 #include "SignalQuitter.h"
 #include "UserDefaults.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv)
     DBusInstanceGuard guard(AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
     QtScreenSource screens(defaults);
     X11PointerState pointer;
+    KWinBlurBehind blur;
+    WindowBlur::install(&blur);
     IslandPlatform island{&screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); }};
     // Platform objects outlive the delegate and the services built on them.
     MprisScriptedPlayers scriptedPlayers;

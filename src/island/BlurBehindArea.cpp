@@ -1,7 +1,7 @@
 #include "BlurBehindArea.h"
 
 #include "IslandShape.h"
-#include "KWinBlurBehind.h"
+#include "WindowBlur.h"
 
 #include <QQuickWindow>
 
@@ -13,7 +13,7 @@ BlurBehindArea::BlurBehindArea(QQuickItem* parent)
 BlurBehindArea::~BlurBehindArea()
 {
     if (m_window && !m_applied.isEmpty())
-        KWinBlurBehind::clear(m_window);
+        WindowBlur::current().clear(m_window);
 }
 
 void BlurBehindArea::setShape(IslandShape* shape)
@@ -60,7 +60,7 @@ void BlurBehindArea::itemChange(ItemChange change, const ItemChangeData& data)
     if (change != ItemSceneChange)
         return;
     if (m_window && !m_applied.isEmpty())
-        KWinBlurBehind::clear(m_window);
+        WindowBlur::current().clear(m_window);
     m_applied = QRegion();
     disconnect(m_windowConnection);
     m_window = data.window;
@@ -82,7 +82,7 @@ void BlurBehindArea::apply()
         return;
     m_applied = wanted;
     if (wanted.isEmpty())
-        KWinBlurBehind::clear(m_window);
+        WindowBlur::current().clear(m_window);
     else
-        KWinBlurBehind::setRegion(m_window, wanted);
+        WindowBlur::current().setRegion(m_window, wanted);
 }

@@ -8,7 +8,7 @@
 #include "IslandShape.h"
 
 /// While active, asks the desktop to blur behind this item's area of the
-/// window, cut to `shape` (see KWinBlurBehind). Place it as a sibling that
+/// window, cut to `shape` (see WindowBlur). Place it as a sibling that
 /// covers the translucent island; it draws nothing itself.
 class BlurBehindArea : public QQuickItem {
     Q_OBJECT

@@ -1,7 +1,6 @@
 #include "IslandViews.h"
 
 #include "IslandShape.h"
-#include "KWinBlurBehind.h"
 #include "SymbolCatalog.h"
 
 #include <QQuickItem>
@@ -36,11 +35,6 @@ QRegion outline(QQuickItem* root)
         return {};
     const QRectF inWindow = rect.translated(root->mapToScene(QPointF(0, 0)));
     return QRegion(shape->path(inWindow).toFillPolygon().toPolygon(), Qt::WindingFill);
-}
-
-void requestBlurBehind(QWindow* window, const QRegion& region)
-{
-    KWinBlurBehind::setRegion(window, region);
 }
 
 } // namespace IslandViews

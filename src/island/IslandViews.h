@@ -4,7 +4,6 @@
 
 class QQuickItem;
 class QRegion;
-class QWindow;
 
 /// The island's QML views as the panel uses them.
 ///
@@ -26,9 +25,5 @@ QUrl rootViewUrl();
 /// close springs: the root emits outlineChanged() on every change, so a
 /// panel that shapes its window to the island can follow it frame by frame.
 QRegion outline(QQuickItem* root);
-/// Asks the desktop (KWin on X11) to blur behind `region` of the panel, in
-/// window coordinates. The root view already does this for the glass
-/// island; this is for a host that draws its own translucent parts.
-void requestBlurBehind(QWindow* window, const QRegion& region);
 
 } // namespace IslandViews

@@ -29,4 +29,4 @@ target_sources(brimwell_platform PRIVATE
   linux/MprisScriptedPlayers.cpp linux/MprisScriptedPlayers.h
   linux/NetworkWebLoader.cpp linux/NetworkWebLoader.h
 )
-target_link_libraries(brimwell_platform PUBLIC brimwell_mpris)
+target_link_libraries(brimwell_platform PRIVATE brimwell_mpris)

@@ -1,5 +1,6 @@
 #include "TestScreens.h"
 #include "FakeIslandActions.h"
+#include "FakeWindowBlur.h"
 #include "IslandViewModel.h"
 #include "IslandViews.h"
 #include "SettingsStore.h"
@@ -8,7 +9,6 @@
 #include "ViewProbe.h"
 
 #include <QAccessible>
-#include <QtGui/qguiapplication_platform.h>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
@@ -16,10 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -40,30 +36,18 @@ bool isBlack(QRgb c)
     return lightness(c) < 12;
 }
 
-// The blur-behind rectangles on `window`, as the desktop reads them.
-std::vector<QRect> blurRegion(QWindow* window)
-{
-    xcb_connection_t* c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    const char name[] = "_KDE_NET_WM_BLUR_BEHIND_REGION";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, false, std::strlen(name), name), nullptr);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        c, xcb_get_property(c, false, xcb_window_t(window->winId()), atom->atom, XCB_ATOM_CARDINAL, 0, 4096), nullptr);
-    std::vector<QRect> rects;
-    if (reply && reply->format == 32) {
-        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply));
-        for (int i = 0; i + 3 < xcb_get_property_value_length(reply) / 4; i += 4)
-            rects.emplace_back(int(values[i]), int(values[i + 1]), int(values[i + 2]), int(values[i + 3]));
-    }
-    std::free(reply);
-    std::free(atom);
-    return rects;
-}
-
 class IslandScreenshotTest : public TempDirTest {
 protected:
+    ~IslandScreenshotTest() override
+    {
+        m_view.reset();
+        WindowBlur::install(nullptr);
+    }
+
     void SetUp() override
     {
         IslandViews::initialize();
+        WindowBlur::install(&m_blur);
         m_defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
         m_settings = std::make_unique<SettingsStore>(*m_defaults);
         m_view = std::make_unique<QQuickView>();
@@ -114,6 +98,7 @@ protected:
     std::unique_ptr<SettingsStore> m_settings;
     IslandViewModel m_model;
     FakeIslandActions m_actions;
+    FakeWindowBlur m_blur;
     std::unique_ptr<QQuickView> m_view;
 };
 } // namespace
@@ -238,9 +223,7 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
     EXPECT_GT(lightness(shot.pixel(284, 212)), lower);
 
     // The desktop is asked to blur behind the glass island, and only there.
-    QRegion blurred;
-    for (const QRect& r : blurRegion(m_view.get()))
-        blurred += r;
+    const QRegion blurred = m_blur.regions.value(m_view.get());
     EXPECT_TRUE(QRect(24, 2, 520, 211).contains(blurred.boundingRect()));
     EXPECT_TRUE(blurred.contains(QPoint(284, 100)));
     EXPECT_TRUE(blurred.contains(QPoint(30, 100)));
@@ -248,7 +231,7 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
     EXPECT_FALSE(blurred.contains(QPoint(284, 220)));
     m_model.setState(IslandState::compact);
     settle();
-    EXPECT_TRUE(blurRegion(m_view.get()).empty()); // the closed island is black
+    EXPECT_TRUE(m_blur.regions.value(m_view.get()).isEmpty()); // the closed island is black
 }
 
 TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)

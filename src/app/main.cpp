@@ -8,6 +8,7 @@
 #include "NowPlayingService.h"
 #include "DBusInstanceGuard.h"
 #include "KWinBlurBehind.h"
+#include "Log.h"
 #include "QtScreenSource.h"
 #include "SignalQuitter.h"
 #include "UserDefaults.h"
@@ -44,6 +45,7 @@ void reportStartupProbe()
 
 int main(int argc, char** argv)
 {
+    Log::installMessageHandler();
     QApplication app(argc, argv);
     // An accessory: no main window, runs until quit, never ends on a closed window.
     app.setQuitOnLastWindowClosed(false);

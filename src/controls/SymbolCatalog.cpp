@@ -71,7 +71,7 @@ bool SymbolCatalog::loadFont()
     const int id = QFontDatabase::addApplicationFont(fontPath());
     const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
-        Log::error(Log::Category::island, "Symbol font %s could not be loaded; symbols are not drawn",
+        qCCritical(lcIsland, "Symbol font %s could not be loaded; symbols are not drawn",
             qUtf8Printable(fontPath()));
         return false;
     }
@@ -103,7 +103,7 @@ QString SymbolCatalog::glyph(const QString& name)
         static QSet<QString> reported;
         if (!name.isEmpty() && !reported.contains(name)) {
             reported.insert(name);
-            Log::error(Log::Category::island, "No glyph for symbol %s", qUtf8Printable(name));
+            qCCritical(lcIsland, "No glyph for symbol %s", qUtf8Printable(name));
         }
         return {};
     }

@@ -33,7 +33,7 @@ xcb_atom_t blurAtom(xcb_connection_t* c)
         std::free(reply);
     }
     if (atom == XCB_ATOM_NONE)
-        Log::error(Log::Category::island, "Could not intern %s; no blur behind the island", name);
+        qCCritical(lcIsland, "Could not intern %s; no blur behind the island", name);
     return atom;
 }
 

@@ -34,7 +34,7 @@ bool AppDelegate::terminateIfAlreadyRunning()
         return false;
     if (m_guard.claim())
         return false;
-    Log::notice(Log::Category::app, "Another instance is already running; terminating");
+    qCWarning(lcApp, "Another instance is already running; terminating");
     QPointer<AppDelegate> self(this);
     m_guard.requestReopen([self] {
         if (self)
@@ -65,14 +65,14 @@ bool AppDelegate::applicationDidFinishLaunching()
 
     m_launched = true;
     const AppBundle& bundle = AppBundle::main();
-    Log::info(Log::Category::app, "Brimwell %s (%s) running", qUtf8Printable(bundle.shortVersion()),
+    qCInfo(lcApp, "Brimwell %s (%s) running", qUtf8Printable(bundle.shortVersion()),
         qUtf8Printable(bundle.buildVersion()));
     return true;
 }
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
-    Log::info(Log::Category::app, "Reopen requested; the settings window is not available in this build");
+    qCInfo(lcApp, "Reopen requested; the settings window is not available in this build");
     return false;
 }
 
@@ -85,5 +85,5 @@ void AppDelegate::applicationWillTerminate()
     // features land; nothing else is torn down.
     if (m_nowPlaying)
         m_nowPlaying->stop(); // ends the adapter process
-    Log::info(Log::Category::app, "Terminating");
+    qCInfo(lcApp, "Terminating");
 }

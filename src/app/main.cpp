@@ -8,6 +8,8 @@
 #include "NetworkWebLoader.h"
 #include "NowPlayingService.h"
 #include "DBusInstanceGuard.h"
+#include "KWinBlurBehind.h"
+#include "Log.h"
 #include "QtScreenSource.h"
 #include "SessionPlatform.h"
 #include "SignalQuitter.h"
@@ -45,10 +47,11 @@ void reportStartupProbe()
 
 int main(int argc, char** argv)
 {
+    Log::installMessageHandler();
     // Chosen before the application object exists: Qt fixes its platform then.
     const SessionPlatform::Decision session = SessionPlatform::decide(argc, argv, SessionPlatform::systemEnvironment());
     if (session.outcome == SessionPlatform::Outcome::noXWayland) {
-        Log::error(Log::Category::app,
+        qCCritical(lcApp,
             "Wayland session without XWayland: no X display answers (DISPLAY=%s). The island needs X11 through XWayland; "
             "install and enable XWayland, or choose a platform with QT_QPA_PLATFORM",
             session.display.isEmpty() ? "unset" : session.display.constData());
@@ -65,12 +68,12 @@ int main(int argc, char** argv)
     if (session.withoutInputMethod)
         qunsetenv("QT_IM_MODULE");
     if (session.outcome == SessionPlatform::Outcome::throughXWayland) {
-        Log::info(Log::Category::app,
+        qCInfo(lcApp,
             "Wayland session: running through XWayland on display %s, since the island's panel, pointer tracking, key grabs "
             "and drops need X11",
             session.display.constData());
     } else if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        Log::error(Log::Category::app,
+        qCCritical(lcApp,
             "Running on the %s platform, not X11: the island is a plain window that cannot stay above other windows, follow "
             "the pointer outside itself, grab media keys or take drops. Unset QT_QPA_PLATFORM to run through XWayland",
             qUtf8Printable(QGuiApplication::platformName()));
@@ -84,6 +87,8 @@ int main(int argc, char** argv)
     DBusInstanceGuard guard(AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
     QtScreenSource screens(defaults);
     X11PointerState pointer;
+    KWinBlurBehind blur;
+    WindowBlur::install(&blur);
     IslandPlatform island{&screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); }};
     // Platform objects outlive the delegate and the services built on them.
     MprisScriptedPlayers scriptedPlayers;

@@ -7,15 +7,63 @@
 #include <QMutex>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 #ifdef BRIMWELL_HAVE_JOURNAL
 #include <syslog.h>
 #include <systemd/sd-journal.h>
 #endif
 
+Q_LOGGING_CATEGORY(lcApp, "App")
+Q_LOGGING_CATEGORY(lcIsland, "Island")
+Q_LOGGING_CATEGORY(lcCalendar, "Calendar")
+Q_LOGGING_CATEGORY(lcClipboard, "Clipboard")
+Q_LOGGING_CATEGORY(lcNowPlaying, "NowPlaying")
+Q_LOGGING_CATEGORY(lcHUD, "HUD")
+Q_LOGGING_CATEGORY(lcShelf, "Shelf")
+
 namespace Log {
 
 namespace {
+QtMessageHandler qtHandler = nullptr;
+
+std::optional<Category> categoryNamed(const char* name)
+{
+    if (!name)
+        return std::nullopt;
+    for (Category c : {Category::app, Category::island, Category::calendar, Category::clipboard, Category::nowPlaying,
+             Category::hud, Category::shelf}) {
+        if (std::strcmp(name, categoryName(c)) == 0)
+            return c;
+    }
+    return std::nullopt;
+}
+
+// Qt has no "default" level between info and error; a warning stands for it.
+Level levelOf(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg: return Level::debug;
+    case QtInfoMsg: return Level::info;
+    case QtWarningMsg: return Level::defaultLevel;
+    case QtCriticalMsg:
+    case QtFatalMsg: return Level::error;
+    }
+    return Level::defaultLevel;
+}
+
+void handleMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const std::optional<Category> category = categoryNamed(context.category);
+    if (!category || type == QtFatalMsg) {
+        if (qtHandler)
+            qtHandler(type, context, message);
+        return;
+    }
+    write(*category, levelOf(type), message);
+}
+
 QMutex sinkMutex;
 Sink& sinkRef()
 {
@@ -87,6 +135,15 @@ QString formatLine(const Entry& entry)
 {
     return QStringLiteral("%1[%2] %3: %4")
         .arg(entry.subsystem, QLatin1String(categoryName(entry.category)), QLatin1String(levelName(entry.level)), entry.message);
+}
+
+void installMessageHandler()
+{
+    static const bool installed = [] {
+        qtHandler = qInstallMessageHandler(handleMessage);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 void setSink(Sink sink)

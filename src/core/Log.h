@@ -1,11 +1,27 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 
 #include <functional>
 
-/// The program's structured log: one subsystem (the bundle identifier) and
-/// seven categories. Lines go to the systemd journal when there is one, with
+/// The program's log categories. Write with Qt's macros; the format is
+/// checked by the compiler (-Wformat) and a disabled level costs nothing:
+///
+///     qCInfo(lcIsland, "Island placed on %s", qUtf8Printable(name));
+///
+/// Levels: qCDebug → debug, qCInfo → info, qCWarning → default,
+/// qCCritical → error. QT_LOGGING_RULES applies (e.g. "Island.debug=false").
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+Q_DECLARE_LOGGING_CATEGORY(lcIsland)
+Q_DECLARE_LOGGING_CATEGORY(lcCalendar)
+Q_DECLARE_LOGGING_CATEGORY(lcClipboard)
+Q_DECLARE_LOGGING_CATEGORY(lcNowPlaying)
+Q_DECLARE_LOGGING_CATEGORY(lcHUD)
+Q_DECLARE_LOGGING_CATEGORY(lcShelf)
+
+/// Where the lines go: one subsystem (the bundle identifier) and the seven
+/// categories above. Lines go to the systemd journal when there is one, with
 /// the subsystem and category as fields, else one line each on stderr.
 namespace Log {
 
@@ -24,6 +40,10 @@ struct Entry {
     QString message;
 };
 
+/// Routes the messages of our categories to write(); other categories keep
+/// Qt's handler. Call once at start; calling again changes nothing.
+void installMessageHandler();
+
 /// Writes one line.
 void write(Category category, Level level, const QString& message);
 
@@ -33,15 +53,5 @@ QString formatLine(const Entry& entry);
 /// Tests capture lines here; an empty sink restores the real destination.
 using Sink = std::function<void(const Entry&)>;
 void setSink(Sink sink);
-
-/// printf-style helpers; pass strings as const char* (qUtf8Printable).
-template <typename... Args>
-void debug(Category c, const char* fmt, Args... args) { write(c, Level::debug, QString::asprintf(fmt, args...)); }
-template <typename... Args>
-void info(Category c, const char* fmt, Args... args) { write(c, Level::info, QString::asprintf(fmt, args...)); }
-template <typename... Args>
-void notice(Category c, const char* fmt, Args... args) { write(c, Level::defaultLevel, QString::asprintf(fmt, args...)); }
-template <typename... Args>
-void error(Category c, const char* fmt, Args... args) { write(c, Level::error, QString::asprintf(fmt, args...)); }
 
 } // namespace Log

@@ -113,7 +113,7 @@ void IslandViewModel::setSelectedTabText(const QString& raw)
 {
     const std::optional<IslandTab> tab = IslandTabs::fromRawValue(raw);
     if (!tab) {
-        Log::error(Log::Category::island, "Ignoring unknown tab %s", qUtf8Printable(raw));
+        qCCritical(lcIsland, "Ignoring unknown tab %s", qUtf8Printable(raw));
         return;
     }
     setSelectedTab(*tab);

@@ -267,7 +267,7 @@ void IslandWindowController::place(const std::optional<PlatformScreen>& screen)
     m_resizeTask.cancel();
     if (!screen) {
         m_panel->orderOut();
-        Log::notice(Log::Category::island, "No screen available; island hidden");
+        qCWarning(lcIsland, "No screen available; island hidden");
         return;
     }
     const IslandLayout layout(*screen, IslandLayout::compactWingWidth(m_viewModel->compactActivity()));
@@ -275,7 +275,7 @@ void IslandWindowController::place(const std::optional<PlatformScreen>& screen)
     m_viewModel->setState(IslandState::compact);
     setPanelFrame(layout.closedPanelFrame());
     m_panel->orderFrontRegardless();
-    Log::info(Log::Category::island, "Island placed on %s style %s compact %fx%f", qUtf8Printable(screen->localizedName),
+    qCInfo(lcIsland, "Island placed on %s style %s compact %fx%f", qUtf8Printable(screen->localizedName),
         qUtf8Printable(IslandLayout::rawValue(layout.style)), layout.compactSize.width(), layout.compactSize.height());
 }
 
@@ -386,7 +386,7 @@ bool IslandWindowController::handleDrop(const QMimeData& data)
     // The shelf service takes drops once it joins IslandFeatures; until then
     // every drop is refused.
     const bool accepted = false;
-    Log::info(Log::Category::island, "Drop of %s refused: the shelf is not available",
+    qCInfo(lcIsland, "Drop of %s refused: the shelf is not available",
         qUtf8Printable(data.formats().join(QStringLiteral(", "))));
     watchPointerUntilExit();
     return accepted;

@@ -1,9 +1,11 @@
-# Screens, pointer and the island panel: interfaces here, X11 implementations in linux/.
+# Screens, pointer, the island panel and blur behind it: interfaces here, X11
+# implementations in linux/.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 target_sources(brimwell_platform PRIVATE
   IslandPanel.h
   PointerState.h
   ScreenSource.h
+  linux/KWinBlurBehind.cpp linux/KWinBlurBehind.h
   linux/QtScreenSource.cpp linux/QtScreenSource.h
   linux/SessionPlatform.cpp linux/SessionPlatform.h
   linux/X11Connection.cpp linux/X11Connection.h

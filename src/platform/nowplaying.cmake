@@ -14,6 +14,7 @@ add_library(brimwell_mpris STATIC
   linux/MprisValues.cpp linux/MprisValues.h
   ${mpris_dbus}
 )
+brimwell_layer(brimwell_mpris platform)
 brimwell_target_defaults(brimwell_mpris)
 target_include_directories(brimwell_mpris PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/linux ${CMAKE_CURRENT_BINARY_DIR})
 target_link_libraries(brimwell_mpris PUBLIC Qt6::Core Qt6::DBus)
@@ -28,4 +29,4 @@ target_sources(brimwell_platform PRIVATE
   linux/MprisScriptedPlayers.cpp linux/MprisScriptedPlayers.h
   linux/NetworkWebLoader.cpp linux/NetworkWebLoader.h
 )
-target_link_libraries(brimwell_platform PUBLIC brimwell_mpris)
+target_link_libraries(brimwell_platform PRIVATE brimwell_mpris)

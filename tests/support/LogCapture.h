@@ -9,6 +9,7 @@ class LogCapture {
 public:
     LogCapture()
     {
+        Log::installMessageHandler();
         Log::setSink([this](const Log::Entry& e) { entries.push_back(e); });
     }
     ~LogCapture() { Log::setSink({}); }

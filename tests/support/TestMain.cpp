@@ -1,3 +1,5 @@
+#include "Log.h"
+
 #include <QGuiApplication>
 #include <QStandardPaths>
 
@@ -12,6 +14,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("BRIMWELL_LOG", "stderr");
     QStandardPaths::setTestModeEnabled(true);
+    Log::installMessageHandler();
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

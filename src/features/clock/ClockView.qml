@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Clock
 
 // The time in the status band, moved on at each minute boundary: hour and
 // minute in 12-pt semibold, and a smaller AM/PM marker for twelve-hour locales.

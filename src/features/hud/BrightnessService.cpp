@@ -19,7 +19,7 @@ void BrightnessService::start()
     const std::optional<DisplayBrightness::DisplayID> display = m_display.builtInDisplay();
     if (!display || !m_display.canChangeBrightness(*display)) {
         publishAvailable(false);
-        Log::notice(Log::Category::hud, "Built-in display brightness is not available");
+        qCWarning(lcHUD, "Built-in display brightness is not available");
         return;
     }
     m_displayID = display;
@@ -29,7 +29,7 @@ void BrightnessService::start()
         publishLevel(level);
     m_observer = connect(&m_display, &DisplayBrightness::brightnessChanged, this, &BrightnessService::brightnessDidChange);
     if (const int status = m_display.observeChanges(*display))
-        Log::error(Log::Category::hud, "Unable to observe brightness changes: %d", status);
+        qCCritical(lcHUD, "Unable to observe brightness changes: %d", status);
 }
 
 void BrightnessService::stop()
@@ -69,7 +69,7 @@ void BrightnessService::setLevel(double level)
         return;
     const double clamped = level > 0 ? std::min(level, 1.0) : 0.0; // NaN is not above 0
     if (const int status = m_display.setBrightness(*m_displayID, float(clamped))) {
-        Log::error(Log::Category::hud, "Unable to set brightness: %d", status);
+        qCCritical(lcHUD, "Unable to set brightness: %d", status);
         return;
     }
     publishLevel(clamped);

@@ -46,7 +46,7 @@ void MediaKeyInterceptor::refreshTrust()
         m_trustPollTask.cancel();
         return;
     }
-    Log::notice(Log::Category::hud, "Waiting for the media keys to be free to replace the system HUD");
+    qCWarning(lcHUD, "Waiting for the media keys to be free to replace the system HUD");
     startTrustPolling();
 }
 
@@ -54,9 +54,9 @@ void MediaKeyInterceptor::requestTrust()
 {
     publishTrusted(m_grabber.isTrusted());
     if (m_isTrusted)
-        Log::info(Log::Category::hud, "The media keys are free to take");
+        qCInfo(lcHUD, "The media keys are free to take");
     else
-        Log::notice(Log::Category::hud, "Another program holds the media keys; release them in the desktop's keyboard shortcuts");
+        qCWarning(lcHUD, "Another program holds the media keys; release them in the desktop's keyboard shortcuts");
 }
 
 void MediaKeyInterceptor::startTrustPolling()
@@ -76,12 +76,12 @@ void MediaKeyInterceptor::installTap()
     if (m_grabber.isGrabbed())
         return;
     if (!m_grabber.grab()) {
-        Log::error(Log::Category::hud, "Unable to grab the media keys");
+        qCCritical(lcHUD, "Unable to grab the media keys");
         publishActive(false);
         return;
     }
     publishActive(true);
-    Log::info(Log::Category::hud, "Media key interception started");
+    qCInfo(lcHUD, "Media key interception started");
 }
 
 void MediaKeyInterceptor::removeTap()

@@ -34,7 +34,7 @@ void VolumeService::bindDefaultDevice()
     int status = 0;
     const AudioHardware::DeviceID device = m_hardware.defaultOutputDevice(status);
     if (status != 0 || device == 0) {
-        Log::error(Log::Category::hud, "No default output device: %d", status);
+        qCCritical(lcHUD, "No default output device: %d", status);
         m_deviceID = 0;
         if (m_isAdjustable) {
             m_isAdjustable = false;
@@ -86,7 +86,7 @@ void VolumeService::setLevel(double level)
         return;
     const float clamped = level > 1 ? 1.0f : (level > 0 ? float(level) : 0.0f); // NaN is not above 0
     if (const int status = m_hardware.setVolume(m_deviceID, clamped))
-        Log::error(Log::Category::hud, "Unable to set volume: %d", status);
+        qCCritical(lcHUD, "Unable to set volume: %d", status);
     if (clamped > 0 && m_isMuted)
         setMuted(false);
     refresh(ChangeReporting::always);
@@ -97,6 +97,6 @@ void VolumeService::setMuted(bool muted)
     if (m_deviceID == 0 || !m_hardware.hasMute(m_deviceID))
         return;
     if (const int status = m_hardware.setMuted(m_deviceID, muted))
-        Log::error(Log::Category::hud, "Unable to set mute: %d", status);
+        qCCritical(lcHUD, "Unable to set mute: %d", status);
     refresh(ChangeReporting::always);
 }

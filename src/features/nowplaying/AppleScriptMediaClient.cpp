@@ -150,7 +150,7 @@ std::optional<QVariant> AppleScriptMediaClient::runScript(const QString& source)
     QString error;
     auto result = m_scripts.run(source, &error);
     if (!result && !error.isEmpty())
-        Log::error(Log::Category::nowPlaying, "AppleScript failed: %s", qUtf8Printable(error));
+        qCCritical(lcNowPlaying, "AppleScript failed: %s", qUtf8Printable(error));
     return result;
 }
 
@@ -286,7 +286,7 @@ void AppleScriptMediaClient::loadArtwork(const Player& player, const QString& ti
             return;
         self->m_artworkTask.reset();
         if (!data) {
-            Log::error(Log::Category::nowPlaying, "Unable to load Spotify artwork: %s", qUtf8Printable(error));
+            qCCritical(lcNowPlaying, "Unable to load Spotify artwork: %s", qUtf8Printable(error));
             return;
         }
         self->applyArtwork(data, title);

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 import Brimwell.NowPlaying
 
 // Four bars that rise and fall out of step while the track plays, with a

@@ -149,13 +149,13 @@ void MediaRemoteAdapterClient::launchStream()
     });
     connect(process, &QProcess::started, this, [this, guard] {
         if (guard && guard == m_process)
-            Log::info(Log::Category::nowPlaying, "Now Playing adapter stream started");
+            qCInfo(lcNowPlaying, "Now Playing adapter stream started");
     });
     connect(process, &QProcess::errorOccurred, this, [this, guard](QProcess::ProcessError error) {
         if (!guard || error != QProcess::FailedToStart)
             return;
         const bool current = guard == m_process;
-        Log::error(Log::Category::nowPlaying, "Unable to start Now Playing adapter: %s", qUtf8Printable(guard->errorString()));
+        qCCritical(lcNowPlaying, "Unable to start Now Playing adapter: %s", qUtf8Printable(guard->errorString()));
         guard->deleteLater();
         if (!current)
             return;
@@ -262,7 +262,7 @@ void MediaRemoteAdapterClient::streamDidExit(QProcess* process, int status)
     m_process = nullptr;
     if (!m_isRunning)
         return;
-    Log::notice(Log::Category::nowPlaying, "Now Playing adapter exited with status %d", status);
+    qCWarning(lcNowPlaying, "Now Playing adapter exited with status %d", status);
     m_buffer.clear();
     m_payload = QJsonObject();
     if (onTrackChange)
@@ -335,13 +335,13 @@ void MediaRemoteAdapterClient::run(const QStringList& modeArguments)
     QObject::connect(process, &QProcess::finished, process, [process](int exitCode, QProcess::ExitStatus exitStatus) {
         const int status = exitStatus == QProcess::NormalExit ? exitCode : -1;
         if (status != 0)
-            Log::error(Log::Category::nowPlaying, "Now Playing command exited with status %d", status);
+            qCCritical(lcNowPlaying, "Now Playing command exited with status %d", status);
         process->deleteLater();
     });
     QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
-        Log::error(Log::Category::nowPlaying, "Unable to send Now Playing command: %s", qUtf8Printable(process->errorString()));
+        qCCritical(lcNowPlaying, "Unable to send Now Playing command: %s", qUtf8Printable(process->errorString()));
         process->deleteLater();
     });
     process->start();

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 import Brimwell.NowPlaying
 
 // The artwork as a small rounded square, or a note on a faint square when

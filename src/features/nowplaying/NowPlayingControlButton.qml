@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 import Brimwell.NowPlaying
 
 // A transport button: a white symbol in a 34 × 30 clickable frame. A new

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimwell.Views
+import Brimwell.Controls
 import Brimwell.NowPlaying
 
 // The progress row: elapsed time, the glowing bar and the time left. It

@@ -109,7 +109,7 @@ void NowPlayingService::switchToAppleScript(const QString& reason)
 {
     if (!m_isRunning || m_source == Source::appleScript)
         return;
-    Log::notice(Log::Category::nowPlaying, "Using AppleScript Now Playing fallback: %s", qUtf8Printable(reason));
+    qCWarning(lcNowPlaying, "Using AppleScript Now Playing fallback: %s", qUtf8Printable(reason));
     m_blindAdapterTask.cancel();
     m_adapter->stop();
     m_adapterTrack.reset();
@@ -386,7 +386,7 @@ void NowPlayingService::activateSource()
     if (m_track->sourceBundleIdentifier && m_applications.applicationForBundleIdentifier(*m_track->sourceBundleIdentifier)) {
         m_applications.openApplication(*m_track->sourceBundleIdentifier, [](const QString& error) {
             if (!error.isEmpty())
-                Log::error(Log::Category::nowPlaying, "Unable to open source app: %s", qUtf8Printable(error));
+                qCCritical(lcNowPlaying, "Unable to open source app: %s", qUtf8Printable(error));
         });
         return;
     }

@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Templates as T
-import Brimwell.Views
+import Brimwell.Controls
 import Brimwell.NowPlaying
 
 // The Now Playing tab: artwork, title and subtitle with the source button

@@ -61,7 +61,7 @@ void DBusInstanceGuard::requestReopen(std::function<void()> done)
     auto* watcher = new QDBusPendingCallWatcher(iface->Activate({}), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, iface, done] {
         if (watcher->isError())
-            Log::error(Log::Category::app, "Unable to ask the running instance to reopen: %s",
+            qCCritical(lcApp, "Unable to ask the running instance to reopen: %s",
                 qUtf8Printable(watcher->error().message()));
         watcher->deleteLater();
         iface->deleteLater();
@@ -104,7 +104,7 @@ bool DBusInstanceGuard::claimWithLockFile()
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(socketPath)) {
-        Log::error(Log::Category::app, "Unable to listen for reopen requests: %s", qUtf8Printable(m_server->errorString()));
+        qCCritical(lcApp, "Unable to listen for reopen requests: %s", qUtf8Printable(m_server->errorString()));
         return true;
     }
     connect(m_server, &QLocalServer::newConnection, this, [this] {

@@ -63,7 +63,7 @@ PulseAudioHardware::PulseAudioHardware(QObject* parent)
     // runs unless Qt was built or started without GLib (QT_NO_GLIB).
     auto* dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib"))
-        Log::error(Log::Category::hud, "The event loop does not run GLib; volume changes will not be seen");
+        qCCritical(lcHUD, "The event loop does not run GLib; volume changes will not be seen");
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &PulseAudioHardware::connectToServer);
     const QString folder = serverSocketFolder();
@@ -126,7 +126,7 @@ void PulseAudioHardware::contextStateChanged()
     if (state == PA_CONTEXT_READY) {
         m_connected = true;
         m_retries = 0;
-        Log::info(Log::Category::hud, "Connected to the sound server %s", pa_context_get_server(m_context));
+        qCInfo(lcHUD, "Connected to the sound server %s", pa_context_get_server(m_context));
         pa_operation_unref(pa_context_subscribe(m_context, pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
             nullptr, nullptr));
         requestServerInfo();
@@ -136,9 +136,9 @@ void PulseAudioHardware::contextStateChanged()
         return;
     const char* reason = pa_strerror(pa_context_errno(m_context));
     if (m_connected)
-        Log::error(Log::Category::hud, "Lost the sound server: %s", reason);
+        qCCritical(lcHUD, "Lost the sound server: %s", reason);
     else if (m_retries == 0)
-        Log::error(Log::Category::hud, "Unable to connect to the sound server: %s", reason);
+        qCCritical(lcHUD, "Unable to connect to the sound server: %s", reason);
     m_connected = false;
     m_defaultSinkName.clear();
     const bool hadSink = m_sink.has_value();

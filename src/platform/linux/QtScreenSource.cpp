@@ -68,7 +68,7 @@ void QtScreenSource::followSleep()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        Log::info(Log::Category::island, "No system bus; screens are not re-read after sleep");
+        qCInfo(lcIsland, "No system bus; screens are not re-read after sleep");
         return;
     }
     m_login1 = new Login1Manager(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"), bus, this);
@@ -165,7 +165,7 @@ std::optional<QSizeF> QtScreenSource::notchOverride(const QHash<QString, QString
         const QString report = key + QLatin1Char('=') + value;
         if (!m_reportedOverrides.contains(report)) {
             m_reportedOverrides.insert(report);
-            Log::error(Log::Category::island, "Ignoring notch override %s for display %s: expected WIDTHxHEIGHT smaller than the screen",
+            qCCritical(lcIsland, "Ignoring notch override %s for display %s: expected WIDTHxHEIGHT smaller than the screen",
                 qUtf8Printable(value), qUtf8Printable(key));
         }
         return std::nullopt;

@@ -159,7 +159,7 @@ int SysfsBacklight::setBrightness(DisplayID display, float level)
             return;
         const int status = writeDirectly(value);
         if (status != 0)
-            Log::error(Log::Category::hud, "Unable to set brightness through logind (%s), nor directly: %d",
+            qCCritical(lcHUD, "Unable to set brightness through logind (%s), nor directly: %d",
                 qUtf8Printable(call->error().message()), status);
     });
     return 0;

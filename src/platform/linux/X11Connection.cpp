@@ -13,7 +13,7 @@ xcb_connection_t* x11Connection(const char* purpose)
     static QSet<QByteArray> reported;
     if (!reported.contains(purpose)) {
         reported.insert(purpose);
-        Log::notice(Log::Category::island, "X11 is not available on the %s platform; skipping %s",
+        qCWarning(lcIsland, "X11 is not available on the %s platform; skipping %s",
             qUtf8Printable(QGuiApplication::platformName()), purpose);
     }
     return nullptr;

@@ -83,7 +83,7 @@ void X11IslandPanel::loadRoot(const QUrl& url, const QVariantMap& initialPropert
         QStringList messages;
         for (const QQmlError& error : errors())
             messages.append(error.toString());
-        Log::error(Log::Category::island, "The island's view failed to load: %s", qUtf8Printable(messages.join(QStringLiteral("; "))));
+        qCCritical(lcIsland, "The island's view failed to load: %s", qUtf8Printable(messages.join(QStringLiteral("; "))));
     }
 }
 

@@ -56,7 +56,7 @@ void X11MediaKeyGrabber::readKeymap()
     auto* mapping = xcb_get_keyboard_mapping_reply(m_connection,
         xcb_get_keyboard_mapping(m_connection, setup->min_keycode, uint8_t(count)), nullptr);
     if (!mapping) {
-        Log::error(Log::Category::hud, "Unable to read the keyboard mapping");
+        qCCritical(lcHUD, "Unable to read the keyboard mapping");
         return;
     }
     const int perKeycode = mapping->keysyms_per_keycode;
@@ -75,7 +75,7 @@ void X11MediaKeyGrabber::readKeymap()
             }
         }
         if (!found)
-            Log::notice(Log::Category::hud, "The keymap has no key for %s; the desktop keeps it", media.name);
+            qCWarning(lcHUD, "The keymap has no key for %s; the desktop keeps it", media.name);
     }
     // Which modifier bits Num Lock, Scroll Lock and Alt are on in this keymap.
     if (auto* modifiers = xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr)) {
@@ -189,7 +189,7 @@ bool X11MediaKeyGrabber::nativeEventFilter(const QByteArray& type, void* message
         release();
         readKeymap();
         if (wasGrabbed && !grab())
-            Log::notice(Log::Category::hud, "Another program took the media keys after a keymap change");
+            qCWarning(lcHUD, "Another program took the media keys after a keymap change");
         Q_EMIT trustMayHaveChanged();
         return false;
     }

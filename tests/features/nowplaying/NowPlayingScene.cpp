@@ -1,6 +1,6 @@
 #include "NowPlayingScene.h"
 
-#include "IslandViews.h"
+#include "SymbolCatalog.h"
 #include "NowPlayingImageProvider.h"
 #include "ViewProbe.h"
 
@@ -29,7 +29,7 @@ NowPlayingScene::NowPlayingScene()
     m_rig.catalog.installed.insert(QStringLiteral("org.videolan.vlc"), ApplicationInfo{playerIcon(), QStringLiteral("VLC")});
     m_rig.build(Clock::system());
 
-    IslandViews::initialize();
+    SymbolCatalog::loadFont();
     m_view.engine()->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_rig.service.get()));
     m_view.setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     m_view.setColor(Qt::black);

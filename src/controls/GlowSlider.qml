@@ -1,0 +1,152 @@
+import QtQuick
+import Brimwell.Controls
+
+// A thin glowing capsule that shows a 0…1 value and can be dragged. The
+// whole rectangle takes the drag when the slider is enabled and has a
+// dragAction; a click is a drag of length zero.
+Item {
+    id: slider
+
+    /// Shown fraction; drawn limited to 0…1.
+    property real value: 0
+    /// Brighter, and accepts drags.
+    property bool isEnabled: true
+    property real trackHeight: 4
+    property real draggingTrackHeight: 8
+    /// Diameter of the knob shown while dragging.
+    property real knobSize: 12
+    // QML keeps the "on" prefix for handlers, so the callbacks are named
+    // dragAction and dragEndedAction.
+    /// Called with the fraction under the pointer while dragging.
+    property var dragAction: null
+    /// Called with the final fraction when the drag ends.
+    property var dragEndedAction: null
+    /// Called without a value when the drag is taken away (the island hides
+    /// mid-drag): the drag ends without a result.
+    property var dragCancelledAction: null
+    /// A drag is under way.
+    readonly property bool isDragging: mouse.pressed
+
+    GlowSliderLogic {
+        id: logic
+        value: slider.value
+        isEnabled: slider.isEnabled
+        hasDragAction: typeof slider.dragAction === "function"
+        isDragging: slider.isDragging
+        width: slider.width
+        trackHeight: slider.trackHeight
+        draggingTrackHeight: slider.draggingTrackHeight
+        knobSize: slider.knobSize
+    }
+
+    property real barHeight: logic.barHeight
+    Behavior on barHeight {
+        NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
+    }
+
+    IslandShape {
+        id: capsule
+        kind: "capsule"
+        cornerRadius: slider.barHeight / 2
+    }
+
+    Item {
+        id: bar
+        width: slider.width
+        height: slider.barHeight
+        anchors.verticalCenter: parent.verticalCenter
+
+        Rectangle {
+            objectName: "track"
+            width: parent.width
+            height: parent.height
+            radius: height / 2
+            color: Qt.rgba(1, 1, 1, 0.2)
+        }
+
+        // The two glows of the fill, drawn with room to spread.
+        Repeater {
+            model: [
+                { radius: logic.outerGlowRadius, strength: logic.outerGlowOpacity },
+                { radius: logic.innerGlowRadius, strength: logic.innerGlowOpacity }
+            ]
+            ShapeShadow {
+                required property var modelData
+                readonly property real spread: 3 * modelData.radius
+                x: -spread
+                y: -spread
+                width: logic.fillWidth + 2 * spread
+                height: bar.height + 2 * spread
+                shape: capsule
+                shapeRect: Qt.rect(spread, spread, logic.fillWidth, bar.height)
+                color: "white"
+                radius: modelData.radius
+                strength: modelData.strength
+                visible: strength > 0 && logic.fillWidth > 0
+            }
+        }
+
+        Rectangle {
+            objectName: "fill"
+            width: logic.fillWidth
+            height: parent.height
+            radius: height / 2
+            color: Qt.rgba(1, 1, 1, logic.fillOpacity)
+        }
+
+        Item {
+            id: knob
+            x: logic.knobX
+            y: (bar.height - slider.knobSize) / 2
+            width: slider.knobSize
+            height: slider.knobSize
+            opacity: slider.isDragging ? 1 : 0
+            visible: opacity > 0
+            Behavior on opacity {
+                NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
+            }
+
+            IslandShape {
+                id: circle
+                kind: "capsule"
+                cornerRadius: slider.knobSize / 2
+            }
+            ShapeShadow {
+                x: -8
+                y: -8
+                width: knob.width + 16
+                height: knob.height + 16
+                shape: circle
+                shapeRect: Qt.rect(8, 8, knob.width, knob.height)
+                color: "white"
+                radius: 3
+                strength: 0.7
+            }
+            Rectangle {
+                anchors.fill: parent
+                radius: width / 2
+                color: "white"
+            }
+        }
+    }
+
+    MouseArea {
+        id: mouse
+        anchors.fill: parent
+        enabled: logic.acceptsDrag
+        preventStealing: true
+        onPressed: (event) => slider.dragAction(logic.fractionAt(event.x))
+        onPositionChanged: (event) => {
+            if (pressed)
+                slider.dragAction(logic.fractionAt(event.x));
+        }
+        onReleased: (event) => {
+            if (typeof slider.dragEndedAction === "function")
+                slider.dragEndedAction(logic.fractionAt(event.x));
+        }
+        onCanceled: {
+            if (typeof slider.dragCancelledAction === "function")
+                slider.dragCancelledAction();
+        }
+    }
+}

@@ -1,0 +1,89 @@
+import QtQuick
+import Brimwell.Controls
+import Brimwell.Island
+import Brimwell.NowPlaying
+
+// The open island's content: the tab bar with the settings button over its
+// trailing end, and the active tab's feature view below; or, with no tab,
+// a message that leads to the settings.
+Item {
+    id: view
+
+    required property var viewModel
+    /// Has openSettings() and quit().
+    required property var actions
+    /// The feature services; null until they are wired.
+    property var features: null
+    property real waveGlow: 0
+
+    readonly property string activeTab: viewModel.activeTab
+
+    IslandMessageView {
+        objectName: "noFeatureMessage"
+        anchors.fill: parent
+        visible: view.activeTab === ""
+        systemImage: "switch.2"
+        title: "Turn on a feature in Settings"
+        actionTitle: "Open Settings"
+        action: () => view.actions.openSettings()
+    }
+
+    Column {
+        anchors.fill: parent
+        spacing: 12
+        visible: view.activeTab !== ""
+
+        Item {
+            id: tabBarArea
+            width: parent.width
+            height: Math.max(tabBar.implicitHeight, settingsButton.height)
+
+            IslandTabBar {
+                id: tabBar
+                objectName: "tabBar"
+                anchors.fill: parent
+                viewModel: view.viewModel
+            }
+
+            SettingsButton {
+                id: settingsButton
+                objectName: "settingsButton"
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                actions: view.actions
+            }
+        }
+
+        // Each tab's feature view takes its place here as the feature is
+        // built; until then its slot is empty.
+        Loader {
+            id: featureView
+            objectName: "featureView"
+            width: parent.width
+            height: Math.max(0, parent.height - tabBarArea.height - parent.spacing)
+            sourceComponent: {
+                switch (view.activeTab) {
+                case "nowPlaying": return nowPlayingSlot;
+                case "calendar": return calendarSlot;
+                case "clipboard": return clipboardSlot;
+                case "shelf": return shelfSlot;
+                default: return null;
+                }
+            }
+        }
+    }
+
+    Component {
+        id: nowPlayingSlot
+        NowPlayingView {
+            service: view.features ? view.features.nowPlaying : null
+            waveGlow: view.waveGlow
+        }
+    }
+    // Calendar view: the calendar service and viewModel.calendarStyle.
+    Component { id: calendarSlot; Item {} }
+    // Clipboard view: the clipboard service.
+    Component { id: clipboardSlot; Item {} }
+    // Shelf view: the shelf service and the view model.
+    Component { id: shelfSlot; Item {} }
+}

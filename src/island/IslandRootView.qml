@@ -1,0 +1,182 @@
+import QtQuick
+import Brimwell.Controls
+import Brimwell.Island
+
+// The island in its panel: its shape at the current layout's geometry,
+// closed or open, with background, status band, open content, shadows and
+// the open/close springs. The panel is resized by its controller only.
+Item {
+    id: root
+
+    /// The island's state and geometry (IslandViewModel).
+    required property var viewModel
+    /// The preferences (SettingsStore).
+    required property var settings
+    /// Has openSettings() and quit().
+    required property var actions
+    /// The feature services (battery, calendar, clipboard, nowPlaying, hud,
+    /// shelf); null until they are wired, and their slots stay empty.
+    property var features: null
+
+    /// 0 closed, 1 open: the position of the open or close spring. Every
+    /// size, radius, shadow and the content's transition follow it.
+    property real openness: viewModel.isExpanded ? 1 : 0
+    Behavior on openness {
+        id: opennessSpring
+        SpringNumberAnimation {
+            // Opening overshoots a little; closing settles without overshoot.
+            response: opennessSpring.targetValue > 0.5 ? 0.42 : 0.32
+            dampingFraction: opennessSpring.targetValue > 0.5 ? 0.72 : 1.0
+        }
+    }
+
+    /// The closed width as drawn; springs when the closed activity changes.
+    property real shownCompactWidth: logic.compactWidth
+    Behavior on shownCompactWidth {
+        enabled: logic.compactResizeAnimated
+        SpringNumberAnimation { response: 0.4; dampingFraction: 0.8 }
+    }
+
+    /// Where the island is drawn now, in the panel (it moves with the springs).
+    readonly property rect islandRect: Qt.rect(island.x, island.y, island.width, island.height)
+    /// The island's outline; with islandRect it gives the drawn shape.
+    readonly property IslandShape islandShape: islandShape
+    /// The drawn outline changed (see IslandViews::outline).
+    signal outlineChanged()
+    onIslandRectChanged: outlineChanged()
+    Connections {
+        target: islandShape
+        function onShapeChanged() { root.outlineChanged() }
+    }
+
+    /// No animation is running.
+    readonly property bool isSettled: openness === (viewModel.isExpanded ? 1 : 0)
+        && shownCompactWidth === logic.compactWidth
+
+    IslandRootLogic {
+        id: logic
+        layoutStyle: root.viewModel.layoutStyle
+        isExpanded: root.viewModel.isExpanded
+        openness: root.openness
+        compactSize: root.viewModel.compactSize
+        expandedSize: root.viewModel.expandedSize
+        shownCompactWidth: root.shownCompactWidth
+        backgroundStyle: root.settings.expandedBackgroundStyle
+        glassGlow: root.settings.glassGlow
+    }
+
+    IslandShape {
+        id: islandShape
+        kind: root.viewModel.layoutStyle === "notch" ? "notch" : "roundedRectangle"
+        topCornerRadius: logic.topCornerRadius
+        bottomCornerRadius: logic.bottomCornerRadius
+        cornerRadius: logic.cornerRadius
+    }
+
+    Item {
+        id: stage
+        anchors.fill: parent
+        // Before the first placement there is nothing to show.
+        visible: root.viewModel.hasLayout
+
+        ShapeShadow {
+            objectName: "dropShadow"
+            anchors.fill: parent
+            visible: strength > 0
+            shape: islandShape
+            shapeRect: Qt.rect(island.x, island.y, island.width, island.height)
+            color: "black"
+            radius: 8
+            offset: Qt.point(0, 6)
+            strength: logic.dropShadowOpacity
+        }
+
+        ShapeShadow {
+            objectName: "outerGlow"
+            anchors.fill: parent
+            visible: strength > 0
+            shape: islandShape
+            shapeRect: Qt.rect(island.x, island.y, island.width, island.height)
+            color: "white"
+            radius: 10
+            offset: Qt.point(0, 4)
+            strength: logic.outerGlowOpacity
+        }
+
+        BlurBehindArea {
+            x: island.x
+            y: island.y
+            width: island.width
+            height: island.height
+            shape: islandShape
+            active: root.settings.expandedBackgroundStyle === "glass" && logic.expansion > 0
+        }
+
+        Item {
+            id: island
+            objectName: "island"
+            // Centred; in the open panel that leaves 24 on each side.
+            x: Math.round((root.width - width) / 2)
+            y: root.viewModel.topOffset
+            width: logic.islandWidth
+            height: logic.islandHeight
+            // Clipped to the shape's bounds; the content keeps clear of the
+            // rounded corners by its padding.
+            clip: true
+
+            IslandBackgroundView {
+                anchors.fill: parent
+                shape: islandShape
+                style: root.settings.expandedBackgroundStyle
+                glow: root.settings.glassGlow
+                isExpanded: root.viewModel.isExpanded
+                expansion: logic.expansion
+            }
+
+            StatusBandView {
+                id: band
+                objectName: "statusBand"
+                anchors.top: parent.top
+                anchors.left: parent.left
+                anchors.right: parent.right
+                layoutStyle: root.viewModel.layoutStyle
+                isExpanded: root.viewModel.isExpanded
+                openness: logic.expansion
+                compactActivity: root.viewModel.compactActivity
+                showsClock: root.viewModel.showsClock
+                showsBattery: root.viewModel.showsBattery
+                notchWidth: root.viewModel.notchWidth
+                expandedWidth: root.viewModel.expandedSize.width
+                statusBandHeight: root.viewModel.statusBandHeight
+                waveGlow: logic.waveGlow
+                features: root.features
+            }
+
+            // The open content, framed to the open size and aligned to the
+            // top; it scales from 0.92 around the top centre as it fades in.
+            Item {
+                id: expandedFrame
+                x: Math.round((island.width - width) / 2)
+                width: root.viewModel.expandedSize.width
+                height: root.viewModel.expandedSize.height
+                transformOrigin: Item.Top
+                scale: logic.contentScale
+                opacity: logic.contentOpacity
+                visible: opacity > 0
+
+                ExpandedIslandView {
+                    objectName: "expandedView"
+                    anchors.fill: parent
+                    anchors.topMargin: root.viewModel.contentTopInset
+                    anchors.leftMargin: logic.contentHorizontalPadding
+                    anchors.rightMargin: logic.contentHorizontalPadding
+                    anchors.bottomMargin: 14
+                    viewModel: root.viewModel
+                    actions: root.actions
+                    features: root.features
+                    waveGlow: logic.waveGlow
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,105 @@
+import QtQuick
+import Brimwell.Controls
+import Brimwell.Island
+import QtQuick.Templates as T
+
+// The gear at the trailing end of the tab bar: a click opens the settings;
+// its context menu also offers to quit.
+T.AbstractButton {
+    id: button
+
+    /// Has openSettings() and quit().
+    required property var actions
+
+    implicitWidth: 26
+    implicitHeight: 26
+    hoverEnabled: true
+    Accessible.role: Accessible.Button
+    Accessible.name: "Settings"
+
+    contentItem: IslandIconButtonStyle {
+        isPressed: button.pressed
+
+        SystemImage {
+            width: button.width
+            height: button.height
+            systemImage: "gearshape.fill"
+            size: 12
+            font.weight: Font.Medium
+            color: Qt.rgba(1, 1, 1, 0.6)
+        }
+    }
+
+    onClicked: actions.openSettings()
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        // Under the gear, its right edges aligned, so it stays inside the island.
+        onTapped: menu.popup(button, button.width - menu.width, button.height + 2)
+    }
+
+    T.ToolTip {
+        id: tip
+        objectName: "settingsToolTip"
+        parent: button
+        visible: button.hovered && !button.pressed && !menu.visible
+        delay: 700
+        text: "Settings"
+        y: button.height + 4
+        x: (button.width - implicitWidth) / 2
+        margins: 4
+        padding: 5
+        contentItem: Text {
+            text: tip.text
+            color: "white"
+            font.pixelSize: 11
+        }
+        background: Rectangle {
+            radius: 5
+            color: Qt.rgba(0.16, 0.16, 0.17, 0.96)
+            border.color: Qt.rgba(1, 1, 1, 0.12)
+        }
+    }
+
+    T.Menu {
+        id: menu
+        objectName: "settingsMenu"
+        padding: 4
+        margins: 4
+        implicitWidth: Math.max(implicitBackgroundWidth, contentWidth + leftPadding + rightPadding)
+        implicitHeight: contentHeight + topPadding + bottomPadding
+
+        contentItem: ListView {
+            implicitHeight: contentHeight
+            implicitWidth: 160
+            model: menu.contentModel
+            interactive: false
+            currentIndex: menu.currentIndex
+        }
+        background: Rectangle {
+            radius: 7
+            color: Qt.rgba(0.13, 0.13, 0.14, 0.98)
+            border.color: Qt.rgba(1, 1, 1, 0.12)
+        }
+
+        IslandMenuItem {
+            text: "Settings…"
+            onTriggered: button.actions.openSettings()
+        }
+        T.MenuSeparator {
+            topPadding: 4
+            bottomPadding: 4
+            implicitWidth: implicitContentWidth
+            implicitHeight: implicitContentHeight + topPadding + bottomPadding
+            contentItem: Rectangle {
+                implicitWidth: 150
+                implicitHeight: 1
+                color: Qt.rgba(1, 1, 1, 0.15)
+            }
+        }
+        IslandMenuItem {
+            text: "Quit Brimwell"
+            onTriggered: button.actions.quit()
+        }
+    }
+}

@@ -1,0 +1,127 @@
+import QtQuick
+import Brimwell.Controls
+import Brimwell.Island
+import Brimwell.Clock
+import Brimwell.NowPlaying
+
+// The band along the island's top edge: beside the notch when closed,
+// across the top when open. A leading item (HUD icon, artwork or clock)
+// and a trailing item (HUD level, audio bars or battery), in white.
+Item {
+    id: band
+
+    /// "notch" or "pill".
+    property string layoutStyle: "notch"
+    property bool isExpanded: false
+    /// The open/close spring's position, 0…1.
+    property real openness: isExpanded ? 1 : 0
+    /// "none", "status", "media" or "hud".
+    property string compactActivity: "none"
+    property bool showsClock: false
+    property bool showsBattery: false
+    property real notchWidth: 0
+    property real expandedWidth: 0
+    property real statusBandHeight: 0
+    property real waveGlow: 0
+    /// The feature services (nowPlaying, …); null where a feature is absent.
+    property var features: null
+    /// The battery service has a status (set once the battery is wired).
+    property bool hasBatteryStatus: false
+    /// The HUD presenter shows a level (set once the HUD is wired).
+    property bool hasHudState: false
+
+    readonly property string leadingItem: logic.leadingItem
+    readonly property string trailingItem: logic.trailingItem
+
+    height: statusBandHeight
+
+    StatusBandLogic {
+        id: logic
+        layoutStyle: band.layoutStyle
+        isExpanded: band.isExpanded
+        openness: band.openness
+        compactActivity: band.compactActivity
+        showsClock: band.showsClock
+        showsBattery: band.showsBattery
+        hasBatteryStatus: band.hasBatteryStatus
+        hasHudState: band.hasHudState
+        notchWidth: band.notchWidth
+        expandedWidth: band.expandedWidth
+        statusBandHeight: band.statusBandHeight
+    }
+
+    NowPlayingPresentation {
+        id: nowPlayingText
+        service: band.features ? band.features.nowPlaying : null
+    }
+
+    // Leading items.
+    BandSlot {
+        objectName: "clockSlot"
+        anchors.left: parent.left
+        anchors.leftMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.leadingItem === "clock"
+        ClockView {}
+    }
+    BandSlot {
+        // The HUD icon at size 13 goes here.
+        objectName: "hudIconSlot"
+        anchors.left: parent.left
+        anchors.leftMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.leadingItem === "hudIcon"
+        scales: true
+    }
+    BandSlot {
+        objectName: "artworkSlot"
+        anchors.left: parent.left
+        anchors.leftMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.leadingItem === "artwork"
+        scales: true
+        NowPlayingArtworkThumbnail {
+            image: band.features && band.features.nowPlaying ? band.features.nowPlaying.artwork : null
+            size: logic.artworkSize
+        }
+    }
+
+    // Trailing items.
+    BandSlot {
+        // The HUD level bar, logic.hudBarWidth wide with a
+        // logic.hudTrackHeight track, goes here.
+        objectName: "hudLevelSlot"
+        anchors.right: parent.right
+        anchors.rightMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.trailingItem === "hudLevel"
+        scales: true
+    }
+    BandSlot {
+        objectName: "audioBarsSlot"
+        anchors.right: parent.right
+        anchors.rightMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.trailingItem === "audioBars"
+        scales: true
+        AudioWaveView {
+            width: 14
+            height: 14
+            // Still while hidden, so a closed island with another activity costs nothing.
+            isAnimating: nowPlayingText.isPlaying && logic.trailingItem === "audioBars"
+            color: nowPlayingText.waveColor
+            style.barWidth: 2
+            style.barSpacing: 2
+            style.height: 14
+            glow: band.waveGlow
+        }
+    }
+    BandSlot {
+        // The battery indicator goes here.
+        objectName: "batterySlot"
+        anchors.right: parent.right
+        anchors.rightMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.trailingItem === "battery"
+    }
+}

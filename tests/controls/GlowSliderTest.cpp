@@ -1,0 +1,79 @@
+#include "ViewProbe.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The glow slider drawn in a real X window and dragged with the mouse.
+namespace {
+using ViewProbe::lightness;
+
+class GlowSliderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_view.setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        m_view.setColor(Qt::black);
+        m_view.setResizeMode(QQuickView::SizeRootObjectToView);
+    }
+
+    QImage shoot(const QString& name) { return ViewProbe::shoot(m_view, name); }
+
+    QQuickView m_view;
+};
+} // namespace
+
+TEST_F(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
+{
+    QQmlComponent component(m_view.engine());
+    component.setData(R"(
+        import QtQuick
+        import Brimwell.Controls
+        Item {
+            width: 240; height: 40
+            property var drags: []
+            property real ended: -1
+            property alias enabled_: slider.isEnabled
+            GlowSlider {
+                id: slider
+                objectName: "slider"
+                x: 20; y: 10; width: 200; height: 20
+                value: 1.3
+                dragAction: (f) => drags.push(f)
+                dragEndedAction: (f) => ended = f
+            }
+        })", QUrl());
+    std::unique_ptr<QObject> object(component.create());
+    ASSERT_TRUE(object) << qPrintable(component.errorString());
+    auto* scene = qobject_cast<QQuickItem*>(object.get());
+    scene->setParentItem(m_view.contentItem());
+    m_view.resize(240, 40);
+    m_view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
+
+    const QImage shot = shoot(QStringLiteral("glow-slider"));
+    EXPECT_GT(lightness(shot.pixel(215, 20)), 200); // value 1.3 draws a full bar
+    EXPECT_GT(lightness(shot.pixel(120, 15)), 30);  // its glow spreads beyond the bar
+
+    QTest::mousePress(&m_view, Qt::LeftButton, {}, QPoint(70, 20));
+    QTest::mouseMove(&m_view, QPoint(235, 20));
+    QTest::mouseMove(&m_view, QPoint(2, 20));
+    QTest::mouseRelease(&m_view, Qt::LeftButton, {}, QPoint(2, 20));
+    const QVariantList drags = scene->property("drags").toList();
+    ASSERT_GE(drags.size(), 3);
+    EXPECT_DOUBLE_EQ(drags.first().toDouble(), 0.25);
+    EXPECT_TRUE(drags.contains(1.0));
+    EXPECT_DOUBLE_EQ(drags.last().toDouble(), 0.0);
+    EXPECT_DOUBLE_EQ(scene->property("ended").toDouble(), 0.0);
+
+    scene->setProperty("drags", QVariantList());
+    scene->setProperty("enabled_", false);
+    QTest::mouseClick(&m_view, Qt::LeftButton, {}, QPoint(120, 20));
+    EXPECT_TRUE(scene->property("drags").toList().isEmpty());
+}

@@ -1,0 +1,284 @@
+#include "TestScreens.h"
+#include "FakeIslandActions.h"
+#include "FakeWindowBlur.h"
+#include "IslandViewModel.h"
+#include "IslandViews.h"
+#include "SettingsStore.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+#include "ViewProbe.h"
+
+#include <QAccessible>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+// The island drawn by its real views in a real X window, compared on the
+// pixels that matter. Each screenshot is kept under screenshots/ in the
+// build tree for a person to look at.
+namespace {
+// What the harness window shows around the island, like a desktop behind
+// the transparent panel.
+const QColor desktop(96, 112, 136);
+
+using ViewProbe::brightPixels;
+using ViewProbe::find;
+using ViewProbe::lightness;
+
+bool isBlack(QRgb c)
+{
+    return lightness(c) < 12;
+}
+
+class IslandScreenshotTest : public TempDirTest {
+protected:
+    ~IslandScreenshotTest() override
+    {
+        m_view.reset();
+        WindowBlur::install(nullptr);
+    }
+
+    void SetUp() override
+    {
+        IslandViews::initialize();
+        WindowBlur::install(&m_blur);
+        m_defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
+        m_settings = std::make_unique<SettingsStore>(*m_defaults);
+        m_view = std::make_unique<QQuickView>();
+        m_view->setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        m_view->setColor(desktop);
+        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+        m_model.setStatusContent({true, true, true});
+        m_model.setCompactActivity(IslandCompactActivity::status);
+    }
+
+    // A pill on a 1280-wide screen with a 20-pt band, or a 200 x 32 notch
+    // with wings for `activity`.
+    static IslandLayout pill() { return IslandLayout(TestScreens::plain(QStringLiteral("s"), QRect(0, 0, 1280, 800)), 0); }
+    static IslandLayout notch(IslandCompactActivity activity = IslandCompactActivity::status)
+    {
+        return IslandLayout(TestScreens::notched(QStringLiteral("s"), QRect(0, 0, 1280, 800), QSizeF(200, 32)),
+            IslandLayout::compactWingWidth(activity));
+    }
+
+    void show(const IslandLayout& layout, bool expanded)
+    {
+        m_model.setLayout(layout);
+        m_model.setState(expanded ? IslandState::expanded : IslandState::compact);
+        m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model)},
+            {QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get())},
+            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions)}});
+        m_view->setSource(IslandViews::rootViewUrl());
+        ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(*m_view));
+        m_view->resize((expanded ? layout.openPanelFrame() : layout.closedPanelFrame()).size());
+        m_view->setPosition(100, 0);
+        m_view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_view.get()));
+        settle();
+    }
+
+    void settle()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(root()->property("isSettled").toBool(), 5000);
+    }
+
+    QImage shoot(const QString& name) { return ViewProbe::shoot(*m_view, name); }
+
+    QQuickItem* root() const { return m_view->rootObject(); }
+    QQuickItem* item(const char* name) const { return find(root(), QString::fromLatin1(name)); }
+    QRectF sceneRect(QQuickItem* i) const { return i->mapRectToScene(i->boundingRect()); }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<SettingsStore> m_settings;
+    IslandViewModel m_model;
+    FakeIslandActions m_actions;
+    FakeWindowBlur m_blur;
+    std::unique_ptr<QQuickView> m_view;
+};
+} // namespace
+
+TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheClock)
+{
+    m_model.setStatusContent({true, false, true});
+    show(pill(), false);
+    const QImage shot = shoot(QStringLiteral("closed-pill"));
+    ASSERT_EQ(shot.size(), QSize(150, 22));
+
+    EXPECT_EQ(shot.pixel(75, 0), desktop.rgb()); // the 2-pt gap above the pill
+    EXPECT_TRUE(isBlack(shot.pixel(75, 12)));
+    EXPECT_TRUE(isBlack(shot.pixel(140, 12)));
+    EXPECT_EQ(shot.pixel(0, 3), desktop.rgb()); // capsule ends are round
+    EXPECT_EQ(shot.pixel(149, 20), desktop.rgb());
+    EXPECT_GT(brightPixels(shot, QRect(10, 4, 60, 16)), 15); // the clock's digits
+    EXPECT_EQ(brightPixels(shot, QRect(80, 4, 60, 16)), 0);
+}
+
+TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTheNotch)
+{
+    // No battery service: right side empty.
+    show(notch(), false);
+    const QImage shot = shoot(QStringLiteral("closed-notch"));
+    ASSERT_EQ(shot.size(), QSize(356, 32));
+
+    EXPECT_TRUE(isBlack(shot.pixel(4, 0)));     // the flare reaches the top edge
+    EXPECT_EQ(shot.pixel(2, 16), desktop.rgb()); // but not further down
+    EXPECT_EQ(shot.pixel(7, 31), desktop.rgb()); // rounded bottom corner
+    EXPECT_TRUE(isBlack(shot.pixel(178, 16)));
+    EXPECT_TRUE(isBlack(shot.pixel(8, 16)));
+    EXPECT_GT(brightPixels(shot, QRect(18, 6, 70, 20)), 15);
+    EXPECT_EQ(brightPixels(shot, QRect(100, 0, 240, 32)), 0);
+
+    // The outline a panel shapes its window to is the drawn one.
+    const QRegion outline = IslandViews::outline(root());
+    EXPECT_TRUE(outline.contains(QPoint(178, 16)));
+    EXPECT_TRUE(outline.contains(QPoint(4, 0)));
+    EXPECT_FALSE(outline.contains(QPoint(2, 16)));
+    EXPECT_TRUE(outline.contains(QPoint(350, 1)));
+
+    // Music starts: narrower wings; the closed island springs to its new width.
+    m_model.setLayout(notch(IslandCompactActivity::media));
+    EXPECT_GT(root()->property("islandRect").toRectF().width(), 340);
+    QTRY_COMPARE_WITH_TIMEOUT(root()->property("islandRect").toRectF().width(), 300.0, 3000);
+}
+
+TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
+{
+    m_model.setSelectedTab(IslandTab::calendar);
+    show(pill(), true);
+    const QImage shot = shoot(QStringLiteral("open-tabs"));
+    ASSERT_EQ(shot.size(), QSize(568, 237));
+
+    EXPECT_TRUE(isBlack(shot.pixel(284, 150)));
+    EXPECT_TRUE(isBlack(shot.pixel(30, 100)));         // 24 of panel, then the island
+    EXPECT_LT(lightness(shot.pixel(284, 222)), lightness(desktop.rgb())); // drop shadow below
+    EXPECT_EQ(shot.pixel(2, 100), desktop.rgb());
+    EXPECT_GT(brightPixels(shot, QRect(42, 4, 60, 18)), 15); // the clock in the open band
+
+    const QStringList tabs = m_model.availableTabsText();
+    for (const QString& tab : tabs) {
+        QQuickItem* button = find(root(), QStringLiteral("tab_") + tab);
+        ASSERT_TRUE(button) << qPrintable(tab);
+        const QRect r = sceneRect(button).toAlignedRect();
+        // Inside the capsule, left of the label: the highlight's grey or black.
+        const QRgb inside = shot.pixel(r.left() + 5, r.center().y());
+        if (tab == QLatin1String("calendar"))
+            EXPECT_NEAR(lightness(inside), 41, 8) << qPrintable(tab);
+        else
+            EXPECT_TRUE(isBlack(inside)) << qPrintable(tab);
+        EXPECT_GT(brightPixels(shot, r.adjusted(8, 3, -8, -3), 90), 10) << qPrintable(tab);
+    }
+    QQuickItem* gear = item("settingsButton");
+    ASSERT_TRUE(gear && gear->isVisible());
+    EXPECT_GT(brightPixels(shot, sceneRect(gear).toAlignedRect(), 80), 5);
+
+    // A click moves the selection; the highlight slides after it.
+    const QPointF shelf = sceneRect(item("tab_shelf")).center();
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, shelf.toPoint());
+    EXPECT_EQ(m_model.selectedTab(), IslandTab::shelf);
+    QQuickItem* highlight = item("selectionHighlight");
+    QTRY_COMPARE_WITH_TIMEOUT(sceneRect(highlight).center().x(), shelf.x(), 3000);
+}
+
+TEST_F(IslandScreenshotTest, WithNoFeatureTheOpenIslandLeadsToTheSettings)
+{
+    m_model.setAvailableTabs({});
+    show(pill(), true);
+    const QImage shot = shoot(QStringLiteral("open-no-feature"));
+
+    EXPECT_FALSE(item("tabBar")->isVisible());
+    EXPECT_FALSE(item("settingsButton")->isVisible());
+    QQuickItem* message = item("noFeatureMessage");
+    ASSERT_TRUE(message->isVisible());
+    QQuickItem* button = item("messageAction");
+    ASSERT_TRUE(button->isVisible());
+    const QRect buttonRect = sceneRect(button).toAlignedRect();
+    EXPECT_GT(buttonRect.width(), 60);
+    // The capsule is lighter than the island, its label white.
+    EXPECT_NEAR(lightness(shot.pixel(buttonRect.left() + 4, buttonRect.center().y())), 46, 10);
+    EXPECT_GT(brightPixels(shot, buttonRect, 180), 10);
+    EXPECT_GT(brightPixels(shot, QRect(150, 90, 268, 60), 120), 30); // symbol and title above it
+
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, buttonRect.center());
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
+}
+
+TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
+{
+    m_settings->setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
+    m_settings->setGlassGlow(0.6);
+    show(pill(), true);
+    const QImage shot = shoot(QStringLiteral("open-glass"));
+
+    const int top = lightness(shot.pixel(284, 80));
+    const int lower = lightness(shot.pixel(284, 200));
+    EXPECT_LT(top, 40);
+    EXPECT_GT(lower, top + 25);
+    // The rim brightens the bottom edge.
+    EXPECT_GT(lightness(shot.pixel(284, 212)), lower);
+
+    // The desktop is asked to blur behind the glass island, and only there.
+    const QRegion blurred = m_blur.regions.value(m_view.get());
+    EXPECT_TRUE(QRect(24, 2, 520, 211).contains(blurred.boundingRect()));
+    EXPECT_TRUE(blurred.contains(QPoint(284, 100)));
+    EXPECT_TRUE(blurred.contains(QPoint(30, 100)));
+    EXPECT_FALSE(blurred.contains(QPoint(25, 3))); // a rounded corner
+    EXPECT_FALSE(blurred.contains(QPoint(284, 220)));
+    m_model.setState(IslandState::compact);
+    settle();
+    EXPECT_TRUE(m_blur.regions.value(m_view.get()).isEmpty()); // the closed island is black
+}
+
+TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
+{
+    show(pill(), true);
+    QQuickItem* gear = item("settingsButton");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(gear);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Settings"));
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+
+    const QPoint centre = sceneRect(gear).center().toPoint();
+    QTest::mouseMove(m_view.get(), centre);
+    QObject* tip = gear->findChild<QObject*>(QStringLiteral("settingsToolTip"));
+    ASSERT_TRUE(tip);
+    QTRY_VERIFY_WITH_TIMEOUT(tip->property("opened").toBool(), 3000);
+    EXPECT_EQ(tip->property("text").toString(), QStringLiteral("Settings"));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
+
+    QTest::mouseClick(m_view.get(), Qt::RightButton, {}, centre);
+    QObject* menu = root()->findChild<QObject*>(QStringLiteral("settingsMenu"));
+    ASSERT_TRUE(menu);
+    QTRY_VERIFY_WITH_TIMEOUT(menu->property("opened").toBool(), 3000);
+    shoot(QStringLiteral("open-settings-menu"));
+    QQuickItem* quit = nullptr;
+    for (QQuickItem* candidate : menu->findChildren<QQuickItem*>())
+        if (candidate->property("text").toString() == QStringLiteral("Quit Brimwell"))
+            quit = candidate;
+    ASSERT_TRUE(quit);
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(quit).center().toPoint());
+    EXPECT_EQ(m_actions.quitCalls, 1);
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
+}
+
+TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideItsPanel)
+{
+    m_model.setAvailableTabs({IslandTab::clipboard, IslandTab::shelf});
+    show(notch(), true);
+
+    EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(24, 0, 520, 217));
+    EXPECT_TRUE(item("tab_clipboard")->isVisible());
+    EXPECT_FALSE(item("tab_nowPlaying"));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("tab_shelf")).center().toPoint());
+    EXPECT_EQ(m_model.selectedTab(), IslandTab::shelf);
+
+    m_model.setState(IslandState::compact);
+    settle();
+    EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(106, 0, 356, 32));
+}

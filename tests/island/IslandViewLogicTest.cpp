@@ -1,0 +1,119 @@
+#include "IslandBackgroundPainter.h"
+#include "IslandRootLogic.h"
+#include "StatusBandLogic.h"
+
+#include <QPainterPath>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+std::vector<double> alphas(const QGradientStops& stops)
+{
+    std::vector<double> out;
+    for (const auto& stop : stops)
+        out.push_back(std::round(double(stop.second.alphaF()) * 100) / 100);
+    return out;
+}
+} // namespace
+
+TEST(IslandBackgroundTest, GradientStopsFollowTheGlow)
+{
+    EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(0)), (std::vector<double>{1.0, 0.95, 0.7, 0.55}));
+    EXPECT_EQ(alphas(IslandBackgroundPainter::glowStops(0)), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(0)), (std::vector<double>{0, 0, 0}));
+
+    EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(1)), (std::vector<double>{1.0, 0.8, 0.1, 0}));
+    EXPECT_EQ(alphas(IslandBackgroundPainter::glowStops(1)), (std::vector<double>{0, 0.15, 0.5}));
+    EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(1)), (std::vector<double>{0, 0.4, 1.0}));
+    EXPECT_DOUBLE_EQ(IslandBackgroundPainter::glowStops(1).first().first, 0.25);
+    // Out-of-range glow is drawn as its nearest end.
+    EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(3)), alphas(IslandBackgroundPainter::darknessStops(1)));
+}
+
+TEST(IslandRootLogicTest, ShapeGlowAndShadowByStateAndStyle)
+{
+    EXPECT_EQ(IslandRootLogic::notchRadii(false), (IslandRootLogic::Radii{6, 10}));
+    EXPECT_EQ(IslandRootLogic::notchRadii(true), (IslandRootLogic::Radii{14, 26}));
+    EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(false, 20), 10);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(true, 20), 24);
+
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, QStringLiteral("glass"), 0.6), 0.18);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(false, QStringLiteral("glass"), 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, QStringLiteral("black"), 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("black"), 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("glass"), 1.7), 1);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("glass"), std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+TEST(IslandRootLogicTest, SizesFollowTheSpringAndOnlySameScreenResizesAnimate)
+{
+    IslandRootLogic logic;
+    logic.setProperty("layoutStyle", QStringLiteral("notch"));
+    logic.setProperty("compactSize", QSizeF(356, 32));
+    EXPECT_FALSE(logic.compactResizeAnimated()); // first placement
+    logic.setProperty("shownCompactWidth", 356.0);
+    logic.setProperty("expandedSize", QSizeF(520, 217));
+    logic.setProperty("backgroundStyle", QStringLiteral("glass"));
+    logic.setProperty("glassGlow", 0.6);
+
+    logic.setProperty("openness", 0.5);
+    EXPECT_DOUBLE_EQ(logic.islandWidth(), 438);
+    EXPECT_DOUBLE_EQ(logic.islandHeight(), 124.5);
+    EXPECT_DOUBLE_EQ(logic.topCornerRadius(), 10);
+    EXPECT_DOUBLE_EQ(logic.bottomCornerRadius(), 18);
+    EXPECT_NEAR(logic.outerGlowOpacity(), 0.09, 1e-12);
+    EXPECT_DOUBLE_EQ(logic.contentScale(), 0.96);
+    logic.setProperty("openness", 1.05); // overshoot grows the island, not the opacities
+    EXPECT_GT(logic.islandWidth(), 520);
+    EXPECT_DOUBLE_EQ(logic.contentOpacity(), 1);
+    EXPECT_DOUBLE_EQ(logic.dropShadowOpacity(), 0.25);
+
+    logic.setProperty("openness", 0.0);
+    logic.setProperty("compactSize", QSizeF(300, 32)); // music started: narrower wings
+    EXPECT_TRUE(logic.compactResizeAnimated());
+    EXPECT_DOUBLE_EQ(logic.compactWidth(), 300);
+    logic.setProperty("compactSize", QSizeF(150, 21)); // moved to a pill screen
+    EXPECT_FALSE(logic.compactResizeAnimated());
+    logic.setProperty("isExpanded", true);
+    logic.setProperty("compactSize", QSizeF(180, 21)); // changes while open are not animated
+    EXPECT_FALSE(logic.compactResizeAnimated());
+}
+
+TEST(StatusBandLogicTest, ItemsAndPaddings)
+{
+    const QString notch = QStringLiteral("notch"), pill = QStringLiteral("pill");
+    const QString status = QStringLiteral("status"), media = QStringLiteral("media"), hud = QStringLiteral("hud"),
+                  none = QStringLiteral("none");
+    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(false, notch), 18);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(false, pill), 10);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(true, notch), 32);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(true, pill), 18);
+
+    // Closed, clock and battery with the notch between them.
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, status, false, true), QStringLiteral("clock"));
+    EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, true), QStringLiteral("battery"));
+    EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, false), none); // no battery
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, none, false, true), none);
+    EXPECT_EQ(StatusBandLogic::leadingItem(true, none, false, true), QStringLiteral("clock"));
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, media, false, true), QStringLiteral("artwork"));
+    EXPECT_EQ(StatusBandLogic::trailingItem(false, media, false, true, true), QStringLiteral("audioBars"));
+    EXPECT_EQ(StatusBandLogic::leadingItem(true, media, false, false), none);
+
+    // A HUD state shows closed only as the HUD activity, and always when open.
+    EXPECT_FALSE(StatusBandLogic::isHudShown(true, false, media));
+    EXPECT_TRUE(StatusBandLogic::isHudShown(true, false, hud));
+    EXPECT_TRUE(StatusBandLogic::isHudShown(true, true, status));
+    EXPECT_FALSE(StatusBandLogic::isHudShown(false, true, hud));
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, hud, true, true), QStringLiteral("hudIcon"));
+    EXPECT_EQ(StatusBandLogic::trailingItem(true, status, true, true, true), QStringLiteral("hudLevel"));
+
+    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(false, notch, 520, 200), 58);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(false, pill, 520, 0), 80);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, pill, 520, 0), 96);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 520, 200), 96);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 356, 200), 36);
+    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 240, 200), 0);
+}

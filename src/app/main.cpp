@@ -7,6 +7,7 @@
 #include "NetworkWebLoader.h"
 #include "NowPlayingService.h"
 #include "DBusInstanceGuard.h"
+#include "LinuxWallClockEvents.h"
 #include "QtScreenSource.h"
 #include "SignalQuitter.h"
 #include "UserDefaults.h"
@@ -52,6 +53,8 @@ int main(int argc, char** argv)
     UserDefaults defaults(UserDefaults::standardPath());
     DBusInstanceGuard guard(AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
     QtScreenSource screens(defaults);
+    LinuxWallClockEvents wallClock(screens);
+    WallClockEvents::setSystem(&wallClock);
     X11PointerState pointer;
     IslandPlatform island{&screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); }};
     // Platform objects outlive the delegate and the services built on them.

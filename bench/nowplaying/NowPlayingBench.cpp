@@ -14,13 +14,16 @@
 
 #include <QBuffer>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QJsonDocument>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -73,6 +76,40 @@ void StreamLineWithArtworkToTrack(benchmark::State& state)
     state.counters["line_bytes"] = double(line.size());
 }
 BENCHMARK(StreamLineWithArtworkToTrack)->Unit(benchmark::kMillisecond);
+
+void StreamLongLineInChunks(benchmark::State& state)
+{
+    // A 4 MB artwork line as the pipe delivers it, in 64 KB reads, through the
+    // client's line buffer, parse and track building. The client runs over an
+    // adapter that only waits, so every chunk comes from here.
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("share"));
+    QDir(dir.path()).mkpath(QStringLiteral("lib/MediaRemoteAdapter.framework"));
+    QFile script(dir.filePath(QStringLiteral("share/mediaremote-adapter.pl")));
+    if (!script.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("cannot write the adapter script");
+        return;
+    }
+    script.write("while (1) { sleep 1; }\n");
+    script.close();
+    MediaRemoteAdapterClient client(AppBundle(QStringLiteral("bench"), {}, dir.filePath(QStringLiteral("share")), dir.filePath(QStringLiteral("lib"))));
+    int tracks = 0;
+    client.onTrackChange = [&tracks](const std::optional<NowPlayingTrack>&) { ++tracks; };
+    client.start();
+
+    const QByteArray line = R"({"type":"data","payload":{"title":"Song","playing":true,"artworkData":")"
+        + QByteArray(4 * 1024 * 1024, 'A') + "\"}}\n";
+    constexpr qsizetype chunk = 64 * 1024;
+    for (auto _ : state) {
+        for (qsizetype at = 0; at < line.size(); at += chunk)
+            client.appendChunk(line.mid(at, chunk));
+    }
+    client.stop();
+    if (tracks != int(state.iterations()))
+        state.SkipWithError("a line was lost");
+    state.counters["line_bytes"] = double(line.size());
+}
+BENCHMARK(StreamLongLineInChunks)->Unit(benchmark::kMillisecond);
 
 void ArtworkDecodeAndAccentOffThread(benchmark::State& state)
 {

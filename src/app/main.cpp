@@ -10,6 +10,7 @@
 #include "DBusInstanceGuard.h"
 #include "KWinBlurBehind.h"
 #include "Log.h"
+#include "LinuxWallClockEvents.h"
 #include "QtScreenSource.h"
 #include "SessionPlatform.h"
 #include "SignalQuitter.h"
@@ -86,6 +87,8 @@ int main(int argc, char** argv)
     UserDefaults defaults(UserDefaults::standardPath());
     DBusInstanceGuard guard(AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
     QtScreenSource screens(defaults);
+    LinuxWallClockEvents wallClock(screens);
+    WallClockEvents::setSystem(&wallClock);
     X11PointerState pointer;
     KWinBlurBehind blur;
     WindowBlur::install(&blur);

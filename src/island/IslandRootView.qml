@@ -23,6 +23,8 @@ Item {
     property real openness: viewModel.isExpanded ? 1 : 0
     Behavior on openness {
         id: opennessSpring
+        // Placement and an immediate close show the closed island at once.
+        enabled: root.viewModel.animatesState
         SpringNumberAnimation {
             // Opening overshoots a little; closing settles without overshoot.
             response: opennessSpring.targetValue > 0.5 ? 0.42 : 0.32

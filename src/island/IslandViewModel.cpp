@@ -8,10 +8,15 @@ IslandViewModel::IslandViewModel(QObject* parent)
 {
 }
 
-void IslandViewModel::setState(IslandState state)
+void IslandViewModel::setState(IslandState state, bool animated)
 {
     if (m_state == state)
         return;
+    // Announced first, so the views know how to show the change they get next.
+    if (m_animatesState != animated) {
+        m_animatesState = animated;
+        Q_EMIT animatesStateChanged();
+    }
     m_state = state;
     Q_EMIT stateChanged();
 }

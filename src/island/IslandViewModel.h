@@ -20,6 +20,9 @@ class IslandViewModel final : public QObject {
 
     /// True when the island is open.
     Q_PROPERTY(bool isExpanded READ isExpanded NOTIFY stateChanged)
+    /// False when the last change of state is to be shown at once, without
+    /// the open or close spring (placement, an immediate close).
+    Q_PROPERTY(bool animatesState READ animatesState NOTIFY animatesStateChanged)
     /// False until the island has been placed on a screen.
     Q_PROPERTY(bool hasLayout READ hasLayout NOTIFY layoutChanged)
     /// "notch" or "pill"; empty without a layout.
@@ -60,7 +63,9 @@ public:
     Q_DISABLE_COPY_MOVE(IslandViewModel)
 
     IslandState state() const { return m_state; }
-    void setState(IslandState state);
+    /// Changes the state; `animated` false shows the change at once.
+    void setState(IslandState state, bool animated = true);
+    bool animatesState() const { return m_animatesState; }
     const std::optional<IslandLayout>& layout() const { return m_layout; }
     void setLayout(const std::optional<IslandLayout>& layout);
     const IslandStatusContent& statusContent() const { return m_statusContent; }
@@ -104,6 +109,7 @@ public:
 
 Q_SIGNALS:
     void stateChanged();
+    void animatesStateChanged();
     void layoutChanged();
     void statusContentChanged();
     void compactActivityChanged();
@@ -119,6 +125,7 @@ private:
     void changeTabs(Change change);
 
     IslandState m_state = IslandState::compact;
+    bool m_animatesState = true;
     std::optional<IslandLayout> m_layout;
     IslandStatusContent m_statusContent;
     IslandCompactActivity m_compactActivity = IslandCompactActivity::none;

@@ -272,7 +272,9 @@ void IslandWindowController::place(const std::optional<PlatformScreen>& screen)
     }
     const IslandLayout layout(*screen, IslandLayout::compactWingWidth(m_viewModel->compactActivity()));
     m_viewModel->setLayout(layout);
-    m_viewModel->setState(IslandState::compact);
+    // The panel takes the closed frame at once: a close spring would play
+    // clipped inside it.
+    m_viewModel->setState(IslandState::compact, false);
     setPanelFrame(layout.closedPanelFrame());
     m_panel->orderFrontRegardless();
     qCInfo(lcIsland, "Island placed on %s style %s compact %fx%f", qUtf8Printable(screen->localizedName),
@@ -340,7 +342,7 @@ void IslandWindowController::collapseImmediately()
     if (!layout)
         return;
     if (isExpanded())
-        m_viewModel->setState(IslandState::compact);
+        m_viewModel->setState(IslandState::compact, false);
     setPanelFrame(layout->closedPanelFrame());
 }
 

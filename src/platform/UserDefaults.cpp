@@ -1,6 +1,7 @@
 #include "UserDefaults.h"
 
 #include "AppBundle.h"
+#include "Log.h"
 
 #include <QStandardPaths>
 
@@ -9,6 +10,12 @@
 UserDefaults::UserDefaults(const QString& path)
     : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
 {
+}
+
+UserDefaults::~UserDefaults()
+{
+    if (!m_unwritten.isEmpty())
+        sync();
 }
 
 QString UserDefaults::standardPath()
@@ -82,29 +89,64 @@ std::optional<QString> UserDefaults::stringValue(const QString& key) const
 
 void UserDefaults::setBool(const QString& key, bool value)
 {
-    m_settings->setValue(key, value);
-    m_settings->sync();
+    changed(key, value);
 }
 
 void UserDefaults::setDouble(const QString& key, double value)
 {
-    m_settings->setValue(key, value);
-    m_settings->sync();
+    changed(key, value);
 }
 
 void UserDefaults::setString(const QString& key, const std::optional<QString>& value)
 {
-    if (value)
-        m_settings->setValue(key, *value);
-    else
-        m_settings->remove(key);
-    m_settings->sync();
+    changed(key, value ? QVariant(*value) : QVariant());
 }
 
 void UserDefaults::remove(const QString& key)
 {
-    m_settings->remove(key);
+    changed(key, QVariant());
+}
+
+void UserDefaults::changed(const QString& key, const QVariant& value)
+{
+    if (value.isValid())
+        m_settings->setValue(key, value);
+    else
+        m_settings->remove(key);
+    m_unwritten.insert(key, value);
+    // A dragged slider changes a value on every mouse move; the file is
+    // written once, when the turn of the event loop ends.
+    if (m_writeScheduled)
+        return;
+    m_writeScheduled = true;
+    QMetaObject::invokeMethod(&m_writeContext, [this] { sync(); }, Qt::QueuedConnection);
+}
+
+void UserDefaults::sync()
+{
+    m_writeScheduled = false;
+    if (m_settings->status() == QSettings::AccessError) {
+        // QSettings keeps an error once it had one; a fresh object over the
+        // same file tells whether writing works again.
+        m_settings = std::make_unique<QSettings>(m_settings->fileName(), QSettings::IniFormat);
+        for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it) {
+            if (it.value().isValid())
+                m_settings->setValue(it.key(), it.value());
+            else
+                m_settings->remove(it.key());
+        }
+    }
     m_settings->sync();
+    const bool failed = m_settings->status() == QSettings::AccessError;
+    if (failed && !m_writeFailing) {
+        qCCritical(lcApp, "Unable to write the settings file %s; changes are kept and written when it can be",
+            qUtf8Printable(m_settings->fileName()));
+    } else if (!failed && m_writeFailing) {
+        qCInfo(lcApp, "Settings file %s written again", qUtf8Printable(m_settings->fileName()));
+    }
+    m_writeFailing = failed;
+    if (!failed)
+        m_unwritten.clear();
 }
 
 QHash<QString, QString> UserDefaults::group(const QString& name) const

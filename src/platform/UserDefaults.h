@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QObject>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -11,11 +12,15 @@
 /// The user's defaults database: an INI file read and written through
 /// QSettings, with registered defaults that answer reads of unset keys and
 /// are never written. Reads of a wrong type answer as the database would
-/// for that type: false, 0 or no string.
+/// for that type: false, 0 or no string. Changes are written at the end of
+/// the event-loop turn that made them (one write for many changes) and when
+/// the object goes; a write that fails is logged and retried with the next.
 class UserDefaults final {
 public:
     /// Defaults stored in `path`.
     explicit UserDefaults(const QString& path);
+    /// Writes what is still unwritten.
+    ~UserDefaults();
     /// The standard database: $XDG_CONFIG_HOME/<bundle id>/settings.ini.
     static QString standardPath();
     UserDefaults(const UserDefaults&) = delete;
@@ -38,12 +43,19 @@ public:
     QHash<QString, QString> group(const QString& name) const;
 
     QString path() const { return m_settings->fileName(); }
-    /// Writes pending changes to disk now.
-    void sync() { m_settings->sync(); }
+    /// Writes pending changes to disk now and reads changes made on disk.
+    void sync();
 
 private:
     QVariant lookup(const QString& key) const;
+    void changed(const QString& key, const QVariant& value);
 
     std::unique_ptr<QSettings> m_settings;
     QVariantMap m_registered;
+    // Changes not yet known to be on disk; an invalid value is a removal.
+    QVariantMap m_unwritten;
+    bool m_writeFailing = false;
+    bool m_writeScheduled = false;
+    // Queued writes die with this object.
+    QObject m_writeContext;
 };

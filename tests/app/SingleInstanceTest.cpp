@@ -1,16 +1,37 @@
 #include "ChildProcess.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-// Runs the real program twice on a private session bus (and once more with
-// no bus at all, where the lock file and local socket take over).
+// Runs the real program twice on a private session bus, on one that refuses
+// the name, and with no bus at all; without the name the lock file and local
+// socket take over.
 namespace {
 
-class SingleInstanceTest : public ::testing::TestWithParam<bool> {
+enum class Bus { session, refusesName, none };
+
+// A session bus whose policy lets nobody own the program's name.
+const char refusingBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+    <deny own="com.larkmoor.Brimwell"/>
+  </policy>
+</busconfig>
+)";
+
+class ProgramRun : public ::testing::Test {
 protected:
-    void SetUp() override
+    void prepare(Bus bus)
     {
         ASSERT_TRUE(m_home.isValid());
         m_env = QProcessEnvironment::systemEnvironment();
@@ -19,7 +40,16 @@ protected:
         m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
         m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
         m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
-        if (GetParam()) {
+        if (bus == Bus::refusesName) {
+            QFile config(m_home.filePath(QStringLiteral("bus.conf")));
+            ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+            config.write(refusingBusConfig);
+            config.close();
+            const QString address = ChildProcess::startAndReadLine(m_bus, QStringLiteral("dbus-daemon"),
+                {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}, 5000);
+            ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
+            m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        } else if (bus == Bus::session) {
             const QString address = ChildProcess::startPrivateBus(m_bus);
             ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
             m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
@@ -43,12 +73,25 @@ protected:
     QProcess m_bus;
 };
 
+class SingleInstanceTest : public ProgramRun, public ::testing::WithParamInterface<Bus> {
+protected:
+    void SetUp() override { prepare(GetParam()); }
+};
+
+class LockFileTest : public ProgramRun {
+protected:
+    void SetUp() override { prepare(Bus::none); }
+};
+
 TEST_P(SingleInstanceTest, SecondCopyExitsCleanlyAndTheFirstReopensAndStopsOnSigterm)
 {
     QProcess first;
     QByteArray firstErr;
     start(first);
     ASSERT_TRUE(ChildProcess::waitForStderr(first, firstErr, "[App] info: Brimwell ")) << firstErr.constData();
+    // A refused name is an error of the bus, not another copy.
+    EXPECT_EQ(firstErr.contains("[App] error: Unable to own the bus name com.larkmoor.Brimwell"), GetParam() == Bus::refusesName)
+        << firstErr.constData();
 
     QProcess second;
     start(second);
@@ -71,7 +114,36 @@ TEST_P(SingleInstanceTest, SecondCopyExitsCleanlyAndTheFirstReopensAndStopsOnSig
     EXPECT_TRUE(firstErr.contains("[App] info: Terminating")) << firstErr.constData();
 }
 
-INSTANTIATE_TEST_SUITE_P(Guards, SingleInstanceTest, ::testing::Values(true, false),
-    [](const auto& info) { return info.param ? std::string("SessionBus") : std::string("LockFile"); });
+// A lock file that cannot be made is no other copy: the program starts.
+TEST_F(LockFileTest, StartsWhenTheLockFileCannotBeMade)
+{
+    // A runtime folder whose path leaves no room for the lock file's name
+    // (the path would pass PATH_MAX): an error, and one even root gets.
+    QString runtime = m_home.path();
+    while (runtime.size() < 4080)
+        runtime += QLatin1Char('/') + QString(std::min<qsizetype>(200, 4079 - runtime.size()), QLatin1Char('r'));
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    ASSERT_TRUE(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+
+    QProcess only;
+    QByteArray err;
+    start(only);
+    EXPECT_TRUE(ChildProcess::waitForStderr(only, err, "[App] info: Brimwell ")) << err.constData();
+    EXPECT_TRUE(err.contains("[App] error: Unable to take the lock file")) << err.constData();
+    EXPECT_FALSE(err.contains("Another instance")) << err.constData();
+    only.terminate();
+    EXPECT_TRUE(only.waitForFinished(5000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Guards, SingleInstanceTest, ::testing::Values(Bus::session, Bus::refusesName, Bus::none),
+    [](const auto& info) {
+        switch (info.param) {
+        case Bus::session: return std::string("SessionBus");
+        case Bus::refusesName: return std::string("BusRefusesName");
+        case Bus::none: break;
+        }
+        return std::string("LockFile");
+    });
 
 } // namespace

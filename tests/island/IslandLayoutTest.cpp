@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QUuid>
@@ -183,6 +184,40 @@ TEST(QtScreenSource, DisplayIdsAndNamesComeFromTheEdidElseTheOutput)
     EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("BOE"), QStringLiteral("NV140"), QStringLiteral("eDP-1")), QStringLiteral("BOE NV140"));
     EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("eDP-1")), QStringLiteral("Built-in Display"));
     EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("HDMI-1")), QStringLiteral("HDMI-1"));
+}
+
+TEST(QtScreenSource, IdenticalMonitorsWithoutSerialGetIdsOfTheirOwn)
+{
+    const QString shared = QtScreenSource::displayUUID(QStringLiteral("AOC"), QStringLiteral("24G2"), {}, QStringLiteral("DP-1"));
+    const auto screen = [&](const QString& output, const QString& id) {
+        PlatformScreen s;
+        s.outputName = output;
+        s.displayUUID = id;
+        return s;
+    };
+    const QString other = QStringLiteral("OTHER");
+    QList<PlatformScreen> screens{screen(QStringLiteral("HDMI-1"), other), screen(QStringLiteral("DP-2"), shared),
+        screen(QStringLiteral("DP-1"), shared), screen(QStringLiteral("DP-3"), shared)};
+    QtScreenSource::makeDisplayIDsUnique(screens);
+    QSet<QString> ids;
+    for (const PlatformScreen& s : std::as_const(screens))
+        ids.insert(*s.displayUUID);
+    EXPECT_EQ(ids.size(), 4);
+    EXPECT_EQ(screens[0].displayUUID, other);
+    EXPECT_EQ(screens[2].displayUUID, shared); // the first output keeps the id a lone monitor has
+
+    // The same setup listed in another order, as after a restart: the same ids per output.
+    QList<PlatformScreen> again{screen(QStringLiteral("DP-3"), shared), screen(QStringLiteral("DP-1"), shared),
+        screen(QStringLiteral("DP-2"), shared), screen(QStringLiteral("HDMI-1"), other)};
+    QtScreenSource::makeDisplayIDsUnique(again);
+    EXPECT_EQ(again[0].displayUUID, screens[3].displayUUID);
+    EXPECT_EQ(again[1].displayUUID, screens[2].displayUUID);
+    EXPECT_EQ(again[2].displayUUID, screens[1].displayUUID);
+
+    // Twins that Qt cannot tell apart by output still differ.
+    QList<PlatformScreen> nameless{screen({}, shared), screen({}, shared)};
+    QtScreenSource::makeDisplayIDsUnique(nameless);
+    EXPECT_NE(nameless[0].displayUUID, nameless[1].displayUUID);
 }
 
 class NotchOverrideTest : public TempDirTest {};

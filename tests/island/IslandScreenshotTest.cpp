@@ -281,4 +281,14 @@ TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideIt
     m_model.setState(IslandState::compact);
     settle();
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(106, 0, 356, 32));
+
+    // Without animation (placement, an immediate close): closed at once, no
+    // spring playing inside a panel already cut to the closed frame.
+    m_model.setState(IslandState::expanded);
+    settle();
+    m_model.setState(IslandState::compact, false);
+    EXPECT_TRUE(root()->property("isSettled").toBool());
+    EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(106, 0, 356, 32));
+    m_model.setState(IslandState::expanded);
+    EXPECT_FALSE(root()->property("isSettled").toBool()); // opening springs again
 }

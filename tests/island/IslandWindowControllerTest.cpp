@@ -192,8 +192,10 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
 {
     launch();
     openByHover();
+    EXPECT_TRUE(model().animatesState());
     panel->setExposed(false);
     EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(model().animatesState()); // closed at once, inside the closed frame
     EXPECT_EQ(panel->currentFrame, closedPill);
 
     // While not visible, resting on it opens nothing.
@@ -333,6 +335,7 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
     openByHover(QPoint(2240, 10));
     source->setScreens({primary});
     EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(model().animatesState());
     EXPECT_EQ(panel->currentFrame, closedPill);
     EXPECT_EQ(settings->preferredDisplayID(), QStringLiteral("UUID-DP-2"));
     source->setScreens({primary, second});

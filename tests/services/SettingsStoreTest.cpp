@@ -1,7 +1,10 @@
+#include "LogCapture.h"
 #include "SettingsStore.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -16,7 +19,12 @@ protected:
         QSettings raw(file(), QSettings::IniFormat);
         raw.setValue(key, value);
     }
-    QVariant stored(const QString& key) const { return QSettings(file(), QSettings::IniFormat).value(key); }
+    /// The file's bytes: what another process would read.
+    QByteArray contents() const
+    {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 };
 } // namespace
 
@@ -70,7 +78,7 @@ TEST_F(SettingsStoreTest, BackgroundStyleParsingIsExact)
     }
 }
 
-TEST_F(SettingsStoreTest, ChangesAreWrittenAtOnceAndReadByTheNextStore)
+TEST_F(SettingsStoreTest, ChangesAreWrittenOncePerTurnAndReadByTheNextStore)
 {
     {
         UserDefaults defaults(file());
@@ -82,10 +90,20 @@ TEST_F(SettingsStoreTest, ChangesAreWrittenAtOnceAndReadByTheNextStore)
         s.setShowClock(false);
         s.setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
         s.setPreferredDisplayID(QStringLiteral("ABC"));
-        // Written to disk already, without any save step.
-        EXPECT_DOUBLE_EQ(stored(QStringLiteral("glassGlow")).toDouble(), 0.35);
-        EXPECT_EQ(stored(QStringLiteral("preferredDisplayID")).toString(), QStringLiteral("ABC"));
+        // A slider dragged through many values within one turn: one write, at its end.
+        for (int step = 1; step <= 50; ++step)
+            s.setHoverDelay(step / 100.0);
+        EXPECT_FALSE(QFile::exists(file()));
+        QCoreApplication::processEvents();
+        const QByteArray onDisk = contents();
+        EXPECT_TRUE(onDisk.contains("glassGlow=0.35")) << onDisk.constData();
+        EXPECT_TRUE(onDisk.contains("preferredDisplayID=ABC")) << onDisk.constData();
+        EXPECT_TRUE(onDisk.contains("hoverDelay=0.5\n")) << onDisk.constData();
+
+        // A change the turn did not end for is written when the defaults go (at quit).
+        s.setShowShelf(false);
     }
+    EXPECT_TRUE(contents().contains("showShelf=false"));
     UserDefaults defaults(file());
     SettingsStore s(defaults);
     EXPECT_DOUBLE_EQ(s.glassGlow(), 0.35);
@@ -94,7 +112,44 @@ TEST_F(SettingsStoreTest, ChangesAreWrittenAtOnceAndReadByTheNextStore)
     EXPECT_EQ(s.preferredDisplayID(), QStringLiteral("ABC"));
 
     s.setPreferredDisplayID(std::nullopt);
-    EXPECT_FALSE(QSettings(file(), QSettings::IniFormat).contains(QStringLiteral("preferredDisplayID")));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(contents().contains("preferredDisplayID"));
+}
+
+TEST_F(SettingsStoreTest, AFailedWriteIsLoggedAndItsChangeWrittenLater)
+{
+    // The config folder cannot be made: its place is taken by a plain file.
+    QFile blocker(path(QStringLiteral("config")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString settingsFile = path(QStringLiteral("config/settings.ini"));
+
+    LogCapture log;
+    UserDefaults defaults(settingsFile);
+    SettingsStore s(defaults);
+    s.setShowClock(false);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(log.entries.size(), 1u);
+    EXPECT_EQ(log.entries[0].level, Log::Level::error);
+    EXPECT_EQ(log.entries[0].category, Log::Category::app);
+    EXPECT_TRUE(log.entries[0].message.startsWith(QStringLiteral("Unable to write the settings file ") + settingsFile))
+        << qPrintable(log.entries[0].message);
+    s.setShowShelf(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log.entries.size(), 1u); // one line while it keeps failing
+    EXPECT_FALSE(s.showClock());
+
+    // Once the folder can be made, the next write carries the earlier changes too.
+    ASSERT_TRUE(blocker.remove());
+    s.setGlassGlow(0.25);
+    QCoreApplication::processEvents();
+    QFile written(settingsFile);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray onDisk = written.readAll();
+    EXPECT_TRUE(onDisk.contains("showClock=false")) << onDisk.constData();
+    EXPECT_TRUE(onDisk.contains("showShelf=false")) << onDisk.constData();
+    EXPECT_TRUE(onDisk.contains("glassGlow=0.25")) << onDisk.constData();
+    EXPECT_EQ(log.entries.back().level, Log::Level::info);
 }
 
 TEST_F(SettingsStoreTest, HandWrittenBooleansAreUnderstood)

@@ -20,6 +20,9 @@ public:
     /// Moves time forward by `ms`, firing every timer that falls due on the way
     /// (a timer started by a firing timer fires too if it falls due in range).
     void advance(qint64 ms);
+    /// Moves the wall clock alone, as a sleep (monotonic time stands still)
+    /// or a clock set by hand does; no timer fires.
+    void jumpWallClock(qint64 ms) { m_wallStart = m_wallStart.addMSecs(ms); }
     /// Timers still pending.
     int pendingCount() const { return int(m_timers.size()); }
 

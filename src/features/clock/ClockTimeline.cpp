@@ -2,20 +2,26 @@
 
 #include "Clock.h"
 #include "Scheduler.h"
+#include "WallClockEvents.h"
 
 #include <chrono>
 
 ClockTimeline::ClockTimeline(QObject* parent)
-    : ClockTimeline(Scheduler::system(), Clock::system(), QLocale(), parent)
+    : ClockTimeline(Scheduler::system(), Clock::system(), QLocale(), WallClockEvents::system(), parent)
 {
 }
 
-ClockTimeline::ClockTimeline(Scheduler& scheduler, const Clock& clock, const QLocale& locale, QObject* parent)
+ClockTimeline::ClockTimeline(
+    Scheduler& scheduler, const Clock& clock, const QLocale& locale, WallClockEvents& events, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
     , m_locale(locale)
     , m_nextMinute(scheduler)
 {
+    // The minute task runs on monotonic time, which stands still during a
+    // sleep and ignores a set clock; such a jump re-reads the time and aims
+    // the task at the next boundary of the new time.
+    connect(&events, &WallClockEvents::wallClockChanged, this, &ClockTimeline::tick);
     tick();
 }
 

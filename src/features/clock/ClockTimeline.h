@@ -10,9 +10,11 @@
 
 class Clock;
 class Scheduler;
+class WallClockEvents;
 
 /// The time the clock shows, moved on at each minute boundary by one
-/// single-shot task, so nothing redraws between minutes.
+/// single-shot task, so nothing redraws between minutes. After a sleep or a
+/// change of the time or time zone it reads the wall clock again at once.
 class ClockTimeline : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -23,9 +25,10 @@ class ClockTimeline : public QObject {
     Q_PROPERTY(QString periodText READ periodText NOTIFY textChanged)
 
 public:
-    /// The system clock and timers, and the user's locale.
+    /// The system clock, timers and clock events, and the user's locale.
     explicit ClockTimeline(QObject* parent = nullptr);
-    ClockTimeline(Scheduler& scheduler, const Clock& clock, const QLocale& locale, QObject* parent = nullptr);
+    ClockTimeline(Scheduler& scheduler, const Clock& clock, const QLocale& locale, WallClockEvents& events,
+        QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(ClockTimeline)
 
     QString timeText() const { return m_parts.time; }

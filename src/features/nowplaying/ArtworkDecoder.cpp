@@ -1,11 +1,17 @@
 #include "ArtworkDecoder.h"
 
+#include "Log.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImageReader>
 #include <QPointer>
 #include <QRunnable>
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cmath>
 
 ArtworkDecoder::ArtworkDecoder(bool inBackground, QObject* parent)
     : QObject(parent)
@@ -15,13 +21,18 @@ ArtworkDecoder::ArtworkDecoder(bool inBackground, QObject* parent)
 
 void ArtworkDecoder::decode(const QByteArray& bytes, Completion done)
 {
+    // Decoded no larger than the views draw it on the sharpest screen, so
+    // nothing is scaled down on the GUI thread and no huge image is kept.
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    const int side = int(std::ceil(largestDrawnSide * ratio));
+    const QSize atMost(side, side);
     if (!m_inBackground) {
-        done(decodeNow(bytes));
+        done(decodeNow(bytes, atMost));
         return;
     }
     QPointer<ArtworkDecoder> self(this);
-    QThreadPool::globalInstance()->start([self, bytes, done = std::move(done)] {
-        Result result = decodeNow(bytes);
+    QThreadPool::globalInstance()->start([self, bytes, atMost, done = std::move(done)] {
+        Result result = decodeNow(bytes, atMost);
         // Fields are touched on the main thread only; a decoder that is gone
         // by then drops the result.
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, done, result = std::move(result)] {
@@ -31,10 +42,24 @@ void ArtworkDecoder::decode(const QByteArray& bytes, Completion done)
     });
 }
 
-ArtworkDecoder::Result ArtworkDecoder::decodeNow(const QByteArray& bytes)
+ArtworkDecoder::Result ArtworkDecoder::decodeNow(const QByteArray& bytes, const QSize& atMost)
 {
     Result result;
-    result.image = QImage::fromData(bytes);
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid()) {
+        if (qint64(size.width()) * size.height() > maximumPixels) {
+            qCCritical(lcNowPlaying, "Ignoring artwork of %dx%d pixels: more than %lld", size.width(),
+                size.height(), maximumPixels);
+            return result;
+        }
+        if (atMost.isValid() && size.width() > atMost.width() && size.height() > atMost.height())
+            reader.setScaledSize(size.scaled(atMost, Qt::KeepAspectRatioByExpanding));
+    }
+    result.image = reader.read();
     result.accentColor = accentColor(result.image);
     return result;
 }

@@ -27,8 +27,16 @@ public:
     /// inline) unless this decoder is gone by then.
     void decode(const QByteArray& bytes, Completion done);
 
-    /// The image and its accent colour; a null image for undecodable bytes.
-    static Result decodeNow(const QByteArray& bytes);
+    /// Largest side, in points, that any view draws the artwork at.
+    static constexpr int largestDrawnSide = 96;
+    /// Pixels an image header may claim before the image is refused unread;
+    /// covers are rarely above 3000 x 3000.
+    static constexpr qint64 maximumPixels = 6000LL * 6000LL;
+
+    /// The image and its accent colour; a null image for undecodable bytes
+    /// and for a header that claims more than `maximumPixels` (logged).
+    /// A larger image is decoded down to just cover `atMost` (when given).
+    static Result decodeNow(const QByteArray& bytes, const QSize& atMost = QSize());
     /// The average colour (a box filter down to one premultiplied pixel),
     /// more saturated and at least 80 % bright; absent for a null image.
     static std::optional<QColor> accentColor(const QImage& image);

@@ -102,6 +102,7 @@ void MediaRemoteAdapterClient::stop()
     if (QProcess* process = std::exchange(m_process, nullptr))
         process->terminate();
     m_buffer.clear();
+    m_scanned = 0;
     m_payload = QJsonObject();
 }
 
@@ -171,10 +172,12 @@ void MediaRemoteAdapterClient::appendChunk(const QByteArray& chunk)
 {
     if (!m_isRunning)
         return;
+    // Bytes before m_scanned hold no line feed; a long line arriving in many
+    // chunks is scanned once, not once per chunk.
     m_buffer += chunk;
     qsizetype start = 0;
     for (;;) {
-        const qsizetype newline = m_buffer.indexOf('\n', start);
+        const qsizetype newline = m_buffer.indexOf('\n', std::max(start, m_scanned));
         if (newline < 0)
             break;
         const QByteArray line = m_buffer.mid(start, newline - start);
@@ -185,6 +188,7 @@ void MediaRemoteAdapterClient::appendChunk(const QByteArray& chunk)
             return;
     }
     m_buffer.remove(0, start);
+    m_scanned = m_buffer.size();
 }
 
 void MediaRemoteAdapterClient::handleLine(const QByteArray& line)
@@ -264,6 +268,7 @@ void MediaRemoteAdapterClient::streamDidExit(QProcess* process, int status)
         return;
     qCWarning(lcNowPlaying, "Now Playing adapter exited with status %d", status);
     m_buffer.clear();
+    m_scanned = 0;
     m_payload = QJsonObject();
     if (onTrackChange)
         onTrackChange(std::nullopt);

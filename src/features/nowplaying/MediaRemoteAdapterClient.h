@@ -58,6 +58,10 @@ public:
     /// Runs "seek <microseconds>" with the position raised to 0 if negative.
     void seek(double seconds);
 
+    /// Takes bytes of the stream's output: every line they complete is
+    /// handled, the rest waits for the next chunk. Dropped unless running.
+    void appendChunk(const QByteArray& chunk);
+
     /// The track the merged payload describes; absent without a usable title.
     static std::optional<NowPlayingTrack> trackFromPayload(const QJsonObject& payload);
     /// The argument "seek" receives: whole microseconds, halves away from zero.
@@ -67,7 +71,6 @@ public:
 
 private:
     void launchStream();
-    void appendChunk(const QByteArray& chunk);
     void handleLine(const QByteArray& line);
     void streamDidExit(QProcess* process, int status);
     void recordFailure();
@@ -79,6 +82,7 @@ private:
     std::optional<QString> m_frameworkURL;
     QProcess* m_process = nullptr;
     QByteArray m_buffer;
+    qsizetype m_scanned = 0;
     QJsonObject m_payload;
     QList<QDateTime> m_failureDates;
     DelayedTask m_restartTask;

@@ -244,6 +244,16 @@ void NowPlayingService::updateArtwork(const std::optional<QByteArray>& bytes)
         applyArtwork({});
         return;
     }
+    // Until the new cover is decoded the placeholder shows, never the last
+    // track's cover and colour beside the new title.
+    if (m_artwork) {
+        m_artwork.reset();
+        Q_EMIT artworkChanged();
+    }
+    if (m_accentColor) {
+        m_accentColor.reset();
+        Q_EMIT accentColorChanged();
+    }
     QPointer<NowPlayingService> self(this);
     m_decoder.decode(*bytes, [self, generation](const ArtworkDecoder::Result& result) {
         if (self && self->m_artworkGeneration == generation)

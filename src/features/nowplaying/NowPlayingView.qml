@@ -28,6 +28,11 @@ Item {
         target: view.service
         function onSourceIconChanged() { view.sourceIconVersion += 1 }
         function onArtworkIDChanged() { artwork.showService() }
+        // A new track's cover is still being decoded: the placeholder, not the old cover.
+        function onArtworkChanged() {
+            if (!view.service.artwork && (artwork.firstIsFront ? firstArtwork : secondArtwork).hasImage)
+                artwork.showService()
+        }
     }
 
     // Title over subtitle, one line each.
@@ -60,6 +65,7 @@ Item {
     // A 96-point rounded square: the picture, or a faint square with a note.
     component ArtworkLayer: Item {
         property alias image: picture.image
+        readonly property alias hasImage: picture.hasImage
         width: 96
         height: 96
         visible: opacity > 0

@@ -46,7 +46,14 @@ bool DBusInstanceGuard::claim()
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
         return true;
     bus.unregisterObject(objectPath(m_serviceName));
-    return false;
+    // Only a name that another connection holds means another copy; an error
+    // reply (access denied, a timeout) says nothing about other copies.
+    if (reply.isValid())
+        return false;
+    qCCritical(lcApp, "Unable to own the bus name %s: %s; using a lock file instead",
+        qUtf8Printable(m_serviceName), qUtf8Printable(reply.error().message()));
+    m_usingBus = false;
+    return claimWithLockFile();
 }
 
 void DBusInstanceGuard::requestReopen(std::function<void()> done)
@@ -96,8 +103,16 @@ bool DBusInstanceGuard::claimWithLockFile()
 {
     m_lock = std::make_unique<QLockFile>(runtimePath(QStringLiteral(".lock")));
     m_lock->setStaleLockTime(0); // a crashed owner's lock is detected by its pid
-    if (!m_lock->tryLock(0))
-        return false;
+    if (!m_lock->tryLock(0)) {
+        // Only a lock that a live process holds means another copy.
+        if (m_lock->error() == QLockFile::LockFailedError)
+            return false;
+        qCCritical(lcApp, "Unable to take the lock file %s (%s); starting without a single-instance guard",
+            qUtf8Printable(runtimePath(QStringLiteral(".lock"))),
+            m_lock->error() == QLockFile::PermissionError ? "permission denied" : "unknown error");
+        m_lock.reset();
+        return true;
+    }
 
     const QString socketPath = runtimePath(QStringLiteral(".socket"));
     QLocalServer::removeServer(socketPath);

@@ -159,24 +159,27 @@ void DesktopApplicationCatalog::findPlayer(std::function<bool(const QString&, co
             if (search->remaining == 0)
                 daemon->deleteLater();
         };
+        // Proxies are made on the players' unique names only: a proxy on a
+        // well-known name looks its owner up synchronously when it is made.
         for (const QString& name : std::as_const(players)) {
-            auto* properties = new OrgFreedesktopDBusPropertiesInterface(name, objectPath, m_bus, this);
-            whenDone<QDBusPendingReply<QDBusVariant>>(this, properties->Get(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("DesktopEntry")),
-                [this, daemon, properties, name, matches, finishOne](const QDBusPendingReply<QDBusVariant>& entryReply) {
-                    properties->deleteLater();
-                    const QString entry = entryReply.isError() ? QString() : MprisValues::text(entryReply.value().variant()).value_or(QString());
-                    whenDone<QDBusPendingReply<QString>>(this, daemon->GetNameOwner(name), [this, daemon, name, entry, matches, finishOne](const QDBusPendingReply<QString>& owner) {
-                        if (owner.isError()) {
-                            finishOne({});
-                            return;
-                        }
-                        whenDone<QDBusPendingReply<uint>>(this, daemon->GetConnectionUnixProcessID(owner.value()),
-                            [name, entry, matches, finishOne](const QDBusPendingReply<uint>& pid) {
+            whenDone<QDBusPendingReply<QString>>(this, daemon->GetNameOwner(name), [this, daemon, name, matches, finishOne](const QDBusPendingReply<QString>& owner) {
+                if (owner.isError() || owner.value().isEmpty()) {
+                    finishOne({});
+                    return;
+                }
+                const QString unique = owner.value();
+                auto* properties = new OrgFreedesktopDBusPropertiesInterface(unique, objectPath, m_bus, this);
+                whenDone<QDBusPendingReply<QDBusVariant>>(this, properties->Get(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("DesktopEntry")),
+                    [this, daemon, properties, name, unique, matches, finishOne](const QDBusPendingReply<QDBusVariant>& entryReply) {
+                        properties->deleteLater();
+                        const QString entry = entryReply.isError() ? QString() : MprisValues::text(entryReply.value().variant()).value_or(QString());
+                        whenDone<QDBusPendingReply<uint>>(this, daemon->GetConnectionUnixProcessID(unique),
+                            [name, unique, entry, matches, finishOne](const QDBusPendingReply<uint>& pid) {
                                 const qint32 process = pid.isError() ? 0 : qint32(pid.value());
-                                finishOne(matches(name, entry, process) ? name : QString());
+                                finishOne(matches(name, entry, process) ? unique : QString());
                             });
                     });
-                });
+            });
         }
     });
 }

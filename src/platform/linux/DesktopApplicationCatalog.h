@@ -28,10 +28,12 @@ public:
     static QStringList commandLine(const QString& exec);
 
 private:
-    /// Calls `found` with the MPRIS bus name whose player matches, or empty.
+    /// Calls `found` with the unique bus name of the MPRIS player that
+    /// matches (given its well-known name), or empty. Nothing blocks.
     void findPlayer(std::function<bool(const QString& busName, const QString& desktopEntry, qint32 pid)> matches,
         std::function<void(const QString& busName)> found);
-    void raise(const QString& busName, std::function<void(bool ok)> done);
+    /// Raises the player at `uniqueName`.
+    void raise(const QString& uniqueName, std::function<void(bool ok)> done);
     static QString launch(const QString& bundleIdentifier);
 
     QDBusConnection m_bus;

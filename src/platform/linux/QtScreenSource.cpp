@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace {
 
 // Namespace of Brimwell's display UUIDs; never change it, or every stored
@@ -100,11 +102,41 @@ QList<PlatformScreen> QtScreenSource::screens() const
         s.frame = screen->geometry();
         s.visibleFrame = screen->availableGeometry();
         s.statusBarThickness = thickness;
-        if (const std::optional<QSizeF> notch = notchOverride(overrides, s))
-            applyNotch(s, *notch);
         result.append(s);
     }
+    makeDisplayIDsUnique(result);
+    for (PlatformScreen& s : result) {
+        if (const std::optional<QSizeF> notch = notchOverride(overrides, s))
+            applyNotch(s, *notch);
+    }
     return result;
+}
+
+void QtScreenSource::makeDisplayIDsUnique(QList<PlatformScreen>& screens)
+{
+    QHash<QString, QList<qsizetype>> sharing;
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        if (screens[i].displayUUID)
+            sharing[*screens[i].displayUUID].append(i);
+    }
+    QSet<QString> taken(sharing.keyBegin(), sharing.keyEnd());
+    for (auto it = sharing.begin(); it != sharing.end(); ++it) {
+        QList<qsizetype>& twins = it.value();
+        if (twins.size() < 2)
+            continue;
+        // Ordered by output, not by Qt's screen order, which may change
+        // between starts; a twin keeps its id while it stays on its output.
+        std::stable_sort(twins.begin(), twins.end(),
+            [&screens](qsizetype a, qsizetype b) { return screens[a].outputName < screens[b].outputName; });
+        for (qsizetype k = 1; k < twins.size(); ++k) {
+            const QString name = QStringLiteral("twin:%1\noutput:%2").arg(it.key(), screens[twins[k]].outputName);
+            QString id = uuidText(QUuid::createUuidV5(displayNamespace, name));
+            if (taken.contains(id)) // two twins without distinct output names
+                id = uuidText(QUuid::createUuidV5(displayNamespace, name + QStringLiteral("\n%1").arg(k)));
+            taken.insert(id);
+            screens[twins[k]].displayUUID = id;
+        }
+    }
 }
 
 QString QtScreenSource::displayUUID(const QString& manufacturer, const QString& model, const QString& serial, const QString& outputName)

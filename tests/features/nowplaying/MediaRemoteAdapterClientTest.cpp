@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace {
 
 // Real child processes: waits end as soon as the condition holds.
@@ -176,6 +178,30 @@ while (1) { sleep 1; }
     EXPECT_EQ(m_tracks.size(), 5u);
     EXPECT_EQ(m_unavailable, 0);
     EXPECT_FALSE(log.contains(QStringLiteral("Now Playing adapter exited with status 15")));
+}
+
+// A multi-megabyte artwork line arriving in 16-byte pieces costs time in
+// proportion to its length. Rescanning the buffer on every piece takes
+// seconds here; the bound is CPU time of this process, far above the linear
+// cost, so a loaded machine does not matter.
+TEST_F(AdapterFixture, ALongLineInSmallChunksIsScannedOnce)
+{
+    writeScript("while (1) { sleep 1; }\n");
+    auto client = makeClient();
+    client->start();
+
+    const QByteArray line = R"({"type":"data","payload":{"title":"Big","artworkData":")" + QByteArray(4 * 1024 * 1024, 'A') + "\"}}\n";
+    const std::clock_t begin = std::clock();
+    for (qsizetype at = 0; at < line.size(); at += 16)
+        client->appendChunk(line.mid(at, 16));
+    const double cpuSeconds = double(std::clock() - begin) / CLOCKS_PER_SEC;
+
+    ASSERT_EQ(m_tracks.size(), 1u);
+    ASSERT_TRUE(m_tracks[0]);
+    EXPECT_EQ(m_tracks[0]->title, QStringLiteral("Big"));
+    EXPECT_EQ(m_tracks[0]->artworkData.value_or(QByteArray()).size(), 3 * 1024 * 1024);
+    EXPECT_LT(cpuSeconds, 1.0);
+    client->stop();
 }
 
 TEST_F(AdapterFixture, RelaunchesAfterFailuresAndGivesUpOnTheThirdWithinAMinute)

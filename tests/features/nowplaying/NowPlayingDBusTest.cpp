@@ -172,6 +172,44 @@ TEST_F(DBusFixture, ServiceFollowsPlayersThroughTheAdapter)
     entry.remove();
 }
 
+// Clicking the source icon must not wait on the bus: a proxy made on a
+// well-known name looks up its owner synchronously, so every call to the
+// player goes to the unique name found asynchronously first.
+TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
+{
+    QProcess monitor;
+    monitor.start(QStringLiteral("dbus-monitor"),
+        {QStringLiteral("--address"), m_address, QStringLiteral("type='method_call',path='/org/mpris/MediaPlayer2'")});
+    QByteArray calls;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        calls += monitor.readAllStandardOutput();
+        return calls.contains("NameLost");
+    }, boundMs)) << "dbus-monitor did not start";
+
+    Player alpha(QStringLiteral("alpha"), {QStringLiteral("--desktop-entry=brimwelltestplayer")});
+    DesktopApplicationCatalog catalog(*m_bus);
+    std::optional<QString> error;
+    catalog.openApplication(QStringLiteral("brimwelltestplayer"), [&](const QString& e) { error = e; });
+    ASSERT_TRUE(alpha.saw("called Raise"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return error.has_value(); }, boundMs));
+    EXPECT_TRUE(error->isEmpty()) << qPrintable(*error);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        calls += monitor.readAllStandardOutput();
+        return calls.contains("member=Raise");
+    }, boundMs));
+    monitor.kill();
+    monitor.waitForFinished(2000);
+    int toThePlayer = 0;
+    for (const QByteArray& line : calls.split('\n')) {
+        if (!line.startsWith("method call"))
+            continue;
+        ++toThePlayer;
+        EXPECT_TRUE(line.contains("destination=:")) << line.constData();
+    }
+    EXPECT_GE(toThePlayer, 2); // the desktop entry is read, then the player raised
+}
+
 TEST_F(DBusFixture, SpotifyStandInAnswersScriptsAndPostsNotifications)
 {
     Player spotify(QStringLiteral("spotify"));

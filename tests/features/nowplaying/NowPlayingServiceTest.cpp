@@ -7,6 +7,7 @@
 #include "NowPlayingRig.h"
 
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,27 @@ TEST(ArtworkAccent, AveragesTheWholeImageThenLiftsSaturationAndBrightness)
 
     EXPECT_FALSE(ArtworkDecoder::accentColor(QImage()));
     EXPECT_TRUE(ArtworkDecoder::decodeNow(QByteArray("not an image")).image.isNull());
+}
+
+TEST(ArtworkDecoding, DecodesNoLargerThanDrawnAndRefusesAbsurdHeaders)
+{
+    QImage cover(1200, 600, QImage::Format_RGB32);
+    cover.fill(Qt::darkCyan);
+    // Scaled while decoding, just covering the drawn square, aspect kept.
+    EXPECT_EQ(ArtworkDecoder::decodeNow(NowPlayingRig::png(cover), QSize(192, 192)).image.size(), QSize(384, 192));
+    QImage small(50, 50, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    EXPECT_EQ(ArtworkDecoder::decodeNow(NowPlayingRig::png(small), QSize(192, 192)).image.size(), QSize(50, 50));
+
+    // A header claiming 7000 x 7000 pixels (196 MB decoded) is refused unread.
+    LogCapture log;
+    const ArtworkDecoder::Result absurd = ArtworkDecoder::decodeNow(QByteArray("P6\n7000 7000\n255\n") + QByteArray(64, '\0'));
+    EXPECT_TRUE(absurd.image.isNull());
+    EXPECT_FALSE(absurd.accentColor);
+    ASSERT_EQ(log.entries.size(), 1u);
+    EXPECT_EQ(log.entries[0].level, Log::Level::error);
+    EXPECT_TRUE(log.entries[0].message.startsWith(QStringLiteral("Ignoring artwork of 7000x7000 pixels")))
+        << qPrintable(log.entries[0].message);
 }
 
 TEST_F(ServiceFixture, ShortGapsAreNotDrawnAndActivityFallsAfterItsGrace)
@@ -274,6 +296,30 @@ TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
     ids.wait(200); // a stale decode would arrive here; it must not
     EXPECT_EQ(service->artworkID(), 1);
     EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
+}
+
+TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
+{
+    build(clock, true, true);
+    service->start();
+    QImage green(8, 8, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QImage blue(8, 8, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    NowPlayingTrack a = track("A", true);
+    a.artworkData = png(green);
+    report(a);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service->artwork().has_value(); }, 5000));
+
+    NowPlayingTrack b = track("B", true);
+    b.artworkData = png(blue);
+    report(b);
+    EXPECT_EQ(service->track()->title, QStringLiteral("B"));
+    EXPECT_FALSE(service->artwork()); // the placeholder until the new cover is decoded
+    EXPECT_FALSE(service->accentColor());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service->artwork().has_value(); }, 5000));
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
+    EXPECT_EQ(service->artworkID(), 2);
 }
 
 TEST(NowPlayingText, TimesSubtitlesAndLabels)

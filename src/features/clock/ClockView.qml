@@ -1,5 +1,6 @@
 import QtQuick
 import Brimwell.Clock
+import Brimwell.Controls
 
 // The time in the status band, moved on at each minute boundary: hour and
 // minute in 12-pt semibold, and a smaller AM/PM marker for twelve-hour locales.
@@ -13,14 +14,13 @@ Row {
         id: timeline
     }
 
-    Text {
+    TabularText {
         id: time
         objectName: "clockTime"
         text: timeline.timeText + (timeline.periodText !== "" ? " " : "")
         color: "white"
         font.pixelSize: 12
         font.weight: Font.DemiBold
-        maximumLineCount: 1
         Accessible.ignored: true
     }
 

@@ -22,14 +22,13 @@ Item {
         active: row.visible
     }
 
-    component TimeLabel: Text {
+    component TimeLabel: TabularText {
         width: Math.max(34, implicitWidth)
         anchors.verticalCenter: parent.verticalCenter
         color: Qt.rgba(1, 1, 1, 0.5)
         font.pixelSize: 10
         font.weight: Font.Medium
         horizontalAlignment: Text.AlignHCenter
-        maximumLineCount: 1
     }
 
     Row {

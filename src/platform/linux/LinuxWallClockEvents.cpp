@@ -48,9 +48,9 @@ LinuxWallClockEvents::~LinuxWallClockEvents()
 
 bool LinuxWallClockEvents::armClockSetTimer()
 {
-    itimerspec spec{};
-    spec.it_value.tv_sec = farFuture;
-    return timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) == 0;
+    itimerspec expiry{};
+    expiry.it_value.tv_sec = farFuture;
+    return timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr) == 0;
 }
 
 void LinuxWallClockEvents::followTimeZone()

@@ -15,7 +15,6 @@
 #include "SettingsStore.h"
 
 #include <QMimeData>
-#include <QPointer>
 #include <QQmlEngine>
 #include <QQuickItem>
 
@@ -65,20 +64,12 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
     if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0)
         connect(root, SIGNAL(outlineChanged()), this, SLOT(updateShape()));
 
-    QPointer<IslandWindowController> self(this);
-    m_panel->onHoverChange = [self](bool inside) {
-        if (self)
-            self->handleHover(inside);
-    };
-    m_panel->onDropTargetChange = [self](bool targeted) {
-        if (self)
-            self->handleDropTarget(targeted);
-    };
-    m_panel->onDrop = [self](const QMimeData& data) { return self ? self->handleDrop(data) : false; };
-    m_viewModel->onExternalDragStart = [self] {
-        if (self)
-            self->handleExternalDragStart();
-    };
+    IslandPanelEvents* events = &m_panel->events();
+    connect(events, &IslandPanelEvents::hoverChanged, this, &IslandWindowController::handleHover);
+    connect(events, &IslandPanelEvents::dropTargetChanged, this, &IslandWindowController::handleDropTarget);
+    connect(events, &IslandPanelEvents::dropped, this,
+        [this](const QMimeData& data, bool* accepted) { *accepted = handleDrop(data); });
+    connect(m_viewModel, &IslandViewModel::externalDragStarted, this, &IslandWindowController::handleExternalDragStart);
 
     // The see-through part of the panel follows the island's outline.
     connect(m_viewModel, &IslandViewModel::stateChanged, this, &IslandWindowController::updateShape);
@@ -87,11 +78,8 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
 
 IslandWindowController::~IslandWindowController()
 {
-    // The panel may still report while it is torn down.
-    m_panel->onHoverChange = nullptr;
-    m_panel->onDropTargetChange = nullptr;
-    m_panel->onDrop = nullptr;
-    m_panel->onOcclusionChange = nullptr;
+    // The panel outlives this body and may still report while it is torn down.
+    m_panel->events().disconnect(this);
 }
 
 QUrl IslandWindowController::rootViewUrl()
@@ -150,11 +138,7 @@ void IslandWindowController::start()
         place(preferredScreen());
     });
 
-    QPointer<IslandWindowController> self(this);
-    m_panel->onOcclusionChange = [self] {
-        if (self)
-            self->panelOcclusionDidChange();
-    };
+    connect(&m_panel->events(), &IslandPanelEvents::occlusionChanged, this, &IslandWindowController::panelOcclusionDidChange);
 }
 
 void IslandWindowController::updateAvailableTabs()

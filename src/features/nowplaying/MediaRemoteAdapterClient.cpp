@@ -116,8 +116,7 @@ void MediaRemoteAdapterClient::launchStream()
         return;
     if (!m_scriptURL || !m_frameworkURL) {
         m_isRunning = false;
-        if (onUnavailable)
-            onUnavailable();
+        Q_EMIT unavailable();
         return;
     }
 
@@ -214,8 +213,7 @@ void MediaRemoteAdapterClient::handleLine(const QByteArray& line)
         m_payload = payload;
     }
 
-    if (onTrackChange)
-        onTrackChange(trackFromPayload(m_payload));
+    Q_EMIT trackChanged(trackFromPayload(m_payload));
 }
 
 std::optional<NowPlayingTrack> MediaRemoteAdapterClient::trackFromPayload(const QJsonObject& payload)
@@ -265,8 +263,7 @@ void MediaRemoteAdapterClient::streamDidExit(QProcess* process, int status)
     qCWarning(lcNowPlaying, "Now Playing adapter exited with status %d", status);
     m_buffer.clear();
     m_payload = QJsonObject();
-    if (onTrackChange)
-        onTrackChange(std::nullopt);
+    Q_EMIT trackChanged(std::nullopt);
     recordFailure();
 }
 
@@ -290,8 +287,7 @@ void MediaRemoteAdapterClient::recordFailure()
         return;
     }
     m_isRunning = false;
-    if (onUnavailable)
-        onUnavailable();
+    Q_EMIT unavailable();
 }
 
 QString MediaRemoteAdapterClient::commandCode(NowPlayingCommand command)

@@ -2,6 +2,7 @@
 
 #include "IslandActionsObject.h"
 #include "IslandOutline.h"
+#include "IslandOutlineReporter.h"
 #include "IslandRules.h"
 #include "IslandViewModel.h"
 #include "IslandFeaturesObject.h"
@@ -61,8 +62,11 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
             engine->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_features.nowPlaying));
     }
     // The window's shape follows the island as drawn, springs included.
-    if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0)
-        connect(root, SIGNAL(outlineChanged()), this, SLOT(updateShape()));
+    if (QQuickItem* root = m_panel->rootItem()) {
+        m_outlineReporter = root->findChild<IslandOutlineReporter*>(QString(), Qt::FindDirectChildrenOnly);
+        if (m_outlineReporter)
+            connect(m_outlineReporter, &IslandOutlineReporter::outlineChanged, this, &IslandWindowController::updateShape);
+    }
 
     IslandPanelEvents* events = &m_panel->events();
     connect(events, &IslandPanelEvents::hoverChanged, this, &IslandWindowController::handleHover);
@@ -191,8 +195,8 @@ void IslandWindowController::setPanelFrame(const QRect& frame)
 
 void IslandWindowController::updateShape()
 {
-    if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0) {
-        m_panel->setIslandShape(IslandViews::outline(root));
+    if (m_outlineReporter) {
+        m_panel->setIslandShape(m_outlineReporter->outline());
         return;
     }
     // A scene that does not report its outline gets the layout's.

@@ -1,9 +1,6 @@
 # Common settings for every project target.
 function(brimwell_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
-  if(BRIMWELL_WERROR)
-    target_compile_options(${target} PRIVATE -Werror)
-  endif()
 endfunction()
 
 # brimwell_add_test(NAME name SOURCES ... LIBS ... LABELS ... [ENV ...] [TIMEOUT s])

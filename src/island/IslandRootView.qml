@@ -43,12 +43,12 @@ Item {
     readonly property rect islandRect: Qt.rect(island.x, island.y, island.width, island.height)
     /// The island's outline; with islandRect it gives the drawn shape.
     readonly property IslandShape islandShape: islandShape
-    /// The drawn outline changed (see IslandViews::outline).
-    signal outlineChanged()
-    onIslandRectChanged: outlineChanged()
-    Connections {
-        target: islandShape
-        function onShapeChanged() { root.outlineChanged() }
+    /// The drawn outline, for the panel's shape (see IslandViews::outline).
+    IslandOutlineReporter {
+        item: root
+        shape: islandShape
+        rect: root.islandRect
+        active: root.viewModel.hasLayout
     }
 
     /// No animation is running.

@@ -97,8 +97,7 @@ std::optional<IslandTab> IslandViewModel::activeTab() const
 
 void IslandViewModel::startExternalDrag()
 {
-    if (onExternalDragStart)
-        onExternalDragStart();
+    Q_EMIT externalDragStarted();
 }
 
 QString IslandViewModel::layoutStyle() const

@@ -7,7 +7,6 @@
 #include <QSizeF>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 /// What the island shows: closed or open, its geometry, the status band's
@@ -83,8 +82,6 @@ public:
     /// The tab the open island shows; none when no tab is available.
     std::optional<IslandTab> activeTab() const;
 
-    /// Called when the user starts dragging an item out of the island.
-    std::function<void()> onExternalDragStart;
     /// Tells the controller that a drag out of the island has started.
     Q_INVOKABLE void startExternalDrag();
 
@@ -108,6 +105,8 @@ public:
     QString calendarStyleText() const { return rawValue(m_calendarStyle); }
 
 Q_SIGNALS:
+    /// The user started dragging an item out of the island.
+    void externalDragStarted();
     void stateChanged();
     void animatesStateChanged();
     void layoutChanged();

@@ -1,6 +1,6 @@
 #include "IslandViews.h"
 
-#include "IslandShape.h"
+#include "IslandOutlineReporter.h"
 #include "SymbolCatalog.h"
 
 #include <QQuickItem>
@@ -26,15 +26,8 @@ QUrl rootViewUrl()
 
 QRegion outline(QQuickItem* root)
 {
-    if (!root)
-        return {};
-    const auto* viewModel = root->property("viewModel").value<QObject*>();
-    auto* shape = root->property("islandShape").value<IslandShape*>();
-    const QRectF rect = root->property("islandRect").toRectF();
-    if (!shape || rect.isEmpty() || (viewModel && !viewModel->property("hasLayout").toBool()))
-        return {};
-    const QRectF inWindow = rect.translated(root->mapToScene(QPointF(0, 0)));
-    return QRegion(shape->path(inWindow).toFillPolygon().toPolygon(), Qt::WindingFill);
+    const auto* reporter = root ? root->findChild<IslandOutlineReporter*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    return reporter ? reporter->outline() : QRegion();
 }
 
 } // namespace IslandViews

@@ -22,7 +22,7 @@ void initialize();
 QUrl rootViewUrl();
 /// The island's outline as drawn now by the root view `root`, in window
 /// coordinates; empty before the first placement. It follows the open and
-/// close springs: the root emits outlineChanged() on every change, so a
+/// close springs: its IslandOutlineReporter signals every change, so a
 /// panel that shapes its window to the island can follow it frame by frame.
 QRegion outline(QQuickItem* root);
 

@@ -2,6 +2,7 @@
 
 #include "IslandActionsObject.h"
 #include "IslandOutline.h"
+#include "IslandOutlineReporter.h"
 #include "IslandRules.h"
 #include "IslandViewModel.h"
 #include "IslandFeaturesObject.h"
@@ -15,7 +16,6 @@
 #include "SettingsStore.h"
 
 #include <QMimeData>
-#include <QPointer>
 #include <QQmlEngine>
 #include <QQuickItem>
 
@@ -62,23 +62,18 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
             engine->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_features.nowPlaying));
     }
     // The window's shape follows the island as drawn, springs included.
-    if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0)
-        connect(root, SIGNAL(outlineChanged()), this, SLOT(updateShape()));
+    if (QQuickItem* root = m_panel->rootItem()) {
+        m_outlineReporter = root->findChild<IslandOutlineReporter*>(QString(), Qt::FindDirectChildrenOnly);
+        if (m_outlineReporter)
+            connect(m_outlineReporter, &IslandOutlineReporter::outlineChanged, this, &IslandWindowController::updateShape);
+    }
 
-    QPointer<IslandWindowController> self(this);
-    m_panel->onHoverChange = [self](bool inside) {
-        if (self)
-            self->handleHover(inside);
-    };
-    m_panel->onDropTargetChange = [self](bool targeted) {
-        if (self)
-            self->handleDropTarget(targeted);
-    };
-    m_panel->onDrop = [self](const QMimeData& data) { return self ? self->handleDrop(data) : false; };
-    m_viewModel->onExternalDragStart = [self] {
-        if (self)
-            self->handleExternalDragStart();
-    };
+    IslandPanelEvents* events = &m_panel->events();
+    connect(events, &IslandPanelEvents::hoverChanged, this, &IslandWindowController::handleHover);
+    connect(events, &IslandPanelEvents::dropTargetChanged, this, &IslandWindowController::handleDropTarget);
+    connect(events, &IslandPanelEvents::dropped, this,
+        [this](const QMimeData& data, bool* accepted) { *accepted = handleDrop(data); });
+    connect(m_viewModel, &IslandViewModel::externalDragStarted, this, &IslandWindowController::handleExternalDragStart);
 
     // The see-through part of the panel follows the island's outline.
     connect(m_viewModel, &IslandViewModel::stateChanged, this, &IslandWindowController::updateShape);
@@ -87,11 +82,8 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
 
 IslandWindowController::~IslandWindowController()
 {
-    // The panel may still report while it is torn down.
-    m_panel->onHoverChange = nullptr;
-    m_panel->onDropTargetChange = nullptr;
-    m_panel->onDrop = nullptr;
-    m_panel->onOcclusionChange = nullptr;
+    // The panel outlives this body and may still report while it is torn down.
+    m_panel->events().disconnect(this);
 }
 
 QUrl IslandWindowController::rootViewUrl()
@@ -150,11 +142,7 @@ void IslandWindowController::start()
         place(preferredScreen());
     });
 
-    QPointer<IslandWindowController> self(this);
-    m_panel->onOcclusionChange = [self] {
-        if (self)
-            self->panelOcclusionDidChange();
-    };
+    connect(&m_panel->events(), &IslandPanelEvents::occlusionChanged, this, &IslandWindowController::panelOcclusionDidChange);
 }
 
 void IslandWindowController::updateAvailableTabs()
@@ -207,8 +195,8 @@ void IslandWindowController::setPanelFrame(const QRect& frame)
 
 void IslandWindowController::updateShape()
 {
-    if (QQuickItem* root = m_panel->rootItem(); root && root->metaObject()->indexOfSignal("outlineChanged()") >= 0) {
-        m_panel->setIslandShape(IslandViews::outline(root));
+    if (m_outlineReporter) {
+        m_panel->setIslandShape(m_outlineReporter->outline());
         return;
     }
     // A scene that does not report its outline gets the layout's.

@@ -7,12 +7,14 @@
 #include "IslandTypes.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
 #include <memory>
 #include <optional>
 
 class IslandActionsObject;
+class IslandOutlineReporter;
 class IslandViewModel;
 class PointerState;
 class QMimeData;
@@ -64,7 +66,7 @@ private:
     void updateAvailableTabs();
     void compactInputsDidChange();
     void setPanelFrame(const QRect& frame);
-    Q_SLOT void updateShape();
+    void updateShape();
     bool isExpanded() const;
     bool pointerInsidePanel() const;
 
@@ -82,6 +84,8 @@ private:
     std::unique_ptr<IslandPanel> m_panel;
     PointerState& m_pointer;
     IslandActionsObject* m_actionsObject;
+    // The root view's, while the scene reports its drawn outline.
+    QPointer<IslandOutlineReporter> m_outlineReporter;
     DelayedTask m_hoverTask;
     DelayedTask m_resizeTask;
     DelayedTask m_pointerWatchTask;

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "IslandPanelEvents.h"
+
 #include <QRect>
 #include <QRegion>
 #include <QUrl>
 #include <QVariantMap>
 
-#include <functional>
-
-class QMimeData;
 class QQuickItem;
 
 /// The island's window: borderless, above everything, never focused, on
@@ -38,12 +37,9 @@ public:
     virtual void setAcceptsDrops(bool accepts) = 0;
     virtual bool acceptsDrops() const = 0;
 
-    /// Pointer entered (true) or left (false).
-    std::function<void(bool)> onHoverChange;
-    /// A drag entered (true) or left without dropping (false).
-    std::function<void(bool)> onDropTargetChange;
-    /// A drop was performed; answers whether it was accepted.
-    std::function<bool(const QMimeData&)> onDrop;
-    /// isVisibleOnScreen() may have changed.
-    std::function<void()> onOcclusionChange;
+    /// Pointer, drags, drops and exposure, as signals.
+    IslandPanelEvents& events() { return m_events; }
+
+private:
+    IslandPanelEvents m_events;
 };

@@ -3,6 +3,7 @@
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 target_sources(brimwell_platform PRIVATE
   IslandPanel.h
+  IslandPanelEvents.h
   PointerState.h
   ScreenSource.h
   linux/KWinBlurBehind.cpp linux/KWinBlurBehind.h

@@ -48,18 +48,23 @@ public:
     }
     bool acceptsDrops() const override { return accepting; }
 
-    void hover(bool inside) { onHoverChange(inside); }
+    void hover(bool inside) { Q_EMIT events().hoverChanged(inside); }
     /// A drag reaches the panel only while it accepts drops.
     void dragOver(bool inside)
     {
         if (accepting)
-            onDropTargetChange(inside);
+            Q_EMIT events().dropTargetChanged(inside);
     }
-    bool drop(const QMimeData& data) { return accepting && onDrop(data); }
+    bool drop(const QMimeData& data)
+    {
+        bool accepted = false;
+        if (accepting)
+            Q_EMIT events().dropped(data, &accepted);
+        return accepted;
+    }
     void setExposed(bool exposed)
     {
         visibleOnScreen = exposed;
-        if (onOcclusionChange)
-            onOcclusionChange();
+        Q_EMIT events().occlusionChanged();
     }
 };

@@ -77,8 +77,8 @@ TEST(IslandViewModel, QmlSeesEmptyGeometryUntilPlacedAndChangesOnlyOnce)
 
     // The drag-out hook is safe before the controller sets it.
     int drags = 0;
-    QMetaObject::invokeMethod(&model, "startExternalDrag");
-    model.onExternalDragStart = [&drags] { ++drags; };
-    QMetaObject::invokeMethod(&model, "startExternalDrag");
+    model.startExternalDrag();
+    QObject::connect(&model, &IslandViewModel::externalDragStarted, &model, [&drags] { ++drags; });
+    model.startExternalDrag();
     EXPECT_EQ(drags, 1);
 }

@@ -253,7 +253,7 @@ TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShel
     panel->hover(false);
     scheduler.advance(1000);
     ASSERT_FALSE(isOpen());
-    panel->onDropTargetChange(true);
+    Q_EMIT panel->events().dropTargetChanged(true);
     EXPECT_FALSE(isOpen());
     EXPECT_FALSE(model().isDropTargeted());
 }

@@ -203,8 +203,7 @@ void AppleScriptMediaClient::publish(const std::optional<NowPlayingTrack>& track
     if (track == m_currentTrack)
         return;
     m_currentTrack = track;
-    if (onTrackChange)
-        onTrackChange(m_currentTrack);
+    Q_EMIT trackChanged(m_currentTrack);
 }
 
 void AppleScriptMediaClient::refreshFromRunningPlayers()

@@ -37,9 +37,6 @@ public:
     ~AppleScriptMediaClient() override;
     Q_DISABLE_COPY_MOVE(AppleScriptMediaClient)
 
-    /// Called on every change of currentTrack.
-    std::function<void(const std::optional<NowPlayingTrack>&)> onTrackChange;
-
     /// The latest track of the active player.
     const std::optional<NowPlayingTrack>& currentTrack() const { return m_currentTrack; }
     const std::optional<Player>& activePlayer() const { return m_activePlayer; }
@@ -62,6 +59,10 @@ public:
     static QString commandScript(const Player& player, NowPlayingCommand command);
     static QString seekScript(const Player& player, double seconds);
     static QString artworkScript(const Player& player);
+
+Q_SIGNALS:
+    /// The followed player's track changed; absent when nothing plays.
+    void trackChanged(const std::optional<NowPlayingTrack>& track);
 
 private:
     void handleNotification(const Player& player, const QVariantMap& userInfo);

@@ -117,8 +117,7 @@ void MediaRemoteAdapterClient::launchStream()
         return;
     if (!m_scriptURL || !m_frameworkURL) {
         m_isRunning = false;
-        if (onUnavailable)
-            onUnavailable();
+        Q_EMIT unavailable();
         return;
     }
 
@@ -218,8 +217,7 @@ void MediaRemoteAdapterClient::handleLine(const QByteArray& line)
         m_payload = payload;
     }
 
-    if (onTrackChange)
-        onTrackChange(trackFromPayload(m_payload));
+    Q_EMIT trackChanged(trackFromPayload(m_payload));
 }
 
 std::optional<NowPlayingTrack> MediaRemoteAdapterClient::trackFromPayload(const QJsonObject& payload)
@@ -270,8 +268,7 @@ void MediaRemoteAdapterClient::streamDidExit(QProcess* process, int status)
     m_buffer.clear();
     m_scanned = 0;
     m_payload = QJsonObject();
-    if (onTrackChange)
-        onTrackChange(std::nullopt);
+    Q_EMIT trackChanged(std::nullopt);
     recordFailure();
 }
 
@@ -295,8 +292,7 @@ void MediaRemoteAdapterClient::recordFailure()
         return;
     }
     m_isRunning = false;
-    if (onUnavailable)
-        onUnavailable();
+    Q_EMIT unavailable();
 }
 
 QString MediaRemoteAdapterClient::commandCode(NowPlayingCommand command)

@@ -36,11 +36,6 @@ public:
     ~MediaRemoteAdapterClient() override;
     Q_DISABLE_COPY_MOVE(MediaRemoteAdapterClient)
 
-    /// Every parsed state; absent when nothing is playing.
-    std::function<void(const std::optional<NowPlayingTrack>&)> onTrackChange;
-    /// The client gave up: adapter missing or too many failures.
-    std::function<void()> onUnavailable;
-
     /// True when perl is executable and both the script and the framework exist.
     bool isAvailable() const;
     /// True between start() and stop(), and until the client gives up.
@@ -68,6 +63,12 @@ public:
     static QString seekArgument(double seconds);
     /// The code "send" receives.
     static QString commandCode(NowPlayingCommand command);
+
+Q_SIGNALS:
+    /// Every parsed state; absent when nothing is playing.
+    void trackChanged(const std::optional<NowPlayingTrack>& track);
+    /// The client gave up: adapter missing or too many failures.
+    void unavailable();
 
 private:
     void launchStream();

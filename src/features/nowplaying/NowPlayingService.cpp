@@ -46,26 +46,17 @@ NowPlayingService::NowPlayingService(std::unique_ptr<MediaRemoteAdapterClient> a
     , m_inactiveTask(scheduler)
     , m_blindAdapterTask(scheduler)
 {
-    QPointer<NowPlayingService> self(this);
-    m_adapter->onTrackChange = [self](const std::optional<NowPlayingTrack>& track) {
-        if (self)
-            self->adapterDidUpdate(track);
-    };
-    m_adapter->onUnavailable = [self] {
-        if (self)
-            self->switchToAppleScript(QStringLiteral("adapter unavailable"));
-    };
-    m_appleScript->onTrackChange = [self](const std::optional<NowPlayingTrack>& track) {
-        if (self)
-            self->appleScriptDidUpdate(track);
-    };
+    connect(m_adapter.get(), &MediaRemoteAdapterClient::trackChanged, this, &NowPlayingService::adapterDidUpdate);
+    connect(m_adapter.get(), &MediaRemoteAdapterClient::unavailable, this,
+        [this] { switchToAppleScript(QStringLiteral("adapter unavailable")); });
+    connect(m_appleScript.get(), &AppleScriptMediaClient::trackChanged, this, &NowPlayingService::appleScriptDidUpdate);
 }
 
 NowPlayingService::~NowPlayingService()
 {
-    m_adapter->onTrackChange = nullptr;
-    m_adapter->onUnavailable = nullptr;
-    m_appleScript->onTrackChange = nullptr;
+    // The clients outlive this body and may still report while they stop.
+    m_adapter->disconnect(this);
+    m_appleScript->disconnect(this);
 }
 
 void NowPlayingService::start()

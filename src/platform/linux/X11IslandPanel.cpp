@@ -184,20 +184,17 @@ void X11IslandPanel::reportOcclusionIfChanged()
     if (visible == m_wasVisible)
         return;
     m_wasVisible = visible;
-    if (onOcclusionChange)
-        onOcclusionChange();
+    Q_EMIT events().occlusionChanged();
 }
 
 bool X11IslandPanel::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Enter:
-        if (onHoverChange)
-            onHoverChange(true);
+        Q_EMIT events().hoverChanged(true);
         break;
     case QEvent::Leave:
-        if (onHoverChange)
-            onHoverChange(false);
+        Q_EMIT events().hoverChanged(false);
         break;
     case QEvent::Hide:
         reportOcclusionIfChanged();
@@ -212,8 +209,7 @@ bool X11IslandPanel::event(QEvent* event)
         m_dragInside = true;
         drag->setDropAction(Qt::CopyAction);
         drag->accept();
-        if (onDropTargetChange)
-            onDropTargetChange(true);
+        Q_EMIT events().dropTargetChanged(true);
         return true;
     }
     case QEvent::DragMove: {
@@ -229,14 +225,15 @@ bool X11IslandPanel::event(QEvent* event)
     case QEvent::DragLeave:
         if (m_dragInside) {
             m_dragInside = false;
-            if (onDropTargetChange)
-                onDropTargetChange(false);
+            Q_EMIT events().dropTargetChanged(false);
         }
         return true;
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const bool wasInside = std::exchange(m_dragInside, false);
-        const bool accepted = wasInside && drop->mimeData() && onDrop && onDrop(*drop->mimeData());
+        bool accepted = false;
+        if (wasInside && drop->mimeData())
+            Q_EMIT events().dropped(*drop->mimeData(), &accepted);
         if (accepted) {
             drop->setDropAction(Qt::CopyAction);
             drop->accept();

@@ -29,7 +29,8 @@ protected:
     AppleScriptFixture()
         : client(scripts, notes, apps, web, clock)
     {
-        client.onTrackChange = [this](const std::optional<NowPlayingTrack>& t) { reports.push_back(t); };
+        QObject::connect(&client, &AppleScriptMediaClient::trackChanged, &client,
+            [this](const std::optional<NowPlayingTrack>& t) { reports.push_back(t); });
         client.startObserving();
     }
 

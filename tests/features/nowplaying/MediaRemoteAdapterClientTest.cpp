@@ -55,8 +55,9 @@ protected:
     std::unique_ptr<MediaRemoteAdapterClient> makeClient()
     {
         auto client = std::make_unique<MediaRemoteAdapterClient>(bundle(), m_scheduler, m_scheduler);
-        client->onTrackChange = [this](const std::optional<NowPlayingTrack>& track) { m_tracks.push_back(track); };
-        client->onUnavailable = [this] { ++m_unavailable; };
+        QObject::connect(client.get(), &MediaRemoteAdapterClient::trackChanged, client.get(),
+            [this](const std::optional<NowPlayingTrack>& track) { m_tracks.push_back(track); });
+        QObject::connect(client.get(), &MediaRemoteAdapterClient::unavailable, client.get(), [this] { ++m_unavailable; });
         return client;
     }
 
@@ -131,7 +132,7 @@ TEST_F(AdapterFixture, AvailabilityNeedsScriptAndFramework)
     // A bundle without the script gives up at once when started anyway.
     MediaRemoteAdapterClient client(AppBundle(std::nullopt, {}, {}, {}), m_scheduler, m_scheduler);
     int unavailable = 0;
-    client.onUnavailable = [&] { ++unavailable; };
+    QObject::connect(&client, &MediaRemoteAdapterClient::unavailable, &client, [&] { ++unavailable; });
     client.start();
     EXPECT_EQ(unavailable, 1);
     EXPECT_FALSE(client.isRunning());

@@ -79,7 +79,7 @@ bool NowPlayingScene::show()
 
 void NowPlayingScene::report(const std::optional<NowPlayingTrack>& track)
 {
-    m_rig.service->adapter().onTrackChange(track);
+    Q_EMIT m_rig.service->adapter().trackChanged(track);
 }
 
 QQuickItem* NowPlayingScene::item(const QString& name, QQuickItem* from) const

@@ -32,7 +32,7 @@ protected:
         t.processIdentifier = 77;
         return t;
     }
-    void report(const std::optional<NowPlayingTrack>& t) { service->adapter().onTrackChange(t); }
+    void report(const std::optional<NowPlayingTrack>& t) { Q_EMIT service->adapter().trackChanged(t); }
     double shownPosition() const { return *service->track()->elapsed(clock.now()); }
 };
 

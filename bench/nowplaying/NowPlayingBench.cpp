@@ -94,7 +94,7 @@ void StreamLongLineInChunks(benchmark::State& state)
     script.close();
     MediaRemoteAdapterClient client(AppBundle(QStringLiteral("bench"), {}, dir.filePath(QStringLiteral("share")), dir.filePath(QStringLiteral("lib"))));
     int tracks = 0;
-    client.onTrackChange = [&tracks](const std::optional<NowPlayingTrack>&) { ++tracks; };
+    QObject::connect(&client, &MediaRemoteAdapterClient::trackChanged, &client, [&tracks] { ++tracks; });
     client.start();
 
     const QByteArray line = R"({"type":"data","payload":{"title":"Song","playing":true,"artworkData":")"

@@ -3,6 +3,7 @@
 #include "AppleScriptMediaClient.h"
 #include "Log.h"
 #include "DesktopApplicationCatalog.h"
+#include "Footprint.h"
 #include "MediaRemoteAdapterClient.h"
 #include "MprisScriptedPlayers.h"
 #include "NetworkWebLoader.h"
@@ -45,6 +46,7 @@ void reportStartupProbe()
 
 int main(int argc, char** argv)
 {
+    Footprint::limitMallocArenas();
     // Chosen before the application object exists: Qt fixes its platform then.
     const SessionPlatform::Decision session = SessionPlatform::decide(argc, argv, SessionPlatform::systemEnvironment());
     if (session.outcome == SessionPlatform::Outcome::noXWayland) {
@@ -61,6 +63,7 @@ int main(int argc, char** argv)
     if (session.withoutInputMethod)
         qputenv("QT_IM_MODULE", "none");
     QApplication app(appArgc, arguments.data());
+    const QString renderer = Footprint::chooseRenderer();
     // Programs opened from the island keep the user's input method.
     if (session.withoutInputMethod)
         qunsetenv("QT_IM_MODULE");
@@ -75,6 +78,7 @@ int main(int argc, char** argv)
             "the pointer outside itself, grab media keys or take drops. Unset QT_QPA_PLATFORM to run through XWayland",
             qUtf8Printable(QGuiApplication::platformName()));
     }
+    Log::info(Log::Category::app, "Qt Quick renders with %s", qUtf8Printable(renderer));
     // An accessory: no main window, runs until quit, never ends on a closed window.
     app.setQuitOnLastWindowClosed(false);
     app.setApplicationName(QStringLiteral("Brimwell"));
@@ -105,6 +109,9 @@ int main(int argc, char** argv)
     const bool probe = qEnvironmentVariableIsSet("BRIMWELL_STARTUP_PROBE");
     QTimer::singleShot(0, &delegate, [&delegate, probe] {
         const bool launched = delegate.applicationDidFinishLaunching();
+        // Loading the views leaves much of the heap free; once the first
+        // frames are drawn, give it back.
+        QTimer::singleShot(std::chrono::seconds(2), [] { Footprint::releaseFreeHeap(); });
         if (probe && launched) {
             QTimer::singleShot(0, [] {
                 reportStartupProbe();

@@ -3,14 +3,7 @@
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
-#include <malloc.h>
-
 namespace Footprint {
-
-void limitMallocArenas()
-{
-    mallopt(M_ARENA_MAX, 2);
-}
 
 QString chooseRenderer()
 {
@@ -24,11 +17,6 @@ QString chooseRenderer()
     // is itself software (llvmpipe).
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     return QStringLiteral("the software renderer");
-}
-
-void releaseFreeHeap()
-{
-    malloc_trim(0);
 }
 
 } // namespace Footprint

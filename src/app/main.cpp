@@ -46,7 +46,6 @@ void reportStartupProbe()
 
 int main(int argc, char** argv)
 {
-    Footprint::limitMallocArenas();
     // Chosen before the application object exists: Qt fixes its platform then.
     const SessionPlatform::Decision session = SessionPlatform::decide(argc, argv, SessionPlatform::systemEnvironment());
     if (session.outcome == SessionPlatform::Outcome::noXWayland) {
@@ -109,9 +108,6 @@ int main(int argc, char** argv)
     const bool probe = qEnvironmentVariableIsSet("BRIMWELL_STARTUP_PROBE");
     QTimer::singleShot(0, &delegate, [&delegate, probe] {
         const bool launched = delegate.applicationDidFinishLaunching();
-        // Loading the views leaves much of the heap free; once the first
-        // frames are drawn, give it back.
-        QTimer::singleShot(std::chrono::seconds(2), [] { Footprint::releaseFreeHeap(); });
         if (probe && launched) {
             QTimer::singleShot(0, [] {
                 reportStartupProbe();

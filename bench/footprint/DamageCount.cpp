@@ -76,7 +76,10 @@ int main(int argc, char** argv)
         }
         watches.push_back(std::move(w));
     }
-    xcb_flush(c);
+    // A new damage object reports the whole window once: drop that.
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    while (xcb_generic_event_t* event = xcb_poll_for_event(c))
+        free(event);
 
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     const uint8_t notify = ext->first_event + XCB_DAMAGE_NOTIFY;

@@ -67,8 +67,7 @@ int main(int argc, char** argv)
         Watch w;
         w.window = xcb_window_t(std::strtoul(argv[i], nullptr, 0));
         w.damage = xcb_generate_id(c);
-        xcb_void_cookie_t cookie
-            = xcb_damage_create_checked(c, w.damage, w.window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        xcb_void_cookie_t cookie = xcb_damage_create_checked(c, w.damage, w.window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
         if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
             std::fprintf(stderr, "cannot watch window %s (error %d)\n", argv[i], error->error_code);
             free(error);
@@ -83,7 +82,7 @@ int main(int argc, char** argv)
 
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     const uint8_t notify = ext->first_event + XCB_DAMAGE_NOTIFY;
-    pollfd pfd{xcb_get_file_descriptor(c), POLLIN, 0};
+    pollfd pfd { xcb_get_file_descriptor(c), POLLIN, 0 };
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
         if (left.count() <= 0)
@@ -99,7 +98,7 @@ int main(int argc, char** argv)
                         ++w.frames;
                     w.seen = true;
                     w.lastStamp = n->timestamp;
-                    const Rect r{n->area.x, n->area.y, n->area.width, n->area.height};
+                    const Rect r { n->area.x, n->area.y, n->area.width, n->area.height };
                     ++w.rects[r];
                     w.x0 = std::min(w.x0, r.x);
                     w.y0 = std::min(w.y0, r.y);

@@ -7,7 +7,7 @@ namespace Footprint {
 
 QString chooseRenderer()
 {
-    for (const char* name : {"QT_QUICK_BACKEND", "QMLSCENE_DEVICE", "QSG_RHI_BACKEND"}) {
+    for (const char* name : { "QT_QUICK_BACKEND", "QMLSCENE_DEVICE", "QSG_RHI_BACKEND" }) {
         if (!qEnvironmentVariableIsEmpty(name))
             return QStringLiteral("the backend chosen by %1=%2").arg(QLatin1String(name), qEnvironmentVariable(name));
     }

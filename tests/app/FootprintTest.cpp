@@ -10,7 +10,7 @@ namespace {
 // The user's choice of scene graph backend always wins over ours.
 TEST(FootprintTest, SoftwareRendererUnlessTheUserChoseABackend)
 {
-    const char* names[] = {"QT_QUICK_BACKEND", "QMLSCENE_DEVICE", "QSG_RHI_BACKEND"};
+    const char* names[] = { "QT_QUICK_BACKEND", "QMLSCENE_DEVICE", "QSG_RHI_BACKEND" };
     QMap<QByteArray, QByteArray> saved;
     for (const char* name : names) {
         if (qEnvironmentVariableIsSet(name))

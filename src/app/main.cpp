@@ -3,6 +3,7 @@
 #include "AppleScriptMediaClient.h"
 #include "Log.h"
 #include "DesktopApplicationCatalog.h"
+#include "Footprint.h"
 #include "MediaRemoteAdapterClient.h"
 #include "MprisScriptedPlayers.h"
 #include "NetworkWebLoader.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
     // Programs opened from the island keep the user's input method.
     if (session.withoutInputMethod)
         qunsetenv("QT_IM_MODULE");
+    const QString renderer = Footprint::chooseRenderer();
     if (session.outcome == SessionPlatform::Outcome::throughXWayland) {
         qCInfo(lcApp,
             "Wayland session: running through XWayland on display %s, since the island's panel, pointer tracking, key grabs "
@@ -79,6 +81,7 @@ int main(int argc, char** argv)
             "the pointer outside itself, grab media keys or take drops. Unset QT_QPA_PLATFORM to run through XWayland",
             qUtf8Printable(QGuiApplication::platformName()));
     }
+    qCInfo(lcApp, "Qt Quick renders with %s", qUtf8Printable(renderer));
     // An accessory: no main window, runs until quit, never ends on a closed window.
     app.setQuitOnLastWindowClosed(false);
     app.setApplicationName(QStringLiteral("Brimwell"));

@@ -73,12 +73,17 @@ Item {
             ShapeShadow {
                 required property var modelData
                 readonly property real spread: 3 * modelData.radius
+                // On whole pixels: a glow this soft looks the same a fraction
+                // of a pixel shorter, and a fill that grows slowly (a playing
+                // track's progress) then redraws it about once a second
+                // rather than on every step.
+                readonly property real glowWidth: Math.round(logic.fillWidth * Screen.devicePixelRatio) / Screen.devicePixelRatio
                 x: -spread
                 y: -spread
-                width: logic.fillWidth + 2 * spread
+                width: glowWidth + 2 * spread
                 height: bar.height + 2 * spread
                 shape: capsule
-                shapeRect: Qt.rect(spread, spread, logic.fillWidth, bar.height)
+                shapeRect: Qt.rect(spread, spread, glowWidth, bar.height)
                 color: "white"
                 radius: modelData.radius
                 strength: modelData.strength

@@ -166,17 +166,30 @@ Item {
                 opacity: logic.contentOpacity
                 visible: opacity > 0
 
-                ExpandedIslandView {
-                    objectName: "expandedView"
+                // Built the first time the island opens, from its file, so
+                // that an island that stays closed loads neither the tabs
+                // nor the controls module they use.
+                Loader {
+                    id: expandedLoader
                     anchors.fill: parent
                     anchors.topMargin: root.viewModel.contentTopInset
                     anchors.leftMargin: logic.contentHorizontalPadding
                     anchors.rightMargin: logic.contentHorizontalPadding
                     anchors.bottomMargin: 14
-                    viewModel: root.viewModel
-                    actions: root.actions
-                    features: root.features
-                    waveGlow: logic.waveGlow
+
+                    property bool wanted: false
+                    Binding on wanted {
+                        when: expandedFrame.visible
+                        value: true
+                        restoreMode: Binding.RestoreNone
+                    }
+                    onWantedChanged: setSource(Qt.resolvedUrl("ExpandedIslandView.qml"), {
+                        objectName: "expandedView",
+                        viewModel: root.viewModel,
+                        actions: root.actions,
+                        features: Qt.binding(() => root.features),
+                        waveGlow: Qt.binding(() => logic.waveGlow)
+                    })
                 }
             }
         }

@@ -38,7 +38,8 @@ start_weston() {
   XDG_RUNTIME_DIR="$dir" setsid weston --backend=headless-backend.so --xwayland --socket=wayland-brimwell \
     --width=1280 --height=800 --idle-time=0 --log="$log" >/dev/null 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do
+  # Up to 30 s: a loaded machine starts it slowly.
+  for _ in $(seq 300); do
     display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" 2>/dev/null | head -n1)
     [ -n "$display" ] && [ -S "$dir/wayland-brimwell" ] && break
     sleep 0.1

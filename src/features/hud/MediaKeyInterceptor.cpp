@@ -1,5 +1,6 @@
 #include "MediaKeyInterceptor.h"
 
+#include "LinuxWording.h"
 #include "Log.h"
 
 #include <QPointer>
@@ -46,7 +47,7 @@ void MediaKeyInterceptor::refreshTrust()
         m_trustPollTask.cancel();
         return;
     }
-    qCWarning(lcHUD, "Waiting for the media keys to be free to replace the system HUD");
+    qCWarning(lcHUD, "%s", LinuxWording::waitingForMediaKeys);
     startTrustPolling();
 }
 
@@ -76,7 +77,7 @@ void MediaKeyInterceptor::installTap()
     if (m_grabber.isGrabbed())
         return;
     if (!m_grabber.grab()) {
-        qCCritical(lcHUD, "Unable to grab the media keys");
+        qCCritical(lcHUD, "%s", LinuxWording::unableToGrabMediaKeys);
         publishActive(false);
         return;
     }

@@ -1,5 +1,7 @@
 #include "NowPlayingPresentation.h"
 
+#include "LinuxWording.h"
+
 #include "NowPlayingService.h"
 
 #include <cmath>
@@ -39,7 +41,7 @@ QString NowPlayingPresentation::title() const
 
 QString NowPlayingPresentation::subtitle() const
 {
-    return hasTrack() ? subtitle(*m_service->track()) : QStringLiteral("Play something in Music, Spotify or your browser");
+    return hasTrack() ? subtitle(*m_service->track()) : LinuxWording::nowPlayingEmptySubtitle();
 }
 
 bool NowPlayingPresentation::isPlaying() const

@@ -120,7 +120,7 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             width: parent.width - 96 - parent.spacing
             title: "Not Playing"
-            subtitle: "Play something in Music, Spotify or your browser"
+            subtitle: LinuxWording.nowPlayingEmptySubtitle
         }
     }
 

@@ -353,7 +353,7 @@ TEST_F(ServiceFixture, PresentationFollowsTheService)
     NowPlayingPresentation view;
     view.setService(service.get());
     EXPECT_EQ(view.title(), QStringLiteral("Not Playing"));
-    EXPECT_EQ(view.subtitle(), QStringLiteral("Play something in Music, Spotify or your browser"));
+    EXPECT_EQ(view.subtitle(), QStringLiteral("Play something in your music player, Spotify or your browser"));
     service->start();
     QSignalSpy changes(&view, &NowPlayingPresentation::changed);
     report(track("Song", true));

@@ -232,7 +232,7 @@ TEST_F(NowPlayingViewsTest, WithoutATrackTheDimmedPlaceholderShows)
     EXPECT_EQ(title->property("text").toString(), QStringLiteral("Not Playing"));
     EXPECT_NEAR(brightest(shot, rectOf(title)), 115, 20); // white at 45 %
     EXPECT_EQ(scene.item(QStringLiteral("subtitle"), placeholder)->property("text").toString(),
-        QStringLiteral("Play something in Music, Spotify or your browser"));
+        QStringLiteral("Play something in your music player, Spotify or your browser"));
     EXPECT_GT(brightPixels(shot, rectOf(scene.item(QStringLiteral("bandThumbnail"))), 60), 10); // the note
     EXPECT_FALSE(scene.item(QStringLiteral("bandBars"))->property("isMoving").toBool());
 }

@@ -129,7 +129,7 @@ void ArtworkGuiThreadTime(benchmark::State& state)
     // then applying the decoded image and colour. The decode itself is not
     // on this thread and is excluded.
     const QByteArray jpeg = coverJpeg(1200);
-    ArtworkDecoder decoder(true);
+    ArtworkDecoder decoder(ArtworkDecoder::workerThreads());
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();

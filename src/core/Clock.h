@@ -8,6 +8,9 @@ public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
 
-    /// The process-wide system clock.
+    /// The process-wide clock: the system's, unless one was installed.
     static Clock& system();
+    /// Puts `clock` in the system clock's place (null restores it), so that
+    /// views made by QML read the time a test sets.
+    static void setSystem(Clock* clock);
 };

@@ -50,8 +50,17 @@ Scheduler& Scheduler::system()
     return scheduler;
 }
 
+namespace {
+Clock* installedClock = nullptr;
+} // namespace
+
 Clock& Clock::system()
 {
     static SystemClock clock;
-    return clock;
+    return installedClock ? *installedClock : clock;
+}
+
+void Clock::setSystem(Clock* clock)
+{
+    installedClock = clock;
 }

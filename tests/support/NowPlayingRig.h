@@ -12,6 +12,7 @@
 #include "NowPlayingService.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -25,8 +26,9 @@
 class NowPlayingRig {
 public:
     /// (Re)builds the service, reading time from `time`; without the adapter
-    /// the bundle lacks its script.
-    void build(Clock& time, bool withAdapter = true, bool decodeInBackground = false)
+    /// the bundle lacks its script. Artwork decodes inline unless an executor
+    /// is given (e.g. heldWork(), whose work the test runs when it chooses).
+    void build(Clock& time, bool withAdapter = true, ArtworkDecoder::Executor artwork = {})
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("share"));
         QDir(m_dir.path()).mkpath(QStringLiteral("lib/MediaRemoteAdapter.framework"));
@@ -40,7 +42,7 @@ public:
         const AppBundle bundle(QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
         service.reset();
         service = std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(bundle, clock, time),
-            std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web, time), catalog, clock, time, decodeInBackground);
+            std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web, time), catalog, clock, time, artwork);
     }
 
     /// "send <code>" and "seek <micros>" lines the adapter received.
@@ -51,6 +53,22 @@ public:
             return {};
         return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
+
+    /// An artwork executor that keeps the work until runHeldWork().
+    ArtworkDecoder::Executor heldWork()
+    {
+        return [this](std::function<void()> work) { m_heldWork.append(std::move(work)); };
+    }
+    /// Runs the held decodes in the order given (indices into what was held),
+    /// then delivers their results to the main thread.
+    void runHeldWork(const QList<int>& order)
+    {
+        for (int i : order)
+            m_heldWork[i]();
+        m_heldWork.clear();
+        QCoreApplication::processEvents();
+    }
+    qsizetype heldWorkCount() const { return m_heldWork.size(); }
 
     static QByteArray png(const QImage& image)
     {
@@ -69,4 +87,5 @@ public:
     FakeWebLoader web;
     FakeApplicationCatalog catalog;
     std::unique_ptr<NowPlayingService> service;
+    QList<std::function<void()>> m_heldWork;
 };

@@ -13,9 +13,14 @@
 #include <algorithm>
 #include <cmath>
 
-ArtworkDecoder::ArtworkDecoder(bool inBackground, QObject* parent)
+ArtworkDecoder::Executor ArtworkDecoder::workerThreads()
+{
+    return [](std::function<void()> work) { QThreadPool::globalInstance()->start(std::move(work)); };
+}
+
+ArtworkDecoder::ArtworkDecoder(Executor executor, QObject* parent)
     : QObject(parent)
-    , m_inBackground(inBackground)
+    , m_executor(std::move(executor))
 {
 }
 
@@ -26,12 +31,12 @@ void ArtworkDecoder::decode(const QByteArray& bytes, Completion done)
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     const int side = int(std::ceil(largestDrawnSide * ratio));
     const QSize atMost(side, side);
-    if (!m_inBackground) {
+    if (!m_executor) {
         done(decodeNow(bytes, atMost));
         return;
     }
     QPointer<ArtworkDecoder> self(this);
-    QThreadPool::globalInstance()->start([self, bytes, atMost, done = std::move(done)] {
+    m_executor([self, bytes, atMost, done = std::move(done)] {
         Result result = decodeNow(bytes, atMost);
         // Fields are touched on the main thread only; a decoder that is gone
         // by then drops the result.

@@ -10,7 +10,8 @@
 
 /// Decodes artwork bytes and takes their accent colour. Large covers take
 /// longer to decode than a frame lasts, so production decodes on a worker
-/// thread and hands the result back to the main thread; tests decode inline.
+/// thread and hands the result back to the main thread; tests decode inline
+/// or run the work themselves, in the order they choose.
 class ArtworkDecoder final : public QObject {
     Q_OBJECT
 public:
@@ -19,8 +20,14 @@ public:
         std::optional<QColor> accentColor;
     };
     using Completion = std::function<void(const Result& result)>;
+    /// Runs a piece of decoding work off the main thread.
+    using Executor = std::function<void(std::function<void()> work)>;
 
-    explicit ArtworkDecoder(bool inBackground, QObject* parent = nullptr);
+    /// Qt's global thread pool.
+    static Executor workerThreads();
+
+    /// Without an executor, decoding runs inline and `done` is called at once.
+    explicit ArtworkDecoder(Executor executor, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(ArtworkDecoder)
 
     /// Decodes `bytes`; `done` runs on the main thread (at once when decoding
@@ -42,5 +49,5 @@ public:
     static std::optional<QColor> accentColor(const QImage& image);
 
 private:
-    bool m_inBackground;
+    Executor m_executor;
 };

@@ -33,13 +33,13 @@ bool isMoving(const NowPlayingTrack& track)
 
 NowPlayingService::NowPlayingService(std::unique_ptr<MediaRemoteAdapterClient> adapter,
     std::unique_ptr<AppleScriptMediaClient> appleScript, ApplicationCatalog& applications, Scheduler& scheduler,
-    Clock& clock, bool decodeArtworkInBackground, QObject* parent)
+    Clock& clock, ArtworkDecoder::Executor artworkExecutor, QObject* parent)
     : QObject(parent)
     , m_adapter(std::move(adapter))
     , m_appleScript(std::move(appleScript))
     , m_applications(applications)
     , m_clock(clock)
-    , m_decoder(decodeArtworkInBackground)
+    , m_decoder(std::move(artworkExecutor))
     , m_pendingTask(scheduler)
     , m_pendingSeekTask(scheduler)
     , m_clearTask(scheduler)

@@ -51,7 +51,7 @@ public:
     /// Takes ownership of both clients and installs their callbacks.
     NowPlayingService(std::unique_ptr<MediaRemoteAdapterClient> adapter, std::unique_ptr<AppleScriptMediaClient> appleScript,
         ApplicationCatalog& applications, Scheduler& scheduler = Scheduler::system(), Clock& clock = Clock::system(),
-        bool decodeArtworkInBackground = true, QObject* parent = nullptr);
+        ArtworkDecoder::Executor artworkExecutor = ArtworkDecoder::workerThreads(), QObject* parent = nullptr);
     ~NowPlayingService() override;
     Q_DISABLE_COPY_MOVE(NowPlayingService)
 

@@ -27,7 +27,10 @@ QIcon playerIcon()
 NowPlayingScene::NowPlayingScene()
 {
     m_rig.catalog.installed.insert(QStringLiteral("org.videolan.vlc"), ApplicationInfo{playerIcon(), QStringLiteral("VLC")});
-    m_rig.build(Clock::system());
+    // Positions are read from the rig's virtual clock, by the service and by
+    // the views alike, so they stand still unless the test moves them.
+    Clock::setSystem(&m_rig.clock);
+    m_rig.build(m_rig.clock);
 
     SymbolCatalog::loadFont();
     m_view.engine()->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_rig.service.get()));
@@ -36,7 +39,10 @@ NowPlayingScene::NowPlayingScene()
     m_view.setResizeMode(QQuickView::SizeViewToRootObject);
 }
 
-NowPlayingScene::~NowPlayingScene() = default;
+NowPlayingScene::~NowPlayingScene()
+{
+    Clock::setSystem(nullptr);
+}
 
 QImage NowPlayingScene::artwork()
 {
@@ -58,7 +64,7 @@ NowPlayingTrack NowPlayingScene::playingTrack()
     t.processIdentifier = 4242;
     t.duration = 120;
     t.elapsedTime = 30;
-    t.elapsedTimestamp = QDateTime::currentDateTimeUtc();
+    t.elapsedTimestamp = Clock::system().now();
     return t;
 }
 

@@ -5,7 +5,6 @@
 
 #include <QAccessible>
 #include <QQuickItem>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -113,11 +112,10 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     EXPECT_LT(rectOf(title).right(), rectOf(inContent("sourceButton")).left());
 
     // The fill is as long as the position is far into the track.
-    const double fraction = *service().track()->elapsed(QDateTime::currentDateTimeUtc()) / 120;
     const QRect bar = rectOf(inContent("progressBar"));
-    EXPECT_NEAR(fillPixels(shot), fraction * bar.width(), 3);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^0:3\\d$")).match(inContent("elapsedLabel")->property("text").toString()).hasMatch());
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^-1:[23]\\d$")).match(inContent("remainingLabel")->property("text").toString()).hasMatch());
+    EXPECT_NEAR(fillPixels(shot), 30.0 / 120 * bar.width(), 3);
+    EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("0:30"));
+    EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("-1:30"));
     QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(inContent("progressBar"));
     ASSERT_TRUE(slider);
     EXPECT_EQ(slider->text(QAccessible::Name), QStringLiteral("Playback position"));
@@ -198,7 +196,7 @@ TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeS
 {
     ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
     click(inContent("progressBar"), 0.75);
-    EXPECT_NEAR(*service().track()->elapsed(QDateTime::currentDateTimeUtc()), 90, 1.5);
+    EXPECT_NEAR(*service().track()->elapsed(Clock::system().now()), 90, 0.5);
     QTRY_VERIFY_WITH_TIMEOUT(!scene.commands().filter(QStringLiteral("seek ")).isEmpty(), 10000);
     EXPECT_NEAR(scene.commands().filter(QStringLiteral("seek ")).constFirst().mid(5).toDouble() / 1e6, 90, 1);
 

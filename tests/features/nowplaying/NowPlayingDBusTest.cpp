@@ -74,7 +74,6 @@ class DBusFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_address = ChildProcess::startPrivateBus(m_daemon);
         ASSERT_FALSE(m_address.isEmpty());
         // Children (players, the adapter) find the bus through the environment.
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
@@ -85,12 +84,10 @@ protected:
     {
         m_bus.reset();
         QDBusConnection::disconnectFromBus(m_address);
-        m_daemon.kill();
-        m_daemon.waitForFinished(2000);
     }
 
-    QProcess m_daemon;
-    QString m_address;
+    ChildProcess::PrivateBus m_daemon;
+    const QString m_address = m_daemon.address;
     std::unique_ptr<QDBusConnection> m_bus;
 };
 

@@ -55,9 +55,6 @@ TEST(IslandRules, CompactActivityPriorityAndStatusContent)
     const IslandStatusContent noBattery = statusContent(false, true, true, false);
     EXPECT_FALSE(noBattery.showsBattery);
     EXPECT_EQ(compactActivity(noBattery, false, false), IslandCompactActivity::none);
-
-    EXPECT_EQ(IslandRules::calendarStyle(true), CalendarTabStyle::today);
-    EXPECT_EQ(IslandRules::calendarStyle(false), CalendarTabStyle::month);
 }
 
 TEST(IslandViewModel, QmlSeesEmptyGeometryUntilPlacedAndChangesOnlyOnce)

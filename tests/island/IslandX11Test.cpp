@@ -104,11 +104,6 @@ TEST_F(IslandOnX11Test, NotchFromTheDefaultsFileAndNoDropTargetWithTheShelfOff)
     EXPECT_TRUE(log.contains("Island placed on screen style notch compact 356.000000x32.000000")) << log.constData();
     EXPECT_TRUE(frameBecomes(QRect(462, 0, 356, 32)));
     EXPECT_FALSE(x.property(panel, x.atom("XdndAware")));
-
-    x.movePointer(640, 5);
-    EXPECT_TRUE(frameBecomes(QRect(356, 0, 568, 241)));
-    x.movePointer(100, 600);
-    EXPECT_TRUE(frameBecomes(QRect(462, 0, 356, 32), 3000));
 }
 
 TEST_F(IslandOnX11Test, FollowsScreensComingAndGoingBackToThePreferredOne)

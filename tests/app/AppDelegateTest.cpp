@@ -29,14 +29,14 @@ protected:
         QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800)}}};
     FakePointerState pointer;
     int panelsMade = 0;
+    UserDefaults defaults{path(QStringLiteral("settings.ini"))};
+    FakeInstanceGuard guard;
 };
 } // namespace
 
 TEST_F(AppDelegateTest, SecondCopyLogsAsksTheFirstToReopenAndThenTerminates)
 {
     LogCapture log;
-    UserDefaults defaults(path(QStringLiteral("settings.ini")));
-    FakeInstanceGuard guard;
     guard.anotherRunning = true;
     AppDelegate delegate(defaults, guard, island());
     QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
@@ -62,8 +62,6 @@ TEST_F(AppDelegateTest, SecondCopyLogsAsksTheFirstToReopenAndThenTerminates)
 TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
 {
     LogCapture log;
-    UserDefaults defaults(path(QStringLiteral("settings.ini")));
-    FakeInstanceGuard guard;
     AppDelegate delegate(defaults, guard, island());
     QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
 
@@ -91,8 +89,6 @@ TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
     rig.build(Clock::system(), false);
     FeatureFactories factories;
     factories.nowPlaying = [&] { return std::move(rig.service); };
-    UserDefaults defaults(path(QStringLiteral("settings.ini")));
-    FakeInstanceGuard guard;
     AppDelegate delegate(defaults, guard, island(), factories);
     NowPlayingService* service = delegate.features().nowPlaying;
     ASSERT_NE(service, nullptr);

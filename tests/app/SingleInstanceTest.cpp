@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 // Runs the real program twice on a private session bus, on one that refuses
@@ -34,33 +36,21 @@ protected:
     void prepare(Bus bus)
     {
         ASSERT_TRUE(m_home.isValid());
-        m_env = QProcessEnvironment::systemEnvironment();
+        m_env = ChildProcess::isolatedEnvironment(m_home.path());
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
-        if (bus == Bus::refusesName) {
-            QFile config(m_home.filePath(QStringLiteral("bus.conf")));
-            ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-            config.write(refusingBusConfig);
-            config.close();
-            const QString address = ChildProcess::startAndReadLine(m_bus, QStringLiteral("dbus-daemon"),
-                {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}, 5000);
+        QString address = QStringLiteral("unix:path=") + m_home.filePath(QStringLiteral("no-bus"));
+        if (bus != Bus::none) {
+            QString config;
+            if (bus == Bus::refusesName) {
+                QFile file(m_home.filePath(QStringLiteral("bus.conf")));
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                file.write(refusingBusConfig);
+                config = file.fileName();
+            }
+            address = m_bus.emplace(config).address;
             ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
-            m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        } else if (bus == Bus::session) {
-            const QString address = ChildProcess::startPrivateBus(m_bus);
-            ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
-            m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        } else {
-            m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + m_home.filePath(QStringLiteral("no-bus")));
         }
-    }
-    void TearDown() override
-    {
-        m_bus.kill();
-        m_bus.waitForFinished(2000);
+        m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
     }
     void start(QProcess& p)
     {
@@ -70,7 +60,7 @@ protected:
 
     QTemporaryDir m_home;
     QProcessEnvironment m_env;
-    QProcess m_bus;
+    std::optional<ChildProcess::PrivateBus> m_bus;
 };
 
 class SingleInstanceTest : public ProgramRun, public ::testing::WithParamInterface<Bus> {

@@ -2,8 +2,6 @@
 #include "PrivateXServer.h"
 #include "TempDir.h"
 
-#include <QDir>
-
 #include <csignal>
 
 #include <gtest/gtest.h>
@@ -20,29 +18,18 @@ protected:
         m_xwayland = qEnvironmentVariable("BRIMWELL_TEST_XWAYLAND_DISPLAY");
         if (m_wayland.isEmpty() || m_xwayland.isEmpty())
             GTEST_SKIP() << "No compositor: scripts/test starts weston for these tests";
-        const QString bus = ChildProcess::startPrivateBus(m_bus);
-        ASSERT_FALSE(bus.isEmpty()) << "dbus-daemon did not start";
-        QDir().mkpath(path(QStringLiteral("runtime")));
-        QFile::setPermissions(path(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        m_env = QProcessEnvironment::systemEnvironment();
+        ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
+        m_env = ChildProcess::isolatedEnvironment(m_dir.path());
         m_env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         m_env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_wayland);
         m_env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         m_env.insert(QStringLiteral("DISPLAY"), m_xwayland);
-        m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
-        m_env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-system-bus")));
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
-        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
-        m_env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+        m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
     }
     void TearDown() override
     {
         m_program.kill();
         m_program.waitForFinished(5000);
-        m_bus.kill();
-        m_bus.waitForFinished(2000);
     }
 
     void start()
@@ -65,7 +52,7 @@ protected:
 
     QString m_wayland;
     QString m_xwayland;
-    QProcess m_bus;
+    ChildProcess::PrivateBus m_bus;
     QProcessEnvironment m_env;
     QProcess m_program;
     QByteArray m_log;

@@ -6,7 +6,7 @@
 class FakeDisplayBrightness final : public DisplayBrightness {
 public:
     std::optional<DisplayID> builtInDisplay() const override { return display; }
-    bool canChangeBrightness(DisplayID) const override { return canChange; }
+    bool canChangeBrightness(DisplayID) const override { return true; }
     int brightness(DisplayID, float& out) const override
     {
         out = level;
@@ -28,7 +28,6 @@ public:
     void stopObservingChanges(DisplayID) override { observing = false; }
 
     std::optional<DisplayID> display = 1;
-    bool canChange = true;
     float level = 0.5f;
     int setCalls = 0;
     int setStatus = 0;

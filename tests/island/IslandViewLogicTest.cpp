@@ -19,28 +19,22 @@ std::vector<double> alphas(const QGradientStops& stops)
 }
 } // namespace
 
-TEST(IslandBackgroundTest, GradientStopsFollowTheGlow)
+TEST(IslandBackgroundTest, GlowLightsTheBottomEdgeAndOutOfRangeGlowIsItsNearestEnd)
 {
-    EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(0)), (std::vector<double>{1.0, 0.95, 0.7, 0.55}));
+    // Without glow the glass only darkens: no glow, no rim.
     EXPECT_EQ(alphas(IslandBackgroundPainter::glowStops(0)), (std::vector<double>{0, 0, 0}));
     EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(0)), (std::vector<double>{0, 0, 0}));
-
-    EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(1)), (std::vector<double>{1.0, 0.8, 0.1, 0}));
-    EXPECT_EQ(alphas(IslandBackgroundPainter::glowStops(1)), (std::vector<double>{0, 0.15, 0.5}));
-    EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(1)), (std::vector<double>{0, 0.4, 1.0}));
-    EXPECT_DOUBLE_EQ(IslandBackgroundPainter::glowStops(1).first().first, 0.25);
-    // Out-of-range glow is drawn as its nearest end.
+    // Full glow clears the darkness at the bottom, where the rim is brightest.
+    EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(1)).back(), 0);
+    EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(1)).back(), 1.0);
     EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(3)), alphas(IslandBackgroundPainter::darknessStops(1)));
+    EXPECT_EQ(alphas(IslandBackgroundPainter::glowStops(std::numeric_limits<double>::quiet_NaN())),
+        alphas(IslandBackgroundPainter::glowStops(0)));
 }
 
-TEST(IslandRootLogicTest, ShapeGlowAndShadowByStateAndStyle)
+TEST(IslandRootLogicTest, GlowOnlyOnOpenGlassAndAClosedPillIsFullyRound)
 {
-    EXPECT_EQ(IslandRootLogic::notchRadii(false), (IslandRootLogic::Radii{6, 10}));
-    EXPECT_EQ(IslandRootLogic::notchRadii(true), (IslandRootLogic::Radii{14, 26}));
     EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(false, 20), 10);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(true, 20), 24);
-
-    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, QStringLiteral("glass"), 0.6), 0.18);
     EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(false, QStringLiteral("glass"), 0.6), 0);
     EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, QStringLiteral("black"), 0.6), 0);
     EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("black"), 0.6), 0);
@@ -82,16 +76,11 @@ TEST(IslandRootLogicTest, SizesFollowTheSpringAndOnlySameScreenResizesAnimate)
     EXPECT_FALSE(logic.compactResizeAnimated());
 }
 
-TEST(StatusBandLogicTest, ItemsAndPaddings)
+TEST(StatusBandLogicTest, ItemsAndTheHudBarBesideTheNotch)
 {
     const QString notch = QStringLiteral("notch"), pill = QStringLiteral("pill");
     const QString status = QStringLiteral("status"), media = QStringLiteral("media"), hud = QStringLiteral("hud"),
                   none = QStringLiteral("none");
-    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(false, notch), 18);
-    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(false, pill), 10);
-    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(true, notch), 32);
-    EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(true, pill), 18);
-
     // Closed, clock and battery with the notch between them.
     EXPECT_EQ(StatusBandLogic::leadingItem(false, status, false, true), QStringLiteral("clock"));
     EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, true), QStringLiteral("battery"));
@@ -110,10 +99,8 @@ TEST(StatusBandLogicTest, ItemsAndPaddings)
     EXPECT_EQ(StatusBandLogic::leadingItem(false, hud, true, true), QStringLiteral("hudIcon"));
     EXPECT_EQ(StatusBandLogic::trailingItem(true, status, true, true, true), QStringLiteral("hudLevel"));
 
-    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(false, notch, 520, 200), 58);
-    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(false, pill, 520, 0), 80);
-    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, pill, 520, 0), 96);
-    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 520, 200), 96);
+    // Open beside a notch, the bar takes what is left, at most as wide as on a pill.
+    EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 520, 200), StatusBandLogic::hudBarWidth(true, pill, 520, 0));
     EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 356, 200), 36);
     EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 240, 200), 0);
 }

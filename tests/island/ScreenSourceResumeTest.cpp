@@ -14,8 +14,8 @@ class ScreenSourceResumeTest : public TempDirTest {};
 
 TEST_F(ScreenSourceResumeTest, ResumeFromSleepIsAnnouncedAndGoingToSleepIsNot)
 {
-    QProcess daemon;
-    const QString address = ChildProcess::startPrivateBus(daemon);
+    ChildProcess::PrivateBus bus;
+    const QString& address = bus.address;
     ASSERT_FALSE(address.isEmpty());
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
 
@@ -41,6 +41,4 @@ TEST_F(ScreenSourceResumeTest, ResumeFromSleepIsAnnouncedAndGoingToSleepIsNot)
     EXPECT_EQ(woke.count(), 1);
 
     QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
-    daemon.terminate();
-    daemon.waitForFinished(5000);
 }

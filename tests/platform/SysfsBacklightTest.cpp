@@ -46,7 +46,7 @@ protected:
     // A logind stand-in whose SetBrightness writes the file, as the kernel would.
     QDBusConnection startLogind()
     {
-        const QString address = ChildProcess::startPrivateBus(m_bus);
+        const QString address = m_bus.address;
         EXPECT_FALSE(address.isEmpty());
         QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("backlight-test"));
         QDBusServiceWatcher watcher(QStringLiteral("org.freedesktop.login1"), bus, QDBusServiceWatcher::WatchForRegistration);
@@ -70,11 +70,9 @@ protected:
     {
         m_logind.kill();
         m_logind.waitForFinished(2000);
-        m_bus.kill();
-        m_bus.waitForFinished(2000);
     }
 
-    QProcess m_bus;
+    ChildProcess::PrivateBus m_bus;
     QProcess m_logind;
 };
 

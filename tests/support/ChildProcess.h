@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -39,11 +41,49 @@ inline QString startAndReadLine(QProcess& process, const QString& program, const
     return out.contains('\n') ? QString::fromUtf8(out).trimmed() : QString();
 }
 
-/// Starts a private session bus; returns its address, or empty on failure.
-inline QString startPrivateBus(QProcess& daemon)
+/// A dbus-daemon of the test's own for the life of the object: a session
+/// bus, or one configured by `configFile`. `address` is empty when it did
+/// not start.
+class PrivateBus {
+public:
+    explicit PrivateBus(const QString& configFile = {})
+        : address(startAndReadLine(m_daemon, QStringLiteral("dbus-daemon"),
+            {configFile.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + configFile,
+                QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+            5000))
+    {
+    }
+    ~PrivateBus()
+    {
+        m_daemon.kill();
+        m_daemon.waitForFinished(2000);
+    }
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
+private:
+    QProcess m_daemon; // started before `address` is set
+
+public:
+    const QString address;
+};
+
+/// The environment for running the real program apart from the user's
+/// files and system bus: XDG folders under `home` (the runtime one private),
+/// no system bus, and the log on stderr.
+inline QProcessEnvironment isolatedEnvironment(const QString& home)
 {
-    return startAndReadLine(daemon, QStringLiteral("dbus-daemon"),
-        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}, 5000);
+    const QString runtime = home + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home + QStringLiteral("/no-system-bus"));
+    env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+    return env;
 }
 
 } // namespace ChildProcess

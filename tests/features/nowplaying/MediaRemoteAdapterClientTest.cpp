@@ -110,15 +110,13 @@ TEST(MediaRemoteAdapterPayload, BuildsTracksByTheKeyRules)
     EXPECT_FALSE(bare->elapsedTime);
 }
 
-TEST(MediaRemoteAdapterPayload, SeekAndSendArguments)
+// Command codes are checked end to end: the dbus test's player receives each command.
+TEST(MediaRemoteAdapterPayload, SeekArgumentsAreWholeMicrosecondsNeverNegative)
 {
     EXPECT_EQ(MediaRemoteAdapterClient::seekArgument(-3), QStringLiteral("0"));
     EXPECT_EQ(MediaRemoteAdapterClient::seekArgument(12.3456789), QStringLiteral("12345679"));
     EXPECT_EQ(MediaRemoteAdapterClient::seekArgument(83.25), QStringLiteral("83250000"));
     EXPECT_EQ(MediaRemoteAdapterClient::seekArgument(0.0000005), QStringLiteral("1")); // half away from zero
-    EXPECT_EQ(MediaRemoteAdapterClient::commandCode(NowPlayingCommand::playPause), QStringLiteral("2"));
-    EXPECT_EQ(MediaRemoteAdapterClient::commandCode(NowPlayingCommand::nextTrack), QStringLiteral("4"));
-    EXPECT_EQ(MediaRemoteAdapterClient::commandCode(NowPlayingCommand::previousTrack), QStringLiteral("5"));
 }
 
 TEST_F(AdapterFixture, AvailabilityNeedsScriptAndFramework)

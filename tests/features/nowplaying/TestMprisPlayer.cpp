@@ -4,7 +4,7 @@
 //
 // Owns org.mpris.MediaPlayer2.NAME on the session bus. Commands on stdin,
 // one a line:  track ID|TITLE|ARTIST|ALBUM|LENGTH_US|ART_URL,  empty-metadata, string-metadata,
-// play, pause, stop, position US, seeked US, quit.
+// play, pause, position US, seeked US, quit.
 // Reports on stdout: "ready", then "called METHOD [ARGS]" for every call.
 
 #include <QCoreApplication>
@@ -70,8 +70,6 @@ public:
             line += QLatin1Char(' ') + qvariant_cast<QDBusObjectPath>(args.value(0)).path() + QLatin1Char(' ') + QString::number(args.value(1).toLongLong());
             m_position = args.value(1).toLongLong();
             seeked();
-        } else if (member == QLatin1String("Seek")) {
-            line += QLatin1Char(' ') + QString::number(args.value(0).toLongLong());
         } else if (member == QLatin1String("PlayPause")) {
             setStatus(m_status == QLatin1String("Playing") ? QStringLiteral("Paused") : QStringLiteral("Playing"));
         }
@@ -118,8 +116,6 @@ public:
             setStatus(QStringLiteral("Playing"));
         } else if (verb == QLatin1String("pause")) {
             setStatus(QStringLiteral("Paused"));
-        } else if (verb == QLatin1String("stop")) {
-            setStatus(QStringLiteral("Stopped"));
         } else if (verb == QLatin1String("position")) {
             m_position = rest.toLongLong();
         } else if (verb == QLatin1String("seeked")) {

@@ -156,7 +156,9 @@ TEST_F(DBusFixture, ServiceFollowsPlayersThroughTheAdapter)
     EXPECT_EQ(service.track()->sourceBundleIdentifier, QStringLiteral("beta"));
     service.send(NowPlayingCommand::nextTrack); // commands follow the shown player
     ASSERT_TRUE(beta.saw("called Next"));
-    service.activateSource(); // no desktop entry: raised through its process
+    // No desktop entry: raised through its process, once the adapter has named it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->processIdentifier; }, boundMs));
+    service.activateSource();
     ASSERT_TRUE(beta.saw("called Raise"));
 
     // Players that quit leave no stale track once the grace period is over.

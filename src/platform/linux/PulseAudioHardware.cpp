@@ -66,19 +66,12 @@ PulseAudioHardware::PulseAudioHardware(QObject* parent)
         qCCritical(lcHUD, "The event loop does not run GLib; volume changes will not be seen");
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &PulseAudioHardware::connectToServer);
-    const QString folder = serverSocketFolder();
-    if (!folder.isEmpty()) {
-        // The folder itself may come and go with the server: watch its parent too.
-        m_serverWatch.addPath(QFileInfo(folder).absolutePath());
-        if (QFileInfo::exists(folder))
-            m_serverWatch.addPath(folder);
-        connect(&m_serverWatch, &QFileSystemWatcher::directoryChanged, this, [this, folder] {
-            if (QFileInfo::exists(folder) && !m_serverWatch.directories().contains(folder))
-                m_serverWatch.addPath(folder);
-            if (!m_connected && !m_reconnect.isActive())
-                connectToServer();
-        });
-    }
+    m_serverFolder = serverSocketFolder();
+    connect(&m_serverWatch, &QFileSystemWatcher::directoryChanged, this, [this] {
+        watchForServer(true); // the socket's folder may have appeared
+        if (!m_connected && !m_reconnect.isActive())
+            connectToServer();
+    });
     connectToServer();
 }
 
@@ -86,6 +79,25 @@ PulseAudioHardware::~PulseAudioHardware()
 {
     disconnectFromServer();
     pa_glib_mainloop_free(m_loop);
+}
+
+// Only while there is no server: a connected one tells us itself when it goes.
+void PulseAudioHardware::watchForServer(bool watch)
+{
+    if (!watch) {
+        if (!m_serverWatch.directories().isEmpty())
+            m_serverWatch.removePaths(m_serverWatch.directories());
+        return;
+    }
+    if (m_serverFolder.isEmpty())
+        return;
+    // The folder itself may come and go with the server: watch its parent too.
+    const QStringList watched = m_serverWatch.directories();
+    const QString parent = QFileInfo(m_serverFolder).absolutePath();
+    if (!watched.contains(parent))
+        m_serverWatch.addPath(parent);
+    if (!watched.contains(m_serverFolder) && QFileInfo::exists(m_serverFolder))
+        m_serverWatch.addPath(m_serverFolder);
 }
 
 void PulseAudioHardware::connectToServer()
@@ -126,6 +138,7 @@ void PulseAudioHardware::contextStateChanged()
     if (state == PA_CONTEXT_READY) {
         m_connected = true;
         m_retries = 0;
+        watchForServer(false);
         qCInfo(lcHUD, "Connected to the sound server %s", pa_context_get_server(m_context));
         pa_operation_unref(pa_context_subscribe(m_context, pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
             nullptr, nullptr));
@@ -148,6 +161,7 @@ void PulseAudioHardware::contextStateChanged()
     // watch brings the server back when it returns.
     if (m_retries < retriesBeforeWaiting)
         m_reconnect.start(firstRetryMs << m_retries++);
+    watchForServer(true);
     if (hadSink)
         Q_EMIT defaultOutputDeviceChanged();
 }

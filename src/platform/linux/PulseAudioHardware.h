@@ -53,6 +53,7 @@ private:
     };
 
     void connectToServer();
+    void watchForServer(bool watch);
     void disconnectFromServer();
     void contextStateChanged();
     void requestServerInfo();
@@ -69,5 +70,6 @@ private:
     bool m_connected = false;
     QTimer m_reconnect;
     int m_retries = 0;
+    QString m_serverFolder;
     QFileSystemWatcher m_serverWatch;
 };

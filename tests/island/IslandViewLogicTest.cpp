@@ -40,12 +40,12 @@ TEST(IslandRootLogicTest, ShapeGlowAndShadowByStateAndStyle)
     EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(false, 20), 10);
     EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(true, 20), 24);
 
-    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, QStringLiteral("glass"), 0.6), 0.18);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(false, QStringLiteral("glass"), 0.6), 0);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, QStringLiteral("black"), 0.6), 0);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("black"), 0.6), 0);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("glass"), 1.7), 1);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("glass"), std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, IslandBackgroundStyle::glass, 0.6), 0.18);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(false, IslandBackgroundStyle::glass, 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, IslandBackgroundStyle::black, 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(IslandBackgroundStyle::black, 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(IslandBackgroundStyle::glass, 1.7), 1);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(IslandBackgroundStyle::glass, std::numeric_limits<double>::quiet_NaN()), 0);
 }
 
 TEST(IslandRootLogicTest, SizesFollowTheSpringAndOnlySameScreenResizesAnimate)
@@ -85,8 +85,9 @@ TEST(IslandRootLogicTest, SizesFollowTheSpringAndOnlySameScreenResizesAnimate)
 TEST(StatusBandLogicTest, ItemsAndPaddings)
 {
     const QString notch = QStringLiteral("notch"), pill = QStringLiteral("pill");
-    const QString status = QStringLiteral("status"), media = QStringLiteral("media"), hud = QStringLiteral("hud"),
-                  none = QStringLiteral("none");
+    const auto status = IslandCompactActivity::status, media = IslandCompactActivity::media,
+               hud = IslandCompactActivity::hud, idle = IslandCompactActivity::none;
+    const QString none = QStringLiteral("none");
     EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(false, notch), 18);
     EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(false, pill), 10);
     EXPECT_DOUBLE_EQ(StatusBandLogic::horizontalPadding(true, notch), 32);
@@ -96,8 +97,8 @@ TEST(StatusBandLogicTest, ItemsAndPaddings)
     EXPECT_EQ(StatusBandLogic::leadingItem(false, status, false, true), QStringLiteral("clock"));
     EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, true), QStringLiteral("battery"));
     EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, false), none); // no battery
-    EXPECT_EQ(StatusBandLogic::leadingItem(false, none, false, true), none);
-    EXPECT_EQ(StatusBandLogic::leadingItem(true, none, false, true), QStringLiteral("clock"));
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, idle, false, true), none);
+    EXPECT_EQ(StatusBandLogic::leadingItem(true, idle, false, true), QStringLiteral("clock"));
     EXPECT_EQ(StatusBandLogic::leadingItem(false, media, false, true), QStringLiteral("artwork"));
     EXPECT_EQ(StatusBandLogic::trailingItem(false, media, false, true, true), QStringLiteral("audioBars"));
     EXPECT_EQ(StatusBandLogic::leadingItem(true, media, false, false), none);

@@ -175,7 +175,7 @@ Item {
                     Binding on wanted {
                         when: expandedFrame.visible
                         value: true
-                        restoreMode: Binding.RestoreNone
+                        restoreMode: Binding.RestoreNone // qmllint disable unqualified
                     }
                     onWantedChanged: setSource(Qt.resolvedUrl("ExpandedIslandView.qml"), {
                         objectName: "expandedView",

@@ -87,7 +87,7 @@ struct Harness {
         view.setResizeMode(QQuickView::SizeRootObjectToView);
         view.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&model)},
             {QStringLiteral("settings"), QVariant::fromValue<QObject*>(&settings)},
-            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&actions)}});
+            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&actions.object)}});
         view.setSource(IslandViews::rootViewUrl());
         view.setGeometry(QRect(QPoint(356, 0), layout.closedPanelFrame().size()));
         view.show();

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Brimwell.Controls
 
@@ -41,7 +42,7 @@ Item {
 
     property real barHeight: logic.barHeight
     Behavior on barHeight {
-        NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
+        NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
     }
 
     IslandShape {
@@ -108,7 +109,7 @@ Item {
             opacity: slider.isDragging ? 1 : 0
             visible: opacity > 0
             Behavior on opacity {
-                NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
+                NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
             }
 
             IslandShape {

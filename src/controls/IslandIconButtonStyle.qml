@@ -15,9 +15,9 @@ Item {
     opacity: isPressed ? 0.7 : 1
 
     Behavior on scale {
-        NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
+        NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
     }
     Behavior on opacity {
-        NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
+        NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
     }
 }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 
 // Text whose digits each take the width of the widest digit, so a ticking

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Brimwell.Controls
 import Brimwell.Island
@@ -9,19 +10,17 @@ import Brimwell.NowPlaying
 Item {
     id: view
 
-    required property var viewModel
-    /// Has openSettings() and quit().
-    required property var actions
+    required property IslandViewModel viewModel
+    /// Opening the settings and quitting.
+    required property IslandActionsObject actions
     /// The feature services; null until they are wired.
-    property var features: null
+    property IslandFeaturesObject features: null
     property real waveGlow: 0
-
-    readonly property string activeTab: viewModel.activeTab
 
     IslandMessageView {
         objectName: "noFeatureMessage"
         anchors.fill: parent
-        visible: view.activeTab === ""
+        visible: !view.viewModel.hasActiveTab
         systemImage: "switch.2"
         title: "Turn on a feature in Settings"
         actionTitle: "Open Settings"
@@ -31,7 +30,7 @@ Item {
     Column {
         anchors.fill: parent
         spacing: 12
-        visible: view.activeTab !== ""
+        visible: view.viewModel.hasActiveTab
 
         Item {
             id: tabBarArea
@@ -62,11 +61,13 @@ Item {
             width: parent.width
             height: Math.max(0, parent.height - tabBarArea.height - parent.spacing)
             sourceComponent: {
-                switch (view.activeTab) {
-                case "nowPlaying": return nowPlayingSlot;
-                case "calendar": return calendarSlot;
-                case "clipboard": return clipboardSlot;
-                case "shelf": return shelfSlot;
+                if (!view.viewModel.hasActiveTab)
+                    return null;
+                switch (view.viewModel.activeTab) {
+                case IslandTabs.IslandTab.nowPlaying: return nowPlayingSlot;
+                case IslandTabs.IslandTab.calendar: return calendarSlot;
+                case IslandTabs.IslandTab.clipboard: return clipboardSlot;
+                case IslandTabs.IslandTab.shelf: return shelfSlot;
                 default: return null;
                 }
             }

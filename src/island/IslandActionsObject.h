@@ -3,10 +3,13 @@
 #include "IslandFeatures.h"
 
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 
 /// The application's actions as QML sees them.
 class IslandActionsObject final : public QObject {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Created by the island's window controller")
 public:
     explicit IslandActionsObject(IslandActions actions, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandActionsObject)

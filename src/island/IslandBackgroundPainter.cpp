@@ -73,7 +73,7 @@ void IslandBackgroundPainter::setShape(IslandShape* shape)
     Q_EMIT shapeChanged();
 }
 
-void IslandBackgroundPainter::setStyle(const QString& style)
+void IslandBackgroundPainter::setStyle(IslandBackgroundStyle style)
 {
     if (style == m_style)
         return;
@@ -110,7 +110,7 @@ void IslandBackgroundPainter::paint(QPainter* painter)
     painter->setPen(Qt::NoPen);
 
     // The closed island is always black; the glass fades in with the opening.
-    const qreal glass = m_style == QLatin1String("glass") ? clamp01(m_expansion) : 0;
+    const qreal glass = m_style == IslandBackgroundStyle::glass ? clamp01(m_expansion) : 0;
     if (glass < 1) {
         painter->setOpacity(1 - glass);
         painter->fillPath(path, Qt::black);

@@ -5,6 +5,7 @@
 #include <QQuickPaintedItem>
 #include <QtQml/qqmlregistration.h>
 
+#include "IslandBackgroundStyle.h"
 #include "IslandShape.h"
 
 /// Fills its bounds, in the given shape, with the island's background:
@@ -17,8 +18,8 @@ class IslandBackgroundPainter : public QQuickPaintedItem {
 
     /// The outline to fill.
     Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged)
-    /// "black" or "glass".
-    Q_PROPERTY(QString style READ style WRITE setStyle NOTIFY styleChanged)
+    /// Black, or glass (drawn only as far as `expansion`).
+    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle style READ style WRITE setStyle NOTIFY styleChanged)
     /// Glow strength; drawn limited to 0…1.
     Q_PROPERTY(qreal glow READ glow WRITE setGlow NOTIFY glowChanged)
     /// How far the glass has replaced the black: 0 closed, 1 open.
@@ -40,8 +41,8 @@ public:
 
     IslandShape* shape() const { return m_shape; }
     void setShape(IslandShape* shape);
-    QString style() const { return m_style; }
-    void setStyle(const QString& style);
+    IslandBackgroundStyle style() const { return m_style; }
+    void setStyle(IslandBackgroundStyle style);
     qreal glow() const { return m_glow; }
     void setGlow(qreal glow);
     qreal expansion() const { return m_expansion; }
@@ -58,7 +59,7 @@ Q_SIGNALS:
 private:
     QPointer<IslandShape> m_shape;
     QMetaObject::Connection m_shapeConnection;
-    QString m_style = QStringLiteral("black");
+    IslandBackgroundStyle m_style = IslandBackgroundStyle::black;
     qreal m_glow = 0;
     qreal m_expansion = 0;
 };

@@ -1,6 +1,7 @@
 import QtQuick
 import Brimwell.Controls
 import Brimwell.Island
+import Brimwell.Services
 
 // The island's background in its shape: black, or for the open island in
 // the glass style a dark glass lit from below by the glow.
@@ -9,8 +10,8 @@ Item {
 
     /// The outline to fill.
     property IslandShape shape
-    /// "black" or "glass".
-    property string style: "black"
+    /// An IslandBackgroundStyle.
+    property int style: IslandBackgroundStyles.IslandBackgroundStyle.black
     /// Glow strength, 0…1.
     property real glow: 0
     property bool isExpanded: false

@@ -32,12 +32,12 @@ qreal IslandRootLogic::pillCornerRadius(bool expanded, qreal compactHeight)
     return expanded ? 24 : compactHeight / 2;
 }
 
-qreal IslandRootLogic::waveGlow(const QString& backgroundStyle, qreal glassGlow)
+qreal IslandRootLogic::waveGlow(IslandBackgroundStyle backgroundStyle, qreal glassGlow)
 {
-    return backgroundStyle == QLatin1String("glass") ? clamp01(glassGlow) : 0;
+    return backgroundStyle == IslandBackgroundStyle::glass ? clamp01(glassGlow) : 0;
 }
 
-qreal IslandRootLogic::outerGlowOpacity(bool expanded, const QString& backgroundStyle, qreal glassGlow)
+qreal IslandRootLogic::outerGlowOpacity(bool expanded, IslandBackgroundStyle backgroundStyle, qreal glassGlow)
 {
     return expanded ? waveGlow(backgroundStyle, glassGlow) * 0.3 : 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IslandBackgroundStyle.h"
+
 #include <QObject>
 #include <QSizeF>
 #include <QString>
@@ -26,8 +28,8 @@ class IslandRootLogic : public QObject {
     Q_PROPERTY(QSizeF expandedSize MEMBER m_expandedSize NOTIFY inputsChanged)
     /// The closed width as currently drawn (it springs when the activity changes).
     Q_PROPERTY(qreal shownCompactWidth MEMBER m_shownCompactWidth NOTIFY inputsChanged)
-    /// "black" or "glass".
-    Q_PROPERTY(QString backgroundStyle MEMBER m_backgroundStyle NOTIFY inputsChanged)
+    /// The open island's background.
+    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle backgroundStyle MEMBER m_backgroundStyle NOTIFY inputsChanged)
     /// The glow setting, any value; used limited to 0…1.
     Q_PROPERTY(qreal glassGlow MEMBER m_glassGlow NOTIFY inputsChanged)
 
@@ -78,9 +80,9 @@ public:
     /// Pill corner radius: a capsule of the closed height, 24 open.
     static qreal pillCornerRadius(bool expanded, qreal compactHeight);
     /// The glass glow limited to 0…1 for the glass style, else 0.
-    static qreal waveGlow(const QString& backgroundStyle, qreal glassGlow);
+    static qreal waveGlow(IslandBackgroundStyle backgroundStyle, qreal glassGlow);
     /// 0.3 × the wave glow when open; the closed island never glows.
-    static qreal outerGlowOpacity(bool expanded, const QString& backgroundStyle, qreal glassGlow);
+    static qreal outerGlowOpacity(bool expanded, IslandBackgroundStyle backgroundStyle, qreal glassGlow);
     /// 0.25 open, 0 closed.
     static qreal dropShadowOpacity(bool expanded);
     /// 32 beside a notch, 18 in a pill.
@@ -131,7 +133,7 @@ private:
     QSizeF m_compactSize{0, 0};
     QSizeF m_expandedSize{0, 0};
     qreal m_shownCompactWidth = 0;
-    QString m_backgroundStyle = QStringLiteral("black");
+    IslandBackgroundStyle m_backgroundStyle = IslandBackgroundStyle::black;
     qreal m_glassGlow = 0;
 
     QSizeF m_lastCompactSize{0, 0};

@@ -1,6 +1,7 @@
 import QtQuick
 import Brimwell.Controls
 import Brimwell.Island
+import Brimwell.Services
 
 // The island in its panel: its shape at the current layout's geometry,
 // closed or open, with background, status band, open content, shadows and
@@ -8,15 +9,15 @@ import Brimwell.Island
 Item {
     id: root
 
-    /// The island's state and geometry (IslandViewModel).
-    required property var viewModel
-    /// The preferences (SettingsStore).
-    required property var settings
-    /// Has openSettings() and quit().
-    required property var actions
-    /// The feature services (battery, calendar, clipboard, nowPlaying, hud,
-    /// shelf); null until they are wired, and their slots stay empty.
-    property var features: null
+    /// The island's state and geometry.
+    required property IslandViewModel viewModel
+    /// The preferences.
+    required property SettingsStore settings
+    /// Opening the settings and quitting.
+    required property IslandActionsObject actions
+    /// The feature services; null until they are wired, and their slots
+    /// stay empty.
+    property IslandFeaturesObject features: null
 
     /// 0 closed, 1 open: the position of the open or close spring. Every
     /// size, radius, shadow and the content's transition follow it.
@@ -111,7 +112,7 @@ Item {
             width: island.width
             height: island.height
             shape: islandShape
-            active: root.settings.expandedBackgroundStyle === "glass" && logic.expansion > 0
+            active: root.settings.expandedBackgroundStyle === IslandBackgroundStyles.IslandBackgroundStyle.glass && logic.expansion > 0
         }
 
         Item {
@@ -141,15 +142,8 @@ Item {
                 anchors.top: parent.top
                 anchors.left: parent.left
                 anchors.right: parent.right
-                layoutStyle: root.viewModel.layoutStyle
-                isExpanded: root.viewModel.isExpanded
+                viewModel: root.viewModel
                 openness: logic.expansion
-                compactActivity: root.viewModel.compactActivity
-                showsClock: root.viewModel.showsClock
-                showsBattery: root.viewModel.showsBattery
-                notchWidth: root.viewModel.notchWidth
-                expandedWidth: root.viewModel.expandedSize.width
-                statusBandHeight: root.viewModel.statusBandHeight
                 waveGlow: logic.waveGlow
                 features: root.features
             }
@@ -181,7 +175,7 @@ Item {
                     Binding on wanted {
                         when: expandedFrame.visible
                         value: true
-                        restoreMode: Binding.RestoreNone
+                        restoreMode: Binding.RestoreNone // qmllint disable unqualified
                     }
                     onWantedChanged: setSource(Qt.resolvedUrl("ExpandedIslandView.qml"), {
                         objectName: "expandedView",

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Brimwell.Controls
 import Brimwell.Island
@@ -8,9 +9,11 @@ import QtQuick.Templates as T
 Item {
     id: bar
 
-    required property var viewModel
+    required property IslandViewModel viewModel
+    /// IslandTab values, in order.
     readonly property var tabs: viewModel.availableTabs
-    readonly property string activeTab: viewModel.activeTab
+    /// The IslandTab shown, or -1.
+    readonly property int activeTab: viewModel.hasActiveTab ? viewModel.activeTab : -1
     // Recomputed when the buttons are rebuilt or move.
     readonly property Item activeButton: {
         void tabRepeater.count;
@@ -51,10 +54,10 @@ Item {
 
             T.AbstractButton {
                 id: tabButton
-                required property string modelData
+                required property int modelData
                 readonly property bool isActive: modelData === bar.activeTab
 
-                objectName: "tab_" + modelData
+                objectName: "tab_" + IslandTabTitles.rawValue(modelData)
                 text: IslandTabTitles.title(modelData)
                 leftPadding: 10
                 rightPadding: 10
@@ -76,7 +79,7 @@ Item {
                     wrapMode: Text.NoWrap
                 }
 
-                onClicked: bar.viewModel.selectedTab = modelData
+                onClicked: bar.viewModel.selectedTab = tabButton.modelData
             }
         }
     }

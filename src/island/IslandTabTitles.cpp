@@ -5,15 +5,22 @@ IslandTabTitles::IslandTabTitles(QObject* parent)
 {
 }
 
-QString IslandTabTitles::title(const QString& tab)
+QString IslandTabTitles::title(IslandTab tab)
 {
-    if (tab == QLatin1String("nowPlaying"))
+    switch (tab) {
+    case IslandTab::nowPlaying:
         return QStringLiteral("Now Playing");
-    if (tab == QLatin1String("calendar"))
+    case IslandTab::calendar:
         return QStringLiteral("Calendar");
-    if (tab == QLatin1String("clipboard"))
+    case IslandTab::clipboard:
         return QStringLiteral("Clipboard");
-    if (tab == QLatin1String("shelf"))
+    case IslandTab::shelf:
         return QStringLiteral("Shelf");
+    }
     return {};
+}
+
+QString IslandTabTitles::rawValue(IslandTab tab)
+{
+    return IslandTabs::rawValue(tab);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "IslandTypes.h"
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
-/// Titles of the open island's tabs, by the tab's raw value.
+/// Titles and names of the open island's tabs.
 class IslandTabTitles : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -15,5 +17,7 @@ public:
     Q_DISABLE_COPY_MOVE(IslandTabTitles)
 
     /// "Now Playing", "Calendar", "Clipboard" or "Shelf"; empty for an unknown tab.
-    Q_INVOKABLE static QString title(const QString& tab);
+    Q_INVOKABLE static QString title(IslandTabs::IslandTab tab);
+    /// "nowPlaying", "calendar", "clipboard" or "shelf", for object names.
+    Q_INVOKABLE static QString rawValue(IslandTabs::IslandTab tab);
 };

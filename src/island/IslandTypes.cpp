@@ -14,32 +14,3 @@ QString IslandTabs::rawValue(IslandTab tab)
     }
     return {};
 }
-
-std::optional<IslandTab> IslandTabs::fromRawValue(const QString& raw)
-{
-    for (IslandTab tab : allCases()) {
-        if (rawValue(tab) == raw)
-            return tab;
-    }
-    return std::nullopt;
-}
-
-QString rawValue(IslandCompactActivity activity)
-{
-    switch (activity) {
-    case IslandCompactActivity::none:
-        return QStringLiteral("none");
-    case IslandCompactActivity::status:
-        return QStringLiteral("status");
-    case IslandCompactActivity::media:
-        return QStringLiteral("media");
-    case IslandCompactActivity::hud:
-        return QStringLiteral("hud");
-    }
-    return {};
-}
-
-QString rawValue(CalendarTabStyle style)
-{
-    return style == CalendarTabStyle::today ? QStringLiteral("today") : QStringLiteral("month");
-}

@@ -1,21 +1,51 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
+// Each enumeration sits in a namespace of its own, which QML sees as a type
+// of that name. Qt 6.4 gives a namespace's enum class values only scoped, so
+// QML writes `IslandTabs.IslandTab.calendar`; C++ uses the plain names below.
+
+namespace IslandStates {
+Q_NAMESPACE
+QML_ELEMENT
 /// Closed or open.
 enum class IslandState { compact, expanded };
+Q_ENUM_NS(IslandState)
+} // namespace IslandStates
+using IslandStates::IslandState;
 
+namespace IslandTabs {
+Q_NAMESPACE
+QML_ELEMENT
 /// The open island's tabs, in the order of every tab list.
 enum class IslandTab { nowPlaying, calendar, clipboard, shelf };
+Q_ENUM_NS(IslandTab)
+} // namespace IslandTabs
+using IslandTabs::IslandTab;
 
+namespace IslandCompactActivities {
+Q_NAMESPACE
+QML_ELEMENT
 /// What the closed island shows beside the notch.
 enum class IslandCompactActivity { none, status, media, hud };
+Q_ENUM_NS(IslandCompactActivity)
+} // namespace IslandCompactActivities
+using IslandCompactActivities::IslandCompactActivity;
 
+namespace CalendarTabStyles {
+Q_NAMESPACE
+QML_ELEMENT
 /// How the Calendar tab looks.
 enum class CalendarTabStyle { today, month };
+Q_ENUM_NS(CalendarTabStyle)
+} // namespace CalendarTabStyles
+using CalendarTabStyles::CalendarTabStyle;
 
 /// What the status band holds.
 struct IslandStatusContent {
@@ -34,11 +64,4 @@ inline QList<IslandTab> allCases()
 }
 /// "nowPlaying", "calendar", "clipboard", "shelf".
 QString rawValue(IslandTab tab);
-/// The tab of a raw value; any other string gives none.
-std::optional<IslandTab> fromRawValue(const QString& raw);
 } // namespace IslandTabs
-
-/// "none", "status", "media", "hud".
-QString rawValue(IslandCompactActivity activity);
-/// "today", "month".
-QString rawValue(CalendarTabStyle style);

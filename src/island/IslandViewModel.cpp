@@ -66,6 +66,11 @@ void IslandViewModel::setAvailableTabs(const QList<IslandTab>& tabs)
 
 void IslandViewModel::setSelectedTab(IslandTab tab)
 {
+    // QML may write any number.
+    if (!IslandTabs::allCases().contains(tab)) {
+        qCCritical(lcIsland, "Ignoring unknown tab %d", int(tab));
+        return;
+    }
     if (m_selectedTab == tab)
         return;
     changeTabs([&] {
@@ -105,26 +110,10 @@ QString IslandViewModel::layoutStyle() const
     return m_layout ? IslandLayout::rawValue(m_layout->style) : QString();
 }
 
-QStringList IslandViewModel::availableTabsText() const
+QList<int> IslandViewModel::availableTabValues() const
 {
-    QStringList raw;
+    QList<int> values;
     for (IslandTab tab : m_availableTabs)
-        raw.append(IslandTabs::rawValue(tab));
-    return raw;
-}
-
-void IslandViewModel::setSelectedTabText(const QString& raw)
-{
-    const std::optional<IslandTab> tab = IslandTabs::fromRawValue(raw);
-    if (!tab) {
-        qCCritical(lcIsland, "Ignoring unknown tab %s", qUtf8Printable(raw));
-        return;
-    }
-    setSelectedTab(*tab);
-}
-
-QString IslandViewModel::activeTabText() const
-{
-    const std::optional<IslandTab> tab = activeTab();
-    return tab ? IslandTabs::rawValue(*tab) : QString();
+        values.append(int(tab));
+    return values;
 }

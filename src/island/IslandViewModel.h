@@ -5,7 +5,7 @@
 
 #include <QObject>
 #include <QSizeF>
-#include <QStringList>
+#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -14,9 +14,15 @@
 /// Calendar tab's look and whether a drag hovers over it. The window
 /// controller writes it; the tab bar writes `selectedTab` and the shelf view
 /// `isDropTargeted`. Setters notify only on a real change.
-class IslandViewModel final : public QObject {
+// Not final: Qt 6.4's QML registration derives from every type it could
+// default-construct, uncreatable or not.
+class IslandViewModel : public QObject {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Created by the island's window controller")
 
+    /// Closed or open.
+    Q_PROPERTY(IslandStates::IslandState state READ state NOTIFY stateChanged)
     /// True when the island is open.
     Q_PROPERTY(bool isExpanded READ isExpanded NOTIFY stateChanged)
     /// False when the last change of state is to be shown at once, without
@@ -44,16 +50,18 @@ class IslandViewModel final : public QObject {
     Q_PROPERTY(bool showsBattery READ showsBattery NOTIFY statusContentChanged)
     /// The closed island may show the status band.
     Q_PROPERTY(bool showsInCompact READ showsInCompact NOTIFY statusContentChanged)
-    /// "none", "status", "media" or "hud".
-    Q_PROPERTY(QString compactActivity READ compactActivityText NOTIFY compactActivityChanged)
-    /// Raw values of the tabs whose features are on, in tab order.
-    Q_PROPERTY(QStringList availableTabs READ availableTabsText NOTIFY availableTabsChanged)
-    /// Raw value of the chosen tab; unknown values are ignored.
-    Q_PROPERTY(QString selectedTab READ selectedTabText WRITE setSelectedTabText NOTIFY selectedTabChanged)
-    /// Raw value of the tab the open island shows; empty when none.
-    Q_PROPERTY(QString activeTab READ activeTabText NOTIFY activeTabChanged)
-    /// "today" or "month".
-    Q_PROPERTY(QString calendarStyle READ calendarStyleText NOTIFY calendarStyleChanged)
+    /// What the closed island shows beside the notch.
+    Q_PROPERTY(IslandCompactActivities::IslandCompactActivity compactActivity READ compactActivity NOTIFY compactActivityChanged)
+    /// The tabs whose features are on (IslandTab values), in tab order.
+    Q_PROPERTY(QList<int> availableTabs READ availableTabValues NOTIFY availableTabsChanged)
+    /// The chosen tab; values that name no tab are ignored.
+    Q_PROPERTY(IslandTabs::IslandTab selectedTab READ selectedTab WRITE setSelectedTab NOTIFY selectedTabChanged)
+    /// The open island shows a tab (false when no feature is on).
+    Q_PROPERTY(bool hasActiveTab READ hasActiveTab NOTIFY activeTabChanged)
+    /// The tab the open island shows; meaningless without hasActiveTab.
+    Q_PROPERTY(IslandTabs::IslandTab activeTab READ activeTabValue NOTIFY activeTabChanged)
+    /// How the Calendar tab looks.
+    Q_PROPERTY(CalendarTabStyles::CalendarTabStyle calendarStyle READ calendarStyle NOTIFY calendarStyleChanged)
     /// A drag hovers over the island.
     Q_PROPERTY(bool isDropTargeted READ isDropTargeted WRITE setDropTargeted NOTIFY isDropTargetedChanged)
 
@@ -97,12 +105,9 @@ public:
     bool showsClock() const { return m_statusContent.showsClock; }
     bool showsBattery() const { return m_statusContent.showsBattery; }
     bool showsInCompact() const { return m_statusContent.showsInCompact; }
-    QString compactActivityText() const { return rawValue(m_compactActivity); }
-    QStringList availableTabsText() const;
-    QString selectedTabText() const { return IslandTabs::rawValue(m_selectedTab); }
-    void setSelectedTabText(const QString& raw);
-    QString activeTabText() const;
-    QString calendarStyleText() const { return rawValue(m_calendarStyle); }
+    QList<int> availableTabValues() const;
+    bool hasActiveTab() const { return activeTab().has_value(); }
+    IslandTab activeTabValue() const { return activeTab().value_or(IslandTab::nowPlaying); }
 
 Q_SIGNALS:
     /// The user started dragging an item out of the island.

@@ -11,8 +11,10 @@ class QRegion;
 ///     view->setInitialProperties({{"viewModel", ...}, {"settings", ...}, {"actions", ...}});
 ///     view->setSource(IslandViews::rootViewUrl()); // QQuickView, SizeRootObjectToView
 ///
-/// `features` (an object with battery, calendar, clipboard, nowPlaying, hud,
-/// shelf) may be given too; without it the feature slots stay empty.
+/// The root's required properties are typed: an IslandViewModel, a
+/// SettingsStore and an IslandActionsObject. `features` (an
+/// IslandFeaturesObject) may be given too; without it the feature slots
+/// stay empty.
 namespace IslandViews {
 
 /// Loads the symbol font. The Brimwell.Island module is linked in statically

@@ -8,8 +8,8 @@ import QtQuick.Templates as T
 T.AbstractButton {
     id: button
 
-    /// Has openSettings() and quit().
-    required property var actions
+    /// Opening the settings and quitting.
+    required property IslandActionsObject actions
 
     implicitWidth: 26
     implicitHeight: 26
@@ -30,7 +30,7 @@ T.AbstractButton {
         }
     }
 
-    onClicked: actions.openSettings()
+    onClicked: button.actions.openSettings()
 
     TapHandler {
         acceptedButtons: Qt.RightButton

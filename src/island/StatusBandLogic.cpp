@@ -24,18 +24,18 @@ qreal StatusBandLogic::horizontalPadding(bool expanded, const QString& layoutSty
     return isNotch(layoutStyle) ? 18 : 10;
 }
 
-bool StatusBandLogic::isHudShown(bool hasHudState, bool expanded, const QString& activity)
+bool StatusBandLogic::isHudShown(bool hasHudState, bool expanded, IslandCompactActivity activity)
 {
-    return hasHudState && (expanded || activity == QLatin1String("hud"));
+    return hasHudState && (expanded || activity == IslandCompactActivity::hud);
 }
 
-QString StatusBandLogic::leadingItem(bool expanded, const QString& activity, bool hudShown, bool showsClock)
+QString StatusBandLogic::leadingItem(bool expanded, IslandCompactActivity activity, bool hudShown, bool showsClock)
 {
     if (hudShown)
         return QStringLiteral("hudIcon");
-    if (!expanded && activity == QLatin1String("media"))
+    if (!expanded && activity == IslandCompactActivity::media)
         return QStringLiteral("artwork");
-    if (!expanded && activity == QLatin1String("status") && showsClock)
+    if (!expanded && activity == IslandCompactActivity::status && showsClock)
         return QStringLiteral("clock");
     if (expanded && showsClock)
         return QStringLiteral("clock");
@@ -43,13 +43,13 @@ QString StatusBandLogic::leadingItem(bool expanded, const QString& activity, boo
 }
 
 QString StatusBandLogic::trailingItem(
-    bool expanded, const QString& activity, bool hudShown, bool showsBattery, bool hasBatteryStatus)
+    bool expanded, IslandCompactActivity activity, bool hudShown, bool showsBattery, bool hasBatteryStatus)
 {
     if (hudShown)
         return QStringLiteral("hudLevel");
-    if (!expanded && activity == QLatin1String("media"))
+    if (!expanded && activity == IslandCompactActivity::media)
         return QStringLiteral("audioBars");
-    const bool batteryWanted = (!expanded && activity == QLatin1String("status") && showsBattery)
+    const bool batteryWanted = (!expanded && activity == IslandCompactActivity::status && showsBattery)
         || (expanded && showsBattery);
     if (batteryWanted && hasBatteryStatus)
         return QStringLiteral("battery");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IslandTypes.h"
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -16,8 +18,8 @@ class StatusBandLogic : public QObject {
     Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
     /// Position of the open/close spring, 0…1 (paddings follow it).
     Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged)
-    /// "none", "status", "media" or "hud".
-    Q_PROPERTY(QString compactActivity MEMBER m_activity NOTIFY inputsChanged)
+    /// What the closed island shows.
+    Q_PROPERTY(IslandCompactActivities::IslandCompactActivity compactActivity MEMBER m_activity NOTIFY inputsChanged)
     /// The status content includes the clock.
     Q_PROPERTY(bool showsClock MEMBER m_showsClock NOTIFY inputsChanged)
     /// The status content includes the battery.
@@ -57,10 +59,10 @@ public:
     /// Closed 18 (notch) or 10 (pill); open 32 (notch) or 18 (pill).
     static qreal horizontalPadding(bool expanded, const QString& layoutStyle);
     /// A HUD state counts when the island is open or its activity is the HUD.
-    static bool isHudShown(bool hasHudState, bool expanded, const QString& activity);
-    static QString leadingItem(bool expanded, const QString& activity, bool hudShown, bool showsClock);
+    static bool isHudShown(bool hasHudState, bool expanded, IslandCompactActivity activity);
+    static QString leadingItem(bool expanded, IslandCompactActivity activity, bool hudShown, bool showsClock);
     static QString trailingItem(
-        bool expanded, const QString& activity, bool hudShown, bool showsBattery, bool hasBatteryStatus);
+        bool expanded, IslandCompactActivity activity, bool hudShown, bool showsBattery, bool hasBatteryStatus);
     /// Closed 80 (pill) or 58 (notch); open 96 (pill) or what fits beside
     /// the notch, at most 96.
     static qreal hudBarWidth(bool expanded, const QString& layoutStyle, qreal expandedWidth, qreal notchWidth);
@@ -96,7 +98,7 @@ private:
     QString m_layoutStyle = QStringLiteral("notch");
     bool m_isExpanded = false;
     qreal m_openness = 0;
-    QString m_activity = QStringLiteral("none");
+    IslandCompactActivity m_activity = IslandCompactActivity::none;
     bool m_showsClock = false;
     bool m_showsBattery = false;
     bool m_hasBatteryStatus = false;

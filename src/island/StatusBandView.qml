@@ -10,21 +10,13 @@ import Brimwell.NowPlaying
 Item {
     id: band
 
-    /// "notch" or "pill".
-    property string layoutStyle: "notch"
-    property bool isExpanded: false
+    /// The island's state, geometry, status content and closed activity.
+    required property IslandViewModel viewModel
     /// The open/close spring's position, 0…1.
-    property real openness: isExpanded ? 1 : 0
-    /// "none", "status", "media" or "hud".
-    property string compactActivity: "none"
-    property bool showsClock: false
-    property bool showsBattery: false
-    property real notchWidth: 0
-    property real expandedWidth: 0
-    property real statusBandHeight: 0
+    property real openness: viewModel.isExpanded ? 1 : 0
     property real waveGlow: 0
-    /// The feature services (nowPlaying, …); null where a feature is absent.
-    property var features: null
+    /// The feature services; null until they are wired.
+    property IslandFeaturesObject features: null
     /// The battery service has a status (set once the battery is wired).
     property bool hasBatteryStatus: false
     /// The HUD presenter shows a level (set once the HUD is wired).
@@ -33,21 +25,21 @@ Item {
     readonly property string leadingItem: logic.leadingItem
     readonly property string trailingItem: logic.trailingItem
 
-    height: statusBandHeight
+    height: viewModel.statusBandHeight
 
     StatusBandLogic {
         id: logic
-        layoutStyle: band.layoutStyle
-        isExpanded: band.isExpanded
+        layoutStyle: band.viewModel.layoutStyle
+        isExpanded: band.viewModel.isExpanded
         openness: band.openness
-        compactActivity: band.compactActivity
-        showsClock: band.showsClock
-        showsBattery: band.showsBattery
+        compactActivity: band.viewModel.compactActivity
+        showsClock: band.viewModel.showsClock
+        showsBattery: band.viewModel.showsBattery
         hasBatteryStatus: band.hasBatteryStatus
         hasHudState: band.hasHudState
-        notchWidth: band.notchWidth
-        expandedWidth: band.expandedWidth
-        statusBandHeight: band.statusBandHeight
+        notchWidth: band.viewModel.notchWidth
+        expandedWidth: band.viewModel.expandedSize.width
+        statusBandHeight: band.viewModel.statusBandHeight
     }
 
     NowPlayingPresentation {

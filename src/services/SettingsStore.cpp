@@ -212,8 +212,3 @@ void SettingsStore::setExpandedBackgroundStyle(IslandBackgroundStyle value)
     Q_EMIT expandedBackgroundStyleChanged();
     m_defaults.setString(QStringLiteral("expandedBackgroundStyle"), rawValue(value));
 }
-
-void SettingsStore::setExpandedBackgroundStyleText(const QString& value)
-{
-    setExpandedBackgroundStyle(parseIslandBackgroundStyle(value));
-}

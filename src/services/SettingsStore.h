@@ -3,6 +3,7 @@
 #include "IslandBackgroundStyle.h"
 
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 #include <QString>
 
 #include <optional>
@@ -14,6 +15,8 @@ class UserDefaults;
 /// Registered defaults are never written. Setters emit only on a real change.
 class SettingsStore final : public QObject {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Created by the application")
 
     Q_PROPERTY(double hoverDelay READ hoverDelay WRITE setHoverDelay NOTIFY hoverDelayChanged)
     /// Empty string in QML means automatic choice.
@@ -31,8 +34,7 @@ class SettingsStore final : public QObject {
     Q_PROPERTY(double hudDuration READ hudDuration WRITE setHudDuration NOTIFY hudDurationChanged)
     Q_PROPERTY(bool showMenuBarIcon READ showMenuBarIcon WRITE setShowMenuBarIcon NOTIFY showMenuBarIconChanged)
     Q_PROPERTY(bool showShelf READ showShelf WRITE setShowShelf NOTIFY showShelfChanged)
-    /// "black" or "glass".
-    Q_PROPERTY(QString expandedBackgroundStyle READ expandedBackgroundStyleText WRITE setExpandedBackgroundStyleText NOTIFY expandedBackgroundStyleChanged)
+    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle expandedBackgroundStyle READ expandedBackgroundStyle WRITE setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged)
     Q_PROPERTY(double glassGlow READ glassGlow WRITE setGlassGlow NOTIFY glassGlowChanged)
 
 public:
@@ -77,8 +79,6 @@ public:
     void setShowShelf(bool value);
     IslandBackgroundStyle expandedBackgroundStyle() const { return m_expandedBackgroundStyle; }
     void setExpandedBackgroundStyle(IslandBackgroundStyle value);
-    QString expandedBackgroundStyleText() const { return rawValue(m_expandedBackgroundStyle); }
-    void setExpandedBackgroundStyleText(const QString& value);
     double glassGlow() const { return m_glassGlow; }
     void setGlassGlow(double value);
 

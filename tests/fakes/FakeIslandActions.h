@@ -1,18 +1,14 @@
 #pragma once
 
-#include <QObject>
+#include "IslandActionsObject.h"
 
-/// The island's actions as QML calls them; counts the calls.
-class FakeIslandActions final : public QObject {
-    Q_OBJECT
-
+/// The island's actions as QML calls them (through `object`); counts the calls.
+class FakeIslandActions final {
 public:
-    explicit FakeIslandActions(QObject* parent = nullptr) : QObject(parent) {}
+    FakeIslandActions() = default;
     Q_DISABLE_COPY_MOVE(FakeIslandActions)
-
-    Q_INVOKABLE void openSettings() { ++openSettingsCalls; }
-    Q_INVOKABLE void quit() { ++quitCalls; }
 
     int openSettingsCalls = 0;
     int quitCalls = 0;
+    IslandActionsObject object{{[this] { ++openSettingsCalls; }, [this] { ++quitCalls; }}};
 };

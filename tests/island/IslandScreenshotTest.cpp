@@ -73,7 +73,7 @@ protected:
         m_model.setState(expanded ? IslandState::expanded : IslandState::compact);
         m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model)},
             {QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get())},
-            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions)}});
+            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions.object)}});
         m_view->setSource(IslandViews::rootViewUrl());
         ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(*m_view));
         m_view->resize((expanded ? layout.openPanelFrame() : layout.closedPanelFrame()).size());
@@ -160,7 +160,9 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
     EXPECT_EQ(shot.pixel(2, 100), desktop.rgb());
     EXPECT_GT(brightPixels(shot, QRect(42, 4, 60, 18)), 15); // the clock in the open band
 
-    const QStringList tabs = m_model.availableTabsText();
+    QStringList tabs;
+    for (IslandTab tab : m_model.availableTabs())
+        tabs.append(IslandTabs::rawValue(tab));
     for (const QString& tab : tabs) {
         QQuickItem* button = find(root(), QStringLiteral("tab_") + tab);
         ASSERT_TRUE(button) << qPrintable(tab);

@@ -35,11 +35,11 @@ TEST(IslandBackgroundTest, GlowLightsTheBottomEdgeAndOutOfRangeGlowIsItsNearestE
 TEST(IslandRootLogicTest, GlowOnlyOnOpenGlassAndAClosedPillIsFullyRound)
 {
     EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(false, 20), 10);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(false, QStringLiteral("glass"), 0.6), 0);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, QStringLiteral("black"), 0.6), 0);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("black"), 0.6), 0);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("glass"), 1.7), 1);
-    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(QStringLiteral("glass"), std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(false, IslandBackgroundStyle::glass, 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, IslandBackgroundStyle::black, 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(IslandBackgroundStyle::black, 0.6), 0);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(IslandBackgroundStyle::glass, 1.7), 1);
+    EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(IslandBackgroundStyle::glass, std::numeric_limits<double>::quiet_NaN()), 0);
 }
 
 TEST(IslandRootLogicTest, SizesFollowTheSpringAndOnlySameScreenResizesAnimate)
@@ -79,14 +79,15 @@ TEST(IslandRootLogicTest, SizesFollowTheSpringAndOnlySameScreenResizesAnimate)
 TEST(StatusBandLogicTest, ItemsAndTheHudBarBesideTheNotch)
 {
     const QString notch = QStringLiteral("notch"), pill = QStringLiteral("pill");
-    const QString status = QStringLiteral("status"), media = QStringLiteral("media"), hud = QStringLiteral("hud"),
-                  none = QStringLiteral("none");
+    const auto status = IslandCompactActivity::status, media = IslandCompactActivity::media,
+               hud = IslandCompactActivity::hud, idle = IslandCompactActivity::none;
+    const QString none = QStringLiteral("none");
     // Closed, clock and battery with the notch between them.
     EXPECT_EQ(StatusBandLogic::leadingItem(false, status, false, true), QStringLiteral("clock"));
     EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, true), QStringLiteral("battery"));
     EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, false), none); // no battery
-    EXPECT_EQ(StatusBandLogic::leadingItem(false, none, false, true), none);
-    EXPECT_EQ(StatusBandLogic::leadingItem(true, none, false, true), QStringLiteral("clock"));
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, idle, false, true), none);
+    EXPECT_EQ(StatusBandLogic::leadingItem(true, idle, false, true), QStringLiteral("clock"));
     EXPECT_EQ(StatusBandLogic::leadingItem(false, media, false, true), QStringLiteral("artwork"));
     EXPECT_EQ(StatusBandLogic::trailingItem(false, media, false, true, true), QStringLiteral("audioBars"));
     EXPECT_EQ(StatusBandLogic::leadingItem(true, media, false, false), none);

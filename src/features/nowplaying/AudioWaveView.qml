@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Brimwell.Controls
 import Brimwell.NowPlaying
@@ -34,8 +35,9 @@ Item {
         repeat: true
         // Hidden bars need no frames; they go on from where they were.
         running: wave.isAnimating && wave.visible
-        onRunningChanged: last = 0
-        onTriggered: {
+        // Timer is unresolved for Qt 6.4's qmllint, so are its handlers.
+        onRunningChanged: frames.last = 0 // qmllint disable unqualified
+        onTriggered: { // qmllint disable unqualified
             const now = Date.now();
             // A late tick or a clock change never makes the bars leap.
             if (last > 0)

@@ -87,8 +87,8 @@ Item {
                 opacity: button.firstIsFront ? 1 : 0
                 scale: button.firstIsFront ? 1 : 0.5
                 visible: opacity > 0
-                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
-                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
             }
             SystemImage {
                 id: second
@@ -99,8 +99,8 @@ Item {
                 opacity: button.firstIsFront ? 0 : 1
                 scale: button.firstIsFront ? 0.5 : 1
                 visible: opacity > 0
-                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
-                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
             }
         }
     }
@@ -108,7 +108,7 @@ Item {
     // The bounce: a quick press-in, then a springy return.
     SequentialAnimation {
         id: bounce
-        NumberAnimation { target: symbol; property: "scale"; to: 0.8; duration: 90; easing.type: Easing.OutQuad }
+        NumberAnimation { target: symbol; property: "scale"; to: 0.8; duration: 90; easing.type: Easing.OutQuad } // qmllint disable unqualified
         SpringNumberAnimation { target: symbol; property: "scale"; to: 1; response: 0.3; dampingFraction: 0.5 }
     }
 }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Templates as T
 import Brimwell.Controls
@@ -110,7 +111,7 @@ Item {
         spacing: 16
         opacity: view.hasTrack ? 0 : 0.45
         visible: opacity > 0
-        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } }
+        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
 
         ArtworkLayer {
             Accessible.ignored: true
@@ -134,7 +135,7 @@ Item {
         spacing: 16
         opacity: view.hasTrack ? 1 : 0
         visible: opacity > 0
-        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } }
+        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
 
         // The old artwork fades out as the new one fades in.
         Item {
@@ -157,12 +158,12 @@ Item {
             ArtworkLayer {
                 id: firstArtwork
                 opacity: artwork.firstIsFront ? 1 : 0
-                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
+                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
             }
             ArtworkLayer {
                 id: secondArtwork
                 opacity: artwork.firstIsFront ? 0 : 1
-                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
+                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
             }
             ArtworkOutline {}
 
@@ -196,14 +197,14 @@ Item {
                     property: "title"
                     value: presentation.title
                     when: view.hasTrack
-                    restoreMode: Binding.RestoreNone
+                    restoreMode: Binding.RestoreNone // qmllint disable unqualified
                 }
                 Binding {
                     target: trackText
                     property: "subtitle"
                     value: presentation.subtitle
                     when: view.hasTrack
-                    restoreMode: Binding.RestoreNone
+                    restoreMode: Binding.RestoreNone // qmllint disable unqualified
                 }
 
                 Row {

@@ -40,7 +40,8 @@ start_weston() {
   pids+=($!)
   # Up to 30 s: a loaded machine starts it slowly.
   for _ in $(seq 300); do
-    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" 2>/dev/null | head -n1)
+    # The log may not exist yet on the first look.
+    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" 2>/dev/null | head -n1 || true)
     [ -n "$display" ] && [ -S "$dir/wayland-brimwell" ] && break
     sleep 0.1
   done

@@ -18,13 +18,12 @@ namespace {
 
 long long monotonicNs()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
 }
 
-template <typename T>
-T median(std::vector<T> v)
+template <typename T> T median(std::vector<T> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -51,7 +50,7 @@ int main(int argc, char** argv)
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 0, 0);
-        char* args[] = {const_cast<char*>(exe), nullptr};
+        char* args[] = { const_cast<char*>(exe), nullptr };
         pid_t pid = 0;
         const long long started = monotonicNs();
         if (posix_spawn(&pid, exe, &actions, nullptr, args, environ) != 0) {
@@ -71,7 +70,8 @@ int main(int argc, char** argv)
         long long loopNs = 0;
         long rssKb = 0;
         const auto at = text.find("startup-probe ");
-        if (at == std::string::npos || std::sscanf(text.c_str() + at, "startup-probe monotonic_ns=%lld rss_kb=%ld", &loopNs, &rssKb) != 2) {
+        if (at == std::string::npos
+            || std::sscanf(text.c_str() + at, "startup-probe monotonic_ns=%lld rss_kb=%ld", &loopNs, &rssKb) != 2) {
             std::fprintf(stderr, "run %d: no probe line (is another copy running?)\n", i);
             return 1;
         }

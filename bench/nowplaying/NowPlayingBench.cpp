@@ -37,7 +37,8 @@ QByteArray coverJpeg(int side)
     for (int y = 0; y < side; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < side; ++x)
-            line[x] = qRgb((x * 255 / side + random.bounded(40)) & 255, (y * 255 / side + random.bounded(40)) & 255, random.bounded(256));
+            line[x] = qRgb(
+                (x * 255 / side + random.bounded(40)) & 255, (y * 255 / side + random.bounded(40)) & 255, random.bounded(256));
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -64,9 +65,10 @@ void StreamLineWithArtworkToTrack(benchmark::State& state)
     QByteArray art(375 * 1024, '\0');
     for (qsizetype i = 0; i < art.size(); ++i)
         art[i] = char(i * 31 + 7);
-    const QByteArray line = R"({"type":"data","diff":false,"payload":{"title":"Song","artist":"Ann","album":"LP","playing":true,)"
-                            R"("bundleIdentifier":"vlc","processIdentifier":42,"durationMicros":215000000,"elapsedTimeMicros":1000000,)"
-                            R"("timestampEpochMicros":1700000000000000,"playbackRate":1,"artworkData":")"
+    const QByteArray line
+        = R"({"type":"data","diff":false,"payload":{"title":"Song","artist":"Ann","album":"LP","playing":true,)"
+          R"("bundleIdentifier":"vlc","processIdentifier":42,"durationMicros":215000000,"elapsedTimeMicros":1000000,)"
+          R"("timestampEpochMicros":1700000000000000,"playbackRate":1,"artworkData":")"
         + art.toBase64() + "\"}}";
     for (auto _ : state) {
         const QJsonObject object = QJsonDocument::fromJson(line).object();
@@ -92,7 +94,8 @@ void StreamLongLineInChunks(benchmark::State& state)
     }
     script.write("while (1) { sleep 1; }\n");
     script.close();
-    MediaRemoteAdapterClient client(AppBundle(QStringLiteral("bench"), {}, dir.filePath(QStringLiteral("share")), dir.filePath(QStringLiteral("lib"))));
+    MediaRemoteAdapterClient client(
+        AppBundle(QStringLiteral("bench"), {}, dir.filePath(QStringLiteral("share")), dir.filePath(QStringLiteral("lib"))));
     int tracks = 0;
     QObject::connect(&client, &MediaRemoteAdapterClient::trackChanged, &client, [&tracks] { ++tracks; });
     client.start();
@@ -157,7 +160,8 @@ void PauseFromOutsideToPublishedTrack(benchmark::State& state)
     // player is told to pause until the service publishes the paused track.
     const QString bin = qEnvironmentVariable("BRIMWELL_BINARY_DIR", QStringLiteral(BRIMWELL_BINARY_DIR));
     QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    daemon.start(QStringLiteral("dbus-daemon"),
+        { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
     daemon.waitForStarted();
     QByteArray address;
     spinUntil([&] {
@@ -169,7 +173,7 @@ void PauseFromOutsideToPublishedTrack(benchmark::State& state)
     QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(address.trimmed()), QStringLiteral("bench"));
 
     QProcess player;
-    player.start(bin + QStringLiteral("/tests/test-mpris-player"), {QStringLiteral("bench")});
+    player.start(bin + QStringLiteral("/tests/test-mpris-player"), { QStringLiteral("bench") });
     QByteArray out;
     spinUntil([&] {
         player.waitForReadyRead(50);
@@ -179,7 +183,8 @@ void PauseFromOutsideToPublishedTrack(benchmark::State& state)
     player.write("track /t/1|Song|Ann|LP|200000000|\nposition 1000000\nplay\n");
 
     {
-        const AppBundle bundle(QStringLiteral("bench"), {}, bin + QStringLiteral("/share/brimwell"), bin + QStringLiteral("/lib/brimwell"));
+        const AppBundle bundle(
+            QStringLiteral("bench"), {}, bin + QStringLiteral("/share/brimwell"), bin + QStringLiteral("/lib/brimwell"));
         MprisScriptedPlayers scripted(bus);
         NetworkWebLoader web;
         DesktopApplicationCatalog catalog(bus);

@@ -9,9 +9,9 @@
 #include "FakeIslandActions.h"
 #include "IslandLayout.h"
 #include "IslandViewModel.h"
-#include "TestScreens.h"
 #include "IslandViews.h"
 #include "SettingsStore.h"
+#include "TestScreens.h"
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
@@ -43,10 +43,9 @@ double percentile(std::vector<double> values, double p)
 
 double cpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Runs the event loop until `done` or the bound passes.
@@ -70,11 +69,11 @@ void spinFor(int ms)
 
 struct Harness {
     QTemporaryDir dir;
-    UserDefaults defaults{dir.filePath(QStringLiteral("settings.ini"))};
-    SettingsStore settings{defaults};
+    UserDefaults defaults { dir.filePath(QStringLiteral("settings.ini")) };
+    SettingsStore settings { defaults };
     IslandViewModel model;
     // A pill on a 1280 x 800 screen without a panel, as under a bare Xvfb.
-    IslandLayout layout{TestScreens::plain(QStringLiteral("bench"), QRect(0, 0, 1280, 800)), 0};
+    IslandLayout layout { TestScreens::plain(QStringLiteral("bench"), QRect(0, 0, 1280, 800)), 0 };
     FakeIslandActions actions;
     QQuickView view;
 
@@ -85,9 +84,9 @@ struct Harness {
         view.setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         view.setColor(QColor(96, 112, 136));
         view.setResizeMode(QQuickView::SizeRootObjectToView);
-        view.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&model)},
-            {QStringLiteral("settings"), QVariant::fromValue<QObject*>(&settings)},
-            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&actions.object)}});
+        view.setInitialProperties({ { QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&model) },
+            { QStringLiteral("settings"), QVariant::fromValue<QObject*>(&settings) },
+            { QStringLiteral("actions"), QVariant::fromValue<QObject*>(&actions.object) } });
         view.setSource(IslandViews::rootViewUrl());
         view.setGeometry(QRect(QPoint(356, 0), layout.closedPanelFrame().size()));
         view.show();
@@ -114,18 +113,21 @@ int frames(int cycles)
     qint64 lastSwap = -1;
     std::vector<double> work;
     std::vector<double> intervals;
-    QObject::connect(&h.view, &QQuickWindow::beforeSynchronizing, &h.view,
-        [&] { frameStart = clock.nsecsElapsed(); }, Qt::DirectConnection);
-    QObject::connect(&h.view, &QQuickWindow::frameSwapped, &h.view, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        if (measuring) {
-            if (frameStart >= 0)
-                work.push_back(double(now - frameStart) / 1e6);
-            if (lastSwap >= 0)
-                intervals.push_back(double(now - lastSwap) / 1e6);
-        }
-        lastSwap = now;
-    }, Qt::DirectConnection);
+    QObject::connect(
+        &h.view, &QQuickWindow::beforeSynchronizing, &h.view, [&] { frameStart = clock.nsecsElapsed(); }, Qt::DirectConnection);
+    QObject::connect(
+        &h.view, &QQuickWindow::frameSwapped, &h.view,
+        [&] {
+            const qint64 now = clock.nsecsElapsed();
+            if (measuring) {
+                if (frameStart >= 0)
+                    work.push_back(double(now - frameStart) / 1e6);
+                if (lastSwap >= 0)
+                    intervals.push_back(double(now - lastSwap) / 1e6);
+            }
+            lastSwap = now;
+        },
+        Qt::DirectConnection);
 
     const QSize open = h.layout.openPanelFrame().size();
     const QSize closed = h.layout.closedPanelFrame().size();
@@ -173,11 +175,14 @@ int idle(int seconds)
     int swaps = 0;
     QElapsedTimer since;
     since.start();
-    QObject::connect(&h.view, &QQuickWindow::frameSwapped, &h.view, [&] {
-        ++swaps;
-        if (qEnvironmentVariableIsSet("BRIMWELL_BENCH_VERBOSE"))
-            std::printf("frame at %.3f s\n", double(since.elapsed()) / 1000);
-    }, Qt::DirectConnection);
+    QObject::connect(
+        &h.view, &QQuickWindow::frameSwapped, &h.view,
+        [&] {
+            ++swaps;
+            if (qEnvironmentVariableIsSet("BRIMWELL_BENCH_VERBOSE"))
+                std::printf("frame at %.3f s\n", double(since.elapsed()) / 1000);
+        },
+        Qt::DirectConnection);
     const double cpuBefore = cpuSeconds();
     QElapsedTimer wall;
     wall.start();

@@ -65,8 +65,7 @@ bool AppDelegate::applicationDidFinishLaunching()
 
     m_launched = true;
     const AppBundle& bundle = AppBundle::main();
-    qCInfo(lcApp, "Brimwell %s (%s) running", qUtf8Printable(bundle.shortVersion()),
-        qUtf8Printable(bundle.buildVersion()));
+    qCInfo(lcApp, "Brimwell %s (%s) running", qUtf8Printable(bundle.shortVersion()), qUtf8Printable(bundle.buildVersion()));
     return true;
 }
 

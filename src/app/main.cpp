@@ -1,17 +1,16 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
 #include "AppleScriptMediaClient.h"
-#include "Log.h"
+#include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
 #include "Footprint.h"
+#include "KWinBlurBehind.h"
+#include "LinuxWallClockEvents.h"
+#include "Log.h"
 #include "MediaRemoteAdapterClient.h"
 #include "MprisScriptedPlayers.h"
 #include "NetworkWebLoader.h"
 #include "NowPlayingService.h"
-#include "DBusInstanceGuard.h"
-#include "KWinBlurBehind.h"
-#include "Log.h"
-#include "LinuxWallClockEvents.h"
 #include "QtScreenSource.h"
 #include "SessionPlatform.h"
 #include "SignalQuitter.h"
@@ -31,7 +30,7 @@ namespace {
 // For bench/startup: report when the event loop runs, and the resident size.
 void reportStartupProbe()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     long rssKb = 0;
     QFile status(QStringLiteral("/proc/self/status"));
@@ -95,7 +94,7 @@ int main(int argc, char** argv)
     X11PointerState pointer;
     KWinBlurBehind blur;
     WindowBlur::install(&blur);
-    IslandPlatform island{&screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); }};
+    IslandPlatform island { &screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); } };
     // Platform objects outlive the delegate and the services built on them.
     MprisScriptedPlayers scriptedPlayers;
     NetworkWebLoader webLoader;
@@ -103,8 +102,7 @@ int main(int argc, char** argv)
     FeatureFactories factories;
     factories.nowPlaying = [&] {
         return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),
-            std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader),
-            applications);
+            std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader), applications);
     };
     AppDelegate delegate(defaults, guard, island, factories);
     SignalQuitter quitter;

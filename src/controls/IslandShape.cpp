@@ -45,7 +45,7 @@ QPainterPath IslandShape::path(const QRectF& rect) const
 {
     if (m_kind == QLatin1String("notch"))
         return NotchShape(m_top, m_bottom).path(rect);
-    const qreal r = std::max<qreal>(0, std::min({m_corner, rect.width() / 2, rect.height() / 2}));
+    const qreal r = std::max<qreal>(0, std::min({ m_corner, rect.width() / 2, rect.height() / 2 }));
     QPainterPath p;
     p.addRoundedRect(rect, r, r);
     return p;

@@ -15,7 +15,10 @@ public:
     using QObject::QObject;
 
     /// "Play something in Music, Spotify or your browser": Music is macOS's own player.
-    static QString nowPlayingEmptySubtitle() { return QStringLiteral("Play something in your music player, Spotify or your browser"); }
+    static QString nowPlayingEmptySubtitle()
+    {
+        return QStringLiteral("Play something in your music player, Spotify or your browser");
+    }
 
     /// "Waiting for Accessibility permission to replace the system HUD": on X11
     /// the permission is the media keys being free of other programs' grabs.

@@ -8,9 +8,9 @@ NotchShape::Radii NotchShape::clampedRadii(const QSizeF& size) const
     const qreal h = size.height();
     // std::clamp would assert on an empty rectangle, where the upper bound
     // falls below zero; min-then-max keeps zero the last word.
-    const qreal top = std::max<qreal>(0, std::min({topCornerRadius, w * 0.25, h * 0.5}));
-    const qreal bottom = std::max<qreal>(0, std::min({bottomCornerRadius, (w - 2 * top) * 0.5, h - top}));
-    return {top, bottom};
+    const qreal top = std::max<qreal>(0, std::min({ topCornerRadius, w * 0.25, h * 0.5 }));
+    const qreal bottom = std::max<qreal>(0, std::min({ bottomCornerRadius, (w - 2 * top) * 0.5, h - top }));
+    return { top, bottom };
 }
 
 QPainterPath NotchShape::path(const QRectF& rect) const

@@ -15,7 +15,10 @@ public:
     };
 
     constexpr NotchShape(qreal topCornerRadius, qreal bottomCornerRadius)
-        : topCornerRadius(topCornerRadius), bottomCornerRadius(bottomCornerRadius) {}
+        : topCornerRadius(topCornerRadius)
+        , bottomCornerRadius(bottomCornerRadius)
+    {
+    }
 
     /// Top flare at most a quarter of the width and half the height; bottom
     /// at most half of the body width and what is left of the height; never

@@ -14,35 +14,35 @@ namespace {
 const QHash<QString, char32_t>& table()
 {
     static const QHash<QString, char32_t> map = {
-        {QStringLiteral("switch.2"), 0xe9f6},                       // toggle_on
-        {QStringLiteral("gearshape.fill"), 0xe8b8},                 // settings
-        {QStringLiteral("music.note"), 0xe405},                     // music_note
-        {QStringLiteral("play.fill"), 0xe037},                      // play_arrow
-        {QStringLiteral("pause.fill"), 0xe034},                     // pause
-        {QStringLiteral("forward.fill"), 0xe01f},                   // fast_forward
-        {QStringLiteral("backward.fill"), 0xe020},                  // fast_rewind
-        {QStringLiteral("speaker.slash.fill"), 0xe04f},             // volume_off
-        {QStringLiteral("speaker.wave.2.fill"), 0xe050},            // volume_up
-        {QStringLiteral("speaker.wave.3.fill"), 0xe050},            // volume_up
-        {QStringLiteral("sun.min.fill"), 0xe1ad},                   // brightness_low
-        {QStringLiteral("sun.max.fill"), 0xe1ac},                   // brightness_high
-        {QStringLiteral("bolt.fill"), 0xea0b},                      // bolt
-        {QStringLiteral("battery.100percent"), 0xe1a4},             // battery_full
-        {QStringLiteral("battery.75percent"), 0xebd4},              // battery_5_bar
-        {QStringLiteral("battery.50percent"), 0xebdd},              // battery_3_bar
-        {QStringLiteral("battery.25percent"), 0xebe0},              // battery_2_bar
-        {QStringLiteral("battery.0percent"), 0xebdc},               // battery_0_bar
-        {QStringLiteral("calendar"), 0xe935},                       // calendar_today
-        {QStringLiteral("calendar.badge.exclamationmark"), 0xe615}, // event_busy
-        {QStringLiteral("chevron.left"), 0xe5cb},                   // chevron_left
-        {QStringLiteral("chevron.right"), 0xe5cc},                  // chevron_right
-        {QStringLiteral("doc.on.clipboard"), 0xe14f},               // content_paste
-        {QStringLiteral("doc"), 0xe24d},                            // insert_drive_file
-        {QStringLiteral("checkmark"), 0xe5ca},                      // check
-        {QStringLiteral("tray.and.arrow.down"), 0xe168},            // move_to_inbox
-        {QStringLiteral("tray.and.arrow.down.fill"), 0xe168},       // move_to_inbox
-        {QStringLiteral("rectangle.topthird.inset.filled"), 0xe069}, // web_asset
-        {QStringLiteral("info"), 0xe88e},                           // info
+        { QStringLiteral("switch.2"), 0xe9f6 }, // toggle_on
+        { QStringLiteral("gearshape.fill"), 0xe8b8 }, // settings
+        { QStringLiteral("music.note"), 0xe405 }, // music_note
+        { QStringLiteral("play.fill"), 0xe037 }, // play_arrow
+        { QStringLiteral("pause.fill"), 0xe034 }, // pause
+        { QStringLiteral("forward.fill"), 0xe01f }, // fast_forward
+        { QStringLiteral("backward.fill"), 0xe020 }, // fast_rewind
+        { QStringLiteral("speaker.slash.fill"), 0xe04f }, // volume_off
+        { QStringLiteral("speaker.wave.2.fill"), 0xe050 }, // volume_up
+        { QStringLiteral("speaker.wave.3.fill"), 0xe050 }, // volume_up
+        { QStringLiteral("sun.min.fill"), 0xe1ad }, // brightness_low
+        { QStringLiteral("sun.max.fill"), 0xe1ac }, // brightness_high
+        { QStringLiteral("bolt.fill"), 0xea0b }, // bolt
+        { QStringLiteral("battery.100percent"), 0xe1a4 }, // battery_full
+        { QStringLiteral("battery.75percent"), 0xebd4 }, // battery_5_bar
+        { QStringLiteral("battery.50percent"), 0xebdd }, // battery_3_bar
+        { QStringLiteral("battery.25percent"), 0xebe0 }, // battery_2_bar
+        { QStringLiteral("battery.0percent"), 0xebdc }, // battery_0_bar
+        { QStringLiteral("calendar"), 0xe935 }, // calendar_today
+        { QStringLiteral("calendar.badge.exclamationmark"), 0xe615 }, // event_busy
+        { QStringLiteral("chevron.left"), 0xe5cb }, // chevron_left
+        { QStringLiteral("chevron.right"), 0xe5cc }, // chevron_right
+        { QStringLiteral("doc.on.clipboard"), 0xe14f }, // content_paste
+        { QStringLiteral("doc"), 0xe24d }, // insert_drive_file
+        { QStringLiteral("checkmark"), 0xe5ca }, // check
+        { QStringLiteral("tray.and.arrow.down"), 0xe168 }, // move_to_inbox
+        { QStringLiteral("tray.and.arrow.down.fill"), 0xe168 }, // move_to_inbox
+        { QStringLiteral("rectangle.topthird.inset.filled"), 0xe069 }, // web_asset
+        { QStringLiteral("info"), 0xe88e }, // info
     };
     return map;
 }
@@ -71,8 +71,7 @@ bool SymbolCatalog::loadFont()
     const int id = QFontDatabase::addApplicationFont(fontPath());
     const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
-        qCCritical(lcIsland, "Symbol font %s could not be loaded; symbols are not drawn",
-            qUtf8Printable(fontPath()));
+        qCCritical(lcIsland, "Symbol font %s could not be loaded; symbols are not drawn", qUtf8Printable(fontPath()));
         return false;
     }
     loadedFamily() = families.first();

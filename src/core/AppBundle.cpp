@@ -17,10 +17,10 @@ QString executableDir()
 
 AppBundle makeMainBundle()
 {
-    QVariantMap info{
-        {QStringLiteral("CFBundleIdentifier"), QStringLiteral(BRIMWELL_BUNDLE_ID)},
-        {QStringLiteral("CFBundleShortVersionString"), QStringLiteral(BRIMWELL_VERSION)},
-        {QStringLiteral("CFBundleVersion"), QStringLiteral(BRIMWELL_BUILD_NUMBER)},
+    QVariantMap info {
+        { QStringLiteral("CFBundleIdentifier"), QStringLiteral(BRIMWELL_BUNDLE_ID) },
+        { QStringLiteral("CFBundleShortVersionString"), QStringLiteral(BRIMWELL_VERSION) },
+        { QStringLiteral("CFBundleVersion"), QStringLiteral(BRIMWELL_BUILD_NUMBER) },
     };
     const QString feed = QStringLiteral(BRIMWELL_FEED_URL);
     if (!feed.isEmpty())

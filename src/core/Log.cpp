@@ -32,8 +32,8 @@ std::optional<Category> categoryNamed(const char* name)
 {
     if (!name)
         return std::nullopt;
-    for (Category c : {Category::app, Category::island, Category::calendar, Category::clipboard, Category::nowPlaying,
-             Category::hud, Category::shelf}) {
+    for (Category c : { Category::app, Category::island, Category::calendar, Category::clipboard, Category::nowPlaying,
+             Category::hud, Category::shelf }) {
         if (std::strcmp(name, categoryName(c)) == 0)
             return c;
     }
@@ -44,11 +44,15 @@ std::optional<Category> categoryNamed(const char* name)
 Level levelOf(QtMsgType type)
 {
     switch (type) {
-    case QtDebugMsg: return Level::debug;
-    case QtInfoMsg: return Level::info;
-    case QtWarningMsg: return Level::defaultLevel;
+    case QtDebugMsg:
+        return Level::debug;
+    case QtInfoMsg:
+        return Level::info;
+    case QtWarningMsg:
+        return Level::defaultLevel;
     case QtCriticalMsg:
-    case QtFatalMsg: return Level::error;
+    case QtFatalMsg:
+        return Level::error;
     }
     return Level::defaultLevel;
 }
@@ -75,8 +79,8 @@ bool useJournal()
 {
 #ifdef BRIMWELL_HAVE_JOURNAL
     // BRIMWELL_LOG=stderr forces plain lines (tests and terminals).
-    static const bool journal = qgetenv("BRIMWELL_LOG") != "stderr"
-        && QFileInfo::exists(QStringLiteral("/run/systemd/journal/socket"));
+    static const bool journal
+        = qgetenv("BRIMWELL_LOG") != "stderr" && QFileInfo::exists(QStringLiteral("/run/systemd/journal/socket"));
     return journal;
 #else
     return false;
@@ -87,10 +91,14 @@ bool useJournal()
 int priority(Level level)
 {
     switch (level) {
-    case Level::debug: return LOG_DEBUG;
-    case Level::info: return LOG_INFO;
-    case Level::defaultLevel: return LOG_NOTICE;
-    case Level::error: return LOG_ERR;
+    case Level::debug:
+        return LOG_DEBUG;
+    case Level::info:
+        return LOG_INFO;
+    case Level::defaultLevel:
+        return LOG_NOTICE;
+    case Level::error:
+        return LOG_ERR;
     }
     return LOG_NOTICE;
 }
@@ -100,13 +108,20 @@ int priority(Level level)
 const char* categoryName(Category category)
 {
     switch (category) {
-    case Category::app: return "App";
-    case Category::island: return "Island";
-    case Category::calendar: return "Calendar";
-    case Category::clipboard: return "Clipboard";
-    case Category::nowPlaying: return "NowPlaying";
-    case Category::hud: return "HUD";
-    case Category::shelf: return "Shelf";
+    case Category::app:
+        return "App";
+    case Category::island:
+        return "Island";
+    case Category::calendar:
+        return "Calendar";
+    case Category::clipboard:
+        return "Clipboard";
+    case Category::nowPlaying:
+        return "NowPlaying";
+    case Category::hud:
+        return "HUD";
+    case Category::shelf:
+        return "Shelf";
     }
     return "App";
 }
@@ -114,10 +129,14 @@ const char* categoryName(Category category)
 const char* levelName(Level level)
 {
     switch (level) {
-    case Level::debug: return "debug";
-    case Level::info: return "info";
-    case Level::defaultLevel: return "default";
-    case Level::error: return "error";
+    case Level::debug:
+        return "debug";
+    case Level::info:
+        return "info";
+    case Level::defaultLevel:
+        return "default";
+    case Level::error:
+        return "error";
     }
     return "default";
 }
@@ -154,7 +173,7 @@ void setSink(Sink sink)
 
 void write(Category category, Level level, const QString& message)
 {
-    const Entry entry{subsystem(), category, level, message};
+    const Entry entry { subsystem(), category, level, message };
     {
         QMutexLocker lock(&sinkMutex);
         if (sinkRef()) {
@@ -166,9 +185,8 @@ void write(Category category, Level level, const QString& message)
     if (useJournal()) {
         const QByteArray text = message.toUtf8();
         const QByteArray sub = entry.subsystem.toUtf8();
-        sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%i", priority(level),
-            "SYSLOG_IDENTIFIER=brimwell", "BRIMWELL_SUBSYSTEM=%s", sub.constData(),
-            "BRIMWELL_CATEGORY=%s", categoryName(category), nullptr);
+        sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%i", priority(level), "SYSLOG_IDENTIFIER=brimwell",
+            "BRIMWELL_SUBSYSTEM=%s", sub.constData(), "BRIMWELL_CATEGORY=%s", categoryName(category), nullptr);
         return;
     }
 #endif

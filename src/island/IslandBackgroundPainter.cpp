@@ -41,19 +41,20 @@ IslandBackgroundPainter::IslandBackgroundPainter(QQuickItem* parent)
 QGradientStops IslandBackgroundPainter::darknessStops(qreal glow)
 {
     const qreal g = clamp01(glow);
-    return {{0.0, black(1)}, {0.22, black(0.95 - 0.15 * g)}, {0.7, black(0.7 - 0.6 * g)}, {1.0, black(0.55 - 0.55 * g)}};
+    return { { 0.0, black(1) }, { 0.22, black(0.95 - 0.15 * g) }, { 0.7, black(0.7 - 0.6 * g) },
+        { 1.0, black(0.55 - 0.55 * g) } };
 }
 
 QGradientStops IslandBackgroundPainter::glowStops(qreal glow)
 {
     const qreal g = clamp01(glow);
-    return {{0.4 - 0.15 * g, white(0)}, {0.75, white(0.15 * g)}, {1.0, white(0.5 * g)}};
+    return { { 0.4 - 0.15 * g, white(0) }, { 0.75, white(0.15 * g) }, { 1.0, white(0.5 * g) } };
 }
 
 QGradientStops IslandBackgroundPainter::rimStops(qreal glow)
 {
     const qreal g = clamp01(glow);
-    return {{0.35, white(0)}, {0.8, white(0.4 * g)}, {1.0, white(g)}};
+    return { { 0.35, white(0) }, { 0.8, white(0.4 * g) }, { 1.0, white(g) } };
 }
 
 QColor IslandBackgroundPainter::materialColor()

@@ -11,8 +11,8 @@ namespace {
 // corners are rounded, with the radii limited as the drawn shape limits them.
 QPainterPath notchPath(const QRectF& r, qreal topRadius, qreal bottomRadius)
 {
-    const qreal top = std::max(qreal(0), std::min({topRadius, r.width() * 0.25, r.height() * 0.5}));
-    const qreal bottom = std::max(qreal(0), std::min({bottomRadius, (r.width() - 2 * top) * 0.5, r.height() - top}));
+    const qreal top = std::max(qreal(0), std::min({ topRadius, r.width() * 0.25, r.height() * 0.5 }));
+    const qreal bottom = std::max(qreal(0), std::min({ bottomRadius, (r.width() - 2 * top) * 0.5, r.height() - top }));
     QPainterPath path(r.topLeft());
     path.quadTo(QPointF(r.left() + top, r.top()), QPointF(r.left() + top, r.top() + top));
     path.lineTo(r.left() + top, r.bottom() - bottom);

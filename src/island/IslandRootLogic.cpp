@@ -24,7 +24,7 @@ IslandRootLogic::IslandRootLogic(QObject* parent)
 
 IslandRootLogic::Radii IslandRootLogic::notchRadii(bool expanded)
 {
-    return expanded ? Radii{14, 26} : Radii{6, 10};
+    return expanded ? Radii { 14, 26 } : Radii { 6, 10 };
 }
 
 qreal IslandRootLogic::pillCornerRadius(bool expanded, qreal compactHeight)
@@ -57,8 +57,8 @@ void IslandRootLogic::update()
     // Only a width change on the same screen springs; the flag is published
     // before the width so a Behavior reads the right choice.
     if (m_compactSize != m_lastCompactSize) {
-        const bool animated = !m_isExpanded && m_lastCompactSize.height() > 0
-            && m_compactSize.height() == m_lastCompactSize.height();
+        const bool animated
+            = !m_isExpanded && m_lastCompactSize.height() > 0 && m_compactSize.height() == m_lastCompactSize.height();
         m_lastCompactSize = m_compactSize;
         if (animated != m_compactResizeAnimated) {
             m_compactResizeAnimated = animated;
@@ -81,10 +81,10 @@ void IslandRootLogic::update()
     Outputs out;
     out.islandWidth = std::max<qreal>(0, lerp(m_shownCompactWidth, m_expandedSize.width(), p));
     out.islandHeight = std::max<qreal>(0, lerp(m_compactSize.height(), m_expandedSize.height(), p));
-    out.radii = {std::max<qreal>(0, lerp(closedRadii.top, openRadii.top, p)),
-        std::max<qreal>(0, lerp(closedRadii.bottom, openRadii.bottom, p))};
-    out.cornerRadius = std::max<qreal>(0,
-        lerp(pillCornerRadius(false, m_compactSize.height()), pillCornerRadius(true, m_compactSize.height()), p));
+    out.radii = { std::max<qreal>(0, lerp(closedRadii.top, openRadii.top, p)),
+        std::max<qreal>(0, lerp(closedRadii.bottom, openRadii.bottom, p)) };
+    out.cornerRadius = std::max<qreal>(
+        0, lerp(pillCornerRadius(false, m_compactSize.height()), pillCornerRadius(true, m_compactSize.height()), p));
     out.expansion = shown;
     out.waveGlow = waveGlowValue;
     // The target opacities belong to the open state; on the way there they

@@ -130,13 +130,13 @@ private:
     QString m_layoutStyle = QStringLiteral("notch");
     bool m_isExpanded = false;
     qreal m_openness = 0;
-    QSizeF m_compactSize{0, 0};
-    QSizeF m_expandedSize{0, 0};
+    QSizeF m_compactSize { 0, 0 };
+    QSizeF m_expandedSize { 0, 0 };
     qreal m_shownCompactWidth = 0;
     IslandBackgroundStyle m_backgroundStyle = IslandBackgroundStyle::black;
     qreal m_glassGlow = 0;
 
-    QSizeF m_lastCompactSize{0, 0};
+    QSizeF m_lastCompactSize { 0, 0 };
     bool m_compactResizeAnimated = false;
     qreal m_compactWidth = 0;
     Outputs m_out;

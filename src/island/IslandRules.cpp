@@ -30,7 +30,7 @@ CalendarTabStyle IslandRules::calendarStyle(bool calendarShowsTodayOnly)
 
 IslandStatusContent IslandRules::statusContent(bool showClock, bool showBattery, bool showStatusInCompact, bool hasBattery)
 {
-    return IslandStatusContent{showClock, showBattery && hasBattery, showStatusInCompact};
+    return IslandStatusContent { showClock, showBattery && hasBattery, showStatusInCompact };
 }
 
 IslandCompactActivity IslandRules::compactActivity(const IslandStatusContent& content, bool mediaActive, bool hudVisible)

@@ -60,7 +60,7 @@ namespace IslandTabs {
 /// Every tab, in order.
 inline QList<IslandTab> allCases()
 {
-    return {IslandTab::nowPlaying, IslandTab::calendar, IslandTab::clipboard, IslandTab::shelf};
+    return { IslandTab::nowPlaying, IslandTab::calendar, IslandTab::clipboard, IslandTab::shelf };
 }
 /// "nowPlaying", "calendar", "clipboard", "shelf".
 QString rawValue(IslandTab tab);

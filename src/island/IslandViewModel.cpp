@@ -45,8 +45,7 @@ void IslandViewModel::setCompactActivity(IslandCompactActivity activity)
     Q_EMIT compactActivityChanged();
 }
 
-template <typename Change>
-void IslandViewModel::changeTabs(Change change)
+template <typename Change> void IslandViewModel::changeTabs(Change change)
 {
     const std::optional<IslandTab> before = activeTab();
     change();

@@ -125,8 +125,7 @@ Q_SIGNALS:
 
 private:
     // Runs a change of the tabs and announces the active tab if it moved.
-    template <typename Change>
-    void changeTabs(Change change);
+    template <typename Change> void changeTabs(Change change);
 
     IslandState m_state = IslandState::compact;
     bool m_animatesState = true;

@@ -1,15 +1,15 @@
 #include "IslandWindowController.h"
 
 #include "IslandActionsObject.h"
+#include "IslandFeaturesObject.h"
 #include "IslandOutline.h"
 #include "IslandOutlineReporter.h"
 #include "IslandRules.h"
 #include "IslandViewModel.h"
-#include "IslandFeaturesObject.h"
 #include "IslandViews.h"
+#include "Log.h"
 #include "NowPlayingImageProvider.h"
 #include "NowPlayingService.h"
-#include "Log.h"
 #include "Observe.h"
 #include "PointerState.h"
 #include "ScreenService.h"
@@ -32,9 +32,8 @@ constexpr auto pointerWatchInterval = 300ms;
 
 } // namespace
 
-IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenService& screenService,
-    IslandFeatures features, IslandActions actions, std::unique_ptr<IslandPanel> panel, PointerState& pointer,
-    Scheduler& scheduler, QObject* parent)
+IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenService& screenService, IslandFeatures features,
+    IslandActions actions, std::unique_ptr<IslandPanel> panel, PointerState& pointer, Scheduler& scheduler, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
     , m_screenService(screenService)
@@ -50,10 +49,10 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
     IslandViews::initialize();
     m_panel->loadRoot(rootViewUrl(),
         {
-            {QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(m_viewModel)},
-            {QStringLiteral("settings"), QVariant::fromValue<QObject*>(&m_settings)},
-            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(m_actionsObject)},
-            {QStringLiteral("features"), QVariant::fromValue<QObject*>(new IslandFeaturesObject(m_features, this))},
+            { QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(m_viewModel) },
+            { QStringLiteral("settings"), QVariant::fromValue<QObject*>(&m_settings) },
+            { QStringLiteral("actions"), QVariant::fromValue<QObject*>(m_actionsObject) },
+            { QStringLiteral("features"), QVariant::fromValue<QObject*>(new IslandFeaturesObject(m_features, this)) },
         });
     // Artwork and source icons reach QML through the scene's image provider;
     // nothing asks for them before the service has a track, after start().
@@ -109,13 +108,12 @@ void IslandWindowController::start()
     observeDistinct(&m_settings, &SettingsStore::showShelf, &SettingsStore::showShelfChanged, this,
         [this](bool on) { m_panel->setAcceptsDrops(on); });
 
-    for (auto signal : {&SettingsStore::showNowPlayingChanged, &SettingsStore::showCalendarChanged,
-             &SettingsStore::showClipboardChanged, &SettingsStore::showShelfChanged})
+    for (auto signal : { &SettingsStore::showNowPlayingChanged, &SettingsStore::showCalendarChanged,
+             &SettingsStore::showClipboardChanged, &SettingsStore::showShelfChanged })
         connect(&m_settings, signal, this, &IslandWindowController::updateAvailableTabs);
     updateAvailableTabs();
 
-    observeDistinct(&m_settings, &SettingsStore::calendarShowsTodayOnly,
-        &SettingsStore::calendarShowsTodayOnlyChanged, this,
+    observeDistinct(&m_settings, &SettingsStore::calendarShowsTodayOnly, &SettingsStore::calendarShowsTodayOnlyChanged, this,
         [this](bool todayOnly) { m_viewModel->setCalendarStyle(IslandRules::calendarStyle(todayOnly)); });
 
     // The closed island's content. Battery presence and a visible HUD level
@@ -127,8 +125,8 @@ void IslandWindowController::start()
             compactInputsDidChange();
         });
     }
-    for (auto signal : {&SettingsStore::showClockChanged, &SettingsStore::showBatteryChanged,
-             &SettingsStore::showStatusInCompactChanged, &SettingsStore::showNowPlayingChanged})
+    for (auto signal : { &SettingsStore::showClockChanged, &SettingsStore::showBatteryChanged,
+             &SettingsStore::showStatusInCompactChanged, &SettingsStore::showNowPlayingChanged })
         connect(&m_settings, signal, this, &IslandWindowController::compactInputsDidChange);
     compactInputsDidChange();
 
@@ -147,14 +145,15 @@ void IslandWindowController::start()
 
 void IslandWindowController::updateAvailableTabs()
 {
-    m_viewModel->setAvailableTabs(IslandRules::availableTabs(m_settings.showNowPlaying(), m_settings.showCalendar(),
-        m_settings.showClipboard(), m_settings.showShelf()));
+    m_viewModel->setAvailableTabs(IslandRules::availableTabs(
+        m_settings.showNowPlaying(), m_settings.showCalendar(), m_settings.showClipboard(), m_settings.showShelf()));
 }
 
 void IslandWindowController::compactInputsDidChange()
 {
-    const CompactInputs inputs{
-        IslandRules::statusContent(m_settings.showClock(), m_settings.showBattery(), m_settings.showStatusInCompact(), m_hasBattery),
+    const CompactInputs inputs {
+        IslandRules::statusContent(
+            m_settings.showClock(), m_settings.showBattery(), m_settings.showStatusInCompact(), m_hasBattery),
         m_settings.showNowPlaying() && m_nowPlayingActive,
         m_hudVisible,
     };
@@ -166,8 +165,8 @@ void IslandWindowController::compactInputsDidChange()
     QMetaObject::invokeMethod(
         this,
         [this, inputs] {
-            applyCompactPresentation(inputs.content,
-                IslandRules::compactActivity(inputs.content, inputs.mediaActive, inputs.hudVisible));
+            applyCompactPresentation(
+                inputs.content, IslandRules::compactActivity(inputs.content, inputs.mediaActive, inputs.hudVisible));
         },
         Qt::QueuedConnection);
 }
@@ -376,8 +375,7 @@ bool IslandWindowController::handleDrop(const QMimeData& data)
     // The shelf service takes drops once it joins IslandFeatures; until then
     // every drop is refused.
     const bool accepted = false;
-    qCInfo(lcIsland, "Drop of %s refused: the shelf is not available",
-        qUtf8Printable(data.formats().join(QStringLiteral(", "))));
+    qCInfo(lcIsland, "Drop of %s refused: the shelf is not available", qUtf8Printable(data.formats().join(QStringLiteral(", "))));
     watchPointerUntilExit();
     return accepted;
 }

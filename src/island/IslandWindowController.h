@@ -32,9 +32,9 @@ class IslandWindowController final : public QObject {
     Q_OBJECT
 public:
     /// Builds the view model and loads the island's scene into `panel`.
-    IslandWindowController(SettingsStore& settings, ScreenService& screenService, IslandFeatures features,
-        IslandActions actions, std::unique_ptr<IslandPanel> panel, PointerState& pointer,
-        Scheduler& scheduler = Scheduler::system(), QObject* parent = nullptr);
+    IslandWindowController(SettingsStore& settings, ScreenService& screenService, IslandFeatures features, IslandActions actions,
+        std::unique_ptr<IslandPanel> panel, PointerState& pointer, Scheduler& scheduler = Scheduler::system(),
+        QObject* parent = nullptr);
     ~IslandWindowController() override;
     Q_DISABLE_COPY_MOVE(IslandWindowController)
 

@@ -49,8 +49,8 @@ QString StatusBandLogic::trailingItem(
         return QStringLiteral("hudLevel");
     if (!expanded && activity == IslandCompactActivity::media)
         return QStringLiteral("audioBars");
-    const bool batteryWanted = (!expanded && activity == IslandCompactActivity::status && showsBattery)
-        || (expanded && showsBattery);
+    const bool batteryWanted
+        = (!expanded && activity == IslandCompactActivity::status && showsBattery) || (expanded && showsBattery);
     if (batteryWanted && hasBatteryStatus)
         return QStringLiteral("battery");
     return QStringLiteral("none");
@@ -73,8 +73,7 @@ void StatusBandLogic::update()
     const auto between = [p](qreal closed, qreal open) { return closed + (open - closed) * p; };
 
     Outputs out;
-    out.horizontalPadding
-        = between(horizontalPadding(false, m_layoutStyle), horizontalPadding(true, m_layoutStyle));
+    out.horizontalPadding = between(horizontalPadding(false, m_layoutStyle), horizontalPadding(true, m_layoutStyle));
     out.spacerMinimumWidth = isNotch(m_layoutStyle) ? m_notchWidth : 6;
     out.isHudShown = isHudShown(m_hasHudState, m_isExpanded, m_activity);
     out.leadingItem = leadingItem(m_isExpanded, m_activity, out.isHudShown, m_showsClock);

@@ -119,7 +119,8 @@ void UserDefaults::changed(const QString& key, const QVariant& value)
     if (m_writeScheduled)
         return;
     m_writeScheduled = true;
-    QMetaObject::invokeMethod(&m_writeContext, [this] { sync(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_writeContext, [this] { sync(); }, Qt::QueuedConnection);
 }
 
 void UserDefaults::sync()

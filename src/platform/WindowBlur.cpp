@@ -3,8 +3,8 @@
 namespace {
 class NoBlur final : public WindowBlur {
 public:
-    void setRegion(QWindow*, const QRegion&) override {}
-    void clear(QWindow*) override {}
+    void setRegion(QWindow*, const QRegion&) override { }
+    void clear(QWindow*) override { }
 };
 
 NoBlur noBlur;

@@ -40,12 +40,13 @@ QList<DisplayInfo> ScreenService::displayList(const QList<PlatformScreen>& scree
     for (const PlatformScreen& screen : screens) {
         if (!screen.displayUUID || screen.displayUUID->isEmpty())
             continue;
-        result.append(DisplayInfo{*screen.displayUUID, screen.localizedName, notchFrame(screen).has_value()});
+        result.append(DisplayInfo { *screen.displayUUID, screen.localizedName, notchFrame(screen).has_value() });
     }
     return result;
 }
 
-std::optional<PlatformScreen> ScreenService::chooseScreen(const QList<PlatformScreen>& screens, const std::optional<QString>& displayID)
+std::optional<PlatformScreen> ScreenService::chooseScreen(
+    const QList<PlatformScreen>& screens, const std::optional<QString>& displayID)
 {
     if (displayID) {
         for (const PlatformScreen& screen : screens) {

@@ -52,7 +52,8 @@ public:
     /// The displays of `screens`; screens without a UUID are left out.
     static QList<DisplayInfo> displayList(const QList<PlatformScreen>& screens);
     /// The choice of screen() over a given list.
-    static std::optional<PlatformScreen> chooseScreen(const QList<PlatformScreen>& screens, const std::optional<QString>& displayID);
+    static std::optional<PlatformScreen> chooseScreen(
+        const QList<PlatformScreen>& screens, const std::optional<QString>& displayID);
 
 Q_SIGNALS:
     void displaysChanged();

@@ -18,22 +18,22 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
     , m_defaults(defaults)
 {
     m_defaults.registerDefaults({
-        {QStringLiteral("hoverDelay"), 0.2},
-        {QStringLiteral("showClock"), true},
-        {QStringLiteral("showBattery"), true},
-        {QStringLiteral("showStatusInCompact"), true},
-        {QStringLiteral("showCalendar"), true},
-        {QStringLiteral("calendarShowsTodayOnly"), true},
-        {QStringLiteral("showClipboard"), true},
-        {QStringLiteral("showNowPlaying"), true},
-        {QStringLiteral("showVolumeHUD"), true},
-        {QStringLiteral("showBrightnessHUD"), true},
-        {QStringLiteral("replaceSystemHUD"), false},
-        {QStringLiteral("showMenuBarIcon"), false},
-        {QStringLiteral("showShelf"), true},
-        {QStringLiteral("hudDuration"), 1.5},
-        {QStringLiteral("expandedBackgroundStyle"), QStringLiteral("black")},
-        {QStringLiteral("glassGlow"), 0.6},
+        { QStringLiteral("hoverDelay"), 0.2 },
+        { QStringLiteral("showClock"), true },
+        { QStringLiteral("showBattery"), true },
+        { QStringLiteral("showStatusInCompact"), true },
+        { QStringLiteral("showCalendar"), true },
+        { QStringLiteral("calendarShowsTodayOnly"), true },
+        { QStringLiteral("showClipboard"), true },
+        { QStringLiteral("showNowPlaying"), true },
+        { QStringLiteral("showVolumeHUD"), true },
+        { QStringLiteral("showBrightnessHUD"), true },
+        { QStringLiteral("replaceSystemHUD"), false },
+        { QStringLiteral("showMenuBarIcon"), false },
+        { QStringLiteral("showShelf"), true },
+        { QStringLiteral("hudDuration"), 1.5 },
+        { QStringLiteral("expandedBackgroundStyle"), QStringLiteral("black") },
+        { QStringLiteral("glassGlow"), 0.6 },
     });
 
     m_hoverDelay = clampTo(m_defaults.doubleValue(QStringLiteral("hoverDelay")), 0.0, 1.0);
@@ -51,7 +51,8 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
     m_hudDuration = clampTo(m_defaults.doubleValue(QStringLiteral("hudDuration")), 0.5, 4.0);
     m_showMenuBarIcon = m_defaults.boolValue(QStringLiteral("showMenuBarIcon"));
     m_showShelf = m_defaults.boolValue(QStringLiteral("showShelf"));
-    m_expandedBackgroundStyle = parseIslandBackgroundStyle(m_defaults.stringValue(QStringLiteral("expandedBackgroundStyle")).value_or(QString()));
+    m_expandedBackgroundStyle
+        = parseIslandBackgroundStyle(m_defaults.stringValue(QStringLiteral("expandedBackgroundStyle")).value_or(QString()));
     m_glassGlow = clampTo(m_defaults.doubleValue(QStringLiteral("glassGlow")), 0.0, 1.0);
 }
 

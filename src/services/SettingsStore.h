@@ -3,8 +3,8 @@
 #include "IslandBackgroundStyle.h"
 
 #include <QObject>
-#include <QtQml/qqmlregistration.h>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -20,12 +20,14 @@ class SettingsStore final : public QObject {
 
     Q_PROPERTY(double hoverDelay READ hoverDelay WRITE setHoverDelay NOTIFY hoverDelayChanged)
     /// Empty string in QML means automatic choice.
-    Q_PROPERTY(QString preferredDisplayID READ preferredDisplayIDText WRITE setPreferredDisplayIDText NOTIFY preferredDisplayIDChanged)
+    Q_PROPERTY(
+        QString preferredDisplayID READ preferredDisplayIDText WRITE setPreferredDisplayIDText NOTIFY preferredDisplayIDChanged)
     Q_PROPERTY(bool showClock READ showClock WRITE setShowClock NOTIFY showClockChanged)
     Q_PROPERTY(bool showBattery READ showBattery WRITE setShowBattery NOTIFY showBatteryChanged)
     Q_PROPERTY(bool showStatusInCompact READ showStatusInCompact WRITE setShowStatusInCompact NOTIFY showStatusInCompactChanged)
     Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY showCalendarChanged)
-    Q_PROPERTY(bool calendarShowsTodayOnly READ calendarShowsTodayOnly WRITE setCalendarShowsTodayOnly NOTIFY calendarShowsTodayOnlyChanged)
+    Q_PROPERTY(bool calendarShowsTodayOnly READ calendarShowsTodayOnly WRITE setCalendarShowsTodayOnly NOTIFY
+            calendarShowsTodayOnlyChanged)
     Q_PROPERTY(bool showClipboard READ showClipboard WRITE setShowClipboard NOTIFY showClipboardChanged)
     Q_PROPERTY(bool showNowPlaying READ showNowPlaying WRITE setShowNowPlaying NOTIFY showNowPlayingChanged)
     Q_PROPERTY(bool showVolumeHUD READ showVolumeHUD WRITE setShowVolumeHUD NOTIFY showVolumeHUDChanged)
@@ -34,7 +36,8 @@ class SettingsStore final : public QObject {
     Q_PROPERTY(double hudDuration READ hudDuration WRITE setHudDuration NOTIFY hudDurationChanged)
     Q_PROPERTY(bool showMenuBarIcon READ showMenuBarIcon WRITE setShowMenuBarIcon NOTIFY showMenuBarIconChanged)
     Q_PROPERTY(bool showShelf READ showShelf WRITE setShowShelf NOTIFY showShelfChanged)
-    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle expandedBackgroundStyle READ expandedBackgroundStyle WRITE setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged)
+    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle expandedBackgroundStyle READ expandedBackgroundStyle WRITE
+            setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged)
     Q_PROPERTY(double glassGlow READ glassGlow WRITE setGlassGlow NOTIFY glassGlowChanged)
 
 public:
@@ -103,21 +106,21 @@ Q_SIGNALS:
 
 private:
     UserDefaults& m_defaults;
-    double m_hoverDelay{};
-    std::optional<QString> m_preferredDisplayID{};
-    bool m_showClock{};
-    bool m_showBattery{};
-    bool m_showStatusInCompact{};
-    bool m_showCalendar{};
-    bool m_calendarShowsTodayOnly{};
-    bool m_showClipboard{};
-    bool m_showNowPlaying{};
-    bool m_showVolumeHUD{};
-    bool m_showBrightnessHUD{};
-    bool m_replaceSystemHUD{};
-    double m_hudDuration{};
-    bool m_showMenuBarIcon{};
-    bool m_showShelf{};
-    IslandBackgroundStyle m_expandedBackgroundStyle{};
-    double m_glassGlow{};
+    double m_hoverDelay {};
+    std::optional<QString> m_preferredDisplayID {};
+    bool m_showClock {};
+    bool m_showBattery {};
+    bool m_showStatusInCompact {};
+    bool m_showCalendar {};
+    bool m_calendarShowsTodayOnly {};
+    bool m_showClipboard {};
+    bool m_showNowPlaying {};
+    bool m_showVolumeHUD {};
+    bool m_showBrightnessHUD {};
+    bool m_replaceSystemHUD {};
+    double m_hudDuration {};
+    bool m_showMenuBarIcon {};
+    bool m_showShelf {};
+    IslandBackgroundStyle m_expandedBackgroundStyle {};
+    double m_glassGlow {};
 };

@@ -20,16 +20,16 @@ class AppDelegateTest : public TempDirTest {
 protected:
     IslandPlatform island()
     {
-        return IslandPlatform{&screens, &pointer, [this] {
-                                  ++panelsMade;
-                                  return std::make_unique<FakeIslandPanel>();
-                              }};
+        return IslandPlatform { &screens, &pointer, [this] {
+                                   ++panelsMade;
+                                   return std::make_unique<FakeIslandPanel>();
+                               } };
     }
-    FakeScreenSource screens{{PlatformScreen{QStringLiteral("screen"), QStringLiteral("screen"), QStringLiteral("ID"),
-        QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800)}}};
+    FakeScreenSource screens { { PlatformScreen { QStringLiteral("screen"), QStringLiteral("screen"), QStringLiteral("ID"),
+        QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800) } } };
     FakePointerState pointer;
     int panelsMade = 0;
-    UserDefaults defaults{path(QStringLiteral("settings.ini"))};
+    UserDefaults defaults { path(QStringLiteral("settings.ini")) };
     FakeInstanceGuard guard;
 };
 } // namespace

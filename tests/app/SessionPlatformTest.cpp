@@ -19,24 +19,24 @@ struct Case {
 TEST(SessionPlatformTest, RunsThroughXWaylandOnlyOnAWaylandSessionWhereTheUserChoseNothing)
 {
     const Case cases[] = {
-        {"X11 session", {{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "x11"}}, {}, true, Outcome::asChosen},
-        {"Wayland socket", {{"DISPLAY", ":1"}, {"WAYLAND_DISPLAY", "wayland-0"}}, {}, true, Outcome::throughXWayland},
-        {"session type only", {{"DISPLAY", ":1"}, {"XDG_SESSION_TYPE", "wayland"}}, {}, true, Outcome::throughXWayland},
-        {"platform in environment", {{"DISPLAY", ":1"}, {"WAYLAND_DISPLAY", "w"}, {"QT_QPA_PLATFORM", "wayland"}}, {}, false,
-            Outcome::asChosen},
-        {"empty platform variable", {{"DISPLAY", ":1"}, {"WAYLAND_DISPLAY", "w"}, {"QT_QPA_PLATFORM", ""}}, {}, true,
-            Outcome::throughXWayland},
-        {"-platform", {{"WAYLAND_DISPLAY", "w"}}, {"-platform", "wayland"}, false, Outcome::asChosen},
-        {"--platform=", {{"WAYLAND_DISPLAY", "w"}}, {"--platform=wayland"}, false, Outcome::asChosen},
-        {"unrelated argument", {{"DISPLAY", ":1"}, {"WAYLAND_DISPLAY", "w"}}, {"-platformtheme", "x"}, true,
-            Outcome::throughXWayland},
-        {"no DISPLAY", {{"WAYLAND_DISPLAY", "w"}}, {}, true, Outcome::noXWayland},
-        {"X does not answer", {{"DISPLAY", ":9"}, {"WAYLAND_DISPLAY", "w"}}, {}, false, Outcome::noXWayland},
+        { "X11 session", { { "DISPLAY", ":0" }, { "XDG_SESSION_TYPE", "x11" } }, {}, true, Outcome::asChosen },
+        { "Wayland socket", { { "DISPLAY", ":1" }, { "WAYLAND_DISPLAY", "wayland-0" } }, {}, true, Outcome::throughXWayland },
+        { "session type only", { { "DISPLAY", ":1" }, { "XDG_SESSION_TYPE", "wayland" } }, {}, true, Outcome::throughXWayland },
+        { "platform in environment", { { "DISPLAY", ":1" }, { "WAYLAND_DISPLAY", "w" }, { "QT_QPA_PLATFORM", "wayland" } }, {},
+            false, Outcome::asChosen },
+        { "empty platform variable", { { "DISPLAY", ":1" }, { "WAYLAND_DISPLAY", "w" }, { "QT_QPA_PLATFORM", "" } }, {}, true,
+            Outcome::throughXWayland },
+        { "-platform", { { "WAYLAND_DISPLAY", "w" } }, { "-platform", "wayland" }, false, Outcome::asChosen },
+        { "--platform=", { { "WAYLAND_DISPLAY", "w" } }, { "--platform=wayland" }, false, Outcome::asChosen },
+        { "unrelated argument", { { "DISPLAY", ":1" }, { "WAYLAND_DISPLAY", "w" } }, { "-platformtheme", "x" }, true,
+            Outcome::throughXWayland },
+        { "no DISPLAY", { { "WAYLAND_DISPLAY", "w" } }, {}, true, Outcome::noXWayland },
+        { "X does not answer", { { "DISPLAY", ":9" }, { "WAYLAND_DISPLAY", "w" } }, {}, false, Outcome::noXWayland },
     };
     for (const Case& c : cases) {
-        std::vector<const char*> argv{"brimwell"};
+        std::vector<const char*> argv { "brimwell" };
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
-        const SessionPlatform::Environment environment{
+        const SessionPlatform::Environment environment {
             [&](const char* name) { return c.environment.value(name); },
             [&](const QByteArray&) { return c.xAnswers; },
         };
@@ -49,19 +49,19 @@ TEST(SessionPlatformTest, DoesWithoutAnInputMethodOnlyWhenTheUserChoseWaylandAnd
     const auto decide = [](QMap<QByteArray, QByteArray> variables, std::vector<const char*> argv) {
         argv.insert(argv.begin(), "brimwell");
         return SessionPlatform::decide(int(argv.size()), argv.data(),
-            {[&](const char* name) { return variables.value(name); }, [](const QByteArray&) { return true; }});
+            { [&](const char* name) { return variables.value(name); }, [](const QByteArray&) { return true; } });
     };
-    EXPECT_TRUE(decide({{"QT_QPA_PLATFORM", "wayland"}}, {}).withoutInputMethod);
-    EXPECT_TRUE(decide({{"QT_QPA_PLATFORM", "xcb"}}, {"-platform", "wayland-egl"}).withoutInputMethod);
-    EXPECT_FALSE(decide({{"QT_QPA_PLATFORM", "wayland"}, {"QT_IM_MODULE", "ibus"}}, {}).withoutInputMethod);
-    EXPECT_FALSE(decide({{"QT_QPA_PLATFORM", "wayland"}}, {"-platform", "xcb"}).withoutInputMethod);
-    EXPECT_FALSE(decide({{"WAYLAND_DISPLAY", "w"}, {"DISPLAY", ":1"}}, {}).withoutInputMethod);
+    EXPECT_TRUE(decide({ { "QT_QPA_PLATFORM", "wayland" } }, {}).withoutInputMethod);
+    EXPECT_TRUE(decide({ { "QT_QPA_PLATFORM", "xcb" } }, { "-platform", "wayland-egl" }).withoutInputMethod);
+    EXPECT_FALSE(decide({ { "QT_QPA_PLATFORM", "wayland" }, { "QT_IM_MODULE", "ibus" } }, {}).withoutInputMethod);
+    EXPECT_FALSE(decide({ { "QT_QPA_PLATFORM", "wayland" } }, { "-platform", "xcb" }).withoutInputMethod);
+    EXPECT_FALSE(decide({ { "WAYLAND_DISPLAY", "w" }, { "DISPLAY", ":1" } }, {}).withoutInputMethod);
 }
 
 TEST(SessionPlatformTest, AddsTheX11PlatformToANullTerminatedCommandLine)
 {
     char program[] = "brimwell";
-    char* argv[] = {program, nullptr};
+    char* argv[] = { program, nullptr };
     const std::vector<char*> arguments = SessionPlatform::withX11Platform(1, argv);
     ASSERT_EQ(arguments.size(), 4u);
     EXPECT_STREQ(arguments[1], "-platform");

@@ -126,12 +126,15 @@ TEST_F(LockFileTest, StartsWhenTheLockFileCannotBeMade)
     EXPECT_TRUE(only.waitForFinished(5000));
 }
 
-INSTANTIATE_TEST_SUITE_P(Guards, SingleInstanceTest, ::testing::Values(Bus::session, Bus::refusesName, Bus::none),
-    [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(
+    Guards, SingleInstanceTest, ::testing::Values(Bus::session, Bus::refusesName, Bus::none), [](const auto& info) {
         switch (info.param) {
-        case Bus::session: return std::string("SessionBus");
-        case Bus::refusesName: return std::string("BusRefusesName");
-        case Bus::none: break;
+        case Bus::session:
+            return std::string("SessionBus");
+        case Bus::refusesName:
+            return std::string("BusRefusesName");
+        case Bus::none:
+            break;
         }
         return std::string("LockFile");
     });

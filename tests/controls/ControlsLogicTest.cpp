@@ -11,16 +11,16 @@
 TEST(NotchShapeTest, RadiiAreLimitedToWhatFits)
 {
     const NotchShape shape(8, 14);
-    const auto wide = shape.clampedRadii({200, 32});
+    const auto wide = shape.clampedRadii({ 200, 32 });
     EXPECT_DOUBLE_EQ(wide.top, 8);
     EXPECT_DOUBLE_EQ(wide.bottom, 14);
-    const auto narrow = shape.clampedRadii({20, 32});
+    const auto narrow = shape.clampedRadii({ 20, 32 });
     EXPECT_DOUBLE_EQ(narrow.top, 5);
     EXPECT_DOUBLE_EQ(narrow.bottom, 5);
-    const auto flat = NotchShape(30, 30).clampedRadii({200, 10});
+    const auto flat = NotchShape(30, 30).clampedRadii({ 200, 10 });
     EXPECT_DOUBLE_EQ(flat.top, 5);
     EXPECT_DOUBLE_EQ(flat.bottom, 5);
-    const auto empty = shape.clampedRadii({0, 0});
+    const auto empty = shape.clampedRadii({ 0, 0 });
     EXPECT_DOUBLE_EQ(empty.top, 0);
     EXPECT_DOUBLE_EQ(empty.bottom, 0);
 }

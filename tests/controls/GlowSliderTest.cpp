@@ -48,7 +48,8 @@ TEST_F(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
                 dragAction: (f) => drags.push(f)
                 dragEndedAction: (f) => ended = f
             }
-        })", QUrl());
+        })",
+        QUrl());
     std::unique_ptr<QObject> object(component.create());
     ASSERT_TRUE(object) << qPrintable(component.errorString());
     auto* scene = qobject_cast<QQuickItem*>(object.get());
@@ -59,7 +60,7 @@ TEST_F(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
 
     const QImage shot = shoot(QStringLiteral("glow-slider"));
     EXPECT_GT(lightness(shot.pixel(215, 20)), 200); // value 1.3 draws a full bar
-    EXPECT_GT(lightness(shot.pixel(120, 15)), 30);  // its glow spreads beyond the bar
+    EXPECT_GT(lightness(shot.pixel(120, 15)), 30); // its glow spreads beyond the bar
 
     QTest::mousePress(&m_view, Qt::LeftButton, {}, QPoint(70, 20));
     QTest::mouseMove(&m_view, QPoint(235, 20));

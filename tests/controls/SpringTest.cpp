@@ -30,13 +30,13 @@ TEST(SpringTest, ResponseAndFractionGiveStiffnessAndDamping)
 {
     // Stiffness and damping from response and fraction are pinned by the known points below.
     const Spring open(0.42, 0.72);
-    for (double t : {0.05, 0.12, 0.3, 0.6})
+    for (double t : { 0.05, 0.12, 0.3, 0.6 })
         EXPECT_NEAR(open.value(t), integrate(open.stiffness(), open.damping(), t), 1e-6) << t;
     const Spring close(0.32, 1.0);
-    for (double t : {0.05, 0.2, 0.4})
+    for (double t : { 0.05, 0.2, 0.4 })
         EXPECT_NEAR(close.value(t), integrate(close.stiffness(), close.damping(), t), 1e-6) << t;
     const Spring slow(0.5, 1.6);
-    for (double t : {0.1, 0.5})
+    for (double t : { 0.1, 0.5 })
         EXPECT_NEAR(slow.value(t), integrate(slow.stiffness(), slow.damping(), t), 1e-6) << t;
 }
 
@@ -59,7 +59,7 @@ TEST(SpringTest, KnownPointsOfTheClosedForm)
 
 TEST(SpringTest, SettlesAndTheEasingCurveFollowsTheSpring)
 {
-    for (const Spring& s : {Spring(0.42, 0.72), Spring(0.32, 1.0), Spring(0.25, 0.85), Spring(0.4, 0.8)}) {
+    for (const Spring& s : { Spring(0.42, 0.72), Spring(0.32, 1.0), Spring(0.25, 0.85), Spring(0.4, 0.8) }) {
         const double settle = s.settleTime();
         EXPECT_GT(settle, s.response() * 0.5);
         EXPECT_LT(settle, s.response() * 3);

@@ -16,7 +16,7 @@ QSet<QString> namesUsedInSources()
     const QString root = qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + QStringLiteral("/src");
     static const QRegularExpression literal(QStringLiteral(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)*)")re"));
     QSet<QString> names;
-    QDirIterator files(root, {QStringLiteral("*.qml"), QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+    QDirIterator files(root, { QStringLiteral("*.qml"), QStringLiteral("*.cpp"), QStringLiteral("*.h") }, QDir::Files,
         QDirIterator::Subdirectories);
     while (files.hasNext()) {
         QFile file(files.next());

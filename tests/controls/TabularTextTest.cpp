@@ -36,7 +36,8 @@ TEST(TabularTextTest, TimesKeepTheirWidthAndTheirColonWhateverTheDigits)
     ASSERT_NE(width("plainOnes"), width("plainZeros")) << "the font's own digits differ, or this test proves nothing";
     EXPECT_EQ(width("ones"), width("zeros"));
     const auto colonX = [&](const char* name) {
-        const QList<QQuickItem*> cells = ViewProbe::find(ViewProbe::find(root, QLatin1String(name)), QStringLiteral("cells"))->childItems();
+        const QList<QQuickItem*> cells
+            = ViewProbe::find(ViewProbe::find(root, QLatin1String(name)), QStringLiteral("cells"))->childItems();
         for (QQuickItem* cell : cells) {
             if (cell->property("text").toString() == QLatin1String(":"))
                 return cell->x();

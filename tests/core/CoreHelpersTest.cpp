@@ -40,8 +40,8 @@ TEST(Observe, DeliversCurrentValueThenChangesAndDistinctDropsRepeats)
     counter.setValue(2);
     counter.setValue(2);
     counter.setValue(3);
-    EXPECT_EQ(all, (QList<int>{1, 2, 2, 3}));
-    EXPECT_EQ(distinct, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(all, (QList<int> { 1, 2, 2, 3 }));
+    EXPECT_EQ(distinct, (QList<int> { 1, 2, 3 }));
 }
 
 using JsonFileTest = TempDirTest;
@@ -49,10 +49,10 @@ using JsonFileTest = TempDirTest;
 TEST_F(JsonFileTest, WritesAtomicallyWithPrivatePermissionsAndReadsBack)
 {
     const QString file = path(QStringLiteral("sub/folder/data.json"));
-    QJsonObject obj{{QStringLiteral("items"), QJsonArray{1, 2}}};
+    QJsonObject obj { { QStringLiteral("items"), QJsonArray { 1, 2 } } };
     ASSERT_TRUE(JsonFile::write(file, QJsonDocument(obj)));
 
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(file).absolutePath()).constData(), &st), 0);

@@ -32,7 +32,7 @@ TEST(DelayedTask, ReplacingCancelsTheOldTaskAndCancelledTasksNeverRun)
     s.advance(60); // the first one's time has passed
     EXPECT_TRUE(ran.isEmpty());
     s.advance(40);
-    EXPECT_EQ(ran, QStringList{QStringLiteral("second")});
+    EXPECT_EQ(ran, QStringList { QStringLiteral("second") });
 
     task.start(10ms, [&] { ran << QStringLiteral("third"); });
     task.cancel();

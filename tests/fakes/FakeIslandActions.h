@@ -10,5 +10,5 @@ public:
 
     int openSettingsCalls = 0;
     int quitCalls = 0;
-    IslandActionsObject object{{[this] { ++openSettingsCalls; }, [this] { ++quitCalls; }}};
+    IslandActionsObject object { { [this] { ++openSettingsCalls; }, [this] { ++quitCalls; } } };
 };

@@ -1,5 +1,5 @@
-#include "FakeScreenSource.h"
 #include "IslandLayout.h"
+#include "FakeScreenSource.h"
 #include "IslandOutline.h"
 #include "LogCapture.h"
 #include "QtScreenSource.h"
@@ -126,38 +126,40 @@ TEST(ScreenService, ChoosesThePreferredDisplayThenANotchThenThePrimary)
     PlatformScreen anonymous = plain(QStringLiteral("HDMI-1"), QRect(-1280, 0, 1280, 800));
     anonymous.displayUUID.reset();
 
-    const QList<PlatformScreen> all{primary, laptop, anonymous};
+    const QList<PlatformScreen> all { primary, laptop, anonymous };
     EXPECT_EQ(ScreenService::chooseScreen(all, QStringLiteral("UUID-DP-1"))->outputName, QStringLiteral("DP-1"));
     EXPECT_EQ(ScreenService::chooseScreen(all, std::nullopt)->outputName, QStringLiteral("eDP-1"));
     // A disconnected preference falls back silently.
     EXPECT_EQ(ScreenService::chooseScreen(all, QStringLiteral("UUID-gone"))->outputName, QStringLiteral("eDP-1"));
-    EXPECT_EQ(ScreenService::chooseScreen({primary, anonymous}, QStringLiteral("UUID-gone"))->outputName, QStringLiteral("DP-1"));
-    EXPECT_EQ(ScreenService::chooseScreen({anonymous}, QString())->outputName, QStringLiteral("HDMI-1"));
+    EXPECT_EQ(
+        ScreenService::chooseScreen({ primary, anonymous }, QStringLiteral("UUID-gone"))->outputName, QStringLiteral("DP-1"));
+    EXPECT_EQ(ScreenService::chooseScreen({ anonymous }, QString())->outputName, QStringLiteral("HDMI-1"));
     EXPECT_FALSE(ScreenService::chooseScreen({}, QStringLiteral("UUID-DP-1")));
 
     // Screens without a UUID are not listed.
     const QList<DisplayInfo> displays = ScreenService::displayList(all);
     ASSERT_EQ(displays.size(), 2);
-    EXPECT_EQ(displays[0], (DisplayInfo{QStringLiteral("UUID-DP-1"), QStringLiteral("DP-1"), false}));
-    EXPECT_EQ(displays[1], (DisplayInfo{QStringLiteral("UUID-eDP-1"), QStringLiteral("eDP-1"), true}));
+    EXPECT_EQ(displays[0], (DisplayInfo { QStringLiteral("UUID-DP-1"), QStringLiteral("DP-1"), false }));
+    EXPECT_EQ(displays[1], (DisplayInfo { QStringLiteral("UUID-eDP-1"), QStringLiteral("eDP-1"), true }));
 }
 
 TEST(ScreenService, RepublishesDisplaysOnlyOnARealChangeButAlwaysAnnounces)
 {
-    FakeScreenSource source({plain(QStringLiteral("DP-1"), QRect(0, 0, 1920, 1080))});
+    FakeScreenSource source({ plain(QStringLiteral("DP-1"), QRect(0, 0, 1920, 1080)) });
     ScreenService service(source);
     ASSERT_EQ(service.displays().size(), 1);
     QSignalSpy displays(&service, &ScreenService::displaysChanged);
     QSignalSpy changed(&service, &ScreenService::screenParametersDidChange);
 
     // Same id, name and notch flag, other geometry.
-    source.setScreens({plain(QStringLiteral("DP-1"), QRect(0, 0, 2560, 1440))});
+    source.setScreens({ plain(QStringLiteral("DP-1"), QRect(0, 0, 2560, 1440)) });
     EXPECT_EQ(displays.count(), 0);
     EXPECT_EQ(changed.count(), 1);
     source.wake();
     EXPECT_EQ(changed.count(), 2);
 
-    source.setScreens({plain(QStringLiteral("DP-1"), QRect(0, 0, 2560, 1440)), plain(QStringLiteral("DP-2"), QRect(2560, 0, 1920, 1080))});
+    source.setScreens(
+        { plain(QStringLiteral("DP-1"), QRect(0, 0, 2560, 1440)), plain(QStringLiteral("DP-2"), QRect(2560, 0, 1920, 1080)) });
     EXPECT_EQ(displays.count(), 1);
     EXPECT_EQ(service.displays().size(), 2);
     EXPECT_EQ(service.screen(QStringLiteral("UUID-DP-2"))->outputName, QStringLiteral("DP-2"));
@@ -165,18 +167,25 @@ TEST(ScreenService, RepublishesDisplaysOnlyOnARealChangeButAlwaysAnnounces)
 
 TEST(QtScreenSource, DisplayIdsAndNamesComeFromTheEdidElseTheOutput)
 {
-    const QString edid = QtScreenSource::displayUUID(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-1"));
+    const QString edid = QtScreenSource::displayUUID(
+        QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-1"));
     // Stable across ports and restarts; distinct per monitor; upper-case text.
-    EXPECT_EQ(edid, QtScreenSource::displayUUID(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-3")));
-    EXPECT_NE(edid, QtScreenSource::displayUUID(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK2"), QStringLiteral("DP-1")));
+    EXPECT_EQ(edid,
+        QtScreenSource::displayUUID(
+            QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-3")));
+    EXPECT_NE(edid,
+        QtScreenSource::displayUUID(
+            QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK2"), QStringLiteral("DP-1")));
     EXPECT_EQ(edid, edid.toUpper());
     EXPECT_EQ(QUuid(edid).version(), QUuid::Sha1);
     const QString byName = QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("screen"));
     EXPECT_EQ(byName, QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("screen")));
     EXPECT_NE(byName, QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("second")));
 
-    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("DP-1")), QStringLiteral("DELL U2720Q"));
-    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("BOE"), QStringLiteral("NV140"), QStringLiteral("eDP-1")), QStringLiteral("BOE NV140"));
+    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("DP-1")),
+        QStringLiteral("DELL U2720Q"));
+    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("BOE"), QStringLiteral("NV140"), QStringLiteral("eDP-1")),
+        QStringLiteral("BOE NV140"));
     EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("eDP-1")), QStringLiteral("Built-in Display"));
     EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("HDMI-1")), QStringLiteral("HDMI-1"));
 }
@@ -191,8 +200,8 @@ TEST(QtScreenSource, IdenticalMonitorsWithoutSerialGetIdsOfTheirOwn)
         return s;
     };
     const QString other = QStringLiteral("OTHER");
-    QList<PlatformScreen> screens{screen(QStringLiteral("HDMI-1"), other), screen(QStringLiteral("DP-2"), shared),
-        screen(QStringLiteral("DP-1"), shared), screen(QStringLiteral("DP-3"), shared)};
+    QList<PlatformScreen> screens { screen(QStringLiteral("HDMI-1"), other), screen(QStringLiteral("DP-2"), shared),
+        screen(QStringLiteral("DP-1"), shared), screen(QStringLiteral("DP-3"), shared) };
     QtScreenSource::makeDisplayIDsUnique(screens);
     QSet<QString> ids;
     for (const PlatformScreen& s : std::as_const(screens))
@@ -202,26 +211,26 @@ TEST(QtScreenSource, IdenticalMonitorsWithoutSerialGetIdsOfTheirOwn)
     EXPECT_EQ(screens[2].displayUUID, shared); // the first output keeps the id a lone monitor has
 
     // The same setup listed in another order, as after a restart: the same ids per output.
-    QList<PlatformScreen> again{screen(QStringLiteral("DP-3"), shared), screen(QStringLiteral("DP-1"), shared),
-        screen(QStringLiteral("DP-2"), shared), screen(QStringLiteral("HDMI-1"), other)};
+    QList<PlatformScreen> again { screen(QStringLiteral("DP-3"), shared), screen(QStringLiteral("DP-1"), shared),
+        screen(QStringLiteral("DP-2"), shared), screen(QStringLiteral("HDMI-1"), other) };
     QtScreenSource::makeDisplayIDsUnique(again);
     EXPECT_EQ(again[0].displayUUID, screens[3].displayUUID);
     EXPECT_EQ(again[1].displayUUID, screens[2].displayUUID);
     EXPECT_EQ(again[2].displayUUID, screens[1].displayUUID);
 
     // Twins that Qt cannot tell apart by output still differ.
-    QList<PlatformScreen> nameless{screen({}, shared), screen({}, shared)};
+    QList<PlatformScreen> nameless { screen({}, shared), screen({}, shared) };
     QtScreenSource::makeDisplayIDsUnique(nameless);
     EXPECT_NE(nameless[0].displayUUID, nameless[1].displayUUID);
 }
 
-class NotchOverrideTest : public TempDirTest {};
+class NotchOverrideTest : public TempDirTest { };
 
 TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
 {
     EXPECT_EQ(QtScreenSource::parseNotchSize(QStringLiteral("200x32")), QSizeF(200, 32));
     EXPECT_EQ(QtScreenSource::parseNotchSize(QStringLiteral(" 185.5 X 33 ")), QSizeF(185.5, 33));
-    for (const char* bad : {"", "200", "200x", "x32", "0x32", "200x0", "-200x32", "wide", "200x32x4"})
+    for (const char* bad : { "", "200", "200x", "x32", "0x32", "200x0", "-200x32", "wide", "200x32x4" })
         EXPECT_FALSE(QtScreenSource::parseNotchSize(QString::fromLatin1(bad))) << bad;
 
     // Against the platform's own screen (the offscreen one here, which has
@@ -229,7 +238,8 @@ TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
     QScreen* qscreen = QGuiApplication::primaryScreen();
     ASSERT_NE(qscreen, nullptr);
     const QRect frame = qscreen->geometry();
-    const QString id = QtScreenSource::displayUUID(qscreen->manufacturer(), qscreen->model(), qscreen->serialNumber(), qscreen->name());
+    const QString id
+        = QtScreenSource::displayUUID(qscreen->manufacturer(), qscreen->model(), qscreen->serialNumber(), qscreen->name());
     const QString file = path(QStringLiteral("settings.ini"));
     const auto store = [&](const QString& value) {
         QSettings raw(file, QSettings::IniFormat);
@@ -242,7 +252,8 @@ TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
         const QList<PlatformScreen> screens = source.screens();
         ASSERT_FALSE(screens.isEmpty());
         EXPECT_EQ(screens[0].displayUUID, id);
-        EXPECT_EQ(ScreenService::notchFrame(screens[0]), QRectF(frame.left() + (frame.width() - 200) / 2.0, frame.top(), 200, 32));
+        EXPECT_EQ(
+            ScreenService::notchFrame(screens[0]), QRectF(frame.left() + (frame.width() - 200) / 2.0, frame.top(), 200, 32));
         EXPECT_EQ(IslandLayout(screens[0], 72).compactSize, QSizeF(356, 32));
     }
 

@@ -1,10 +1,10 @@
-#include "TestScreens.h"
 #include "FakeIslandActions.h"
 #include "FakeWindowBlur.h"
 #include "IslandViewModel.h"
 #include "IslandViews.h"
 #include "SettingsStore.h"
 #include "TempDir.h"
+#include "TestScreens.h"
 #include "UserDefaults.h"
 #include "ViewProbe.h"
 
@@ -54,7 +54,7 @@ protected:
         m_view->setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         m_view->setColor(desktop);
         m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-        m_model.setStatusContent({true, true, true});
+        m_model.setStatusContent({ true, true, true });
         m_model.setCompactActivity(IslandCompactActivity::status);
     }
 
@@ -71,9 +71,9 @@ protected:
     {
         m_model.setLayout(layout);
         m_model.setState(expanded ? IslandState::expanded : IslandState::compact);
-        m_view->setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model)},
-            {QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get())},
-            {QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions.object)}});
+        m_view->setInitialProperties({ { QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model) },
+            { QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get()) },
+            { QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions.object) } });
         m_view->setSource(IslandViews::rootViewUrl());
         ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(*m_view));
         m_view->resize((expanded ? layout.openPanelFrame() : layout.closedPanelFrame()).size());
@@ -83,10 +83,7 @@ protected:
         settle();
     }
 
-    void settle()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(root()->property("isSettled").toBool(), 5000);
-    }
+    void settle() { QTRY_VERIFY_WITH_TIMEOUT(root()->property("isSettled").toBool(), 5000); }
 
     QImage shoot(const QString& name) { return ViewProbe::shoot(*m_view, name); }
 
@@ -105,7 +102,7 @@ protected:
 
 TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheClock)
 {
-    m_model.setStatusContent({true, false, true});
+    m_model.setStatusContent({ true, false, true });
     show(pill(), false);
     const QImage shot = shoot(QStringLiteral("closed-pill"));
     ASSERT_EQ(shot.size(), QSize(150, 22));
@@ -126,7 +123,7 @@ TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTh
     const QImage shot = shoot(QStringLiteral("closed-notch"));
     ASSERT_EQ(shot.size(), QSize(356, 32));
 
-    EXPECT_TRUE(isBlack(shot.pixel(4, 0)));     // the flare reaches the top edge
+    EXPECT_TRUE(isBlack(shot.pixel(4, 0))); // the flare reaches the top edge
     EXPECT_EQ(shot.pixel(2, 16), desktop.rgb()); // but not further down
     EXPECT_EQ(shot.pixel(7, 31), desktop.rgb()); // rounded bottom corner
     EXPECT_TRUE(isBlack(shot.pixel(178, 16)));
@@ -155,7 +152,7 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
     ASSERT_EQ(shot.size(), QSize(568, 237));
 
     EXPECT_TRUE(isBlack(shot.pixel(284, 150)));
-    EXPECT_TRUE(isBlack(shot.pixel(30, 100)));         // 24 of panel, then the island
+    EXPECT_TRUE(isBlack(shot.pixel(30, 100))); // 24 of panel, then the island
     EXPECT_LT(lightness(shot.pixel(284, 222)), lightness(desktop.rgb())); // drop shadow below
     EXPECT_EQ(shot.pixel(2, 100), desktop.rgb());
     EXPECT_GT(brightPixels(shot, QRect(42, 4, 60, 18)), 15); // the clock in the open band
@@ -271,7 +268,7 @@ TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
 
 TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideItsPanel)
 {
-    m_model.setAvailableTabs({IslandTab::clipboard, IslandTab::shelf});
+    m_model.setAvailableTabs({ IslandTab::clipboard, IslandTab::shelf });
     show(notch(), true);
 
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(24, 0, 520, 217));

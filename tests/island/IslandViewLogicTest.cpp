@@ -22,8 +22,8 @@ std::vector<double> alphas(const QGradientStops& stops)
 TEST(IslandBackgroundTest, GlowLightsTheBottomEdgeAndOutOfRangeGlowIsItsNearestEnd)
 {
     // Without glow the glass only darkens: no glow, no rim.
-    EXPECT_EQ(alphas(IslandBackgroundPainter::glowStops(0)), (std::vector<double>{0, 0, 0}));
-    EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(0)), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(alphas(IslandBackgroundPainter::glowStops(0)), (std::vector<double> { 0, 0, 0 }));
+    EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(0)), (std::vector<double> { 0, 0, 0 }));
     // Full glow clears the darkness at the bottom, where the rim is brightest.
     EXPECT_EQ(alphas(IslandBackgroundPainter::darknessStops(1)).back(), 0);
     EXPECT_EQ(alphas(IslandBackgroundPainter::rimStops(1)).back(), 1.0);
@@ -79,8 +79,8 @@ TEST(IslandRootLogicTest, SizesFollowTheSpringAndOnlySameScreenResizesAnimate)
 TEST(StatusBandLogicTest, ItemsAndTheHudBarBesideTheNotch)
 {
     const QString notch = QStringLiteral("notch"), pill = QStringLiteral("pill");
-    const auto status = IslandCompactActivity::status, media = IslandCompactActivity::media,
-               hud = IslandCompactActivity::hud, idle = IslandCompactActivity::none;
+    const auto status = IslandCompactActivity::status, media = IslandCompactActivity::media, hud = IslandCompactActivity::hud,
+               idle = IslandCompactActivity::none;
     const QString none = QStringLiteral("none");
     // Closed, clock and battery with the notch between them.
     EXPECT_EQ(StatusBandLogic::leadingItem(false, status, false, true), QStringLiteral("clock"));

@@ -1,5 +1,5 @@
-#include "IslandRules.h"
 #include "IslandViewModel.h"
+#include "IslandRules.h"
 #include "TestScreens.h"
 
 #include <QSignalSpy>
@@ -18,7 +18,7 @@ TEST(IslandRules, TabsFollowTheirSwitchesAndTheSelectionIsRemembered)
 
     // Now Playing and Calendar off.
     model.setAvailableTabs(IslandRules::availableTabs(false, false, true, true));
-    EXPECT_EQ(model.availableTabs(), (QList<IslandTab>{IslandTab::clipboard, IslandTab::shelf}));
+    EXPECT_EQ(model.availableTabs(), (QList<IslandTab> { IslandTab::clipboard, IslandTab::shelf }));
     EXPECT_EQ(model.selectedTab(), IslandTab::nowPlaying);
     EXPECT_EQ(model.activeTab(), IslandTab::clipboard);
     EXPECT_EQ(active.count(), 1);

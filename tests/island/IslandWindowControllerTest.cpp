@@ -1,8 +1,8 @@
+#include "IslandWindowController.h"
 #include "FakeIslandPanel.h"
 #include "FakePointerState.h"
 #include "FakeScreenSource.h"
 #include "IslandViewModel.h"
-#include "IslandWindowController.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
 #include "ScreenService.h"
@@ -23,7 +23,7 @@ const QPoint farAway(640, 600);
 class IslandWindowControllerTest : public TempDirTest {
 protected:
     /// Builds the controller on `screens` without starting it.
-    void create(QList<PlatformScreen> screens = {TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))})
+    void create(QList<PlatformScreen> screens = { TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800)) })
     {
         controller.reset();
         defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
@@ -32,11 +32,11 @@ protected:
         screenService = std::make_unique<ScreenService>(*source);
         auto owned = std::make_unique<FakeIslandPanel>();
         panel = owned.get();
-        IslandActions actions{[this] { ++openSettingsCalls; }, [] {}};
-        controller = std::make_unique<IslandWindowController>(*settings, *screenService, IslandFeatures{}, actions,
-            std::move(owned), pointer, scheduler);
+        IslandActions actions { [this] { ++openSettingsCalls; }, [] {} };
+        controller = std::make_unique<IslandWindowController>(
+            *settings, *screenService, IslandFeatures {}, actions, std::move(owned), pointer, scheduler);
     }
-    void launch(QList<PlatformScreen> screens = {TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800))})
+    void launch(QList<PlatformScreen> screens = { TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800)) })
     {
         create(std::move(screens));
         controller->start();
@@ -278,7 +278,7 @@ TEST_F(IslandWindowControllerTest, DraggingAnItemOutKeepsTheIslandOpenUntilTheBu
 
 TEST_F(IslandWindowControllerTest, ClosedIslandGrowsThePanelFirstAndShrinksItAfterTheContent)
 {
-    launch({TestScreens::notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32))});
+    launch({ TestScreens::notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32)) });
     EXPECT_EQ(panel->currentFrame, QRect(462, 0, 356, 32));
 
     // Nothing to show beside the notch: the content narrows first.
@@ -321,7 +321,7 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
 {
     const PlatformScreen primary = TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
     const PlatformScreen second = TestScreens::plain(QStringLiteral("DP-2"), QRect(1280, 0, 1920, 1080), 28);
-    launch({primary, second});
+    launch({ primary, second });
     EXPECT_EQ(panel->currentFrame, closedPill);
 
     settings->setPreferredDisplayID(QStringLiteral("UUID-DP-2"));
@@ -333,25 +333,25 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
 
     // Unplugged: the primary screen, with the preference kept; plugged back: back.
     openByHover(QPoint(2240, 10));
-    source->setScreens({primary});
+    source->setScreens({ primary });
     EXPECT_FALSE(isOpen());
     EXPECT_FALSE(model().animatesState());
     EXPECT_EQ(panel->currentFrame, closedPill);
     EXPECT_EQ(settings->preferredDisplayID(), QStringLiteral("UUID-DP-2"));
-    source->setScreens({primary, second});
+    source->setScreens({ primary, second });
     EXPECT_EQ(panel->currentFrame, onSecond);
 
     // A pending open is dropped by a placement.
     pointer.position = QPoint(2240, 10);
     panel->hover(true);
-    source->setScreens({primary, second});
+    source->setScreens({ primary, second });
     scheduler.advance(1000);
     EXPECT_FALSE(isOpen());
 
     source->setScreens({});
     EXPECT_FALSE(panel->shown);
     EXPECT_TRUE(log.contains(QStringLiteral("No screen available; island hidden")));
-    source->setScreens({second});
+    source->setScreens({ second });
     EXPECT_TRUE(panel->shown);
     EXPECT_EQ(panel->currentFrame, onSecond);
 }

@@ -61,7 +61,8 @@ protected:
 TEST_F(IslandOnX11Test, OpensUnderThePointerAndClosesWhenItLeaves)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
-    EXPECT_TRUE(frameBecomes(closedPill)) << frame().x() << "," << frame().y() << " " << frame().width() << "x" << frame().height();
+    EXPECT_TRUE(frameBecomes(closedPill)) << frame().x() << "," << frame().y() << " " << frame().width() << "x"
+                                          << frame().height();
     EXPECT_TRUE(x.isOverrideRedirect(panel));
     EXPECT_EQ(x.property(panel, XCB_ATOM_WM_CLASS), QByteArray("brimwell\0brimwell\0", 18));
     EXPECT_TRUE(x.property(panel, x.atom("XdndAware"))); // the shelf is on by default
@@ -134,8 +135,9 @@ TEST_F(IslandOnX11Test, DragEnteringOpensAtOnceAndTheDropIsRefusedWithoutAShelf)
     const xcb_window_t source = x.createWindow();
     const xcb_atom_t status = x.atom("XdndStatus");
     const uint32_t version = 5;
-    x.sendClientMessage(panel, x.atom("XdndEnter"), {source, version << 24, x.atom("text/uri-list"), x.atom("text/plain"), 0});
-    x.sendClientMessage(panel, x.atom("XdndPosition"), {source, 0, (640u << 16) | 10u, XCB_CURRENT_TIME, x.atom("XdndActionCopy")});
+    x.sendClientMessage(panel, x.atom("XdndEnter"), { source, version << 24, x.atom("text/uri-list"), x.atom("text/plain"), 0 });
+    x.sendClientMessage(
+        panel, x.atom("XdndPosition"), { source, 0, (640u << 16) | 10u, XCB_CURRENT_TIME, x.atom("XdndActionCopy") });
 
     std::optional<xcb_client_message_event_t> answer;
     ASSERT_TRUE(x.waitFor([&] { return (answer = x.takeClientMessage(status)).has_value(); }));
@@ -143,7 +145,7 @@ TEST_F(IslandOnX11Test, DragEnteringOpensAtOnceAndTheDropIsRefusedWithoutAShelf)
     EXPECT_EQ(answer->data.data32[1] & 1, 1u) << "the island takes the drag";
     EXPECT_TRUE(frameBecomes(openPill));
 
-    x.sendClientMessage(panel, x.atom("XdndDrop"), {source, 0, XCB_CURRENT_TIME, 0, 0});
+    x.sendClientMessage(panel, x.atom("XdndDrop"), { source, 0, XCB_CURRENT_TIME, 0, 0 });
     std::optional<xcb_client_message_event_t> finished;
     ASSERT_TRUE(x.waitFor([&] { return (finished = x.takeClientMessage(x.atom("XdndFinished"))).has_value(); }));
     EXPECT_EQ(finished->data.data32[1] & 1, 0u) << "no shelf to take the drop";

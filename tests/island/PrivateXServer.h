@@ -31,9 +31,9 @@ public:
     {
         // -displayfd 1: the server picks a free display and prints its number.
         const QString display = ChildProcess::startAndReadLine(m_server, QStringLiteral("Xvfb"),
-            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                 QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("+extension"),
-                QStringLiteral("XTEST"), QStringLiteral("+extension"), QStringLiteral("RANDR")});
+                QStringLiteral("XTEST"), QStringLiteral("+extension"), QStringLiteral("RANDR") });
         if (!display.isEmpty())
             connectTo(QLatin1Char(':') + display);
     }
@@ -78,7 +78,8 @@ public:
     /// The raw bytes of a window property; absent when it is not set.
     std::optional<QByteArray> property(xcb_window_t window, xcb_atom_t name) const
     {
-        auto* reply = xcb_get_property_reply(m_connection, xcb_get_property(m_connection, false, window, name, XCB_ATOM_ANY, 0, 1024), nullptr);
+        auto* reply = xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, false, window, name, XCB_ATOM_ANY, 0, 1024), nullptr);
         std::optional<QByteArray> result;
         if (reply && reply->type != XCB_ATOM_NONE)
             result = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
@@ -97,7 +98,8 @@ public:
         for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
             const auto name = property(children[i], XCB_ATOM_WM_NAME);
             const auto owner = property(children[i], atom("_NET_WM_PID"));
-            if (name == title && owner && owner->size() == 4 && *reinterpret_cast<const uint32_t*>(owner->constData()) == uint32_t(pid))
+            if (name == title && owner && owner->size() == 4
+                && *reinterpret_cast<const uint32_t*>(owner->constData()) == uint32_t(pid))
                 found = children[i];
         }
         std::free(tree);
@@ -175,17 +177,18 @@ public:
         std::memset(&request, 0, sizeof request);
         request.window = m_root;
         iovec parts[4];
-        parts[2] = {&request, sizeof request};
-        parts[3] = {&info, sizeof info};
-        xcb_protocol_request_t protocol{2, &xcb_randr_id, XCB_RANDR_SET_MONITOR, 1};
-        const xcb_void_cookie_t cookie{xcb_send_request(m_connection, XCB_REQUEST_CHECKED, parts + 2, &protocol)};
+        parts[2] = { &request, sizeof request };
+        parts[3] = { &info, sizeof info };
+        xcb_protocol_request_t protocol { 2, &xcb_randr_id, XCB_RANDR_SET_MONITOR, 1 };
+        const xcb_void_cookie_t cookie { xcb_send_request(m_connection, XCB_REQUEST_CHECKED, parts + 2, &protocol) };
         xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
         std::free(error);
         return !error;
     }
     bool deleteMonitor(const char* name)
     {
-        xcb_generic_error_t* error = xcb_request_check(m_connection, xcb_randr_delete_monitor_checked(m_connection, m_root, atom(name)));
+        xcb_generic_error_t* error
+            = xcb_request_check(m_connection, xcb_randr_delete_monitor_checked(m_connection, m_root, atom(name)));
         std::free(error);
         return !error;
     }
@@ -201,7 +204,7 @@ public:
                 return true;
             if (deadline.hasExpired())
                 return false;
-            pollfd fd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+            pollfd fd { xcb_get_file_descriptor(m_connection), POLLIN, 0 };
             ::poll(&fd, 1, int(std::min<qint64>(deadline.remainingTime(), 100)));
         }
     }

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 // logind's resume signal on a private bus standing in for the system bus.
-class ScreenSourceResumeTest : public TempDirTest {};
+class ScreenSourceResumeTest : public TempDirTest { };
 
 TEST_F(ScreenSourceResumeTest, ResumeFromSleepIsAnnouncedAndGoingToSleepIsNot)
 {

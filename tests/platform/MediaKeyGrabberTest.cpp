@@ -49,9 +49,12 @@ protected:
 
     static void type(const char* keys)
     {
-        ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(keys)}), 0);
+        ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), { QStringLiteral("key"), QLatin1String(keys) }), 0);
     }
-    bool pressesReach(int count) { return QTest::qWaitFor([&] { return presses.size() >= count; }, 5000); }
+    bool pressesReach(int count)
+    {
+        return QTest::qWaitFor([&] { return presses.size() >= count; }, 5000);
+    }
 
     xcb_connection_t* other = nullptr;
     xcb_window_t root = 0;
@@ -61,7 +64,7 @@ protected:
         auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         return x11 ? x11->connection() : nullptr;
     }
-    X11MediaKeyGrabber grabber{appConnection()};
+    X11MediaKeyGrabber grabber { appConnection() };
     QList<MediaKeyPress> presses;
     bool answer = true;
 };
@@ -73,19 +76,19 @@ TEST_F(MediaKeyGrabberTest, TakesPressesAndReleasesWithTheFineStepWhateverTheLoc
 
     type("XF86AudioRaiseVolume");
     ASSERT_TRUE(pressesReach(2));
-    EXPECT_EQ(presses[0], (MediaKeyPress{MediaKey::volumeUp, true, false}));
-    EXPECT_EQ(presses[1], (MediaKeyPress{MediaKey::volumeUp, false, false}));
+    EXPECT_EQ(presses[0], (MediaKeyPress { MediaKey::volumeUp, true, false }));
+    EXPECT_EQ(presses[1], (MediaKeyPress { MediaKey::volumeUp, false, false }));
 
     type("shift+alt+XF86MonBrightnessDown");
     ASSERT_TRUE(pressesReach(4));
-    EXPECT_EQ(presses[2], (MediaKeyPress{MediaKey::brightnessDown, true, true}));
+    EXPECT_EQ(presses[2], (MediaKeyPress { MediaKey::brightnessDown, true, true }));
 
     type("shift+XF86AudioMute"); // Shift alone is no fine step: the desktop keeps it
     type("Caps_Lock");
     type("XF86AudioLowerVolume");
     type("Caps_Lock");
     ASSERT_TRUE(pressesReach(6));
-    EXPECT_EQ(presses[4], (MediaKeyPress{MediaKey::volumeDown, true, false}));
+    EXPECT_EQ(presses[4], (MediaKeyPress { MediaKey::volumeDown, true, false }));
 
     grabber.release();
     type("XF86AudioRaiseVolume");
@@ -125,7 +128,8 @@ TEST_F(MediaKeyGrabberTest, ADeclinedPressReachesTheFocusedWindow)
 
 TEST_F(MediaKeyGrabberTest, AKeyHeldByAnotherProgramMeansNotTrusted)
 {
-    std::free(xcb_request_check(other, xcb_grab_key_checked(other, false, root, 0, raiseVolume, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+    std::free(xcb_request_check(
+        other, xcb_grab_key_checked(other, false, root, 0, raiseVolume, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
     EXPECT_FALSE(grabber.isTrusted());
     EXPECT_FALSE(grabber.grab());
     EXPECT_FALSE(grabber.isGrabbed());

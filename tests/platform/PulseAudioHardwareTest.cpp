@@ -1,5 +1,5 @@
-#include "PrivatePulseServer.h"
 #include "PulseAudioHardware.h"
+#include "PrivatePulseServer.h"
 
 #include <QSignalSpy>
 
@@ -11,7 +11,7 @@ namespace {
 
 pa_cvolume channels(std::initializer_list<pa_volume_t> values)
 {
-    pa_cvolume v{};
+    pa_cvolume v {};
     for (pa_volume_t value : values)
         v.values[v.channels++] = value;
     return v;
@@ -19,16 +19,16 @@ pa_cvolume channels(std::initializer_list<pa_volume_t> values)
 
 TEST(PulseVolumeTest, LevelIsTheLoudestChannelClampedAndScalingKeepsTheBalance)
 {
-    EXPECT_FLOAT_EQ(PulseVolume::level(channels({PA_VOLUME_NORM / 2, PA_VOLUME_NORM / 4})), 0.5f);
-    EXPECT_FLOAT_EQ(PulseVolume::level(channels({PA_VOLUME_NORM * 3 / 2})), 1.0f); // over-amplified
+    EXPECT_FLOAT_EQ(PulseVolume::level(channels({ PA_VOLUME_NORM / 2, PA_VOLUME_NORM / 4 })), 0.5f);
+    EXPECT_FLOAT_EQ(PulseVolume::level(channels({ PA_VOLUME_NORM * 3 / 2 })), 1.0f); // over-amplified
     EXPECT_FLOAT_EQ(PulseVolume::level(channels({})), 0.0f);
 
-    const pa_cvolume scaled = PulseVolume::scaled(channels({40000, 20000}), 0.5f);
+    const pa_cvolume scaled = PulseVolume::scaled(channels({ 40000, 20000 }), 0.5f);
     EXPECT_EQ(scaled.values[0], PA_VOLUME_NORM / 2);
     EXPECT_EQ(scaled.values[1], PA_VOLUME_NORM / 4);
-    EXPECT_EQ(PulseVolume::scaled(channels({0, 0}), 0.25f).values[1], PA_VOLUME_NORM / 4); // rises from silence
-    EXPECT_EQ(PulseVolume::scaled(channels({1000}), 7.0f).values[0], PA_VOLUME_NORM);
-    EXPECT_EQ(PulseVolume::scaled(channels({1000}), std::nanf("")).values[0], PA_VOLUME_MUTED);
+    EXPECT_EQ(PulseVolume::scaled(channels({ 0, 0 }), 0.25f).values[1], PA_VOLUME_NORM / 4); // rises from silence
+    EXPECT_EQ(PulseVolume::scaled(channels({ 1000 }), 7.0f).values[0], PA_VOLUME_NORM);
+    EXPECT_EQ(PulseVolume::scaled(channels({ 1000 }), std::nanf("")).values[0], PA_VOLUME_MUTED);
 }
 
 class PulseAudioHardwareTest : public ::testing::Test {
@@ -42,14 +42,17 @@ protected:
         while (hardware.defaultOutputDevice(status) == 0 && changed.wait(10000)) { }
         return hardware.defaultOutputDevice(status);
     }
-    QString sinkVolume(const char* sink) { return server.pactl({QStringLiteral("get-sink-volume"), QLatin1String(sink)}).output; }
+    QString sinkVolume(const char* sink)
+    {
+        return server.pactl({ QStringLiteral("get-sink-volume"), QLatin1String(sink) }).output;
+    }
 
-    PrivatePulseServer server{{QStringLiteral("speakers"), QStringLiteral("headphones")}};
+    PrivatePulseServer server { { QStringLiteral("speakers"), QStringLiteral("headphones") } };
 };
 
 TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkBothWays)
 {
-    ASSERT_EQ(server.pactl({"set-sink-volume", "speakers", "50%"}).exitCode, 0);
+    ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);
     PulseAudioHardware hardware;
     const AudioHardware::DeviceID speakers = waitForDevice(hardware);
     ASSERT_NE(speakers, 0u);
@@ -59,13 +62,13 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkBothWays)
 
     // A change from outside arrives as a notice, not by polling.
     QSignalSpy changed(&hardware, &AudioHardware::deviceChanged);
-    ASSERT_EQ(server.pactl({"set-sink-volume", "speakers", "30%"}).exitCode, 0);
+    ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "30%" }).exitCode, 0);
     ASSERT_TRUE(changed.wait(5000));
     EXPECT_EQ(changed.first().first().value<AudioHardware::DeviceID>(), speakers);
     EXPECT_NEAR(*hardware.volume(speakers), 0.3, 0.001);
 
     // Our writes reach the server; the channel balance stays.
-    ASSERT_EQ(server.pactl({"set-sink-volume", "speakers", "40%", "20%"}).exitCode, 0);
+    ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "40%", "20%" }).exitCode, 0);
     ASSERT_TRUE(changed.wait(5000));
     EXPECT_EQ(hardware.setVolume(speakers, 0.8f), 0);
     EXPECT_NEAR(*hardware.volume(speakers), 0.8, 0.001); // read back as written at once
@@ -74,11 +77,11 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkBothWays)
     ASSERT_TRUE(changed.wait(5000));
     EXPECT_TRUE(sinkVolume("speakers").contains(QLatin1String("front-left: 52429 /  80%")));
     EXPECT_TRUE(sinkVolume("speakers").contains(QLatin1String("front-right: 26214 /  40%")));
-    EXPECT_EQ(server.pactl({"get-sink-mute", "speakers"}).output, QStringLiteral("Mute: yes"));
+    EXPECT_EQ(server.pactl({ "get-sink-mute", "speakers" }).output, QStringLiteral("Mute: yes"));
 
     // Switching outputs rebinds to the new default sink.
     QSignalSpy switched(&hardware, &AudioHardware::defaultOutputDeviceChanged);
-    ASSERT_EQ(server.pactl({"set-default-sink", "headphones"}).exitCode, 0);
+    ASSERT_EQ(server.pactl({ "set-default-sink", "headphones" }).exitCode, 0);
     ASSERT_TRUE(switched.wait(5000));
     int status = -1;
     const AudioHardware::DeviceID headphones = hardware.defaultOutputDevice(status);

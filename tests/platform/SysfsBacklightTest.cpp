@@ -1,5 +1,5 @@
-#include "ChildProcess.h"
 #include "SysfsBacklight.h"
+#include "ChildProcess.h"
 #include "TempDir.h"
 
 #include <QDBusConnectionInterface>
@@ -56,11 +56,13 @@ protected:
         m_logind.setProcessEnvironment(env);
         m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_logind.start(QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), QStringLiteral("org.freedesktop.login1"),
-                QStringLiteral("/org/freedesktop/login1/session/auto"), QStringLiteral("org.freedesktop.login1.Session")});
+            { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
+                QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1/session/auto"),
+                QStringLiteral("org.freedesktop.login1.Session") });
         EXPECT_TRUE(registered.wait(10000)) << "dbusmock did not start";
         QDBusMessage add = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
-            QStringLiteral("/org/freedesktop/login1/session/auto"), QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"));
+            QStringLiteral("/org/freedesktop/login1/session/auto"), QStringLiteral("org.freedesktop.DBus.Mock"),
+            QStringLiteral("AddMethod"));
         add << QString() << QStringLiteral("SetBrightness") << QStringLiteral("ssu") << QString()
             << QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root());
         EXPECT_EQ(bus.call(add).type(), QDBusMessage::ReplyMessage);
@@ -99,7 +101,8 @@ TEST_F(SysfsBacklightTest, ABrokenMaximumMakesBrightnessUnavailableWithoutDividi
     EXPECT_NE(backlight.setBrightness(1, 0.5f), 0);
     write(root() + QStringLiteral("/panel/max_brightness"), "garbage");
     EXPECT_NE(backlight.brightness(1, level), 0);
-    EXPECT_EQ(SysfsBacklight(path(QStringLiteral("nothing")), QDBusConnection(QStringLiteral("none"))).builtInDisplay(), std::nullopt);
+    EXPECT_EQ(
+        SysfsBacklight(path(QStringLiteral("nothing")), QDBusConnection(QStringLiteral("none"))).builtInDisplay(), std::nullopt);
 }
 
 TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)

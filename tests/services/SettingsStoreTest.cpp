@@ -1,5 +1,5 @@
-#include "LogCapture.h"
 #include "SettingsStore.h"
+#include "LogCapture.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
 
@@ -34,8 +34,8 @@ TEST_F(SettingsStoreTest, FreshUserGetsTheDefaultsAndNothingIsWritten)
     SettingsStore s(defaults);
     EXPECT_DOUBLE_EQ(s.hoverDelay(), 0.2);
     EXPECT_FALSE(s.preferredDisplayID());
-    for (bool on : {s.showClock(), s.showBattery(), s.showStatusInCompact(), s.showCalendar(), s.calendarShowsTodayOnly(),
-             s.showClipboard(), s.showNowPlaying(), s.showVolumeHUD(), s.showBrightnessHUD(), s.showShelf()})
+    for (bool on : { s.showClock(), s.showBattery(), s.showStatusInCompact(), s.showCalendar(), s.calendarShowsTodayOnly(),
+             s.showClipboard(), s.showNowPlaying(), s.showVolumeHUD(), s.showBrightnessHUD(), s.showShelf() })
         EXPECT_TRUE(on);
     EXPECT_FALSE(s.replaceSystemHUD());
     EXPECT_FALSE(s.showMenuBarIcon());
@@ -52,10 +52,10 @@ TEST_F(SettingsStoreTest, OutOfRangeAndWrongTypedValuesAreClampedOrReadAsZero)
         double expectHover, expectHud;
     };
     const Case cases[] = {
-        {3, 10, 1.0, 4.0},
-        {-1, 0.1, 0.0, 0.5},
-        {QStringLiteral("soon"), QStringLiteral("long"), 0.0, 0.5},
-        {QStringLiteral("nan"), QStringLiteral("inf"), 0.0, 0.5},
+        { 3, 10, 1.0, 4.0 },
+        { -1, 0.1, 0.0, 0.5 },
+        { QStringLiteral("soon"), QStringLiteral("long"), 0.0, 0.5 },
+        { QStringLiteral("nan"), QStringLiteral("inf"), 0.0, 0.5 },
     };
     for (const Case& c : cases) {
         store(QStringLiteral("hoverDelay"), c.hover);

@@ -48,8 +48,8 @@ class PrivateBus {
 public:
     explicit PrivateBus(const QString& configFile = {})
         : address(startAndReadLine(m_daemon, QStringLiteral("dbus-daemon"),
-            {configFile.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + configFile,
-                QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+            { configFile.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + configFile,
+                QStringLiteral("--nofork"), QStringLiteral("--print-address=1") },
             5000))
     {
     }

@@ -11,7 +11,8 @@ Scheduler::TimerId ManualScheduler::start(Duration delay, bool repeating, std::f
 {
     const TimerId id = m_nextId++;
     const qint64 interval = std::max<qint64>(delay.count(), 0);
-    m_timers.emplace(id, Timer{m_now + interval, repeating ? std::max<qint64>(interval, 1) : interval, repeating, std::move(action)});
+    m_timers.emplace(
+        id, Timer { m_now + interval, repeating ? std::max<qint64>(interval, 1) : interval, repeating, std::move(action) });
     return id;
 }
 

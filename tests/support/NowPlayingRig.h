@@ -36,10 +36,13 @@ public:
         script.remove();
         if (withAdapter && script.open(QIODevice::WriteOnly))
             script.write("if ($ARGV[1] eq 'stream') { sleep 1 while 1; }\n"
-                         "open(my $log, '>>', '" + m_dir.filePath(QStringLiteral("commands.log")).toUtf8() + "') or die;\n"
-                         "print $log join(' ', @ARGV[1..$#ARGV]), \"\\n\";\n");
+                         "open(my $log, '>>', '"
+                + m_dir.filePath(QStringLiteral("commands.log")).toUtf8()
+                + "') or die;\n"
+                  "print $log join(' ', @ARGV[1..$#ARGV]), \"\\n\";\n");
         script.close();
-        const AppBundle bundle(QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
+        const AppBundle bundle(
+            QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
         service.reset();
         service = std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(bundle, clock, time),
             std::make_unique<AppleScriptMediaClient>(scripts, notes, apps, web, time), catalog, clock, time, artwork);

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QDeadlineTimer>
 #include <QFileSystemWatcher>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 /// A PulseAudio server of the test's own, once started: a null sink for each name given
 /// (the first is the default), on a socket in a private folder. PULSE_SERVER
@@ -33,9 +33,9 @@ public:
     bool start()
     {
         QDir(m_home.path()).mkpath(QStringLiteral("pulse"));
-        QStringList arguments{QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+        QStringList arguments { QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
             QStringLiteral("--disable-shm=yes"), QStringLiteral("--log-target=stderr"), QStringLiteral("--log-level=error"),
-            QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socketPath()};
+            QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socketPath() };
         for (const QString& sink : m_sinks)
             arguments << QStringLiteral("--load=module-null-sink sink_name=") + sink;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -48,12 +48,12 @@ public:
         if (!m_server.waitForStarted(5000))
             return false;
         // The socket appears once the server listens.
-        QFileSystemWatcher watch({m_home.filePath(QStringLiteral("pulse"))});
+        QFileSystemWatcher watch({ m_home.filePath(QStringLiteral("pulse")) });
         QSignalSpy changed(&watch, &QFileSystemWatcher::directoryChanged);
         QDeadlineTimer deadline(10000);
         while (!QFileInfo::exists(socketPath()) && !deadline.hasExpired())
             changed.wait(int(deadline.remainingTime()));
-        return pactl({QStringLiteral("info")}).exitCode == 0;
+        return pactl({ QStringLiteral("info") }).exitCode == 0;
     }
     void stop()
     {
@@ -71,8 +71,8 @@ public:
         QProcess process;
         process.start(QStringLiteral("pactl"), arguments);
         process.waitForFinished(5000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()).trimmed()};
+        return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()).trimmed() };
     }
 
 private:

@@ -58,7 +58,8 @@ std::optional<QByteArray> ArtworkCache::decodeDataUrl(const QString& url)
     const QString header = url.mid(5, comma - 5);
     const QByteArray data = url.mid(comma + 1).toUtf8();
     if (header.endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)) {
-        auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromPercentEncoding(data), QByteArray::AbortOnBase64DecodingErrors);
+        auto decoded
+            = QByteArray::fromBase64Encoding(QByteArray::fromPercentEncoding(data), QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded || (*decoded).isEmpty() || (*decoded).size() > ArtworkCache::maximumBytes)
             return std::nullopt;
         return *decoded;
@@ -96,7 +97,7 @@ void ArtworkCache::download(const QString& url)
     m_entries.insert(url, entry);
     m_order.append(url);
 
-    QNetworkRequest request{QUrl(url)};
+    QNetworkRequest request { QUrl(url) };
     // Redirects may not leave https.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(downloadTimeoutMs);

@@ -23,7 +23,8 @@ StreamSession::StreamSession(const QDBusConnection& bus, int debounceMs, FILE* o
     , m_bus(bus)
     , m_debounceMs(std::max(debounceMs, 0))
     , m_out(out)
-    , m_daemon(new OrgFreedesktopDBusInterface(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), bus, this))
+    , m_daemon(new OrgFreedesktopDBusInterface(
+          QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), bus, this))
     , m_artwork(new ArtworkCache(this))
 {
     m_window.setSingleShot(true);
@@ -178,8 +179,8 @@ void StreamSession::flush()
     }
 
     if (!m_sentAny || identity != m_sentIdentity) {
-        writeLine(QJsonObject{{QStringLiteral("type"), QStringLiteral("data")}, {QStringLiteral("diff"), false},
-            {QStringLiteral("payload"), payload}});
+        writeLine(QJsonObject { { QStringLiteral("type"), QStringLiteral("data") }, { QStringLiteral("diff"), false },
+            { QStringLiteral("payload"), payload } });
     } else {
         QJsonObject diff;
         for (auto it = payload.constBegin(); it != payload.constEnd(); ++it) {
@@ -192,8 +193,8 @@ void StreamSession::flush()
         }
         if (diff.isEmpty())
             return;
-        writeLine(QJsonObject{{QStringLiteral("type"), QStringLiteral("data")}, {QStringLiteral("diff"), true},
-            {QStringLiteral("payload"), diff}});
+        writeLine(QJsonObject { { QStringLiteral("type"), QStringLiteral("data") }, { QStringLiteral("diff"), true },
+            { QStringLiteral("payload"), diff } });
     }
     m_sentAny = true;
     m_sentIdentity = identity;

@@ -10,7 +10,7 @@ public:
     /// Hour and minute in the locale's own digits and separator; the
     /// twelve-hour marker is kept apart because it is drawn smaller.
     struct Parts {
-        QString time;   ///< e.g. "21:05" or "9:05"
+        QString time; ///< e.g. "21:05" or "9:05"
         QString period; ///< "PM", "AM" or empty for a 24-hour locale
         bool operator==(const Parts&) const = default;
     };

@@ -27,8 +27,8 @@ class ClockTimeline : public QObject {
 public:
     /// The system clock, timers and clock events, and the user's locale.
     explicit ClockTimeline(QObject* parent = nullptr);
-    ClockTimeline(Scheduler& scheduler, const Clock& clock, const QLocale& locale, WallClockEvents& events,
-        QObject* parent = nullptr);
+    ClockTimeline(
+        Scheduler& scheduler, const Clock& clock, const QLocale& locale, WallClockEvents& events, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(ClockTimeline)
 
     QString timeText() const { return m_parts.time; }

@@ -50,7 +50,7 @@ void BrightnessService::brightnessDidChange(double value)
         return;
     const qint64 now = m_scheduler.monotonicMs();
     m_recentLevels.removeIf([now](const RecentLevel& entry) { return now - entry.date >= 1000; });
-    m_recentLevels.append({now, value});
+    m_recentLevels.append({ now, value });
     const double previous = m_level;
     publishLevel(value);
     double lowest = previous;

@@ -15,7 +15,8 @@ void VolumeService::start()
     if (m_isRunning)
         return;
     m_isRunning = true;
-    m_defaultDeviceListener = connect(&m_hardware, &AudioHardware::defaultOutputDeviceChanged, this, &VolumeService::bindDefaultDevice);
+    m_defaultDeviceListener
+        = connect(&m_hardware, &AudioHardware::defaultOutputDeviceChanged, this, &VolumeService::bindDefaultDevice);
     bindDefaultDevice();
 }
 
@@ -59,7 +60,8 @@ void VolumeService::unbindDevice()
 void VolumeService::refresh(ChangeReporting reporting)
 {
     const bool adjustable = m_deviceID != 0 && m_hardware.hasVolume(m_deviceID) && m_hardware.isVolumeSettable(m_deviceID);
-    const double level = m_deviceID != 0 && m_hardware.hasVolume(m_deviceID) ? double(m_hardware.volume(m_deviceID).value_or(0)) : 0.0;
+    const double level
+        = m_deviceID != 0 && m_hardware.hasVolume(m_deviceID) ? double(m_hardware.volume(m_deviceID).value_or(0)) : 0.0;
     const bool muted = m_deviceID != 0 && m_hardware.hasMute(m_deviceID) && m_hardware.isMuted(m_deviceID).value_or(false);
     const bool changed = std::abs(level - m_level) > 0.001 || muted != m_isMuted;
     if (adjustable != m_isAdjustable) {

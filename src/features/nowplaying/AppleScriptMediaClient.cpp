@@ -30,9 +30,10 @@ std::optional<double> numberItem(const QVariant& value)
 
 const QList<AppleScriptMediaClient::Player>& AppleScriptMediaClient::players()
 {
-    static const QList<Player> table{
-        {QStringLiteral("com.apple.Music"), QStringLiteral("Music"), QStringLiteral("com.apple.Music.playerInfo"), false},
-        {QStringLiteral("com.spotify.client"), QStringLiteral("Spotify"), QStringLiteral("com.spotify.client.PlaybackStateChanged"), true},
+    static const QList<Player> table {
+        { QStringLiteral("com.apple.Music"), QStringLiteral("Music"), QStringLiteral("com.apple.Music.playerInfo"), false },
+        { QStringLiteral("com.spotify.client"), QStringLiteral("Spotify"),
+            QStringLiteral("com.spotify.client.PlaybackStateChanged"), true },
     };
     return table;
 }
@@ -60,23 +61,31 @@ QString AppleScriptMediaClient::refreshScript(const Player& player)
     return QStringLiteral("tell application \"%1\"\n"
                           "    if player state is stopped then return \"\"\n"
                           "    set currentItem to current track\n"
-                          "    return (name of currentItem) & tab & (artist of currentItem) & tab & (album of currentItem) & tab & (player state as text)\n"
+                          "    return (name of currentItem) & tab & (artist of currentItem) & tab & (album of currentItem) & tab "
+                          "& (player state as text)\n"
                           "end tell")
         .arg(player.applicationName);
 }
 
 QString AppleScriptMediaClient::timingScript(const Player& player)
 {
-    return QStringLiteral("tell application \"%1\" to return {player position, duration of current track}").arg(player.applicationName);
+    return QStringLiteral("tell application \"%1\" to return {player position, duration of current track}")
+        .arg(player.applicationName);
 }
 
 QString AppleScriptMediaClient::commandScript(const Player& player, NowPlayingCommand command)
 {
     QString verb;
     switch (command) {
-    case NowPlayingCommand::playPause: verb = QStringLiteral("playpause"); break;
-    case NowPlayingCommand::nextTrack: verb = QStringLiteral("next track"); break;
-    case NowPlayingCommand::previousTrack: verb = QStringLiteral("previous track"); break;
+    case NowPlayingCommand::playPause:
+        verb = QStringLiteral("playpause");
+        break;
+    case NowPlayingCommand::nextTrack:
+        verb = QStringLiteral("next track");
+        break;
+    case NowPlayingCommand::previousTrack:
+        verb = QStringLiteral("previous track");
+        break;
     }
     return QStringLiteral("tell application \"%1\" to %2").arg(player.applicationName, verb);
 }
@@ -156,8 +165,8 @@ std::optional<QVariant> AppleScriptMediaClient::runScript(const QString& source)
 
 void AppleScriptMediaClient::handleNotification(const Player& player, const QVariantMap& userInfo)
 {
-    handleUpdate(player, stringEntry(userInfo, "Player State"), stringEntry(userInfo, "Name"),
-        stringEntry(userInfo, "Artist"), stringEntry(userInfo, "Album"));
+    handleUpdate(player, stringEntry(userInfo, "Player State"), stringEntry(userInfo, "Name"), stringEntry(userInfo, "Artist"),
+        stringEntry(userInfo, "Album"));
 }
 
 void AppleScriptMediaClient::handleUpdate(const Player& player, const std::optional<QString>& state,
@@ -176,8 +185,8 @@ void AppleScriptMediaClient::handleUpdate(const Player& player, const std::optio
     if (trimmed.isEmpty())
         return;
 
-    const bool sameTrack = m_activePlayer == player && m_currentTrack && m_currentTrack->title == trimmed
-        && m_currentTrack->artist == artist;
+    const bool sameTrack
+        = m_activePlayer == player && m_currentTrack && m_currentTrack->title == trimmed && m_currentTrack->artist == artist;
     m_activePlayer = player;
 
     NowPlayingTrack track;

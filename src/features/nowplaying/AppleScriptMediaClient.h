@@ -32,8 +32,8 @@ public:
     /// Music, then Spotify: the order of the refresh scan.
     static const QList<Player>& players();
 
-    AppleScriptMediaClient(ScriptRunner& scripts, PlayerNotificationCenter& notifications,
-        RunningApplications& applications, WebLoader& web, Clock& clock = Clock::system(), QObject* parent = nullptr);
+    AppleScriptMediaClient(ScriptRunner& scripts, PlayerNotificationCenter& notifications, RunningApplications& applications,
+        WebLoader& web, Clock& clock = Clock::system(), QObject* parent = nullptr);
     ~AppleScriptMediaClient() override;
     Q_DISABLE_COPY_MOVE(AppleScriptMediaClient)
 

@@ -40,10 +40,13 @@ void ArtworkDecoder::decode(const QByteArray& bytes, Completion done)
         Result result = decodeNow(bytes, atMost);
         // Fields are touched on the main thread only; a decoder that is gone
         // by then drops the result.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, done, result = std::move(result)] {
-            if (self)
-                done(result);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, done, result = std::move(result)] {
+                if (self)
+                    done(result);
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -57,8 +60,8 @@ ArtworkDecoder::Result ArtworkDecoder::decodeNow(const QByteArray& bytes, const 
     const QSize size = reader.size();
     if (size.isValid()) {
         if (qint64(size.width()) * size.height() > maximumPixels) {
-            qCCritical(lcNowPlaying, "Ignoring artwork of %dx%d pixels: more than %lld", size.width(),
-                size.height(), maximumPixels);
+            qCCritical(
+                lcNowPlaying, "Ignoring artwork of %dx%d pixels: more than %lld", size.width(), size.height(), maximumPixels);
             return result;
         }
         if (atMost.isValid() && size.width() > atMost.width() && size.height() > atMost.height())

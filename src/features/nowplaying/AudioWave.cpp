@@ -9,7 +9,7 @@
 
 double AudioWave::barDuration(int index)
 {
-    static constexpr std::array<double, 4> durations{0.52, 0.71, 0.46, 0.63};
+    static constexpr std::array<double, 4> durations { 0.52, 0.71, 0.46, 0.63 };
     return durations[size_t(std::clamp(index, 0, 3))];
 }
 

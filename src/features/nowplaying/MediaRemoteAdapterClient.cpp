@@ -43,7 +43,8 @@ qint32 toInt32(double value)
 {
     if (!std::isfinite(value))
         return 0;
-    const double clamped = std::clamp(value, double(std::numeric_limits<qint32>::min()), double(std::numeric_limits<qint32>::max()));
+    const double clamped
+        = std::clamp(value, double(std::numeric_limits<qint32>::min()), double(std::numeric_limits<qint32>::max()));
     return qint32(clamped);
 }
 
@@ -108,7 +109,7 @@ void MediaRemoteAdapterClient::stop()
 
 QStringList MediaRemoteAdapterClient::arguments(const QStringList& modeArguments) const
 {
-    return QStringList{*m_scriptURL, *m_frameworkURL} + modeArguments;
+    return QStringList { *m_scriptURL, *m_frameworkURL } + modeArguments;
 }
 
 void MediaRemoteAdapterClient::launchStream()
@@ -125,7 +126,7 @@ void MediaRemoteAdapterClient::launchStream()
     // stop() terminated deletes itself when it is gone.
     auto* process = new QProcess(this);
     process->setProgram(perlURL());
-    process->setArguments(arguments({QStringLiteral("stream"), QStringLiteral("--micros"), QStringLiteral("--debounce=150")}));
+    process->setArguments(arguments({ QStringLiteral("stream"), QStringLiteral("--micros"), QStringLiteral("--debounce=150") }));
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
 
@@ -298,9 +299,12 @@ void MediaRemoteAdapterClient::recordFailure()
 QString MediaRemoteAdapterClient::commandCode(NowPlayingCommand command)
 {
     switch (command) {
-    case NowPlayingCommand::playPause: return QStringLiteral("2");
-    case NowPlayingCommand::nextTrack: return QStringLiteral("4");
-    case NowPlayingCommand::previousTrack: return QStringLiteral("5");
+    case NowPlayingCommand::playPause:
+        return QStringLiteral("2");
+    case NowPlayingCommand::nextTrack:
+        return QStringLiteral("4");
+    case NowPlayingCommand::previousTrack:
+        return QStringLiteral("5");
     }
     return QStringLiteral("2");
 }
@@ -314,12 +318,12 @@ QString MediaRemoteAdapterClient::seekArgument(double seconds)
 
 void MediaRemoteAdapterClient::send(NowPlayingCommand command)
 {
-    run({QStringLiteral("send"), commandCode(command)});
+    run({ QStringLiteral("send"), commandCode(command) });
 }
 
 void MediaRemoteAdapterClient::seek(double seconds)
 {
-    run({QStringLiteral("seek"), seekArgument(seconds)});
+    run({ QStringLiteral("seek"), seekArgument(seconds) });
 }
 
 void MediaRemoteAdapterClient::run(const QStringList& modeArguments)

@@ -46,7 +46,9 @@ QImage NowPlayingImageProvider::requestImage(const QString& id, QSize* size, con
     QImage image;
     {
         QMutexLocker lock(&m_mutex);
-        image = id.startsWith(QLatin1String("artwork/")) ? m_artwork : id.startsWith(QLatin1String("sourceIcon/")) ? m_sourceIcon : QImage();
+        image = id.startsWith(QLatin1String("artwork/"))  ? m_artwork
+            : id.startsWith(QLatin1String("sourceIcon/")) ? m_sourceIcon
+                                                          : QImage();
     }
     if (!image.isNull() && requestedSize.isValid() && requestedSize.width() > 0 && requestedSize.height() > 0)
         image = image.scaled(requestedSize, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);

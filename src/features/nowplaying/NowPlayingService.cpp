@@ -32,8 +32,8 @@ bool isMoving(const NowPlayingTrack& track)
 } // namespace
 
 NowPlayingService::NowPlayingService(std::unique_ptr<MediaRemoteAdapterClient> adapter,
-    std::unique_ptr<AppleScriptMediaClient> appleScript, ApplicationCatalog& applications, Scheduler& scheduler,
-    Clock& clock, ArtworkDecoder::Executor artworkExecutor, QObject* parent)
+    std::unique_ptr<AppleScriptMediaClient> appleScript, ApplicationCatalog& applications, Scheduler& scheduler, Clock& clock,
+    ArtworkDecoder::Executor artworkExecutor, QObject* parent)
     : QObject(parent)
     , m_adapter(std::move(adapter))
     , m_appleScript(std::move(appleScript))
@@ -181,8 +181,8 @@ void NowPlayingService::receive(const std::optional<NowPlayingTrack>& track)
     }
 }
 
-std::optional<NowPlayingTrack> NowPlayingService::carryingPosition(const std::optional<NowPlayingTrack>& old,
-    const std::optional<NowPlayingTrack>& next) const
+std::optional<NowPlayingTrack> NowPlayingService::carryingPosition(
+    const std::optional<NowPlayingTrack>& old, const std::optional<NowPlayingTrack>& next) const
 {
     if (!next || !old)
         return next;
@@ -365,7 +365,7 @@ void NowPlayingService::seek(double seconds)
     // Clamping at 0 last also keeps a negative request on a track without a
     // duration from becoming a negative target.
     const double target = std::max(std::min(limit, seconds), 0.0);
-    m_pendingSeek = PendingSeek{target, m_clock.now()};
+    m_pendingSeek = PendingSeek { target, m_clock.now() };
     QPointer<NowPlayingService> self(this);
     m_pendingSeekTask.start(pendingDelay, [self] {
         if (!self)

@@ -112,8 +112,8 @@ private:
     void appleScriptDidUpdate(const std::optional<NowPlayingTrack>& track);
     void scheduleBlindAdapterCheck();
     void receive(const std::optional<NowPlayingTrack>& track);
-    std::optional<NowPlayingTrack> carryingPosition(const std::optional<NowPlayingTrack>& old,
-        const std::optional<NowPlayingTrack>& next) const;
+    std::optional<NowPlayingTrack> carryingPosition(
+        const std::optional<NowPlayingTrack>& old, const std::optional<NowPlayingTrack>& next) const;
     void present(std::optional<NowPlayingTrack> track);
     void updateArtwork(const std::optional<QByteArray>& bytes);
     void applyArtwork(const ArtworkDecoder::Result& result);

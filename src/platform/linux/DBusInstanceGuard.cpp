@@ -41,8 +41,8 @@ bool DBusInstanceGuard::claim()
     // right after the name appears finds the object.
     new ApplicationAdaptor(this);
     bus.registerObject(objectPath(m_serviceName), this);
-    const auto reply = bus.interface()->registerService(m_serviceName, QDBusConnectionInterface::DontQueueService,
-        QDBusConnectionInterface::DontAllowReplacement);
+    const auto reply = bus.interface()->registerService(
+        m_serviceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
         return true;
     bus.unregisterObject(objectPath(m_serviceName));
@@ -50,8 +50,8 @@ bool DBusInstanceGuard::claim()
     // reply (access denied, a timeout) says nothing about other copies.
     if (reply.isValid())
         return false;
-    qCCritical(lcApp, "Unable to own the bus name %s: %s; using a lock file instead",
-        qUtf8Printable(m_serviceName), qUtf8Printable(reply.error().message()));
+    qCCritical(lcApp, "Unable to own the bus name %s: %s; using a lock file instead", qUtf8Printable(m_serviceName),
+        qUtf8Printable(reply.error().message()));
     m_usingBus = false;
     return claimWithLockFile();
 }
@@ -62,14 +62,13 @@ void DBusInstanceGuard::requestReopen(std::function<void()> done)
         reopenThroughSocket(std::move(done));
         return;
     }
-    auto* iface = new OrgFreedesktopApplicationInterface(m_serviceName, objectPath(m_serviceName),
-        QDBusConnection::sessionBus(), this);
+    auto* iface
+        = new OrgFreedesktopApplicationInterface(m_serviceName, objectPath(m_serviceName), QDBusConnection::sessionBus(), this);
     iface->setTimeout(reopenBoundMs);
     auto* watcher = new QDBusPendingCallWatcher(iface->Activate({}), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, iface, done] {
         if (watcher->isError())
-            qCCritical(lcApp, "Unable to ask the running instance to reopen: %s",
-                qUtf8Printable(watcher->error().message()));
+            qCCritical(lcApp, "Unable to ask the running instance to reopen: %s", qUtf8Printable(watcher->error().message()));
         watcher->deleteLater();
         iface->deleteLater();
         done();

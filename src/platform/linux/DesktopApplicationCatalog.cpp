@@ -29,8 +29,7 @@ QIcon iconNamed(const QString& icon)
     return QIcon::fromTheme(icon);
 }
 
-template <typename Reply, typename Fn>
-void whenDone(QObject* context, const QDBusPendingCall& call, Fn fn)
+template <typename Reply, typename Fn> void whenDone(QObject* context, const QDBusPendingCall& call, Fn fn)
 {
     auto* watcher = new QDBusPendingCallWatcher(call, context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, fn] {
@@ -52,7 +51,7 @@ QString DesktopApplicationCatalog::desktopFile(const QString& bundleIdentifier)
 {
     if (bundleIdentifier.isEmpty() || bundleIdentifier.contains(QLatin1Char('/')))
         return {};
-    for (const QString& name : {bundleIdentifier, bundleIdentifier.toLower()}) {
+    for (const QString& name : { bundleIdentifier, bundleIdentifier.toLower() }) {
         const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, name + QStringLiteral(".desktop"));
         if (!path.isEmpty())
             return path;
@@ -126,62 +125,69 @@ std::optional<ApplicationInfo> DesktopApplicationCatalog::runningApplication(qin
     return info;
 }
 
-void DesktopApplicationCatalog::findPlayer(std::function<bool(const QString&, const QString&, qint32)> matches,
-    std::function<void(const QString&)> found)
+void DesktopApplicationCatalog::findPlayer(
+    std::function<bool(const QString&, const QString&, qint32)> matches, std::function<void(const QString&)> found)
 {
-    auto* daemon = new OrgFreedesktopDBusInterface(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), m_bus, this);
-    whenDone<QDBusPendingReply<QStringList>>(this, daemon->ListNames(), [this, daemon, matches, found](const QDBusPendingReply<QStringList>& names) {
-        QStringList players;
-        if (!names.isError()) {
-            for (const QString& name : names.value()) {
-                if (MprisValues::isPlayerBusName(name))
-                    players << name;
-            }
-        }
-        if (players.isEmpty()) {
-            daemon->deleteLater();
-            found({});
-            return;
-        }
-        // Ask every player at once; the first that matches wins.
-        struct Search {
-            int remaining;
-            bool done = false;
-        };
-        auto search = std::make_shared<Search>(Search{int(players.size())});
-        auto finishOne = [daemon, search, found](const QString& match) {
-            --search->remaining;
-            if (!search->done && (!match.isEmpty() || search->remaining == 0)) {
-                search->done = true;
-                found(match);
-            }
-            // Other players' answers still use the daemon proxy until the last one.
-            if (search->remaining == 0)
-                daemon->deleteLater();
-        };
-        // Proxies are made on the players' unique names only: a proxy on a
-        // well-known name looks its owner up synchronously when it is made.
-        for (const QString& name : std::as_const(players)) {
-            whenDone<QDBusPendingReply<QString>>(this, daemon->GetNameOwner(name), [this, daemon, name, matches, finishOne](const QDBusPendingReply<QString>& owner) {
-                if (owner.isError() || owner.value().isEmpty()) {
-                    finishOne({});
-                    return;
+    auto* daemon = new OrgFreedesktopDBusInterface(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), m_bus, this);
+    whenDone<QDBusPendingReply<QStringList>>(
+        this, daemon->ListNames(), [this, daemon, matches, found](const QDBusPendingReply<QStringList>& names) {
+            QStringList players;
+            if (!names.isError()) {
+                for (const QString& name : names.value()) {
+                    if (MprisValues::isPlayerBusName(name))
+                        players << name;
                 }
-                const QString unique = owner.value();
-                auto* properties = new OrgFreedesktopDBusPropertiesInterface(unique, objectPath, m_bus, this);
-                whenDone<QDBusPendingReply<QDBusVariant>>(this, properties->Get(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("DesktopEntry")),
-                    [this, daemon, properties, name, unique, matches, finishOne](const QDBusPendingReply<QDBusVariant>& entryReply) {
-                        properties->deleteLater();
-                        const QString entry = entryReply.isError() ? QString() : MprisValues::text(entryReply.value().variant()).value_or(QString());
-                        whenDone<QDBusPendingReply<uint>>(this, daemon->GetConnectionUnixProcessID(unique),
-                            [name, unique, entry, matches, finishOne](const QDBusPendingReply<uint>& pid) {
-                                const qint32 process = pid.isError() ? 0 : qint32(pid.value());
-                                finishOne(matches(name, entry, process) ? unique : QString());
+            }
+            if (players.isEmpty()) {
+                daemon->deleteLater();
+                found({});
+                return;
+            }
+            // Ask every player at once; the first that matches wins.
+            struct Search {
+                int remaining;
+                bool done = false;
+            };
+            auto search = std::make_shared<Search>(Search { int(players.size()) });
+            auto finishOne = [daemon, search, found](const QString& match) {
+                --search->remaining;
+                if (!search->done && (!match.isEmpty() || search->remaining == 0)) {
+                    search->done = true;
+                    found(match);
+                }
+                // Other players' answers still use the daemon proxy until the last one.
+                if (search->remaining == 0)
+                    daemon->deleteLater();
+            };
+            // Proxies are made on the players' unique names only: a proxy on a
+            // well-known name looks its owner up synchronously when it is made.
+            for (const QString& name : std::as_const(players)) {
+                whenDone<QDBusPendingReply<QString>>(this, daemon->GetNameOwner(name),
+                    [this, daemon, name, matches, finishOne](const QDBusPendingReply<QString>& owner) {
+                        if (owner.isError() || owner.value().isEmpty()) {
+                            finishOne({});
+                            return;
+                        }
+                        const QString unique = owner.value();
+                        auto* properties = new OrgFreedesktopDBusPropertiesInterface(unique, objectPath, m_bus, this);
+                        whenDone<QDBusPendingReply<QDBusVariant>>(this,
+                            properties->Get(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("DesktopEntry")),
+                            [this, daemon, properties, name, unique, matches, finishOne](
+                                const QDBusPendingReply<QDBusVariant>& entryReply) {
+                                properties->deleteLater();
+                                const QString entry = entryReply.isError()
+                                    ? QString()
+                                    : MprisValues::text(entryReply.value().variant()).value_or(QString());
+                                whenDone<QDBusPendingReply<uint>>(this, daemon->GetConnectionUnixProcessID(unique),
+                                    [name, unique, entry, matches, finishOne](const QDBusPendingReply<uint>& pid) {
+                                        const qint32 process = pid.isError() ? 0 : qint32(pid.value());
+                                        finishOne(matches(name, entry, process) ? unique : QString());
+                                    });
                             });
                     });
-            });
-        }
-    });
+            }
+        });
 }
 
 void DesktopApplicationCatalog::raise(const QString& busName, std::function<void(bool)> done)
@@ -198,7 +204,7 @@ QString DesktopApplicationCatalog::launch(const QString& bundleIdentifier)
     const QString path = desktopFile(bundleIdentifier);
     if (path.isEmpty())
         return QStringLiteral("no desktop entry for %1").arg(bundleIdentifier);
-    if (QProcess::startDetached(QStringLiteral("gio"), {QStringLiteral("launch"), path}))
+    if (QProcess::startDetached(QStringLiteral("gio"), { QStringLiteral("launch"), path }))
         return {};
     const QStringList command = commandLine(desktopEntry(path).value(QStringLiteral("Exec")));
     if (command.isEmpty())
@@ -210,10 +216,8 @@ QString DesktopApplicationCatalog::launch(const QString& bundleIdentifier)
 
 void DesktopApplicationCatalog::openApplication(const QString& bundleIdentifier, std::function<void(const QString&)> done)
 {
-    findPlayer(
-        [bundleIdentifier](const QString& busName, const QString& entry, qint32) {
-            return entry == bundleIdentifier || MprisValues::busNameSuffix(busName) == bundleIdentifier;
-        },
+    findPlayer([bundleIdentifier](const QString& busName, const QString& entry,
+                   qint32) { return entry == bundleIdentifier || MprisValues::busNameSuffix(busName) == bundleIdentifier; },
         [this, bundleIdentifier, done](const QString& busName) {
             if (busName.isEmpty()) {
                 done(launch(bundleIdentifier));

@@ -24,8 +24,7 @@ xcb_atom_t blurAtom(xcb_connection_t* c)
     if (atom != XCB_ATOM_NONE)
         return atom;
     static const char name[] = "_KDE_NET_WM_BLUR_BEHIND_REGION";
-    xcb_intern_atom_reply_t* reply
-        = xcb_intern_atom_reply(c, xcb_intern_atom(c, false, sizeof(name) - 1, name), nullptr);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, false, sizeof(name) - 1, name), nullptr);
     if (reply) {
         atom = reply->atom;
         std::free(reply);
@@ -72,8 +71,8 @@ void KWinBlurBehind::setRegion(QWindow* window, const QRegion& region)
         return;
     }
     const std::vector<uint32_t> data = cardinals(region, window->devicePixelRatio());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), atom, XCB_ATOM_CARDINAL, 32,
-        uint32_t(data.size()), data.data());
+    xcb_change_property(
+        c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), atom, XCB_ATOM_CARDINAL, 32, uint32_t(data.size()), data.data());
     xcb_flush(c);
 }
 

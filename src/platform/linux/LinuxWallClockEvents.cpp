@@ -48,7 +48,7 @@ LinuxWallClockEvents::~LinuxWallClockEvents()
 
 bool LinuxWallClockEvents::armClockSetTimer()
 {
-    itimerspec expiry{};
+    itimerspec expiry {};
     expiry.it_value.tv_sec = farFuture;
     return timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr) == 0;
 }

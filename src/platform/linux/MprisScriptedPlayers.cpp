@@ -39,7 +39,8 @@ QString scriptedState(const QString& status)
 MprisScriptedPlayers::MprisScriptedPlayers(const QDBusConnection& bus, QObject* parent)
     : QObject(parent)
     , m_bus(bus)
-    , m_daemon(new OrgFreedesktopDBusInterface(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), bus, this))
+    , m_daemon(new OrgFreedesktopDBusInterface(
+          QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), bus, this))
 {
     connect(m_daemon, &OrgFreedesktopDBusInterface::NameOwnerChanged, this,
         [this](const QString& name, const QString&, const QString& newOwner) {
@@ -61,7 +62,7 @@ void MprisScriptedPlayers::ownerChanged(const QString& owner)
 {
     if (m_spotify) {
         delete m_spotify.data();
-        post({{QStringLiteral("Player State"), QStringLiteral("Stopped")}});
+        post({ { QStringLiteral("Player State"), QStringLiteral("Stopped") } });
     }
     if (owner.isEmpty())
         return;
@@ -76,7 +77,7 @@ void MprisScriptedPlayers::playerChanged()
     const auto& state = m_spotify->state();
     if (state.status.isEmpty())
         return;
-    QVariantMap info{{QStringLiteral("Player State"), scriptedState(state.status)}};
+    QVariantMap info { { QStringLiteral("Player State"), scriptedState(state.status) } };
     const auto& m = state.metadata;
     if (const auto title = MprisValues::text(m.value(QStringLiteral("xesam:title"))))
         info.insert(QStringLiteral("Name"), *title);
@@ -141,10 +142,11 @@ std::optional<QVariant> MprisScriptedPlayers::answerSpotify(const QString& scrip
     if (script.contains(QLatin1String("if player state is stopped then return"))) {
         if (state.status != QLatin1String("Playing") && state.status != QLatin1String("Paused"))
             return QVariant(QString());
-        return QVariant(QStringList{title, MprisValues::joinedTexts(m.value(QStringLiteral("xesam:artist"))).value_or(QString()),
-                            MprisValues::text(m.value(QStringLiteral("xesam:album"))).value_or(QString()),
-                            state.status == QLatin1String("Playing") ? QStringLiteral("playing") : QStringLiteral("paused")}
-                            .join(QLatin1Char('\t')));
+        return QVariant(
+            QStringList { title, MprisValues::joinedTexts(m.value(QStringLiteral("xesam:artist"))).value_or(QString()),
+                MprisValues::text(m.value(QStringLiteral("xesam:album"))).value_or(QString()),
+                state.status == QLatin1String("Playing") ? QStringLiteral("playing") : QStringLiteral("paused") }
+                .join(QLatin1Char('\t')));
     }
     if (script.endsWith(QLatin1String(" to return {player position, duration of current track}"))) {
         if (!state.positionMicros) {
@@ -156,7 +158,7 @@ std::optional<QVariant> MprisScriptedPlayers::answerSpotify(const QString& scrip
         if (state.status == QLatin1String("Playing") && state.positionReadAtEpochMicros)
             position += state.rate.value_or(1.0) * double(epochMicros() - *state.positionReadAtEpochMicros) / 1e6;
         const double lengthMs = double(MprisValues::integer(m.value(QStringLiteral("mpris:length"))).value_or(0)) / 1000.0;
-        return QVariant(QVariantList{position, lengthMs});
+        return QVariant(QVariantList { position, lengthMs });
     }
     if (script.endsWith(QLatin1String(" to get artwork url of current track")))
         return QVariant(MprisValues::text(m.value(QStringLiteral("mpris:artUrl"))).value_or(QString()));

@@ -19,7 +19,10 @@ class OrgFreedesktopDBusInterface;
 /// without waiting; its changes are posted as
 /// "com.spotify.client.PlaybackStateChanged" notifications. Music does not
 /// exist here and is never running.
-class MprisScriptedPlayers final : public QObject, public ScriptRunner, public PlayerNotificationCenter, public RunningApplications {
+class MprisScriptedPlayers final : public QObject,
+                                   public ScriptRunner,
+                                   public PlayerNotificationCenter,
+                                   public RunningApplications {
     Q_OBJECT
 public:
     explicit MprisScriptedPlayers(const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);

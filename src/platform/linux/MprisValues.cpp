@@ -169,8 +169,9 @@ QString trackIdentity(const PlayerState& state)
 {
     const QVariantMap& m = state.metadata;
     const QString track = trackId(m.value(QStringLiteral("mpris:trackid"))).value_or(QString());
-    return state.busName + QLatin1Char('\n') + track + QLatin1Char('\n') + text(m.value(QStringLiteral("xesam:title"))).value_or(QString())
-        + QLatin1Char('\n') + joinedTexts(m.value(QStringLiteral("xesam:artist"))).value_or(QString()) + QLatin1Char('\n')
+    return state.busName + QLatin1Char('\n') + track + QLatin1Char('\n')
+        + text(m.value(QStringLiteral("xesam:title"))).value_or(QString()) + QLatin1Char('\n')
+        + joinedTexts(m.value(QStringLiteral("xesam:artist"))).value_or(QString()) + QLatin1Char('\n')
         + text(m.value(QStringLiteral("xesam:album"))).value_or(QString());
 }
 

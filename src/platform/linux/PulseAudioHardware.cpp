@@ -104,7 +104,8 @@ void PulseAudioHardware::connectToServer()
 {
     disconnectFromServer();
     m_context = pa_context_new(pa_glib_mainloop_get_api(m_loop), "Brimwell");
-    pa_context_set_state_callback(m_context, [](pa_context*, void* self) { static_cast<PulseAudioHardware*>(self)->contextStateChanged(); }, this);
+    pa_context_set_state_callback(
+        m_context, [](pa_context*, void* self) { static_cast<PulseAudioHardware*>(self)->contextStateChanged(); }, this);
     pa_context_set_subscribe_callback(
         m_context,
         [](pa_context*, pa_subscription_event_type_t event, uint32_t index, void* self) {
@@ -140,8 +141,8 @@ void PulseAudioHardware::contextStateChanged()
         m_retries = 0;
         watchForServer(false);
         qCInfo(lcHUD, "Connected to the sound server %s", pa_context_get_server(m_context));
-        pa_operation_unref(pa_context_subscribe(m_context, pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
-            nullptr, nullptr));
+        pa_operation_unref(pa_context_subscribe(
+            m_context, pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER), nullptr, nullptr));
         requestServerInfo();
         return;
     }
@@ -220,7 +221,7 @@ void PulseAudioHardware::takeSink(const pa_sink_info& info)
     if (m_defaultSinkName != info.name)
         return; // an answer about a sink that is no longer the default
     const bool newDevice = !m_sink || m_sink->index != info.index;
-    m_sink = Sink{info.index, info.volume, info.mute != 0};
+    m_sink = Sink { info.index, info.volume, info.mute != 0 };
     if (newDevice)
         Q_EMIT defaultOutputDeviceChanged();
     else

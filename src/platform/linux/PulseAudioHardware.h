@@ -48,7 +48,7 @@ public:
 private:
     struct Sink {
         quint32 index = 0;
-        pa_cvolume volume{};
+        pa_cvolume volume {};
         bool muted = false;
     };
 

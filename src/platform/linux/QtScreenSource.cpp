@@ -139,7 +139,8 @@ void QtScreenSource::makeDisplayIDsUnique(QList<PlatformScreen>& screens)
     }
 }
 
-QString QtScreenSource::displayUUID(const QString& manufacturer, const QString& model, const QString& serial, const QString& outputName)
+QString QtScreenSource::displayUUID(
+    const QString& manufacturer, const QString& model, const QString& serial, const QString& outputName)
 {
     const QString name = (manufacturer.isEmpty() && model.isEmpty() && serial.isEmpty())
         ? QStringLiteral("output:") + outputName

@@ -26,7 +26,8 @@ public:
 
     /// Name-based UUID text from the EDID identity, or from the output name
     /// when the EDID gives none.
-    static QString displayUUID(const QString& manufacturer, const QString& model, const QString& serial, const QString& outputName);
+    static QString displayUUID(
+        const QString& manufacturer, const QString& model, const QString& serial, const QString& outputName);
     /// Gives identical monitors (same EDID, no serial) ids of their own: the
     /// one on the first output by name keeps the shared id, each other one
     /// gets an id made from it and its output name.

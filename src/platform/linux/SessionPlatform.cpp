@@ -40,8 +40,8 @@ Decision decide(int argc, const char* const* argv, const Environment& environmen
         decision.withoutInputMethod = chosen.contains("wayland") && environment.variable("QT_IM_MODULE").isEmpty();
         return decision;
     }
-    const bool wayland = !environment.variable("WAYLAND_DISPLAY").isEmpty()
-        || environment.variable("XDG_SESSION_TYPE") == "wayland";
+    const bool wayland
+        = !environment.variable("WAYLAND_DISPLAY").isEmpty() || environment.variable("XDG_SESSION_TYPE") == "wayland";
     if (!wayland)
         return decision;
     const bool reachable = !decision.display.isEmpty() && environment.canReachX(decision.display);

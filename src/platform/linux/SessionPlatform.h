@@ -12,9 +12,9 @@
 namespace SessionPlatform {
 
 enum class Outcome {
-    asChosen,        ///< an X11 session, or the user chose a platform
+    asChosen, ///< an X11 session, or the user chose a platform
     throughXWayland, ///< a Wayland session with a reachable X display
-    noXWayland,      ///< a Wayland session and no X display answers
+    noXWayland, ///< a Wayland session and no X display answers
 };
 
 struct Environment {

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 namespace {
-int signalFds[2] = {-1, -1};
+int signalFds[2] = { -1, -1 };
 
 void onSignal(int number)
 {

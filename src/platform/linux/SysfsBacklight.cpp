@@ -54,7 +54,8 @@ bool drivesPanelConnector(const QString& deviceFolder)
 {
     const QString connector = QFileInfo(deviceFolder + QStringLiteral("/device")).canonicalFilePath();
     const QString name = QFileInfo(connector).fileName();
-    return name.contains(QLatin1String("-eDP-")) || name.contains(QLatin1String("-LVDS-")) || name.contains(QLatin1String("-DSI-"));
+    return name.contains(QLatin1String("-eDP-")) || name.contains(QLatin1String("-LVDS-"))
+        || name.contains(QLatin1String("-DSI-"));
 }
 
 } // namespace
@@ -150,8 +151,8 @@ int SysfsBacklight::setBrightness(DisplayID display, float level)
     const auto value = uint(std::lround(std::clamp(level, 0.0f, 1.0f) * float(maximum)));
     if (!m_systemBus.isConnected())
         return writeDirectly(value);
-    OrgFreedesktopLogin1SessionInterface session(QStringLiteral("org.freedesktop.login1"),
-        QStringLiteral("/org/freedesktop/login1/session/auto"), m_systemBus);
+    OrgFreedesktopLogin1SessionInterface session(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1/session/auto"), m_systemBus);
     auto* watcher = new QDBusPendingCallWatcher(session.SetBrightness(QStringLiteral("backlight"), m_device, value), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, value](QDBusPendingCallWatcher* call) {
         call->deleteLater();

@@ -19,7 +19,8 @@ namespace {
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, std::strlen(name), name), nullptr);
+    xcb_intern_atom_reply_t* reply
+        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, std::strlen(name), name), nullptr);
     if (!reply)
         return XCB_ATOM_NONE;
     const xcb_atom_t result = reply->atom;
@@ -142,7 +143,8 @@ bool X11IslandPanel::isCompositing() const
         return false;
     // The selection is per X screen: find the one our window lives on.
     int screen = 0;
-    if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, xcb_window_t(winId())), nullptr)) {
+    if (xcb_query_tree_reply_t* tree
+        = xcb_query_tree_reply(connection, xcb_query_tree(connection, xcb_window_t(winId())), nullptr)) {
         int index = 0;
         for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem; xcb_screen_next(&it), ++index) {
             if (it.data->root == tree->root)
@@ -152,7 +154,8 @@ bool X11IslandPanel::isCompositing() const
     }
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
     const xcb_atom_t selection = atom(connection, name.constData());
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    xcb_get_selection_owner_reply_t* reply
+        = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
     const bool owned = reply && reply->owner != XCB_NONE;
     std::free(reply);
     return owned;

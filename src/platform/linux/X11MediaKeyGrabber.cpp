@@ -14,11 +14,11 @@ struct MediaKeysym {
     const char* name;
 };
 constexpr MediaKeysym mediaKeysyms[] = {
-    {0x1008FF13, MediaKey::volumeUp, "XF86AudioRaiseVolume"},
-    {0x1008FF11, MediaKey::volumeDown, "XF86AudioLowerVolume"},
-    {0x1008FF12, MediaKey::mute, "XF86AudioMute"},
-    {0x1008FF02, MediaKey::brightnessUp, "XF86MonBrightnessUp"},
-    {0x1008FF03, MediaKey::brightnessDown, "XF86MonBrightnessDown"},
+    { 0x1008FF13, MediaKey::volumeUp, "XF86AudioRaiseVolume" },
+    { 0x1008FF11, MediaKey::volumeDown, "XF86AudioLowerVolume" },
+    { 0x1008FF12, MediaKey::mute, "XF86AudioMute" },
+    { 0x1008FF02, MediaKey::brightnessUp, "XF86MonBrightnessUp" },
+    { 0x1008FF03, MediaKey::brightnessDown, "XF86MonBrightnessDown" },
 };
 constexpr xcb_keysym_t numLock = 0xff7f;
 constexpr xcb_keysym_t scrollLock = 0xff14;
@@ -49,12 +49,12 @@ X11MediaKeyGrabber::~X11MediaKeyGrabber()
 void X11MediaKeyGrabber::readKeymap()
 {
     m_bindings.clear();
-    m_locks = {XCB_MOD_MASK_LOCK};
+    m_locks = { XCB_MOD_MASK_LOCK };
     m_alt = 0;
     const xcb_setup_t* setup = xcb_get_setup(m_connection);
     const int count = setup->max_keycode - setup->min_keycode + 1;
-    auto* mapping = xcb_get_keyboard_mapping_reply(m_connection,
-        xcb_get_keyboard_mapping(m_connection, setup->min_keycode, uint8_t(count)), nullptr);
+    auto* mapping = xcb_get_keyboard_mapping_reply(
+        m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, uint8_t(count)), nullptr);
     if (!mapping) {
         qCCritical(lcHUD, "Unable to read the keyboard mapping");
         return;
@@ -70,7 +70,7 @@ void X11MediaKeyGrabber::readKeymap()
         bool found = false;
         for (int row = 0; row < count; ++row) {
             if (keysymsOf(xcb_keycode_t(setup->min_keycode + row)).contains(media.keysym)) {
-                m_bindings.append({xcb_keycode_t(setup->min_keycode + row), media.key});
+                m_bindings.append({ xcb_keycode_t(setup->min_keycode + row), media.key });
                 found = true;
             }
         }
@@ -119,8 +119,8 @@ bool X11MediaKeyGrabber::grabAll()
     const QList<uint16_t> combinations = modifierCombinations();
     for (const Binding& binding : m_bindings) {
         for (uint16_t modifiers : combinations) {
-            cookies.append(xcb_grab_key_checked(m_connection, false, m_root, modifiers, binding.keycode, XCB_GRAB_MODE_ASYNC,
-                XCB_GRAB_MODE_SYNC));
+            cookies.append(xcb_grab_key_checked(
+                m_connection, false, m_root, modifiers, binding.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC));
         }
     }
     bool refused = false;
@@ -202,11 +202,11 @@ bool X11MediaKeyGrabber::nativeEventFilter(const QByteArray& type, void* message
         if (binding.keycode != key->detail)
             continue;
         const bool fine = m_alt && (key->state & m_shift) && (key->state & m_alt);
-        const bool handled = handle({binding.key, kind == XCB_KEY_PRESS, fine});
+        const bool handled = handle({ binding.key, kind == XCB_KEY_PRESS, fine });
         // The keyboard waits for our answer after a grabbed press: let it go
         // on, or replay the press to the window that would have had it.
-        xcb_allow_events(m_connection, handled || kind == XCB_KEY_RELEASE ? XCB_ALLOW_ASYNC_KEYBOARD : XCB_ALLOW_REPLAY_KEYBOARD,
-            key->time);
+        xcb_allow_events(
+            m_connection, handled || kind == XCB_KEY_RELEASE ? XCB_ALLOW_ASYNC_KEYBOARD : XCB_ALLOW_REPLAY_KEYBOARD, key->time);
         xcb_flush(m_connection);
         return true;
     }

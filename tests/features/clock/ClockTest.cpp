@@ -17,9 +17,9 @@ TEST(ClockTextTest, TwentyFourAndTwelveHourLocales)
     EXPECT_FALSE(ClockText::usesTwelveHourClock(german));
     EXPECT_TRUE(ClockText::usesTwelveHourClock(american));
 
-    EXPECT_EQ(ClockText::text(QTime(21, 5), german), (ClockText::Parts{QStringLiteral("21:05"), QString()}));
-    EXPECT_EQ(ClockText::text(QTime(21, 5), american), (ClockText::Parts{QStringLiteral("9:05"), american.pmText()}));
-    EXPECT_EQ(ClockText::text(QTime(0, 30), american), (ClockText::Parts{QStringLiteral("12:30"), american.amText()}));
+    EXPECT_EQ(ClockText::text(QTime(21, 5), german), (ClockText::Parts { QStringLiteral("21:05"), QString() }));
+    EXPECT_EQ(ClockText::text(QTime(21, 5), american), (ClockText::Parts { QStringLiteral("9:05"), american.pmText() }));
+    EXPECT_EQ(ClockText::text(QTime(0, 30), american), (ClockText::Parts { QStringLiteral("12:30"), american.amText() }));
     EXPECT_EQ(ClockText::text(QTime(12, 0), american).period, american.pmText());
     // The locale's own hour width and separator.
     EXPECT_EQ(ClockText::text(QTime(9, 5), german).time, QStringLiteral("09:05"));

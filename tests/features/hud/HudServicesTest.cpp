@@ -23,8 +23,8 @@ protected:
         hardware.defaultDevice = 7;
     }
     FakeAudioHardware hardware;
-    VolumeService volume{hardware};
-    QSignalSpy changes{&volume, &VolumeService::changes};
+    VolumeService volume { hardware };
+    QSignalSpy changes { &volume, &VolumeService::changes };
 };
 
 TEST_F(VolumeServiceTest, WithoutADeviceNothingIsAdjustableOrWritten)
@@ -83,7 +83,7 @@ TEST_F(VolumeServiceTest, OutsideChangesAreShownOnlyWhenTheyMatterAndSwitchesAre
     EXPECT_EQ(changes.count(), 1);
     EXPECT_NEAR(volume.level(), 0.51, 1e-6);
 
-    hardware.devices[9] = {0.9f, false, true};
+    hardware.devices[9] = { 0.9f, false, true };
     hardware.defaultDevice = 9;
     Q_EMIT hardware.defaultOutputDeviceChanged();
     EXPECT_EQ(volume.deviceID(), 9u);
@@ -106,8 +106,8 @@ protected:
     }
     ManualScheduler scheduler;
     FakeDisplayBrightness display;
-    BrightnessService brightness{display, scheduler};
-    QSignalSpy changes{&brightness, &BrightnessService::changes};
+    BrightnessService brightness { display, scheduler };
+    QSignalSpy changes { &brightness, &BrightnessService::changes };
 };
 
 TEST_F(BrightnessServiceTest, ShowsAnOutsideChangeOnlyWhenItMovesThreeHundredthsWithinASecond)
@@ -163,7 +163,7 @@ class MediaKeyInterceptorTest : public ::testing::Test {
 protected:
     ManualScheduler scheduler;
     FakeMediaKeyGrabber grabber;
-    MediaKeyInterceptor interceptor{grabber, scheduler};
+    MediaKeyInterceptor interceptor { grabber, scheduler };
 };
 
 TEST_F(MediaKeyInterceptorTest, WaitsForHeldKeysWithOnePollAndTakesThemWhenFree)
@@ -211,8 +211,8 @@ TEST_F(MediaKeyInterceptorTest, StopWhileWaitingCancelsThePollAndPressesReachThe
     });
     interceptor.setWantsToRun(true);
     interceptor.refreshTrust();
-    EXPECT_TRUE(grabber.press({MediaKey::volumeUp, true, true}));
-    EXPECT_FALSE(grabber.press({MediaKey::brightnessUp, true, false}));
+    EXPECT_TRUE(grabber.press({ MediaKey::volumeUp, true, true }));
+    EXPECT_FALSE(grabber.press({ MediaKey::brightnessUp, true, false }));
     EXPECT_EQ(seen.size(), 2);
 }
 

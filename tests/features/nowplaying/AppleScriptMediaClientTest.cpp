@@ -37,7 +37,7 @@ protected:
     void post(const QString& name, const QVariantMap& info) { notes.post(name, info); }
     static QVariantMap info(const char* state, const char* title, const char* artist = "Artist", const char* album = "Album")
     {
-        QVariantMap map{{QStringLiteral("Player State"), QString::fromUtf8(state)}};
+        QVariantMap map { { QStringLiteral("Player State"), QString::fromUtf8(state) } };
         if (title)
             map.insert(QStringLiteral("Name"), QString::fromUtf8(title));
         if (artist)
@@ -64,18 +64,24 @@ TEST(AppleScriptScripts, TextsAreExactlyTheDocumentedOnes)
     const auto& m = player(music);
     const auto& s = player(spotify);
     EXPECT_EQ(AppleScriptMediaClient::refreshScript(m),
-        QStringLiteral("tell application \"Music\"\n    if player state is stopped then return \"\"\n    set currentItem to current track\n"
-                       "    return (name of currentItem) & tab & (artist of currentItem) & tab & (album of currentItem) & tab & (player state as text)\nend tell"));
-    EXPECT_EQ(AppleScriptMediaClient::commandScript(s, NowPlayingCommand::previousTrack), QStringLiteral("tell application \"Spotify\" to previous track"));
-    EXPECT_EQ(AppleScriptMediaClient::seekScript(s, -2), QStringLiteral("tell application \"Spotify\" to set player position to 0.00"));
-    EXPECT_EQ(AppleScriptMediaClient::artworkScript(m), QStringLiteral("tell application \"Music\" to get raw data of artwork 1 of current track"));
-    EXPECT_EQ(AppleScriptMediaClient::artworkScript(s), QStringLiteral("tell application \"Spotify\" to get artwork url of current track"));
+        QStringLiteral(
+            "tell application \"Music\"\n    if player state is stopped then return \"\"\n    set currentItem to current track\n"
+            "    return (name of currentItem) & tab & (artist of currentItem) & tab & (album of currentItem) & tab & (player "
+            "state as text)\nend tell"));
+    EXPECT_EQ(AppleScriptMediaClient::commandScript(s, NowPlayingCommand::previousTrack),
+        QStringLiteral("tell application \"Spotify\" to previous track"));
+    EXPECT_EQ(
+        AppleScriptMediaClient::seekScript(s, -2), QStringLiteral("tell application \"Spotify\" to set player position to 0.00"));
+    EXPECT_EQ(AppleScriptMediaClient::artworkScript(m),
+        QStringLiteral("tell application \"Music\" to get raw data of artwork 1 of current track"));
+    EXPECT_EQ(AppleScriptMediaClient::artworkScript(s),
+        QStringLiteral("tell application \"Spotify\" to get artwork url of current track"));
 }
 
 TEST_F(AppleScriptFixture, ObservingOnlyBuildsTracksFromNotifications)
 {
     EXPECT_EQ(notes.observerCount(), 2);
-    apps.running = {music};
+    apps.running = { music };
     post(musicNote, info("Paused", "  Word  ", "Artist", ""));
     ASSERT_EQ(reports.size(), 1u);
     ASSERT_TRUE(reports[0]);
@@ -102,13 +108,13 @@ TEST_F(AppleScriptFixture, ObservingOnlyBuildsTracksFromNotifications)
 
 TEST_F(AppleScriptFixture, ActivationScansPlayersAndScriptsCompleteTheTrack)
 {
-    apps.running = {music, spotify};
+    apps.running = { music, spotify };
     const auto& m = player(music);
     const auto& s = player(spotify);
     scripts.answers[AppleScriptMediaClient::refreshScript(m)] = QStringLiteral("Paused song\tMA\tMB\tpaused");
     scripts.answers[AppleScriptMediaClient::refreshScript(s)] = QStringLiteral("Spot\tSA\tSB\tplaying");
-    scripts.answers[AppleScriptMediaClient::timingScript(m)] = QVariantList{1.0, 215.0};
-    scripts.answers[AppleScriptMediaClient::timingScript(s)] = QVariantList{12.5, 215000};
+    scripts.answers[AppleScriptMediaClient::timingScript(m)] = QVariantList { 1.0, 215.0 };
+    scripts.answers[AppleScriptMediaClient::timingScript(s)] = QVariantList { 12.5, 215000 };
     scripts.answers[AppleScriptMediaClient::artworkScript(m)] = QByteArray("music-art");
     scripts.answers[AppleScriptMediaClient::artworkScript(s)] = QStringLiteral("https://i.example/cover.jpg");
 
@@ -129,7 +135,7 @@ TEST_F(AppleScriptFixture, ActivationScansPlayersAndScriptsCompleteTheTrack)
     EXPECT_EQ(client.currentTrack()->artworkData, QByteArray("spot-art"));
 
     // The same track again keeps its artwork and duration; a zero duration drops it.
-    scripts.answers[AppleScriptMediaClient::timingScript(s)] = QVariantList{13.0, 0};
+    scripts.answers[AppleScriptMediaClient::timingScript(s)] = QVariantList { 13.0, 0 };
     post(spotifyNote, info("Paused", "Spot", "SA", "SB"));
     EXPECT_EQ(client.currentTrack()->artworkData, QByteArray("spot-art"));
     EXPECT_FALSE(client.currentTrack()->duration);
@@ -145,8 +151,9 @@ TEST_F(AppleScriptFixture, ActivationScansPlayersAndScriptsCompleteTheTrack)
     scripts.ran.clear();
     client.send(NowPlayingCommand::playPause);
     client.seek(83.25);
-    EXPECT_EQ(scripts.ran, (QStringList{QStringLiteral("tell application \"Music\" to playpause"),
-                               QStringLiteral("tell application \"Music\" to set player position to 83.25")}));
+    EXPECT_EQ(scripts.ran,
+        (QStringList { QStringLiteral("tell application \"Music\" to playpause"),
+            QStringLiteral("tell application \"Music\" to set player position to 83.25") }));
     apps.running.remove(music);
     client.send(NowPlayingCommand::nextTrack);
     EXPECT_EQ(scripts.ran.size(), 2); // a player that is not running is never scripted
@@ -155,13 +162,13 @@ TEST_F(AppleScriptFixture, ActivationScansPlayersAndScriptsCompleteTheTrack)
 TEST_F(AppleScriptFixture, FailuresLeaveTheTrackAsItWas)
 {
     LogCapture log;
-    apps.running = {spotify};
+    apps.running = { spotify };
     const auto& s = player(spotify);
     client.activate(); // Spotify's refresh script fails: logged, no track
     EXPECT_TRUE(log.contains(QStringLiteral("AppleScript failed: no answer for script")));
     EXPECT_FALSE(client.currentTrack());
 
-    scripts.answers[AppleScriptMediaClient::timingScript(s)] = QVariantList{1.0}; // one item: ignored
+    scripts.answers[AppleScriptMediaClient::timingScript(s)] = QVariantList { 1.0 }; // one item: ignored
     scripts.answers[AppleScriptMediaClient::artworkScript(s)] = QStringLiteral("http://i.example/cover.jpg");
     post(spotifyNote, info("Playing", "Song"));
     ASSERT_TRUE(client.currentTrack());

@@ -1,7 +1,7 @@
+#include "MediaRemoteAdapterClient.h"
 #include "AppBundle.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
-#include "MediaRemoteAdapterClient.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,7 +30,8 @@ protected:
 
     AppBundle bundle() const
     {
-        return AppBundle(QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
+        return AppBundle(
+            QStringLiteral("test"), {}, m_dir.filePath(QStringLiteral("share")), m_dir.filePath(QStringLiteral("lib")));
     }
 
     void writeScript(const QByteArray& body)
@@ -189,7 +190,8 @@ TEST_F(AdapterFixture, ALongLineInSmallChunksIsScannedOnce)
     auto client = makeClient();
     client->start();
 
-    const QByteArray line = R"({"type":"data","payload":{"title":"Big","artworkData":")" + QByteArray(4 * 1024 * 1024, 'A') + "\"}}\n";
+    const QByteArray line
+        = R"({"type":"data","payload":{"title":"Big","artworkData":")" + QByteArray(4 * 1024 * 1024, 'A') + "\"}}\n";
     const std::clock_t begin = std::clock();
     for (qsizetype at = 0; at < line.size(); at += 16)
         client->appendChunk(line.mid(at, 16));
@@ -269,7 +271,8 @@ exit($ARGV[1] eq 'seek' ? 0 : 4);
     LogCapture log;
     auto client = makeClient();
     client->send(NowPlayingCommand::nextTrack); // the stream need not run
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("Now Playing command exited with status 4")); }, boundMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return log.contains(QStringLiteral("Now Playing command exited with status 4")); }, boundMs));
     client->seek(12.3456789);
     ASSERT_TRUE(QTest::qWaitFor([&] { return read(QStringLiteral("commands")).count('\n') == 2; }, boundMs));
     EXPECT_EQ(read(QStringLiteral("commands")), QByteArray("send 4\nseek 12345679\n"));

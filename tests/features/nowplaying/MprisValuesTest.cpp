@@ -1,5 +1,5 @@
-#include "ArtworkCache.h"
 #include "MprisValues.h"
+#include "ArtworkCache.h"
 
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -23,9 +23,10 @@ TEST(MprisValues, OddWireTypesAreReadOrRejected)
     EXPECT_FALSE(number(QVariant(std::nan(""))));
     EXPECT_EQ(number(QVariant::fromValue(QDBusVariant(QVariant(2.0)))), 2.0); // nested variant
 
-    EXPECT_EQ(joinedTexts(QVariant(QStringList{QStringLiteral("Ann"), QStringLiteral(" "), QStringLiteral("Bob ")})), QStringLiteral("Ann, Bob"));
+    EXPECT_EQ(joinedTexts(QVariant(QStringList { QStringLiteral("Ann"), QStringLiteral(" "), QStringLiteral("Bob ") })),
+        QStringLiteral("Ann, Bob"));
     EXPECT_EQ(joinedTexts(QVariant(QStringLiteral("Solo"))), QStringLiteral("Solo"));
-    EXPECT_FALSE(joinedTexts(QVariant(QStringList{})));
+    EXPECT_FALSE(joinedTexts(QVariant(QStringList {})));
     EXPECT_FALSE(joinedTexts(QVariant(42)));
     EXPECT_FALSE(text(QVariant(QStringLiteral("  "))));
     EXPECT_EQ(trackId(QVariant::fromValue(QDBusObjectPath(QStringLiteral("/t/1")))), QStringLiteral("/t/1"));
@@ -43,7 +44,8 @@ TEST(MprisValues, PayloadCarriesTheKeysTheProgramReads)
     PlayerState state;
     state.busName = QStringLiteral("org.mpris.MediaPlayer2.vlc");
     state.status = QStringLiteral("Paused");
-    state.metadata = {{QStringLiteral("xesam:title"), QStringLiteral("Song")}, {QStringLiteral("mpris:length"), qlonglong(-5)}};
+    state.metadata
+        = { { QStringLiteral("xesam:title"), QStringLiteral("Song") }, { QStringLiteral("mpris:length"), qlonglong(-5) } };
     state.positionMicros = -20; // some players report garbage before the first play
     const QJsonObject p = payload(state, std::nullopt);
     EXPECT_EQ(p.value(QLatin1String("title")).toString(), QStringLiteral("Song"));
@@ -55,7 +57,8 @@ TEST(MprisValues, PayloadCarriesTheKeysTheProgramReads)
     EXPECT_FALSE(p.contains(QLatin1String("processIdentifier")));
 
     state.desktopEntry = QStringLiteral("org.videolan.VLC");
-    EXPECT_EQ(payload(state, QStringLiteral("aGk=")).value(QLatin1String("bundleIdentifier")).toString(), QStringLiteral("org.videolan.VLC"));
+    EXPECT_EQ(payload(state, QStringLiteral("aGk=")).value(QLatin1String("bundleIdentifier")).toString(),
+        QStringLiteral("org.videolan.VLC"));
     EXPECT_EQ(payload(state, QStringLiteral("aGk=")).value(QLatin1String("artworkData")).toString(), QStringLiteral("aGk="));
     state.status = QStringLiteral("Stopped");
     EXPECT_TRUE(payload(state, std::nullopt).isEmpty());

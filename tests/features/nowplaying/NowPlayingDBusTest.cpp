@@ -39,7 +39,7 @@ public:
     Player(const QString& name, const QStringList& options = {})
     {
         m_process.setProgram(binaryDir() + QStringLiteral("/tests/test-mpris-player"));
-        m_process.setArguments(QStringList{name} + options);
+        m_process.setArguments(QStringList { name } + options);
         m_process.start();
         EXPECT_TRUE(saw("ready")) << "player " << qPrintable(name) << " did not start";
     }
@@ -52,10 +52,12 @@ public:
     /// Waits until the player reported `line`.
     bool saw(const QByteArray& line)
     {
-        return QTest::qWaitFor([&] {
-            m_output += m_process.readAllStandardOutput();
-            return m_output.contains(line + '\n');
-        }, boundMs);
+        return QTest::qWaitFor(
+            [&] {
+                m_output += m_process.readAllStandardOutput();
+                return m_output.contains(line + '\n');
+            },
+            boundMs);
     }
     void quit()
     {
@@ -111,18 +113,21 @@ TEST_F(DBusFixture, ServiceFollowsPlayersThroughTheAdapter)
     entry.close();
 
     const QString bin = binaryDir();
-    const AppBundle bundle(QStringLiteral("test"), {}, bin + QStringLiteral("/share/brimwell"), bin + QStringLiteral("/lib/brimwell"));
+    const AppBundle bundle(
+        QStringLiteral("test"), {}, bin + QStringLiteral("/share/brimwell"), bin + QStringLiteral("/lib/brimwell"));
     MprisScriptedPlayers scripted(*m_bus);
     NetworkWebLoader web;
     DesktopApplicationCatalog catalog(*m_bus);
     auto adapter = std::make_unique<MediaRemoteAdapterClient>(bundle);
     ASSERT_TRUE(adapter->isAvailable());
-    NowPlayingService service(std::move(adapter), std::make_unique<AppleScriptMediaClient>(scripted, scripted, scripted, web), catalog);
+    NowPlayingService service(
+        std::move(adapter), std::make_unique<AppleScriptMediaClient>(scripted, scripted, scripted, web), catalog);
 
-    Player alpha(QStringLiteral("alpha"), {QStringLiteral("--desktop-entry=brimwelltestplayer")});
+    Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
     alpha.send("track /t/1|Song|Ann,Bob|Album|200000000|" + pngDataUrl() + "\nposition 5000000\nplay\n");
     service.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->isPlaying && service.track()->elapsedTime; }, boundMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return service.track() && service.track()->isPlaying && service.track()->elapsedTime; }, boundMs));
     const NowPlayingTrack shown = *service.track();
     EXPECT_EQ(shown.title, QStringLiteral("Song"));
     EXPECT_EQ(shown.artist, QStringLiteral("Ann, Bob"));
@@ -177,14 +182,17 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
 {
     QProcess monitor;
     monitor.start(QStringLiteral("dbus-monitor"),
-        {QStringLiteral("--address"), m_address, QStringLiteral("type='method_call',path='/org/mpris/MediaPlayer2'")});
+        { QStringLiteral("--address"), m_address, QStringLiteral("type='method_call',path='/org/mpris/MediaPlayer2'") });
     QByteArray calls;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        calls += monitor.readAllStandardOutput();
-        return calls.contains("NameLost");
-    }, boundMs)) << "dbus-monitor did not start";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            calls += monitor.readAllStandardOutput();
+            return calls.contains("NameLost");
+        },
+        boundMs))
+        << "dbus-monitor did not start";
 
-    Player alpha(QStringLiteral("alpha"), {QStringLiteral("--desktop-entry=brimwelltestplayer")});
+    Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
     DesktopApplicationCatalog catalog(*m_bus);
     std::optional<QString> error;
     catalog.openApplication(QStringLiteral("brimwelltestplayer"), [&](const QString& e) { error = e; });
@@ -192,10 +200,12 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
     ASSERT_TRUE(QTest::qWaitFor([&] { return error.has_value(); }, boundMs));
     EXPECT_TRUE(error->isEmpty()) << qPrintable(*error);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        calls += monitor.readAllStandardOutput();
-        return calls.contains("member=Raise");
-    }, boundMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            calls += monitor.readAllStandardOutput();
+            return calls.contains("member=Raise");
+        },
+        boundMs));
     monitor.kill();
     monitor.waitForFinished(2000);
     int toThePlayer = 0;
@@ -222,10 +232,12 @@ TEST_F(DBusFixture, SpotifyStandInAnswersScriptsAndPostsNotifications)
     EXPECT_TRUE(scripted.isRunning(QStringLiteral("com.spotify.client")));
     EXPECT_FALSE(scripted.isRunning(QStringLiteral("com.apple.Music")));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        QString error;
-        return scripted.run(AppleScriptMediaClient::timingScript(AppleScriptMediaClient::players()[1]), &error).has_value();
-    }, boundMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QString error;
+            return scripted.run(AppleScriptMediaClient::timingScript(AppleScriptMediaClient::players()[1]), &error).has_value();
+        },
+        boundMs));
     client.activate();
     ASSERT_TRUE(client.currentTrack()->duration);
     EXPECT_DOUBLE_EQ(*client.currentTrack()->duration, 215);
@@ -248,20 +260,23 @@ TEST_F(DBusFixture, AdapterSurvivesMisbehavingPlayers)
 {
     const QString bin = binaryDir();
     QProcess adapter;
-    adapter.start(QStringLiteral("/usr/bin/perl"), {bin + QStringLiteral("/share/brimwell/mediaremote-adapter.pl"),
-        bin + QStringLiteral("/lib/brimwell/MediaRemoteAdapter.framework"), QStringLiteral("stream"), QStringLiteral("--micros"),
-        QStringLiteral("--debounce=150")});
+    adapter.start(QStringLiteral("/usr/bin/perl"),
+        { bin + QStringLiteral("/share/brimwell/mediaremote-adapter.pl"),
+            bin + QStringLiteral("/lib/brimwell/MediaRemoteAdapter.framework"), QStringLiteral("stream"),
+            QStringLiteral("--micros"), QStringLiteral("--debounce=150") });
     QByteArray stream;
     auto streamed = [&](const QByteArray& needle) {
-        return QTest::qWaitFor([&] {
-            stream += adapter.readAllStandardOutput();
-            return stream.contains(needle);
-        }, boundMs);
+        return QTest::qWaitFor(
+            [&] {
+                stream += adapter.readAllStandardOutput();
+                return stream.contains(needle);
+            },
+            boundMs);
     };
     ASSERT_TRUE(streamed("{\"diff\":false,\"payload\":{},\"type\":\"data\"}\n"));
 
     {
-        Player odd(QStringLiteral("odd"), {QStringLiteral("--no-position")});
+        Player odd(QStringLiteral("odd"), { QStringLiteral("--no-position") });
         odd.send("empty-metadata\nplay\nstring-metadata\n");
         odd.send("track /t/2|No length|||bogus|https://127.0.0.1:9/none.png\n");
         ASSERT_TRUE(streamed("\"title\":\"No length\""));
@@ -302,10 +317,13 @@ TEST_F(DBusFixture, AdapterSurvivesMisbehavingPlayers)
             return std::nullopt;
         return merged.value(QLatin1String("playing")).toBool();
     };
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        stream += adapter.readAllStandardOutput();
-        return stream.count('\n') > before && mergedPlaying() == false;
-    }, boundMs)) << stream.constData();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            stream += adapter.readAllStandardOutput();
+            return stream.count('\n') > before && mergedPlaying() == false;
+        },
+        boundMs))
+        << stream.constData();
     EXPECT_LT(stream.count('\n') - before, 7);
     adapter.terminate();
     adapter.waitForFinished(boundMs);
@@ -314,8 +332,8 @@ TEST_F(DBusFixture, AdapterSurvivesMisbehavingPlayers)
 TEST(DesktopEntries, FieldCodesAreDroppedFromTheCommand)
 {
     EXPECT_EQ(DesktopApplicationCatalog::commandLine(QStringLiteral("vlc --started-from-file %U")),
-        (QStringList{QStringLiteral("vlc"), QStringLiteral("--started-from-file")}));
+        (QStringList { QStringLiteral("vlc"), QStringLiteral("--started-from-file") }));
     EXPECT_EQ(DesktopApplicationCatalog::commandLine(QStringLiteral("\"/opt/My App/run\" %f --x")),
-        (QStringList{QStringLiteral("/opt/My App/run"), QStringLiteral("--x")}));
+        (QStringList { QStringLiteral("/opt/My App/run"), QStringLiteral("--x") }));
     EXPECT_TRUE(DesktopApplicationCatalog::desktopFile(QStringLiteral("../etc/passwd")).isEmpty());
 }

@@ -1,7 +1,7 @@
 #include "NowPlayingScene.h"
 
-#include "SymbolCatalog.h"
 #include "NowPlayingImageProvider.h"
+#include "SymbolCatalog.h"
 #include "ViewProbe.h"
 
 #include <QPainter>
@@ -26,7 +26,7 @@ QIcon playerIcon()
 
 NowPlayingScene::NowPlayingScene()
 {
-    m_rig.catalog.installed.insert(QStringLiteral("org.videolan.vlc"), ApplicationInfo{playerIcon(), QStringLiteral("VLC")});
+    m_rig.catalog.installed.insert(QStringLiteral("org.videolan.vlc"), ApplicationInfo { playerIcon(), QStringLiteral("VLC") });
     // Positions are read from the rig's virtual clock, by the service and by
     // the views alike, so they stand still unless the test moves them.
     Clock::setSystem(&m_rig.clock);
@@ -70,8 +70,8 @@ NowPlayingTrack NowPlayingScene::playingTrack()
 
 bool NowPlayingScene::load(double waveGlow, double statusBandHeight)
 {
-    m_view.setInitialProperties({{QStringLiteral("service"), QVariant::fromValue(m_rig.service.get())},
-        {QStringLiteral("waveGlow"), waveGlow}, {QStringLiteral("statusBandHeight"), statusBandHeight}});
+    m_view.setInitialProperties({ { QStringLiteral("service"), QVariant::fromValue(m_rig.service.get()) },
+        { QStringLiteral("waveGlow"), waveGlow }, { QStringLiteral("statusBandHeight"), statusBandHeight } });
     m_view.setSource(QUrl(QStringLiteral("qrc:/nowplaying-harness/NowPlayingHarness.qml")));
     return m_view.status() == QQuickView::Ready;
 }

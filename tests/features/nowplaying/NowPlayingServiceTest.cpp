@@ -180,8 +180,9 @@ TEST_F(ServiceFixture, SwitchesToScriptsWhenTheAdapterStaysBlind)
 {
     LogCapture log;
     service->start();
-    apps.running = {spotify};
-    const QVariantMap playing{{QStringLiteral("Player State"), QStringLiteral("Playing")}, {QStringLiteral("Name"), QStringLiteral("Song")}};
+    apps.running = { spotify };
+    const QVariantMap playing { { QStringLiteral("Player State"), QStringLiteral("Playing") },
+        { QStringLiteral("Name"), QStringLiteral("Song") } };
     notes.post(QStringLiteral("com.spotify.client.PlaybackStateChanged"), playing);
     clock.advance(2000);
     report(track("Seen", true)); // the adapter speaks up in time: no switch
@@ -195,7 +196,8 @@ TEST_F(ServiceFixture, SwitchesToScriptsWhenTheAdapterStaysBlind)
     EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
     clock.advance(1);
     EXPECT_EQ(service->source(), NowPlayingService::Source::appleScript);
-    EXPECT_TRUE(log.contains(QStringLiteral("Using AppleScript Now Playing fallback: adapter reported nothing while a player was active")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Using AppleScript Now Playing fallback: adapter reported nothing while a player was active")));
     ASSERT_TRUE(service->track());
     EXPECT_EQ(service->track()->title, QStringLiteral("Song"));
     EXPECT_FALSE(service->adapter().isRunning());
@@ -225,8 +227,8 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     red.fill(Qt::red);
     QImage pixmap(16, 16, QImage::Format_RGB32);
     pixmap.fill(Qt::blue);
-    catalog.installed.insert(QStringLiteral("vlc"), ApplicationInfo{QIcon(QPixmap::fromImage(pixmap)), QStringLiteral("VLC")});
-    catalog.running.insert(5, ApplicationInfo{QIcon(), QStringLiteral("mpv")});
+    catalog.installed.insert(QStringLiteral("vlc"), ApplicationInfo { QIcon(QPixmap::fromImage(pixmap)), QStringLiteral("VLC") });
+    catalog.running.insert(5, ApplicationInfo { QIcon(), QStringLiteral("mpv") });
     service->start();
 
     NowPlayingTrack a = track("A", true);
@@ -269,12 +271,12 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     EXPECT_FALSE(service->sourceIcon());
 
     service->activateSource();
-    EXPECT_EQ(catalog.activated, QList<qint32>{5});
+    EXPECT_EQ(catalog.activated, QList<qint32> { 5 });
     report(a);
     LogCapture log;
     catalog.openError = QStringLiteral("no such file");
     service->activateSource();
-    EXPECT_EQ(catalog.opened, QStringList{QStringLiteral("vlc")});
+    EXPECT_EQ(catalog.opened, QStringList { QStringLiteral("vlc") });
     EXPECT_TRUE(log.contains(QStringLiteral("Unable to open source app: no such file")));
 }
 
@@ -292,7 +294,7 @@ TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
     a.artworkData = png(blue);
     report(a);
     ASSERT_EQ(heldWorkCount(), 2);
-    runHeldWork({1, 0}); // the stale decode finishes last; it must not win
+    runHeldWork({ 1, 0 }); // the stale decode finishes last; it must not win
     EXPECT_EQ(service->artworkID(), 1);
     EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
 }
@@ -308,7 +310,7 @@ TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
     NowPlayingTrack a = track("A", true);
     a.artworkData = png(green);
     report(a);
-    runHeldWork({0});
+    runHeldWork({ 0 });
     ASSERT_TRUE(service->artwork().has_value());
 
     NowPlayingTrack b = track("B", true);
@@ -317,7 +319,7 @@ TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
     EXPECT_EQ(service->track()->title, QStringLiteral("B"));
     EXPECT_FALSE(service->artwork()); // the placeholder until the new cover is decoded
     EXPECT_FALSE(service->accentColor());
-    runHeldWork({0});
+    runHeldWork({ 0 });
     ASSERT_TRUE(service->artwork().has_value());
     EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
     EXPECT_EQ(service->artworkID(), 2);

@@ -15,7 +15,7 @@ TEST(AudioWaveMotion, BarsRiseAndFallOutOfStepForever)
     EXPECT_NEAR(AudioWave::barScale(0, 1.04), 0.25, 1e-6);
     for (int i = 0; i < 4; ++i) {
         const double cycle = 2 * AudioWave::barDuration(i);
-        for (double t : {0.1, 0.37, 0.9})
+        for (double t : { 0.1, 0.37, 0.9 })
             EXPECT_NEAR(AudioWave::barScale(i, t), AudioWave::barScale(i, t + 7 * cycle), 1e-6) << i << " " << t;
     }
     // The other bars begin 0.13 s per bar into their cycle, so they are already apart.

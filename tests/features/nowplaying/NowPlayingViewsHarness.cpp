@@ -20,8 +20,10 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("state"), QStringLiteral("playing (default), paused, no-duration or none"));
-    const QCommandLineOption glow(QStringLiteral("glow"), QStringLiteral("Wave glow, 0…1."), QStringLiteral("strength"), QStringLiteral("0"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Save the window here and quit."), QStringLiteral("file"));
+    const QCommandLineOption glow(
+        QStringLiteral("glow"), QStringLiteral("Wave glow, 0…1."), QStringLiteral("strength"), QStringLiteral("0"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"), QStringLiteral("Save the window here and quit."), QStringLiteral("file"));
     const QCommandLineOption bandHeight(QStringLiteral("band-height"), QStringLiteral("Height of the closed island's band."),
         QStringLiteral("points"), QStringLiteral("32"));
     parser.addOption(glow);

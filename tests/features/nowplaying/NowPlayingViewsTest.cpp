@@ -135,7 +135,7 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     EXPECT_GT(tip->property("width").toDouble(), 40); // a box around the text
     shoot(QStringLiteral("source-tooltip"));
     click(source);
-    EXPECT_EQ(scene.catalog().opened, QStringList{QStringLiteral("org.videolan.vlc")});
+    EXPECT_EQ(scene.catalog().opened, QStringList { QStringLiteral("org.videolan.vlc") });
 
     // Bars in the artwork's accent colour, moving.
     QQuickItem* bars = inContent("audioBars");

@@ -67,7 +67,8 @@ public:
         }
         QString line = QStringLiteral("called ") + member;
         if (member == QLatin1String("SetPosition")) {
-            line += QLatin1Char(' ') + qvariant_cast<QDBusObjectPath>(args.value(0)).path() + QLatin1Char(' ') + QString::number(args.value(1).toLongLong());
+            line += QLatin1Char(' ') + qvariant_cast<QDBusObjectPath>(args.value(0)).path() + QLatin1Char(' ')
+                + QString::number(args.value(1).toLongLong());
             m_position = args.value(1).toLongLong();
             seeked();
         } else if (member == QLatin1String("PlayPause")) {
@@ -97,7 +98,7 @@ public:
                 m.insert(QStringLiteral("mpris:artUrl"), f.value(5));
             m_metadata = m;
             m_carelessMetadata = QVariant();
-            changed({{QStringLiteral("Metadata"), m_metadata}});
+            changed({ { QStringLiteral("Metadata"), m_metadata } });
         } else if (verb == QLatin1String("string-metadata")) {
             // Metadata as a{ss}, as players that build the dictionary carelessly send it.
             QDBusArgument careless;
@@ -107,11 +108,11 @@ public:
             careless.endMapEntry();
             careless.endMap();
             m_carelessMetadata = QVariant::fromValue(careless);
-            changed({{QStringLiteral("Metadata"), m_carelessMetadata}});
+            changed({ { QStringLiteral("Metadata"), m_carelessMetadata } });
         } else if (verb == QLatin1String("empty-metadata")) {
             m_metadata.clear();
             m_carelessMetadata = QVariant();
-            changed({{QStringLiteral("Metadata"), m_metadata}});
+            changed({ { QStringLiteral("Metadata"), m_metadata } });
         } else if (verb == QLatin1String("play")) {
             setStatus(QStringLiteral("Playing"));
         } else if (verb == QLatin1String("pause")) {
@@ -130,18 +131,18 @@ private:
     QVariantMap properties(const QString& iface) const
     {
         if (iface == rootIface) {
-            QVariantMap p{{QStringLiteral("Identity"), QStringLiteral("Test Player")}, {QStringLiteral("CanRaise"), true},
-                {QStringLiteral("CanQuit"), true}};
+            QVariantMap p { { QStringLiteral("Identity"), QStringLiteral("Test Player") }, { QStringLiteral("CanRaise"), true },
+                { QStringLiteral("CanQuit"), true } };
             if (!m_desktopEntry.isEmpty())
                 p.insert(QStringLiteral("DesktopEntry"), m_desktopEntry);
             return p;
         }
         if (iface != playerIface)
             return {};
-        QVariantMap p{{QStringLiteral("PlaybackStatus"), m_status}, {QStringLiteral("Metadata"), m_metadata},
-            {QStringLiteral("Rate"), 1.0}, {QStringLiteral("CanSeek"), true}, {QStringLiteral("CanControl"), true},
-            {QStringLiteral("CanPlay"), true}, {QStringLiteral("CanPause"), true}, {QStringLiteral("CanGoNext"), true},
-            {QStringLiteral("CanGoPrevious"), true}};
+        QVariantMap p { { QStringLiteral("PlaybackStatus"), m_status }, { QStringLiteral("Metadata"), m_metadata },
+            { QStringLiteral("Rate"), 1.0 }, { QStringLiteral("CanSeek"), true }, { QStringLiteral("CanControl"), true },
+            { QStringLiteral("CanPlay"), true }, { QStringLiteral("CanPause"), true }, { QStringLiteral("CanGoNext"), true },
+            { QStringLiteral("CanGoPrevious"), true } };
         if (m_hasPosition)
             p.insert(QStringLiteral("Position"), m_position);
         if (m_carelessMetadata.isValid())
@@ -152,7 +153,7 @@ private:
     void setStatus(const QString& status)
     {
         m_status = status;
-        changed({{QStringLiteral("PlaybackStatus"), status}});
+        changed({ { QStringLiteral("PlaybackStatus"), status } });
     }
 
     void changed(const QVariantMap& values)

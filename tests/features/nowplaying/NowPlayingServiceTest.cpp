@@ -325,32 +325,6 @@ TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
     EXPECT_EQ(service->artworkID(), 2);
 }
 
-TEST(NowPlayingText, TimesSubtitlesAndLabels)
-{
-    EXPECT_EQ(NowPlayingPresentation::format(59.9), QStringLiteral("0:59"));
-    EXPECT_EQ(NowPlayingPresentation::format(75), QStringLiteral("1:15"));
-    EXPECT_EQ(NowPlayingPresentation::format(3599), QStringLiteral("59:59"));
-    EXPECT_EQ(NowPlayingPresentation::format(3600), QStringLiteral("1:00:00"));
-    EXPECT_EQ(NowPlayingPresentation::format(3725), QStringLiteral("1:02:05"));
-
-    NowPlayingTrack t;
-    t.title = QStringLiteral("T");
-    EXPECT_EQ(NowPlayingPresentation::subtitle(t), QString());
-    t.artist = QString();
-    t.album = QStringLiteral("LP");
-    EXPECT_EQ(NowPlayingPresentation::subtitle(t), QStringLiteral("LP"));
-    t.artist = QStringLiteral("Ann");
-    EXPECT_EQ(NowPlayingPresentation::subtitle(t), QStringLiteral("Ann · LP"));
-
-    EXPECT_EQ(NowPlayingPresentation::sourceButtonLabel(QString()), QStringLiteral("Open player"));
-    EXPECT_EQ(NowPlayingPresentation::sourceButtonLabel(QStringLiteral("VLC")), QStringLiteral("Open VLC"));
-    EXPECT_DOUBLE_EQ(AudioWave::width(2.5, 2.5), 17.5);
-    EXPECT_DOUBLE_EQ(AudioWave::barDuration(1), 0.71);
-    EXPECT_DOUBLE_EQ(AudioWave::phaseOffset(3), 0.39);
-    EXPECT_DOUBLE_EQ(AudioWave::barCenterX(2, 2, 2), 9);
-    EXPECT_DOUBLE_EQ(AudioWave::shadowOpacity(3), 0.9);
-}
-
 TEST_F(ServiceFixture, PresentationFollowsTheService)
 {
     NowPlayingPresentation view;

@@ -73,6 +73,14 @@ public:
     }
     qsizetype heldWorkCount() const { return m_heldWork.size(); }
 
+    /// An 8 x 8 cover of one colour, as PNG bytes.
+    static QByteArray cover(Qt::GlobalColor color)
+    {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(color);
+        return png(image);
+    }
+
     static QByteArray png(const QImage& image)
     {
         QByteArray bytes;

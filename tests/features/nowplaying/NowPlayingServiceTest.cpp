@@ -284,14 +284,10 @@ TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
 {
     build(clock, true, heldWork());
     service->start();
-    QImage green(8, 8, QImage::Format_RGB32);
-    green.fill(Qt::green);
-    QImage blue(8, 8, QImage::Format_RGB32);
-    blue.fill(Qt::blue);
     NowPlayingTrack a = track("A", true);
-    a.artworkData = png(green);
+    a.artworkData = cover(Qt::green);
     report(a);
-    a.artworkData = png(blue);
+    a.artworkData = cover(Qt::blue);
     report(a);
     ASSERT_EQ(heldWorkCount(), 2);
     runHeldWork({ 1, 0 }); // the stale decode finishes last; it must not win
@@ -303,18 +299,14 @@ TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
 {
     build(clock, true, heldWork());
     service->start();
-    QImage green(8, 8, QImage::Format_RGB32);
-    green.fill(Qt::green);
-    QImage blue(8, 8, QImage::Format_RGB32);
-    blue.fill(Qt::blue);
     NowPlayingTrack a = track("A", true);
-    a.artworkData = png(green);
+    a.artworkData = cover(Qt::green);
     report(a);
     runHeldWork({ 0 });
     ASSERT_TRUE(service->artwork().has_value());
 
     NowPlayingTrack b = track("B", true);
-    b.artworkData = png(blue);
+    b.artworkData = cover(Qt::blue);
     report(b);
     EXPECT_EQ(service->track()->title, QStringLiteral("B"));
     EXPECT_FALSE(service->artwork()); // the placeholder until the new cover is decoded

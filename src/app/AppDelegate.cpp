@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "AppBundle.h"
+#include "HUDController.h"
 #include "InstanceGuard.h"
 #include "IslandWindowController.h"
 #include "Log.h"
@@ -24,9 +25,17 @@ AppDelegate::AppDelegate(
     if (factories.nowPlaying)
         m_nowPlaying = factories.nowPlaying();
     m_features.nowPlaying = m_nowPlaying.get();
+    m_makeHud = std::move(factories.hud);
 }
 
 AppDelegate::~AppDelegate() = default;
+
+HUDController* AppDelegate::hud()
+{
+    if (!m_hud && m_makeHud)
+        m_hud = m_makeHud(*m_settings);
+    return m_hud.get();
+}
 
 bool AppDelegate::terminateIfAlreadyRunning()
 {
@@ -59,9 +68,14 @@ bool AppDelegate::applicationDidFinishLaunching()
             Q_EMIT self->terminateRequested();
     };
 
+    // The settings window will be the HUD's first reader; until it lands the
+    // island is.
+    m_features.hud = hud();
     m_islandController = std::make_unique<IslandWindowController>(*m_settings, *m_screenService, m_features, m_actions,
         m_islandPlatform.makePanel(), *m_islandPlatform.pointer, *m_islandPlatform.scheduler);
     m_islandController->start();
+    if (HUDController* controller = hud())
+        controller->start(); // its own settings start its parts
 
     m_launched = true;
     const AppBundle& bundle = AppBundle::main();
@@ -80,8 +94,10 @@ void AppDelegate::applicationWillTerminate()
     if (m_terminated)
         return;
     m_terminated = true;
-    // The HUD's parts stop first and clipboard polling last, as those
-    // features land; nothing else is torn down.
+    // The HUD's parts stop first and clipboard polling last, as that
+    // feature lands; nothing else is torn down.
+    if (HUDController* controller = hud())
+        controller->stop(); // lets go of the media keys
     if (m_nowPlaying)
         m_nowPlaying->stop(); // ends the adapter process
     qCInfo(lcApp, "Terminating");

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class HUDController;
 class InstanceGuard;
 class IslandWindowController;
 class NowPlayingService;
@@ -41,6 +42,8 @@ public:
     /// The island, once launched.
     IslandWindowController* islandController() const { return m_islandController.get(); }
     const IslandFeatures& features() const { return m_features; }
+    /// The HUD controller, made on first use; null when the program has no HUD.
+    HUDController* hud();
     const IslandActions& actions() const { return m_actions; }
     bool hasLaunched() const { return m_launched; }
 
@@ -56,6 +59,8 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ScreenService> m_screenService;
     std::unique_ptr<NowPlayingService> m_nowPlaying;
+    std::function<std::unique_ptr<HUDController>(SettingsStore&)> m_makeHud;
+    std::unique_ptr<HUDController> m_hud;
     IslandFeatures m_features;
     IslandActions m_actions;
     std::unique_ptr<IslandWindowController> m_islandController;

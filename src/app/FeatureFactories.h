@@ -3,11 +3,15 @@
 #include <functional>
 #include <memory>
 
+class HUDController;
 class NowPlayingService;
+class SettingsStore;
 
 /// Makes the feature services for the application delegate: the program
 /// builds them over the real platform objects, tests leave out what they
 /// don't exercise (a missing factory means the feature is absent).
 struct FeatureFactories {
     std::function<std::unique_ptr<NowPlayingService>()> nowPlaying;
+    /// Called when the HUD is first needed, over the delegate's settings.
+    std::function<std::unique_ptr<HUDController>(SettingsStore&)> hud;
 };

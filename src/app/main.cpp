@@ -4,6 +4,7 @@
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
 #include "Footprint.h"
+#include "HUDController.h"
 #include "KWinBlurBehind.h"
 #include "LinuxWallClockEvents.h"
 #include "Log.h"
@@ -11,14 +12,19 @@
 #include "MprisScriptedPlayers.h"
 #include "NetworkWebLoader.h"
 #include "NowPlayingService.h"
+#include "PulseAudioHardware.h"
 #include "QtScreenSource.h"
 #include "SessionPlatform.h"
 #include "SignalQuitter.h"
+#include "SysfsBacklight.h"
 #include "UserDefaults.h"
+#include "X11Connection.h"
 #include "X11IslandPanel.h"
+#include "X11MediaKeyGrabber.h"
 #include "X11PointerState.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFile>
 #include <QTimer>
 
@@ -103,6 +109,16 @@ int main(int argc, char** argv)
     factories.nowPlaying = [&] {
         return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),
             std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader), applications);
+    };
+    // Made with the HUD, which connects to the sound server at once.
+    std::unique_ptr<PulseAudioHardware> audio;
+    std::unique_ptr<SysfsBacklight> backlight;
+    std::unique_ptr<X11MediaKeyGrabber> mediaKeys;
+    factories.hud = [&](SettingsStore& settings) {
+        audio = std::make_unique<PulseAudioHardware>();
+        backlight = std::make_unique<SysfsBacklight>(QStringLiteral("/sys/class/backlight"), QDBusConnection::systemBus());
+        mediaKeys = std::make_unique<X11MediaKeyGrabber>(x11Connection("media keys"));
+        return std::make_unique<HUDController>(settings, *audio, *backlight, *mediaKeys);
     };
     AppDelegate delegate(defaults, guard, island, factories);
     SignalQuitter quitter;

@@ -22,6 +22,7 @@ const QHash<QString, char32_t>& table()
         { QStringLiteral("forward.fill"), 0xe01f }, // fast_forward
         { QStringLiteral("backward.fill"), 0xe020 }, // fast_rewind
         { QStringLiteral("speaker.slash.fill"), 0xe04f }, // volume_off
+        { QStringLiteral("speaker.wave.1.fill"), 0xe04d }, // volume_down
         { QStringLiteral("speaker.wave.2.fill"), 0xe050 }, // volume_up
         { QStringLiteral("speaker.wave.3.fill"), 0xe050 }, // volume_up
         { QStringLiteral("sun.min.fill"), 0xe1ad }, // brightness_low

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HUDController.h"
 #include "IslandFeatures.h"
 #include "NowPlayingService.h"
 
@@ -13,11 +14,14 @@ class IslandFeaturesObject final : public QObject {
     QML_UNCREATABLE("Created by the island's window controller")
     /// The Now Playing service, or null.
     Q_PROPERTY(NowPlayingService* nowPlaying READ nowPlaying CONSTANT)
+    /// The HUD controller, or null.
+    Q_PROPERTY(HUDController* hud READ hud CONSTANT)
 public:
     explicit IslandFeaturesObject(const IslandFeatures& features, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandFeaturesObject)
 
     NowPlayingService* nowPlaying() const { return m_features.nowPlaying; }
+    HUDController* hud() const { return m_features.hud; }
 
 private:
     IslandFeatures m_features;

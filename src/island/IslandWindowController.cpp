@@ -1,5 +1,6 @@
 #include "IslandWindowController.h"
 
+#include "HUDController.h"
 #include "IslandActionsObject.h"
 #include "IslandFeaturesObject.h"
 #include "IslandOutline.h"
@@ -116,12 +117,17 @@ void IslandWindowController::start()
     observeDistinct(&m_settings, &SettingsStore::calendarShowsTodayOnly, &SettingsStore::calendarShowsTodayOnlyChanged, this,
         [this](bool todayOnly) { m_viewModel->setCalendarStyle(IslandRules::calendarStyle(todayOnly)); });
 
-    // The closed island's content. Battery presence and a visible HUD level
-    // feed m_hasBattery and m_hudVisible as those features join, each
-    // followed by compactInputsDidChange().
+    // The closed island's content. Battery presence feeds m_hasBattery when
+    // that feature joins, followed by compactInputsDidChange().
     if (NowPlayingService* nowPlaying = m_features.nowPlaying) {
         observeDistinct(nowPlaying, &NowPlayingService::isActive, &NowPlayingService::isActiveChanged, this, [this](bool active) {
             m_nowPlayingActive = active;
+            compactInputsDidChange();
+        });
+    }
+    if (HUDController* hud = m_features.hud) {
+        observeDistinct(hud->presenter(), &HUDPresenter::hasState, &HUDPresenter::stateChanged, this, [this](bool visible) {
+            m_hudVisible = visible;
             compactInputsDidChange();
         });
     }

@@ -3,6 +3,7 @@ import Brimwell.Controls
 import Brimwell.Island
 import Brimwell.Clock
 import Brimwell.NowPlaying
+import Brimwell.HUD
 
 // The band along the island's top edge: beside the notch when closed,
 // across the top when open. A leading item (HUD icon, artwork or clock)
@@ -19,8 +20,8 @@ Item {
     property IslandFeaturesObject features: null
     /// The battery service has a status (set once the battery is wired).
     property bool hasBatteryStatus: false
-    /// The HUD presenter shows a level (set once the HUD is wired).
-    property bool hasHudState: false
+    readonly property HUDController hud: features ? features.hud : null
+    readonly property HUDPresenter hudPresenter: hud ? hud.presenter : null
 
     readonly property string leadingItem: logic.leadingItem
     readonly property string trailingItem: logic.trailingItem
@@ -36,7 +37,7 @@ Item {
         showsClock: band.viewModel.showsClock
         showsBattery: band.viewModel.showsBattery
         hasBatteryStatus: band.hasBatteryStatus
-        hasHudState: band.hasHudState
+        hasHudState: band.hudPresenter !== null && band.hudPresenter.hasState
         notchWidth: band.viewModel.notchWidth
         expandedWidth: band.viewModel.expandedSize.width
         statusBandHeight: band.viewModel.statusBandHeight
@@ -57,13 +58,18 @@ Item {
         ClockView {}
     }
     BandSlot {
-        // The HUD icon at size 13 goes here.
         objectName: "hudIconSlot"
         anchors.left: parent.left
         anchors.leftMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
         shown: logic.leadingItem === "hudIcon"
         scales: true
+        HUDIconView {
+            kind: band.hudPresenter ? band.hudPresenter.kind : HUDKind.volume
+            level: band.hudPresenter ? band.hudPresenter.level : 0
+            isMuted: band.hudPresenter ? band.hudPresenter.isMuted : false
+            size: 13
+        }
     }
     BandSlot {
         objectName: "artworkSlot"
@@ -80,14 +86,20 @@ Item {
 
     // Trailing items.
     BandSlot {
-        // The HUD level bar, logic.hudBarWidth wide with a
-        // logic.hudTrackHeight track, goes here.
         objectName: "hudLevelSlot"
         anchors.right: parent.right
         anchors.rightMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
         shown: logic.trailingItem === "hudLevel"
         scales: true
+        HUDLevelBar {
+            hud: band.hud
+            kind: band.hudPresenter ? band.hudPresenter.kind : HUDKind.volume
+            level: band.hudPresenter ? band.hudPresenter.level : 0
+            isMuted: band.hudPresenter ? band.hudPresenter.isMuted : false
+            width: logic.hudBarWidth
+            trackHeight: logic.hudTrackHeight
+        }
     }
     BandSlot {
         objectName: "audioBarsSlot"

@@ -1,0 +1,242 @@
+#include "FakeAudioHardware.h"
+#include "FakeDisplayBrightness.h"
+#include "FakeMediaKeyGrabber.h"
+#include "HUDController.h"
+#include "HUDViews.h"
+#include "ManualScheduler.h"
+#include "SettingsStore.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+HUDState volumeAt(double level, bool muted = false)
+{
+    return { HUDKind::volume, level, muted };
+}
+
+class HUDPresenterTest : public ::testing::Test {
+protected:
+    ManualScheduler scheduler;
+    HUDPresenter presenter { scheduler };
+};
+
+TEST_F(HUDPresenterTest, HidesOneDisplayDurationAfterTheLastShowEvenOfTheSameState)
+{
+    presenter.show(volumeAt(0.5));
+    scheduler.advance(1000);
+    presenter.show(volumeAt(0.5)); // equal, still restarts the countdown
+    scheduler.advance(1499);
+    ASSERT_TRUE(presenter.hasState());
+    scheduler.advance(1);
+    EXPECT_FALSE(presenter.hasState());
+    EXPECT_EQ(presenter.level(), 0.5) << "the last level stays readable while the views fade";
+
+    // A pending hide keeps its duration; the next show takes the new one.
+    presenter.show(volumeAt(0.25));
+    presenter.setDisplayDuration(std::chrono::milliseconds(3000));
+    scheduler.advance(1500);
+    EXPECT_FALSE(presenter.hasState());
+    presenter.show(volumeAt(0.25));
+    scheduler.advance(2999);
+    EXPECT_TRUE(presenter.hasState());
+}
+
+TEST_F(HUDPresenterTest, UpdatesNeverShowOrSwitchKindNorExtendTheCountdown)
+{
+    presenter.update(volumeAt(0.3));
+    EXPECT_FALSE(presenter.hasState());
+
+    presenter.show(volumeAt(0.3));
+    scheduler.advance(1000);
+    presenter.update({ HUDKind::brightness, 0.9, false });
+    EXPECT_EQ(presenter.state(), volumeAt(0.3));
+    presenter.update(volumeAt(0.4, true));
+    EXPECT_EQ(presenter.state(), volumeAt(0.4, true));
+    scheduler.advance(500);
+    EXPECT_FALSE(presenter.hasState());
+}
+
+class HUDControllerTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        audio.devices[7] = {};
+        audio.defaultDevice = 7;
+        defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
+        settings = std::make_unique<SettingsStore>(*defaults);
+        settings->setReplaceSystemHUD(true);
+        hud = std::make_unique<HUDController>(*settings, audio, display, keys, scheduler);
+        hud->start();
+    }
+    void setVolume(float level, bool muted = false)
+    {
+        audio.devices[7].volume = level;
+        audio.devices[7].muted = muted;
+        Q_EMIT audio.deviceChanged(7);
+    }
+    /// Presses and releases `key`; true when both were swallowed.
+    bool tap(MediaKey key, bool fine = false)
+    {
+        const bool down = keys.press({ key, true, fine });
+        const bool up = keys.press({ key, false, fine });
+        return down && up;
+    }
+    double volume() { return *audio.devices[7].volume; }
+
+    ManualScheduler scheduler;
+    FakeAudioHardware audio;
+    FakeDisplayBrightness display;
+    FakeMediaKeyGrabber keys;
+    std::unique_ptr<UserDefaults> defaults;
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<HUDController> hud;
+};
+
+TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndStopAtTheEnds)
+{
+    ASSERT_TRUE(keys.isGrabbed());
+    const struct {
+        float from;
+        bool muted;
+        MediaKey key;
+        bool fine;
+        double to;
+        bool mutedAfter;
+    } cases[] = {
+        { 0.5f, false, MediaKey::volumeUp, false, 0.5625, false },
+        { 0.5f, false, MediaKey::volumeUp, true, 0.515625, false },
+        { 0.53f, false, MediaKey::volumeUp, false, 0.5625, false },
+        { 0.44f, false, MediaKey::volumeUp, false, 0.5, false },
+        { 0.97f, false, MediaKey::volumeUp, false, 1.0, false },
+        { 0.02f, false, MediaKey::volumeDown, false, 0.0, false },
+        { 0.4f, true, MediaKey::volumeUp, false, 0.0625, false },
+        { 0.4f, true, MediaKey::volumeUp, true, 0.015625, false },
+        { 0.4f, true, MediaKey::volumeDown, false, 0.3125, false },
+        { 0.03f, true, MediaKey::volumeDown, false, 0.0, true },
+        { 0.4f, false, MediaKey::mute, false, 0.4f, true },
+        { 0.4f, true, MediaKey::mute, false, 0.4f, false },
+    };
+    for (const auto& c : cases) {
+        setVolume(c.from, c.muted);
+        EXPECT_TRUE(tap(c.key, c.fine));
+        EXPECT_FLOAT_EQ(volume(), float(c.to)) << "from " << c.from << " key " << int(c.key) << " fine " << c.fine;
+        EXPECT_EQ(*audio.devices[7].muted, c.mutedAfter) << "from " << c.from << " key " << int(c.key);
+    }
+    // The mute key shows the same level, muted.
+    EXPECT_EQ(hud->presenter()->state(), volumeAt(0.4f, false));
+    tap(MediaKey::mute);
+    EXPECT_EQ(hud->presenter()->state(), volumeAt(0.4f, true));
+}
+
+TEST_F(HUDControllerTest, BrightnessKeysStepAndPassToTheDesktopWithoutABuiltInDisplay)
+{
+    display.level = 0.44f;
+    hud->brightness().stop();
+    hud->brightness().start();
+    EXPECT_TRUE(tap(MediaKey::brightnessUp));
+    EXPECT_FLOAT_EQ(display.level, 0.5f);
+    EXPECT_TRUE(tap(MediaKey::brightnessDown, true));
+    EXPECT_FLOAT_EQ(display.level, 0.484375f);
+    EXPECT_EQ(hud->presenter()->state(), (HUDState { HUDKind::brightness, 0.484375, false }));
+
+    display.display.reset();
+    hud->brightness().stop();
+    hud->brightness().start();
+    const int sets = display.setCalls;
+    EXPECT_FALSE(keys.press({ MediaKey::brightnessUp, true, false }));
+    EXPECT_FALSE(keys.press({ MediaKey::brightnessUp, false, false }));
+    EXPECT_EQ(display.setCalls, sets);
+
+    // Neither is a volume without a settable volume swallowed.
+    audio.devices[7].settable = false;
+    Q_EMIT audio.defaultOutputDeviceChanged();
+    EXPECT_FALSE(tap(MediaKey::volumeUp));
+}
+
+TEST_F(HUDControllerTest, SwitchesStartAndStopTheirPartsAndLetKeysThrough)
+{
+    setVolume(0.25f);
+    ASSERT_TRUE(hud->volume().isRunning());
+    ASSERT_TRUE(hud->brightness().isRunning());
+    tap(MediaKey::volumeUp);
+    ASSERT_TRUE(hud->presenter()->hasState());
+
+    settings->setShowVolumeHUD(false);
+    EXPECT_FALSE(hud->presenter()->hasState()) << "hidden at once";
+    EXPECT_FALSE(hud->volume().isRunning());
+    EXPECT_FALSE(tap(MediaKey::volumeUp)) << "the desktop handles the key";
+    setVolume(0.75f);
+    EXPECT_FALSE(hud->presenter()->hasState());
+    EXPECT_TRUE(keys.isGrabbed()) << "still wanted for brightness";
+
+    settings->setShowBrightnessHUD(false);
+    EXPECT_FALSE(keys.isGrabbed());
+    EXPECT_FALSE(hud->keyInterceptor().wantsToRun());
+    EXPECT_FALSE(hud->brightness().isRunning());
+
+    settings->setShowVolumeHUD(true);
+    EXPECT_TRUE(keys.isGrabbed());
+    settings->setReplaceSystemHUD(false);
+    EXPECT_FALSE(keys.isGrabbed());
+    // Without the keys, outside changes still show.
+    setVolume(0.5f);
+    EXPECT_EQ(hud->presenter()->state(), volumeAt(0.5));
+
+    settings->setHudDuration(3.0);
+    EXPECT_EQ(hud->presenter()->displayDuration(), std::chrono::milliseconds(3000));
+}
+
+TEST_F(HUDControllerTest, DraggingTheBarKeepsTheHUDUntilReleasedOrTakenAway)
+{
+    setVolume(0.5f);
+    tap(MediaKey::volumeUp);
+    hud->levelBarDragged(0.3);
+    scheduler.advance(10000);
+    EXPECT_EQ(hud->presenter()->state(), volumeAt(0.3f)) << "each drag step shows, no hide while dragging";
+    hud->levelBarDragEnded(0.25);
+    EXPECT_EQ(volume(), 0.25);
+    scheduler.advance(1499);
+    EXPECT_TRUE(hud->presenter()->hasState());
+    scheduler.advance(1);
+    EXPECT_FALSE(hud->presenter()->hasState());
+
+    // A drag the island takes away still lets the HUD hide.
+    tap(MediaKey::volumeUp);
+    hud->levelBarDragged(0.6);
+    hud->levelBarDragCancelled();
+    EXPECT_FALSE(hud->presenter()->isInteracting());
+    scheduler.advance(1500);
+    EXPECT_FALSE(hud->presenter()->hasState());
+
+    hud->stop();
+    EXPECT_FALSE(keys.isGrabbed());
+    EXPECT_FALSE(hud->volume().isRunning());
+}
+
+TEST(HUDIconLogicTest, SymbolsAndLabelsFollowTheLevel)
+{
+    const struct {
+        HUDState state;
+        const char* image;
+        const char* label;
+        double bar;
+    } cases[] = {
+        { volumeAt(0.4, true), "speaker.slash.fill", "Volume muted", 0 },
+        { volumeAt(0), "speaker.slash.fill", "Volume 0 percent", 0 },
+        { volumeAt(0.736), "speaker.wave.3.fill", "Volume 74 percent", 0.736 },
+        { volumeAt(0.125), "speaker.wave.3.fill", "Volume 13 percent", 0.125 },
+        { { HUDKind::brightness, 0.5, false }, "sun.max.fill", "Brightness 50 percent", 0.5 },
+        { { HUDKind::brightness, 0.49, false }, "sun.min.fill", "Brightness 49 percent", 0.49 },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HUDIconLogic::systemImage(c.state), QLatin1String(c.image));
+        EXPECT_EQ(HUDIconLogic::accessibleName(c.state), QLatin1String(c.label));
+        EXPECT_EQ(HUDIconLogic::barValue(c.state), c.bar);
+    }
+    EXPECT_EQ(HUDIconLogic::drawnImage(volumeAt(0.125)), QLatin1String("speaker.wave.1.fill"));
+}
+
+} // namespace

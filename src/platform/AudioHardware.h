@@ -13,6 +13,9 @@ class AudioHardware : public QObject {
 public:
     /// An output device; 0 means none.
     using DeviceID = quint32;
+    /// The status while the default device is still being looked up; a
+    /// defaultOutputDeviceChanged() follows when the lookup ends.
+    static constexpr int lookupPendingStatus = -1;
 
     using QObject::QObject;
 

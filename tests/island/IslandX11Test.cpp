@@ -1,7 +1,9 @@
 #include "ChildProcess.h"
+#include "PrivatePulseServer.h"
 #include "PrivateXServer.h"
 #include "QtScreenSource.h"
 #include "TempDir.h"
+#include "ViewProbe.h"
 
 #include <QSettings>
 
@@ -152,4 +154,58 @@ TEST_F(IslandOnX11Test, DragEnteringOpensAtOnceAndTheDropIsRefusedWithoutAShelf)
     EXPECT_TRUE(ChildProcess::waitForStderr(program, log, "refused: the shelf is not available"));
     // The pointer is outside, so the pointer watch closes the island.
     EXPECT_TRUE(frameBecomes(closedPill, 3000));
+}
+
+TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
+{
+    PrivatePulseServer pulse({ QStringLiteral("speakers") });
+    ASSERT_TRUE(pulse.start()) << "pulseaudio did not start";
+    ASSERT_EQ(pulse.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);
+    const auto sinkReads = [&](const char* text) {
+        return x.waitFor([&] { return pulse.pactl({ "get-sink-volume", "speakers" }).output.contains(QLatin1String(text)); });
+    };
+    const auto type = [&](const char* keys) {
+        return QProcess::execute(QStringLiteral("xdotool"), { QStringLiteral("key"), QLatin1String(keys) }) == 0;
+    };
+    {
+        QSettings settings = settingsFile();
+        settings.setValue(QStringLiteral("DisplayNotches/screen"), QStringLiteral("200x32"));
+        settings.setValue(QStringLiteral("replaceSystemHUD"), true);
+    }
+    // The desktop's own handler holds one key: Brimwell waits for it.
+    const xcb_keycode_t lowerVolume = x.keycode(0x1008FF11);
+    ASSERT_NE(lowerVolume, 0) << "the test server's keymap lacks XF86AudioLowerVolume";
+    ASSERT_TRUE(x.grabKey(lowerVolume));
+    qputenv("DISPLAY", x.display().toUtf8()); // for xdotool
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const QRect closedNotch(462, 0, 356, 32);
+    const QRect hudNotch(454, 0, 372, 32);
+    ASSERT_TRUE(frameBecomes(closedNotch));
+    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Waiting for the media keys")) << log.constData();
+    ASSERT_TRUE(x.grabKey(lowerVolume, false));
+    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Media key interception started")) << log.constData();
+    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Connected to the sound server")) << log.constData();
+
+    ASSERT_TRUE(type("XF86AudioRaiseVolume"));
+    EXPECT_TRUE(sinkReads("36864 /  56%")); // 0.5625
+    ASSERT_TRUE(frameBecomes(hudNotch));
+    // Icon left of the notch, the glowing level right of it.
+    x.setBackground(background);
+    QImage shot;
+    EXPECT_TRUE(x.waitFor([&] {
+        shot = x.image(hudNotch);
+        return ViewProbe::brightPixels(shot, QRect(18, 4, 40, 24)) > 10
+            && ViewProbe::brightPixels(shot, QRect(296, 4, 58, 24)) > 20;
+    })) << "saved as hud-notch.png";
+    shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/hud-notch.png"));
+
+    ASSERT_TRUE(type("shift+alt+XF86AudioRaiseVolume"));
+    EXPECT_TRUE(sinkReads("37888 /  58%")); // 0.578125
+    // The level goes after the display duration, and the island back to its width.
+    EXPECT_TRUE(frameBecomes(closedNotch, 5000));
+
+    // Another mixer's change shows too.
+    ASSERT_EQ(pulse.pactl({ "set-sink-volume", "speakers", "30%" }).exitCode, 0);
+    EXPECT_TRUE(frameBecomes(hudNotch));
+    EXPECT_EQ(program.state(), QProcess::Running);
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QRect>
 #include <QString>
 
@@ -157,6 +158,49 @@ public:
             std::memcpy(&value, xcb_get_image_data(reply), 4);
         std::free(reply);
         return value & 0xffffff;
+    }
+
+    /// What the screen shows in `rect`, as RGB32.
+    QImage image(const QRect& rect) const
+    {
+        QImage result(rect.size(), QImage::Format_RGB32);
+        result.fill(Qt::black);
+        auto* reply = xcb_get_image_reply(m_connection,
+            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, int16_t(rect.x()), int16_t(rect.y()),
+                uint16_t(rect.width()), uint16_t(rect.height()), ~0u),
+            nullptr);
+        if (reply && xcb_get_image_data_length(reply) >= rect.width() * rect.height() * 4)
+            std::memcpy(result.bits(), xcb_get_image_data(reply), size_t(rect.width() * rect.height() * 4));
+        std::free(reply);
+        return result;
+    }
+
+    /// The first keycode that types `keysym`, or 0.
+    xcb_keycode_t keycode(xcb_keysym_t keysym) const
+    {
+        const xcb_setup_t* setup = xcb_get_setup(m_connection);
+        const int count = setup->max_keycode - setup->min_keycode + 1;
+        auto* mapping = xcb_get_keyboard_mapping_reply(
+            m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, uint8_t(count)), nullptr);
+        xcb_keycode_t found = 0;
+        const xcb_keysym_t* syms = mapping ? xcb_get_keyboard_mapping_keysyms(mapping) : nullptr;
+        for (int i = 0; mapping && i < count * mapping->keysyms_per_keycode && !found; ++i) {
+            if (syms[i] == keysym)
+                found = xcb_keycode_t(setup->min_keycode + i / mapping->keysyms_per_keycode);
+        }
+        std::free(mapping);
+        return found;
+    }
+    /// Holds a key on the root window (no modifiers), as a desktop's own
+    /// shortcut handler does; false when another client holds it.
+    bool grabKey(xcb_keycode_t key, bool grab = true)
+    {
+        xcb_generic_error_t* error = grab
+            ? xcb_request_check(
+                m_connection, xcb_grab_key_checked(m_connection, false, m_root, 0, key, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC))
+            : xcb_request_check(m_connection, xcb_ungrab_key_checked(m_connection, key, m_root, 0));
+        std::free(error);
+        return !error;
     }
 
     /// Adds (or replaces) a RandR monitor, as plugging in a screen does.

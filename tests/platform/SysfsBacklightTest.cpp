@@ -1,4 +1,5 @@
 #include "SysfsBacklight.h"
+#include "BrightnessService.h"
 #include "ChildProcess.h"
 #include "TempDir.h"
 
@@ -131,6 +132,15 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)
     backlight.stopObservingChanges(*display);
     write(root() + QStringLiteral("/intel_backlight/brightness"), "100");
     EXPECT_FALSE(changed.wait(300));
+
+    // The HUD's brightness over it: an outside jump within a second is shown.
+    BrightnessService service(backlight, Scheduler::system());
+    service.start();
+    ASSERT_TRUE(service.isAvailable());
+    QSignalSpy shown(&service, &BrightnessService::changes);
+    write(root() + QStringLiteral("/intel_backlight/brightness"), "600");
+    ASSERT_TRUE(shown.wait(5000));
+    EXPECT_DOUBLE_EQ(service.level(), 0.5);
 }
 
 TEST_F(SysfsBacklightTest, WritesTheFileItselfWhereThereIsNoLogind)

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-HUDController::HUDController(SettingsStore& settings, AudioHardware& audio, DisplayBrightness& display,
-    MediaKeyGrabber& keys, Scheduler& scheduler, QObject* parent)
+HUDController::HUDController(SettingsStore& settings, AudioHardware& audio, DisplayBrightness& display, MediaKeyGrabber& keys,
+    Scheduler& scheduler, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
     , m_presenter(scheduler)
@@ -42,16 +42,14 @@ void HUDController::start()
             if (m_presenter.state() && m_presenter.state()->kind == HUDKind::brightness)
                 m_presenter.dismiss();
         });
-    observe(&m_settings, &SettingsStore::hudDuration, &SettingsStore::hudDurationChanged, this, [this](double seconds) {
-        m_presenter.setDisplayDuration(HUDPresenter::Duration(std::llround(seconds * 1000)));
-    });
+    observe(&m_settings, &SettingsStore::hudDuration, &SettingsStore::hudDurationChanged, this,
+        [this](double seconds) { m_presenter.setDisplayDuration(HUDPresenter::Duration(std::llround(seconds * 1000))); });
 
     // The keys are taken only to replace the desktop's pop-up, and only
     // while some level is to be shown.
     auto wantsKeys = std::make_shared<std::optional<bool>>();
     const auto keysDidChange = [this, wantsKeys] {
-        const bool wants
-            = m_settings.replaceSystemHUD() && (m_settings.showVolumeHUD() || m_settings.showBrightnessHUD());
+        const bool wants = m_settings.replaceSystemHUD() && (m_settings.showVolumeHUD() || m_settings.showBrightnessHUD());
         if (*wantsKeys == wants)
             return;
         *wantsKeys = wants;
@@ -70,14 +68,15 @@ void HUDController::start()
     connect(&m_volume, &VolumeService::changes, this, [this] {
         m_presenter.show({ HUDKind::volume, m_volume.level(), m_volume.isMuted() });
     });
-    connect(&m_brightness, &BrightnessService::changes, this,
-        [this] { m_presenter.show({ HUDKind::brightness, m_brightness.level(), false }); });
-    const auto volumeDidChange
-        = [this] { m_presenter.update({ HUDKind::volume, m_volume.level(), m_volume.isMuted() }); };
+    connect(&m_brightness, &BrightnessService::changes, this, [this] {
+        m_presenter.show({ HUDKind::brightness, m_brightness.level(), false });
+    });
+    const auto volumeDidChange = [this] { m_presenter.update({ HUDKind::volume, m_volume.level(), m_volume.isMuted() }); };
     connect(&m_volume, &VolumeService::levelChanged, this, volumeDidChange);
     connect(&m_volume, &VolumeService::isMutedChanged, this, volumeDidChange);
-    connect(&m_brightness, &BrightnessService::levelChanged, this,
-        [this] { m_presenter.update({ HUDKind::brightness, m_brightness.level(), false }); });
+    connect(&m_brightness, &BrightnessService::levelChanged, this, [this] {
+        m_presenter.update({ HUDKind::brightness, m_brightness.level(), false });
+    });
 }
 
 void HUDController::stop()

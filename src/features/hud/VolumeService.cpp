@@ -35,7 +35,11 @@ void VolumeService::bindDefaultDevice()
     int status = 0;
     const AudioHardware::DeviceID device = m_hardware.defaultOutputDevice(status);
     if (status != 0 || device == 0) {
-        qCCritical(lcHUD, "No default output device: %d", status);
+        // Still being looked up: the device arrives with the next notice.
+        if (status == AudioHardware::lookupPendingStatus)
+            qCInfo(lcHUD, "Waiting for the default output device");
+        else
+            qCCritical(lcHUD, "No default output device: %d", status);
         m_deviceID = 0;
         if (m_isAdjustable) {
             m_isAdjustable = false;

@@ -157,6 +157,7 @@ void PulseAudioHardware::contextStateChanged()
     m_defaultSinkName.clear();
     const bool hadSink = m_sink.has_value();
     m_sink.reset();
+    finishLookup();
     // The context is released by the next attempt, outside its own callback.
     // A few quick retries cover a restart; after that the socket folder's
     // watch brings the server back when it returns.
@@ -189,6 +190,7 @@ void PulseAudioHardware::takeServerInfo(const pa_server_info& info)
         m_sink.reset();
         if (hadSink)
             Q_EMIT defaultOutputDeviceChanged();
+        finishLookup();
         return;
     }
     pa_operation_unref(pa_context_get_sink_info_by_name(
@@ -200,6 +202,8 @@ void PulseAudioHardware::takeServerInfo(const pa_server_info& info)
             else if (eol < 0 && hardware->m_sink) { // the default sink went away meanwhile
                 hardware->m_sink.reset();
                 Q_EMIT hardware->defaultOutputDeviceChanged();
+            } else if (eol < 0) {
+                hardware->finishLookup();
             }
         },
         this));
@@ -222,10 +226,20 @@ void PulseAudioHardware::takeSink(const pa_sink_info& info)
         return; // an answer about a sink that is no longer the default
     const bool newDevice = !m_sink || m_sink->index != info.index;
     m_sink = Sink { info.index, info.volume, info.mute != 0 };
+    m_lookingUp = false;
     if (newDevice)
         Q_EMIT defaultOutputDeviceChanged();
     else
         Q_EMIT deviceChanged(info.index + 1);
+}
+
+// The first lookup ended without a default sink: the waiting reader hears of it.
+void PulseAudioHardware::finishLookup()
+{
+    if (!m_lookingUp)
+        return;
+    m_lookingUp = false;
+    Q_EMIT defaultOutputDeviceChanged();
 }
 
 AudioHardware::DeviceID PulseAudioHardware::defaultOutputDevice(int& status) const
@@ -234,7 +248,7 @@ AudioHardware::DeviceID PulseAudioHardware::defaultOutputDevice(int& status) con
         status = 0;
         return m_sink->index + 1; // sink 0 exists; device 0 means none
     }
-    status = m_connected ? PA_ERR_NOENTITY : PA_ERR_CONNECTIONREFUSED;
+    status = m_lookingUp ? lookupPendingStatus : m_connected ? PA_ERR_NOENTITY : PA_ERR_CONNECTIONREFUSED;
     return 0;
 }
 

@@ -53,6 +53,7 @@ private:
     };
 
     void connectToServer();
+    void finishLookup();
     void watchForServer(bool watch);
     void disconnectFromServer();
     void contextStateChanged();
@@ -68,6 +69,9 @@ private:
     QByteArray m_defaultSinkName;
     std::optional<Sink> m_sink;
     bool m_connected = false;
+    // From the first connection until its default sink is known (or known
+    // not to exist).
+    bool m_lookingUp = true;
     QTimer m_reconnect;
     int m_retries = 0;
     QString m_serverFolder;

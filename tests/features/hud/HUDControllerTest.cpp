@@ -1,7 +1,7 @@
+#include "HUDController.h"
 #include "FakeAudioHardware.h"
 #include "FakeDisplayBrightness.h"
 #include "FakeMediaKeyGrabber.h"
-#include "HUDController.h"
 #include "HUDViews.h"
 #include "ManualScheduler.h"
 #include "SettingsStore.h"

@@ -1,0 +1,96 @@
+#include "FakeDisplayBrightness.h"
+#include "FakeMediaKeyGrabber.h"
+#include "HUDController.h"
+#include "LogCapture.h"
+#include "PrivatePulseServer.h"
+#include "PulseAudioHardware.h"
+#include "SettingsStore.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The HUD over the real PulseAudio client and a private server with a null
+// sink: key presses reach the sink, outside changes reach the island.
+namespace {
+
+class HUDOnPulseTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.start()) << "pulseaudio did not start";
+        ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);
+        defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
+        settings = std::make_unique<SettingsStore>(*defaults);
+        settings->setReplaceSystemHUD(true);
+        display.display.reset();
+        audio = std::make_unique<PulseAudioHardware>();
+        hud = std::make_unique<HUDController>(*settings, *audio, display, keys);
+        hud->start();
+    }
+    bool press(MediaKey key, bool fine = false) { return keys.press({ key, true, fine }); }
+    bool sinkReads(const char* text)
+    {
+        return QTest::qWaitFor(
+            [&] { return server.pactl({ "get-sink-volume", "speakers" }).output.contains(QLatin1String(text)); }, 5000);
+    }
+    bool adjustableBecomes(bool adjustable)
+    {
+        return QTest::qWaitFor([&] { return hud->volume().isAdjustable() == adjustable; }, 10000);
+    }
+    std::optional<HUDState> shown() { return hud->presenter()->state(); }
+
+    LogCapture log;
+    PrivatePulseServer server { { QStringLiteral("speakers") } };
+    std::unique_ptr<UserDefaults> defaults;
+    std::unique_ptr<SettingsStore> settings;
+    FakeDisplayBrightness display;
+    FakeMediaKeyGrabber keys;
+    std::unique_ptr<PulseAudioHardware> audio;
+    std::unique_ptr<HUDController> hud;
+};
+
+TEST_F(HUDOnPulseTest, KeysSetTheRealSinkAndOutsideChangesShow)
+{
+    ASSERT_TRUE(adjustableBecomes(true));
+    EXPECT_FALSE(log.contains(QStringLiteral("No default output device"))) << "the first lookup is no failure";
+    EXPECT_FALSE(shown()) << "binding is silent";
+
+    EXPECT_TRUE(press(MediaKey::volumeUp));
+    EXPECT_TRUE(sinkReads("36864 /  56%")); // 0.5625
+    EXPECT_EQ(shown(), (HUDState { HUDKind::volume, 0.5625, false }));
+
+    press(MediaKey::volumeDown);
+    press(MediaKey::volumeUp, true);
+    EXPECT_TRUE(sinkReads("33792 /  52%")); // 0.515625
+
+    press(MediaKey::mute);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return server.pactl({ "get-sink-mute", "speakers" }).output == QLatin1String("Mute: yes"); }, 5000));
+    EXPECT_TRUE(shown()->isMuted);
+
+    // Another mixer's change shows the HUD.
+    hud->presenter()->dismiss();
+    ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "25%" }).exitCode, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().has_value(); }, 5000));
+    EXPECT_EQ(shown(), (HUDState { HUDKind::volume, 0.25, true }));
+}
+
+TEST_F(HUDOnPulseTest, ARestartedServerIsBoundAgainAndKeysPassMeanwhile)
+{
+    ASSERT_TRUE(adjustableBecomes(true));
+    server.stop();
+    ASSERT_TRUE(adjustableBecomes(false));
+    EXPECT_FALSE(press(MediaKey::volumeUp)) << "the desktop gets the key while there is no sink";
+
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(adjustableBecomes(true));
+    ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hud->volume().level() == 0.5; }, 5000));
+    EXPECT_TRUE(press(MediaKey::volumeUp));
+    EXPECT_TRUE(sinkReads("36864 /  56%"));
+}
+
+} // namespace

@@ -52,3 +52,17 @@ start_weston() {
   fi
   export BRIMWELL_TEST_WAYLAND_DISPLAY="$dir/wayland-brimwell" BRIMWELL_TEST_XWAYLAND_DISPLAY="$display"
 }
+
+# start_sound_server DIR: a private PulseAudio with one null sink, as a
+# machine without sound hardware has none; exports PULSE_SERVER.
+start_sound_server() {
+  local dir="$1/pulse"
+  mkdir -p -m 700 "$dir"
+  HOME="$1" XDG_RUNTIME_DIR="$dir" pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes \
+    --log-target=stderr --log-level=error \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+    --load="module-null-sink sink_name=speakers" 2>/dev/null &
+  pids+=($!)
+  for _ in $(seq 100); do [ -S "$dir/native" ] && break; sleep 0.1; done
+  export PULSE_SERVER="unix:$dir/native"
+}

@@ -65,7 +65,7 @@ Item {
         shown: logic.leadingItem === "hudIcon"
         scales: true
         HUDIconView {
-            kind: band.hudPresenter ? band.hudPresenter.kind : HUDKind.volume
+            kind: band.hudPresenter ? band.hudPresenter.kind : HUDKinds.HUDKind.volume
             level: band.hudPresenter ? band.hudPresenter.level : 0
             isMuted: band.hudPresenter ? band.hudPresenter.isMuted : false
             size: 13
@@ -94,7 +94,7 @@ Item {
         scales: true
         HUDLevelBar {
             hud: band.hud
-            kind: band.hudPresenter ? band.hudPresenter.kind : HUDKind.volume
+            kind: band.hudPresenter ? band.hudPresenter.kind : HUDKinds.HUDKind.volume
             level: band.hudPresenter ? band.hudPresenter.level : 0
             isMuted: band.hudPresenter ? band.hudPresenter.isMuted : false
             width: logic.hudBarWidth

@@ -53,7 +53,13 @@ public:
         QDeadlineTimer deadline(10000);
         while (!QFileInfo::exists(socketPath()) && !deadline.hasExpired())
             changed.wait(int(deadline.remainingTime()));
-        return pactl({ QStringLiteral("info") }).exitCode == 0;
+        // The socket's file exists a moment before the server answers on it;
+        // under load pactl can get there first.
+        while (pactl({ QStringLiteral("info") }).exitCode != 0) {
+            if (deadline.hasExpired() || m_server.waitForFinished(50))
+                return false;
+        }
+        return true;
     }
     void stop()
     {

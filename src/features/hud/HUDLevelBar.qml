@@ -9,7 +9,7 @@ Item {
 
     /// Sets the level while the user drags; null shows the level only.
     property HUDController hud: null
-    property int kind: HUDKind.volume
+    property int kind: HUDKinds.HUDKind.volume
     property real level: 0
     property bool isMuted: false
     property real trackHeight: 4

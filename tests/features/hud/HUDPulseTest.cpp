@@ -34,7 +34,10 @@ protected:
     bool sinkReads(const char* text)
     {
         return QTest::qWaitFor(
-            [&] { return server.pactl({ "get-sink-volume", "speakers" }).output.contains(QLatin1String(text)); }, 5000);
+            [&] {
+                return server.pactl({ "get-sink-volume", "speakers" }).output.contains(QLatin1String(text));
+            },
+            5000);
     }
     bool adjustableBecomes(bool adjustable)
     {
@@ -68,7 +71,10 @@ TEST_F(HUDOnPulseTest, KeysSetTheRealSinkAndOutsideChangesShow)
 
     press(MediaKey::mute);
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return server.pactl({ "get-sink-mute", "speakers" }).output == QLatin1String("Mute: yes"); }, 5000));
+        [&] {
+            return server.pactl({ "get-sink-mute", "speakers" }).output == QLatin1String("Mute: yes");
+        },
+        5000));
     EXPECT_TRUE(shown()->isMuted);
 
     // Another mixer's change shows the HUD.

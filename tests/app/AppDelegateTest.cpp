@@ -1,8 +1,12 @@
 #include "AppDelegate.h"
+#include "FakeAudioHardware.h"
+#include "FakeDisplayBrightness.h"
 #include "FakeInstanceGuard.h"
 #include "FakeIslandPanel.h"
+#include "FakeMediaKeyGrabber.h"
 #include "FakePointerState.h"
 #include "FakeScreenSource.h"
+#include "HUDController.h"
 #include "IslandViewModel.h"
 #include "IslandWindowController.h"
 #include "LogCapture.h"
@@ -103,4 +107,40 @@ TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
 
     delegate.applicationWillTerminate();
     EXPECT_FALSE(service->isRunning());
+}
+
+TEST_F(AppDelegateTest, TheHUDStartsAfterTheIslandShowsInItAndLetsGoOfTheKeysAtTheEnd)
+{
+    FakeAudioHardware audio;
+    audio.devices[1] = {};
+    audio.defaultDevice = 1;
+    FakeDisplayBrightness display;
+    FakeMediaKeyGrabber keys;
+    FeatureFactories factories;
+    int made = 0;
+    factories.hud = [&](SettingsStore& settings) {
+        ++made;
+        return std::make_unique<HUDController>(settings, audio, display, keys);
+    };
+    AppDelegate delegate(defaults, guard, island(), factories);
+    delegate.settings().setReplaceSystemHUD(true);
+    EXPECT_EQ(made, 0) << "made when first needed";
+
+    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    HUDController* hud = delegate.features().hud;
+    ASSERT_NE(hud, nullptr);
+    EXPECT_EQ(delegate.hud(), hud);
+    EXPECT_TRUE(hud->volume().isRunning());
+    EXPECT_TRUE(keys.isGrabbed());
+
+    // A level shown takes the closed island over, on the next turn.
+    ASSERT_TRUE(keys.press({ MediaKey::volumeUp, true, false }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delegate.islandController()->viewModel().compactActivity(), IslandCompactActivity::hud);
+
+    delegate.applicationWillTerminate();
+    EXPECT_FALSE(keys.isGrabbed());
+    EXPECT_FALSE(hud->volume().isRunning());
+    EXPECT_FALSE(hud->presenter()->hasState());
+    EXPECT_EQ(made, 1);
 }

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "AppBundle.h"
+#include "ClipboardService.h"
 #include "HUDController.h"
 #include "InstanceGuard.h"
 #include "IslandWindowController.h"
@@ -22,8 +23,11 @@ AppDelegate::AppDelegate(
     // The feature services in their fixed order: login item, battery,
     // calendar, clipboard, Now Playing, shelf, updater; each joins here as it
     // lands. None is started: the island controller follows their switches.
+    if (factories.clipboard)
+        m_clipboard = factories.clipboard();
     if (factories.nowPlaying)
         m_nowPlaying = factories.nowPlaying();
+    m_features.clipboard = m_clipboard.get();
     m_features.nowPlaying = m_nowPlaying.get();
     m_makeHud = std::move(factories.hud);
 }
@@ -94,11 +98,13 @@ void AppDelegate::applicationWillTerminate()
     if (m_terminated)
         return;
     m_terminated = true;
-    // The HUD's parts stop first and clipboard polling last, as that
-    // feature lands; nothing else is torn down.
+    // The HUD's parts stop first and clipboard watching last; nothing else
+    // is torn down.
     if (HUDController* controller = hud())
         controller->stop(); // lets go of the media keys
     if (m_nowPlaying)
         m_nowPlaying->stop(); // ends the adapter process
+    if (m_clipboard)
+        m_clipboard->stop();
     qCInfo(lcApp, "Terminating");
 }

@@ -1,6 +1,7 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
 #include "AppleScriptMediaClient.h"
+#include "ClipboardService.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
 #include "Footprint.h"
@@ -21,11 +22,13 @@
 #include "X11Connection.h"
 #include "X11IslandPanel.h"
 #include "X11MediaKeyGrabber.h"
+#include "X11Pasteboard.h"
 #include "X11PointerState.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -105,7 +108,12 @@ int main(int argc, char** argv)
     MprisScriptedPlayers scriptedPlayers;
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
+    X11Pasteboard pasteboard;
     FeatureFactories factories;
+    factories.clipboard = [&] {
+        return std::make_unique<ClipboardService>(
+            pasteboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    };
     factories.nowPlaying = [&] {
         return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),
             std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader), applications);

@@ -1,8 +1,8 @@
-pragma ComponentBehavior: Bound
 import QtQuick
 import Brimwell.Controls
 import Brimwell.Island
 import Brimwell.NowPlaying
+import Brimwell.Clipboard
 
 // The open island's content: the tab bar with the settings button over its
 // trailing end, and the active tab's feature view below; or, with no tab,
@@ -74,17 +74,23 @@ Item {
         }
     }
 
+    // Qt 6.4 refuses to load a bound component through a Loader, so these
+    // reach the root by id without the Bound pragma.
     Component {
         id: nowPlayingSlot
         NowPlayingView {
-            service: view.features ? view.features.nowPlaying : null
-            waveGlow: view.waveGlow
+            service: view.features ? view.features.nowPlaying : null // qmllint disable unqualified
+            waveGlow: view.waveGlow // qmllint disable unqualified
         }
     }
     // Calendar view: the calendar service and viewModel.calendarStyle.
     Component { id: calendarSlot; Item {} }
-    // Clipboard view: the clipboard service.
-    Component { id: clipboardSlot; Item {} }
+    Component {
+        id: clipboardSlot
+        ClipboardView {
+            service: view.features ? view.features.clipboard : null // qmllint disable unqualified
+        }
+    }
     // Shelf view: the shelf service and the view model.
     Component { id: shelfSlot; Item {} }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClipboardService.h"
 #include "HUDController.h"
 #include "IslandFeatures.h"
 #include "NowPlayingService.h"
@@ -14,6 +15,8 @@ class IslandFeaturesObject final : public QObject {
     QML_UNCREATABLE("Created by the island's window controller")
     /// The Now Playing service, or null.
     Q_PROPERTY(NowPlayingService* nowPlaying READ nowPlaying CONSTANT)
+    /// The clipboard history, or null.
+    Q_PROPERTY(ClipboardService* clipboard READ clipboard CONSTANT)
     /// The HUD controller, or null.
     Q_PROPERTY(HUDController* hud READ hud CONSTANT)
 public:
@@ -22,6 +25,7 @@ public:
 
     NowPlayingService* nowPlaying() const { return m_features.nowPlaying; }
     HUDController* hud() const { return m_features.hud; }
+    ClipboardService* clipboard() const { return m_features.clipboard; }
 
 private:
     IslandFeatures m_features;

@@ -1,5 +1,6 @@
 #include "IslandWindowController.h"
 
+#include "ClipboardService.h"
 #include "HUDController.h"
 #include "IslandActionsObject.h"
 #include "IslandFeaturesObject.h"
@@ -99,8 +100,11 @@ void IslandWindowController::start()
 
     // Feature services start and stop with their switches, in this order, as
     // they join IslandFeatures: battery (showBattery), calendar
-    // (showCalendar), clipboard (showClipboard; off also cancels its
-    // polling) and Now Playing (showNowPlaying).
+    // (showCalendar), clipboard (showClipboard) and Now Playing (showNowPlaying).
+    if (ClipboardService* clipboard = m_features.clipboard) {
+        observeDistinct(&m_settings, &SettingsStore::showClipboard, &SettingsStore::showClipboardChanged, this,
+            [clipboard](bool on) { on ? clipboard->start() : clipboard->stop(); });
+    }
     if (NowPlayingService* nowPlaying = m_features.nowPlaying) {
         observeDistinct(&m_settings, &SettingsStore::showNowPlaying, &SettingsStore::showNowPlayingChanged, this,
             [nowPlaying](bool on) { on ? nowPlaying->start() : nowPlaying->stop(); });

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "DelayedTask.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QUuid>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+class ClipboardService;
+
+/// What the Clipboard tab shows: the message or the history, the header
+/// and its clear confirmation, and one row per entry with its preview, its
+/// age and source, its tooltip and the short "Copied" confirmation.
+// Not final: QML derives from the types it creates.
+class ClipboardViewLogic : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_MOC_INCLUDE("ClipboardService.h")
+    Q_PROPERTY(ClipboardService* service READ service WRITE setService NOTIFY serviceChanged)
+    /// The tab is on screen: ages move on each minute and access is re-read.
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
+    /// "denied", "empty" or "history".
+    Q_PROPERTY(QString content READ content NOTIFY changed)
+    /// Maps with id, preview, metadata, tooltip and isCopied, newest first.
+    Q_PROPERTY(QVariantList rows READ rows NOTIFY changed)
+    /// "3 of 20 · Click to copy", or "Clear all 3 items?" while confirming.
+    Q_PROPERTY(QString headerText READ headerText NOTIFY changed)
+    Q_PROPERTY(bool isConfirmingClear READ isConfirmingClear NOTIFY changed)
+public:
+    static constexpr std::chrono::milliseconds copiedFeedback { 1200 };
+    static constexpr std::chrono::milliseconds clearConfirmation { 5000 };
+
+    explicit ClipboardViewLogic(QObject* parent = nullptr);
+    explicit ClipboardViewLogic(Scheduler& scheduler, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(ClipboardViewLogic)
+
+    ClipboardService* service() const { return m_service; }
+    void setService(ClipboardService* service);
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
+    QString content() const;
+    QVariantList rows() const;
+    QString headerText() const;
+    bool isConfirmingClear() const { return m_isConfirmingClear; }
+    std::optional<QUuid> copiedItemID() const { return m_copiedItemID; }
+
+    Q_INVOKABLE void copy(const QString& id);
+    Q_INVOKABLE void beginClear();
+    Q_INVOKABLE void confirmClear();
+    Q_INVOKABLE void cancelClear();
+
+    /// "now", "5 min. ago", "yesterday"…; a time after `now` reads as now.
+    static QString relativeAge(const QDateTime& copiedAt, const QDateTime& now);
+    /// "Name · age", or the age alone.
+    static QString metadata(const std::optional<QString>& sourceAppName, const QString& age);
+    /// The full text up to 300 characters, else its first 300 and "…".
+    static QString tooltip(const QString& text);
+
+Q_SIGNALS:
+    void serviceChanged();
+    void activeChanged();
+    void changed();
+
+private:
+    void historyChanged();
+    void scheduleMinuteTick();
+    void setConfirming(bool confirming);
+
+    Scheduler& m_scheduler;
+    QPointer<ClipboardService> m_service;
+    bool m_active = false;
+    QDateTime m_now;
+    std::optional<QUuid> m_copiedItemID;
+    bool m_isConfirmingClear = false;
+    DelayedTask m_feedbackTask;
+    DelayedTask m_clearConfirmationTask;
+    DelayedTask m_minuteTask;
+};

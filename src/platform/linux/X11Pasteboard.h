@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Pasteboard.h"
+
+#include <QMutex>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <thread>
+
+#include <xcb/xcb.h>
+
+/// The X11 CLIPBOARD selection, watched through XFixes and read by a thread
+/// of its own on its own X connection, so an owner that is slow or never
+/// answers costs the GUI thread nothing. Writes go through QClipboard,
+/// which serves the selection from the GUI thread's event loop.
+class X11Pasteboard final : public Pasteboard {
+    Q_OBJECT
+public:
+    /// Each conversion waits at most this long for the owner.
+    static constexpr int answerBoundMs = 500;
+    /// Text beyond this many bytes is not read (no text of 100,000 UTF-16
+    /// code units needs more than 300,000 UTF-8 bytes).
+    static constexpr qsizetype textBoundBytes = 400'000;
+
+    /// Connects to `display` (empty: $DISPLAY). Without a display, or
+    /// without XFixes, the counter never moves and reads find nothing.
+    explicit X11Pasteboard(const QByteArray& display = {}, QObject* parent = nullptr);
+    ~X11Pasteboard() override;
+    X11Pasteboard(const X11Pasteboard&) = delete;
+    X11Pasteboard& operator=(const X11Pasteboard&) = delete;
+
+    int changeCount() const override { return m_changeCount.load(); }
+    void read(WantsText wantsText, ReadHandler done) override;
+    bool writeText(const QString& text, const QString& marker) override;
+
+private:
+    struct Request {
+        WantsText wantsText;
+        ReadHandler done;
+    };
+    void run();
+    void wake();
+    void handleEvent(xcb_generic_event_t* event);
+    Contents readContents(const WantsText& wantsText);
+    /// The selection converted to `target`: empty with `ok` false when the
+    /// owner refused or did not answer within the bound.
+    QByteArray convert(const char* target, bool& ok, bool& timedOut, qsizetype bound = textBoundBytes);
+    xcb_generic_event_t* waitForEvent(qint64 deadlineMs, const std::function<bool(xcb_generic_event_t*)>& wanted);
+    xcb_atom_t atom(const char* name);
+    QString atomName(xcb_atom_t atom);
+    std::optional<QString> activeApplicationName();
+
+    xcb_connection_t* m_connection = nullptr;
+    xcb_window_t m_window = 0;
+    xcb_window_t m_root = 0;
+    uint8_t m_xfixesEvent = 0;
+    xcb_atom_t m_clipboard = 0;
+    xcb_atom_t m_property = 0;
+    int m_wakeFds[2] = { -1, -1 };
+    std::atomic<int> m_changeCount { 0 };
+    std::atomic<bool> m_stopping { false };
+    QMutex m_mutex;
+    std::deque<Request> m_requests; // guarded by m_mutex
+    std::optional<QString> m_sourceAppName; // worker thread only
+    std::thread m_thread;
+};

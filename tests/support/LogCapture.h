@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 /// Captures log lines for the life of the object.
 class LogCapture {
 public:
@@ -24,6 +26,11 @@ public:
         return out;
     }
     bool contains(const QString& message) const { return messages().contains(message); }
+    /// Some line holds `part`.
+    bool mentions(const QString& part) const
+    {
+        return std::any_of(entries.begin(), entries.end(), [&](const Log::Entry& e) { return e.message.contains(part); });
+    }
 
     std::vector<Log::Entry> entries;
 };

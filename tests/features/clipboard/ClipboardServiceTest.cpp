@@ -1,0 +1,259 @@
+#include "ClipboardService.h"
+#include "ClipboardViewLogic.h"
+#include "FakePasteboard.h"
+#include "LogCapture.h"
+#include "ManualScheduler.h"
+#include "TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ClipboardItemTest, PreviewCutsWholeCharactersAndCollapsesWhiteSpace)
+{
+    EXPECT_EQ(ClipboardItem::preview(QStringLiteral("  one\n\ttwo   three \n")), QStringLiteral("one two three"));
+    EXPECT_EQ(ClipboardItem::preview(QString(300, QLatin1Char(' ')) + QStringLiteral("late")), QString());
+    // A family emoji is one character of eleven UTF-16 units; an e with a
+    // combining accent is one of two.
+    const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466");
+    const QString accented = QStringLiteral("e\u0301");
+    const QString preview = ClipboardItem::preview(QString(299, QLatin1Char('a')) + family + QStringLiteral("b"));
+    EXPECT_TRUE(preview.endsWith(family));
+    EXPECT_EQ(ClipboardItem::preview(QString(299, QLatin1Char('a')) + accented + QStringLiteral("x")).right(2), accented);
+}
+
+class ClipboardServiceTest : public TempDirTest {
+protected:
+    ClipboardServiceTest() { Clock::setSystem(&scheduler); }
+    ~ClipboardServiceTest() override { Clock::setSystem(nullptr); }
+
+    ClipboardService& service()
+    {
+        if (!m_service)
+            m_service = std::make_unique<ClipboardService>(pasteboard, m_dir.path(), scheduler);
+        return *m_service;
+    }
+    QString file() const { return path(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json")); }
+    void writeFile(const QByteArray& bytes)
+    {
+        QDir().mkpath(path(QStringLiteral("com.larkmoor.Brimwell")));
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QJsonArray saved()
+    {
+        service().waitForSaves();
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    }
+    /// Another program copies; the next beat looks and the read answers.
+    void copied(const QString& text, QStringList types = { QStringLiteral("UTF8_STRING") },
+        QMap<QString, QByteArray> markers = {}, std::optional<QString> source = std::nullopt)
+    {
+        pasteboard.copy(text, std::move(types), std::move(markers), std::move(source));
+        scheduler.advance(750);
+        pasteboard.answer();
+    }
+    QStringList texts()
+    {
+        QStringList list;
+        for (const ClipboardItem& item : service().items())
+            list << item.text;
+        return list;
+    }
+
+    LogCapture log;
+    ManualScheduler scheduler;
+    FakePasteboard pasteboard;
+    std::unique_ptr<ClipboardService> m_service;
+};
+
+TEST_F(ClipboardServiceTest, TakesEachCopyOnceOnTheBeatAndNothingFromBeforeStart)
+{
+    pasteboard.copy(QStringLiteral("already there"));
+    service().start();
+    scheduler.advance(5000);
+    EXPECT_EQ(pasteboard.reads, 0) << "no change, no read, no wake-up";
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+
+    scheduler.advance(100);
+    pasteboard.copy(QStringLiteral("one"));
+    pasteboard.copy(QStringLiteral("two")); // same beat (7 × 0.75 s after start): one look
+    scheduler.advance(149);
+    EXPECT_EQ(pasteboard.reads, 0);
+    scheduler.advance(1);
+    pasteboard.answer();
+    EXPECT_EQ(texts(), QStringList { QStringLiteral("two") });
+
+    copied(QStringLiteral(" \n\t "));
+    copied(QString(100'001, QLatin1Char('x')));
+    copied(QString(100'000, QLatin1Char('y')));
+    copied(QStringLiteral("a"));
+    copied(QStringLiteral(" a "), { QStringLiteral("UTF8_STRING") }, {}, QStringLiteral("Editor"));
+    copied(QStringLiteral("two"), { QStringLiteral("UTF8_STRING") }, {}, QStringLiteral("Terminal"));
+    EXPECT_EQ(texts(),
+        (QStringList { QStringLiteral("two"), QStringLiteral(" a "), QStringLiteral("a"), QString(100'000, QLatin1Char('y')) }));
+    EXPECT_EQ(service().items().first().sourceAppName, QStringLiteral("Terminal"));
+    EXPECT_EQ(service().items().first().copiedAt, scheduler.now());
+
+    for (int i = 0; i < 25; ++i)
+        copied(QString::number(i));
+    EXPECT_EQ(service().count(), 20);
+    EXPECT_EQ(texts().first(), QStringLiteral("24"));
+    EXPECT_EQ(saved().size(), 20);
+
+    service().stop();
+    copied(QStringLiteral("while stopped"));
+    EXPECT_EQ(texts().first(), QStringLiteral("24"));
+}
+
+TEST_F(ClipboardServiceTest, MarkedSecretsFileCopiesAndOurOwnWritesAreNeverTaken)
+{
+    service().start();
+    const QString hint = QStringLiteral("x-kde-passwordManagerHint");
+    const QString uris = QStringLiteral("text/uri-list");
+    const QString text = QStringLiteral("UTF8_STRING");
+    for (const char* type : { "org.nspasteboard.ConcealedType", "org.nspasteboard.TransientType",
+             "org.nspasteboard.AutoGeneratedType", "com.agilebits.onepassword", "de.petermaurer.TransientPasteboardType",
+             "x-special/gnome-copied-files", "application/x-kde-cutselection" })
+        copied(QStringLiteral("hunter2"), { text, QLatin1String(type) });
+    copied(QStringLiteral("hunter2"), { text, hint }, { { hint, "secret" } });
+    copied(QStringLiteral("/home/me/a.txt"), { text, uris }, { { uris, "file:///home/me/a.txt\r\nfile:///home/me/b.txt\r\n" } });
+    EXPECT_TRUE(service().items().isEmpty());
+    EXPECT_EQ(pasteboard.textsHandedOut, 0) << "a marked secret is never read at all";
+
+    copied(QStringLiteral("shown"), { text, hint }, { { hint, "other" } });
+    copied(QStringLiteral("https://example.org"), { text, uris }, { { uris, "https://example.org\r\n" } });
+    EXPECT_EQ(texts(), (QStringList { QStringLiteral("https://example.org"), QStringLiteral("shown") }));
+
+    // Copying back: on top, same id, fresh time, and not taken again.
+    const ClipboardItem older = service().items().last();
+    scheduler.advance(60'000);
+    service().copy(older.id.toString());
+    scheduler.advance(750);
+    pasteboard.answer();
+    EXPECT_EQ(service().count(), 2);
+    EXPECT_EQ(service().items().first().id, older.id);
+    EXPECT_EQ(service().items().first().copiedAt, scheduler.now().addMSecs(-750));
+
+    pasteboard.failWrites = true;
+    service().copy(service().items().last());
+    EXPECT_TRUE(log.contains(QStringLiteral("Unable to write item to the pasteboard")));
+    EXPECT_EQ(service().items().first().id, older.id);
+
+    // An owner that never answers costs the copy, with a line saying so.
+    pasteboard.copy(QStringLiteral("late"));
+    pasteboard.contents.timedOut = true;
+    scheduler.advance(750);
+    pasteboard.answer();
+    EXPECT_TRUE(log.mentions(QStringLiteral("did not answer")));
+    EXPECT_EQ(service().count(), 2);
+}
+
+TEST_F(ClipboardServiceTest, LoadsTheFileAndKeepsAnUnreadableOneAside)
+{
+    QJsonArray entries;
+    for (int i = 0; i < 25; ++i)
+        entries.append(QJsonObject { { "id", QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() },
+            { "text", QString::number(i) }, { "copiedAt", 700'000'000.5 + i } });
+    entries[0] = QJsonObject { { "id", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F" }, { "text", "first" }, { "copiedAt", 0.25 },
+        { "sourceAppName", QJsonValue::Null } };
+    writeFile(QJsonDocument(entries).toJson());
+    ASSERT_EQ(service().count(), 20);
+    const ClipboardItem& first = service().items().first();
+    EXPECT_EQ(first.copiedAt, QDateTime(QDate(2001, 1, 1), QTime(0, 0, 0, 250), Qt::UTC));
+    EXPECT_EQ(first.sourceAppName, std::nullopt);
+    EXPECT_EQ(first.toJson().toObject().value("id").toString(), QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+
+    // Saved privately, in a private folder.
+    service().start();
+    copied(QStringLiteral("new"));
+    ASSERT_EQ(saved().size(), 20);
+    EXPECT_EQ(QFileInfo(file()).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("com.larkmoor.Brimwell"))).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+}
+
+TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
+{
+    const QList<QByteArray> broken {
+        "{\"not\": \"an array\"}",
+        "[{\"id\": \"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\", \"copiedAt\": 1}]",
+        "[{\"id\": \"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\", \"text\": \"t\", \"copiedAt\": \"yesterday\"}]",
+        "[{\"id\": 7, \"text\": \"t\", \"copiedAt\": 1}]",
+        "[{\"id\": \"E621E1F8",
+    };
+    for (const QByteArray& bytes : broken) {
+        m_service.reset();
+        QFile::remove(file());
+        writeFile(bytes);
+        EXPECT_TRUE(service().items().isEmpty()) << bytes.constData();
+        EXPECT_TRUE(log.mentions(QStringLiteral("Unable to read clipboard history")));
+        EXPECT_FALSE(QFileInfo::exists(file()));
+    }
+    QFile kept(file() + QStringLiteral(".corrupt"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), broken.first());
+    EXPECT_TRUE(QFileInfo::exists(file() + QStringLiteral(".corrupt.4")));
+
+    // Empty history: clear touches nothing.
+    service().clear();
+    service().waitForSaves();
+    EXPECT_FALSE(QFileInfo::exists(file()));
+}
+
+TEST_F(ClipboardServiceTest, TheTabConfirmsCopiesAndClearsForAWhile)
+{
+    service().start();
+    copied(QStringLiteral("one"));
+    copied(QStringLiteral("two"), { QStringLiteral("UTF8_STRING") }, {}, QStringLiteral("Terminal"));
+    ClipboardViewLogic view(scheduler);
+    view.setService(&service());
+    view.setActive(true);
+    EXPECT_EQ(view.content(), QStringLiteral("history"));
+    EXPECT_EQ(view.headerText(), QStringLiteral("2 of 20 · Click to copy"));
+    EXPECT_EQ(view.rows().first().toMap().value("metadata").toString(), QStringLiteral("Terminal · now"));
+
+    const QString one = service().items().last().id.toString(QUuid::WithoutBraces);
+    view.copy(one);
+    EXPECT_EQ(view.rows().first().toMap().value("isCopied"), true);
+    scheduler.advance(1000);
+    view.copy(one); // a second click restarts the 1.2 s
+    scheduler.advance(1199);
+    EXPECT_TRUE(view.copiedItemID());
+    scheduler.advance(1);
+    EXPECT_FALSE(view.copiedItemID());
+
+    view.beginClear();
+    EXPECT_EQ(view.headerText(), QStringLiteral("Clear all 2 items?"));
+    scheduler.advance(5000);
+    EXPECT_FALSE(view.isConfirmingClear());
+    EXPECT_EQ(service().count(), 2);
+    view.beginClear();
+    service().clear(); // from the settings window
+    EXPECT_FALSE(view.isConfirmingClear());
+    EXPECT_EQ(view.content(), QStringLiteral("empty"));
+}
+
+TEST(ClipboardViewLogicTest, AgesAndTooltips)
+{
+    const QDateTime now(QDate(2026, 3, 10), QTime(12, 0));
+    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(30), now), QStringLiteral("now")) << "the future reads as now";
+    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-59), now), QStringLiteral("now"));
+    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-5 * 60), now), QStringLiteral("5 min. ago"));
+    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-3 * 3600), now), QStringLiteral("3 hr. ago"));
+    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addDays(-1), now), QStringLiteral("yesterday"));
+    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addDays(-3), now), QStringLiteral("3 days ago"));
+    const QString tip = ClipboardViewLogic::tooltip(QString(5000, QLatin1Char('x')));
+    EXPECT_EQ(tip.size(), 301);
+    EXPECT_TRUE(tip.endsWith(QStringLiteral("…")));
+    EXPECT_EQ(ClipboardViewLogic::tooltip(QStringLiteral("short")), QStringLiteral("short"));
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+#include "X11Pasteboard.h"
+#include "X11SelectionOwner.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The X11 clipboard on the test X server, written by other clients (xclip,
+// or a client of the test's own that offers several types or never answers).
+namespace {
+
+class X11PasteboardTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "needs the test X server"; }
+
+    static void xclip(const QByteArray& text, const char* type = "UTF8_STRING")
+    {
+        QProcess process;
+        process.start(QStringLiteral("xclip"),
+            { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), QLatin1String(type) });
+        process.write(text);
+        process.closeWriteChannel();
+        ASSERT_TRUE(process.waitForFinished(5000)); // xclip forks and serves in the background
+    }
+    static QByteArray pasted()
+    {
+        QProcess process;
+        process.start(
+            QStringLiteral("xclip"), { QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard") });
+        // We may be the owner: our event loop must turn to answer.
+        QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000);
+        return process.readAllStandardOutput();
+    }
+    Pasteboard::Contents readNow(bool wantsText = true)
+    {
+        std::optional<Pasteboard::Contents> result;
+        pasteboard.read([wantsText](const Pasteboard::Contents&) { return wantsText; },
+            [&](const Pasteboard::Contents& contents) { result = contents; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
+        return result.value_or(Pasteboard::Contents {});
+    }
+
+    X11Pasteboard pasteboard;
+};
+
+TEST_F(X11PasteboardTest, NoticesCopiesAndReadsTheirTextInWholeOrNotAtAll)
+{
+    QSignalSpy changed(&pasteboard, &Pasteboard::changed);
+    const int before = pasteboard.changeCount();
+    xclip("copied by another client");
+    ASSERT_TRUE(changed.wait(5000));
+    EXPECT_GT(pasteboard.changeCount(), before);
+    Pasteboard::Contents contents = readNow();
+    EXPECT_TRUE(contents.types.contains(QStringLiteral("UTF8_STRING")));
+    EXPECT_EQ(contents.text, QStringLiteral("copied by another client"));
+
+    // 200 KB arrives in pieces (INCR); 1 MB is over the bound and not kept.
+    xclip(QByteArray(200'000, 'a'));
+    ASSERT_TRUE(changed.wait(5000));
+    contents = readNow();
+    ASSERT_TRUE(contents.text);
+    EXPECT_EQ(contents.text->size(), 200'000);
+    xclip(QByteArray(1'000'000, 'b'));
+    ASSERT_TRUE(changed.wait(5000));
+    contents = readNow();
+    EXPECT_TRUE(contents.isTooLong);
+    EXPECT_FALSE(contents.text);
+
+    // Our own write carries its marker and reaches other clients.
+    ASSERT_TRUE(pasteboard.writeText(QStringLiteral("written back"), QStringLiteral("application/x-test-marker")));
+    EXPECT_EQ(pasted(), QByteArray("written back"));
+    contents = readNow();
+    EXPECT_TRUE(contents.types.contains(QStringLiteral("application/x-test-marker")));
+}
+
+TEST_F(X11PasteboardTest, MarkersAreReadBeforeTheTextWhichIsLeftAloneWhenNotWanted)
+{
+    QSignalSpy changed(&pasteboard, &Pasteboard::changed);
+    X11SelectionOwner owner(qgetenv("DISPLAY"),
+        { { "UTF8_STRING", "hunter2" }, { "x-kde-passwordManagerHint", "secret" }, { "text/uri-list", "file:///tmp/a\r\n" } });
+    ASSERT_TRUE(changed.wait(5000));
+    const Pasteboard::Contents contents = readNow(false);
+    EXPECT_EQ(contents.markers.value(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+    EXPECT_EQ(contents.markers.value(QStringLiteral("text/uri-list")), QByteArray("file:///tmp/a\r\n"));
+    EXPECT_FALSE(contents.text);
+    EXPECT_EQ(owner.requests(), 3) << "TARGETS and the two markers, never the text";
+}
+
+TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsTheGuiThreadNothing)
+{
+    QSignalSpy changed(&pasteboard, &Pasteboard::changed);
+    X11SelectionOwner hung(qgetenv("DISPLAY"), { { "UTF8_STRING", "never sent" } }, false);
+    ASSERT_TRUE(changed.wait(5000));
+
+    std::optional<Pasteboard::Contents> result;
+    QElapsedTimer clock;
+    clock.start();
+    pasteboard.read(
+        [](const Pasteboard::Contents&) { return true; }, [&](const Pasteboard::Contents& contents) { result = contents; });
+    const qint64 returnedAfter = clock.elapsed();
+    // The event loop keeps turning while the read waits on its own thread.
+    int turns = 0;
+    while (!result && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        ++turns;
+    }
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->timedOut);
+    EXPECT_LT(returnedAfter, 50);
+    EXPECT_LT(clock.elapsed(), 2 * X11Pasteboard::answerBoundMs + 500);
+    EXPECT_GT(turns, 1);
+}
+
+} // namespace

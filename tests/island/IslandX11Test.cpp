@@ -4,7 +4,12 @@
 #include "QtScreenSource.h"
 #include "TempDir.h"
 #include "ViewProbe.h"
+#include "X11SelectionOwner.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -208,4 +213,77 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
     ASSERT_EQ(pulse.pactl({ "set-sink-volume", "speakers", "30%" }).exitCode, 0);
     EXPECT_TRUE(frameBecomes(hudNotch));
     EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
+{
+    const QString history = path(QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json"));
+    const auto savedTexts = [&] {
+        QFile file(history);
+        QStringList texts;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QJsonValue& entry : QJsonDocument::fromJson(file.readAll()).array())
+                texts << entry.toObject().value(QStringLiteral("text")).toString();
+        }
+        return texts;
+    };
+    const auto xclip = [&](const QStringList& arguments, const QByteArray& input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), x.display());
+        process.setProcessEnvironment(env);
+        process.start(
+            QStringLiteral("xclip"), QStringList { QStringLiteral("-selection"), QStringLiteral("clipboard") } + arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(5000);
+        return process.readAllStandardOutput();
+    };
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_TRUE(frameBecomes(closedPill));
+    for (const char* text : { "first copy", "second copy", "third copy" }) {
+        xclip({}, text);
+        ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String(text); })) << log.constData();
+    }
+    {
+        // A password marked as one, and files copied: neither is kept.
+        X11SelectionOwner secret(
+            x.display().toUtf8(), { { "UTF8_STRING", "hunter2" }, { "x-kde-passwordManagerHint", "secret" } });
+        ASSERT_TRUE(x.waitFor([&] { return secret.requests() >= 2; }));
+    }
+    {
+        X11SelectionOwner files(x.display().toUtf8(), { { "UTF8_STRING", "/tmp/a" }, { "text/uri-list", "file:///tmp/a\r\n" } });
+        ASSERT_TRUE(x.waitFor([&] { return files.requests() >= 2; }));
+    }
+    xclip({}, "fourth copy");
+    ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String("fourth copy"); }));
+    QFile file(history);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("hunter2")) << "a marked password never reaches the disk";
+    EXPECT_EQ(savedTexts().size(), 4);
+
+    // After a restart the tab shows the same entries; a click copies one back.
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(5000));
+    log.clear();
+    ASSERT_NO_FATAL_FAILURE(launch());
+    x.movePointer(640, 10);
+    ASSERT_TRUE(frameBecomes(openPill));
+    x.movePointer(699, 41); // the Clipboard tab
+    x.setBackground(background);
+    QImage shot;
+    // Clicked until it shows: a click while the island still springs open may land nowhere.
+    EXPECT_TRUE(x.waitFor([&] {
+        shot = x.image(openPill);
+        if (ViewProbe::brightPixels(shot, QRect(20, 95, 200, 110)) > 200) // four rows of text
+            return true;
+        x.click();
+        return false;
+    }));
+    shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/clipboard-tab.png"));
+    x.movePointer(640, 158); // the third row: "second copy"
+    x.click();
+    EXPECT_TRUE(x.waitFor([&] { return xclip({ QStringLiteral("-o") }) == "second copy"; }));
+    EXPECT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String("second copy"); }));
+    EXPECT_EQ(savedTexts().size(), 4) << "our own write is not taken for a copy";
 }

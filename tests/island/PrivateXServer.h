@@ -141,6 +141,14 @@ public:
         xcb_flush(m_connection);
     }
 
+    /// Presses and releases the first button where the pointer is.
+    void click()
+    {
+        xcb_test_fake_input(m_connection, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, m_root, 0, 0, 0);
+        xcb_test_fake_input(m_connection, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, m_root, 0, 0, 0);
+        xcb_flush(m_connection);
+    }
+
     void setBackground(uint32_t rgb)
     {
         xcb_change_window_attributes(m_connection, m_root, XCB_CW_BACK_PIXEL, &rgb);

@@ -91,6 +91,12 @@ void X11Pasteboard::wake()
     }
 }
 
+void X11Pasteboard::drainWakeUps()
+{
+    char buffer[64];
+    while (::read(m_wakeFds[0], buffer, sizeof buffer) > 0) { }
+}
+
 void X11Pasteboard::read(WantsText wantsText, ReadHandler done)
 {
     if (!m_connection) {
@@ -143,10 +149,8 @@ void X11Pasteboard::run()
         }
         pollfd fds[2] = { { xfd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
         poll(fds, m_wakeFds[0] >= 0 ? 2 : 1, -1);
-        if (fds[1].revents & POLLIN) {
-            char buffer[64];
-            while (::read(m_wakeFds[0], buffer, sizeof buffer) > 0) { }
-        }
+        if (fds[1].revents & POLLIN)
+            drainWakeUps();
     }
 }
 
@@ -175,8 +179,12 @@ xcb_generic_event_t* X11Pasteboard::waitForEvent(qint64 deadlineMs, const std::f
         const qint64 remaining = deadlineMs - nowMs();
         if (remaining <= 0 || xcb_connection_has_error(m_connection))
             return nullptr;
+        // The wake-up pipe is drained here too: a byte left in it would make
+        // every poll return at once.
         pollfd fds[2] = { { xfd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
         poll(fds, m_wakeFds[0] >= 0 ? 2 : 1, int(remaining));
+        if (fds[1].revents & POLLIN)
+            drainWakeUps();
     }
     return nullptr;
 }

@@ -42,6 +42,7 @@ private:
     };
     void run();
     void wake();
+    void drainWakeUps();
     void handleEvent(xcb_generic_event_t* event);
     Contents readContents(const WantsText& wantsText);
     /// The selection converted to `target`: empty with `ok` false when the

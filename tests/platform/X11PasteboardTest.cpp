@@ -79,6 +79,19 @@ TEST_F(X11PasteboardTest, NoticesCopiesAndReadsTheirTextInWholeOrNotAtAll)
 
 TEST_F(X11PasteboardTest, MarkersAreReadBeforeTheTextWhichIsLeftAloneWhenNotWanted)
 {
+    // The window in front, as a window manager announces it, names the source.
+    xcb_connection_t* wm = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(wm)).data->root;
+    const xcb_window_t editor = xcb_generate_id(wm);
+    xcb_create_window(
+        wm, XCB_COPY_FROM_PARENT, editor, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_change_property(
+        wm, XCB_PROP_MODE_REPLACE, editor, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, 26, "no-such-entry\0Test Editor\0");
+    auto* active = xcb_intern_atom_reply(wm, xcb_intern_atom(wm, false, 18, "_NET_ACTIVE_WINDOW"), nullptr);
+    xcb_change_property(wm, XCB_PROP_MODE_REPLACE, root, active->atom, XCB_ATOM_WINDOW, 32, 1, &editor);
+    std::free(active);
+    std::free(xcb_get_input_focus_reply(wm, xcb_get_input_focus(wm), nullptr));
+
     QSignalSpy changed(&pasteboard, &Pasteboard::changed);
     X11SelectionOwner owner(qgetenv("DISPLAY"),
         { { "UTF8_STRING", "hunter2" }, { "x-kde-passwordManagerHint", "secret" }, { "text/uri-list", "file:///tmp/a\r\n" } });
@@ -88,6 +101,8 @@ TEST_F(X11PasteboardTest, MarkersAreReadBeforeTheTextWhichIsLeftAloneWhenNotWant
     EXPECT_EQ(contents.markers.value(QStringLiteral("text/uri-list")), QByteArray("file:///tmp/a\r\n"));
     EXPECT_FALSE(contents.text);
     EXPECT_EQ(owner.requests(), 3) << "TARGETS and the two markers, never the text";
+    EXPECT_EQ(contents.sourceAppName, QStringLiteral("Test Editor"));
+    xcb_disconnect(wm);
 }
 
 TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsTheGuiThreadNothing)

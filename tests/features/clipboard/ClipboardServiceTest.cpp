@@ -202,6 +202,13 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
     EXPECT_EQ(kept.readAll(), broken.first());
     EXPECT_TRUE(QFileInfo::exists(file() + QStringLiteral(".corrupt.4")));
 
+    // An empty array is an empty history, not a broken file.
+    m_service.reset();
+    writeFile("[]");
+    EXPECT_TRUE(service().items().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(file()));
+    QFile::remove(file());
+
     // Empty history: clear touches nothing.
     service().clear();
     service().waitForSaves();

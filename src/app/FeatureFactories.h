@@ -4,6 +4,7 @@
 #include <memory>
 
 class ClipboardService;
+class BatteryService;
 class HUDController;
 class NowPlayingService;
 class SettingsStore;
@@ -13,6 +14,7 @@ class SettingsStore;
 /// don't exercise (a missing factory means the feature is absent).
 struct FeatureFactories {
     std::function<std::unique_ptr<ClipboardService>()> clipboard;
+    std::function<std::unique_ptr<BatteryService>()> battery;
     std::function<std::unique_ptr<NowPlayingService>()> nowPlaying;
     /// Called when the HUD is first needed, over the delegate's settings.
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> hud;

@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 #include "AppleScriptMediaClient.h"
 #include "ClipboardService.h"
+#include "BatteryService.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
 #include "Footprint.h"
@@ -18,6 +19,8 @@
 #include "SessionPlatform.h"
 #include "SignalQuitter.h"
 #include "SysfsBacklight.h"
+#include "SysfsPowerSupplies.h"
+#include "UPowerPowerSources.h"
 #include "UserDefaults.h"
 #include "X11Connection.h"
 #include "X11IslandPanel.h"
@@ -109,7 +112,11 @@ int main(int argc, char** argv)
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
     X11Pasteboard pasteboard;
+    // UPower where it runs or can be started; the kernel's folder otherwise.
+    SysfsPowerSupplies powerSupplies(QStringLiteral("/sys/class/power_supply"));
+    UPowerPowerSources powerSources(QDBusConnection::systemBus(), &powerSupplies);
     FeatureFactories factories;
+    factories.battery = [&] { return std::make_unique<BatteryService>(powerSources); };
     factories.clipboard = [&] {
         return std::make_unique<ClipboardService>(
             pasteboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipboardService.h"
+#include "BatteryService.h"
 #include "HUDController.h"
 #include "IslandFeatures.h"
 #include "NowPlayingService.h"
@@ -13,6 +14,8 @@ class IslandFeaturesObject final : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Created by the island's window controller")
+    /// The battery service, or null.
+    Q_PROPERTY(BatteryService* battery READ battery CONSTANT)
     /// The Now Playing service, or null.
     Q_PROPERTY(NowPlayingService* nowPlaying READ nowPlaying CONSTANT)
     /// The clipboard history, or null.
@@ -23,6 +26,7 @@ public:
     explicit IslandFeaturesObject(const IslandFeatures& features, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandFeaturesObject)
 
+    BatteryService* battery() const { return m_features.battery; }
     NowPlayingService* nowPlaying() const { return m_features.nowPlaying; }
     HUDController* hud() const { return m_features.hud; }
     ClipboardService* clipboard() const { return m_features.clipboard; }

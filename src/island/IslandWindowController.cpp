@@ -1,6 +1,7 @@
 #include "IslandWindowController.h"
 
 #include "ClipboardService.h"
+#include "BatteryService.h"
 #include "HUDController.h"
 #include "IslandActionsObject.h"
 #include "IslandFeaturesObject.h"
@@ -101,6 +102,10 @@ void IslandWindowController::start()
     // Feature services start and stop with their switches, in this order, as
     // they join IslandFeatures: battery (showBattery), calendar
     // (showCalendar), clipboard (showClipboard) and Now Playing (showNowPlaying).
+    if (BatteryService* battery = m_features.battery) {
+        observeDistinct(&m_settings, &SettingsStore::showBattery, &SettingsStore::showBatteryChanged, this,
+            [battery](bool on) { on ? battery->start() : battery->stop(); });
+    }
     if (ClipboardService* clipboard = m_features.clipboard) {
         observeDistinct(&m_settings, &SettingsStore::showClipboard, &SettingsStore::showClipboardChanged, this,
             [clipboard](bool on) { on ? clipboard->start() : clipboard->stop(); });
@@ -121,8 +126,13 @@ void IslandWindowController::start()
     observeDistinct(&m_settings, &SettingsStore::calendarShowsTodayOnly, &SettingsStore::calendarShowsTodayOnlyChanged, this,
         [this](bool todayOnly) { m_viewModel->setCalendarStyle(IslandRules::calendarStyle(todayOnly)); });
 
-    // The closed island's content. Battery presence feeds m_hasBattery when
-    // that feature joins, followed by compactInputsDidChange().
+    // The closed island's content.
+    if (BatteryService* battery = m_features.battery) {
+        observeDistinct(battery, &BatteryService::hasStatus, &BatteryService::statusChanged, this, [this](bool hasStatus) {
+            m_hasBattery = hasStatus;
+            compactInputsDidChange();
+        });
+    }
     if (NowPlayingService* nowPlaying = m_features.nowPlaying) {
         observeDistinct(nowPlaying, &NowPlayingService::isActive, &NowPlayingService::isActiveChanged, this, [this](bool active) {
             m_nowPlayingActive = active;

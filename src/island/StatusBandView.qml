@@ -4,6 +4,7 @@ import Brimwell.Island
 import Brimwell.Clock
 import Brimwell.NowPlaying
 import Brimwell.HUD
+import Brimwell.Battery
 
 // The band along the island's top edge: beside the notch when closed,
 // across the top when open. A leading item (HUD icon, artwork or clock)
@@ -18,8 +19,9 @@ Item {
     property real waveGlow: 0
     /// The feature services; null until they are wired.
     property IslandFeaturesObject features: null
-    /// The battery service has a status (set once the battery is wired).
-    property bool hasBatteryStatus: false
+    readonly property BatteryService battery: features ? features.battery : null
+    /// The battery service has a status to show.
+    readonly property bool hasBatteryStatus: battery !== null && battery.hasStatus
     readonly property HUDController hud: features ? features.hud : null
     readonly property HUDPresenter hudPresenter: hud ? hud.presenter : null
 
@@ -121,11 +123,28 @@ Item {
         }
     }
     BandSlot {
-        // The battery indicator goes here.
         objectName: "batterySlot"
         anchors.right: parent.right
         anchors.rightMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
         shown: logic.trailingItem === "battery"
+        // The last status stays while the indicator fades out.
+        BatteryView {
+            Binding on level {
+                when: band.hasBatteryStatus
+                value: band.battery ? band.battery.level : 0
+                restoreMode: Binding.RestoreNone // qmllint disable unqualified
+            }
+            Binding on isCharging {
+                when: band.hasBatteryStatus
+                value: band.battery ? band.battery.isCharging : false
+                restoreMode: Binding.RestoreNone // qmllint disable unqualified
+            }
+            Binding on isPluggedIn {
+                when: band.hasBatteryStatus
+                value: band.battery ? band.battery.isPluggedIn : false
+                restoreMode: Binding.RestoreNone // qmllint disable unqualified
+            }
+        }
     }
 }

@@ -1,10 +1,12 @@
 #include "AppDelegate.h"
+#include "BatteryService.h"
 #include "FakeAudioHardware.h"
 #include "FakeDisplayBrightness.h"
 #include "FakeInstanceGuard.h"
 #include "FakeIslandPanel.h"
 #include "FakeMediaKeyGrabber.h"
 #include "FakePointerState.h"
+#include "FakePowerSources.h"
 #include "FakeScreenSource.h"
 #include "HUDController.h"
 #include "IslandViewModel.h"
@@ -143,4 +145,36 @@ TEST_F(AppDelegateTest, TheHUDStartsAfterTheIslandShowsInItAndLetsGoOfTheKeysAtT
     EXPECT_FALSE(hud->volume().isRunning());
     EXPECT_FALSE(hud->presenter()->hasState());
     EXPECT_EQ(made, 1);
+}
+
+TEST_F(AppDelegateTest, TheBatteryFollowsItsSwitchAndItsPresenceDecidesTheBand)
+{
+    FakePowerSources sources;
+    sources.sources = { FakePowerSources::battery(64) };
+    FeatureFactories factories;
+    factories.battery = [&] { return std::make_unique<BatteryService>(sources); };
+    AppDelegate delegate(defaults, guard, island(), factories);
+    BatteryService* battery = delegate.features().battery;
+    ASSERT_NE(battery, nullptr);
+    EXPECT_FALSE(sources.observing); // constructed, not started
+
+    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    QCoreApplication::processEvents();
+    const IslandViewModel& model = delegate.islandController()->viewModel();
+    EXPECT_EQ(battery->level(), 64);
+    EXPECT_TRUE(model.showsBattery());
+
+    // A machine without a battery never shows one.
+    sources.change({});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(model.showsBattery());
+    sources.change({ FakePowerSources::battery(63) });
+    delegate.settings().setShowBattery(false);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sources.observing);
+    EXPECT_FALSE(battery->hasStatus());
+    EXPECT_FALSE(model.showsBattery());
+    delegate.settings().setShowBattery(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model.showsBattery());
 }

@@ -1,5 +1,8 @@
+#include "BatteryService.h"
 #include "FakeIslandActions.h"
+#include "FakePowerSources.h"
 #include "FakeWindowBlur.h"
+#include "IslandFeaturesObject.h"
 #include "IslandViewModel.h"
 #include "IslandViews.h"
 #include "SettingsStore.h"
@@ -16,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -73,7 +77,8 @@ protected:
         m_model.setState(expanded ? IslandState::expanded : IslandState::compact);
         m_view->setInitialProperties({ { QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&m_model) },
             { QStringLiteral("settings"), QVariant::fromValue<QObject*>(m_settings.get()) },
-            { QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions.object) } });
+            { QStringLiteral("actions"), QVariant::fromValue<QObject*>(&m_actions.object) },
+            { QStringLiteral("features"), QVariant::fromValue<QObject*>(m_features.get()) } });
         m_view->setSource(IslandViews::rootViewUrl());
         ASSERT_EQ(m_view->status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(*m_view));
         m_view->resize((expanded ? layout.openPanelFrame() : layout.closedPanelFrame()).size());
@@ -96,8 +101,28 @@ protected:
     IslandViewModel m_model;
     FakeIslandActions m_actions;
     FakeWindowBlur m_blur;
+    std::unique_ptr<IslandFeaturesObject> m_features;
     std::unique_ptr<QQuickView> m_view;
 };
+
+// The average colour of the lit pixels in `area`: a glyph's colour without
+// the coloured fringes of subpixel antialiasing deciding it.
+QColor inkColour(const QImage& image, const QRect& area)
+{
+    int r = 0, g = 0, b = 0, n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (std::max({ qRed(c), qGreen(c), qBlue(c) }) < 100)
+                continue;
+            r += qRed(c);
+            g += qGreen(c);
+            b += qBlue(c);
+            ++n;
+        }
+    }
+    return n ? QColor(r / n, g / n, b / n) : QColor();
+}
 } // namespace
 
 TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheClock)
@@ -290,4 +315,56 @@ TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideIt
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(106, 0, 356, 32));
     m_model.setState(IslandState::expanded);
     EXPECT_FALSE(root()->property("isSettled").toBool()); // opening springs again
+}
+
+TEST_F(IslandScreenshotTest, TheBandShowsTheBatteryRightOfTheNotchAndInThePill)
+{
+    FakePowerSources sources;
+    sources.sources = { FakePowerSources::battery(87) };
+    BatteryService battery(sources);
+    battery.start();
+    m_features = std::make_unique<IslandFeaturesObject>(IslandFeatures { &battery });
+    show(notch(), false);
+    QImage shot = shoot(QStringLiteral("closed-notch-battery"));
+    const QRect rightWing(280, 2, 60, 28);
+    EXPECT_GT(brightPixels(shot, rightWing), 30); // "87%" and a white battery
+    EXPECT_EQ(brightPixels(shot, QRect(100, 0, 170, 32)), 0); // nothing under the notch
+    const QRect icon = sceneRect(item("batteryIcon")).toAlignedRect();
+    EXPECT_TRUE(rightWing.contains(icon));
+    // Thin glyphs average darker than their colour: judge the hue.
+    const auto isWhite = [](const QColor& c) {
+        return std::min({ c.red(), c.green(), c.blue() }) > 150
+            && std::max({ c.red(), c.green(), c.blue() }) - std::min({ c.red(), c.green(), c.blue() }) < 50;
+    };
+    EXPECT_TRUE(isWhite(inkColour(shot, icon))) << qPrintable(inkColour(shot, icon).name());
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(item("batterySlot")->childItems().value(0));
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Battery 87 percent"));
+
+    // Low on battery power: a red symbol; charging: a green bolt.
+    sources.change({ FakePowerSources::battery(9) });
+    QColor ink = inkColour(shoot(QStringLiteral("closed-notch-battery-low")), icon);
+    EXPECT_TRUE(ink.red() > 150 && ink.red() > 2 * ink.green()) << qPrintable(ink.name());
+    sources.change({ FakePowerSources::battery(9, true, true) });
+    ink = inkColour(shoot(QStringLiteral("closed-notch-battery-charging")), icon);
+    EXPECT_TRUE(ink.green() > 150 && ink.green() > 2 * ink.red()) << qPrintable(ink.name());
+
+    // No battery any more: the indicator fades out.
+    sources.change({});
+    QTRY_VERIFY_WITH_TIMEOUT(!item("batterySlot")->isVisible(), 3000);
+}
+
+TEST_F(IslandScreenshotTest, ThePillShowsTheClockLeftAndTheBatteryRight)
+{
+    FakePowerSources sources;
+    sources.sources = { FakePowerSources::battery(54) };
+    BatteryService battery(sources);
+    battery.start();
+    m_features = std::make_unique<IslandFeaturesObject>(IslandFeatures { &battery });
+    show(pill(), false);
+    const QImage shot = shoot(QStringLiteral("closed-pill-battery"));
+    EXPECT_GT(brightPixels(shot, QRect(10, 4, 60, 16)), 15); // the clock
+    EXPECT_GT(brightPixels(shot, QRect(80, 4, 60, 16)), 15); // "54%" and its battery
+    const QRectF indicator = sceneRect(item("batterySlot"));
+    EXPECT_NEAR(indicator.right(), 140, 1); // 10 from the capsule's end
 }

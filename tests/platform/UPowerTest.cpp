@@ -1,0 +1,214 @@
+#include "BatteryService.h"
+#include "ChildProcess.h"
+#include "LogCapture.h"
+#include "SysfsPowerSupplies.h"
+#include "TempDir.h"
+#include "UPowerPowerSources.h"
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The battery over UPower as python3-dbusmock's stand-in (its upower
+// template) on a private bus that takes the system bus's place.
+namespace {
+
+const QString upower = QStringLiteral("org.freedesktop.UPower");
+const QString devices = QStringLiteral("/org/freedesktop/UPower/devices/");
+
+class UPowerTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
+        m_connection
+            = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.address, QStringLiteral("upower-test")));
+        ASSERT_TRUE(m_connection->isConnected());
+        // The kernel's folder the sources fall back on: one battery at 33 %.
+        const QString battery = path(QStringLiteral("power_supply/BAT0"));
+        QDir().mkpath(battery);
+        for (const auto& [name, value] : { std::pair { "type", "Battery" }, { "capacity", "33" }, { "status", "Discharging" } }) {
+            QFile f(battery + QLatin1Char('/') + QLatin1String(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(value);
+        }
+    }
+    void TearDown() override
+    {
+        stopUPower();
+        m_service.reset();
+        m_sources.reset();
+        m_connection.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("upower-test"));
+    }
+
+    void startUPower(bool onBattery = true)
+    {
+        QDBusServiceWatcher watcher(upower, *m_connection, QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_bus.address);
+        m_upower.setProcessEnvironment(env);
+        m_upower.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_upower.setStandardOutputFile(QProcess::nullDevice());
+        m_upower.start(QStringLiteral("/usr/bin/python3"),
+            { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), QStringLiteral("upower"),
+                QStringLiteral("--parameters"),
+                QStringLiteral("{\"OnBattery\": %1}").arg(onBattery ? QStringLiteral("true") : QStringLiteral("false")) });
+        ASSERT_TRUE(registered.wait(10000)) << "dbusmock did not start";
+    }
+    void stopUPower()
+    {
+        m_upower.terminate();
+        if (!m_upower.waitForFinished(3000)) {
+            m_upower.kill();
+            m_upower.waitForFinished(2000);
+        }
+    }
+
+    // A call on the stand-in's control interface.
+    QDBusMessage mock(const QString& method, const QVariantList& arguments)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            upower, QStringLiteral("/org/freedesktop/UPower"), QStringLiteral("org.freedesktop.DBus.Mock"), method);
+        call.setArguments(arguments);
+        const QDBusMessage reply = m_connection->call(call);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(method) << ": " << qPrintable(reply.errorMessage());
+        return reply;
+    }
+    void addBattery(const QString& name, double percentage, bool charging = false)
+    {
+        mock(charging ? QStringLiteral("AddChargingBattery") : QStringLiteral("AddDischargingBattery"),
+            { name, QStringLiteral("Internal"), percentage, qlonglong(3600) });
+    }
+    void setDevice(const QString& name, const QVariantMap& properties)
+    {
+        mock(QStringLiteral("SetDeviceProperties"), { QVariant::fromValue(QDBusObjectPath(devices + name)), properties });
+    }
+    void setOnBattery(const QVariant& value)
+    {
+        QDBusMessage set = QDBusMessage::createMethodCall(upower, QStringLiteral("/org/freedesktop/UPower"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+        set << upower << QStringLiteral("OnBattery") << QVariant::fromValue(QDBusVariant(value));
+        EXPECT_EQ(m_connection->call(set).type(), QDBusMessage::ReplyMessage);
+    }
+
+    BatteryService& startService(bool withFallback = false)
+    {
+        if (withFallback)
+            m_fallback = std::make_unique<SysfsPowerSupplies>(path(QStringLiteral("power_supply")));
+        m_sources = std::make_unique<UPowerPowerSources>(*m_connection, m_fallback.get());
+        m_service = std::make_unique<BatteryService>(*m_sources);
+        m_service->start();
+        return *m_service;
+    }
+    bool statusBecomes(const std::optional<BatteryStatus>& expected)
+    {
+        return QTest::qWaitFor([&] { return m_service->status() == expected; }, 5000);
+    }
+
+    ChildProcess::PrivateBus m_bus;
+    std::unique_ptr<QDBusConnection> m_connection;
+    QProcess m_upower;
+    std::unique_ptr<SysfsPowerSupplies> m_fallback;
+    std::unique_ptr<UPowerPowerSources> m_sources;
+    std::unique_ptr<BatteryService> m_service;
+};
+
+} // namespace
+
+TEST_F(UPowerTest, FollowsPluggingInLevelAndUnplugging)
+{
+    startUPower();
+    // A wireless mouse's battery is no reason to show a battery.
+    mock(QStringLiteral("AddObject"),
+        { devices + QStringLiteral("mouse_hidpp"), QStringLiteral("org.freedesktop.UPower.Device"),
+            QVariantMap { { QStringLiteral("Type"), uint(5) }, { QStringLiteral("PowerSupply"), false },
+                { QStringLiteral("IsPresent"), true }, { QStringLiteral("Percentage"), 30.0 } },
+            QVariant::fromValue(QList<QVariant>()) });
+    BatteryService& service = startService();
+    QSignalSpy loaded(m_sources.get(), &PowerSources::changed);
+    ASSERT_TRUE(loaded.wait(5000));
+    EXPECT_TRUE(m_sources->isUsingUPower());
+    EXPECT_FALSE(service.hasStatus());
+
+    addBattery(QStringLiteral("BAT0"), 75);
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 75, false, false }));
+
+    setOnBattery(false);
+    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("State"), uint(1) } });
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 75, true, true }));
+    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("Percentage"), 76.0 } });
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 76, true, true }));
+    // Full: still plugged in, no longer charging.
+    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("State"), uint(4) } });
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 76, false, true }));
+
+    setOnBattery(true);
+    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("State"), uint(2) } });
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 76, false, false }));
+
+    // A second battery: the desktop's combined figure wins.
+    addBattery(QStringLiteral("BAT1"), 20);
+    mock(QStringLiteral("SetupDisplayDevice"),
+        { uint(2), uint(2), 48.0, 48.0, 100.0, 10.0, qlonglong(3600), qlonglong(0), true, QStringLiteral("battery"), uint(1) });
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 48, false, false }));
+
+    mock(QStringLiteral("RemoveDevice"), { QVariant::fromValue(QDBusObjectPath(devices + QStringLiteral("BAT0"))) });
+    mock(QStringLiteral("SetupDisplayDevice"),
+        { uint(0), uint(0), 0.0, 0.0, 0.0, 0.0, qlonglong(0), qlonglong(0), false, QString(), uint(1) });
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 20, false, false }));
+    service.stop();
+    EXPECT_FALSE(service.hasStatus());
+}
+
+TEST_F(UPowerTest, TakesUpARestartedUPowerAndReadsTheKernelInBetween)
+{
+    // No UPower, and none to start: the kernel's folder.
+    BatteryService& service = startService(true);
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 33, false, false }));
+    EXPECT_FALSE(m_sources->isUsingUPower());
+
+    startUPower();
+    addBattery(QStringLiteral("BAT0"), 61);
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 61, false, false }));
+    EXPECT_TRUE(m_sources->isUsingUPower());
+
+    stopUPower();
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 33, false, false }));
+
+    startUPower(false);
+    addBattery(QStringLiteral("BAT0"), 62, true);
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 62, true, true }));
+    EXPECT_EQ(service.level(), 62);
+}
+
+TEST_F(UPowerTest, WrongTypesAreLoggedAndLeftOut)
+{
+    LogCapture log;
+    startUPower();
+    addBattery(QStringLiteral("BAT0"), 50);
+    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("Percentage"), QStringLiteral("full") } });
+    addBattery(QStringLiteral("BAT1"), 40);
+    startService();
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 40, false, false })); // the first battery has no usable level
+    EXPECT_TRUE(log.contains(QStringLiteral(
+        "UPower device /org/freedesktop/UPower/devices/BAT0: Percentage is QString, not a finite number; ignored")));
+
+    // While followed too.
+    setDevice(QStringLiteral("BAT1"), { { QStringLiteral("State"), QStringLiteral("charging") } });
+    setOnBattery(QStringLiteral("no"));
+    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("Percentage"), 55.0 } });
+    ASSERT_TRUE(statusBecomes(BatteryStatus { 55, false, false }));
+    EXPECT_TRUE(log.contains(QStringLiteral(
+        "UPower device /org/freedesktop/UPower/devices/BAT1: State is QString, not an unsigned integer; ignored")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("UPower device /org/freedesktop/UPower: OnBattery is QString, not a boolean; ignored")));
+}

@@ -1,8 +1,8 @@
 #include "AppDelegate.h"
 
 #include "AppBundle.h"
-#include "ClipboardService.h"
 #include "BatteryService.h"
+#include "ClipboardService.h"
 #include "HUDController.h"
 #include "InstanceGuard.h"
 #include "IslandWindowController.h"

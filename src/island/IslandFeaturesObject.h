@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClipboardService.h"
 #include "BatteryService.h"
+#include "ClipboardService.h"
 #include "HUDController.h"
 #include "IslandFeatures.h"
 #include "NowPlayingService.h"

@@ -1,7 +1,7 @@
 #include "IslandWindowController.h"
 
-#include "ClipboardService.h"
 #include "BatteryService.h"
+#include "ClipboardService.h"
 #include "HUDController.h"
 #include "IslandActionsObject.h"
 #include "IslandFeaturesObject.h"

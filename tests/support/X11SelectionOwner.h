@@ -51,7 +51,7 @@ private:
     {
         auto* reply = xcb_intern_atom_reply(
             m_connection, xcb_intern_atom(m_connection, false, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : XCB_ATOM_NONE;
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(reply);
         return a;
     }

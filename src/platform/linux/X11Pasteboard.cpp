@@ -304,7 +304,7 @@ xcb_atom_t X11Pasteboard::atom(const char* name)
 {
     auto* reply
         = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, false, uint16_t(qstrlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return result;
 }

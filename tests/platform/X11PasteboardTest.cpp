@@ -32,7 +32,7 @@ protected:
         process.start(
             QStringLiteral("xclip"), { QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard") });
         // We may be the owner: our event loop must turn to answer.
-        QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000));
         return process.readAllStandardOutput();
     }
     Pasteboard::Contents readNow(bool wantsText = true)

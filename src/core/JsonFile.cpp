@@ -13,7 +13,7 @@ static void setError(QString* error, const QString& text)
         *error = text;
 }
 
-bool write(const QString& path, const QJsonDocument& doc, QString* error)
+bool write(const QString& path, const QJsonDocument& doc, QString* error, QJsonDocument::JsonFormat format)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
@@ -29,7 +29,7 @@ bool write(const QString& path, const QJsonDocument& doc, QString* error)
     }
     // Restrict before any byte is written so the content is never readable by others.
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = doc.toJson(QJsonDocument::Indented);
+    const QByteArray bytes = doc.toJson(format);
     if (file.write(bytes) != bytes.size()) {
         setError(error, file.errorString());
         file.cancelWriting();

@@ -11,7 +11,8 @@ namespace JsonFile {
 /// then rename). The folder is created with mode 0700 and the file gets
 /// mode 0600. Returns false and fills `error` on failure; the old file is
 /// then left untouched.
-bool write(const QString& path, const QJsonDocument& doc, QString* error = nullptr);
+bool write(const QString& path, const QJsonDocument& doc, QString* error = nullptr,
+    QJsonDocument::JsonFormat format = QJsonDocument::Indented);
 
 /// Reads and parses `path`. A missing file gives an empty optional with an
 /// empty `error`; an unreadable or unparsable one fills `error`.

@@ -1,5 +1,7 @@
 #include "ClipboardItem.h"
 
+#include "ReferenceDate.h"
+
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTextBoundaryFinder>
@@ -7,12 +9,6 @@
 namespace {
 
 constexpr int previewLength = 300;
-
-const QDateTime& referenceDate()
-{
-    static const QDateTime date(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    return date;
-}
 
 } // namespace
 
@@ -36,9 +32,9 @@ QString ClipboardItem::preview(const QString& text)
 QJsonValue ClipboardItem::toJson() const
 {
     QJsonObject object {
-        { QStringLiteral("id"), id.toString(QUuid::WithoutBraces).toUpper() },
+        { QStringLiteral("id"), uuidText(id) },
         { QStringLiteral("text"), text },
-        { QStringLiteral("copiedAt"), double(referenceDate().msecsTo(copiedAt)) / 1000.0 },
+        { QStringLiteral("copiedAt"), ReferenceDate::secondsSinceReference(copiedAt) },
     };
     if (sourceAppName)
         object.insert(QStringLiteral("sourceAppName"), *sourceAppName);
@@ -68,7 +64,7 @@ std::optional<ClipboardItem> ClipboardItem::fromJson(const QJsonValue& value, QS
         error = QStringLiteral("\"copiedAt\" is missing or not a number");
         return std::nullopt;
     }
-    ClipboardItem item { uuid, text.toString(), referenceDate().addMSecs(qint64(copiedAt.toDouble() * 1000.0)), {} };
+    ClipboardItem item { uuid, text.toString(), ReferenceDate::fromSecondsSinceReference(copiedAt.toDouble()), {} };
     if (const QJsonValue name = object.value(QStringLiteral("sourceAppName")); name.isString())
         item.sourceAppName = name.toString();
     return item;

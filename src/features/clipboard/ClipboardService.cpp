@@ -2,6 +2,7 @@
 
 #include "AppBundle.h"
 #include "Clock.h"
+#include "JsonFile.h"
 #include "LinuxWording.h"
 #include "Log.h"
 
@@ -11,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPointer>
-#include <QSaveFile>
 #include <QSet>
 #include <QUrl>
 
@@ -216,28 +216,20 @@ void ClipboardService::publish(QList<ClipboardItem> items)
 
 QList<ClipboardItem> ClipboardService::loadItems()
 {
-    if (!m_storagePath || !QFileInfo::exists(*m_storagePath))
+    if (!m_storagePath)
         return {};
-    QFile file(*m_storagePath);
     QString error;
+    const std::optional<QJsonDocument> document = JsonFile::read(*m_storagePath, &error);
+    if (!document && error.isEmpty())
+        return {}; // no file yet
     QList<ClipboardItem> items;
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-    } else {
-        QJsonParseError parse {};
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parse);
-        if (parse.error != QJsonParseError::NoError)
-            error = parse.errorString();
-        else if (!document.isArray())
-            error = QStringLiteral("the file does not hold a JSON array");
-        for (const QJsonValue& value : document.array()) {
-            const std::optional<ClipboardItem> item = ClipboardItem::fromJson(value, error);
-            if (!item) {
-                items.clear();
-                break;
-            }
-            items.append(*item);
-        }
+    if (document && !document->isArray())
+        error = QStringLiteral("the file does not hold a JSON array");
+    for (const QJsonValue& value : error.isEmpty() ? document->array() : QJsonArray()) {
+        const std::optional<ClipboardItem> item = ClipboardItem::fromJson(value, error);
+        if (!item)
+            break;
+        items.append(*item);
     }
     if (!error.isEmpty()) {
         // Kept aside rather than overwritten by the next save: nothing the
@@ -245,7 +237,6 @@ QList<ClipboardItem> ClipboardService::loadItems()
         QString aside = *m_storagePath + QStringLiteral(".corrupt");
         for (int n = 1; QFileInfo::exists(aside); ++n)
             aside = *m_storagePath + QStringLiteral(".corrupt.%1").arg(n);
-        file.close();
         const bool kept = QFile::rename(*m_storagePath, aside);
         qCCritical(lcClipboard, "Unable to read clipboard history: %s%s", qUtf8Printable(error),
             kept ? qUtf8Printable(QStringLiteral("; kept as %1").arg(aside)) : "");
@@ -263,13 +254,9 @@ void ClipboardService::saveItems()
     QJsonArray array;
     for (const ClipboardItem& item : std::as_const(m_items))
         array.append(item.toJson());
-    const QByteArray bytes = QJsonDocument(array).toJson(QJsonDocument::Compact);
-    m_writer.start([bytes, path = *m_storagePath] {
-        QSaveFile file(path);
-        // The temporary file is private before anything is written to it.
-        const bool ok = file.open(QIODevice::WriteOnly) && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
-            && file.write(bytes) == bytes.size() && file.commit();
-        if (!ok)
-            qCCritical(lcClipboard, "Unable to save clipboard history: %s", qUtf8Printable(file.errorString()));
+    m_writer.start([document = QJsonDocument(array), path = *m_storagePath] {
+        QString error;
+        if (!JsonFile::write(path, document, &error, QJsonDocument::Compact))
+            qCCritical(lcClipboard, "Unable to save clipboard history: %s", qUtf8Printable(error));
     });
 }

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "AppBundle.h"
+#include "CalendarService.h"
 #include "HUDController.h"
 #include "InstanceGuard.h"
 #include "IslandWindowController.h"
@@ -22,6 +23,9 @@ AppDelegate::AppDelegate(
     // The feature services in their fixed order: login item, battery,
     // calendar, clipboard, Now Playing, shelf, updater; each joins here as it
     // lands. None is started: the island controller follows their switches.
+    if (factories.calendar)
+        m_calendar = factories.calendar();
+    m_features.calendar = m_calendar.get();
     if (factories.nowPlaying)
         m_nowPlaying = factories.nowPlaying();
     m_features.nowPlaying = m_nowPlaying.get();

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class CalendarService;
 class HUDController;
 class InstanceGuard;
 class IslandWindowController;
@@ -58,6 +59,7 @@ private:
     IslandPlatform m_islandPlatform;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ScreenService> m_screenService;
+    std::unique_ptr<CalendarService> m_calendar;
     std::unique_ptr<NowPlayingService> m_nowPlaying;
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> m_makeHud;
     std::unique_ptr<HUDController> m_hud;

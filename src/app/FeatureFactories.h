@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+class CalendarService;
 class HUDController;
 class NowPlayingService;
 class SettingsStore;
@@ -11,6 +12,7 @@ class SettingsStore;
 /// builds them over the real platform objects, tests leave out what they
 /// don't exercise (a missing factory means the feature is absent).
 struct FeatureFactories {
+    std::function<std::unique_ptr<CalendarService>()> calendar;
     std::function<std::unique_ptr<NowPlayingService>()> nowPlaying;
     /// Called when the HUD is first needed, over the delegate's settings.
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> hud;

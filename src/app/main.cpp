@@ -1,10 +1,13 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
 #include "AppleScriptMediaClient.h"
+#include "CalendarService.h"
+#include "CombinedCalendarStore.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
 #include "Footprint.h"
 #include "HUDController.h"
+#include "ICalendarFileStore.h"
 #include "KWinBlurBehind.h"
 #include "LinuxWallClockEvents.h"
 #include "Log.h"
@@ -105,7 +108,10 @@ int main(int argc, char** argv)
     MprisScriptedPlayers scriptedPlayers;
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
+    ICalendarFileStore calendarFiles(ICalendarFileStore::standardFolder(), defaults.path());
+    CombinedCalendarStore calendarStore({ &calendarFiles });
     FeatureFactories factories;
+    factories.calendar = [&] { return std::make_unique<CalendarService>(calendarStore, defaults); };
     factories.nowPlaying = [&] {
         return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),
             std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader), applications);

@@ -1,12 +1,15 @@
-pragma ComponentBehavior: Bound
 import QtQuick
+import Brimwell.Calendar
 import Brimwell.Controls
 import Brimwell.Island
 import Brimwell.NowPlaying
 
 // The open island's content: the tab bar with the settings button over its
 // trailing end, and the active tab's feature view below; or, with no tab,
-// a message that leads to the settings.
+// a message that leads to the settings. Not ComponentBehavior: Bound: Qt
+// 6.4's Loader refuses to instantiate bound components ("Cannot instantiate
+// bound component outside its creation context"), so the tab views read
+// `view` unqualified.
 Item {
     id: view
 
@@ -77,12 +80,17 @@ Item {
     Component {
         id: nowPlayingSlot
         NowPlayingView {
-            service: view.features ? view.features.nowPlaying : null
-            waveGlow: view.waveGlow
+            service: view.features ? view.features.nowPlaying : null // qmllint disable unqualified
+            waveGlow: view.waveGlow // qmllint disable unqualified
         }
     }
-    // Calendar view: the calendar service and viewModel.calendarStyle.
-    Component { id: calendarSlot; Item {} }
+    Component {
+        id: calendarSlot
+        CalendarView {
+            service: view.features ? view.features.calendar : null // qmllint disable unqualified
+            showsMonth: view.viewModel.calendarStyle === CalendarTabStyles.CalendarTabStyle.month // qmllint disable unqualified
+        }
+    }
     // Clipboard view: the clipboard service.
     Component { id: clipboardSlot; Item {} }
     // Shelf view: the shelf service and the view model.

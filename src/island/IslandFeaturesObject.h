@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalendarService.h"
 #include "HUDController.h"
 #include "IslandFeatures.h"
 #include "NowPlayingService.h"
@@ -12,6 +13,8 @@ class IslandFeaturesObject final : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Created by the island's window controller")
+    /// The calendar service, or null.
+    Q_PROPERTY(CalendarService* calendar READ calendar CONSTANT)
     /// The Now Playing service, or null.
     Q_PROPERTY(NowPlayingService* nowPlaying READ nowPlaying CONSTANT)
     /// The HUD controller, or null.
@@ -20,6 +23,7 @@ public:
     explicit IslandFeaturesObject(const IslandFeatures& features, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandFeaturesObject)
 
+    CalendarService* calendar() const { return m_features.calendar; }
     NowPlayingService* nowPlaying() const { return m_features.nowPlaying; }
     HUDController* hud() const { return m_features.hud; }
 

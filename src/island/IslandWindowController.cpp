@@ -1,5 +1,6 @@
 #include "IslandWindowController.h"
 
+#include "CalendarService.h"
 #include "HUDController.h"
 #include "IslandActionsObject.h"
 #include "IslandFeaturesObject.h"
@@ -101,6 +102,10 @@ void IslandWindowController::start()
     // they join IslandFeatures: battery (showBattery), calendar
     // (showCalendar), clipboard (showClipboard; off also cancels its
     // polling) and Now Playing (showNowPlaying).
+    if (CalendarService* calendar = m_features.calendar) {
+        observeDistinct(&m_settings, &SettingsStore::showCalendar, &SettingsStore::showCalendarChanged, this,
+            [calendar](bool on) { on ? calendar->start() : calendar->stop(); });
+    }
     if (NowPlayingService* nowPlaying = m_features.nowPlaying) {
         observeDistinct(&m_settings, &SettingsStore::showNowPlaying, &SettingsStore::showNowPlayingChanged, this,
             [nowPlaying](bool on) { on ? nowPlaying->start() : nowPlaying->stop(); });

@@ -5,6 +5,7 @@
 #include "CombinedCalendarStore.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
+#include "EdsCalendarStore.h"
 #include "Footprint.h"
 #include "HUDController.h"
 #include "ICalendarFileStore.h"
@@ -109,7 +110,8 @@ int main(int argc, char** argv)
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
     ICalendarFileStore calendarFiles(ICalendarFileStore::standardFolder(), defaults.path());
-    CombinedCalendarStore calendarStore({ &calendarFiles });
+    EdsCalendarStore desktopCalendars(defaults.path());
+    CombinedCalendarStore calendarStore({ &desktopCalendars, &calendarFiles });
     FeatureFactories factories;
     factories.calendar = [&] { return std::make_unique<CalendarService>(calendarStore, defaults); };
     factories.nowPlaying = [&] {

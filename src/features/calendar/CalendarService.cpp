@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 namespace {
 
@@ -243,21 +244,41 @@ void CalendarService::reloadMonth()
 
 CalendarService::MonthEvents CalendarService::groupByDay(const QList<CalendarEvent>& events, const MonthInterval& month)
 {
-    MonthEvents byDay;
-    const QDateTime monthLast = month.end.addSecs(-1);
-    for (const CalendarEvent& e : events) {
-        const QDateTime lastMoment = e.endDate > e.startDate ? e.endDate.addSecs(-1) : e.startDate;
-        const QDateTime last = std::min(lastMoment, monthLast);
-        const QDateTime first = std::max(month.start, e.startDate);
-        for (QDateTime day = startOfDay(first); day.isValid() && day <= last; day = day.date().addDays(1).startOfDay())
-            byDay[day].append(e);
+    // The month's local midnights as instants, found once: placing a
+    // thousand events then needs no time-zone arithmetic, which is what
+    // would cost the GUI thread here.
+    std::vector<qint64> midnights;
+    std::vector<QDateTime> keys;
+    const QDate lastDay = month.end.toLocalTime().date();
+    for (QDate d = month.start.toLocalTime().date(); d <= lastDay; d = d.addDays(1)) {
+        keys.push_back(d.startOfDay().toUTC());
+        midnights.push_back(keys.back().toMSecsSinceEpoch());
     }
-    for (QList<CalendarEvent>& day : byDay) {
-        std::stable_sort(day.begin(), day.end(), [](const CalendarEvent& a, const CalendarEvent& b) {
+    if (midnights.size() < 2)
+        return {};
+    const qint64 monthStart = midnights.front();
+    const qint64 monthLast = midnights.back() - 1000;
+
+    std::vector<QList<CalendarEvent>> days(midnights.size() - 1);
+    for (const CalendarEvent& e : events) {
+        const qint64 start = e.startDate.toMSecsSinceEpoch();
+        const qint64 end = e.endDate.toMSecsSinceEpoch();
+        const qint64 last = std::min(end > start ? end - 1000 : start, monthLast);
+        const qint64 first = std::max(monthStart, start);
+        auto day = std::upper_bound(midnights.begin(), midnights.end(), first) - 1;
+        for (; day < midnights.end() - 1 && *day <= last; ++day)
+            days[std::size_t(day - midnights.begin())].append(e);
+    }
+    MonthEvents byDay;
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        if (days[i].isEmpty())
+            continue;
+        std::stable_sort(days[i].begin(), days[i].end(), [](const CalendarEvent& a, const CalendarEvent& b) {
             if (a.isAllDay != b.isAllDay)
                 return a.isAllDay;
             return a.startDate < b.startDate;
         });
+        byDay.insert(keys[i], std::move(days[i]));
     }
     return byDay;
 }

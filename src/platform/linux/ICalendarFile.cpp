@@ -26,13 +26,14 @@ time_t instant(const icaltimetype& t)
 
 // Dates and floating times are the same wall time wherever the user is;
 // libical reads them as UTC, so their digits are taken back as local time.
+// Every time leaves here in UTC, which the GUI thread compares cheaply.
 QDateTime toDateTime(time_t seconds, const icaltimetype& like)
 {
     const QDateTime utc = QDateTime::fromSecsSinceEpoch(qint64(seconds), Qt::UTC);
     if (icaltime_is_date(like))
-        return utc.date().startOfDay();
+        return utc.date().startOfDay().toUTC();
     if (!like.zone)
-        return QDateTime(utc.date(), utc.time(), Qt::LocalTime);
+        return QDateTime(utc.date(), utc.time(), Qt::LocalTime).toUTC();
     return utc;
 }
 
@@ -134,7 +135,7 @@ void addOccurrence(icalcomponent*, icaltime_span* span, void* data)
     const QDateTime start = toDateTime(span->start, x->dtstart);
     occurrence.start = start;
     if (occurrence.isAllDay)
-        occurrence.end = start.date().addDays(x->days).startOfDay();
+        occurrence.end = start.toLocalTime().date().addDays(x->days).startOfDay().toUTC();
     else if (x->duration)
         occurrence.end = start.addSecs(*x->duration);
     const QDateTime last = std::max(start, occurrence.end.value_or(start));

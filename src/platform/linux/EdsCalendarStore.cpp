@@ -157,8 +157,9 @@ struct EdsCalendarStore::Callbacks {
             return;
         }
         store->m_registry = registry;
-        for (const char* signal : { "source-added", "source-removed", "source-changed", "source-enabled", "source-disabled" })
+        for (const char* signal : { "source-added", "source-removed", "source-enabled", "source-disabled" })
             g_signal_connect(registry, signal, G_CALLBACK(sourcesChanged), store);
+        g_signal_connect(registry, "source-changed", G_CALLBACK(sourceChanged), store);
         store->openSources();
     }
 
@@ -168,6 +169,18 @@ struct EdsCalendarStore::Callbacks {
         if (!e_source_has_extension(source, E_SOURCE_EXTENSION_CALENDAR))
             return;
         store->openSources();
+    }
+
+    // A renamed or recoloured calendar (sources also change for less, such as
+    // a finished refresh): its looks are read again, no reconnection.
+    static void sourceChanged(ESourceRegistry*, ESource* source, gpointer data)
+    {
+        auto* store = static_cast<EdsCalendarStore*>(data);
+        const auto it = store->m_calendars.find(QString::fromUtf8(e_source_get_uid(source)));
+        if (it == store->m_calendars.end())
+            return;
+        store->describe(*it->second, source);
+        store->changedSoon();
     }
 
     static void clientConnected(GObject*, GAsyncResult* result, gpointer data)
@@ -377,9 +390,7 @@ void EdsCalendarStore::openSources()
         ESource* source = E_SOURCE(s->data);
         auto calendar = std::make_unique<Calendar>();
         calendar->source.reset(E_SOURCE(g_object_ref(source)));
-        calendar->name = takeString(e_source_dup_display_name(source));
-        auto* selectable = static_cast<ESourceSelectable*>(e_source_get_extension(source, E_SOURCE_EXTENSION_CALENDAR));
-        calendar->color = ICalendarFile::parseColor(takeString(e_source_selectable_dup_color(selectable)));
+        describe(*calendar, source);
         const QString uid = QString::fromUtf8(e_source_get_uid(source));
         m_calendars[uid] = std::move(calendar);
         e_cal_client_connect(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, 10, m_cancellable, Callbacks::clientConnected,
@@ -388,6 +399,13 @@ void EdsCalendarStore::openSources()
     g_list_free_full(sources, g_object_unref);
     if (m_opening == 0)
         sourceOpened();
+}
+
+void EdsCalendarStore::describe(Calendar& calendar, ESource* source)
+{
+    calendar.name = takeString(e_source_dup_display_name(source));
+    auto* selectable = static_cast<ESourceSelectable*>(e_source_get_extension(source, E_SOURCE_EXTENSION_CALENDAR));
+    calendar.color = ICalendarFile::parseColor(takeString(e_source_selectable_dup_color(selectable)));
 }
 
 void EdsCalendarStore::sourceOpened()

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+struct _ESource;
 struct _ESourceRegistry;
 struct _GCancellable;
 
@@ -42,6 +43,7 @@ private:
 
     void unavailable(const char* reason);
     void openSources();
+    static void describe(Calendar& calendar, _ESource* source);
     void sourceOpened();
     void changedSoon();
     void teardown();

@@ -100,7 +100,10 @@ struct ICalendarFileStore::Cache {
         if (QFileInfo(calendarsFolder).isDir())
             collect(calendarsFolder, 0, start, end, owners, loaded, seen);
         for (const QString& raw : listed) {
-            const QString path = QDir::cleanPath(raw.trimmed());
+            QString path = raw.trimmed();
+            if (path.startsWith(QLatin1String("~/")))
+                path = QDir::homePath() + path.mid(1);
+            path = QDir::cleanPath(path);
             const QFileInfo info(path);
             if (!info.exists()) {
                 if (!missing.contains(path))

@@ -2,6 +2,7 @@
 
 #include "AppBundle.h"
 #include "BatteryService.h"
+#include "CalendarService.h"
 #include "ClipboardService.h"
 #include "HUDController.h"
 #include "InstanceGuard.h"
@@ -26,11 +27,14 @@ AppDelegate::AppDelegate(
     // lands. None is started: the island controller follows their switches.
     if (factories.battery)
         m_battery = factories.battery();
+    if (factories.calendar)
+        m_calendar = factories.calendar();
     if (factories.clipboard)
         m_clipboard = factories.clipboard();
     if (factories.nowPlaying)
         m_nowPlaying = factories.nowPlaying();
     m_features.battery = m_battery.get();
+    m_features.calendar = m_calendar.get();
     m_features.clipboard = m_clipboard.get();
     m_features.nowPlaying = m_nowPlaying.get();
     m_makeHud = std::move(factories.hud);

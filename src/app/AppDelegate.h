@@ -10,6 +10,7 @@
 
 class ClipboardService;
 class BatteryService;
+class CalendarService;
 class HUDController;
 class InstanceGuard;
 class IslandWindowController;
@@ -62,6 +63,7 @@ private:
     std::unique_ptr<ScreenService> m_screenService;
     std::unique_ptr<ClipboardService> m_clipboard;
     std::unique_ptr<BatteryService> m_battery;
+    std::unique_ptr<CalendarService> m_calendar;
     std::unique_ptr<NowPlayingService> m_nowPlaying;
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> m_makeHud;
     std::unique_ptr<HUDController> m_hud;

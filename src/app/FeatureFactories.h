@@ -5,6 +5,7 @@
 
 class ClipboardService;
 class BatteryService;
+class CalendarService;
 class HUDController;
 class NowPlayingService;
 class SettingsStore;
@@ -15,6 +16,7 @@ class SettingsStore;
 struct FeatureFactories {
     std::function<std::unique_ptr<ClipboardService>()> clipboard;
     std::function<std::unique_ptr<BatteryService>()> battery;
+    std::function<std::unique_ptr<CalendarService>()> calendar;
     std::function<std::unique_ptr<NowPlayingService>()> nowPlaying;
     /// Called when the HUD is first needed, over the delegate's settings.
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> hud;

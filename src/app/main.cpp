@@ -2,11 +2,15 @@
 #include "AppDelegate.h"
 #include "AppleScriptMediaClient.h"
 #include "BatteryService.h"
+#include "CalendarService.h"
 #include "ClipboardService.h"
+#include "CombinedCalendarStore.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
+#include "EdsCalendarStore.h"
 #include "Footprint.h"
 #include "HUDController.h"
+#include "ICalendarFileStore.h"
 #include "KWinBlurBehind.h"
 #include "LinuxWallClockEvents.h"
 #include "Log.h"
@@ -115,8 +119,12 @@ int main(int argc, char** argv)
     // UPower where it runs or can be started; the kernel's folder otherwise.
     SysfsPowerSupplies powerSupplies(QStringLiteral("/sys/class/power_supply"));
     UPowerPowerSources powerSources(QDBusConnection::systemBus(), &powerSupplies);
+    ICalendarFileStore calendarFiles(ICalendarFileStore::standardFolder(), defaults.path());
+    EdsCalendarStore desktopCalendars(defaults.path());
+    CombinedCalendarStore calendarStore({ &desktopCalendars, &calendarFiles });
     FeatureFactories factories;
     factories.battery = [&] { return std::make_unique<BatteryService>(powerSources); };
+    factories.calendar = [&] { return std::make_unique<CalendarService>(calendarStore, defaults); };
     factories.clipboard = [&] {
         return std::make_unique<ClipboardService>(
             pasteboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));

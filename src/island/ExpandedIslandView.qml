@@ -1,12 +1,16 @@
 import QtQuick
+import Brimwell.Calendar
 import Brimwell.Controls
 import Brimwell.Island
-import Brimwell.NowPlaying
 import Brimwell.Clipboard
+import Brimwell.NowPlaying
 
 // The open island's content: the tab bar with the settings button over its
 // trailing end, and the active tab's feature view below; or, with no tab,
-// a message that leads to the settings.
+// a message that leads to the settings. Not ComponentBehavior: Bound: Qt
+// 6.4's Loader refuses to instantiate bound components ("Cannot instantiate
+// bound component outside its creation context"), so the tab views read
+// `view` unqualified.
 Item {
     id: view
 
@@ -83,8 +87,13 @@ Item {
             waveGlow: view.waveGlow // qmllint disable unqualified
         }
     }
-    // Calendar view: the calendar service and viewModel.calendarStyle.
-    Component { id: calendarSlot; Item {} }
+    Component {
+        id: calendarSlot
+        CalendarView {
+            service: view.features ? view.features.calendar : null // qmllint disable unqualified
+            showsMonth: view.viewModel.calendarStyle === CalendarTabStyles.CalendarTabStyle.month // qmllint disable unqualified
+        }
+    }
     Component {
         id: clipboardSlot
         ClipboardView {

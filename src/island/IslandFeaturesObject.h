@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BatteryService.h"
+#include "CalendarService.h"
 #include "ClipboardService.h"
 #include "HUDController.h"
 #include "IslandFeatures.h"
@@ -16,6 +17,8 @@ class IslandFeaturesObject final : public QObject {
     QML_UNCREATABLE("Created by the island's window controller")
     /// The battery service, or null.
     Q_PROPERTY(BatteryService* battery READ battery CONSTANT)
+    /// The calendar service, or null.
+    Q_PROPERTY(CalendarService* calendar READ calendar CONSTANT)
     /// The Now Playing service, or null.
     Q_PROPERTY(NowPlayingService* nowPlaying READ nowPlaying CONSTANT)
     /// The clipboard history, or null.
@@ -27,6 +30,7 @@ public:
     Q_DISABLE_COPY_MOVE(IslandFeaturesObject)
 
     BatteryService* battery() const { return m_features.battery; }
+    CalendarService* calendar() const { return m_features.calendar; }
     NowPlayingService* nowPlaying() const { return m_features.nowPlaying; }
     HUDController* hud() const { return m_features.hud; }
     ClipboardService* clipboard() const { return m_features.clipboard; }

@@ -1,6 +1,7 @@
 #include "IslandWindowController.h"
 
 #include "BatteryService.h"
+#include "CalendarService.h"
 #include "ClipboardService.h"
 #include "HUDController.h"
 #include "IslandActionsObject.h"
@@ -105,6 +106,10 @@ void IslandWindowController::start()
     if (BatteryService* battery = m_features.battery) {
         observeDistinct(&m_settings, &SettingsStore::showBattery, &SettingsStore::showBatteryChanged, this,
             [battery](bool on) { on ? battery->start() : battery->stop(); });
+    }
+    if (CalendarService* calendar = m_features.calendar) {
+        observeDistinct(&m_settings, &SettingsStore::showCalendar, &SettingsStore::showCalendarChanged, this,
+            [calendar](bool on) { on ? calendar->start() : calendar->stop(); });
     }
     if (ClipboardService* clipboard = m_features.clipboard) {
         observeDistinct(&m_settings, &SettingsStore::showClipboard, &SettingsStore::showClipboardChanged, this,

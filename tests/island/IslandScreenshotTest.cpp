@@ -1,10 +1,13 @@
 #include "BatteryService.h"
+#include "CalendarService.h"
+#include "FakeCalendarStore.h"
 #include "FakeIslandActions.h"
 #include "FakePowerSources.h"
 #include "FakeWindowBlur.h"
 #include "IslandFeaturesObject.h"
 #include "IslandViewModel.h"
 #include "IslandViews.h"
+#include "ManualScheduler.h"
 #include "SettingsStore.h"
 #include "TempDir.h"
 #include "TestScreens.h"
@@ -35,6 +38,17 @@ using ViewProbe::brightPixels;
 using ViewProbe::find;
 using ViewProbe::lightness;
 
+// Items named `name` under `from`, Repeater-made ones included.
+QList<QQuickItem*> findAll(QQuickItem* from, const QString& name)
+{
+    QList<QQuickItem*> found;
+    if (from->objectName() == name)
+        found << from;
+    for (QQuickItem* child : from->childItems())
+        found << findAll(child, name);
+    return found;
+}
+
 bool isBlack(QRgb c)
 {
     return lightness(c) < 12;
@@ -46,6 +60,7 @@ protected:
     {
         m_view.reset();
         WindowBlur::install(nullptr);
+        Clock::setSystem(nullptr);
     }
 
     void SetUp() override
@@ -96,12 +111,46 @@ protected:
     QQuickItem* item(const char* name) const { return find(root(), QString::fromLatin1(name)); }
     QRectF sceneRect(QQuickItem* i) const { return i->mapRectToScene(i->boundingRect()); }
 
+    // The Calendar tab at 14:00 on Monday 5 January 2026 with three of
+    // today's events: one ended, one running, one to come.
+    void showCalendar(CalendarTabStyle style, bool granted = true)
+    {
+        Clock::setSystem(&m_clock);
+        if (granted)
+            m_defaults->setString(CalendarService::accessKey(), QStringLiteral("granted"));
+        const auto event = [](const char* title, QTime start, QTime end, QColor color) {
+            CalendarStoreEvent e;
+            e.identifier = QString::fromLatin1(title);
+            e.title = e.identifier;
+            e.start = QDateTime(QDate(2026, 1, 5), start);
+            e.end = QDateTime(QDate(2026, 1, 5), end);
+            e.color = color;
+            return e;
+        };
+        m_calendarStore.events = { event("Design review", QTime(9, 0), QTime(10, 0), QColor(255, 149, 0)),
+            event("Lunch with Sam", QTime(13, 30), QTime(14, 30), QColor(52, 199, 89)),
+            event("Dentist", QTime(16, 15), QTime(17, 0), QColor(175, 82, 222)) };
+        m_calendar = std::make_unique<CalendarService>(m_calendarStore, *m_defaults, m_clock, m_clock);
+        m_calendar->start();
+        m_calendarStore.answerAll();
+        IslandFeatures features;
+        features.calendar = m_calendar.get();
+        m_features = std::make_unique<IslandFeaturesObject>(features);
+        m_model.setSelectedTab(IslandTab::calendar);
+        m_model.setCalendarStyle(style);
+        show(pill(), true);
+        m_calendarStore.answerAll(); // the month the grid asked for
+    }
+
+    ManualScheduler m_clock { QDateTime(QDate(2026, 1, 5), QTime(14, 0)) };
+    FakeCalendarStore m_calendarStore;
+    std::unique_ptr<CalendarService> m_calendar;
+    std::unique_ptr<IslandFeaturesObject> m_features;
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<SettingsStore> m_settings;
     IslandViewModel m_model;
     FakeIslandActions m_actions;
     FakeWindowBlur m_blur;
-    std::unique_ptr<IslandFeaturesObject> m_features;
     std::unique_ptr<QQuickView> m_view;
 };
 
@@ -367,4 +416,80 @@ TEST_F(IslandScreenshotTest, ThePillShowsTheClockLeftAndTheBatteryRight)
     EXPECT_GT(brightPixels(shot, QRect(80, 4, 60, 16)), 15); // "54%" and its battery
     const QRectF indicator = sceneRect(item("batterySlot"));
     EXPECT_NEAR(indicator.right(), 140, 1); // 10 from the capsule's end
+}
+
+TEST_F(IslandScreenshotTest, CalendarTabListsTodaysEventsBesideTheDateBadge)
+{
+    showCalendar(CalendarTabStyle::today);
+    const QImage shot = shoot(QStringLiteral("open-calendar-today"));
+
+    QList<QQuickItem*> rows = findAll(root(), QStringLiteral("todayRow"));
+    ASSERT_EQ(rows.size(), 3);
+    std::sort(rows.begin(), rows.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).y() < sceneRect(b).y(); });
+    // Running, then to come, then ended (dimmed).
+    EXPECT_EQ(find(rows[0], QStringLiteral("eventTitle"))->property("text").toString(), QStringLiteral("Lunch with Sam"));
+    EXPECT_TRUE(find(rows[0], QStringLiteral("eventNow"))->isVisible());
+    EXPECT_TRUE(find(rows[1], QStringLiteral("eventUntil"))->isVisible());
+    EXPECT_EQ(find(rows[1], QStringLiteral("eventUntil"))->property("text").toString(), QStringLiteral(" · in 2 hr, 15 min"));
+    EXPECT_DOUBLE_EQ(rows[2]->opacity(), 0.45);
+
+    // The colour bars, the red weekday and the white day number.
+    const QRect firstRow = sceneRect(rows[0]).toAlignedRect();
+    const QRgb bar = shot.pixel(firstRow.left() + 1, firstRow.center().y());
+    EXPECT_GT(qGreen(bar), 150);
+    EXPECT_LT(qRed(bar), 100);
+    const QRect badge = sceneRect(item("dateBadge")).toAlignedRect();
+    int red = 0;
+    for (int y = badge.top(); y < badge.top() + 14; ++y)
+        for (int x = badge.left(); x <= badge.right(); ++x)
+            red += qRed(shot.pixel(x, y)) > 180 && qGreen(shot.pixel(x, y)) < 110;
+    EXPECT_GT(red, 10);
+    EXPECT_GT(brightPixels(shot, badge.adjusted(0, 14, 0, 0), 180), 40);
+}
+
+TEST_F(IslandScreenshotTest, CalendarTabMonthMarksTodayAndListsTheSelectedDay)
+{
+    showCalendar(CalendarTabStyle::month);
+    const QImage shot = shoot(QStringLiteral("open-calendar-month"));
+
+    QQuickItem* today = item("day_5");
+    ASSERT_TRUE(today);
+    const QRect cell = sceneRect(today).toAlignedRect();
+    const QRgb mark = shot.pixel(cell.center().x() - 5, cell.center().y());
+    EXPECT_GT(qRed(mark), 180); // today's red circle
+    EXPECT_LT(qGreen(mark), 110);
+    EXPECT_LT(lightness(shot.pixel(sceneRect(item("day_6")).toAlignedRect().center().x() - 6,
+                  sceneRect(item("day_6")).toAlignedRect().center().y())),
+        20);
+    EXPECT_EQ(item("selectedDayTitle")->property("text").toString(), QLocale().toString(QDate(2026, 1, 5), "dddd, MMMM d"));
+    EXPECT_EQ(findAll(root(), QStringLiteral("dayRow")).size(), 3);
+
+    // Another day: its (empty) list.
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("day_6")).center().toPoint());
+    QTRY_VERIFY_WITH_TIMEOUT(item("noEventsOnDay")->isVisible(), 3000);
+    shoot(QStringLiteral("open-calendar-month-other-day"));
+}
+
+TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessFirst)
+{
+    showCalendar(CalendarTabStyle::today, false);
+    const QImage shot = shoot(QStringLiteral("open-calendar-access"));
+
+    QQuickItem* message = item("calendarAccessMessage");
+    ASSERT_TRUE(message && message->isVisible());
+    EXPECT_EQ(message->property("title").toString(), QStringLiteral("See your events here"));
+    EXPECT_FALSE(item("todayRow"));
+    const QList<QQuickItem*> buttons = findAll(message, QStringLiteral("messageAction"));
+    ASSERT_EQ(buttons.size(), 1);
+    QQuickItem* button = buttons.first();
+    ASSERT_TRUE(button->isVisible());
+    EXPECT_EQ(button->property("text").toString(), QStringLiteral("Allow Calendar Access"));
+    const QRect buttonRect = sceneRect(button).toAlignedRect();
+    EXPECT_GT(brightPixels(shot, buttonRect, 180), 10);
+
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, buttonRect.center());
+    EXPECT_EQ(m_calendar->access(), CalendarAccess::granted);
+    m_calendarStore.answerAll();
+    QTRY_VERIFY_WITH_TIMEOUT(item("todayRow"), 3000);
+    EXPECT_FALSE(message->isVisible());
 }

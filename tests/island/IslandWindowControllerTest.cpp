@@ -1,4 +1,6 @@
 #include "IslandWindowController.h"
+#include "CalendarService.h"
+#include "FakeCalendarStore.h"
 #include "FakeIslandPanel.h"
 #include "FakePointerState.h"
 #include "FakeScreenSource.h"
@@ -34,7 +36,7 @@ protected:
         panel = owned.get();
         IslandActions actions { [this] { ++openSettingsCalls; }, [] {} };
         controller = std::make_unique<IslandWindowController>(
-            *settings, *screenService, IslandFeatures {}, actions, std::move(owned), pointer, scheduler);
+            *settings, *screenService, features, actions, std::move(owned), pointer, scheduler);
     }
     void launch(QList<PlatformScreen> screens = { TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800)) })
     {
@@ -60,6 +62,7 @@ protected:
     std::unique_ptr<FakeScreenSource> source;
     std::unique_ptr<ScreenService> screenService;
     FakeIslandPanel* panel = nullptr;
+    IslandFeatures features;
     int openSettingsCalls = 0;
     std::unique_ptr<IslandWindowController> controller;
 };
@@ -354,4 +357,19 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
     source->setScreens({ second });
     EXPECT_TRUE(panel->shown);
     EXPECT_EQ(panel->currentFrame, onSecond);
+}
+
+TEST_F(IslandWindowControllerTest, CalendarRunsWhileItsSwitchIsOn)
+{
+    FakeCalendarStore store;
+    UserDefaults calendarDefaults(path(QStringLiteral("calendar.ini")));
+    CalendarService calendar(store, calendarDefaults, scheduler, scheduler);
+    features.calendar = &calendar;
+    launch();
+    EXPECT_TRUE(calendar.isRunning());
+    settings->setShowCalendar(false);
+    EXPECT_FALSE(calendar.isRunning());
+    settings->setShowCalendar(true);
+    EXPECT_TRUE(calendar.isRunning());
+    controller.reset();
 }

@@ -1,0 +1,73 @@
+import QtQuick
+import Brimwell.Controls
+import Brimwell.Calendar
+
+// One event: a bar in the calendar's colour beside the title and the detail
+// line (time range or "All day", then "Now" or the time until it starts).
+Row {
+    id: row
+
+    /// A row map from the calendar models.
+    property var entry: ({})
+    /// The smaller size of the month view's list.
+    property bool compact: false
+
+    spacing: 8
+    opacity: entry.dimmed ? 0.45 : 1
+
+    Rectangle {
+        anchors.verticalCenter: parent.verticalCenter
+        width: 3
+        height: row.compact ? 26 : 32
+        radius: 1.5
+        color: row.entry.color ?? "#007aff"
+        antialiasing: true
+    }
+
+    Column {
+        anchors.verticalCenter: parent.verticalCenter
+        width: row.width - 3 - row.spacing
+        spacing: 2
+
+        Text {
+            objectName: "eventTitle"
+            width: parent.width
+            text: row.entry.title ?? ""
+            color: "white"
+            font.pixelSize: row.compact ? 11.5 : 12.5
+            font.weight: Font.DemiBold
+            elide: Text.ElideRight
+            maximumLineCount: 1
+        }
+
+        Row {
+            TabularText {
+                objectName: "eventDetail"
+                text: row.entry.base ?? ""
+                color: Qt.rgba(1, 1, 1, 0.55)
+                font.pixelSize: row.compact ? 10 : 10.5
+            }
+            TabularText {
+                visible: row.entry.suffix === "now"
+                text: " · "
+                color: Qt.rgba(1, 1, 1, 0.55)
+                font.pixelSize: row.compact ? 10 : 10.5
+            }
+            Text {
+                objectName: "eventNow"
+                visible: row.entry.suffix === "now"
+                text: "Now"
+                // The system green of the dark appearance.
+                color: Qt.rgba(0.188, 0.82, 0.345, 1)
+                font.pixelSize: row.compact ? 10 : 10.5
+            }
+            TabularText {
+                objectName: "eventUntil"
+                visible: row.entry.suffix === "until"
+                text: " · in " + (row.entry.until ?? "")
+                color: Qt.rgba(1, 1, 1, 0.55)
+                font.pixelSize: row.compact ? 10 : 10.5
+            }
+        }
+    }
+}

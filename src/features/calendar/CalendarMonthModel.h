@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+class CalendarService;
+
+/// The month view's state and what it shows: the displayed month with its
+/// weeks of day cells, the selected day and that day's rows. Moving to a
+/// month asks the service to load it.
+// Not final: QML derives from the types it creates.
+class CalendarMonthModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_MOC_INCLUDE("CalendarService.h")
+    Q_PROPERTY(CalendarService* service READ service WRITE setService NOTIFY serviceChanged)
+    /// The time today's marks and rows are relative to; the view's minute timeline sets it.
+    Q_PROPERTY(QDateTime now READ now WRITE setNow NOTIFY changed)
+    /// The first instant of the shown month.
+    Q_PROPERTY(QDateTime displayedMonth READ displayedMonth NOTIFY changed)
+    /// The start of the selected day.
+    Q_PROPERTY(QDateTime selectedDay READ selectedDay NOTIFY changed)
+    /// Abbreviated month and year, e.g. "Jan 2026".
+    Q_PROPERTY(QString monthTitle READ monthTitle NOTIFY changed)
+    /// One-letter weekday names from the locale's first weekday on.
+    Q_PROPERTY(QStringList weekdaySymbols READ weekdaySymbols NOTIFY changed)
+    /// Slots of the weeks, seven a row: maps with empty, day, date, isToday,
+    /// isSelected and hasEvents.
+    Q_PROPERTY(QVariantList cells READ cells NOTIFY changed)
+    /// The selected day as weekday, month and day, e.g. "Monday, January 5".
+    Q_PROPERTY(QString selectedDayTitle READ selectedDayTitle NOTIFY changed)
+    /// The selected day's rows, as CalendarEventRowText::row() makes them.
+    Q_PROPERTY(QVariantList selectedRows READ selectedRows NOTIFY changed)
+public:
+    explicit CalendarMonthModel(QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(CalendarMonthModel)
+
+    CalendarService* service() const { return m_service; }
+    void setService(CalendarService* service);
+    QDateTime now() const { return m_now; }
+    void setNow(const QDateTime& now);
+
+    QDateTime displayedMonth() const { return m_displayedMonth; }
+    QDateTime selectedDay() const { return m_selectedDay; }
+    QString monthTitle() const;
+    QStringList weekdaySymbols() const;
+    QVariantList cells() const;
+    QString selectedDayTitle() const;
+    QVariantList selectedRows() const;
+
+    /// Moves by `offset` months; selects today in the current month, else the first day.
+    Q_INVOKABLE void showMonth(int offset);
+    /// Back to the current month with today selected.
+    Q_INVOKABLE void showToday();
+    /// Selects the day that `date` falls on.
+    Q_INVOKABLE void select(const QDateTime& date);
+
+    /// The days of `month` in weeks of seven, starting on `firstWeekday`;
+    /// absent slots are the empty ones before the first and after the last day.
+    static QList<std::optional<QDate>> weekSlots(const QDate& month, Qt::DayOfWeek firstWeekday);
+
+Q_SIGNALS:
+    void serviceChanged();
+    void changed();
+
+private:
+    void setMonth(const QDateTime& month);
+
+    QPointer<CalendarService> m_service;
+    QMetaObject::Connection m_connection;
+    QDateTime m_now;
+    QDateTime m_displayedMonth;
+    QDateTime m_selectedDay;
+};

@@ -1,0 +1,189 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import Brimwell.Controls
+import Brimwell.Calendar
+
+// The month grid beside the selected day's events. The grid's month and
+// selection start at today each time the view is made.
+Item {
+    id: view
+
+    property CalendarService service: null
+
+    CalendarTimeline { id: timeline }
+    CalendarMonthModel {
+        id: monthModel
+        service: view.service
+        now: timeline.now
+    }
+
+    component MonthButton: MouseArea {
+        id: monthButton
+        property string systemImage
+        property string label
+        width: 14
+        height: 14
+        cursorShape: Qt.PointingHandCursor
+        Accessible.role: Accessible.Button
+        Accessible.name: label
+        SystemImage {
+            anchors.centerIn: parent
+            systemImage: monthButton.systemImage
+            size: 11
+        }
+    }
+
+    Row {
+        anchors.fill: parent
+        spacing: 16
+
+        Column {
+            objectName: "monthGrid"
+            width: 140
+            spacing: 2
+
+            Item {
+                width: parent.width
+                height: 14 + 4 - 2
+
+                MouseArea {
+                    objectName: "monthTitle"
+                    width: title.implicitWidth
+                    height: 14
+                    Accessible.role: Accessible.Button
+                    Accessible.name: monthModel.monthTitle
+                    Accessible.description: "Go to today"
+                    onClicked: monthModel.showToday()
+                    Text {
+                        id: title
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: monthModel.monthTitle
+                        color: "white"
+                        font.pixelSize: 11
+                        font.weight: Font.DemiBold
+                    }
+                }
+                Row {
+                    anchors.right: parent.right
+                    MonthButton {
+                        objectName: "previousMonth"
+                        systemImage: "chevron.left"
+                        label: "Previous month"
+                        onClicked: monthModel.showMonth(-1)
+                    }
+                    MonthButton {
+                        objectName: "nextMonth"
+                        systemImage: "chevron.right"
+                        label: "Next month"
+                        onClicked: monthModel.showMonth(1)
+                    }
+                }
+            }
+
+            Row {
+                Repeater {
+                    model: monthModel.weekdaySymbols
+                    Text {
+                        required property string modelData
+                        width: 20
+                        height: 11
+                        text: modelData
+                        horizontalAlignment: Text.AlignHCenter
+                        color: Qt.rgba(1, 1, 1, 0.45)
+                        font.pixelSize: 9
+                        font.weight: Font.DemiBold
+                    }
+                }
+            }
+
+            Grid {
+                objectName: "weeks"
+                columns: 7
+                Repeater {
+                    model: monthModel.cells
+                    Item {
+                        id: cell
+                        required property var modelData
+                        readonly property bool marked: !!(modelData.isToday || modelData.isSelected)
+                        objectName: modelData.empty ? "emptySlot" : "day_" + modelData.day
+                        width: 20
+                        height: 16
+
+                        MouseArea {
+                            anchors.fill: parent
+                            visible: !cell.modelData.empty
+                            Accessible.role: Accessible.Button
+                            Accessible.name: String(cell.modelData.day)
+                            onClicked: monthModel.select(cell.modelData.date)
+                        }
+                        Rectangle {
+                            anchors.centerIn: parent
+                            visible: !cell.modelData.empty
+                            width: 16
+                            height: 16
+                            radius: 8
+                            color: cell.modelData.isToday ? Qt.rgba(1, 0.271, 0.227, 1)
+                                 : cell.modelData.isSelected ? Qt.rgba(1, 1, 1, 0.2) : "transparent"
+                        }
+                        TabularText {
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            y: 0
+                            height: 12
+                            visible: !cell.modelData.empty
+                            text: cell.modelData.empty ? "" : String(cell.modelData.day)
+                            color: Qt.rgba(1, 1, 1, cell.marked || cell.modelData.hasEvents ? 1 : 0.55)
+                            font.pixelSize: 10
+                            font.weight: cell.marked ? Font.Bold : Font.Medium
+                        }
+                        Rectangle {
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            y: 12
+                            width: 3
+                            height: 3
+                            radius: 1.5
+                            visible: !cell.modelData.empty && !!cell.modelData.hasEvents
+                            color: Qt.rgba(1, 1, 1, cell.modelData.isToday ? 1 : 0.6)
+                        }
+                    }
+                }
+            }
+        }
+
+        Rectangle {
+            width: 1
+            height: parent.height
+            color: Qt.rgba(1, 1, 1, 0.12)
+        }
+
+        Column {
+            width: parent.width - 140 - 1 - 2 * parent.spacing
+            spacing: 6
+
+            Text {
+                objectName: "selectedDayTitle"
+                text: monthModel.selectedDayTitle
+                color: Qt.rgba(1, 1, 1, 0.7)
+                font.pixelSize: 11
+                font.weight: Font.DemiBold
+            }
+            Text {
+                objectName: "noEventsOnDay"
+                visible: monthModel.selectedRows.length === 0
+                text: "No events"
+                color: Qt.rgba(1, 1, 1, 0.45)
+                font.pixelSize: 11
+                font.weight: Font.Medium
+            }
+            Repeater {
+                model: monthModel.selectedRows
+                CalendarEventRow {
+                    required property var modelData
+                    objectName: "dayRow"
+                    width: parent.width
+                    entry: modelData
+                    compact: true
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,79 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import Brimwell.Controls
+import Brimwell.Calendar
+
+// Today's list: the date badge beside up to three events, redrawn each minute.
+Item {
+    id: view
+
+    property CalendarService service: null
+
+    CalendarTimeline { id: timeline }
+    CalendarTodayModel {
+        id: todayModel
+        service: view.service
+        now: timeline.now
+    }
+
+    Row {
+        anchors.verticalCenter: parent.verticalCenter
+        width: parent.width
+        spacing: 16
+
+        Column {
+            objectName: "dateBadge"
+            anchors.verticalCenter: parent.verticalCenter
+            width: 56
+            Accessible.role: Accessible.StaticText
+            Accessible.name: todayModel.weekdayText + " " + todayModel.dayText
+
+            Text {
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: todayModel.weekdayText
+                // The system red of the dark appearance.
+                color: Qt.rgba(1, 0.271, 0.227, 1)
+                font.pixelSize: 10
+                font.weight: Font.Bold
+                Accessible.ignored: true
+            }
+            TabularText {
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: todayModel.dayText
+                color: "white"
+                font.pixelSize: 28
+            }
+        }
+
+        Item {
+            anchors.verticalCenter: parent.verticalCenter
+            width: parent.width - 56 - parent.spacing
+            height: todayModel.rows.length === 0 ? empty.implicitHeight : list.implicitHeight
+
+            Text {
+                id: empty
+                objectName: "noEventsToday"
+                visible: todayModel.rows.length === 0
+                text: "No events today"
+                color: Qt.rgba(1, 1, 1, 0.6)
+                font.pixelSize: 12
+                font.weight: Font.Medium
+            }
+
+            Column {
+                id: list
+                width: parent.width
+                spacing: 8
+                Repeater {
+                    model: todayModel.rows
+                    CalendarEventRow {
+                        required property var modelData
+                        objectName: "todayRow"
+                        width: list.width
+                        entry: modelData
+                    }
+                }
+            }
+        }
+    }
+}

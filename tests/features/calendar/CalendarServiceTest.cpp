@@ -1,0 +1,263 @@
+#include "CalendarService.h"
+#include "FakeCalendarStore.h"
+#include "LogCapture.h"
+#include "ManualScheduler.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+// The process runs in Europe/Berlin (see CMakeLists.txt), so local days and
+// the daylight-saving change of 29 March 2026 are fixed.
+namespace {
+
+QDateTime at(int day, int hour, int minute = 0, int month = 1)
+{
+    return QDateTime(QDate(2026, month, day), QTime(hour, minute));
+}
+
+CalendarStoreEvent timed(const QString& uid, const QDateTime& start, const QDateTime& end, const QString& title = {})
+{
+    CalendarStoreEvent e;
+    e.identifier = uid;
+    e.title = title.isEmpty() ? uid : title;
+    e.start = start;
+    e.end = end;
+    return e;
+}
+
+CalendarStoreEvent allDay(const QString& uid, const QDate& first, int days = 1)
+{
+    CalendarStoreEvent e = timed(uid, first.startOfDay(), first.addDays(days).startOfDay());
+    e.isAllDay = true;
+    return e;
+}
+
+QStringList titles(const QList<CalendarEvent>& events)
+{
+    QStringList out;
+    for (const CalendarEvent& e : events)
+        out << e.title;
+    return out;
+}
+
+class CalendarServiceTest : public TempDirTest {
+protected:
+    CalendarServiceTest() { defaults.setString(CalendarService::accessKey(), QStringLiteral("granted")); }
+
+    // Today at 14:00 unless a test moves the clock.
+    ManualScheduler scheduler { at(5, 14) };
+    FakeCalendarStore store;
+    UserDefaults defaults { path(QStringLiteral("settings.ini")) };
+    WallClockEvents wallClock;
+    CalendarService service { store, defaults, scheduler, scheduler, wallClock };
+};
+
+} // namespace
+
+TEST_F(CalendarServiceTest, TodayListsUpcomingThenAllDayThenEndedAndKeepsThree)
+{
+    store.events = {
+        timed(QStringLiteral("A"), at(5, 9), at(5, 10)),
+        timed(QStringLiteral("B"), at(5, 15), at(5, 16)),
+        allDay(QStringLiteral("C"), QDate(2026, 1, 5)),
+        timed(QStringLiteral("D"), at(5, 13, 30), at(5, 14, 30)),
+        timed(QStringLiteral("E"), at(5, 18), at(5, 19)),
+        timed(QStringLiteral("tomorrow"), at(6, 9), at(6, 10)),
+    };
+    service.start();
+    ASSERT_EQ(store.pending.size(), 1);
+    EXPECT_EQ(store.pending[0].start, at(5, 0));
+    EXPECT_EQ(store.pending[0].end, at(6, 0));
+    store.answerAll();
+    EXPECT_EQ(titles(service.todayEvents()), QStringList({ "D", "B", "E" }));
+
+    QList<CalendarEvent> all;
+    for (const CalendarStoreEvent& e : store.events.mid(0, 5))
+        all << CalendarEvent::make(e, at(5, 14));
+    CalendarService::sortToday(all, at(5, 14));
+    EXPECT_EQ(titles(all), QStringList({ "D", "B", "E", "C", "A" }));
+
+    // Ended events: the most recently ended first.
+    QList<CalendarEvent> ended { CalendarEvent::make(timed("early", at(5, 9), at(5, 10)), {}),
+        CalendarEvent::make(timed("late", at(5, 10), at(5, 11)), {}) };
+    CalendarService::sortToday(ended, at(5, 14));
+    EXPECT_EQ(titles(ended), QStringList({ "late", "early" }));
+}
+
+TEST_F(CalendarServiceTest, EventsAreBuiltWithSubstitutesAndCancelledOrDeclinedOnesDropped)
+{
+    CalendarStoreEvent blank = timed(QStringLiteral("uid-1"), at(5, 15), at(5, 14), QStringLiteral("  \n\t "));
+    blank.color = QColor(Qt::red);
+    CalendarStoreEvent untitled = timed(QStringLiteral("uid-2"), at(5, 16), at(5, 17));
+    untitled.title.reset();
+    untitled.end.reset();
+    CalendarStoreEvent cancelled = timed(QStringLiteral("cancelled"), at(5, 15), at(5, 16));
+    cancelled.isCancelled = true;
+    CalendarStoreEvent declined = timed(QStringLiteral("declined"), at(5, 15), at(5, 16));
+    declined.attendees = { { false, false }, { true, true } };
+    CalendarStoreEvent othersDeclined = timed(QStringLiteral("others declined"), at(5, 17), at(5, 18));
+    othersDeclined.attendees = { { false, true }, { true, false } };
+    store.events = { blank, untitled, cancelled, declined, othersDeclined };
+    service.start();
+    store.answerAll();
+
+    ASSERT_EQ(service.todayEvents().size(), 3);
+    const CalendarEvent& first = service.todayEvents()[0];
+    EXPECT_EQ(first.title, QStringLiteral("Untitled event"));
+    EXPECT_EQ(first.id, QStringLiteral("uid-1-") + QString::number(at(5, 15).toSecsSinceEpoch()));
+    EXPECT_EQ(first.endDate, first.startDate); // an end before the start is raised to it
+    EXPECT_EQ(first.color, QColor(Qt::red));
+    const CalendarEvent& second = service.todayEvents()[1];
+    EXPECT_EQ(second.title, QStringLiteral("Untitled event"));
+    EXPECT_EQ(second.endDate, at(5, 16));
+    EXPECT_EQ(second.color, CalendarEvent::systemBlue());
+    EXPECT_EQ(service.todayEvents()[2].title, QStringLiteral("others declined"));
+
+    // Without a start the event starts now.
+    CalendarStoreEvent noStart;
+    noStart.identifier = QStringLiteral("x");
+    EXPECT_EQ(CalendarEvent::make(noStart, at(5, 14)).startDate, at(5, 14));
+}
+
+TEST_F(CalendarServiceTest, TodayReloadsOneSecondAfterTheNextEndAndAfterMidnight)
+{
+    scheduler.jumpWallClock(2 * 3600 * 1000); // 16:00
+    store.events = { timed(QStringLiteral("last"), at(5, 15), at(5, 17)) };
+    service.start();
+    store.answerAll();
+    EXPECT_TRUE(service.hasRefreshTask());
+
+    scheduler.advance(3600 * 1000 + 999);
+    EXPECT_TRUE(store.pending.isEmpty());
+    scheduler.advance(1); // 17:00:01
+    ASSERT_EQ(store.pending.size(), 1);
+    store.answerAll();
+    EXPECT_EQ(titles(service.todayEvents()), QStringList({ "last" })); // now ended, still listed
+
+    // Nothing ends later today: the next reload is at 00:00:01, for the new day.
+    scheduler.advance(7 * 3600 * 1000 - 1);
+    EXPECT_TRUE(store.pending.isEmpty());
+    scheduler.advance(1);
+    ASSERT_FALSE(store.pending.isEmpty());
+    EXPECT_EQ(store.pending.last().start, at(6, 0));
+    store.answerAll();
+    EXPECT_TRUE(service.todayEvents().isEmpty());
+}
+
+TEST_F(CalendarServiceTest, MonthListsAnEventOnEachLocalDayItTouchesAcrossTheClockChange)
+{
+    const CalendarService::MonthInterval march = CalendarService::monthInterval(at(15, 12, 0, 3));
+    EXPECT_EQ(march.start, at(1, 0, 0, 3));
+    EXPECT_EQ(march.end, at(1, 0, 0, 4));
+    const QList<CalendarEvent> events {
+        CalendarEvent::make(timed(QStringLiteral("overnight"), at(3, 22, 0, 3), at(5, 2, 0, 3)), {}),
+        CalendarEvent::make(timed(QStringLiteral("to midnight"), at(10, 9, 0, 3), at(11, 0, 0, 3)), {}),
+        CalendarEvent::make(timed(QStringLiteral("into April"), at(31, 23, 0, 3), at(1, 1, 0, 4)), {}),
+        CalendarEvent::make(timed(QStringLiteral("from February"), at(28, 20, 0, 2), at(1, 8, 0, 3)), {}),
+        // 29 March has 23 hours in Berlin.
+        CalendarEvent::make(allDay(QStringLiteral("clock change"), QDate(2026, 3, 29)), {}),
+        CalendarEvent::make(timed(QStringLiteral("after"), at(30, 9, 0, 3), at(30, 10, 0, 3)), {}),
+        CalendarEvent::make(timed(QStringLiteral("early"), at(29, 1, 0, 3), at(29, 4, 0, 3)), {}),
+    };
+    const CalendarService::MonthEvents byDay = CalendarService::groupByDay(events, march);
+
+    QMap<int, QStringList> listed;
+    for (auto it = byDay.begin(); it != byDay.end(); ++it) {
+        const QDateTime local = it.key().toLocalTime();
+        EXPECT_EQ(local.time(), QTime(0, 0)) << qPrintable(local.toString());
+        listed[local.date().day()] = titles(it.value());
+    }
+    const QMap<int, QStringList> expected {
+        { 1, { "from February" } },
+        { 3, { "overnight" } },
+        { 4, { "overnight" } },
+        { 5, { "overnight" } },
+        { 10, { "to midnight" } },
+        { 29, { "clock change", "early" } }, // all-day first
+        { 30, { "after" } },
+        { 31, { "into April" } },
+    };
+    EXPECT_EQ(listed, expected);
+}
+
+TEST_F(CalendarServiceTest, MonthLoadsOnceAMonthAndOnlyTheNewestAnswerCounts)
+{
+    service.start();
+    store.answerAll();
+    QSignalSpy published(&service, &CalendarService::monthEventsChanged);
+    store.events
+        = { timed(QStringLiteral("jan"), at(20, 9), at(20, 10)), timed(QStringLiteral("feb"), at(2, 9, 0, 2), at(2, 10, 0, 2)) };
+
+    service.loadMonth(at(10, 12));
+    service.loadMonth(at(31, 23));
+    ASSERT_EQ(store.pending.size(), 1);
+    service.loadMonth(at(3, 12, 0, 2)); // moved on before January arrived
+    ASSERT_EQ(store.pending.size(), 2);
+    store.answer(1);
+    store.answer(0); // January, late: stale
+    ASSERT_EQ(service.monthEvents().size(), 1);
+    EXPECT_EQ(titles(service.monthEvents().first()), QStringList({ "feb" }));
+    EXPECT_EQ(published.count(), 1);
+
+    // A change in the store reloads both lists; stopping forgets the month.
+    Q_EMIT store.changed();
+    EXPECT_EQ(store.pending.size(), 2);
+    store.answerAll();
+    EXPECT_EQ(published.count(), 1); // unchanged, not published again
+    service.stop();
+    EXPECT_TRUE(service.monthEvents().isEmpty());
+    EXPECT_FALSE(service.loadedMonth());
+    EXPECT_FALSE(service.hasRefreshTask());
+    EXPECT_FALSE(store.isWatching);
+}
+
+TEST_F(CalendarServiceTest, NothingIsReadUntilTheUserAllowsItAndTheAnswerIsKept)
+{
+    defaults.remove(CalendarService::accessKey());
+    CalendarService fresh(store, defaults, scheduler, scheduler, wallClock);
+    EXPECT_EQ(fresh.access(), CalendarAccess::notDetermined);
+    store.events = { timed(QStringLiteral("B"), at(5, 15), at(5, 16)) };
+    fresh.start();
+    fresh.loadMonth(at(5, 14));
+    EXPECT_TRUE(store.pending.isEmpty());
+    EXPECT_TRUE(fresh.todayEvents().isEmpty());
+
+    LogCapture log;
+    fresh.requestAccess();
+    EXPECT_EQ(fresh.access(), CalendarAccess::granted);
+    EXPECT_TRUE(log.contains(QStringLiteral("Calendar full access granted: true")));
+    defaults.sync();
+    EXPECT_EQ(QSettings(defaults.path(), QSettings::IniFormat).value("Calendars/access").toString(), "granted");
+    store.answerAll();
+    EXPECT_EQ(titles(fresh.todayEvents()), QStringList({ "B" }));
+    EXPECT_EQ(fresh.monthEvents().size(), 1);
+
+    // Withdrawn in the file: the next look empties both lists.
+    {
+        QSettings file(defaults.path(), QSettings::IniFormat);
+        file.setValue("Calendars/access", "denied");
+    }
+    fresh.refreshAccess();
+    EXPECT_EQ(fresh.access(), CalendarAccess::denied);
+    EXPECT_TRUE(fresh.todayEvents().isEmpty());
+    EXPECT_TRUE(fresh.monthEvents().isEmpty());
+}
+
+TEST_F(CalendarServiceTest, WakeAndTheNewDayReloadBothLists)
+{
+    service.start();
+    service.loadMonth(at(5, 14));
+    store.answerAll();
+
+    Q_EMIT wallClock.wallClockChanged();
+    EXPECT_EQ(store.pending.size(), 2);
+    store.answerAll();
+
+    // Midnight: the day task reloads both (today's refresh task reloads today too).
+    scheduler.advance(10 * 3600 * 1000 + 1000);
+    EXPECT_GE(store.pending.size(), 2);
+}

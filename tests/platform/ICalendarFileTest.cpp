@@ -1,0 +1,234 @@
+#include "ICalendarFile.h"
+#include "CalendarEvent.h"
+#include "ICalendarFileStore.h"
+#include "LogCapture.h"
+#include "ManualScheduler.h"
+#include "TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The process runs in Europe/Berlin (see CMakeLists.txt).
+namespace {
+
+QDateTime local(int month, int day, int hour = 0, int minute = 0)
+{
+    return QDateTime(QDate(2026, month, day), QTime(hour, minute));
+}
+
+QByteArray calendar(const QByteArray& body, const QByteArray& header = {})
+{
+    QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + header + body + "END:VCALENDAR\r\n";
+    return text.replace("\n", "\r\n").replace("\r\r\n", "\r\n");
+}
+
+QByteArray vevent(const QByteArray& lines)
+{
+    return "BEGIN:VEVENT\n" + lines + "END:VEVENT\n";
+}
+
+QList<CalendarEvent> shown(const QList<CalendarStoreEvent>& stored)
+{
+    QList<CalendarEvent> events;
+    for (const CalendarStoreEvent& s : stored)
+        if (CalendarEvent::isShown(s))
+            events << CalendarEvent::make(s, QDateTime());
+    std::sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.startDate < b.startDate; });
+    return events;
+}
+
+QStringList titles(const QList<CalendarEvent>& events)
+{
+    QStringList out;
+    for (const CalendarEvent& e : events)
+        out << e.title;
+    return out;
+}
+
+} // namespace
+
+TEST(ICalendarFileTest, EventsGetTheirTitlesTimesAndIdentifiersFromTheComponents)
+{
+    const ICalendarFile file = ICalendarFile::parse(calendar(vevent("UID:titled\nDTSTART:20260105T090000Z\n"
+                                                                    "DTEND:20260105T100000Z\nSUMMARY:  Standup \\n \n")
+                                                            + vevent("UID:blank\nDTSTART:20260105T110000Z\nSUMMARY:   \n")
+                                                            + vevent("UID:backwards\nDTSTART:20260105T150000Z\n"
+                                                                     "DTEND:20260105T140000Z\n")
+                                                            + vevent("UID:trip\nDTSTART;VALUE=DATE:20260105\n"
+                                                                     "DTEND;VALUE=DATE:20260107\nSUMMARY:Trip\n")
+                                                            + vevent("UID:floating\nDTSTART:20260105T180000\n"
+                                                                     "DURATION:PT30M\nSUMMARY:Dinner\n"),
+                                                        "X-APPLE-CALENDAR-COLOR:#FF000080\n"),
+        QStringLiteral("test.ics"));
+    ASSERT_TRUE(file.isValid());
+    const QColor red = file.color();
+    EXPECT_EQ(red, QColor(255, 0, 0, 128));
+
+    const QList<CalendarEvent> events = shown(file.occurrences(local(1, 5), local(1, 6), {}, red));
+    ASSERT_EQ(titles(events), QStringList({ "Trip", "Standup", "Untitled event", "Untitled event", "Dinner" }));
+    const CalendarEvent& trip = events[0];
+    EXPECT_TRUE(trip.isAllDay);
+    EXPECT_EQ(trip.startDate, local(1, 5)); // dates are local days
+    EXPECT_EQ(trip.endDate, local(1, 7));
+    const CalendarEvent& standup = events[1];
+    EXPECT_EQ(standup.id,
+        QStringLiteral("titled-") + QString::number(QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC).toSecsSinceEpoch()));
+    EXPECT_EQ(standup.endDate, standup.startDate.addSecs(3600));
+    EXPECT_EQ(standup.color, red);
+    EXPECT_EQ(events[2].endDate, events[2].startDate); // no end
+    EXPECT_EQ(events[3].endDate, events[3].startDate); // end before start
+    EXPECT_EQ(events[4].startDate, local(1, 5, 18)); // floating: the wall time here
+    EXPECT_EQ(events[4].endDate, local(1, 5, 18, 30));
+}
+
+TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
+{
+    const QByteArray master = vevent("UID:weekly\nSUMMARY:Weekly\nDTSTART;TZID=Europe/Berlin:20260105T090000\n"
+                                     "DTEND;TZID=Europe/Berlin:20260105T100000\nRRULE:FREQ=WEEKLY;BYDAY=MO\n"
+                                     "EXDATE;TZID=Europe/Berlin:20260112T090000\n");
+    const QByteArray moved = vevent("UID:weekly\nSUMMARY:Moved\nRECURRENCE-ID;TZID=Europe/Berlin:20260119T090000\n"
+                                    "DTSTART;TZID=Europe/Berlin:20260120T140000\nDTEND;TZID=Europe/Berlin:20260120T150000\n");
+    const QByteArray cancelled = vevent("UID:weekly\nSUMMARY:Weekly\nSTATUS:CANCELLED\n"
+                                        "RECURRENCE-ID;TZID=Europe/Berlin:20260126T090000\n"
+                                        "DTSTART;TZID=Europe/Berlin:20260126T090000\nDTEND;TZID=Europe/Berlin:20260126T100000\n");
+    const ICalendarFile file = ICalendarFile::parse(calendar(master + moved + cancelled), QStringLiteral("weekly.ics"));
+
+    const QList<CalendarEvent> january = shown(file.occurrences(local(1, 1), local(2, 1), {}, {}));
+    ASSERT_EQ(titles(january), QStringList({ "Weekly", "Moved" }));
+    EXPECT_EQ(january[0].startDate, local(1, 5, 9));
+    EXPECT_EQ(january[1].startDate, local(1, 20, 14));
+    EXPECT_NE(january[0].id, january[1].id);
+
+    // A rule without end gives only the range's occurrences, at 09:00 on either side of the clock change.
+    const QList<CalendarEvent> spring = shown(file.occurrences(local(3, 23), local(4, 7), {}, {}));
+    ASSERT_EQ(spring.size(), 3);
+    for (const CalendarEvent& e : spring)
+        EXPECT_EQ(e.startDate.toLocalTime().time(), QTime(9, 0)) << qPrintable(e.startDate.toString(Qt::ISODate));
+}
+
+TEST(ICalendarFileTest, CancelledEventsAndTheOnesTheUserDeclinedAreDropped)
+{
+    const ICalendarFile file
+        = ICalendarFile::parse(calendar(vevent("UID:a\nSUMMARY:Cancelled\nSTATUS:CANCELLED\nDTSTART:20260105T090000Z\n")
+                                   + vevent("UID:b\nSUMMARY:Declined\nDTSTART:20260105T100000Z\n"
+                                            "ATTENDEE;PARTSTAT=ACCEPTED:mailto:boss@example.com\n"
+                                            "ATTENDEE;PARTSTAT=DECLINED:MAILTO:Me@Example.com\n")
+                                   + vevent("UID:c\nSUMMARY:Others declined\nDTSTART:20260105T110000Z\n"
+                                            "ATTENDEE;PARTSTAT=DECLINED:mailto:boss@example.com\n"
+                                            "ATTENDEE;PARTSTAT=ACCEPTED:mailto:me@example.com\n")
+                                   + vevent("UID:d\nSUMMARY:Not mine\nDTSTART:20260105T120000Z\n"
+                                            "ATTENDEE;PARTSTAT=DECLINED:mailto:someone@example.com\n")),
+            QStringLiteral("invites.ics"));
+    const QList<CalendarEvent> events
+        = shown(file.occurrences(local(1, 5), local(1, 6), { QStringLiteral("me@example.com") }, {}));
+    EXPECT_EQ(titles(events), QStringList({ "Others declined", "Not mine" }));
+}
+
+TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
+{
+    LogCapture log;
+    EXPECT_FALSE(ICalendarFile::parse("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:x\r\nDTSTART:2026", "cut.ics").isValid());
+    EXPECT_FALSE(ICalendarFile::parse(QByteArray("\x01\x02garbage END:VCALENDAR"), "junk.ics").isValid());
+    const ICalendarFile file = ICalendarFile::parse(
+        calendar(vevent("UID:nostart\nSUMMARY:No start\n") + vevent("UID:mars\nDTSTART;TZID=Mars/Olympus:20260105T090000\n")
+            + vevent("UID:good\nSUMMARY:Good\nDTSTART:20260105T090000Z\n")
+            + vevent("UID:minutely\nSUMMARY:Every minute\n"
+                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY\n")),
+        QStringLiteral("mixed.ics"));
+    const QList<CalendarStoreEvent> events = file.occurrences(local(1, 5), local(1, 6), {}, {});
+    EXPECT_EQ(events.first().title, QStringLiteral("Good"));
+    EXPECT_EQ(events.size(), 1 + 1000); // the minutely rule is cut at its bound
+
+    const QStringList expected {
+        "Skipped cut.ics: not a complete iCalendar file (no END:VCALENDAR at its end)",
+        "Skipped junk.ics: not an iCalendar file",
+        "Skipped event nostart in mixed.ics: it has no valid DTSTART",
+        "Skipped event mars in mixed.ics: unknown time zone \"Mars/Olympus\"",
+        "Event minutely in mixed.ics repeats more than 1000 times in the range; the rest are left out",
+    };
+    for (const QString& line : expected)
+        EXPECT_TRUE(log.contains(line)) << qPrintable(line) << "\n" << qPrintable(log.messages().join('\n'));
+}
+
+namespace {
+class ICalendarFileStoreTest : public TempDirTest {
+protected:
+    void write(const QString& name, const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QByteArray event(const QByteArray& uid, const QByteArray& title, const QByteArray& start = "20260105T090000Z")
+    {
+        return calendar(vevent("UID:" + uid + "\nSUMMARY:" + title + "\nDTSTART:" + start + "\n"));
+    }
+    QList<CalendarStoreEvent> fetch()
+    {
+        std::optional<QList<CalendarStoreEvent>> answer;
+        store.fetchEvents(local(1, 5), local(1, 6), &context, [&](QList<CalendarStoreEvent> events) { answer = events; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 10000));
+        return answer.value_or(QList<CalendarStoreEvent>());
+    }
+    static QStringList titles(QList<CalendarStoreEvent> events)
+    {
+        std::sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.title < b.title; });
+        QStringList out;
+        for (const CalendarStoreEvent& e : events)
+            out << e.title.value_or(QString());
+        return out;
+    }
+
+    ManualScheduler scheduler;
+    QObject context;
+    ICalendarFileStore store { path(QStringLiteral("data/calendars")), path(QStringLiteral("settings.ini")), scheduler };
+};
+} // namespace
+
+TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfterChanges)
+{
+    LogCapture log;
+    write(QStringLiteral("data/calendars/work/color"), "#00ff00\n");
+    write(QStringLiteral("data/calendars/work/a.ics"), event("a", "Work A"));
+    write(QStringLiteral("data/calendars/home/b.ics"), event("b", "Home B"));
+    write(QStringLiteral("data/calendars/home/huge.ics"), QByteArray(ICalendarFile::maxSize + 1, 'x'));
+    write(QStringLiteral("extra/holidays.ics"), event("h", "Holiday"));
+    {
+        QSettings settings(path(QStringLiteral("settings.ini")), QSettings::IniFormat);
+        settings.setValue("Calendars/paths", QStringList { path(QStringLiteral("extra/holidays.ics")), path("gone") });
+    }
+    store.start();
+    const QList<CalendarStoreEvent> first = fetch();
+    EXPECT_EQ(titles(first), QStringList({ "Holiday", "Home B", "Work A" }));
+    for (const CalendarStoreEvent& e : first)
+        EXPECT_EQ(e.color.isValid(), e.title == QStringLiteral("Work A"));
+    EXPECT_TRUE(log.contains(QStringLiteral("Calendar path %1 from the settings does not exist").arg(path("gone"))));
+    EXPECT_TRUE(log.contains(QStringLiteral("Skipped %1: %2 bytes, more than the %3 a calendar file may have")
+                                 .arg(path("data/calendars/home/huge.ics"))
+                                 .arg(ICalendarFile::maxSize + 1)
+                                 .arg(ICalendarFile::maxSize)));
+
+    // A sync writes several files: one change once the folders are quiet.
+    QSignalSpy changed(&store, &CalendarStore::changed);
+    write(QStringLiteral("data/calendars/work/c.ics"), event("c", "Work C"));
+    write(QStringLiteral("data/calendars/work/d.ics"), event("d", "Work D"));
+    QFile::remove(path(QStringLiteral("data/calendars/work/a.ics")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scheduler.pendingCount() > 0; }, 10000));
+    QCoreApplication::processEvents();
+    scheduler.advance(ICalendarFileStore::quietPeriod.count() - 1);
+    EXPECT_EQ(changed.count(), 0);
+    scheduler.advance(1);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(titles(fetch()), QStringList({ "Holiday", "Home B", "Work C", "Work D" }));
+
+    // A folder that disappears takes its events along; the others stay.
+    QDir(path(QStringLiteral("data/calendars/work"))).removeRecursively();
+    EXPECT_EQ(titles(fetch()), QStringList({ "Holiday", "Home B" }));
+    EXPECT_EQ(log.messages().count(QStringLiteral("Calendar path %1 from the settings does not exist").arg(path("gone"))), 1);
+}

@@ -302,10 +302,14 @@ X11Pasteboard::Contents X11Pasteboard::readContents(const WantsText& wantsText)
 
 xcb_atom_t X11Pasteboard::atom(const char* name)
 {
+    if (const auto known = m_atoms.constFind(QByteArray(name)); known != m_atoms.cend())
+        return *known;
     auto* reply
         = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, false, uint16_t(qstrlen(name)), name), nullptr);
     const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
+    if (result != XCB_ATOM_NONE)
+        m_atoms.insert(QByteArray(name), result);
     return result;
 }
 

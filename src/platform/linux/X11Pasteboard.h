@@ -2,6 +2,7 @@
 
 #include "Pasteboard.h"
 
+#include <QHash>
 #include <QMutex>
 
 #include <atomic>
@@ -59,6 +60,8 @@ private:
     uint8_t m_xfixesEvent = 0;
     xcb_atom_t m_clipboard = 0;
     xcb_atom_t m_property = 0;
+    // Interned once each: names never change their atom on a server.
+    QHash<QByteArray, xcb_atom_t> m_atoms; // worker thread after construction
     int m_wakeFds[2] = { -1, -1 };
     std::atomic<int> m_changeCount { 0 };
     std::atomic<bool> m_stopping { false };

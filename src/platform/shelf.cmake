@@ -1,0 +1,8 @@
+# The shelf: file bookmarks, previews, the file browser and sending files
+# away; interfaces here, their Linux implementations in linux/.
+target_sources(brimwell_platform PRIVATE
+  FileBookmark.h
+  FileThumbnails.h
+  FileBrowser.h
+  DeviceSharing.h
+)

@@ -11,6 +11,7 @@
 #include "NowPlayingService.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
+#include "ShelfService.h"
 
 #include <QPointer>
 
@@ -33,10 +34,13 @@ AppDelegate::AppDelegate(
         m_clipboard = factories.clipboard();
     if (factories.nowPlaying)
         m_nowPlaying = factories.nowPlaying();
+    if (factories.shelf)
+        m_shelf = factories.shelf();
     m_features.battery = m_battery.get();
     m_features.calendar = m_calendar.get();
     m_features.clipboard = m_clipboard.get();
     m_features.nowPlaying = m_nowPlaying.get();
+    m_features.shelf = m_shelf.get();
     m_makeHud = std::move(factories.hud);
 }
 

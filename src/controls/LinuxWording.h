@@ -11,6 +11,9 @@ class LinuxWording final : public QObject {
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(QString nowPlayingEmptySubtitle READ nowPlayingEmptySubtitle CONSTANT)
+    Q_PROPERTY(QString showInFinder READ showInFinder CONSTANT)
+    Q_PROPERTY(QString airDrop READ airDrop CONSTANT)
+    Q_PROPERTY(QString airDropAll READ airDropAll CONSTANT)
 public:
     using QObject::QObject;
 
@@ -19,6 +22,15 @@ public:
     {
         return QStringLiteral("Play something in your music player, Spotify or your browser");
     }
+
+    /// "Show in Finder": the file browser is the desktop's own.
+    static QString showInFinder() { return QStringLiteral("Show in Folder"); }
+    /// "AirDrop": files go to the user's paired devices (KDE Connect).
+    static QString airDrop() { return QStringLiteral("Send to Device"); }
+    /// "AirDrop All".
+    static QString airDropAll() { return QStringLiteral("Send All to Device"); }
+    /// "AirDrop is not available for the selected items".
+    static constexpr const char* sendToDeviceUnavailable = "Send to Device is not available for the selected items";
 
     /// "Waiting for Accessibility permission to replace the system HUD": on X11
     /// the permission is the media keys being free of other programs' grabs.

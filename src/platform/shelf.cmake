@@ -6,4 +6,5 @@ target_sources(brimwell_platform PRIVATE
   FileBrowser.h
   DeviceSharing.h
   linux/PosixFileBookmark.cpp linux/PosixFileBookmark.h
+  linux/FreedesktopThumbnails.cpp linux/FreedesktopThumbnails.h
 )

@@ -5,4 +5,6 @@ target_sources(brimwell_platform PRIVATE
   FileThumbnails.h
   FileBrowser.h
   DeviceSharing.h
+  linux/PosixFileBookmark.cpp linux/PosixFileBookmark.h
+  linux/FreedesktopThumbnails.cpp linux/FreedesktopThumbnails.h
 )

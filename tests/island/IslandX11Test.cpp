@@ -126,11 +126,11 @@ protected:
         }
         return count;
     }
-    // Where the strip of tiles lies in the open pill, from the tab's layout:
-    // below the tab bar, the header and 8 points, 74 points high.
-    QRect stripArea() const { return QRect(openPill.x() + 24, openPill.y() + 118, openPill.width() - 48, 74); }
-    /// Tiles are 72 wide, 8 apart: a tile shows as a column of light pixels
-    /// (its preview or symbol, and its name) in each 80-point slot.
+    // Where the strip of tiles lies in the open pill (the Shelf tab's own
+    // layout, as the view test measures it): 74 high, tiles 72 wide and 8 apart.
+    QRect stripArea() const { return QRect(openPill.x() + 42, openPill.y() + 111, openPill.width() - 84, 74); }
+    /// A tile shows as light pixels (its preview or symbol, and its name) in
+    /// its 80-point slot.
     int tileCount(const QRect& strip) const
     {
         const QImage shot = x.image(strip);
@@ -146,7 +146,7 @@ protected:
         return tiles;
     }
     QPoint firstTileCentre(const QRect& strip) const { return { strip.x() + 36, strip.y() + 28 }; }
-    QPoint clearButton(const QRect& strip) const { return { strip.right() - 20, strip.y() - 19 }; }
+    QPoint clearButton(const QRect& strip) const { return { strip.right() - 28, strip.y() - 20 }; }
     static void saveShot(const QImage& shot, const char* name)
     {
         shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/")

@@ -55,7 +55,11 @@ bool isReadableImage(const QByteArray& bytes)
     buffer.setData(bytes);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    return reader.canRead() && (!size.isValid() || qint64(size.width()) * size.height() <= largestImagePixels);
+    if (size.isValid() && qint64(size.width()) * size.height() > largestImagePixels) {
+        qCWarning(lcShelf, "Dropped image of %d × %d pixels is too large to keep", size.width(), size.height());
+        return false;
+    }
+    return reader.canRead();
 }
 
 QImage decodeImage(const QByteArray& bytes)

@@ -96,7 +96,7 @@ Item {
                 required property var modelData
                 objectName: "shelfTile"
                 width: 72
-                height: strip.height
+                height: ListView.view.height
                 Accessible.role: Accessible.Button
                 Accessible.name: modelData.name
                 T.ToolTip.visible: mouse.containsMouse && !mouse.pressed
@@ -114,7 +114,7 @@ Item {
                             id: preview
                             objectName: "shelfPreview"
                             anchors.fill: parent
-                            service: view.service
+                            service: view.service // qmllint disable unqualified
                             itemId: tile.modelData.id
                         }
                         SystemImage {
@@ -224,6 +224,14 @@ Item {
         }
     }
 
+    Component {
+        id: deviceEntry
+        IslandMenuItem {
+            property string deviceId
+            onTriggered: targets.itemId === "" ? logic.sendAll(deviceId) : logic.send(targets.itemId, deviceId) // qmllint disable unqualified
+        }
+    }
+
     // The devices to send to, and e-mail when sharing.
     IslandMenu {
         id: targets
@@ -234,18 +242,13 @@ Item {
         function openFor(itemId: string, withEmail: bool, anchor: Item, x: real, y: real) {
             targets.itemId = itemId;
             targets.withEmail = withEmail;
+            // One entry per device as it is now, then "Email…", the last.
+            while (targets.count > 1)
+                targets.takeItem(0).destroy();
+            const devices = view.service ? view.service.devices : [];
+            for (let i = 0; i < devices.length; ++i)
+                targets.insertItem(i, deviceEntry.createObject(null, { text: devices[i].name, deviceId: devices[i].id }));
             targets.popup(anchor, x, y);
-        }
-
-        Instantiator {
-            model: view.service ? view.service.devices : []
-            delegate: IslandMenuItem {
-                required property var modelData
-                text: modelData.name
-                onTriggered: targets.itemId === "" ? logic.sendAll(modelData.id) : logic.send(targets.itemId, modelData.id) // qmllint disable unqualified
-            }
-            onObjectAdded: (index, object) => targets.insertItem(index, object)
-            onObjectRemoved: (index, object) => targets.removeItem(object)
         }
         IslandMenuItem {
             text: "Email…"
@@ -262,10 +265,7 @@ Item {
         opacity: view.viewModel && view.viewModel.isDropTargeted ? 1 : 0
         visible: opacity > 0
         Behavior on opacity {
-            NumberAnimation {
-                duration: 200
-                easing.type: Easing.InOutQuad
-            }
+            NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } // qmllint disable unqualified
         }
 
         Rectangle {
@@ -275,7 +275,6 @@ Item {
         }
         Shape {
             anchors.fill: parent
-            preferredRendererType: Shape.CurveRenderer
             ShapePath {
                 strokeColor: Qt.rgba(1, 1, 1, 0.6)
                 strokeWidth: 1.5

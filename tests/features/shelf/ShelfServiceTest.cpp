@@ -86,6 +86,19 @@ protected:
         QFile f(listFile());
         return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
     }
+    /// A PNG chunk's checksum, big-endian.
+    static QByteArray crc32(const QByteArray& bytes)
+    {
+        quint32 crc = 0xffffffff;
+        for (const char byte : bytes) {
+            crc ^= quint8(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+        }
+        crc = ~crc;
+        const char big[] = { char(crc >> 24), char(crc >> 16), char(crc >> 8), char(crc) };
+        return QByteArray(big, 4);
+    }
     static QByteArray png()
     {
         QImage image(40, 20, QImage::Format_RGB32);
@@ -192,7 +205,9 @@ TEST_F(ShelfServiceTest, ImagesAndTextsAreWrittenIntoTheShelfFolder)
     EXPECT_TRUE(names().first().startsWith(QLatin1String("Text ")));
     QByteArray huge = png();
     huge.replace(16, 8, QByteArray::fromHex("000186a0000186a0")); // IHDR width and height
+    huge.replace(29, 4, crc32(huge.mid(12, 17)));
     EXPECT_FALSE(dropData(QStringLiteral("image/png"), huge));
+    EXPECT_TRUE(log.mentions("100000 × 100000 pixels is too large"));
     EXPECT_EQ(service().count(), 5);
 }
 

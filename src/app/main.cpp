@@ -5,13 +5,16 @@
 #include "CalendarService.h"
 #include "ClipboardService.h"
 #include "CombinedCalendarStore.h"
+#include "DBusFileBrowser.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
 #include "EdsCalendarStore.h"
 #include "Footprint.h"
+#include "FreedesktopThumbnails.h"
 #include "HUDController.h"
 #include "ICalendarFileStore.h"
 #include "KWinBlurBehind.h"
+#include "KdeConnectSharing.h"
 #include "LinuxWallClockEvents.h"
 #include "Log.h"
 #include "MediaRemoteAdapterClient.h"
@@ -21,6 +24,7 @@
 #include "PulseAudioHardware.h"
 #include "QtScreenSource.h"
 #include "SessionPlatform.h"
+#include "ShelfService.h"
 #include "SignalQuitter.h"
 #include "SysfsBacklight.h"
 #include "SysfsPowerSupplies.h"
@@ -34,6 +38,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTimer>
@@ -128,6 +133,13 @@ int main(int argc, char** argv)
     factories.clipboard = [&] {
         return std::make_unique<ClipboardService>(
             pasteboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    };
+    FreedesktopThumbnails fileThumbnails;
+    DBusFileBrowser fileBrowser(QDBusConnection::sessionBus());
+    KdeConnectSharing deviceSharing(QDBusConnection::sessionBus());
+    factories.shelf = [&] {
+        return std::make_unique<ShelfService>(ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, pasteboard },
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), QDir::homePath());
     };
     factories.nowPlaying = [&] {
         return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),

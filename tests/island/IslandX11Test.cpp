@@ -260,11 +260,16 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     const xcb_window_t source = x.createWindow();
     ASSERT_TRUE(dragEnters(source));
     ASSERT_TRUE(frameBecomes(openPill));
-    x.movePointer(openPill.center().x(), openPill.center().y()); // keeps it open once the drag leaves
-    EXPECT_TRUE(x.waitFor([&] { return brightPixels(openPill) > 2000; })) << "the dashed frame and its label";
+    const QPoint inside(openPill.x() + 20, openPill.bottom() - 20); // away from the tiles and their tooltips
+    x.movePointer(inside.x(), inside.y()); // keeps it open once the drag leaves
+    const QRect strip = stripArea();
+    const QRect frameEdge(strip.x() - 4, strip.y(), 8, 48);
+    const QRect label(openPill.center().x() - 60, strip.y() + 10, 120, 25);
+    EXPECT_TRUE(x.waitFor([&] { return brightPixels(frameEdge) > 20 && brightPixels(label) > 100; }))
+        << "the dashed frame and its label: " << brightPixels(frameEdge) << ", " << brightPixels(label);
     saveShot(x.image(openPill), "shelf-drop-frame.png");
     x.sendClientMessage(panel, x.atom("XdndLeave"), { source, 0, 0, 0, 0 });
-    const QRect strip = stripArea();
+    EXPECT_TRUE(x.waitFor([&] { return brightPixels(frameEdge) == 0; })) << "the frame fades out";
     ASSERT_TRUE(x.waitFor([&] { return tileCount(strip) == 4; })) << tileCount(strip);
     saveShot(x.image(openPill), "shelf-tiles.png");
     EXPECT_EQ(shelfList().size(), 4) << "loading does not rewrite the list";
@@ -291,7 +296,7 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     EXPECT_EQ(QUrl(QString::fromUtf8(delivered->trimmed())).toLocalFile(), shelfFolder() + QLatin1Char('/') + written[1]);
 
     // "Clear" takes the shelf's own files along and leaves the user's.
-    x.movePointer(openPill.center().x(), openPill.center().y());
+    x.movePointer(inside.x(), inside.y());
     ASSERT_TRUE(frameBecomes(openPill));
     const QPoint clear = clearButton(strip);
     x.movePointer(clear.x(), clear.y());

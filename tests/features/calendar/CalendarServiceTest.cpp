@@ -225,10 +225,12 @@ TEST_F(CalendarServiceTest, NothingIsReadUntilTheUserAllowsItAndTheAnswerIsKept)
     fresh.loadMonth(at(5, 14));
     EXPECT_TRUE(store.pending.isEmpty());
     EXPECT_TRUE(fresh.todayEvents().isEmpty());
+    EXPECT_FALSE(store.isWatching);
 
     LogCapture log;
     fresh.requestAccess();
     EXPECT_EQ(fresh.access(), CalendarAccess::granted);
+    EXPECT_TRUE(store.isWatching);
     EXPECT_TRUE(log.contains(QStringLiteral("Calendar full access granted: true")));
     defaults.sync();
     EXPECT_EQ(QSettings(defaults.path(), QSettings::IniFormat).value("Calendars/access").toString(), "granted");
@@ -243,6 +245,7 @@ TEST_F(CalendarServiceTest, NothingIsReadUntilTheUserAllowsItAndTheAnswerIsKept)
     }
     fresh.refreshAccess();
     EXPECT_EQ(fresh.access(), CalendarAccess::denied);
+    EXPECT_FALSE(store.isWatching);
     EXPECT_TRUE(fresh.todayEvents().isEmpty());
     EXPECT_TRUE(fresh.monthEvents().isEmpty());
 }

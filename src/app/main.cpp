@@ -8,13 +8,14 @@
 #include "DBusFileBrowser.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
-#include "EdsCalendarStore.h"
+#include "EdsCalendarModule.h"
 #include "Footprint.h"
 #include "FreedesktopThumbnails.h"
 #include "HUDController.h"
 #include "ICalendarFileStore.h"
 #include "KWinBlurBehind.h"
 #include "KdeConnectSharing.h"
+#include "LazyCalendarStore.h"
 #include "LinuxWallClockEvents.h"
 #include "Log.h"
 #include "MediaRemoteAdapterClient.h"
@@ -125,7 +126,10 @@ int main(int argc, char** argv)
     SysfsPowerSupplies powerSupplies(QStringLiteral("/sys/class/power_supply"));
     UPowerPowerSources powerSources(QDBusConnection::systemBus(), &powerSupplies);
     ICalendarFileStore calendarFiles(ICalendarFileStore::standardFolder(), defaults.path());
-    EdsCalendarStore desktopCalendars(defaults.path());
+    // Evolution Data Server's module is loaded once the calendar is read: shown and allowed.
+    LazyCalendarStore desktopCalendars([&defaults](QObject* parent) {
+        return EdsCalendarModule::load(EdsCalendarModule::standardPath(), defaults.path(), parent);
+    });
     CombinedCalendarStore calendarStore({ &desktopCalendars, &calendarFiles });
     FeatureFactories factories;
     factories.battery = [&] { return std::make_unique<BatteryService>(powerSources); };

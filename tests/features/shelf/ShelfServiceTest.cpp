@@ -167,6 +167,12 @@ TEST_F(ShelfServiceTest, DropsGoOnTopInTheirOrderOnceEachAndThirtyAtMost)
     EXPECT_EQ(names().first(), QStringLiteral("flood0"));
     EXPECT_EQ(names().last(), QStringLiteral("flood29"));
     EXPECT_EQ(thumbnails.requests.size(), 30);
+
+    // A name that is not UTF-8 cannot be kept without naming another file.
+    QMimeData odd;
+    odd.setData(QStringLiteral("text/uri-list"), "file:///tmp/caf%E9.txt\r\n");
+    EXPECT_FALSE(service().add(odd));
+    EXPECT_TRUE(log.mentions("not valid UTF-8"));
 }
 
 TEST_F(ShelfServiceTest, ImagesAndTextsAreWrittenIntoTheShelfFolder)

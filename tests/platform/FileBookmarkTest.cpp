@@ -28,7 +28,7 @@ protected:
         out.write("contents");
         return path(name);
     }
-    QByteArray token(const QString& name) { return FileBookmark::make(path(name)).value_or(QByteArray()); }
+    QByteArray token(const QString& file) { return FileBookmark::make(file).value_or(QByteArray()); }
     std::optional<QString> resolve(const QByteArray& token, const PosixFileBookmark::SearchLimits& limits = {})
     {
         return PosixFileBookmark::resolve(token, m_dir.path(), limits);
@@ -87,7 +87,7 @@ TEST_F(FileBookmarkTest, FallsBackToThePathThenToNothing)
     EXPECT_EQ(resolve(saved), std::nullopt);
 
     ASSERT_TRUE(QFile::link(path("target.txt"), path("dangling")));
-    EXPECT_EQ(resolve(token("dangling")), path("dangling"));
+    EXPECT_EQ(resolve(token(path("dangling"))), path("dangling"));
     EXPECT_EQ(FileBookmark::make(path("missing")), std::nullopt);
 }
 

@@ -12,8 +12,10 @@
 #include "SymbolCatalog.h"
 #include "UpdaterService.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QQmlError>
+#include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
 

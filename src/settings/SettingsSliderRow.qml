@@ -16,6 +16,7 @@ SettingsRow {
     signal moved(real value)
 
     Slider {
+        id: slider
         objectName: row.objectName + "Slider"
         from: row.from
         to: row.to
@@ -25,8 +26,8 @@ SettingsRow {
         Layout.preferredWidth: 260
         Accessible.name: row.title
         onMoved: {
-            row.moved(value);
-            value = Qt.binding(() => row.value);
+            row.moved(slider.value);
+            slider.value = Qt.binding(() => row.value);
         }
     }
     TabularText {

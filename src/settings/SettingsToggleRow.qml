@@ -11,13 +11,14 @@ SettingsRow {
     signal toggled(bool on)
 
     Switch {
+        id: toggle
         objectName: row.objectName + "Switch"
         checked: row.checked
         enabled: row.isEnabled
         Accessible.name: row.title
         onToggled: {
-            row.toggled(checked);
-            checked = Qt.binding(() => row.checked);
+            row.toggled(toggle.checked);
+            toggle.checked = Qt.binding(() => row.checked);
         }
     }
 }

@@ -60,7 +60,7 @@ std::optional<QList<AppcastItem>> parse(const QByteArray& xml, QString* error)
     bool sawRss = false;
     std::optional<AppcastItem> item;
     const auto sparkle = [](const QXmlStreamAttributes& attributes, const char* name) {
-        return attributes.value(sparkleNamespace, QLatin1String(name)).toString().trimmed();
+        return attributes.value(sparkleNamespace, QString::fromLatin1(name)).toString().trimmed();
     };
     while (!reader.atEnd()) {
         reader.readNext();
@@ -83,7 +83,7 @@ std::optional<QList<AppcastItem>> parse(const QByteArray& xml, QString* error)
                 item->releaseNotesURL = QUrl(reader.readElementText().trimmed());
             } else if (name == QLatin1String("enclosure")) {
                 const QXmlStreamAttributes attributes = reader.attributes();
-                item->downloadURL = QUrl(attributes.value(QLatin1String("url")).toString().trimmed());
+                item->downloadURL = QUrl(attributes.value(QStringLiteral("url")).toString().trimmed());
                 if (item->version.isEmpty())
                     item->version = sparkle(attributes, "version");
                 if (item->shortVersion.isEmpty())

@@ -13,6 +13,7 @@
 #include "UserDefaults.h"
 #include "XdgAutostartLoginItem.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

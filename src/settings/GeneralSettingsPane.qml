@@ -95,12 +95,16 @@ SettingsForm {
         SettingsRow {
             title: "Show on display"
             ComboBox {
+                id: displayPicker
                 objectName: "displayPicker"
                 model: pane.logic.displayChoices
                 textRole: "label"
                 currentIndex: pane.logic.displayChoiceIndex
                 Layout.preferredWidth: 240
-                onActivated: index => pane.logic.chooseDisplay(index)
+                onActivated: index => {
+                    pane.logic.chooseDisplay(index);
+                    displayPicker.currentIndex = Qt.binding(() => pane.logic.displayChoiceIndex);
+                }
             }
         }
     }

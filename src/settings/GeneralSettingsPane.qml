@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
+import QtQuick.Templates as T
 import Brimwell.Controls
 import Brimwell.Services
 import Brimwell.Settings
@@ -66,6 +67,7 @@ SettingsForm {
                         text: modelData.title
                         checkable: true
                         checked: pane.settings.expandedBackgroundStyle === modelData.style
+                        highlighted: checked
                         width: 72
                         onClicked: pane.settings.expandedBackgroundStyle = modelData.style
                     }
@@ -136,7 +138,7 @@ SettingsForm {
 
     Dialog {
         objectName: "launchAtLoginAlert"
-        parent: Overlay.overlay
+        parent: T.Overlay.overlay
         anchors.centerIn: parent
         modal: true
         title: "Couldn’t change Launch at Login"

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
+import QtQuick.Templates as T
 import Brimwell.Clipboard
 import Brimwell.Controls
 import Brimwell.Services
@@ -61,7 +62,7 @@ SettingsForm {
 
     Dialog {
         objectName: "clearClipboardDialog"
-        parent: Overlay.overlay
+        parent: T.Overlay.overlay
         anchors.centerIn: parent
         modal: true
         width: 380

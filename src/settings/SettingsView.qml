@@ -38,6 +38,11 @@ Item {
     palette.placeholderText: "#8e8e93"
     palette.toolTipBase: "#2c2c2e"
     palette.toolTipText: "white"
+    palette.disabled.buttonText: "#6e6e73"
+    palette.disabled.windowText: "#6e6e73"
+    palette.disabled.text: "#6e6e73"
+    palette.disabled.button: "#2c2c2e"
+    palette.disabled.highlight: "#2d4a6b"
 
     IslandShape {
         id: windowShape

@@ -77,6 +77,8 @@ protected:
 
 TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
 {
+    m_settings.setReplaceSystemHUD(true);
+    m_settings.setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
     m_controller->show();
     QQuickView* window = m_controller->window();
     ASSERT_NE(window, nullptr);
@@ -85,7 +87,6 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
     EXPECT_EQ(window->title(), QStringLiteral("Brimwell Settings"));
     EXPECT_EQ(window->size(), QSize(720, 520));
 
-    m_settings.setReplaceSystemHUD(true);
     const std::pair<SettingsPane, const char*> panes[] = { { SettingsPane::general, "general" }, { SettingsPane::hud, "hud" },
         { SettingsPane::nowPlaying, "nowPlaying" }, { SettingsPane::calendar, "calendar" },
         { SettingsPane::quickDrop, "quickDrop" }, { SettingsPane::about, "about" } };

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Fusion
-import QtQuick.Layouts
 import Brimwell.Calendar
 import Brimwell.Controls
 import Brimwell.Services

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Brimwell.Controls
 import Brimwell.Services
 import Brimwell.Settings

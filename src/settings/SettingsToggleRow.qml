@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Fusion
-import QtQuick.Layouts
 
 // A labelled switch. `checked` follows the caller's binding; a flip is
 // reported through `toggled` so the caller writes its own store.

@@ -128,10 +128,12 @@ bool AppDelegate::applicationDidFinishLaunching()
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
-    if (m_settingsWindowController)
+    if (m_settingsWindowController) {
+        qCInfo(lcApp, "Reopen requested; showing the settings window");
         m_settingsWindowController->show();
-    else
+    } else {
         qCInfo(lcApp, "Reopen requested; the settings window is not available in this build");
+    }
     return false;
 }
 

@@ -22,6 +22,7 @@
 #include "SettingsViewLogic.h"
 #include "SettingsWindowController.h"
 #include "TempDir.h"
+#include "UpdaterService.h"
 #include "UserDefaults.h"
 
 #include <QQuickView>

@@ -14,6 +14,7 @@
 #include "ScreenService.h"
 #include "SettingsStore.h"
 #include "SettingsWindowController.h"
+#include "ShelfService.h"
 #include "UpdaterService.h"
 
 #include "Observe.h"
@@ -42,12 +43,15 @@ AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPla
         m_clipboard = factories.clipboard();
     if (factories.nowPlaying)
         m_nowPlaying = factories.nowPlaying();
+    if (factories.shelf)
+        m_shelf = factories.shelf();
     if (shell.updates)
         m_updater = std::make_unique<UpdaterService>(*shell.updates, AppBundle::main().infoDictionary());
     m_features.battery = m_battery.get();
     m_features.calendar = m_calendar.get();
     m_features.clipboard = m_clipboard.get();
     m_features.nowPlaying = m_nowPlaying.get();
+    m_features.shelf = m_shelf.get();
     m_makeHud = std::move(factories.hud);
 }
 
@@ -97,7 +101,8 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_features.hud = hud();
     if (m_launchAtLogin && m_updater) {
         m_settingsWindowController = std::make_unique<SettingsWindowController>(*m_settings, *m_screenService, *m_launchAtLogin,
-            SettingsWindowController::Services { m_calendar.get(), m_clipboard.get(), m_nowPlaying.get(), m_features.hud },
+            SettingsWindowController::Services {
+                m_calendar.get(), m_clipboard.get(), m_nowPlaying.get(), m_features.hud, m_shelf.get() },
             *m_updater, m_defaults, m_actions.quit);
         m_menuBarController = std::make_unique<MenuBarController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit);
         QPointer<MenuBarController> menuBar(m_menuBarController.get());

@@ -9,6 +9,7 @@
 #include <memory>
 
 class ClipboardService;
+class ShelfService;
 class BatteryService;
 class CalendarService;
 class HUDController;
@@ -73,6 +74,7 @@ private:
     std::unique_ptr<ScreenService> m_screenService;
     std::unique_ptr<LaunchAtLoginService> m_launchAtLogin;
     std::unique_ptr<ClipboardService> m_clipboard;
+    std::unique_ptr<ShelfService> m_shelf;
     std::unique_ptr<BatteryService> m_battery;
     std::unique_ptr<CalendarService> m_calendar;
     std::unique_ptr<NowPlayingService> m_nowPlaying;

@@ -11,6 +11,7 @@ class LoginItem;
 class UpdateFramework;
 class NowPlayingService;
 class SettingsStore;
+class ShelfService;
 
 /// Makes the feature services for the application delegate: the program
 /// builds them over the real platform objects, tests leave out what they
@@ -20,6 +21,7 @@ struct FeatureFactories {
     std::function<std::unique_ptr<BatteryService>()> battery;
     std::function<std::unique_ptr<CalendarService>()> calendar;
     std::function<std::unique_ptr<NowPlayingService>()> nowPlaying;
+    std::function<std::unique_ptr<ShelfService>()> shelf;
     /// Called when the HUD is first needed, over the delegate's settings.
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> hud;
 };

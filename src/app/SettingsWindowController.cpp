@@ -57,6 +57,7 @@ SettingsWindowController::SettingsWindowController(SettingsStore& settings, Scre
     m_logic->setNowPlaying(m_services.nowPlaying);
     m_logic->setCalendar(m_services.calendar);
     m_logic->setClipboard(m_services.clipboard);
+    m_logic->setShelf(m_services.shelf);
 }
 
 SettingsWindowController::~SettingsWindowController() = default;
@@ -81,6 +82,7 @@ void SettingsWindowController::makeWindow()
         { QStringLiteral("updater"), QVariant::fromValue<QObject*>(&m_updater) },
         { QStringLiteral("calendar"), QVariant::fromValue<QObject*>(m_services.calendar) },
         { QStringLiteral("clipboard"), QVariant::fromValue<QObject*>(m_services.clipboard) },
+        { QStringLiteral("shelf"), QVariant::fromValue<QObject*>(m_services.shelf) },
     });
     m_window->setSource(SettingsViews::settingsViewUrl());
     for (const QQmlError& error : m_window->errors())

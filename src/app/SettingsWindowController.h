@@ -16,6 +16,7 @@ class QQuickView;
 class ScreenService;
 class SettingsStore;
 class SettingsViewLogic;
+class ShelfService;
 class UpdaterService;
 class UserDefaults;
 
@@ -30,6 +31,7 @@ public:
         ClipboardService* clipboard = nullptr;
         NowPlayingService* nowPlaying = nullptr;
         HUDController* hud = nullptr;
+        ShelfService* shelf = nullptr;
     };
 
     SettingsWindowController(SettingsStore& settings, ScreenService& screenService, LaunchAtLoginService& launchAtLogin,

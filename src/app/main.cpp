@@ -6,13 +6,17 @@
 #include "CalendarService.h"
 #include "ClipboardService.h"
 #include "CombinedCalendarStore.h"
+#include "DBusFileBrowser.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
-#include "EdsCalendarStore.h"
+#include "EdsCalendarModule.h"
 #include "Footprint.h"
+#include "FreedesktopThumbnails.h"
 #include "HUDController.h"
 #include "ICalendarFileStore.h"
 #include "KWinBlurBehind.h"
+#include "KdeConnectSharing.h"
+#include "LazyCalendarStore.h"
 #include "LinuxWallClockEvents.h"
 #include "Log.h"
 #include "MediaRemoteAdapterClient.h"
@@ -22,6 +26,7 @@
 #include "PulseAudioHardware.h"
 #include "QtScreenSource.h"
 #include "SessionPlatform.h"
+#include "ShelfService.h"
 #include "SignalQuitter.h"
 #include "SysfsBacklight.h"
 #include "SysfsPowerSupplies.h"
@@ -37,6 +42,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -155,7 +161,10 @@ int main(int argc, char** argv)
     SysfsPowerSupplies powerSupplies(QStringLiteral("/sys/class/power_supply"));
     UPowerPowerSources powerSources(QDBusConnection::systemBus(), &powerSupplies);
     ICalendarFileStore calendarFiles(ICalendarFileStore::standardFolder(), defaults.path());
-    EdsCalendarStore desktopCalendars(defaults.path());
+    // Evolution Data Server's module is loaded once the calendar is read: shown and allowed.
+    LazyCalendarStore desktopCalendars([&defaults](QObject* parent) {
+        return EdsCalendarModule::load(EdsCalendarModule::standardPath(), defaults.path(), parent);
+    });
     CombinedCalendarStore calendarStore({ &desktopCalendars, &calendarFiles });
     FeatureFactories factories;
     factories.battery = [&] { return std::make_unique<BatteryService>(powerSources); };
@@ -163,6 +172,13 @@ int main(int argc, char** argv)
     factories.clipboard = [&] {
         return std::make_unique<ClipboardService>(
             pasteboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    };
+    FreedesktopThumbnails fileThumbnails;
+    DBusFileBrowser fileBrowser(QDBusConnection::sessionBus());
+    KdeConnectSharing deviceSharing(QDBusConnection::sessionBus());
+    factories.shelf = [&] {
+        return std::make_unique<ShelfService>(ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, pasteboard },
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), QDir::homePath());
     };
     factories.nowPlaying = [&] {
         return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),

@@ -22,6 +22,9 @@ class LinuxWording final : public QObject {
     Q_PROPERTY(QString shelfFooter READ shelfFooter CONSTANT)
     Q_PROPERTY(QString clipboardFooterEnd READ clipboardFooterEnd CONSTANT)
     Q_PROPERTY(QString clearClipboardMessage READ clearClipboardMessage CONSTANT)
+    Q_PROPERTY(QString showInFinder READ showInFinder CONSTANT)
+    Q_PROPERTY(QString airDrop READ airDrop CONSTANT)
+    Q_PROPERTY(QString airDropAll READ airDropAll CONSTANT)
 public:
     using QObject::QObject;
 
@@ -102,6 +105,14 @@ public:
         = "Another program holds the media keys. Release them in your desktop’s keyboard shortcut settings, then try again.";
     /// "Music and Spotify (AppleScript)": the fallback reads Spotify over MPRIS directly.
     static constexpr const char* scriptedPlayersSource = "Spotify (direct)";
+    /// "Show in Finder": the file browser is the desktop's own.
+    static QString showInFinder() { return QStringLiteral("Show in Folder"); }
+    /// "AirDrop": files go to the user's paired devices (KDE Connect).
+    static QString airDrop() { return QStringLiteral("Send to Device"); }
+    /// "AirDrop All".
+    static QString airDropAll() { return QStringLiteral("Send All to Device"); }
+    /// "AirDrop is not available for the selected items".
+    static constexpr const char* sendToDeviceUnavailable = "Send to Device is not available for the selected items";
 
     /// "Waiting for Accessibility permission to replace the system HUD": on X11
     /// the permission is the media keys being free of other programs' grabs.

@@ -4,6 +4,7 @@ import Brimwell.Controls
 import Brimwell.Island
 import Brimwell.Clipboard
 import Brimwell.NowPlaying
+import Brimwell.Shelf
 
 // The open island's content: the tab bar with the settings button over its
 // trailing end, and the active tab's feature view below; or, with no tab,
@@ -100,6 +101,11 @@ Item {
             service: view.features ? view.features.clipboard : null // qmllint disable unqualified
         }
     }
-    // Shelf view: the shelf service and the view model.
-    Component { id: shelfSlot; Item {} }
+    Component {
+        id: shelfSlot
+        ShelfView {
+            service: view.features ? view.features.shelf : null // qmllint disable unqualified
+            viewModel: view.viewModel // qmllint disable unqualified
+        }
+    }
 }

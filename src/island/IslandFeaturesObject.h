@@ -6,6 +6,7 @@
 #include "HUDController.h"
 #include "IslandFeatures.h"
 #include "NowPlayingService.h"
+#include "ShelfService.h"
 
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
@@ -25,6 +26,8 @@ class IslandFeaturesObject final : public QObject {
     Q_PROPERTY(ClipboardService* clipboard READ clipboard CONSTANT)
     /// The HUD controller, or null.
     Q_PROPERTY(HUDController* hud READ hud CONSTANT)
+    /// The shelf, or null.
+    Q_PROPERTY(ShelfService* shelf READ shelf CONSTANT)
 public:
     explicit IslandFeaturesObject(const IslandFeatures& features, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandFeaturesObject)
@@ -34,6 +37,7 @@ public:
     NowPlayingService* nowPlaying() const { return m_features.nowPlaying; }
     HUDController* hud() const { return m_features.hud; }
     ClipboardService* clipboard() const { return m_features.clipboard; }
+    ShelfService* shelf() const { return m_features.shelf; }
 
 private:
     IslandFeatures m_features;

@@ -18,6 +18,7 @@
 #include "PointerState.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
+#include "ShelfService.h"
 
 #include <QMimeData>
 #include <QQmlEngine>
@@ -397,10 +398,13 @@ void IslandWindowController::handleDropTarget(bool targeted)
 bool IslandWindowController::handleDrop(const QMimeData& data)
 {
     m_viewModel->setDropTargeted(false);
-    // The shelf service takes drops once it joins IslandFeatures; until then
-    // every drop is refused.
-    const bool accepted = false;
-    qCInfo(lcIsland, "Drop of %s refused: the shelf is not available", qUtf8Printable(data.formats().join(QStringLiteral(", "))));
+    const bool accepted = m_features.shelf && m_features.shelf->add(data);
+    if (!m_features.shelf)
+        qCInfo(lcIsland, "Drop of %s refused: the shelf is not available",
+            qUtf8Printable(data.formats().join(QStringLiteral(", "))));
+    else if (!accepted)
+        qCInfo(
+            lcIsland, "Drop of %s refused: nothing in it can be kept", qUtf8Printable(data.formats().join(QStringLiteral(", "))));
     watchPointerUntilExit();
     return accepted;
 }

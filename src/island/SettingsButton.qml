@@ -61,42 +61,15 @@ T.AbstractButton {
         }
     }
 
-    T.Menu {
+    IslandMenu {
         id: menu
         objectName: "settingsMenu"
-        padding: 4
-        margins: 4
-        implicitWidth: Math.max(implicitBackgroundWidth, contentWidth + leftPadding + rightPadding)
-        implicitHeight: contentHeight + topPadding + bottomPadding
-
-        contentItem: ListView {
-            implicitHeight: contentHeight
-            implicitWidth: 160
-            model: menu.contentModel
-            interactive: false
-            currentIndex: menu.currentIndex
-        }
-        background: Rectangle {
-            radius: 7
-            color: Qt.rgba(0.13, 0.13, 0.14, 0.98)
-            border.color: Qt.rgba(1, 1, 1, 0.12)
-        }
 
         IslandMenuItem {
             text: "Settings…"
             onTriggered: button.actions.openSettings()
         }
-        T.MenuSeparator {
-            topPadding: 4
-            bottomPadding: 4
-            implicitWidth: implicitContentWidth
-            implicitHeight: implicitContentHeight + topPadding + bottomPadding
-            contentItem: Rectangle {
-                implicitWidth: 150
-                implicitHeight: 1
-                color: Qt.rgba(1, 1, 1, 0.15)
-            }
-        }
+        IslandMenuSeparator {}
         IslandMenuItem {
             text: "Quit Brimwell"
             onTriggered: button.actions.quit()

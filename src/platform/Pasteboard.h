@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 #include <optional>
@@ -46,6 +47,9 @@ public:
     /// Puts `text` on the clipboard, with `marker` as an extra type so the
     /// change it causes can be told apart. False when the write failed.
     virtual bool writeText(const QString& text, const QString& marker) = 0;
+    /// Puts files on the clipboard as file managers do (a URI list, and
+    /// GNOME's copied-files type). False when the write failed.
+    virtual bool writeFiles(const QList<QUrl>& files) = 0;
 
 Q_SIGNALS:
     /// The counter moved.

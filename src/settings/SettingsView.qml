@@ -6,6 +6,7 @@ import Brimwell.Clipboard
 import Brimwell.Controls
 import Brimwell.Island
 import Brimwell.Services
+import Brimwell.Shelf
 import Brimwell.Settings
 
 // The settings window's content: the panes in a sidebar and the chosen one
@@ -19,6 +20,7 @@ Item {
     required property UpdaterService updater
     property CalendarService calendar: null
     property ClipboardService clipboard: null
+    property ShelfService shelf: null
     signal quitRequested
 
     implicitWidth: 720
@@ -147,6 +149,7 @@ Item {
                     settings: view.settings
                     logic: view.logic
                     clipboard: view.clipboard
+                    shelf: view.shelf
                 }
                 AboutSettingsPane {
                     objectName: "aboutPane"

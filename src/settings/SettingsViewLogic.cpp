@@ -9,6 +9,7 @@
 #include "NowPlayingService.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
+#include "ShelfService.h"
 #include "UserDefaults.h"
 
 #include <QMetaEnum>
@@ -104,6 +105,15 @@ void SettingsViewLogic::setClipboard(ClipboardService* service)
     follow(service);
     if (service)
         connect(service, &ClipboardService::itemsChanged, this, &SettingsViewLogic::servicesChanged);
+    Q_EMIT servicesChanged();
+}
+
+void SettingsViewLogic::setShelf(ShelfService* service)
+{
+    m_shelf = service;
+    follow(service);
+    if (service)
+        connect(service, &ShelfService::itemsChanged, this, &SettingsViewLogic::servicesChanged);
     Q_EMIT servicesChanged();
 }
 
@@ -224,4 +234,14 @@ int SettingsViewLogic::todayLimit()
 int SettingsViewLogic::clipboardLimit()
 {
     return ClipboardService::historyLimit;
+}
+
+int SettingsViewLogic::shelfCount() const
+{
+    return m_shelf ? m_shelf->count() : 0;
+}
+
+int SettingsViewLogic::shelfLimit()
+{
+    return ShelfService::shelfLimit;
 }

@@ -13,6 +13,7 @@ class ClipboardService;
 class MediaKeyInterceptor;
 class NowPlayingService;
 class ScreenService;
+class ShelfService;
 class SettingsStore;
 class UserDefaults;
 
@@ -46,6 +47,10 @@ class SettingsViewLogic : public QObject {
     Q_PROPERTY(int calendarAccess READ calendarAccess NOTIFY servicesChanged)
     /// Entries in the clipboard history.
     Q_PROPERTY(int clipboardCount READ clipboardCount NOTIFY servicesChanged)
+    /// Items on the shelf; 0 without a shelf.
+    Q_PROPERTY(int shelfCount READ shelfCount NOTIFY servicesChanged)
+    /// How many items the shelf keeps.
+    Q_PROPERTY(int shelfLimit READ shelfLimit CONSTANT)
     /// How many of today's events the Calendar tab lists.
     Q_PROPERTY(int todayLimit READ todayLimit CONSTANT)
     /// How many entries the clipboard history keeps.
@@ -66,6 +71,7 @@ public:
     void setNowPlaying(NowPlayingService* service);
     void setCalendar(CalendarService* service);
     void setClipboard(ClipboardService* service);
+    void setShelf(ShelfService* service);
 
     SettingsPane selectedPane() const { return m_selectedPane; }
     void setSelectedPane(SettingsPane pane);
@@ -78,6 +84,8 @@ public:
     QString nowPlayingSource() const;
     int calendarAccess() const;
     int clipboardCount() const;
+    int shelfCount() const;
+    static int shelfLimit();
     static QString versionDescription();
     static int todayLimit();
     static int clipboardLimit();
@@ -112,5 +120,6 @@ private:
     QPointer<NowPlayingService> m_nowPlaying;
     QPointer<CalendarService> m_calendar;
     QPointer<ClipboardService> m_clipboard;
+    QPointer<ShelfService> m_shelf;
     QString m_keyCaptureHint;
 };

@@ -25,6 +25,19 @@ public:
         Q_EMIT changed();
         return true;
     }
+    bool writeFiles(const QList<QUrl>& files) override
+    {
+        if (failWrites)
+            return false;
+        QByteArray list;
+        for (const QUrl& file : files)
+            list += file.toEncoded() + "\r\n";
+        contents = { { QStringLiteral("text/uri-list") }, std::nullopt, false, { { QStringLiteral("text/uri-list"), list } },
+            std::nullopt, false };
+        ++m_changeCount;
+        Q_EMIT changed();
+        return true;
+    }
     /// Another program copies `text` with these extra types and markers.
     void copy(const QString& text, QStringList types = { QStringLiteral("UTF8_STRING") }, QMap<QString, QByteArray> markers = {},
         std::optional<QString> source = std::nullopt)

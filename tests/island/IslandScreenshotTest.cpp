@@ -2,13 +2,16 @@
 #include "CalendarService.h"
 #include "FakeCalendarStore.h"
 #include "FakeIslandActions.h"
+#include "FakePasteboard.h"
 #include "FakePowerSources.h"
+#include "FakeShelfPlatform.h"
 #include "FakeWindowBlur.h"
 #include "IslandFeaturesObject.h"
 #include "IslandViewModel.h"
 #include "IslandViews.h"
 #include "ManualScheduler.h"
 #include "SettingsStore.h"
+#include "ShelfService.h"
 #include "TempDir.h"
 #include "TestScreens.h"
 #include "UserDefaults.h"
@@ -19,6 +22,9 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
+
+#include <QFile>
+#include <QMimeData>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +148,36 @@ protected:
         m_calendarStore.answerAll(); // the month the grid asked for
     }
 
+    // The Shelf tab holding `names` (files made under the test folder), the
+    // first with a rendered red preview.
+    void showShelf(const QStringList& names)
+    {
+        QMimeData drop;
+        QList<QUrl> urls;
+        for (const QString& name : names) {
+            QFile file(path(name));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            urls.append(QUrl::fromLocalFile(file.fileName()));
+        }
+        m_shelf = std::make_unique<ShelfService>(
+            ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_pasteboard }, std::nullopt, m_dir.path());
+        drop.setUrls(urls);
+        m_shelf->add(drop);
+        QImage red(120, 80, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        m_thumbnails.answer(urls.first().toLocalFile(), red);
+        IslandFeatures features;
+        features.shelf = m_shelf.get();
+        m_features = std::make_unique<IslandFeaturesObject>(features);
+        m_model.setSelectedTab(IslandTab::shelf);
+        show(pill(), true);
+    }
+
+    FakeFileThumbnails m_thumbnails;
+    FakeFileBrowser m_browser;
+    FakeDeviceSharing m_sharing;
+    FakePasteboard m_pasteboard;
+    std::unique_ptr<ShelfService> m_shelf;
     ManualScheduler m_clock { QDateTime(QDate(2026, 1, 5), QTime(14, 0)) };
     FakeCalendarStore m_calendarStore;
     std::unique_ptr<CalendarService> m_calendar;
@@ -492,4 +528,38 @@ TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessFirst)
     m_calendarStore.answerAll();
     QTRY_VERIFY_WITH_TIMEOUT(item("todayRow"), 3000);
     EXPECT_FALSE(message->isVisible());
+}
+
+TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
+{
+    m_thumbnails.withoutIcon = { path(QStringLiteral("notes.txt")) };
+    showShelf({ QStringLiteral("photo.png"), QStringLiteral("notes.txt"),
+        QStringLiteral("a quarterly report with a very long name.pdf"), QStringLiteral("slides.odp") });
+    QImage shot = shoot(QStringLiteral("open-shelf"));
+
+    QList<QQuickItem*> tiles = findAll(root(), QStringLiteral("shelfTile"));
+    ASSERT_EQ(tiles.size(), 4);
+    std::sort(tiles.begin(), tiles.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).x() < sceneRect(b).x(); });
+    EXPECT_EQ(item("shelfHeaderText")->property("text").toString(), QStringLiteral("4 items · Drag out to use"));
+    EXPECT_EQ(item("sendAllButton")->property("text").toString(), QStringLiteral("Send All to Device"));
+    // The rendered preview is drawn; a tile without any shows the symbol.
+    const QRect preview = sceneRect(find(tiles[0], QStringLiteral("shelfPreview"))).toAlignedRect();
+    const QRgb centre = shot.pixel(preview.center());
+    EXPECT_GT(qRed(centre), 200);
+    EXPECT_LT(qGreen(centre), 60);
+    EXPECT_FALSE(find(tiles[1], QStringLiteral("shelfPreview"))->property("hasImage").toBool());
+    EXPECT_GT(brightPixels(shot, sceneRect(find(tiles[1], QStringLiteral("shelfPreview"))).toAlignedRect(), 90), 20);
+
+    m_model.setDropTargeted(true);
+    QTRY_COMPARE_WITH_TIMEOUT(item("dropFrame")->opacity(), 1.0, 2000);
+    shot = shoot(QStringLiteral("open-shelf-drop-frame"));
+    const QRect frame = sceneRect(item("dropFrame")).toAlignedRect();
+    EXPECT_LT(lightness(shot.pixel(preview.center())), 120) << "the frame darkens the tiles below";
+    EXPECT_GT(brightPixels(shot, frame, 120), 150) << "dashes and label";
+
+    // Clearing leaves the message of an empty shelf under the frame.
+    m_model.setDropTargeted(false);
+    m_shelf->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(item("shelfMessage")->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!item("dropFrame")->isVisible(), 2000);
 }

@@ -6,11 +6,16 @@
 #include "ViewProbe.h"
 #include "X11SelectionOwner.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +61,97 @@ protected:
         return x.waitFor([&] { return x.geometry(panel) == frame; }, boundMs);
     }
     QRect frame() const { return x.geometry(panel); }
+
+    QString userFile(const QString& name)
+    {
+        const QString file = path(QStringLiteral("files/") + name);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("content");
+        return file;
+    }
+    QString shelfFolder() const { return path(QStringLiteral("data/com.larkmoor.Brimwell/Shelf")); }
+    QJsonArray shelfList() const
+    {
+        QFile f(path(QStringLiteral("data/com.larkmoor.Brimwell/shelf.json")));
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    }
+    static QByteArray redSquare()
+    {
+        QImage image(64, 64, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+    /// A drag source's enter and first position; true when the island takes it.
+    bool dragEnters(xcb_window_t source, const QList<QByteArray>& types = { "text/uri-list" })
+    {
+        const uint32_t version = 5;
+        QList<uint32_t> atoms;
+        for (const QByteArray& type : types)
+            atoms.append(x.atom(type.constData()));
+        atoms.resize(3);
+        x.sendClientMessage(panel, x.atom("XdndEnter"), { source, version << 24, atoms[0], atoms[1], atoms[2] });
+        x.sendClientMessage(
+            panel, x.atom("XdndPosition"), { source, 0, (640u << 16) | 10u, XCB_CURRENT_TIME, x.atom("XdndActionCopy") });
+        std::optional<xcb_client_message_event_t> answer;
+        return x.waitFor([&] { return (answer = x.takeClientMessage(x.atom("XdndStatus"))).has_value(); })
+            && answer->data.data32[0] == panel && (answer->data.data32[1] & 1) == 1;
+    }
+    /// Drops `offer` (type → bytes) on the island as another program's drag
+    /// would; whether the island took it, or nothing when it never finished.
+    std::optional<bool> dropOnIsland(const QMap<QByteArray, QByteArray>& offer)
+    {
+        X11SelectionOwner owner(x.display().toLatin1(), offer, true, "XdndSelection");
+        const xcb_window_t source = x.createWindow();
+        if (!dragEnters(source, offer.keys()))
+            return std::nullopt;
+        x.sendClientMessage(panel, x.atom("XdndDrop"), { source, 0, XCB_CURRENT_TIME, 0, 0 });
+        std::optional<xcb_client_message_event_t> finished;
+        if (!x.waitFor([&] { return (finished = x.takeClientMessage(x.atom("XdndFinished"))).has_value(); }))
+            return std::nullopt;
+        return (finished->data.data32[1] & 1) == 1;
+    }
+    int brightPixels(const QRect& rect) const
+    {
+        const QImage shot = x.image(rect);
+        int count = 0;
+        for (int py = 0; py < shot.height(); ++py) {
+            for (int px = 0; px < shot.width(); ++px)
+                count += qGray(shot.pixel(px, py)) > 120;
+        }
+        return count;
+    }
+    // Where the strip of tiles lies in the open pill (the Shelf tab's own
+    // layout, as the view test measures it): 74 high, tiles 72 wide and 8 apart.
+    QRect stripArea() const { return QRect(openPill.x() + 42, openPill.y() + 111, openPill.width() - 84, 74); }
+    /// A tile shows as light pixels (its preview or symbol, and its name) in
+    /// its 80-point slot.
+    int tileCount(const QRect& strip) const
+    {
+        const QImage shot = x.image(strip);
+        int tiles = 0;
+        for (int slot = 0; slot * 80 + 72 <= shot.width(); ++slot) {
+            int light = 0;
+            for (int py = 0; py < shot.height(); ++py) {
+                for (int px = slot * 80; px < slot * 80 + 72; ++px)
+                    light += qGray(shot.pixel(px, py)) > 90 || qRed(shot.pixel(px, py)) > 150;
+            }
+            tiles += light > 40;
+        }
+        return tiles;
+    }
+    QPoint firstTileCentre(const QRect& strip) const { return { strip.x() + 36, strip.y() + 28 }; }
+    QPoint clearButton(const QRect& strip) const { return { strip.right() - 28, strip.y() - 20 }; }
+    static void saveShot(const QImage& shot, const char* name)
+    {
+        shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/")
+            + QLatin1String(name));
+    }
 
     PrivateXServer x;
     QProcess program;
@@ -133,32 +229,81 @@ TEST_F(IslandOnX11Test, FollowsScreensComingAndGoingBackToThePreferredOne)
     EXPECT_TRUE(frameBecomes(QRect(1614, 0, 356, 32))) << frame().x();
 }
 
-TEST_F(IslandOnX11Test, DragEnteringOpensAtOnceAndTheDropIsRefusedWithoutAShelf)
+TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(frameBecomes(closedPill));
+    const QString report = userFile(QStringLiteral("report one.pdf"));
+    const QString notes = userFile(QStringLiteral("notes.txt"));
     // The pointer stays far away; only the drag source talks to the island.
     x.movePointer(640, 600);
-    const xcb_window_t source = x.createWindow();
-    const xcb_atom_t status = x.atom("XdndStatus");
-    const uint32_t version = 5;
-    x.sendClientMessage(panel, x.atom("XdndEnter"), { source, version << 24, x.atom("text/uri-list"), x.atom("text/plain"), 0 });
-    x.sendClientMessage(
-        panel, x.atom("XdndPosition"), { source, 0, (640u << 16) | 10u, XCB_CURRENT_TIME, x.atom("XdndActionCopy") });
-
-    std::optional<xcb_client_message_event_t> answer;
-    ASSERT_TRUE(x.waitFor([&] { return (answer = x.takeClientMessage(status)).has_value(); }));
-    EXPECT_EQ(answer->data.data32[0], panel);
-    EXPECT_EQ(answer->data.data32[1] & 1, 1u) << "the island takes the drag";
+    const QByteArray uris = QUrl::fromLocalFile(report).toEncoded() + "\r\n" + QUrl::fromLocalFile(notes).toEncoded() + "\r\n";
+    EXPECT_EQ(dropOnIsland({ { "text/uri-list", uris } }), std::optional<bool>(true));
     EXPECT_TRUE(frameBecomes(openPill));
+    EXPECT_EQ(dropOnIsland({ { "image/png", redSquare() } }), std::optional<bool>(true));
+    EXPECT_EQ(dropOnIsland({ { "text/plain", "a note to keep" } }), std::optional<bool>(true));
+    EXPECT_EQ(dropOnIsland({ { "text/plain", "   " } }), std::optional<bool>(false)) << "blank text is refused";
+    ASSERT_TRUE(x.waitFor([&] { return shelfList().size() == 4; })) << log.constData();
+    const QStringList written = QDir(shelfFolder()).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_TRUE(written[0].startsWith(QLatin1String("Image "))) << written[0].toStdString();
+    EXPECT_TRUE(written[1].startsWith(QLatin1String("Text "))) << written[1].toStdString();
 
-    x.sendClientMessage(panel, x.atom("XdndDrop"), { source, 0, XCB_CURRENT_TIME, 0, 0 });
-    std::optional<xcb_client_message_event_t> finished;
-    ASSERT_TRUE(x.waitFor([&] { return (finished = x.takeClientMessage(x.atom("XdndFinished"))).has_value(); }));
-    EXPECT_EQ(finished->data.data32[1] & 1, 0u) << "no shelf to take the drop";
-    EXPECT_TRUE(ChildProcess::waitForStderr(program, log, "refused: the shelf is not available"));
-    // The pointer is outside, so the pointer watch closes the island.
-    EXPECT_TRUE(frameBecomes(closedPill, 3000));
+    // Brimwell again, after a file was renamed meanwhile: the same four.
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(5000));
+    const QString renamed = path(QStringLiteral("files/notes, renamed.txt"));
+    ASSERT_TRUE(QFile::rename(notes, renamed));
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_TRUE(frameBecomes(closedPill));
+    // A drag that enters opens the Shelf tab and lays the frame over it.
+    const xcb_window_t source = x.createWindow();
+    ASSERT_TRUE(dragEnters(source));
+    ASSERT_TRUE(frameBecomes(openPill));
+    const QPoint inside(openPill.x() + 20, openPill.bottom() - 20); // away from the tiles and their tooltips
+    x.movePointer(inside.x(), inside.y()); // keeps it open once the drag leaves
+    const QRect strip = stripArea();
+    const QRect frameEdge(strip.x() - 4, strip.y(), 8, 48);
+    const QRect label(openPill.center().x() - 60, strip.y() + 10, 120, 25);
+    EXPECT_TRUE(x.waitFor([&] { return brightPixels(frameEdge) > 20 && brightPixels(label) > 100; }))
+        << "the dashed frame and its label: " << brightPixels(frameEdge) << ", " << brightPixels(label);
+    saveShot(x.image(openPill), "shelf-drop-frame.png");
+    x.sendClientMessage(panel, x.atom("XdndLeave"), { source, 0, 0, 0, 0 });
+    EXPECT_TRUE(x.waitFor([&] { return brightPixels(frameEdge) == 0; })) << "the frame fades out";
+    ASSERT_TRUE(x.waitFor([&] { return tileCount(strip) == 4; })) << tileCount(strip);
+    saveShot(x.image(openPill), "shelf-tiles.png");
+    EXPECT_EQ(shelfList().size(), 4) << "loading does not rewrite the list";
+
+    // The newest tile, the written text, dragged onto another program.
+    const QRect target(60, 500, 200, 200);
+    const xcb_window_t receiver = x.createDropTarget(target);
+    const QPoint tile = firstTileCentre(strip);
+    x.movePointer(tile.x(), tile.y());
+    x.pressButton(true);
+    for (int step = 1; step <= 10; ++step)
+        x.movePointer(
+            tile.x() + (target.center().x() - tile.x()) * step / 10, tile.y() + (target.center().y() - tile.y()) * step / 10);
+    std::optional<xcb_client_message_event_t> position;
+    ASSERT_TRUE(x.waitFor([&] { return (position = x.takeClientMessage(x.atom("XdndPosition"))).has_value(); }));
+    const xcb_window_t dragSource = position->data.data32[0];
+    x.sendClientMessage(dragSource, x.atom("XdndStatus"), { receiver, 1, 0, 0, x.atom("XdndActionCopy") });
+    EXPECT_EQ(frame(), openPill) << "the island stays open under the drag";
+    x.pressButton(false);
+    ASSERT_TRUE(x.waitFor([&] { return x.takeClientMessage(x.atom("XdndDrop")).has_value(); }));
+    const std::optional<QByteArray> delivered = x.convertSelection(receiver, "XdndSelection", "text/uri-list");
+    x.sendClientMessage(dragSource, x.atom("XdndFinished"), { receiver, 1, x.atom("XdndActionCopy"), 0, 0 });
+    ASSERT_TRUE(delivered.has_value());
+    EXPECT_EQ(QUrl(QString::fromUtf8(delivered->trimmed())).toLocalFile(), shelfFolder() + QLatin1Char('/') + written[1]);
+
+    // "Clear" takes the shelf's own files along and leaves the user's.
+    x.movePointer(inside.x(), inside.y());
+    ASSERT_TRUE(frameBecomes(openPill));
+    const QPoint clear = clearButton(strip);
+    x.movePointer(clear.x(), clear.y());
+    x.click();
+    EXPECT_TRUE(x.waitFor([&] { return shelfList().isEmpty() && QDir(shelfFolder()).isEmpty(); }));
+    EXPECT_TRUE(QFile::exists(report));
+    EXPECT_TRUE(QFile::exists(renamed));
 }
 
 TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)

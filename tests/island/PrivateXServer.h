@@ -150,6 +150,13 @@ public:
         xcb_flush(m_connection);
     }
 
+    /// Presses (true) or releases the first button where the pointer is.
+    void pressButton(bool down)
+    {
+        xcb_test_fake_input(m_connection, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, m_root, 0, 0, 0);
+        xcb_flush(m_connection);
+    }
+
     /// Presses and releases the first button where the pointer is.
     void click()
     {
@@ -310,6 +317,34 @@ public:
         return window;
     }
 
+    /// A mapped window over `rect` that announces itself as a drop target.
+    xcb_window_t createDropTarget(const QRect& rect)
+    {
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        const uint32_t values[] = { 1 };
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, int16_t(rect.x()), int16_t(rect.y()),
+            uint16_t(rect.width()), uint16_t(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+            XCB_CW_OVERRIDE_REDIRECT, values);
+        const uint32_t version = 5;
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("XdndAware"), XCB_ATOM_ATOM, 32, 1, &version);
+        xcb_map_window(m_connection, window);
+        xcb_flush(m_connection);
+        return window;
+    }
+
+    /// Asks the owner of `selection` for `target` into a property of
+    /// `window`, and returns what arrives.
+    std::optional<QByteArray> convertSelection(xcb_window_t window, const char* selection, const char* target)
+    {
+        const xcb_atom_t into = atom("BRIMWELL_TEST_DATA");
+        m_selectionNotified = false;
+        xcb_convert_selection(m_connection, window, atom(selection), atom(target), into, XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+        if (!waitFor([this] { return m_selectionNotified; }))
+            return std::nullopt;
+        return property(window, into);
+    }
+
     /// Takes ownership of a selection, as a compositing manager does with
     /// _NET_WM_CM_S0.
     void ownSelection(const char* name)
@@ -324,6 +359,8 @@ private:
         while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
             if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE)
                 m_messages.push_back(*reinterpret_cast<xcb_client_message_event_t*>(event));
+            else if ((event->response_type & 0x7f) == XCB_SELECTION_NOTIFY)
+                m_selectionNotified = true;
             std::free(event);
         }
     }
@@ -333,4 +370,5 @@ private:
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_root = 0;
     std::deque<xcb_client_message_event_t> m_messages;
+    bool m_selectionNotified = false;
 };

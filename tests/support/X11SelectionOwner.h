@@ -12,12 +12,14 @@
 #include <cstring>
 #include <thread>
 
-/// Another program on the clipboard: owns CLIPBOARD on a connection of its
-/// own and serves `targets` from a thread, or, when `answers` is false,
-/// never replies, as a hung program would.
+/// Another program on the clipboard: owns CLIPBOARD (or `selection`, e.g. a
+/// drag source's XdndSelection) on a connection of its own and serves
+/// `targets` from a thread, or, when `answers` is false, never replies, as a
+/// hung program would.
 class X11SelectionOwner {
 public:
-    X11SelectionOwner(const QByteArray& display, QMap<QByteArray, QByteArray> targets, bool answers = true)
+    X11SelectionOwner(
+        const QByteArray& display, QMap<QByteArray, QByteArray> targets, bool answers = true, const char* selection = "CLIPBOARD")
         : m_targets(std::move(targets))
         , m_answers(answers)
     {
@@ -28,7 +30,7 @@ public:
         m_window = xcb_generate_id(m_connection);
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
             XCB_COPY_FROM_PARENT, 0, nullptr);
-        m_clipboard = atom("CLIPBOARD");
+        m_clipboard = atom(selection);
         m_targetsAtom = atom("TARGETS");
         xcb_set_selection_owner(m_connection, m_window, m_clipboard, XCB_CURRENT_TIME);
         std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));

@@ -58,9 +58,9 @@ void CalendarService::start()
         scheduleDayChange();
         reloadAll();
     });
-    m_store.start();
     scheduleDayChange();
     m_access = storedAccess();
+    followStore();
     Q_EMIT accessChanged(); // always, even when unchanged
     reloadToday();
     reloadMonth();
@@ -74,7 +74,7 @@ void CalendarService::stop()
     for (const QMetaObject::Connection& c : std::as_const(m_observers))
         disconnect(c);
     m_observers.clear();
-    m_store.stop();
+    followStore();
     m_dayChangeTask.cancel();
     m_refreshTask.cancel();
     m_loadedMonth.reset();
@@ -102,7 +102,22 @@ void CalendarService::refreshAccess()
     if (access == m_access)
         return;
     publishAccess(access);
+    followStore();
     reloadAll();
+}
+
+void CalendarService::followStore()
+{
+    // Not before the user allowed it: until then no calendar is opened, and
+    // the program loads none of a store's libraries (Evolution Data Server's).
+    const bool follow = m_isRunning && m_access == CalendarAccess::granted;
+    if (follow == m_isFollowingStore)
+        return;
+    m_isFollowingStore = follow;
+    if (follow)
+        m_store.start();
+    else
+        m_store.stop();
 }
 
 void CalendarService::requestAccess()

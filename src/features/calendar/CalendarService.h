@@ -48,7 +48,7 @@ public:
     ~CalendarService() override;
     Q_DISABLE_COPY_MOVE(CalendarService)
 
-    /// Starts following the store; idempotent.
+    /// Starts following the store (reading it only once access is granted); idempotent.
     void start();
     /// Stops following the store and empties both lists; idempotent.
     void stop();
@@ -92,6 +92,8 @@ Q_SIGNALS:
 private:
     CalendarAccess storedAccess() const;
     void publishAccess(CalendarAccess access);
+    /// Starts the store while running with access granted, stops it otherwise.
+    void followStore();
     void reloadAll();
     void reloadToday();
     void reloadMonth();
@@ -113,6 +115,7 @@ private:
     DelayedTask m_dayChangeTask;
     std::optional<MonthInterval> m_loadedMonth;
     bool m_isRunning = false;
+    bool m_isFollowingStore = false;
     // A newer load of the same list makes the answers of older ones stale.
     quint64 m_todayGeneration = 0;
     quint64 m_monthGeneration = 0;

@@ -121,6 +121,19 @@ bool X11Pasteboard::writeText(const QString& text, const QString& marker)
     return clipboard->ownsClipboard();
 }
 
+bool X11Pasteboard::writeFiles(const QList<QUrl>& files)
+{
+    QByteArray copied("copy");
+    for (const QUrl& file : files)
+        copied += '\n' + file.toEncoded();
+    auto* data = new QMimeData;
+    data->setUrls(files);
+    data->setData(QStringLiteral("x-special/gnome-copied-files"), copied);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setMimeData(data, QClipboard::Clipboard);
+    return clipboard->ownsClipboard();
+}
+
 void X11Pasteboard::run()
 {
     const int xfd = xcb_get_file_descriptor(m_connection);

@@ -35,6 +35,7 @@ public:
     int changeCount() const override { return m_changeCount.load(); }
     void read(WantsText wantsText, ReadHandler done) override;
     bool writeText(const QString& text, const QString& marker) override;
+    bool writeFiles(const QList<QUrl>& files) override;
 
 private:
     struct Request {

@@ -1,5 +1,7 @@
 #include "CalendarService.h"
+#include "CombinedCalendarStore.h"
 #include "FakeCalendarStore.h"
+#include "LazyCalendarStore.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
 #include "TempDir.h"
@@ -225,10 +227,12 @@ TEST_F(CalendarServiceTest, NothingIsReadUntilTheUserAllowsItAndTheAnswerIsKept)
     fresh.loadMonth(at(5, 14));
     EXPECT_TRUE(store.pending.isEmpty());
     EXPECT_TRUE(fresh.todayEvents().isEmpty());
+    EXPECT_FALSE(store.isWatching);
 
     LogCapture log;
     fresh.requestAccess();
     EXPECT_EQ(fresh.access(), CalendarAccess::granted);
+    EXPECT_TRUE(store.isWatching);
     EXPECT_TRUE(log.contains(QStringLiteral("Calendar full access granted: true")));
     defaults.sync();
     EXPECT_EQ(QSettings(defaults.path(), QSettings::IniFormat).value("Calendars/access").toString(), "granted");
@@ -243,8 +247,61 @@ TEST_F(CalendarServiceTest, NothingIsReadUntilTheUserAllowsItAndTheAnswerIsKept)
     }
     fresh.refreshAccess();
     EXPECT_EQ(fresh.access(), CalendarAccess::denied);
+    EXPECT_FALSE(store.isWatching);
     EXPECT_TRUE(fresh.todayEvents().isEmpty());
     EXPECT_TRUE(fresh.monthEvents().isEmpty());
+}
+
+// As the program wires it: the desktop's calendars (Evolution Data Server's
+// module) made on first use, beside the files.
+TEST_F(CalendarServiceTest, TheDesktopsStoreIsMadeOnceAccessIsGrantedAndOnlyTriedOnce)
+{
+    defaults.remove(CalendarService::accessKey());
+    int made = 0;
+    FakeCalendarStore* desktop = nullptr;
+    LazyCalendarStore lazy([&](QObject* parent) {
+        ++made;
+        desktop = new FakeCalendarStore;
+        desktop->setParent(parent);
+        return desktop;
+    });
+    CombinedCalendarStore combined({ &lazy, &store });
+    CalendarService app(combined, defaults, scheduler, scheduler, wallClock);
+    app.start();
+    EXPECT_EQ(made, 0);
+
+    app.requestAccess();
+    ASSERT_EQ(made, 1);
+    EXPECT_TRUE(desktop->isWatching);
+    desktop->events = { timed(QStringLiteral("desktop"), at(5, 15), at(5, 16)) };
+    store.events = { timed(QStringLiteral("file"), at(5, 17), at(5, 18)) };
+    desktop->answerAll();
+    store.answerAll();
+    EXPECT_EQ(titles(app.todayEvents()), QStringList({ "desktop", "file" }));
+
+    Q_EMIT desktop->changed();
+    EXPECT_EQ(desktop->pending.size(), 1);
+    app.stop();
+    EXPECT_FALSE(desktop->isWatching);
+    app.start();
+    EXPECT_EQ(made, 1);
+    app.stop();
+
+    // One that cannot be made (its module missing) is not tried again; the files still show.
+    int tried = 0;
+    LazyCalendarStore missing([&](QObject*) -> CalendarStore* {
+        ++tried;
+        return nullptr;
+    });
+    CombinedCalendarStore filesOnly({ &missing, &store });
+    CalendarService withoutDesktop(filesOnly, defaults, scheduler, scheduler, wallClock);
+    withoutDesktop.start();
+    store.answerAll();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(titles(withoutDesktop.todayEvents()), QStringList({ "file" }));
+    withoutDesktop.stop();
+    withoutDesktop.start();
+    EXPECT_EQ(tried, 1);
 }
 
 TEST_F(CalendarServiceTest, WakeAndTheNewDayReloadBothLists)

@@ -1,6 +1,5 @@
 import QtQuick
 import Brimwell.Controls
-import Brimwell.Island
 import QtQuick.Templates as T
 
 // A row of the island's dark context menus.

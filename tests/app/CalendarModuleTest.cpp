@@ -1,0 +1,86 @@
+#include "ChildProcess.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// The real program maps Evolution Data Server's libraries only once the
+// user allowed the calendar. Its bus activates nothing, so the store, once
+// loaded, finds no server and says so.
+namespace {
+
+const char quietBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+struct ProgramRun {
+    QByteArray log;
+    QByteArray maps;
+};
+
+// Runs the program with `settings` until its log holds `needle`, and reads what it has mapped then.
+ProgramRun runUntil(const QByteArray& settings, const QByteArray& needle, const QString& prefix = {})
+{
+    QTemporaryDir home;
+    QFile bus(home.filePath(QStringLiteral("bus.conf")));
+    bus.open(QIODevice::WriteOnly);
+    bus.write(quietBusConfig);
+    bus.close();
+    ChildProcess::PrivateBus session(bus.fileName());
+    QProcessEnvironment env = ChildProcess::isolatedEnvironment(home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), session.address);
+    if (!prefix.isEmpty())
+        env.insert(QStringLiteral("BRIMWELL_PREFIX"), prefix);
+    QDir().mkpath(home.filePath(QStringLiteral("config/com.larkmoor.Brimwell")));
+    QFile ini(home.filePath(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")));
+    ini.open(QIODevice::WriteOnly);
+    ini.write(settings);
+    ini.close();
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+    ProgramRun run;
+    const bool logged = ChildProcess::waitForStderr(program, run.log, needle);
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(program.processId()));
+    if (logged && maps.open(QIODevice::ReadOnly))
+        run.maps = maps.readAll();
+    program.terminate();
+    program.waitForFinished(5000);
+    run.log += program.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+TEST(CalendarModuleTest, EvolutionDataServerIsLoadedOnlyOnceTheCalendarIsAllowed)
+{
+    const ProgramRun asked = runUntil({}, ") running");
+    ASSERT_FALSE(asked.maps.isEmpty()) << asked.log.constData();
+    EXPECT_FALSE(asked.maps.contains("brimwell_eds"));
+    EXPECT_FALSE(asked.maps.contains("libecal"));
+
+    const ProgramRun allowed = runUntil("[Calendars]\naccess=granted\n", "Evolution Data Server is not available");
+    ASSERT_FALSE(allowed.maps.isEmpty()) << allowed.log.constData();
+    EXPECT_TRUE(allowed.maps.contains("brimwell_eds"));
+    EXPECT_TRUE(allowed.maps.contains("libecal"));
+
+    // Without the module: one line naming it, and the program runs on.
+    QTemporaryDir emptyPrefix;
+    const ProgramRun missing = runUntil("[Calendars]\naccess=granted\n", "Could not load", emptyPrefix.path());
+    ASSERT_FALSE(missing.maps.isEmpty()) << missing.log.constData();
+    EXPECT_TRUE(missing.log.contains("libbrimwell_eds.so")) << missing.log.constData();
+    EXPECT_FALSE(missing.maps.contains("libecal"));
+}

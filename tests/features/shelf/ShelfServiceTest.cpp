@@ -1,0 +1,373 @@
+#include "ShelfService.h"
+#include "FakePasteboard.h"
+#include "FakeShelfPlatform.h"
+#include "LogCapture.h"
+#include "ManualScheduler.h"
+#include "ShelfViewLogic.h"
+#include "TempDir.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMimeData>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ShelfServiceTest : public TempDirTest {
+protected:
+    ShelfServiceTest()
+    {
+        Clock::setSystem(&clock);
+        QDir().mkpath(path(QStringLiteral("files")));
+    }
+    ~ShelfServiceTest() override { Clock::setSystem(nullptr); }
+
+    ShelfService& service()
+    {
+        if (!m_service) {
+            m_service = std::make_unique<ShelfService>(ShelfService::Platform { thumbnails, browser, sharing, pasteboard },
+                path(QStringLiteral("support")), m_dir.path());
+            m_service->waitForDiskWork();
+        }
+        return *m_service;
+    }
+    void restart()
+    {
+        m_service.reset();
+        service();
+    }
+    QString folder() const { return path(QStringLiteral("support/com.larkmoor.Brimwell")); }
+    QString listFile() const { return folder() + QStringLiteral("/shelf.json"); }
+    /// A user's file under files/.
+    QString userFile(const QString& name, const QByteArray& content = "x")
+    {
+        const QString file = path(QStringLiteral("files/") + name);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return file;
+    }
+    bool drop(const QStringList& files)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files)
+            urls.append(QUrl::fromLocalFile(file));
+        data.setUrls(urls);
+        const bool taken = service().add(data);
+        service().waitForDiskWork();
+        return taken;
+    }
+    bool dropData(const QString& type, const QByteArray& bytes)
+    {
+        QMimeData data;
+        data.setData(type, bytes);
+        const bool taken = service().add(data);
+        service().waitForDiskWork();
+        return taken;
+    }
+    QStringList names() const
+    {
+        QStringList names;
+        for (const ShelfItem& item : m_service->items())
+            names.append(item.url.fileName());
+        return names;
+    }
+    QJsonArray saved() const
+    {
+        QFile f(listFile());
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    }
+    /// A PNG chunk's checksum, big-endian.
+    static QByteArray crc32(const QByteArray& bytes)
+    {
+        quint32 crc = 0xffffffff;
+        for (const char byte : bytes) {
+            crc ^= quint8(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+        }
+        crc = ~crc;
+        const char big[] = { char(crc >> 24), char(crc >> 16), char(crc >> 8), char(crc) };
+        return QByteArray(big, 4);
+    }
+    static QByteArray png()
+    {
+        QImage image(40, 20, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+
+    ManualScheduler clock { QDateTime(QDate(2025, 1, 31), QTime(9, 5, 7), Qt::UTC) };
+    FakeFileThumbnails thumbnails;
+    FakeFileBrowser browser;
+    FakeDeviceSharing sharing;
+    FakePasteboard pasteboard;
+    LogCapture log;
+    std::unique_ptr<ShelfService> m_service;
+};
+
+TEST_F(ShelfServiceTest, DropsGoOnTopInTheirOrderOnceEachAndThirtyAtMost)
+{
+    const QString a = userFile(QStringLiteral("a.txt")), b = userFile(QStringLiteral("b.txt")),
+                  c = userFile(QStringLiteral("c.txt"));
+    ASSERT_TRUE(drop({ a, b, c }));
+    EXPECT_EQ(names(), (QStringList { "a.txt", "b.txt", "c.txt" }));
+    EXPECT_EQ(service().items()[0].addedAt, service().items()[2].addedAt);
+
+    // Already there, also as a path spelt differently: nothing moves.
+    clock.advance(5000);
+    const QList<ShelfItem> before = service().items();
+    EXPECT_TRUE(drop({ path(QStringLiteral("files/./x/../b.txt")) }));
+    EXPECT_EQ(service().items(), before);
+    // Listed twice in one drop: added once, at its later place.
+    const QString d = userFile(QStringLiteral("d.txt")), e = userFile(QStringLiteral("e.txt"));
+    ASSERT_TRUE(drop({ d, e, d }));
+    EXPECT_EQ(names().mid(0, 2), (QStringList { "e.txt", "d.txt" }));
+
+    // Filled up with a written text at the bottom, two more push out the
+    // oldest; the shelf's own file goes with its item, the user's stays.
+    restart();
+    service().clear();
+    ASSERT_TRUE(dropData(QStringLiteral("text/plain"), "note"));
+    QStringList many;
+    for (int i = 0; i < 29; ++i)
+        many.append(userFile(QStringLiteral("f%1").arg(i)));
+    ASSERT_TRUE(drop(many));
+    ASSERT_EQ(service().count(), 30);
+    const QString written = service().items().last().url.toLocalFile();
+    ASSERT_TRUE(QFile::exists(written));
+    ASSERT_TRUE(drop({ userFile(QStringLiteral("new1")), userFile(QStringLiteral("new2")) }));
+    EXPECT_EQ(service().count(), 30);
+    EXPECT_EQ(names().mid(0, 2), (QStringList { "new1", "new2" }));
+    EXPECT_FALSE(QFile::exists(written));
+    EXPECT_FALSE(names().contains(QStringLiteral("f28")));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("files/f28"))));
+    EXPECT_FALSE(service().thumbnails().contains(QUuid())) << "no stray previews";
+    EXPECT_EQ(service().thumbnails().size(), 30);
+
+    // Ten thousand files: the first thirty are kept, no more are made.
+    QStringList flood;
+    for (int i = 0; i < 10'000; ++i)
+        flood.append(path(QStringLiteral("files/flood%1").arg(i)));
+    thumbnails.requests.clear();
+    ASSERT_TRUE(drop(flood));
+    EXPECT_EQ(names().first(), QStringLiteral("flood0"));
+    EXPECT_EQ(names().last(), QStringLiteral("flood29"));
+    EXPECT_EQ(thumbnails.requests.size(), 30);
+}
+
+TEST_F(ShelfServiceTest, ImagesAndTextsAreWrittenIntoTheShelfFolder)
+{
+    ASSERT_TRUE(dropData(QStringLiteral("image/png"), png()));
+    ASSERT_TRUE(dropData(QStringLiteral("image/png"), png()));
+    EXPECT_EQ(names(), (QStringList { "Image 2025-01-31T09-05-07 2.png", "Image 2025-01-31T09-05-07.png" }));
+    EXPECT_TRUE(service().items()[0].isTemporary);
+    EXPECT_EQ(QImage(service().items()[0].url.toLocalFile()).size(), QSize(40, 20));
+
+    // Text is kept untrimmed; blank text is nothing; a link dragged alone
+    // becomes a text holding its address.
+    ASSERT_TRUE(dropData(QStringLiteral("text/plain"), "  two\nlines \n"));
+    QFile text(service().items()[0].url.toLocalFile());
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_EQ(text.readAll(), "  two\nlines \n");
+    EXPECT_EQ(text.fileName(), folder() + QStringLiteral("/Shelf/Text 2025-01-31T09-05-07.txt"));
+    EXPECT_FALSE(dropData(QStringLiteral("text/plain"), " \n\t "));
+    EXPECT_FALSE(dropData(QStringLiteral("application/octet-stream"), "?"));
+    QMimeData link;
+    link.setUrls({ QUrl(QStringLiteral("https://example.org/page")) });
+    EXPECT_TRUE(service().add(link));
+    service().waitForDiskWork();
+    QFile address(service().items()[0].url.toLocalFile());
+    ASSERT_TRUE(address.open(QIODevice::ReadOnly));
+    EXPECT_EQ(address.readAll(), "https://example.org/page");
+    EXPECT_EQ(service().count(), 4);
+
+    // An image that cannot be decoded falls back to the text beside it; one
+    // claiming 100,000 × 100,000 pixels is not decoded at all.
+    QMimeData broken;
+    broken.setData(QStringLiteral("image/png"), "\x89PNG\r\n\x1a\n garbage");
+    broken.setText(QStringLiteral("caption"));
+    EXPECT_TRUE(service().add(broken));
+    service().waitForDiskWork();
+    EXPECT_TRUE(names().first().startsWith(QLatin1String("Text ")));
+    QByteArray huge = png();
+    huge.replace(16, 8, QByteArray::fromHex("000186a0000186a0")); // IHDR width and height
+    huge.replace(29, 4, crc32(huge.mid(12, 17)));
+    EXPECT_FALSE(dropData(QStringLiteral("image/png"), huge));
+    EXPECT_TRUE(log.mentions("100000 × 100000 pixels is too large"));
+    EXPECT_EQ(service().count(), 5);
+}
+
+TEST_F(ShelfServiceTest, RemovingDeletesOnlyTheShelfsOwnFiles)
+{
+    const QString mine = userFile(QStringLiteral("mine.txt"));
+    ASSERT_TRUE(drop({ mine }));
+    ASSERT_TRUE(dropData(QStringLiteral("text/plain"), "note"));
+    const ShelfItem note = service().items()[0];
+    service().remove(note);
+    service().remove(service().items()[0]);
+    service().waitForDiskWork();
+    EXPECT_EQ(service().count(), 0);
+    EXPECT_FALSE(QFile::exists(note.url.toLocalFile()));
+    EXPECT_TRUE(QFile::exists(mine));
+
+    // A list that calls a user's file temporary cannot have it deleted.
+    ASSERT_TRUE(drop({ mine }));
+    QJsonArray list = saved();
+    QJsonObject entry = list[0].toObject();
+    entry[QStringLiteral("isTemporary")] = true;
+    list[0] = entry;
+    QFile f(listFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QJsonDocument(list).toJson());
+    f.close();
+    restart();
+    ASSERT_EQ(service().count(), 1);
+    service().clear();
+    service().waitForDiskWork();
+    EXPECT_TRUE(QFile::exists(mine));
+    EXPECT_TRUE(log.mentions("Not deleting"));
+
+    // Clearing an empty shelf writes nothing.
+    QFile::remove(listFile());
+    service().clear();
+    service().waitForDiskWork();
+    EXPECT_FALSE(QFile::exists(listFile()));
+}
+
+TEST_F(ShelfServiceTest, TheListSurvivesARestartAndFollowsRenamedFiles)
+{
+    const QString kept = userFile(QStringLiteral("kept.txt"));
+    const QString renamed = userFile(QStringLiteral("docs/old name.txt"));
+    const QString deleted = userFile(QStringLiteral("deleted.txt"));
+    ASSERT_TRUE(drop({ kept, renamed, deleted }));
+    ASSERT_TRUE(dropData(QStringLiteral("text/plain"), "note"));
+    const QJsonArray list = saved();
+    ASSERT_EQ(list.size(), 4);
+    EXPECT_EQ(QFileInfo(listFile()).permissions() & 0x0077, 0) << "owner only";
+    const QJsonObject first = list[0].toObject();
+    EXPECT_EQ(first.keys(), (QStringList { "addedAt", "bookmark", "id", "isTemporary" }));
+    EXPECT_EQ(first[QStringLiteral("id")].toString(), first[QStringLiteral("id")].toString().toUpper());
+
+    const QList<ShelfItem> before = service().items();
+    m_service.reset();
+    QDir().mkpath(path(QStringLiteral("files/archive")));
+    ASSERT_TRUE(QFile::rename(renamed, path(QStringLiteral("files/archive/new name.txt"))));
+    ASSERT_TRUE(QFile::remove(deleted));
+    service();
+    EXPECT_EQ(names(), (QStringList { before[0].url.fileName(), "kept.txt", "new name.txt" }));
+    EXPECT_EQ(service().items()[1], before[1]);
+    EXPECT_EQ(service().items()[0].addedAt, before[0].addedAt);
+    // Loading does not rewrite the list; the next change does.
+    EXPECT_EQ(saved().size(), 4);
+}
+
+TEST_F(ShelfServiceTest, BadListsAreKeptAsideAndBadBookmarksLeaveTheShelf)
+{
+    QDir().mkpath(folder());
+    const auto write = [&](const QByteArray& bytes) {
+        QFile f(listFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    write("[{\"id\":\"nope\"}]");
+    restart();
+    EXPECT_EQ(service().count(), 0);
+    EXPECT_TRUE(log.mentions("Unable to read shelf"));
+    EXPECT_TRUE(QFile::exists(listFile() + QStringLiteral(".corrupt")));
+
+    // Well-formed, but the bookmarks decode to garbage or name nothing.
+    const QString good = userFile(QStringLiteral("good.txt"));
+    ASSERT_TRUE(drop({ good }));
+    QJsonArray list = saved();
+    for (const QByteArray& bookmark : { QByteArray("garbage"), QByteArray(), QByteArray(4096, '\xff') }) {
+        QJsonObject entry = list[0].toObject();
+        entry[QStringLiteral("id")] = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        entry[QStringLiteral("bookmark")] = QString::fromLatin1(bookmark.toBase64());
+        list.append(entry);
+    }
+    write(QJsonDocument(list).toJson());
+    restart();
+    EXPECT_EQ(names(), (QStringList { "good.txt" }));
+    EXPECT_TRUE(log.mentions("could not be found again"));
+}
+
+TEST_F(ShelfServiceTest, MissingFilesLeaveWhenLookedFor)
+{
+    const QString a = userFile(QStringLiteral("a")), b = userFile(QStringLiteral("b"));
+    ASSERT_TRUE(drop({ a, b }));
+    ASSERT_TRUE(QFile::remove(a));
+    ShelfViewLogic logic;
+    logic.setService(&service());
+    logic.setActive(true); // the tab is shown
+    service().waitForDiskWork();
+    EXPECT_EQ(names(), (QStringList { "b" }));
+    EXPECT_EQ(saved().size(), 1);
+    EXPECT_EQ(logic.headerText(), QStringLiteral("1 item · Drag out to use"));
+    EXPECT_EQ(ShelfViewLogic::headerText(2), QStringLiteral("2 items · Drag out to use"));
+}
+
+TEST_F(ShelfServiceTest, PreviewsStartAsIconsAndLateOnesForGoneItemsAreDropped)
+{
+    const QString a = userFile(QStringLiteral("a.png")), b = userFile(QStringLiteral("b.png"));
+    thumbnails.withoutIcon = { b };
+    ASSERT_TRUE(drop({ a, b }));
+    const QUuid idA = service().items()[0].id, idB = service().items()[1].id;
+    EXPECT_TRUE(service().thumbnails().contains(idA));
+    EXPECT_FALSE(service().thumbnails().contains(idB));
+    EXPECT_EQ(thumbnails.lastSize.width(), qRound(96 * qApp->primaryScreen()->devicePixelRatio()));
+
+    QImage rendered(10, 10, QImage::Format_RGB32);
+    rendered.fill(Qt::blue);
+    thumbnails.answer(b, rendered);
+    EXPECT_EQ(service().thumbnails().value(idB), rendered);
+    thumbnails.answer(a, QImage()); // none made: the icon stays
+    EXPECT_EQ(service().thumbnails().value(idA).pixelColor(0, 0), QColor(Qt::gray));
+
+    const QString c = userFile(QStringLiteral("c.png"));
+    ASSERT_TRUE(drop({ c }));
+    const QUuid idC = service().items()[0].id;
+    service().remove(service().items()[0]);
+    thumbnails.answer(c, rendered);
+    EXPECT_FALSE(service().thumbnails().contains(idC));
+}
+
+TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosen)
+{
+    const QString a = userFile(QStringLiteral("a"));
+    ASSERT_TRUE(drop({ a }));
+    service().sendViaAirDrop(service().items());
+    EXPECT_TRUE(log.contains("Send to Device is not available for the selected items"));
+
+    sharing.reachable = { { QStringLiteral("phone"), QStringLiteral("Phone") } };
+    service().sendViaAirDrop(service().items());
+    ASSERT_EQ(sharing.sent.size(), 1);
+    EXPECT_EQ(sharing.sent[0].first, QStringLiteral("phone"));
+    EXPECT_EQ(sharing.sent[0].second, QList<QUrl> { QUrl::fromLocalFile(a) });
+
+    sharing.reachable.append({ QStringLiteral("tablet"), QStringLiteral("Tablet") });
+    service().sendViaAirDrop(service().items());
+    EXPECT_EQ(sharing.sent.size(), 1) << "two devices: the user has to pick";
+    service().sendViaAirDrop(service().items(), QStringLiteral("tablet"));
+    EXPECT_EQ(sharing.sent.last().first, QStringLiteral("tablet"));
+
+    // Copy puts the file on the clipboard as a file list, which the
+    // clipboard history skips.
+    service().copy(service().items()[0]);
+    EXPECT_EQ(pasteboard.contents.markers.value(QStringLiteral("text/uri-list")).trimmed(), QUrl::fromLocalFile(a).toEncoded());
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include "FreedesktopThumbnails.h"
+#include "LogCapture.h"
+#include "TempDir.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray bigEndian(quint32 value)
+{
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
+{
+    quint32 crc = 0xffffffff;
+    for (const char c : type + data) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0u - (crc & 1)));
+    }
+    return bigEndian(data.size()) + type + data + bigEndian(~crc);
+}
+
+class FileThumbnailsTest : public TempDirTest {
+protected:
+    QString writeImage(const QString& name, QSize size, Qt::GlobalColor colour, const QMap<QString, QString>& keys = {})
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        for (auto it = keys.begin(); it != keys.end(); ++it)
+            image.setText(it.key(), it.value());
+        const QString file = path(name);
+        QDir().mkpath(QFileInfo(file).path());
+        EXPECT_TRUE(image.save(file));
+        return file;
+    }
+    QImage render(const QString& file, QSize box = { 192, 192 })
+    {
+        std::optional<QImage> result;
+        QObject context;
+        m_thumbnails.request(file, box, &context, [&](const QImage& image) { result = image; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000)) << file.toStdString();
+        return result.value_or(QImage());
+    }
+
+    // One worker, so requests finish in the order they were made.
+    FreedesktopThumbnails m_thumbnails { path("thumbnails"), 1 };
+};
+
+} // namespace
+
+TEST_F(FileThumbnailsTest, ImagesAreReducedToFitTheBoxKeepingTheirShape)
+{
+    EXPECT_EQ(render(writeImage("wide.jpg", { 400, 200 }, Qt::red)).size(), QSize(192, 96));
+    EXPECT_EQ(render(writeImage("tall.png", { 100, 300 }, Qt::red)).size(), QSize(64, 192));
+    EXPECT_EQ(render(writeImage("small.png", { 50, 40 }, Qt::red)).size(), QSize(50, 40));
+}
+
+TEST_F(FileThumbnailsTest, CachedPreviewIsUsedOnlyWhileItMatchesTheFile)
+{
+    EXPECT_EQ(FreedesktopThumbnails::cacheUri(QString::fromUtf8("/tmp/a b/ü;#[x]!$&'()*+,:=@~%.png")),
+        "file:///tmp/a%20b/%C3%BC%3B%23%5Bx%5D!$&'()*+,:=@~%25.png");
+
+    const QString photo = writeImage(QStringLiteral("my photos/été;1.png"), { 400, 400 }, Qt::red);
+    const QByteArray uri = FreedesktopThumbnails::cacheUri(photo);
+    const QString cached = QStringLiteral("thumbnails/large/%1.png")
+                               .arg(QString::fromLatin1(QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex()));
+    const qint64 modified = QFileInfo(photo).lastModified().toSecsSinceEpoch();
+    const auto cache = [&](qint64 mtime) {
+        writeImage(cached, { 256, 256 }, Qt::blue,
+            { { QStringLiteral("Thumb::URI"), QString::fromUtf8(uri) },
+                { QStringLiteral("Thumb::MTime"), QString::number(mtime) } });
+    };
+
+    cache(modified);
+    const QImage hit = render(photo);
+    EXPECT_EQ(hit.size(), QSize(192, 192));
+    EXPECT_EQ(hit.pixelColor(96, 96), QColor(Qt::blue));
+
+    cache(modified - 1);
+    EXPECT_EQ(render(photo).pixelColor(96, 96), QColor(Qt::red));
+}
+
+TEST_F(FileThumbnailsTest, AHugeClaimIsRefusedBeforeDecoding)
+{
+    // 8-bit RGBA; the pixels that follow are a few bytes of zeros.
+    const QByteArray header = bigEndian(100000) + bigEndian(100000) + QByteArray("\x08\x06\x00\x00\x00", 5);
+    QFile file(path("huge.png"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x89PNG\r\n\x1a\n" + pngChunk("IHDR", header) + pngChunk("IDAT", qCompress(QByteArray(64, 0)).mid(4)));
+    file.close();
+
+    LogCapture log;
+    EXPECT_TRUE(render(file.fileName()).isNull());
+    EXPECT_TRUE(log.mentions(file.fileName()));
+}
+
+TEST_F(FileThumbnailsTest, OnlyRegularFilesAreOpened)
+{
+    // Opening a FIFO without a writer would block the worker for good.
+    const QString fifo = path("pipe.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    m_thumbnails.icon(fifo, { 32, 32 });
+    for (const QString& file : { fifo, QStringLiteral("/dev/zero"), m_dir.path(), path("missing.png") })
+        EXPECT_TRUE(render(file).isNull()) << file.toStdString();
+}
+
+TEST_F(FileThumbnailsTest, NoAnswerOnceTheContextIsGone)
+{
+    const QString image = writeImage("image.png", { 10, 10 }, Qt::red);
+    bool answered = false;
+    auto context = std::make_unique<QObject>();
+    m_thumbnails.request(image, { 96, 96 }, context.get(), [&](const QImage&) { answered = true; });
+    context.reset();
+    EXPECT_FALSE(render(image).isNull()); // answered after the first
+    EXPECT_FALSE(answered);
+}

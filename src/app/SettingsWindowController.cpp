@@ -9,6 +9,7 @@
 #include "SettingsStore.h"
 #include "SettingsViewLogic.h"
 #include "SettingsViews.h"
+#include "ShelfService.h"
 #include "SymbolCatalog.h"
 #include "UpdaterService.h"
 

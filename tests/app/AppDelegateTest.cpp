@@ -1,31 +1,22 @@
 #include "AppDelegate.h"
 #include "BatteryService.h"
-#include "CalendarService.h"
 #include "FakeAudioHardware.h"
-#include "FakeCalendarStore.h"
 #include "FakeDisplayBrightness.h"
 #include "FakeInstanceGuard.h"
 #include "FakeIslandPanel.h"
-#include "FakeLoginItem.h"
 #include "FakeMediaKeyGrabber.h"
 #include "FakePointerState.h"
 #include "FakePowerSources.h"
 #include "FakeScreenSource.h"
-#include "FakeUpdateFramework.h"
 #include "HUDController.h"
 #include "IslandViewModel.h"
 #include "IslandWindowController.h"
 #include "LogCapture.h"
-#include "MenuBarController.h"
 #include "NowPlayingRig.h"
 #include "SettingsStore.h"
-#include "SettingsViewLogic.h"
-#include "SettingsWindowController.h"
 #include "TempDir.h"
-#include "UpdaterService.h"
 #include "UserDefaults.h"
 
-#include <QQuickView>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -186,36 +177,4 @@ TEST_F(AppDelegateTest, TheBatteryFollowsItsSwitchAndItsPresenceDecidesTheBand)
     delegate.settings().setShowBattery(true);
     QCoreApplication::processEvents();
     EXPECT_TRUE(model.showsBattery());
-}
-
-TEST_F(AppDelegateTest, TheGearAReopenAndTheCalendarsPrivacyLinkOpenTheOneSettingsWindow)
-{
-    FakeLoginItem loginItem;
-    FakeUpdateFramework updates;
-    FakeCalendarStore store;
-    FeatureFactories factories;
-    factories.calendar = [&] { return std::make_unique<CalendarService>(store, defaults); };
-    AppDelegate delegate(defaults, guard, island(), factories, ShellPlatform { &loginItem, &updates });
-    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
-    SettingsWindowController* settingsWindow = delegate.settingsWindowController();
-    ASSERT_NE(settingsWindow, nullptr);
-    EXPECT_EQ(settingsWindow->window(), nullptr) << "made on first use";
-    EXPECT_FALSE(delegate.updater()->isAvailable()); // this build has no feed
-
-    delegate.actions().openSettings(); // the island's gear
-    QQuickView* window = settingsWindow->window();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    window->close();
-    EXPECT_FALSE(window->isVisible());
-    guard.simulateReopenFromLaterLaunch();
-    EXPECT_EQ(settingsWindow->window(), window);
-    EXPECT_TRUE(window->isVisible());
-
-    delegate.features().calendar->openPrivacySettings();
-    EXPECT_EQ(settingsWindow->logic().selectedPane(), SettingsPane::calendar);
-
-    EXPECT_FALSE(delegate.menuBarController()->isVisible());
-    delegate.settings().setShowMenuBarIcon(true);
-    EXPECT_TRUE(delegate.menuBarController()->isVisible());
 }

@@ -1,13 +1,18 @@
+#include "AppDelegate.h"
 #include "CalendarService.h"
 #include "FakeAudioHardware.h"
 #include "FakeCalendarStore.h"
 #include "FakeDisplayBrightness.h"
+#include "FakeInstanceGuard.h"
+#include "FakeIslandPanel.h"
 #include "FakeLoginItem.h"
 #include "FakeMediaKeyGrabber.h"
+#include "FakePointerState.h"
 #include "FakeScreenSource.h"
 #include "FakeUpdateFramework.h"
 #include "HUDController.h"
 #include "LaunchAtLoginService.h"
+#include "MenuBarController.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
 #include "SettingsViewLogic.h"
@@ -129,4 +134,43 @@ TEST_F(SettingsWindowTest, SwitchesWriteSettingsAtOnceAndThePickerListsEveryDisp
     m_controller->logic().chooseDisplay(2);
     EXPECT_EQ(m_settings.preferredDisplayID(), QStringLiteral("B"));
     EXPECT_EQ(picker->property("currentText").toString(), QStringLiteral("DELL U2720Q"));
+}
+
+// In the whole program: the island's gear, a reopen and the calendar's
+// privacy link all reach the one window.
+TEST_F(TempDirTest, TheGearAReopenAndTheCalendarsPrivacyLinkOpenTheOneSettingsWindow)
+{
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    FakeInstanceGuard guard;
+    FakeScreenSource screens({ screen("eDP-1", "Built-in Display", "A", QRect(0, 0, 1280, 800)) });
+    FakePointerState pointer;
+    const IslandPlatform island { &screens, &pointer, [] { return std::make_unique<FakeIslandPanel>(); } };
+    FakeLoginItem loginItem;
+    FakeUpdateFramework updates;
+    FakeCalendarStore store;
+    FeatureFactories factories;
+    factories.calendar = [&] { return std::make_unique<CalendarService>(store, defaults); };
+    AppDelegate delegate(defaults, guard, island, factories, ShellPlatform { &loginItem, &updates });
+    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    SettingsWindowController* settingsWindow = delegate.settingsWindowController();
+    ASSERT_NE(settingsWindow, nullptr);
+    EXPECT_EQ(settingsWindow->window(), nullptr) << "made on first use";
+    EXPECT_FALSE(delegate.updater()->isAvailable()); // this build has no feed
+
+    delegate.actions().openSettings(); // the island's gear
+    QQuickView* window = settingsWindow->window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    guard.simulateReopenFromLaterLaunch();
+    EXPECT_EQ(settingsWindow->window(), window);
+    EXPECT_TRUE(window->isVisible());
+
+    delegate.features().calendar->openPrivacySettings();
+    EXPECT_EQ(settingsWindow->logic().selectedPane(), SettingsPane::calendar);
+
+    EXPECT_FALSE(delegate.menuBarController()->isVisible());
+    delegate.settings().setShowMenuBarIcon(true);
+    EXPECT_TRUE(delegate.menuBarController()->isVisible());
 }

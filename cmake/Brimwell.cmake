@@ -23,7 +23,7 @@ endfunction()
 # one another); a QML module imports only modules its target links. The
 # check runs at the end of the configure, so a back-edge fails it.
 # `wiring` is the Linux implementations' headers: only the program links them.
-set(BRIMWELL_LAYER_RANKS core=0 platform=1 controls=1 services=2 features=3 island=4 wiring=5 app=6)
+set(BRIMWELL_LAYER_RANKS core=0 platform=1 controls=1 services=2 features=3 island=4 settings=5 wiring=6 app=7)
 
 function(brimwell_layer target layer)
   set_target_properties(${target} PROPERTIES BRIMWELL_LAYER ${layer})

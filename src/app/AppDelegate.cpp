@@ -7,22 +7,31 @@
 #include "HUDController.h"
 #include "InstanceGuard.h"
 #include "IslandWindowController.h"
+#include "LaunchAtLoginService.h"
 #include "Log.h"
+#include "MenuBarController.h"
 #include "NowPlayingService.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
+#include "SettingsWindowController.h"
 #include "ShelfService.h"
+#include "UpdaterService.h"
+
+#include "Observe.h"
 
 #include <QPointer>
 
-AppDelegate::AppDelegate(
-    UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, FeatureFactories factories, QObject* parent)
+AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, FeatureFactories factories,
+    ShellPlatform shell, QObject* parent)
     : QObject(parent)
     , m_guard(guard)
+    , m_defaults(defaults)
     , m_islandPlatform(std::move(island))
     , m_settings(std::make_unique<SettingsStore>(defaults))
     , m_screenService(std::make_unique<ScreenService>(*m_islandPlatform.screens))
 {
+    if (shell.loginItem)
+        m_launchAtLogin = std::make_unique<LaunchAtLoginService>(*shell.loginItem);
     // The feature services in their fixed order: login item, battery,
     // calendar, clipboard, Now Playing, shelf, updater; each joins here as it
     // lands. None is started: the island controller follows their switches.
@@ -36,6 +45,8 @@ AppDelegate::AppDelegate(
         m_nowPlaying = factories.nowPlaying();
     if (factories.shelf)
         m_shelf = factories.shelf();
+    if (shell.updates)
+        m_updater = std::make_unique<UpdaterService>(*shell.updates, AppBundle::main().infoDictionary());
     m_features.battery = m_battery.get();
     m_features.calendar = m_calendar.get();
     m_features.clipboard = m_clipboard.get();
@@ -84,9 +95,30 @@ bool AppDelegate::applicationDidFinishLaunching()
             Q_EMIT self->terminateRequested();
     };
 
-    // The settings window will be the HUD's first reader; until it lands the
-    // island is.
+    if (m_updater)
+        m_updater->start();
+    // The settings window is the HUD's first reader.
     m_features.hud = hud();
+    if (m_launchAtLogin && m_updater) {
+        m_settingsWindowController = std::make_unique<SettingsWindowController>(*m_settings, *m_screenService, *m_launchAtLogin,
+            SettingsWindowController::Services {
+                m_calendar.get(), m_clipboard.get(), m_nowPlaying.get(), m_features.hud, m_shelf.get() },
+            *m_updater, m_defaults, m_actions.quit);
+        m_menuBarController = std::make_unique<MenuBarController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit);
+        QPointer<MenuBarController> menuBar(m_menuBarController.get());
+        observeDistinct(m_settings.get(), &SettingsStore::showMenuBarIcon, &SettingsStore::showMenuBarIconChanged,
+            m_menuBarController.get(), [menuBar](bool visible) {
+                if (menuBar)
+                    menuBar->setVisible(visible);
+            });
+        // The Calendar tab's "Open Privacy Settings" leads to the pane that gives and withdraws access.
+        if (m_calendar) {
+            m_calendar->setPrivacySettingsOpener([self] {
+                if (self && self->m_settingsWindowController)
+                    self->m_settingsWindowController->show(SettingsPane::calendar);
+            });
+        }
+    }
     m_islandController = std::make_unique<IslandWindowController>(*m_settings, *m_screenService, m_features, m_actions,
         m_islandPlatform.makePanel(), *m_islandPlatform.pointer, *m_islandPlatform.scheduler);
     m_islandController->start();
@@ -101,7 +133,12 @@ bool AppDelegate::applicationDidFinishLaunching()
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
-    qCInfo(lcApp, "Reopen requested; the settings window is not available in this build");
+    if (m_settingsWindowController) {
+        qCInfo(lcApp, "Reopen requested; showing the settings window");
+        m_settingsWindowController->show();
+    } else {
+        qCInfo(lcApp, "Reopen requested; the settings window is not available in this build");
+    }
     return false;
 }
 

@@ -14,6 +14,10 @@ class BatteryService;
 class CalendarService;
 class HUDController;
 class InstanceGuard;
+class LaunchAtLoginService;
+class MenuBarController;
+class SettingsWindowController;
+class UpdaterService;
 class IslandWindowController;
 class NowPlayingService;
 class ScreenService;
@@ -28,7 +32,7 @@ public:
     /// Constructs the services in their fixed order; starts nothing. The
     /// island is made on `island` at launch; `factories` make the feature services.
     AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPlatform island, FeatureFactories factories = {},
-        QObject* parent = nullptr);
+        ShellPlatform shell = {}, QObject* parent = nullptr);
     ~AppDelegate() override;
     Q_DISABLE_COPY_MOVE(AppDelegate)
 
@@ -49,6 +53,11 @@ public:
     /// The HUD controller, made on first use; null when the program has no HUD.
     HUDController* hud();
     const IslandActions& actions() const { return m_actions; }
+    /// The shell's parts; null without a shell platform (and before launch for the controllers).
+    LaunchAtLoginService* launchAtLogin() const { return m_launchAtLogin.get(); }
+    UpdaterService* updater() const { return m_updater.get(); }
+    MenuBarController* menuBarController() const { return m_menuBarController.get(); }
+    SettingsWindowController* settingsWindowController() const { return m_settingsWindowController.get(); }
     bool hasLaunched() const { return m_launched; }
 
 Q_SIGNALS:
@@ -59,19 +68,24 @@ private:
     bool terminateIfAlreadyRunning();
 
     InstanceGuard& m_guard;
+    UserDefaults& m_defaults;
     IslandPlatform m_islandPlatform;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ScreenService> m_screenService;
+    std::unique_ptr<LaunchAtLoginService> m_launchAtLogin;
     std::unique_ptr<ClipboardService> m_clipboard;
     std::unique_ptr<ShelfService> m_shelf;
     std::unique_ptr<BatteryService> m_battery;
     std::unique_ptr<CalendarService> m_calendar;
     std::unique_ptr<NowPlayingService> m_nowPlaying;
+    std::unique_ptr<UpdaterService> m_updater;
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> m_makeHud;
     std::unique_ptr<HUDController> m_hud;
     IslandFeatures m_features;
     IslandActions m_actions;
     std::unique_ptr<IslandWindowController> m_islandController;
+    std::unique_ptr<MenuBarController> m_menuBarController;
+    std::unique_ptr<SettingsWindowController> m_settingsWindowController;
     bool m_launched = false;
     bool m_terminated = false;
 };

@@ -7,6 +7,8 @@ class ClipboardService;
 class BatteryService;
 class CalendarService;
 class HUDController;
+class LoginItem;
+class UpdateFramework;
 class NowPlayingService;
 class SettingsStore;
 class ShelfService;
@@ -22,4 +24,11 @@ struct FeatureFactories {
     std::function<std::unique_ptr<ShelfService>()> shelf;
     /// Called when the HUD is first needed, over the delegate's settings.
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> hud;
+};
+
+/// The shell's platform objects: the login item and the update framework.
+/// Without them the program has no settings window or tray item.
+struct ShellPlatform {
+    LoginItem* loginItem = nullptr;
+    UpdateFramework* updates = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
+#include "AppcastUpdater.h"
 #include "AppleScriptMediaClient.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
@@ -36,11 +37,15 @@
 #include "X11MediaKeyGrabber.h"
 #include "X11Pasteboard.h"
 #include "X11PointerState.h"
+#include "XdgAutostartLoginItem.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -64,6 +69,36 @@ void reportStartupProbe()
     }
     std::printf("startup-probe monotonic_ns=%lld rss_kb=%ld\n", (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec, rssKb);
     std::fflush(stdout);
+}
+
+// What the updater found, told the way the desktop shows a small dialog.
+void presentUpdates(AppcastUpdater& updater)
+{
+    QObject::connect(&updater, &AppcastUpdater::updateFound, &updater, [](const AppcastItem& item, bool) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Brimwell"),
+            QStringLiteral("Brimwell %1 is available.").arg(item.shortVersion), QMessageBox::Close);
+        box.setInformativeText(QStringLiteral("You have version %1.").arg(AppBundle::main().shortVersion()));
+        QPushButton* download = box.addButton(QStringLiteral("Download…"), QMessageBox::AcceptRole);
+        QPushButton* notes
+            = item.releaseNotesURL.isValid() ? box.addButton(QStringLiteral("Release Notes"), QMessageBox::HelpRole) : nullptr;
+        box.exec();
+        if (box.clickedButton() == download)
+            QDesktopServices::openUrl(item.downloadURL);
+        else if (notes && box.clickedButton() == notes)
+            QDesktopServices::openUrl(item.releaseNotesURL);
+    });
+    QObject::connect(&updater, &AppcastUpdater::upToDate, &updater, [] {
+        QMessageBox box(
+            QMessageBox::Information, QStringLiteral("Brimwell"), QStringLiteral("You’re up to date."), QMessageBox::Ok);
+        box.setInformativeText(QStringLiteral("Brimwell %1 is the newest version.").arg(AppBundle::main().shortVersion()));
+        box.exec();
+    });
+    QObject::connect(&updater, &AppcastUpdater::checkFailed, &updater, [](const QString& reason) {
+        QMessageBox box(
+            QMessageBox::Warning, QStringLiteral("Brimwell"), QStringLiteral("Couldn’t check for updates"), QMessageBox::Ok);
+        box.setInformativeText(reason);
+        box.exec();
+    });
 }
 
 } // namespace
@@ -159,7 +194,11 @@ int main(int argc, char** argv)
         mediaKeys = std::make_unique<X11MediaKeyGrabber>(x11Connection("media keys"));
         return std::make_unique<HUDController>(settings, *audio, *backlight, *mediaKeys);
     };
-    AppDelegate delegate(defaults, guard, island, factories);
+    XdgAutostartLoginItem loginItem(XdgAutostartLoginItem::standardFolder(), QCoreApplication::applicationFilePath(),
+        AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
+    AppcastUpdater updates(defaults, AppBundle::main().buildVersion());
+    presentUpdates(updates);
+    AppDelegate delegate(defaults, guard, island, factories, ShellPlatform { &loginItem, &updates });
     SignalQuitter quitter;
 
     QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, [] { QCoreApplication::quit(); });

@@ -11,6 +11,17 @@ class LinuxWording final : public QObject {
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(QString nowPlayingEmptySubtitle READ nowPlayingEmptySubtitle CONSTANT)
+    Q_PROPERTY(QString showMenuBarIcon READ showMenuBarIcon CONSTANT)
+    Q_PROPERTY(QString generalStartupFooter READ generalStartupFooter CONSTANT)
+    Q_PROPERTY(QString replaceSystemHUD READ replaceSystemHUD CONSTANT)
+    Q_PROPERTY(QString keyCaptureRow READ keyCaptureRow CONSTANT)
+    Q_PROPERTY(QString replaceOnFooter READ replaceOnFooter CONSTANT)
+    Q_PROPERTY(QString replaceOffFooter READ replaceOffFooter CONSTANT)
+    Q_PROPERTY(QString nowPlayingFooter READ nowPlayingFooter CONSTANT)
+    Q_PROPERTY(QString calendarWithdraw READ calendarWithdraw CONSTANT)
+    Q_PROPERTY(QString shelfFooter READ shelfFooter CONSTANT)
+    Q_PROPERTY(QString clipboardFooterEnd READ clipboardFooterEnd CONSTANT)
+    Q_PROPERTY(QString clearClipboardMessage READ clearClipboardMessage CONSTANT)
     Q_PROPERTY(QString showInFinder READ showInFinder CONSTANT)
     Q_PROPERTY(QString airDrop READ airDrop CONSTANT)
     Q_PROPERTY(QString airDropAll READ airDropAll CONSTANT)
@@ -23,6 +34,77 @@ public:
         return QStringLiteral("Play something in your music player, Spotify or your browser");
     }
 
+    /// "Show menu bar icon": Linux panels hold a system tray, not a menu bar.
+    static QString showMenuBarIcon() { return QStringLiteral("Show tray icon"); }
+
+    /// "…by opening Brimwell again from Spotlight or Finder.": the desktop's launcher does that here.
+    static QString generalStartupFooter()
+    {
+        return QStringLiteral("Settings are always available from the gear in the expanded island, or by opening Brimwell again "
+                              "from your application launcher.");
+    }
+
+    /// "Replace macOS volume and brightness HUD".
+    static QString replaceSystemHUD() { return QStringLiteral("Replace system volume and brightness HUD"); }
+
+    /// "Accessibility access": on X11 the permission is the media keys being free of other programs' grabs.
+    static QString keyCaptureRow() { return QStringLiteral("Media key access"); }
+
+    /// "…so the macOS pop-up no longer appears. Hold Shift and Option for finer steps.": Option is Alt here.
+    static QString replaceOnFooter()
+    {
+        return QStringLiteral("The volume, mute and brightness keys are handled by Brimwell, so the system pop-up no longer "
+                              "appears. Hold Shift and Alt for finer steps.");
+    }
+
+    /// "The macOS pop-up still appears. Turn on “Replace” to show only the island."
+    static QString replaceOffFooter()
+    {
+        return QStringLiteral("The system pop-up still appears. Turn on “Replace” to show only the island.");
+    }
+
+    /// "…any app that reports to macOS Now Playing, such as Music, Podcasts, Spotify or YouTube Music in a browser…": players
+    /// report over MPRIS here.
+    static QString nowPlayingFooter()
+    {
+        return QStringLiteral("Shows the current track from any player that reports to the desktop’s media controls (MPRIS), "
+                              "such as Spotify, Rhythmbox or YouTube Music in a browser. While music plays, the closed island "
+                              "shows the artwork and live audio bars.");
+    }
+
+    /// "Open Privacy Settings…" for calendar access: the consent is kept by Brimwell itself, so the pane gives and withdraws it.
+    static QString calendarWithdraw() { return QStringLiteral("Turn Off"); }
+
+    /// "…then drag them out, AirDrop or share them."
+    static QString shelfFooter()
+    {
+        return QStringLiteral("Drag files, images or text onto the notch to keep them for later, then drag them out, send them "
+                              "to a device or share them. Files stay where they are; the shelf only keeps a reference.");
+    }
+
+    /// " copied text items on this Mac only…"
+    static QString clipboardFooterEnd()
+    {
+        return QStringLiteral(" copied text items on this computer only. Items that apps mark as passwords or temporary, such as "
+                              "from password managers, are never saved.");
+    }
+
+    /// "This removes all saved clipboard items from this Mac. It can’t be undone."
+    static QString clearClipboardMessage()
+    {
+        return QStringLiteral("This removes all saved clipboard items from this computer. It can’t be undone.");
+    }
+
+    /// "System Settings › Privacy & Security › Accessibility" when the keys
+    /// cannot be taken: on X11 another program's grab holds them.
+    static constexpr const char* mediaKeysHeldByGNOME
+        = "Another program holds the media keys. Release them in Settings › Keyboard › Keyboard Shortcuts, then try again.";
+    static constexpr const char* mediaKeysHeldByKDE
+        = "Another program holds the media keys. Release them in System Settings › Shortcuts, then try again.";
+    static constexpr const char* mediaKeysHeldElsewhere
+        = "Another program holds the media keys. Release them in your desktop’s keyboard shortcut settings, then try again.";
+    /// "Music and Spotify (AppleScript)": the fallback reads Spotify over MPRIS directly.
+    static constexpr const char* scriptedPlayersSource = "Spotify (direct)";
     /// "Show in Finder": the file browser is the desktop's own.
     static QString showInFinder() { return QStringLiteral("Show in Folder"); }
     /// "AirDrop": files go to the user's paired devices (KDE Connect).

@@ -126,6 +126,15 @@ public:
         return result;
     }
 
+    /// The window is mapped and all its ancestors too.
+    bool isViewable(xcb_window_t window) const
+    {
+        auto* reply = xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
+        const bool result = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(reply);
+        return result;
+    }
+
     /// Reports the window's moves and resizes to us, so waits wake on them.
     void follow(xcb_window_t window)
     {

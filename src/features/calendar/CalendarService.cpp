@@ -127,6 +127,13 @@ void CalendarService::requestAccess()
     refreshAccess();
 }
 
+void CalendarService::withdrawAccess()
+{
+    m_defaults.setString(accessKey(), QStringLiteral("denied"));
+    qCInfo(lcCalendar, "Calendar full access granted: %s", "false");
+    refreshAccess();
+}
+
 void CalendarService::openPrivacySettings()
 {
     if (m_openPrivacySettings) {

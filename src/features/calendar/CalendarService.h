@@ -67,6 +67,8 @@ public:
     Q_INVOKABLE void refreshAccess();
     /// The user allowed access: stores it and loads the events.
     Q_INVOKABLE void requestAccess();
+    /// The user took access back: stores it and empties the lists.
+    Q_INVOKABLE void withdrawAccess();
     /// Where the user turns access back on.
     Q_INVOKABLE void openPrivacySettings();
     /// Makes monthEvents() cover the month containing `date`; no reload for the month already loaded.

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class LaunchAtLoginService;
+class QMenu;
+class QSystemTrayIcon;
+
+/// The optional tray item and its menu: open the settings, start at login,
+/// quit. The actions exist from construction; the tray item itself is made
+/// the first time it is shown (it needs the widget application).
+class MenuBarController final : public QObject {
+    Q_OBJECT
+public:
+    /// Shows a failure to the user: title and message.
+    using Alert = std::function<void(const QString& title, const QString& message)>;
+
+    MenuBarController(LaunchAtLoginService& launchAtLogin, std::function<void()> openSettings, std::function<void()> quit,
+        QObject* parent = nullptr);
+    ~MenuBarController() override;
+    Q_DISABLE_COPY_MOVE(MenuBarController)
+
+    /// Shows or hides the tray item (follows showMenuBarIcon).
+    void setVisible(bool visible);
+    bool isVisible() const { return m_visible; }
+    /// The menu's entries in order, the separator included.
+    QList<QAction*> actions() const { return { m_settingsAction, m_launchAtLoginAction, m_separator, m_quitAction }; }
+    QAction* launchAtLoginAction() const { return m_launchAtLoginAction; }
+    /// Before the menu opens: the login item's status read again.
+    void menuNeedsUpdate();
+    /// "Launch at Login" chosen.
+    void toggleLaunchAtLogin();
+    /// Replaces the modal alert (tests).
+    void setAlert(Alert alert) { m_alert = std::move(alert); }
+    QSystemTrayIcon* trayIcon() const { return m_tray.get(); }
+
+private:
+    void updateLaunchAtLoginItem();
+    void makeTrayIcon();
+
+    LaunchAtLoginService& m_launchAtLogin;
+    std::function<void()> m_openSettings;
+    QAction* m_settingsAction;
+    QAction* m_launchAtLoginAction;
+    QAction* m_separator;
+    QAction* m_quitAction;
+    Alert m_alert;
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+    bool m_visible = false;
+    bool m_loggedNoTray = false;
+};

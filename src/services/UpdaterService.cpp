@@ -1,0 +1,56 @@
+#include "UpdaterService.h"
+
+#include "Log.h"
+
+UpdaterService::UpdaterService(UpdateFramework& controller, QVariantMap info, QObject* parent)
+    : QObject(parent)
+    , m_controller(controller)
+    , m_info(std::move(info))
+{
+    connect(&m_controller, &UpdateFramework::automaticallyChecksForUpdatesChanged, this,
+        &UpdaterService::automaticallyChecksForUpdatesChanged);
+}
+
+std::optional<QUrl> UpdaterService::feedURL(const QVariant& value)
+{
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const QUrl url(value.toString().trimmed(), QUrl::StrictMode);
+    if (!url.isValid() || url.scheme() != QLatin1String("https") || url.host().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+void UpdaterService::start()
+{
+    if (m_isAvailable)
+        return;
+    const auto feed = feedURL(m_info.value(QStringLiteral("SUFeedURL")));
+    if (!feed) {
+        qCWarning(lcApp, "Updates disabled: no SUFeedURL configured");
+        return;
+    }
+    if (const auto error = m_controller.startUpdater(*feed)) {
+        qCCritical(lcApp, "Unable to start updater: %s", qUtf8Printable(*error));
+        return;
+    }
+    m_isAvailable = true;
+    Q_EMIT isAvailableChanged();
+    publishCanCheck(m_controller.canCheckForUpdates());
+    connect(&m_controller, &UpdateFramework::canCheckForUpdatesChanged, this,
+        [this] { publishCanCheck(m_controller.canCheckForUpdates()); });
+}
+
+void UpdaterService::publishCanCheck(bool value)
+{
+    if (value == m_canCheckForUpdates)
+        return;
+    m_canCheckForUpdates = value;
+    Q_EMIT canCheckForUpdatesChanged();
+}
+
+void UpdaterService::checkForUpdates()
+{
+    if (m_isAvailable)
+        m_controller.checkForUpdates();
+}

@@ -1,0 +1,159 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Layouts
+import QtQuick.Templates as T
+import Brimwell.Controls
+import Brimwell.Services
+import Brimwell.Settings
+
+// Startup, appearance, the island's placement, clock and battery.
+SettingsForm {
+    id: pane
+
+    required property SettingsStore settings
+    required property SettingsViewLogic logic
+    required property LaunchAtLoginService launchAtLogin
+    /// The failure of the last login-item change, shown as an alert.
+    property string launchAtLoginError
+
+    SettingsSection {
+        header: "Startup"
+        footer: LinuxWording.generalStartupFooter
+
+        SettingsToggleRow {
+            objectName: "launchAtLogin"
+            title: "Launch at login"
+            checked: pane.launchAtLogin.isEnabled
+            onToggled: on => pane.launchAtLoginError = pane.launchAtLogin.changeEnabled(on)
+        }
+        SettingsToggleRow {
+            objectName: "showMenuBarIcon"
+            title: LinuxWording.showMenuBarIcon
+            checked: pane.settings.showMenuBarIcon
+            onToggled: on => pane.settings.showMenuBarIcon = on
+        }
+        SettingsRow {
+            visible: pane.launchAtLogin.requiresApproval
+            Text {
+                text: "Waiting for approval in System Settings."
+                color: Qt.rgba(1, 1, 1, 0.5)
+                font.pixelSize: 13
+                Layout.fillWidth: true
+            }
+            Button {
+                text: "Open Login Items…"
+                onClicked: pane.launchAtLogin.openSystemSettingsLoginItems()
+            }
+        }
+    }
+
+    SettingsSection {
+        header: "Appearance"
+        footer: "The closed island always stays black so it blends with the notch. When expanded, Glass stays dark at the top and turns clearer with a white glow toward the bottom edge. This window uses the same look."
+
+        SettingsRow {
+            title: "Expanded background"
+            Row {
+                objectName: "backgroundPicker"
+                spacing: 0
+                Repeater {
+                    model: [
+                        { title: "Black", style: IslandBackgroundStyles.IslandBackgroundStyle.black },
+                        { title: "Glass", style: IslandBackgroundStyles.IslandBackgroundStyle.glass }
+                    ]
+                    delegate: Button {
+                        required property var modelData
+                        objectName: "background" + modelData.title
+                        text: modelData.title
+                        checkable: true
+                        checked: pane.settings.expandedBackgroundStyle === modelData.style
+                        highlighted: checked
+                        width: 72
+                        onClicked: pane.settings.expandedBackgroundStyle = modelData.style
+                    }
+                }
+            }
+        }
+        SettingsSliderRow {
+            objectName: "glow"
+            visible: pane.settings.expandedBackgroundStyle === IslandBackgroundStyles.IslandBackgroundStyle.glass
+            title: "Glow"
+            value: pane.settings.glassGlow
+            valueText: pane.logic.percentText(pane.settings.glassGlow)
+            onMoved: v => pane.settings.glassGlow = v
+        }
+    }
+
+    SettingsSection {
+        header: "Island"
+
+        SettingsSliderRow {
+            objectName: "hoverDelay"
+            title: "Hover delay"
+            value: pane.settings.hoverDelay
+            valueText: pane.logic.secondsText(pane.settings.hoverDelay)
+            onMoved: v => pane.settings.hoverDelay = v
+        }
+        SettingsRow {
+            title: "Show on display"
+            ComboBox {
+                id: displayPicker
+                objectName: "displayPicker"
+                model: pane.logic.displayChoices
+                textRole: "label"
+                currentIndex: pane.logic.displayChoiceIndex
+                Layout.preferredWidth: 240
+                onActivated: index => {
+                    pane.logic.chooseDisplay(index);
+                    displayPicker.currentIndex = Qt.binding(() => pane.logic.displayChoiceIndex);
+                }
+            }
+        }
+    }
+
+    SettingsSection {
+        header: "Clock & Battery"
+        footer: "When “Always show in notch” is off, the clock and battery appear only when the island expands."
+
+        SettingsToggleRow {
+            objectName: "showClock"
+            title: "Clock"
+            checked: pane.settings.showClock
+            onToggled: on => pane.settings.showClock = on
+        }
+        SettingsToggleRow {
+            objectName: "showBattery"
+            title: "Battery"
+            checked: pane.settings.showBattery
+            onToggled: on => pane.settings.showBattery = on
+        }
+        SettingsToggleRow {
+            objectName: "showStatusInCompact"
+            title: "Always show in notch"
+            isEnabled: pane.settings.showClock || pane.settings.showBattery
+            checked: pane.settings.showStatusInCompact
+            onToggled: on => pane.settings.showStatusInCompact = on
+        }
+    }
+
+    Dialog {
+        objectName: "launchAtLoginAlert"
+        parent: T.Overlay.overlay
+        anchors.centerIn: parent
+        modal: true
+        title: "Couldn’t change Launch at Login"
+        visible: pane.launchAtLoginError !== ""
+        standardButtons: Dialog.Ok
+        width: 380
+        onClosed: pane.launchAtLoginError = ""
+
+        Text {
+            text: pane.launchAtLoginError
+            color: Qt.rgba(1, 1, 1, 0.85)
+            wrapMode: Text.Wrap
+            width: 340
+            font.pixelSize: 13
+        }
+    }
+}

@@ -1,0 +1,247 @@
+#include "SettingsViewLogic.h"
+
+#include "AppBundle.h"
+#include "BrightnessService.h"
+#include "CalendarService.h"
+#include "ClipboardService.h"
+#include "LinuxWording.h"
+#include "MediaKeyInterceptor.h"
+#include "NowPlayingService.h"
+#include "ScreenService.h"
+#include "SettingsStore.h"
+#include "ShelfService.h"
+#include "UserDefaults.h"
+
+#include <QMetaEnum>
+#include <QVariantMap>
+
+SettingsViewLogic::SettingsViewLogic(SettingsStore& settings, ScreenService& screens, UserDefaults& defaults, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_screens(screens)
+    , m_defaults(defaults)
+    , m_selectedPane(paneFromRaw(defaults.stringValue(selectedPaneKey()).value_or(QString())))
+{
+    connect(&m_screens, &ScreenService::displaysChanged, this, &SettingsViewLogic::displayChoicesChanged);
+    connect(&m_settings, &SettingsStore::preferredDisplayIDChanged, this, &SettingsViewLogic::displayChoicesChanged);
+    connect(&m_settings, &SettingsStore::showBrightnessHUDChanged, this, &SettingsViewLogic::servicesChanged);
+}
+
+SettingsPane SettingsViewLogic::paneFromRaw(const QString& raw)
+{
+    for (SettingsPane pane : allSettingsPanes) {
+        if (raw == QLatin1String(settingsPaneInfo(pane).rawValue))
+            return pane;
+    }
+    return SettingsPane::general;
+}
+
+void SettingsViewLogic::setSelectedPane(SettingsPane pane)
+{
+    if (pane == m_selectedPane)
+        return;
+    m_selectedPane = pane;
+    m_defaults.setString(selectedPaneKey(), QString::fromLatin1(settingsPaneInfo(pane).rawValue));
+    Q_EMIT selectedPaneChanged();
+}
+
+QVariantList SettingsViewLogic::panes() const
+{
+    QVariantList list;
+    for (SettingsPane pane : allSettingsPanes) {
+        const SettingsPaneInfo info = settingsPaneInfo(pane);
+        list << QVariantMap { { QStringLiteral("pane"), int(pane) }, { QStringLiteral("title"), QString::fromUtf8(info.title) },
+            { QStringLiteral("symbol"), QString::fromLatin1(info.symbol) }, { QStringLiteral("tileColor"), info.tileColor } };
+    }
+    return list;
+}
+
+void SettingsViewLogic::follow(QObject* service)
+{
+    if (service)
+        connect(service, &QObject::destroyed, this, &SettingsViewLogic::servicesChanged);
+}
+
+void SettingsViewLogic::setHUD(BrightnessService* brightness, MediaKeyInterceptor* keys)
+{
+    m_brightness = brightness;
+    m_keys = keys;
+    follow(brightness);
+    follow(keys);
+    if (brightness)
+        connect(brightness, &BrightnessService::isAvailableChanged, this, &SettingsViewLogic::servicesChanged);
+    if (keys) {
+        connect(keys, &MediaKeyInterceptor::isActiveChanged, this, &SettingsViewLogic::servicesChanged);
+        connect(keys, &MediaKeyInterceptor::isTrustedChanged, this, [this] {
+            if (m_keys && m_keys->isTrusted())
+                m_keyCaptureHint.clear();
+            Q_EMIT servicesChanged();
+        });
+    }
+    Q_EMIT servicesChanged();
+}
+
+void SettingsViewLogic::setNowPlaying(NowPlayingService* service)
+{
+    m_nowPlaying = service;
+    follow(service);
+    if (service)
+        connect(service, &NowPlayingService::sourceChanged, this, &SettingsViewLogic::servicesChanged);
+    Q_EMIT servicesChanged();
+}
+
+void SettingsViewLogic::setCalendar(CalendarService* service)
+{
+    m_calendar = service;
+    follow(service);
+    if (service)
+        connect(service, &CalendarService::accessChanged, this, &SettingsViewLogic::servicesChanged);
+    Q_EMIT servicesChanged();
+}
+
+void SettingsViewLogic::setClipboard(ClipboardService* service)
+{
+    m_clipboard = service;
+    follow(service);
+    if (service)
+        connect(service, &ClipboardService::itemsChanged, this, &SettingsViewLogic::servicesChanged);
+    Q_EMIT servicesChanged();
+}
+
+void SettingsViewLogic::setShelf(ShelfService* service)
+{
+    m_shelf = service;
+    follow(service);
+    if (service)
+        connect(service, &ShelfService::itemsChanged, this, &SettingsViewLogic::servicesChanged);
+    Q_EMIT servicesChanged();
+}
+
+QVariantList SettingsViewLogic::displayChoices() const
+{
+    const auto choice = [](const QString& id, const QString& label) {
+        return QVariantMap { { QStringLiteral("id"), id }, { QStringLiteral("label"), label } };
+    };
+    QVariantList list { choice(QString(), QStringLiteral("Automatic")) };
+    bool listed = false;
+    const std::optional<QString>& preferred = m_settings.preferredDisplayID();
+    for (const DisplayInfo& display : m_screens.displays()) {
+        list << choice(display.id, display.hasNotch ? display.name + QStringLiteral(" (notch)") : display.name);
+        listed = listed || display.id == preferred;
+    }
+    // A preference for a screen that is unplugged now is shown and kept.
+    if (preferred && !listed)
+        list << choice(*preferred, QStringLiteral("Disconnected display"));
+    return list;
+}
+
+int SettingsViewLogic::displayChoiceIndex() const
+{
+    const QVariantList choices = displayChoices();
+    const QString preferred = m_settings.preferredDisplayIDText();
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+        if (choices[i].toMap().value(QStringLiteral("id")).toString() == preferred)
+            return int(i);
+    }
+    return 0;
+}
+
+void SettingsViewLogic::chooseDisplay(int index)
+{
+    const QVariantList choices = displayChoices();
+    if (index < 0 || index >= choices.size())
+        return;
+    const QString id = choices[index].toMap().value(QStringLiteral("id")).toString();
+    m_settings.setPreferredDisplayID(id.isEmpty() ? std::nullopt : std::optional<QString>(id));
+}
+
+QString SettingsViewLogic::keyCaptureState() const
+{
+    if (!m_keys || !m_keys->isTrusted())
+        return QStringLiteral("allow");
+    return m_keys->isActive() ? QStringLiteral("allowed") : QStringLiteral("starting");
+}
+
+void SettingsViewLogic::requestKeyCapture()
+{
+    if (!m_keys)
+        return;
+    m_keys->requestTrust();
+    m_keyCaptureHint = m_keys->isTrusted() ? QString() : shortcutSettingsHint(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    Q_EMIT servicesChanged();
+}
+
+QString SettingsViewLogic::shortcutSettingsHint(const QString& desktop)
+{
+    const QStringList names = desktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (names.contains(QLatin1String("KDE"), Qt::CaseInsensitive))
+        return QString::fromUtf8(LinuxWording::mediaKeysHeldByKDE);
+    if (names.contains(QLatin1String("GNOME"), Qt::CaseInsensitive))
+        return QString::fromUtf8(LinuxWording::mediaKeysHeldByGNOME);
+    return QString::fromUtf8(LinuxWording::mediaKeysHeldElsewhere);
+}
+
+QString SettingsViewLogic::hudFooter() const
+{
+    QString text = QStringLiteral("Volume and brightness changes show in the notch: icon on the left, level on the right.");
+    if (m_settings.showBrightnessHUD() && !(m_brightness && m_brightness->isAvailable()))
+        text += QStringLiteral(" Brightness is only available for the built-in display.");
+    return text;
+}
+
+QString SettingsViewLogic::nowPlayingSource() const
+{
+    if (m_nowPlaying && m_nowPlaying->source() == NowPlayingService::Source::appleScript)
+        return QString::fromUtf8(LinuxWording::scriptedPlayersSource);
+    return QStringLiteral("System Now Playing");
+}
+
+int SettingsViewLogic::calendarAccess() const
+{
+    return m_calendar ? int(m_calendar->access()) : -1;
+}
+
+int SettingsViewLogic::clipboardCount() const
+{
+    return m_clipboard ? m_clipboard->count() : 0;
+}
+
+QString SettingsViewLogic::versionDescription()
+{
+    const QVariantMap& info = AppBundle::main().infoDictionary();
+    const auto text = [&info](const char* key) {
+        const QVariant value = info.value(QLatin1String(key));
+        return value.typeId() == QMetaType::QString ? value.toString() : QStringLiteral("–");
+    };
+    return QStringLiteral("Version %1 (%2)").arg(text("CFBundleShortVersionString"), text("CFBundleVersion"));
+}
+
+QString SettingsViewLogic::percentText(double value)
+{
+    return QString::number(qRound(value * 100)) + QStringLiteral(" %");
+}
+
+QString SettingsViewLogic::secondsText(double value)
+{
+    return QString::number(value, 'f', 2) + QStringLiteral(" s");
+}
+
+int SettingsViewLogic::todayLimit()
+{
+    return CalendarService::todayLimit;
+}
+
+int SettingsViewLogic::clipboardLimit()
+{
+    return ClipboardService::historyLimit;
+}
+
+int SettingsViewLogic::shelfCount() const
+{
+    return m_shelf ? m_shelf->count() : 0;
+}
+
+int SettingsViewLogic::shelfLimit()
+{
+    return ShelfService::shelfLimit;
+}

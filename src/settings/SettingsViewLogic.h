@@ -1,0 +1,125 @@
+#pragma once
+
+#include "SettingsPane.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+class BrightnessService;
+class CalendarService;
+class ClipboardService;
+class MediaKeyInterceptor;
+class NowPlayingService;
+class ScreenService;
+class ShelfService;
+class SettingsStore;
+class UserDefaults;
+
+/// What the settings window shows beyond the stored preferences: the
+/// remembered pane, the display choices, the services' rows and footers,
+/// and the value texts. Services that this program lacks are null and
+/// their rows read as unavailable.
+// Not final: Qt 6.4's QML registration derives from every type it could
+// default-construct, uncreatable or not.
+class SettingsViewLogic : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Created by the settings window")
+    /// The pane shown; kept under "settingsSelectedPane" as its raw value.
+    Q_PROPERTY(SettingsPanes::SettingsPane selectedPane READ selectedPane WRITE setSelectedPane NOTIFY selectedPaneChanged)
+    /// One entry per pane in sidebar order: pane, title, symbol, tileColor.
+    Q_PROPERTY(QVariantList panes READ panes CONSTANT)
+    /// "Show on display" entries: id ("" is automatic) and label.
+    Q_PROPERTY(QVariantList displayChoices READ displayChoices NOTIFY displayChoicesChanged)
+    /// The entry of displayChoices standing for the stored preference.
+    Q_PROPERTY(int displayChoiceIndex READ displayChoiceIndex NOTIFY displayChoicesChanged)
+    /// "allow", "allowed" or "starting" for the media key row.
+    Q_PROPERTY(QString keyCaptureState READ keyCaptureState NOTIFY servicesChanged)
+    /// After "Allow…" failed: which desktop setting holds the keys; else empty.
+    Q_PROPERTY(QString keyCaptureHint READ keyCaptureHint NOTIFY servicesChanged)
+    /// The HUD pane's first footer.
+    Q_PROPERTY(QString hudFooter READ hudFooter NOTIFY servicesChanged)
+    /// The Now Playing pane's "Reading from" value.
+    Q_PROPERTY(QString nowPlayingSource READ nowPlayingSource NOTIFY servicesChanged)
+    /// The calendar access, as CalendarAccesses.CalendarAccess; -1 without a calendar.
+    Q_PROPERTY(int calendarAccess READ calendarAccess NOTIFY servicesChanged)
+    /// Entries in the clipboard history.
+    Q_PROPERTY(int clipboardCount READ clipboardCount NOTIFY servicesChanged)
+    /// Items on the shelf; 0 without a shelf.
+    Q_PROPERTY(int shelfCount READ shelfCount NOTIFY servicesChanged)
+    /// How many items the shelf keeps.
+    Q_PROPERTY(int shelfLimit READ shelfLimit CONSTANT)
+    /// How many of today's events the Calendar tab lists.
+    Q_PROPERTY(int todayLimit READ todayLimit CONSTANT)
+    /// How many entries the clipboard history keeps.
+    Q_PROPERTY(int clipboardLimit READ clipboardLimit CONSTANT)
+    /// "Version 1.4 (27)".
+    Q_PROPERTY(QString versionDescription READ versionDescription CONSTANT)
+
+public:
+    /// The pane is remembered in `defaults`.
+    SettingsViewLogic(SettingsStore& settings, ScreenService& screens, UserDefaults& defaults, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(SettingsViewLogic)
+
+    static QString selectedPaneKey() { return QStringLiteral("settingsSelectedPane"); }
+    /// The pane of a stored raw value; general for anything unknown.
+    static SettingsPane paneFromRaw(const QString& raw);
+
+    void setHUD(BrightnessService* brightness, MediaKeyInterceptor* keys);
+    void setNowPlaying(NowPlayingService* service);
+    void setCalendar(CalendarService* service);
+    void setClipboard(ClipboardService* service);
+    void setShelf(ShelfService* service);
+
+    SettingsPane selectedPane() const { return m_selectedPane; }
+    void setSelectedPane(SettingsPane pane);
+    QVariantList panes() const;
+    QVariantList displayChoices() const;
+    int displayChoiceIndex() const;
+    QString keyCaptureState() const;
+    QString keyCaptureHint() const { return m_keyCaptureHint; }
+    QString hudFooter() const;
+    QString nowPlayingSource() const;
+    int calendarAccess() const;
+    int clipboardCount() const;
+    int shelfCount() const;
+    static int shelfLimit();
+    static QString versionDescription();
+    static int todayLimit();
+    static int clipboardLimit();
+
+    /// Chooses a "Show on display" entry.
+    Q_INVOKABLE void chooseDisplay(int index);
+    /// "Allow…": takes the keys again; when another program holds them,
+    /// keyCaptureHint says where to release them.
+    Q_INVOKABLE void requestKeyCapture();
+    /// "60 %".
+    Q_INVOKABLE static QString percentText(double value);
+    /// "0.20 s".
+    Q_INVOKABLE static QString secondsText(double value);
+    /// Where this desktop lets the user release shortcuts, for `desktop`
+    /// ($XDG_CURRENT_DESKTOP).
+    static QString shortcutSettingsHint(const QString& desktop);
+
+Q_SIGNALS:
+    void selectedPaneChanged();
+    void displayChoicesChanged();
+    void servicesChanged();
+
+private:
+    void follow(QObject* service);
+
+    SettingsStore& m_settings;
+    ScreenService& m_screens;
+    UserDefaults& m_defaults;
+    SettingsPane m_selectedPane;
+    QPointer<BrightnessService> m_brightness;
+    QPointer<MediaKeyInterceptor> m_keys;
+    QPointer<NowPlayingService> m_nowPlaying;
+    QPointer<CalendarService> m_calendar;
+    QPointer<ClipboardService> m_clipboard;
+    QPointer<ShelfService> m_shelf;
+    QString m_keyCaptureHint;
+};

@@ -1,0 +1,176 @@
+#include "AppDelegate.h"
+#include "CalendarService.h"
+#include "FakeAudioHardware.h"
+#include "FakeCalendarStore.h"
+#include "FakeDisplayBrightness.h"
+#include "FakeInstanceGuard.h"
+#include "FakeIslandPanel.h"
+#include "FakeLoginItem.h"
+#include "FakeMediaKeyGrabber.h"
+#include "FakePointerState.h"
+#include "FakeScreenSource.h"
+#include "FakeUpdateFramework.h"
+#include "HUDController.h"
+#include "LaunchAtLoginService.h"
+#include "MenuBarController.h"
+#include "ScreenService.h"
+#include "SettingsStore.h"
+#include "SettingsViewLogic.h"
+#include "SettingsWindowController.h"
+#include "TempDir.h"
+#include "UpdaterService.h"
+#include "UserDefaults.h"
+#include "ViewProbe.h"
+
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The settings window in a real X window: made once and reused, each pane
+// drawn (kept under screenshots/ for a person to look at), and a switch
+// flipped by a click reaching settings.ini at once.
+namespace {
+
+PlatformScreen screen(const char* output, const char* name, const char* id, QRect frame)
+{
+    return PlatformScreen { QString::fromLatin1(output), QString::fromLatin1(name), QString::fromLatin1(id), frame, frame };
+}
+
+class SettingsWindowTest : public TempDirTest {
+protected:
+    SettingsWindowTest()
+    {
+        m_calendarService = std::make_unique<CalendarService>(m_calendarStore, m_defaults);
+        m_controller = std::make_unique<SettingsWindowController>(m_settings, m_screens, m_launchAtLogin,
+            SettingsWindowController::Services { m_calendarService.get(), nullptr, nullptr, &m_hud }, m_updater, m_defaults,
+            [this] { ++m_quits; });
+    }
+
+    QQuickItem* item(const char* name) const
+    {
+        return ViewProbe::find(m_controller->window()->rootObject(), QString::fromLatin1(name));
+    }
+    void click(QQuickItem* target)
+    {
+        ASSERT_NE(target, nullptr);
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(m_controller->window(), Qt::LeftButton, {}, centre.toPoint());
+    }
+
+    UserDefaults m_defaults { path(QStringLiteral("settings.ini")) };
+    SettingsStore m_settings { m_defaults };
+    FakeScreenSource m_source { { screen("eDP-1", "Built-in Display", "A", QRect(0, 0, 1280, 800)),
+        screen("DP-1", "DELL U2720Q", "B", QRect(1280, 0, 1920, 1080)) } };
+    ScreenService m_screens { m_source };
+    FakeLoginItem m_loginItem;
+    LaunchAtLoginService m_launchAtLogin { m_loginItem };
+    FakeUpdateFramework m_framework;
+    UpdaterService m_updater { m_framework, {} };
+    FakeAudioHardware m_audio;
+    FakeDisplayBrightness m_display;
+    FakeMediaKeyGrabber m_keys;
+    HUDController m_hud { m_settings, m_audio, m_display, m_keys };
+    FakeCalendarStore m_calendarStore;
+    std::unique_ptr<CalendarService> m_calendarService;
+    std::unique_ptr<SettingsWindowController> m_controller;
+    int m_quits = 0;
+};
+
+} // namespace
+
+TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
+{
+    m_settings.setReplaceSystemHUD(true);
+    m_settings.setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
+    m_controller->show();
+    QQuickView* window = m_controller->window();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(window->status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(*window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_EQ(window->title(), QStringLiteral("Brimwell Settings"));
+    EXPECT_EQ(window->size(), QSize(720, 520));
+
+    const std::pair<SettingsPane, const char*> panes[] = { { SettingsPane::general, "general" }, { SettingsPane::hud, "hud" },
+        { SettingsPane::nowPlaying, "nowPlaying" }, { SettingsPane::calendar, "calendar" },
+        { SettingsPane::quickDrop, "quickDrop" }, { SettingsPane::about, "about" } };
+    for (const auto& [pane, name] : panes) {
+        click(item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane)))));
+        EXPECT_EQ(m_controller->logic().selectedPane(), pane);
+        const QImage shot = ViewProbe::shoot(*window, QStringLiteral("settings-%1").arg(QLatin1String(name)));
+        EXPECT_GT(ViewProbe::brightPixels(shot, shot.rect()), 500) << name << ": the pane's text is drawn";
+    }
+    EXPECT_EQ(item("updatesUnavailable")->property("visible").toBool(), true);
+    EXPECT_FALSE(item("checkForUpdates")->property("enabled").toBool());
+
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    m_controller->show();
+    EXPECT_EQ(m_controller->window(), window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(m_controller->logic().selectedPane(), SettingsPane::about);
+}
+
+TEST_F(SettingsWindowTest, SwitchesWriteSettingsAtOnceAndThePickerListsEveryDisplay)
+{
+    m_controller->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_controller->window()));
+    m_controller->logic().setSelectedPane(SettingsPane::general);
+
+    click(item("showClockSwitch"));
+    EXPECT_FALSE(m_settings.showClock());
+    QCoreApplication::processEvents(); // the defaults write at the end of the turn
+    UserDefaults reread(path(QStringLiteral("settings.ini")));
+    EXPECT_FALSE(SettingsStore(reread).showClock());
+
+    // Both switches off grey out "Always show in notch".
+    click(item("showBatterySwitch"));
+    EXPECT_FALSE(item("showStatusInCompactSwitch")->isEnabled());
+
+    QQuickItem* picker = item("displayPicker");
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->property("count").toInt(), 3);
+    m_controller->logic().chooseDisplay(2);
+    EXPECT_EQ(m_settings.preferredDisplayID(), QStringLiteral("B"));
+    EXPECT_EQ(picker->property("currentText").toString(), QStringLiteral("DELL U2720Q"));
+}
+
+// In the whole program: the island's gear, a reopen and the calendar's
+// privacy link all reach the one window.
+TEST_F(TempDirTest, TheGearAReopenAndTheCalendarsPrivacyLinkOpenTheOneSettingsWindow)
+{
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    FakeInstanceGuard guard;
+    FakeScreenSource screens({ screen("eDP-1", "Built-in Display", "A", QRect(0, 0, 1280, 800)) });
+    FakePointerState pointer;
+    const IslandPlatform island { &screens, &pointer, [] { return std::make_unique<FakeIslandPanel>(); } };
+    FakeLoginItem loginItem;
+    FakeUpdateFramework updates;
+    FakeCalendarStore store;
+    FeatureFactories factories;
+    factories.calendar = [&] { return std::make_unique<CalendarService>(store, defaults); };
+    AppDelegate delegate(defaults, guard, island, factories, ShellPlatform { &loginItem, &updates });
+    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    SettingsWindowController* settingsWindow = delegate.settingsWindowController();
+    ASSERT_NE(settingsWindow, nullptr);
+    EXPECT_EQ(settingsWindow->window(), nullptr) << "made on first use";
+    EXPECT_FALSE(delegate.updater()->isAvailable()); // this build has no feed
+
+    delegate.actions().openSettings(); // the island's gear
+    QQuickView* window = settingsWindow->window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    guard.simulateReopenFromLaterLaunch();
+    EXPECT_EQ(settingsWindow->window(), window);
+    EXPECT_TRUE(window->isVisible());
+
+    delegate.features().calendar->openPrivacySettings();
+    EXPECT_EQ(settingsWindow->logic().selectedPane(), SettingsPane::calendar);
+
+    EXPECT_FALSE(delegate.menuBarController()->isVisible());
+    delegate.settings().setShowMenuBarIcon(true);
+    EXPECT_TRUE(delegate.menuBarController()->isVisible());
+}

@@ -1,0 +1,236 @@
+#include "Appcast.h"
+#include "FakeLoginItem.h"
+#include "FakeScreenSource.h"
+#include "FakeUpdateFramework.h"
+#include "LaunchAtLoginService.h"
+#include "LogCapture.h"
+#include "MenuBarController.h"
+#include "ScreenService.h"
+#include "SettingsStore.h"
+#include "SettingsViewLogic.h"
+#include "TempDir.h"
+#include "UpdaterService.h"
+#include "UserDefaults.h"
+#include "XdgAutostartLoginItem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+// The shell's logic: the update feed and appcast, the autostart entry, the
+// tray menu and the settings window's remembered pane and display choices.
+
+TEST(UpdaterTest, FeedURLMustBeAnHttpsAddressWithAHost)
+{
+    EXPECT_EQ(UpdaterService::feedURL(QStringLiteral("  https://updates.example.org/appcast.xml\n")),
+        QUrl(QStringLiteral("https://updates.example.org/appcast.xml")));
+    for (const QVariant& bad : { QVariant(QStringLiteral("http://updates.example.org/appcast.xml")),
+             QVariant(QStringLiteral("https:///appcast.xml")), QVariant(QStringLiteral("HTTPS-ish")), QVariant(),
+             QVariant(QString()), QVariant(42), QVariant(QUrl(QStringLiteral("https://updates.example.org/"))) })
+        EXPECT_FALSE(UpdaterService::feedURL(bad)) << qPrintable(bad.toString());
+}
+
+TEST(UpdaterTest, StartsOnlyWithAFeedAndMirrorsWhetherACheckCanStart)
+{
+    LogCapture log;
+    FakeUpdateFramework framework;
+    UpdaterService none(framework, {});
+    none.start();
+    EXPECT_FALSE(none.isAvailable());
+    EXPECT_FALSE(none.canCheckForUpdates());
+    EXPECT_TRUE(log.contains(QStringLiteral("Updates disabled: no SUFeedURL configured")));
+    none.checkForUpdates();
+    EXPECT_EQ(framework.checks, 0);
+
+    const QVariantMap info { { QStringLiteral("SUFeedURL"), QStringLiteral("https://updates.example.org/appcast.xml") } };
+    framework.startFailure = QStringLiteral("no network");
+    UpdaterService failing(framework, info);
+    failing.start();
+    EXPECT_FALSE(failing.isAvailable());
+    EXPECT_TRUE(log.contains(QStringLiteral("Unable to start updater: no network")));
+
+    framework.startFailure.reset();
+    UpdaterService updater(framework, info);
+    updater.start();
+    EXPECT_TRUE(updater.isAvailable());
+    EXPECT_TRUE(updater.canCheckForUpdates());
+    framework.setCanCheck(false);
+    EXPECT_FALSE(updater.canCheckForUpdates());
+    updater.checkForUpdates();
+    EXPECT_EQ(framework.checks, 1);
+}
+
+TEST(AppcastTest, OffersOnlyANewerVersionAndSkipsBadItems)
+{
+    const QByteArray feed = R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+ <channel>
+  <item><title>1.9</title><sparkle:version>19</sparkle:version>
+   <enclosure url="https://example.org/b-19.tar.gz" sparkle:shortVersionString="1.9"/></item>
+  <item><title>1.10</title>
+   <sparkle:releaseNotesLink>https://example.org/notes/1.10</sparkle:releaseNotesLink>
+   <enclosure url="https://example.org/b-110.tar.gz" sparkle:version="110" sparkle:shortVersionString="1.10"/></item>
+  <item><title>No version</title><enclosure url="https://example.org/x.tar.gz"/></item>
+  <item><title>Plain http</title><sparkle:version>999</sparkle:version><enclosure url="http://example.org/y.tar.gz"/></item>
+ </channel>
+</rss>)";
+    LogCapture log;
+    const auto items = Appcast::parse(feed);
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->size(), 2);
+    EXPECT_TRUE(log.mentions(QStringLiteral("has no version")));
+    EXPECT_TRUE(log.mentions(QStringLiteral("has no https download")));
+
+    const auto newer = Appcast::newestNewerThan(*items, QStringLiteral("27"));
+    ASSERT_TRUE(newer);
+    EXPECT_EQ(newer->shortVersion, QStringLiteral("1.10"));
+    EXPECT_EQ(newer->releaseNotesURL, QUrl(QStringLiteral("https://example.org/notes/1.10")));
+    EXPECT_FALSE(Appcast::newestNewerThan(*items, QStringLiteral("110"))); // same
+    EXPECT_FALSE(Appcast::newestNewerThan(*items, QStringLiteral("200"))); // older
+
+    QString error;
+    EXPECT_FALSE(Appcast::parse("<rss><channel><item>", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(Appcast::parse("<html><body/></html>", &error));
+    EXPECT_EQ(error, QStringLiteral("not an RSS document"));
+}
+
+TEST(AppcastTest, ComparesVersionsByTheirNumbers)
+{
+    EXPECT_GT(Appcast::compareVersions(QStringLiteral("1.10"), QStringLiteral("1.9")), 0);
+    EXPECT_EQ(Appcast::compareVersions(QStringLiteral("2"), QStringLiteral("2.0")), 0);
+    EXPECT_LT(Appcast::compareVersions(QStringLiteral("1.0beta"), QStringLiteral("1.0.1")), 0);
+    EXPECT_GT(Appcast::compareVersions(QStringLiteral("100000000000000000001"), QStringLiteral("99999999999999999999")), 0);
+}
+
+class AutostartTest : public TempDirTest {
+protected:
+    QString folder() const { return path(QStringLiteral("autostart")); }
+    QString program() const { return QCoreApplication::applicationFilePath(); }
+    XdgAutostartLoginItem item() const
+    {
+        return XdgAutostartLoginItem(folder(), program(), QStringLiteral("com.larkmoor.Brimwell"));
+    }
+    void writeEntry(const QByteArray& text)
+    {
+        QDir().mkpath(folder());
+        QFile f(folder() + QStringLiteral("/com.larkmoor.Brimwell.desktop"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+};
+
+TEST_F(AutostartTest, StatusComesFromTheEntry)
+{
+    EXPECT_EQ(item().status(), LoginItemStatus::notRegistered); // absent
+    writeEntry(XdgAutostartLoginItem::entryText(program()));
+    EXPECT_EQ(item().status(), LoginItemStatus::enabled);
+    writeEntry("[Desktop Entry]\nExec=/opt/gone/bin/brimwell\n"); // stale Exec
+    EXPECT_EQ(item().status(), LoginItemStatus::notFound);
+    writeEntry("[Desktop Entry]\nExec=/bin/sh\n"); // another program under our name
+    EXPECT_EQ(item().status(), LoginItemStatus::notRegistered);
+    writeEntry(XdgAutostartLoginItem::entryText(program()) + "Hidden=true\n");
+    EXPECT_EQ(item().status(), LoginItemStatus::notRegistered);
+    // A path with a space is quoted in Exec and read back.
+    EXPECT_EQ(XdgAutostartLoginItem::statusOfEntry(
+                  XdgAutostartLoginItem::entryText(QStringLiteral("/no such/brimwell")), QStringLiteral("/no such/brimwell")),
+        LoginItemStatus::notFound);
+}
+
+TEST_F(AutostartTest, EnablingWritesTheEntryAndAnUnwritableFolderIsReported)
+{
+    LogCapture log;
+    XdgAutostartLoginItem entry = item();
+    LaunchAtLoginService service(entry);
+    EXPECT_FALSE(service.setEnabled(true));
+    EXPECT_TRUE(service.isEnabled());
+    EXPECT_TRUE(log.contains(QStringLiteral("Launch at login set to 1, status 1")));
+    EXPECT_FALSE(service.setEnabled(false));
+    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
+    EXPECT_FALSE(QFile::exists(entry.entryPath()));
+
+    // A file where the folder should be: no entry can be written there, even by root.
+    QDir(folder()).removeRecursively();
+    QFile blocker(folder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
+    const auto error = service.setEnabled(true);
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(error->contains(folder())) << qPrintable(*error);
+    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
+}
+
+TEST(MenuBarTest, MenuHoldsItsThreeEntriesAndFollowsTheLoginItem)
+{
+    FakeLoginItem loginItem;
+    LaunchAtLoginService service(loginItem);
+    int opened = 0;
+    int quits = 0;
+    QStringList alerts;
+    MenuBarController menuBar(
+        service, [&] { ++opened; }, [&] { ++quits; });
+    menuBar.setAlert([&](const QString& title, const QString& message) { alerts << title + QLatin1Char('|') + message; });
+
+    const QList<QAction*> actions = menuBar.actions();
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Settings…"));
+    EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Launch at Login"));
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_EQ(actions[3]->text(), QStringLiteral("Quit Brimwell"));
+    EXPECT_EQ(actions[3]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    actions[0]->trigger();
+    actions[3]->trigger();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(quits, 1);
+
+    // Enabled from outside: seen when the menu opens.
+    EXPECT_FALSE(menuBar.launchAtLoginAction()->isChecked());
+    loginItem.current = LoginItemStatus::enabled;
+    menuBar.menuNeedsUpdate();
+    EXPECT_TRUE(menuBar.launchAtLoginAction()->isChecked());
+    menuBar.launchAtLoginAction()->trigger();
+    EXPECT_FALSE(menuBar.launchAtLoginAction()->isChecked());
+
+    loginItem.failure = QStringLiteral("The disk is full.");
+    menuBar.launchAtLoginAction()->trigger();
+    EXPECT_EQ(alerts, QStringList { QStringLiteral("Couldn’t change Launch at Login|The disk is full.") });
+    EXPECT_FALSE(menuBar.launchAtLoginAction()->isChecked());
+}
+
+TEST_F(AutostartTest, SettingsWindowRemembersItsPaneAndKeepsADisconnectedDisplay)
+{
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    SettingsStore settings(defaults);
+    FakeScreenSource source({ PlatformScreen { QStringLiteral("DP-1"), QStringLiteral("Dell U2720Q"), QStringLiteral("A"),
+        QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800) } });
+    ScreenService screens(source);
+    {
+        SettingsViewLogic logic(settings, screens, defaults);
+        EXPECT_EQ(logic.selectedPane(), SettingsPane::general);
+        logic.setSelectedPane(SettingsPane::calendar);
+    }
+    defaults.sync();
+    EXPECT_EQ(SettingsViewLogic(settings, screens, defaults).selectedPane(), SettingsPane::calendar);
+    defaults.setString(SettingsViewLogic::selectedPaneKey(), QStringLiteral("privacy"));
+    EXPECT_EQ(SettingsViewLogic(settings, screens, defaults).selectedPane(), SettingsPane::general);
+
+    SettingsViewLogic logic(settings, screens, defaults);
+    settings.setPreferredDisplayID(QStringLiteral("unplugged"));
+    const auto labels = [&] {
+        QStringList out;
+        for (const QVariant& choice : logic.displayChoices())
+            out << choice.toMap().value(QStringLiteral("label")).toString();
+        return out;
+    };
+    EXPECT_EQ(labels(),
+        (QStringList { QStringLiteral("Automatic"), QStringLiteral("Dell U2720Q"), QStringLiteral("Disconnected display") }));
+    EXPECT_EQ(logic.displayChoiceIndex(), 2);
+    logic.chooseDisplay(0);
+    EXPECT_FALSE(settings.preferredDisplayID());
+    EXPECT_EQ(labels().size(), 2);
+}

@@ -2,6 +2,7 @@
 // over 50 copies; and the GUI thread's CPU time per noticed change for a
 // 90,000-character copy (kept) and a 1 MB one (over the bound, skipped).
 // Run by bench/clipboard/copy, which starts a private Xvfb for it.
+#include "../BenchStats.h"
 #include "ClipboardService.h"
 #include "X11Pasteboard.h"
 #include "X11SelectionOwner.h"
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -24,12 +24,6 @@ double threadCpuMs()
     timespec ts {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5))];
 }
 
 } // namespace

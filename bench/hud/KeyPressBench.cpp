@@ -2,6 +2,7 @@
 // sink's confirmation of the new volume and the HUD state published, over
 // 50 presses. Run by bench/hud/keypress, which starts a private Xvfb and
 // PulseAudio for it.
+#include "../BenchStats.h"
 #include "HUDController.h"
 #include "PulseAudioHardware.h"
 #include "SettingsStore.h"
@@ -48,12 +49,6 @@ bool waitUntil(const std::function<bool()>& condition, int boundMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     return true;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5))];
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "Spring.h"
-#include "SpringCurves.h"
 
 #include <gtest/gtest.h>
 
@@ -72,14 +71,4 @@ TEST(SpringTest, SettlesAndTheEasingCurveFollowsTheSpring)
             ASSERT_NEAR(curve.valueForProgress(p), s.value(p * settle), 0.0015) << p;
         EXPECT_DOUBLE_EQ(curve.valueForProgress(1.0), 1.0);
     }
-}
-
-TEST(SpringTest, QmlHelperGivesDurationAndCurve)
-{
-    const SpringCurves springs;
-    EXPECT_EQ(springs.duration(0.42, 0.72), int(std::ceil(Spring(0.42, 0.72).settleTime() * 1000)));
-    const QVariantList list = springs.bezierCurve(0.42, 0.72);
-    ASSERT_EQ(list.size() % 6, 0);
-    EXPECT_DOUBLE_EQ(list.at(list.size() - 2).toDouble(), 1.0);
-    EXPECT_DOUBLE_EQ(list.last().toDouble(), 1.0);
 }

@@ -58,26 +58,6 @@ protected:
 
 } // namespace
 
-// Spotify's timing and seek texts also meet the stand-in player in the dbus test.
-TEST(AppleScriptScripts, TextsAreExactlyTheDocumentedOnes)
-{
-    const auto& m = player(music);
-    const auto& s = player(spotify);
-    EXPECT_EQ(AppleScriptMediaClient::refreshScript(m),
-        QStringLiteral(
-            "tell application \"Music\"\n    if player state is stopped then return \"\"\n    set currentItem to current track\n"
-            "    return (name of currentItem) & tab & (artist of currentItem) & tab & (album of currentItem) & tab & (player "
-            "state as text)\nend tell"));
-    EXPECT_EQ(AppleScriptMediaClient::commandScript(s, NowPlayingCommand::previousTrack),
-        QStringLiteral("tell application \"Spotify\" to previous track"));
-    EXPECT_EQ(
-        AppleScriptMediaClient::seekScript(s, -2), QStringLiteral("tell application \"Spotify\" to set player position to 0.00"));
-    EXPECT_EQ(AppleScriptMediaClient::artworkScript(m),
-        QStringLiteral("tell application \"Music\" to get raw data of artwork 1 of current track"));
-    EXPECT_EQ(AppleScriptMediaClient::artworkScript(s),
-        QStringLiteral("tell application \"Spotify\" to get artwork url of current track"));
-}
-
 TEST_F(AppleScriptFixture, ObservingOnlyBuildsTracksFromNotifications)
 {
     EXPECT_EQ(notes.observerCount(), 2);

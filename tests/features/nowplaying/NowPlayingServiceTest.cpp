@@ -317,25 +317,6 @@ TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
     EXPECT_EQ(service->artworkID(), 2);
 }
 
-TEST_F(ServiceFixture, PresentationFollowsTheService)
-{
-    NowPlayingPresentation view;
-    view.setService(service.get());
-    EXPECT_EQ(view.title(), QStringLiteral("Not Playing"));
-    EXPECT_EQ(view.subtitle(), QStringLiteral("Play something in your music player, Spotify or your browser"));
-    service->start();
-    QSignalSpy changes(&view, &NowPlayingPresentation::changed);
-    report(track("Song", true));
-    EXPECT_GE(changes.count(), 1);
-    EXPECT_EQ(view.title(), QStringLiteral("Song"));
-    EXPECT_EQ(view.subtitle(), QStringLiteral("Artist"));
-    EXPECT_EQ(view.transportButtons()[1].toMap().value(QStringLiteral("label")), QStringLiteral("Pause"));
-    EXPECT_EQ(view.transportButtons()[1].toMap().value(QStringLiteral("symbol")), QStringLiteral("pause.fill"));
-    EXPECT_EQ(view.waveColor(), QColor(Qt::white));
-    service->send(NowPlayingCommand::playPause);
-    EXPECT_EQ(view.transportButtons()[1].toMap().value(QStringLiteral("symbol")), QStringLiteral("play.fill"));
-}
-
 TEST_F(ServiceFixture, ProgressRunsItsTimelineOnlyWhilePlayingAndSeeksOnRelease)
 {
     NowPlayingProgress progress(clock, clock);

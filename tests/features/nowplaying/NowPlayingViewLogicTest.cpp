@@ -62,7 +62,4 @@ TEST(NowPlayingText, TimesSubtitlesAndLabels)
 
     EXPECT_EQ(NowPlayingPresentation::sourceButtonLabel(QString()), QStringLiteral("Open player"));
     EXPECT_EQ(NowPlayingPresentation::sourceButtonLabel(QStringLiteral("VLC")), QStringLiteral("Open VLC"));
-    EXPECT_DOUBLE_EQ(AudioWave::width(2.5, 2.5), 17.5);
-    EXPECT_DOUBLE_EQ(AudioWave::barCenterX(2, 2, 2), 9);
-    EXPECT_DOUBLE_EQ(AudioWave::shadowOpacity(3), 0.9);
 }

@@ -62,4 +62,14 @@ std::optional<QJsonDocument> read(const QString& path, QString* error)
     return doc;
 }
 
+std::optional<QString> keepAside(const QString& path)
+{
+    QString aside = path + QStringLiteral(".corrupt");
+    for (int n = 1; QFileInfo::exists(aside); ++n)
+        aside = path + QStringLiteral(".corrupt.%1").arg(n);
+    if (!QFile::rename(path, aside))
+        return std::nullopt;
+    return aside;
+}
+
 } // namespace JsonFile

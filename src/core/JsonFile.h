@@ -18,4 +18,9 @@ bool write(const QString& path, const QJsonDocument& doc, QString* error = nullp
 /// empty `error`; an unreadable or unparsable one fills `error`.
 std::optional<QJsonDocument> read(const QString& path, QString* error = nullptr);
 
+/// Renames an unreadable `path` to "<path>.corrupt" (or ".corrupt.N" when
+/// taken), so the next save does not destroy what it held. The new name, or
+/// nothing when the rename failed.
+std::optional<QString> keepAside(const QString& path);
+
 } // namespace JsonFile

@@ -234,12 +234,9 @@ QList<ClipboardItem> ClipboardService::loadItems()
     if (!error.isEmpty()) {
         // Kept aside rather than overwritten by the next save: nothing the
         // user had is destroyed silently.
-        QString aside = *m_storagePath + QStringLiteral(".corrupt");
-        for (int n = 1; QFileInfo::exists(aside); ++n)
-            aside = *m_storagePath + QStringLiteral(".corrupt.%1").arg(n);
-        const bool kept = QFile::rename(*m_storagePath, aside);
+        const std::optional<QString> aside = JsonFile::keepAside(*m_storagePath);
         qCCritical(lcClipboard, "Unable to read clipboard history: %s%s", qUtf8Printable(error),
-            kept ? qUtf8Printable(QStringLiteral("; kept as %1").arg(aside)) : "");
+            aside ? qUtf8Printable(QStringLiteral("; kept as %1").arg(*aside)) : "");
         return {};
     }
     if (items.size() > historyLimit)

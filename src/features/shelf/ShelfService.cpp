@@ -381,12 +381,9 @@ void ShelfService::loadItems()
         }
         if (!error.isEmpty()) {
             // Kept aside rather than overwritten by the next save.
-            QString aside = path + QStringLiteral(".corrupt");
-            for (int n = 1; QFileInfo::exists(aside); ++n)
-                aside = path + QStringLiteral(".corrupt.%1").arg(n);
-            const bool kept = QFile::rename(path, aside);
+            const std::optional<QString> aside = JsonFile::keepAside(path);
             qCCritical(lcShelf, "Unable to read shelf: %s%s", qUtf8Printable(error),
-                kept ? qUtf8Printable(QStringLiteral("; kept as %1").arg(aside)) : "");
+                aside ? qUtf8Printable(QStringLiteral("; kept as %1").arg(*aside)) : "");
             stored.clear();
         }
         QList<ShelfItem> loaded;

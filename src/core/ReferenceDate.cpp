@@ -1,5 +1,6 @@
 #include "ReferenceDate.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -15,7 +16,12 @@ double secondsSinceReference(const QDateTime& instant)
 
 QDateTime fromSecondsSinceReference(double seconds)
 {
-    return QDateTime::fromMSecsSinceEpoch(referenceEpochMs + qint64(std::llround(seconds * 1000.0)), Qt::UTC);
+    // Stored dates come from files: one beyond any clock's reach (or not a
+    // number) is held at the edge of about three million years either way
+    // instead of overflowing the milliseconds.
+    constexpr double limitSeconds = 1e14;
+    const double bounded = std::isnan(seconds) ? 0.0 : std::clamp(seconds, -limitSeconds, limitSeconds);
+    return QDateTime::fromMSecsSinceEpoch(referenceEpochMs + qint64(std::llround(bounded * 1000.0)), Qt::UTC);
 }
 
 } // namespace ReferenceDate

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <sys/stat.h>
 
 namespace {
@@ -84,6 +86,10 @@ TEST(ReferenceDate, ConvertsAroundTheFirstOf2001AndFormatsUuids)
     const QDateTime t(QDate(2026, 12, 6), QTime(9, 48, 14, 250), Qt::UTC);
     EXPECT_EQ(ReferenceDate::fromSecondsSinceReference(ReferenceDate::secondsSinceReference(t)), t);
     EXPECT_DOUBLE_EQ(ReferenceDate::secondsSinceReference(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)), 721692800.0);
+    // Dates from a damaged file: held at the edge, never wrapped around.
+    EXPECT_GT(ReferenceDate::fromSecondsSinceReference(9223372036000000.0).date().year(), 3000000);
+    EXPECT_LT(ReferenceDate::fromSecondsSinceReference(-1e300).date().year(), -3000000);
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReference(std::nan("")), QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
 
     const QUuid id(QStringLiteral("{6ba7b810-9dad-11d1-80b4-00c04fd430c8}"));
     EXPECT_EQ(uuidText(id), QStringLiteral("6BA7B810-9DAD-11D1-80B4-00C04FD430C8"));

@@ -252,10 +252,12 @@ void ShelfService::addFiles(const QList<QUrl>& urls, bool isTemporary)
 
 void ShelfService::remove(const ShelfItem& item)
 {
+    // A copy: `item` may be an element of the list that publish() replaces.
+    const ShelfItem removed = item;
     QList<ShelfItem> items = m_items;
-    items.removeIf([&](const ShelfItem& other) { return other.id == item.id; });
+    items.removeIf([&](const ShelfItem& other) { return other.id == removed.id; });
     publish(std::move(items));
-    discard({ item });
+    discard({ removed });
 }
 
 void ShelfService::remove(const QString& id)
@@ -368,26 +370,8 @@ void ShelfService::loadItems()
         return;
     }
     m_worker.start([this, path = *m_storagePath, home = m_homeFolder, cache = m_bookmarks] {
-        QString error;
-        const std::optional<QJsonDocument> document = JsonFile::read(path, &error);
-        QList<StoredShelfItem> stored;
-        if (document && !document->isArray())
-            error = QStringLiteral("the file does not hold a JSON array");
-        for (const QJsonValue& value : document&& error.isEmpty() ? document->array() : QJsonArray()) {
-            const std::optional<StoredShelfItem> item = StoredShelfItem::fromJson(value, error);
-            if (!item)
-                break;
-            stored.append(*item);
-        }
-        if (!error.isEmpty()) {
-            // Kept aside rather than overwritten by the next save.
-            const std::optional<QString> aside = JsonFile::keepAside(path);
-            qCCritical(lcShelf, "Unable to read shelf: %s%s", qUtf8Printable(error),
-                aside ? qUtf8Printable(QStringLiteral("; kept as %1").arg(*aside)) : "");
-            stored.clear();
-        }
         QList<ShelfItem> loaded;
-        for (const StoredShelfItem& item : std::as_const(stored)) {
+        for (const StoredShelfItem& item : readStoredItems(path)) {
             const std::optional<QString> resolved = FileBookmark::resolve(item.bookmark, home);
             if (!resolved) {
                 qCInfo(lcShelf, "A shelf item's file could not be found again; it leaves the shelf");
@@ -400,6 +384,29 @@ void ShelfService::loadItems()
         }
         QMetaObject::invokeMethod(this, [this, loaded] { finishLoading(loaded); });
     });
+}
+
+QList<StoredShelfItem> ShelfService::readStoredItems(const QString& path)
+{
+    QString error;
+    const std::optional<QJsonDocument> document = JsonFile::read(path, &error);
+    QList<StoredShelfItem> stored;
+    if (document && !document->isArray())
+        error = QStringLiteral("the file does not hold a JSON array");
+    for (const QJsonValue& value : document&& error.isEmpty() ? document->array() : QJsonArray()) {
+        const std::optional<StoredShelfItem> item = StoredShelfItem::fromJson(value, error);
+        if (!item)
+            break;
+        stored.append(*item);
+    }
+    if (!error.isEmpty()) {
+        // Kept aside rather than overwritten by the next save.
+        const std::optional<QString> aside = JsonFile::keepAside(path);
+        qCCritical(lcShelf, "Unable to read shelf: %s%s", qUtf8Printable(error),
+            aside ? qUtf8Printable(QStringLiteral("; kept as %1").arg(*aside)) : "");
+        stored.clear();
+    }
+    return stored;
 }
 
 void ShelfService::finishLoading(const QList<ShelfItem>& loaded)

@@ -53,7 +53,7 @@ Item {
                 required property int index
                 readonly property string character: label.text.charAt(index)
 
-                width: label.isDigit(character) ? label.digitWidth : implicitWidth
+                width: label.isDigit(character) ? label.digitWidth : metrics.advanceWidth(character)
                 text: character
                 color: label.color
                 font: label.font

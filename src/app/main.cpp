@@ -51,6 +51,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <malloc.h>
 
 namespace {
 
@@ -105,6 +106,13 @@ void presentUpdates(AppcastUpdater& updater)
 
 int main(int argc, char** argv)
 {
+    // Artwork, previews and clipboard texts come and go in buffers of
+    // hundreds of kilobytes. glibc raises its mmap threshold after the first
+    // such buffer is freed and then carves them from the heap, whose freed
+    // pages stay resident: the program grew by megabytes an hour of track
+    // changes. A fixed threshold returns every large buffer when it is freed.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024);
     Log::installMessageHandler();
     // Chosen before the application object exists: Qt fixes its platform then.
     const SessionPlatform::Decision session = SessionPlatform::decide(argc, argv, SessionPlatform::systemEnvironment());

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <malloc.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -29,6 +30,11 @@ int usage()
 
 int main(int argc, char** argv)
 {
+    // Artwork passes through in buffers of hundreds of kilobytes; with a
+    // fixed threshold glibc returns them when freed instead of keeping the
+    // heap pages (see the program's main()).
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024);
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

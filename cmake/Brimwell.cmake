@@ -1,6 +1,11 @@
 # Common settings for every project target.
 function(brimwell_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  if(CMAKE_UNITY_BUILD AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # A unity build includes the sources, and GCC then takes a source's
+    # anonymous-namespace types for a header's.
+    target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+  endif()
 endfunction()
 
 # brimwell_add_test(NAME name SOURCES ... LIBS ... LABELS ... [ENV ...] [TIMEOUT s])

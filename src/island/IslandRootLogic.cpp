@@ -9,7 +9,7 @@ qreal lerp(qreal closed, qreal open, qreal t)
     return closed + (open - closed) * t;
 }
 
-qreal clamp01(qreal v)
+qreal clampedToUnit(qreal v)
 {
     return std::isnan(v) ? 0 : std::clamp<qreal>(v, 0, 1);
 }
@@ -34,7 +34,7 @@ qreal IslandRootLogic::pillCornerRadius(bool expanded, qreal compactHeight)
 
 qreal IslandRootLogic::waveGlow(IslandBackgroundStyle backgroundStyle, qreal glassGlow)
 {
-    return backgroundStyle == IslandBackgroundStyle::glass ? clamp01(glassGlow) : 0;
+    return backgroundStyle == IslandBackgroundStyle::glass ? clampedToUnit(glassGlow) : 0;
 }
 
 qreal IslandRootLogic::outerGlowOpacity(bool expanded, IslandBackgroundStyle backgroundStyle, qreal glassGlow)
@@ -73,7 +73,7 @@ void IslandRootLogic::update()
     // Closed and open values of the island's shape are the spring's ends;
     // the open/close spring moves every one of them together.
     const qreal p = std::isnan(m_openness) ? 0 : m_openness;
-    const qreal shown = clamp01(p);
+    const qreal shown = clampedToUnit(p);
     const Radii closedRadii = notchRadii(false);
     const Radii openRadii = notchRadii(true);
     const qreal waveGlowValue = waveGlow(m_backgroundStyle, m_glassGlow);

@@ -1,22 +1,22 @@
 #include "WallClockEvents.h"
 
 namespace {
-WallClockEvents* installed = nullptr;
+WallClockEvents* installedEvents = nullptr;
 } // namespace
 
 WallClockEvents::~WallClockEvents()
 {
-    if (installed == this)
-        installed = nullptr;
+    if (installedEvents == this)
+        installedEvents = nullptr;
 }
 
 WallClockEvents& WallClockEvents::system()
 {
     static WallClockEvents silent;
-    return installed ? *installed : silent;
+    return installedEvents ? *installedEvents : silent;
 }
 
 void WallClockEvents::setSystem(WallClockEvents* events)
 {
-    installed = events;
+    installedEvents = events;
 }

@@ -24,13 +24,13 @@ const char quietBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD
 </busconfig>
 )";
 
-struct ProgramRun {
+struct CalendarProgramRun {
     QByteArray log;
     QByteArray maps;
 };
 
 // Runs the program with `settings` until its log holds `needle`, and reads what it has mapped then.
-ProgramRun runUntil(const QByteArray& settings, const QByteArray& needle, const QString& prefix = {})
+CalendarProgramRun runUntil(const QByteArray& settings, const QByteArray& needle, const QString& prefix = {})
 {
     QTemporaryDir home;
     QFile bus(home.filePath(QStringLiteral("bus.conf")));
@@ -52,7 +52,7 @@ ProgramRun runUntil(const QByteArray& settings, const QByteArray& needle, const 
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
-    ProgramRun run;
+    CalendarProgramRun run;
     const bool logged = ChildProcess::waitForStderr(program, run.log, needle);
     QFile maps(QStringLiteral("/proc/%1/maps").arg(program.processId()));
     if (logged && maps.open(QIODevice::ReadOnly))
@@ -67,19 +67,19 @@ ProgramRun runUntil(const QByteArray& settings, const QByteArray& needle, const 
 
 TEST(CalendarModuleTest, EvolutionDataServerIsLoadedOnlyOnceTheCalendarIsAllowed)
 {
-    const ProgramRun asked = runUntil({}, ") running");
+    const CalendarProgramRun asked = runUntil({}, ") running");
     ASSERT_FALSE(asked.maps.isEmpty()) << asked.log.constData();
     EXPECT_FALSE(asked.maps.contains("brimwell_eds"));
     EXPECT_FALSE(asked.maps.contains("libecal"));
 
-    const ProgramRun allowed = runUntil("[Calendars]\naccess=granted\n", "Evolution Data Server is not available");
+    const CalendarProgramRun allowed = runUntil("[Calendars]\naccess=granted\n", "Evolution Data Server is not available");
     ASSERT_FALSE(allowed.maps.isEmpty()) << allowed.log.constData();
     EXPECT_TRUE(allowed.maps.contains("brimwell_eds"));
     EXPECT_TRUE(allowed.maps.contains("libecal"));
 
     // Without the module: one line naming it, and the program runs on.
     QTemporaryDir emptyPrefix;
-    const ProgramRun missing = runUntil("[Calendars]\naccess=granted\n", "Could not load", emptyPrefix.path());
+    const CalendarProgramRun missing = runUntil("[Calendars]\naccess=granted\n", "Could not load", emptyPrefix.path());
     ASSERT_FALSE(missing.maps.isEmpty()) << missing.log.constData();
     EXPECT_TRUE(missing.log.contains("libbrimwell_eds.so")) << missing.log.constData();
     EXPECT_FALSE(missing.maps.contains("libecal"));

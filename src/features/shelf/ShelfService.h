@@ -42,6 +42,11 @@ public:
     /// Dropped image data larger than this is not taken.
     static constexpr qsizetype largestDroppedImage = 64 * 1024 * 1024;
 
+    /// The list stored at `path`, every entry checked. A file that is not a
+    /// list of valid entries is kept aside (and logged) and gives none; no
+    /// file gives none silently. Any thread.
+    static QList<StoredShelfItem> readStoredItems(const QString& path);
+
     struct Platform {
         FileThumbnails& thumbnails;
         FileBrowser& browser;

@@ -10,7 +10,7 @@
 
 namespace {
 
-QDateTime at(int hour, int minute, int second = 0)
+QDateTime timeAt(int hour, int minute, int second = 0)
 {
     return QDateTime(QDate(2026, 1, 5), QTime(hour, minute, second));
 }
@@ -44,11 +44,11 @@ int leading(const QList<std::optional<QDate>>& week)
 
 TEST(CalendarEventRowTextTest, SaysNowForTheRunningEventAndTheTimeUntilTheNextOne)
 {
-    const QDateTime now = at(10, 30);
-    const CalendarEvent running = event(at(10, 0), at(11, 0));
-    const CalendarEvent next = event(at(11, 20), at(12, 0));
-    const CalendarEvent later = event(at(15, 0), at(16, 0));
-    const CalendarEvent ended = event(at(9, 0), at(10, 0));
+    const QDateTime now = timeAt(10, 30);
+    const CalendarEvent running = event(timeAt(10, 0), timeAt(11, 0));
+    const CalendarEvent next = event(timeAt(11, 20), timeAt(12, 0));
+    const CalendarEvent later = event(timeAt(15, 0), timeAt(16, 0));
+    const CalendarEvent ended = event(timeAt(9, 0), timeAt(10, 0));
     const CalendarEvent holiday = event(QDate(2026, 1, 5).startOfDay(), QDate(2026, 1, 6).startOfDay(), true);
 
     const CalendarEventRowText runningText = CalendarEventRowText::make(running, now, false, english);
@@ -69,7 +69,7 @@ TEST(CalendarEventRowTextTest, SaysNowForTheRunningEventAndTheTimeUntilTheNextOn
 
     // Ended timed events are dimmed; all-day ones never are.
     EXPECT_TRUE(CalendarEventRowText::row(ended, now, false, english).value("dimmed").toBool());
-    EXPECT_FALSE(CalendarEventRowText::row(holiday, at(23, 59), false, english).value("dimmed").toBool());
+    EXPECT_FALSE(CalendarEventRowText::row(holiday, timeAt(23, 59), false, english).value("dimmed").toBool());
     EXPECT_FALSE(CalendarEventRowText::row(running, now, false, english).value("dimmed").toBool());
 
     // The next upcoming event is the first timed one in list order that starts after now.
@@ -94,7 +94,7 @@ TEST(CalendarMonthModelTest, WeeksStartOnTheLocalesFirstWeekday)
 
 TEST_F(TempDirTest, MonthModelMovesBetweenMonthsAndLoadsEach)
 {
-    ManualScheduler clock(at(10, 30));
+    ManualScheduler clock(timeAt(10, 30));
     Clock::setSystem(&clock);
     FakeCalendarStore store;
     UserDefaults defaults(path(QStringLiteral("settings.ini")));

@@ -13,7 +13,7 @@
 
 namespace {
 
-const QString spotify = QStringLiteral("com.spotify.client");
+const QString spotifyBundle = QStringLiteral("com.spotify.client");
 
 class ServiceFixture : public ::testing::Test, protected NowPlayingRig {
 protected:
@@ -180,7 +180,7 @@ TEST_F(ServiceFixture, SwitchesToScriptsWhenTheAdapterStaysBlind)
 {
     LogCapture log;
     service->start();
-    apps.running = { spotify };
+    apps.running = { spotifyBundle };
     const QVariantMap playing { { QStringLiteral("Player State"), QStringLiteral("Playing") },
         { QStringLiteral("Name"), QStringLiteral("Song") } };
     notes.post(QStringLiteral("com.spotify.client.PlaybackStateChanged"), playing);

@@ -1,0 +1,39 @@
+// The shelf's bookmark tokens: any bytes decoded, and a token that decodes
+// resolved. A token decodes only when it is exactly one record, so encoding
+// the record again must give the same bytes.
+
+#include "FuzzApplication.h"
+#include "PosixFileBookmark.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdlib>
+
+namespace {
+
+QString home;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    home = fuzzScratchFolder(argc, argv);
+    QDir(home).mkpath(QStringLiteral("Documents/old"));
+    QFile file(home + QStringLiteral("/Documents/report.pdf"));
+    if (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)
+        std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray token(reinterpret_cast<const char*>(data), qsizetype(size));
+    const std::optional<PosixFileBookmark::Record> record = PosixFileBookmark::decode(token);
+    if (!record)
+        return 0;
+    if (PosixFileBookmark::encode(*record) != token)
+        std::abort();
+    (void)PosixFileBookmark::resolve(token, home, { 200, std::chrono::milliseconds(20) });
+    return 0;
+}

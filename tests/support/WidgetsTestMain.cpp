@@ -1,0 +1,8 @@
+#include "TestMain.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    return runTests<QApplication>(argc, argv);
+}

@@ -5,6 +5,7 @@
 #include "TempDir.h"
 #include "ViewProbe.h"
 #include "X11SelectionOwner.h"
+#include "XdndDragSource.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -88,33 +89,12 @@ protected:
         return bytes;
     }
     /// A drag source's enter and first position; true when the island takes it.
-    bool dragEnters(xcb_window_t source, const QList<QByteArray>& types = { "text/uri-list" })
-    {
-        const uint32_t version = 5;
-        QList<uint32_t> atoms;
-        for (const QByteArray& type : types)
-            atoms.append(x.atom(type.constData()));
-        atoms.resize(3);
-        x.sendClientMessage(panel, x.atom("XdndEnter"), { source, version << 24, atoms[0], atoms[1], atoms[2] });
-        x.sendClientMessage(
-            panel, x.atom("XdndPosition"), { source, 0, (640u << 16) | 10u, XCB_CURRENT_TIME, x.atom("XdndActionCopy") });
-        std::optional<xcb_client_message_event_t> answer;
-        return x.waitFor([&] { return (answer = x.takeClientMessage(x.atom("XdndStatus"))).has_value(); })
-            && answer->data.data32[0] == panel && (answer->data.data32[1] & 1) == 1;
-    }
+    bool dragEnters(xcb_window_t source) { return XdndDragSource::enters(x, panel, source); }
     /// Drops `offer` (type → bytes) on the island as another program's drag
     /// would; whether the island took it, or nothing when it never finished.
     std::optional<bool> dropOnIsland(const QMap<QByteArray, QByteArray>& offer)
     {
-        X11SelectionOwner owner(x.display().toLatin1(), offer, true, "XdndSelection");
-        const xcb_window_t source = x.createWindow();
-        if (!dragEnters(source, offer.keys()))
-            return std::nullopt;
-        x.sendClientMessage(panel, x.atom("XdndDrop"), { source, 0, XCB_CURRENT_TIME, 0, 0 });
-        std::optional<xcb_client_message_event_t> finished;
-        if (!x.waitFor([&] { return (finished = x.takeClientMessage(x.atom("XdndFinished"))).has_value(); }))
-            return std::nullopt;
-        return (finished->data.data32[1] & 1) == 1;
+        return XdndDragSource::drop(x, panel, x.createWindow(), offer);
     }
     int brightPixels(const QRect& rect) const
     {

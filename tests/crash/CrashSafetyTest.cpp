@@ -1,0 +1,422 @@
+#include "ChildProcess.h"
+#include "FileBookmark.h"
+#include "PosixFileBookmark.h"
+#include "PrivateXServer.h"
+#include "TempDir.h"
+#include "X11SelectionOwner.h"
+#include "XdndDragSource.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QSettings>
+#include <QUrl>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <random>
+#include <thread>
+#include <tuple>
+
+// The real program killed with SIGKILL at random moments while it starts,
+// loads and saves its clipboard history, shelf and settings, driven from
+// outside as a user would: copies, drops on the island, clicks in the
+// settings window. Every file must stay whole and be loaded again whole.
+namespace {
+
+// The program's own bounds on what it keeps.
+constexpr int historyLimit = 20;
+constexpr int shelfLimit = 30;
+const QStringList paneValues { QStringLiteral("general"), QStringLiteral("hud"), QStringLiteral("nowPlaying"),
+    QStringLiteral("calendar"), QStringLiteral("quickDrop"), QStringLiteral("about") };
+
+// Long, with characters JSON escapes, so that writing the history takes long
+// enough for kills to land inside a write.
+QString copiedText(int number)
+{
+    QString text = QStringLiteral("copy %1\n").arg(number);
+    const QString line = QStringLiteral("Copy %1 goes on: \"quoted\", back\\slashed,\ttabbed, ünïcödé ✓\n").arg(number);
+    while (text.size() < 40000)
+        text += line;
+    return text;
+}
+
+// One stored item: its id, and the copy number or the file it stands for.
+struct Entry {
+    QString id, payload;
+    bool operator==(const Entry&) const = default;
+};
+struct State {
+    QList<Entry> history, shelf;
+    QString pane;
+};
+// What one run offered the program, in order.
+struct Offered {
+    QStringList copies, files, panes;
+};
+
+// Every settings key the test wrote, and its value: features the test does
+// not need are off, so a start is cheap, and the padding makes a write long.
+QMap<QString, QString> seededSettings()
+{
+    QMap<QString, QString> keys;
+    for (const char* feature : { "showNowPlaying", "showCalendar", "showBattery", "showVolumeHUD", "showBrightnessHUD",
+             "replaceSystemHUD", "showMenuBarIcon" })
+        keys.insert(QString::fromLatin1(feature), QStringLiteral("false"));
+    for (int i = 0; i < 800; ++i)
+        keys.insert(
+            QStringLiteral("Padding/key%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("value %1 ").arg(i).repeated(5));
+    return keys;
+}
+
+// The stored list as entries, or why it is not one whole list; `payload`
+// gives an entry's payload, or nothing when the entry is not whole.
+QString readList(const QString& path, QList<Entry>& entries, const std::function<QString(const QJsonObject&)>& payload)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("missing");
+    const QByteArray bytes = file.readAll();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return QStringLiteral("is no array (%1 at %2 of %3 bytes)").arg(error.errorString()).arg(error.offset).arg(bytes.size());
+    entries.clear();
+    for (const QJsonValue& value : document.array()) {
+        const QJsonObject object = value.toObject();
+        // The program writes ids in capitals.
+        const QUuid id = QUuid::fromString(object.value(QLatin1String("id")).toString());
+        const QString item = payload(object);
+        if (id.isNull() || item.isEmpty())
+            return QStringLiteral("entry %1 is not whole").arg(entries.size());
+        entries.append({ id.toString(QUuid::WithoutBraces), item });
+    }
+    return {};
+}
+
+// A list after a run: what the program took in during the run (each at most
+// once, the latest first), then the list it loaded, up to the limit. Empty
+// when it is so, else what is wrong.
+QString followsFrom(const QList<Entry>& now, const QList<Entry>& before, const QStringList& offered, int limit)
+{
+    QSet<QString> known;
+    for (const Entry& entry : before)
+        known.insert(entry.id);
+    qsizetype fresh = 0;
+    QStringList earlier = offered;
+    while (fresh < now.size() && !known.contains(now[fresh].id)) {
+        const qsizetype offer = earlier.lastIndexOf(now[fresh].payload);
+        earlier.resize(std::max<qsizetype>(offer, 0));
+        if (offer < 0)
+            return QStringLiteral("new entry %1 (%2) was not offered in this order").arg(fresh).arg(now[fresh].payload);
+        ++fresh;
+    }
+    const qsizetype expected = std::min<qsizetype>(limit, fresh + before.size());
+    if (now.size() != expected || now.mid(fresh) != before.mid(0, expected - fresh))
+        return QStringLiteral("%1 new entries, then not the %2 loaded ones (%3 in all)")
+            .arg(fresh)
+            .arg(before.size())
+            .arg(now.size());
+    return {};
+}
+
+std::tuple<ino_t, off_t, qint64> fileStamp(const QString& path)
+{
+    struct stat st { };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return { st.st_ino, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
+}
+
+class CrashSafetyTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(x.isRunning()) << "Xvfb did not start";
+        // The pointer stays off the island: drags and clicks elsewhere act on it.
+        x.movePointer(1100, 750);
+        dragSource = x.createWindow();
+    }
+    void TearDown() override
+    {
+        for (QProcess* process : { &program, &reopener }) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    QString dataFolder() const { return path(QStringLiteral("data/com.larkmoor.Brimwell")); }
+    QString historyPath() const { return dataFolder() + QStringLiteral("/clipboard-history.json"); }
+    QString shelfPath() const { return dataFolder() + QStringLiteral("/shelf.json"); }
+    QString settingsPath() const { return path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")); }
+    QList<std::tuple<ino_t, off_t, qint64>> stamps() const
+    {
+        return { fileStamp(historyPath()), fileStamp(shelfPath()), fileStamp(settingsPath()) };
+    }
+
+    QString userFile(const QString& name)
+    {
+        const QString file = path(QStringLiteral("files/") + name);
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name.toUtf8());
+        return file;
+    }
+
+    void seed()
+    {
+        QDir().mkpath(dataFolder());
+        QDir().mkpath(path(QStringLiteral("files")));
+        const auto id = [] { return QUuid::createUuid().toString(QUuid::WithoutBraces); };
+        QJsonArray history;
+        for (; nextCopy < historyLimit; ++nextCopy)
+            history.prepend(QJsonObject { { QStringLiteral("id"), id() }, { QStringLiteral("text"), copiedText(nextCopy) },
+                { QStringLiteral("copiedAt"), 786000000.0 + nextCopy } });
+        QJsonArray shelf;
+        for (int i = 0; i < 10; ++i) {
+            const std::optional<QByteArray> bookmark = FileBookmark::make(userFile(QStringLiteral("seeded %1.txt").arg(i)));
+            ASSERT_TRUE(bookmark);
+            shelf.append(QJsonObject { { QStringLiteral("id"), id() },
+                { QStringLiteral("bookmark"), QString::fromLatin1(bookmark->toBase64()) },
+                { QStringLiteral("addedAt"), 786000000.0 + i }, { QStringLiteral("isTemporary"), false } });
+        }
+        for (const auto& [file, array] : { std::pair(historyPath(), history), std::pair(shelfPath(), shelf) }) {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
+        }
+        QSettings settings(settingsPath(), QSettings::IniFormat);
+        const QMap<QString, QString> keys = seededSettings();
+        for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+            settings.setValue(it.key(), it.value());
+        settings.setValue(QStringLiteral("settingsSelectedPane"), QStringLiteral("general"));
+    }
+
+    /// The three files as they are now; a failure says what is wrong with which.
+    State readState()
+    {
+        State state;
+        const QString history = readList(historyPath(), state.history, [](const QJsonObject& object) {
+            const QString text = object.value(QLatin1String("text")).toString();
+            bool ok = false;
+            const int number = text.startsWith(QLatin1String("copy ")) ? text.mid(5, text.indexOf('\n') - 5).toInt(&ok) : 0;
+            return ok && text == copiedText(number) && object.value(QLatin1String("copiedAt")).isDouble()
+                ? QString::number(number)
+                : QString();
+        });
+        EXPECT_TRUE(history.isEmpty()) << "clipboard-history.json " << history.toStdString();
+        const QString shelf = readList(shelfPath(), state.shelf, [](const QJsonObject& object) {
+            const auto bookmark = QByteArray::fromBase64Encoding(
+                object.value(QLatin1String("bookmark")).toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+            const auto record = bookmark ? PosixFileBookmark::decode(*bookmark) : std::nullopt;
+            return record && object.value(QLatin1String("addedAt")).isDouble()
+                    && object.value(QLatin1String("isTemporary")).isBool()
+                ? QString::fromUtf8(record->path)
+                : QString();
+        });
+        EXPECT_TRUE(shelf.isEmpty()) << "shelf.json " << shelf.toStdString();
+        const QSettings settings(settingsPath(), QSettings::IniFormat);
+        EXPECT_GT(QFileInfo(settingsPath()).size(), 0) << "settings.ini is missing or empty";
+        EXPECT_EQ(settings.status(), QSettings::NoError) << "settings.ini does not read";
+        const QMap<QString, QString> seeded = seededSettings();
+        for (auto it = seeded.cbegin(); it != seeded.cend(); ++it) {
+            if (settings.value(it.key()).toString() != it.value()) {
+                ADD_FAILURE() << "settings.ini lost " << it.key().toStdString();
+                break;
+            }
+        }
+        state.pane = settings.value(QStringLiteral("settingsSelectedPane")).toString();
+        EXPECT_TRUE(paneValues.contains(state.pane)) << "settings.ini holds the pane " << state.pane.toStdString();
+        return state;
+    }
+
+    /// After a run: each file whole and either as before or a later save of
+    /// what the program had loaded, and nothing put aside as unreadable.
+    void expectFollows(const State& now, const State& before, const Offered& offered)
+    {
+        const QString history = followsFrom(now.history, before.history, offered.copies, historyLimit);
+        EXPECT_TRUE(history.isEmpty()) << "clipboard-history.json: " << history.toStdString();
+        const QString shelf = followsFrom(now.shelf, before.shelf, offered.files, shelfLimit);
+        EXPECT_TRUE(shelf.isEmpty()) << "shelf.json: " << shelf.toStdString();
+        EXPECT_TRUE(now.pane == before.pane || offered.panes.contains(now.pane))
+            << "settings.ini: pane " << now.pane.toStdString() << " was neither stored nor chosen";
+        EXPECT_EQ(QDir(dataFolder()).entryList({ QStringLiteral("*.corrupt*") }, QDir::Files), QStringList());
+        for (const char* complaint : { "Unable to read", "Unable to save", "Unable to write" })
+            EXPECT_FALSE(log.contains(complaint)) << "the log says \"" << complaint << "\"";
+    }
+
+    void start()
+    {
+        QProcessEnvironment env = ChildProcess::isolatedEnvironment(m_dir.path());
+        // No session bus: a second launch reaches the first through its socket.
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        env.insert(QStringLiteral("DISPLAY"), x.display());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        program.setProcessEnvironment(env);
+        reopener.setProcessEnvironment(env);
+        log.clear();
+        program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+    }
+
+    /// Waits for the program to end (its own way after terminate(), or the
+    /// kill) and collects the rest of its log.
+    void finish(QProcess::ExitStatus expected)
+    {
+        program.waitForFinished(10000);
+        ASSERT_EQ(program.state(), QProcess::NotRunning);
+        if (expected == QProcess::CrashExit)
+            reopener.kill();
+        reopener.waitForFinished(5000);
+        log += program.readAllStandardError();
+        EXPECT_EQ(program.exitStatus(), expected) << log.constData();
+        EXPECT_TRUE(expected == QProcess::CrashExit || program.exitCode() == 0) << log.constData();
+    }
+
+    /// Acts on the program as a user would until `stop` holds: offers copies,
+    /// drops new files on the island, and once its settings window shows
+    /// (asked for by a second launch), clicks one pane after another.
+    /// False when the island never showed.
+    bool drive(const std::function<bool()>& stop, Offered& offered, QString pane)
+    {
+        if (!ChildProcess::waitForStderr(program, log, "Island placed on", 20000) || stop())
+            return false;
+        xcb_window_t panel = 0;
+        if (!x.waitFor([&] { return stop() || (panel = x.findWindow("Brimwell Island", program.processId())) != 0; }, 10000)
+            || stop())
+            return false;
+        reopener.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+        std::unique_ptr<X11SelectionOwner> copy;
+        QElapsedTimer copyAge;
+        xcb_window_t settings = 0;
+        while (!stop()) {
+            // A copy made before the program watched the clipboard is never
+            // looked at: after a beat and more, another.
+            if (!copy || copy->requests() >= 2 || copyAge.hasExpired(1000)) {
+                copy.reset();
+                offered.copies << QString::number(nextCopy);
+                copy = std::make_unique<X11SelectionOwner>(
+                    x.display().toLatin1(), QMap<QByteArray, QByteArray> { { "UTF8_STRING", copiedText(nextCopy++).toUtf8() } });
+                copyAge.start();
+            }
+            const QString file = userFile(QStringLiteral("dropped %1.txt").arg(nextFile++));
+            offered.files << file;
+            XdndDragSource::drop(
+                x, panel, dragSource, { { "text/uri-list", QUrl::fromLocalFile(file).toEncoded() + "\r\n" } }, stop);
+            if (!settings)
+                settings = x.findWindow("Brimwell Settings", program.processId());
+            if (settings && x.isViewable(settings)) {
+                // Rows left of where the open island reaches.
+                pane = paneValues[(paneValues.indexOf(pane) + 1) % paneValues.size()];
+                offered.panes << pane;
+                const QRect frame = x.geometry(settings);
+                x.movePointer(frame.x() + 20, frame.y() + 12 + 30 * int(paneValues.indexOf(pane)) + 15);
+                x.click();
+            }
+            const auto before = stamps();
+            x.waitFor([&] { return stop() || stamps() != before; }, 1000);
+            // Read as it comes, so that the program never waits on a full pipe.
+            program.waitForReadyRead(0);
+            log += program.readAllStandardError();
+        }
+        return true;
+    }
+
+    /// A run to its end: every file is saved again from what was loaded, and
+    /// the program quits cleanly. Returns how long the three saves took.
+    qint64 wholeRun(State& state)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        start();
+        Offered offered;
+        const auto initial = stamps();
+        const auto saved = [&] {
+            const auto now = stamps();
+            return (now[0] != initial[0] && now[1] != initial[1] && now[2] != initial[2]) || clock.hasExpired(30000);
+        };
+        EXPECT_TRUE(drive(saved, offered, state.pane)) << log.constData();
+        const qint64 savedMs = clock.elapsed();
+        EXPECT_LT(savedMs, 30000) << "not all three files were saved: " << log.constData();
+        program.terminate();
+        finish(QProcess::NormalExit);
+        const State now = readState();
+        expectFollows(now, state, offered);
+        EXPECT_FALSE(HasFailure()) << log.constData();
+        state = now;
+        return savedMs;
+    }
+
+    PrivateXServer x;
+    xcb_window_t dragSource = 0;
+    QProcess program;
+    QProcess reopener;
+    QByteArray log;
+    int nextCopy = 0;
+    int nextFile = 0;
+};
+
+} // namespace
+
+TEST_F(CrashSafetyTest, FilesStayWholeAndLoadAgainWhenKilledAtAnyMoment)
+{
+    const int kills = qEnvironmentVariableIsSet("BRIMWELL_KILLS") ? qEnvironmentVariableIntValue("BRIMWELL_KILLS") : 200;
+    const quint32 rngSeed
+        = qEnvironmentVariableIsSet("BRIMWELL_SEED") ? qgetenv("BRIMWELL_SEED").toUInt() : std::random_device()();
+    SCOPED_TRACE("BRIMWELL_SEED=" + std::to_string(rngSeed));
+    std::mt19937 random(rngSeed);
+    ASSERT_NO_FATAL_FAILURE(seed());
+    State state = readState();
+
+    // A whole run first: each input really saves its file, and how long the
+    // three take to land sets the window the kills fall in.
+    const qint64 allSavedMs = wholeRun(state);
+    ASSERT_FALSE(HasFailure());
+    const qint64 windowMs = qEnvironmentVariableIsSet("BRIMWELL_KILL_WINDOW_MS")
+        ? qEnvironmentVariableIntValue("BRIMWELL_KILL_WINDOW_MS")
+        : allSavedMs * 5 / 4;
+    // With the seed, replays the same kill moments.
+    SCOPED_TRACE("BRIMWELL_KILL_WINDOW_MS=" + std::to_string(windowMs));
+    std::uniform_int_distribution<qint64> delay(0, windowMs);
+
+    int done = 0;
+    for (int killNumber = 1; killNumber <= kills && !HasFailure(); done = killNumber++) {
+        const qint64 delayMs = delay(random);
+        SCOPED_TRACE("kill " + std::to_string(killNumber) + " after " + std::to_string(delayMs) + " ms");
+        std::atomic<bool> fired { false };
+        start();
+        const qint64 pid = program.processId();
+        ASSERT_GT(pid, 0) << "the program did not start";
+        std::thread killer([&, at = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs)] {
+            std::this_thread::sleep_until(at);
+            ::kill(pid_t(pid), SIGKILL);
+            fired = true;
+        });
+        Offered run;
+        drive([&] { return fired.load(); }, run, state.pane);
+        killer.join();
+        finish(QProcess::CrashExit);
+        const State now = readState();
+        expectFollows(now, state, run);
+        if (HasFailure())
+            ADD_FAILURE() << log.constData();
+        state = now;
+    }
+
+    // A last whole run: everything kept so far is loaded and saved again.
+    if (!HasFailure())
+        wholeRun(state);
+    RecordProperty(
+        "summary", QString::asprintf("%d kills (window %lld ms, seed %u)", done, qlonglong(windowMs), rngSeed).toStdString());
+}

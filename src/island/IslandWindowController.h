@@ -68,7 +68,7 @@ private:
     void setPanelFrame(const QRect& frame);
     void updateShape();
     bool isExpanded() const;
-    bool pointerInsidePanel() const;
+    bool pointerInsideIsland() const;
 
     struct CompactInputs {
         IslandStatusContent content;
@@ -91,6 +91,11 @@ private:
     DelayedTask m_pointerWatchTask;
     bool m_isExternalDragActive = false;
     bool m_started = false;
+    // The outline last given to the panel, in panel coordinates.
+    QRegion m_shape;
+    // The panel's enter and leave, and drags over it: where leaves are final,
+    // the only knowledge of the pointer.
+    bool m_pointerOverPanel = false;
 
     // What the closed island's activity derives from, besides the settings.
     // Each stays false while its feature is not part of the program.

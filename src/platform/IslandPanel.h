@@ -30,9 +30,14 @@ public:
     virtual void orderOut() = 0;
     /// True while the panel is shown and exposed on screen.
     virtual bool isVisibleOnScreen() const = 0;
-    /// The visible part of the panel, in panel coordinates; outside it the
-    /// panel is see-through.
+    /// The island's outline, in panel coordinates: outside it the panel is
+    /// see-through and lets the pointer and clicks through to what is below.
     virtual void setIslandShape(const QRegion& shape) = 0;
+    /// True where the display server stops following the pointer once it
+    /// leaves the panel (XWayland, when the pointer goes onto a Wayland
+    /// window): its last known position is stale, so the panel's leave is
+    /// final and the position is not asked again.
+    virtual bool leaveIsFinal() const { return false; }
     /// Registers (true) or unregisters (false) the panel as a drop target.
     virtual void setAcceptsDrops(bool accepts) = 0;
     virtual bool acceptsDrops() const = 0;

@@ -1,6 +1,6 @@
 # Screens, pointer, the island panel and blur behind it: interfaces here, X11
 # implementations in linux/.
-pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-shape)
 target_sources(brimwell_platform PRIVATE
   IslandPanel.h
   IslandPanelEvents.h

@@ -19,6 +19,7 @@ public:
     bool visibleOnScreen = true;
     bool accepting = false;
     int acceptChanges = 0;
+    bool finalLeaves = false;
     /// Called on every setFrame, before it returns.
     std::function<void(const QRect&)> onSetFrame;
 
@@ -47,6 +48,7 @@ public:
         accepting = accepts;
     }
     bool acceptsDrops() const override { return accepting; }
+    bool leaveIsFinal() const override { return finalLeaves; }
 
     void hover(bool inside) { Q_EMIT events().hoverChanged(inside); }
     /// A drag reaches the panel only while it accepts drops.

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 
 /// An Xvfb of the test's own (1280 x 800, XTEST, RandR, no window manager)
@@ -148,6 +149,15 @@ public:
     {
         xcb_test_fake_input(m_connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root, int16_t(x), int16_t(y), 0);
         xcb_flush(m_connection);
+    }
+
+    /// Where the server has the pointer.
+    QPoint pointer() const
+    {
+        auto* reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+        const QPoint at = reply ? QPoint(reply->root_x, reply->root_y) : QPoint(-1, -1);
+        std::free(reply);
+        return at;
     }
 
     /// Presses (true) or releases the first button where the pointer is.
@@ -332,6 +342,27 @@ public:
         return window;
     }
 
+    /// A mapped window over `rect`, below every other window, that counts
+    /// the button presses it receives (clicksOn()).
+    xcb_window_t createClickRecorder(const QRect& rect)
+    {
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        const uint32_t values[] = { 1, XCB_EVENT_MASK_BUTTON_PRESS };
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, int16_t(rect.x()), int16_t(rect.y()),
+            uint16_t(rect.width()), uint16_t(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+            XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        xcb_map_window(m_connection, window);
+        const uint32_t below = XCB_STACK_MODE_BELOW;
+        xcb_configure_window(m_connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &below);
+        xcb_flush(m_connection);
+        return window;
+    }
+    int clicksOn(xcb_window_t window)
+    {
+        drain();
+        return m_clicks.count(window) ? m_clicks.at(window) : 0;
+    }
+
     /// Asks the owner of `selection` for `target` into a property of
     /// `window`, and returns what arrives.
     std::optional<QByteArray> convertSelection(xcb_window_t window, const char* selection, const char* target)
@@ -343,6 +374,15 @@ public:
         if (!waitFor([this] { return m_selectionNotified; }))
             return std::nullopt;
         return property(window, into);
+    }
+
+    /// The window owning a selection; 0 when none does.
+    xcb_window_t selectionOwner(const char* name) const
+    {
+        auto* reply = xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, atom(name)), nullptr);
+        const xcb_window_t owner = reply ? reply->owner : xcb_window_t(XCB_NONE);
+        std::free(reply);
+        return owner;
     }
 
     /// Takes ownership of a selection, as a compositing manager does with
@@ -361,6 +401,8 @@ private:
                 m_messages.push_back(*reinterpret_cast<xcb_client_message_event_t*>(event));
             else if ((event->response_type & 0x7f) == XCB_SELECTION_NOTIFY)
                 m_selectionNotified = true;
+            else if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS)
+                ++m_clicks[reinterpret_cast<xcb_button_press_event_t*>(event)->event];
             std::free(event);
         }
     }
@@ -371,4 +413,5 @@ private:
     xcb_window_t m_root = 0;
     std::deque<xcb_client_message_event_t> m_messages;
     bool m_selectionNotified = false;
+    std::map<xcb_window_t, int> m_clicks;
 };

@@ -9,11 +9,16 @@
 #include <QMimeData>
 #include <QQmlError>
 #include <QQuickItem>
+#include <QScreen>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -47,6 +52,7 @@ X11IslandPanel::X11IslandPanel(QWindow* parent)
     setX11Class();
     updateDndAwareness();
     m_compositing = isCompositing();
+    m_throughXWayland = serverIsXWayland();
 }
 
 X11IslandPanel::~X11IslandPanel() = default;
@@ -133,6 +139,52 @@ void X11IslandPanel::setIslandShape(const QRegion& shape)
 void X11IslandPanel::applyShape()
 {
     setMask(m_compositing ? QRegion() : m_shape);
+    applyInputShape();
+}
+
+// Sent without waiting for a reply: the outline changes on every frame of a
+// spring.
+void X11IslandPanel::applyInputShape()
+{
+    xcb_connection_t* connection = x11Connection("setting the panel's input shape");
+    if (!connection)
+        return;
+    const xcb_window_t window = xcb_window_t(winId());
+    if (m_shape.isEmpty()) {
+        // Not drawn yet: the whole window, as X has it by default.
+        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, window, 0, 0, XCB_NONE);
+    } else {
+        const qreal ratio = devicePixelRatio();
+        std::vector<xcb_rectangle_t> rectangles;
+        rectangles.reserve(size_t(m_shape.rectCount()));
+        for (const QRect& rect : m_shape) {
+            // Outward, so a fractional scale never leaves a pixel of the
+            // island without input.
+            const QRect device(QPoint(int(std::floor(rect.left() * ratio)), int(std::floor(rect.top() * ratio))),
+                QPoint(int(std::ceil((rect.right() + 1) * ratio)) - 1, int(std::ceil((rect.bottom() + 1) * ratio)) - 1));
+            rectangles.push_back(
+                { int16_t(device.x()), int16_t(device.y()), uint16_t(device.width()), uint16_t(device.height()) });
+        }
+        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
+            uint32_t(rectangles.size()), rectangles.data());
+    }
+    xcb_flush(connection);
+}
+
+bool X11IslandPanel::serverIsXWayland()
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+        [](const QScreen* screen) { return screen->name().startsWith(QLatin1String("XWAYLAND")); });
+}
+
+void X11IslandPanel::reportHover(bool inside)
+{
+    m_enterPending = false;
+    if (m_hoverReported == inside)
+        return;
+    m_hoverReported = inside;
+    Q_EMIT events().hoverChanged(inside);
 }
 
 // A compositing manager owns the _NET_WM_CM_S<screen> selection.
@@ -194,10 +246,17 @@ bool X11IslandPanel::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Enter:
-        Q_EMIT events().hoverChanged(true);
+        if (m_throughXWayland)
+            m_enterPending = true;
+        else
+            reportHover(true);
+        break;
+    case QEvent::MouseMove:
+        if (m_enterPending)
+            reportHover(true);
         break;
     case QEvent::Leave:
-        Q_EMIT events().hoverChanged(false);
+        reportHover(false);
         break;
     case QEvent::Hide:
         reportOcclusionIfChanged();

@@ -6,11 +6,18 @@
 
 /// The island's panel on X11: an override-redirect window (outside the
 /// window manager, so above every window and panel, on every desktop, never
-/// focused), titled "Brimwell Island" with class "brimwell". Without a
-/// compositing manager alpha is not blended, so the island's outline becomes
-/// the window's shape; with one, the transparent scene is enough and keeps
-/// its soft edges and shadows. XDND drops are offered only while drops are
-/// accepted.
+/// focused), titled "Brimwell Island" with class "brimwell". The island's
+/// outline is the window's input shape, so the pointer and clicks pass
+/// through the transparent margin to the windows below. Without a
+/// compositing manager alpha is not blended, so the outline is also the
+/// window's bounding shape; with one, the transparent scene is enough and
+/// keeps its soft edges and shadows. XDND drops are offered only while drops
+/// are accepted.
+///
+/// Through XWayland the X server keeps the pointer's last position over X
+/// windows once the pointer moves onto a Wayland window: a leave is final
+/// there, and an enter counts only once the pointer moves over the panel (a
+/// panel mapped under that stale position gets an enter without motion).
 class X11IslandPanel final : public QQuickView, public IslandPanel {
     Q_OBJECT
 public:
@@ -28,6 +35,10 @@ public:
     void setIslandShape(const QRegion& shape) override;
     void setAcceptsDrops(bool accepts) override;
     bool acceptsDrops() const override { return m_acceptsDrops; }
+    bool leaveIsFinal() const override { return m_throughXWayland; }
+
+    /// The X server is XWayland: its outputs are named XWAYLAND0, XWAYLAND1, …
+    static bool serverIsXWayland();
 
     /// The drag carries something the island takes: file URLs, URLs, PNG or
     /// TIFF images, or plain text.
@@ -43,6 +54,8 @@ private:
     void reportOcclusionIfChanged();
     bool isCompositing() const;
     void applyShape();
+    void applyInputShape();
+    void reportHover(bool inside);
 
     QRect m_frame;
     QRegion m_shape;
@@ -50,4 +63,7 @@ private:
     bool m_acceptsDrops = false;
     bool m_dragInside = false;
     bool m_wasVisible = false;
+    bool m_throughXWayland = false;
+    bool m_hoverReported = false;
+    bool m_enterPending = false;
 };

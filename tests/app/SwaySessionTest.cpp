@@ -1,0 +1,97 @@
+#include "SwaySession.h"
+#include "PrivateXServer.h"
+
+#include <gtest/gtest.h>
+
+// The real program on a Wayland session through XWayland, with a real
+// compositor and a real pointer: sway, a Wayland window (foot) filling the
+// output, and a virtual pointer on sway's seat.
+namespace {
+
+const QRect closedPill(565, 0, 150, 22);
+const QRect openPill(356, 0, 568, 237);
+
+class SwaySessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!session.failure.isEmpty()) {
+            if (qEnvironmentVariableIsSet("CI"))
+                FAIL() << qPrintable(session.failure);
+            GTEST_SKIP() << qPrintable(session.failure);
+        }
+        session.startAsUser(
+            foot, QStringLiteral("foot"), { QStringLiteral("sleep"), QStringLiteral("600") }, session.environment());
+        ASSERT_TRUE(SwaySession::waitFor(
+            [&] { return session.run(QStringLiteral("swaymsg"), { QStringLiteral("[app_id=foot] focus") }) == 0; }, 10000))
+            << "foot did not map: " << qPrintable(session.log());
+        x = std::make_unique<PrivateXServer>(session.xwaylandDisplay());
+        ASSERT_TRUE(x->isRunning()) << "cannot reach XWayland at " << qPrintable(session.xwaylandDisplay());
+    }
+    void TearDown() override
+    {
+        for (QProcess* process : { &program, &foot }) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    void launch()
+    {
+        log.clear();
+        session.startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session.environment());
+        ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
+        ASSERT_TRUE(x->waitFor([this] { return (panel = x->findWindow("Brimwell Island", program.processId())) != 0; }));
+        x->follow(panel);
+        ASSERT_TRUE(frameBecomes(closedPill)) << log.constData();
+    }
+    void quit()
+    {
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(5000));
+    }
+    /// A pointer that comes to rest on `at`, as a hand moves it: two motions.
+    void hoverAt(QPoint at)
+    {
+        ASSERT_TRUE(session.movePointer(at.x() - 2, at.y() + 1));
+        ASSERT_TRUE(session.movePointer(at.x(), at.y()));
+    }
+    bool frameBecomes(const QRect& frame, int boundMs = 5000)
+    {
+        return x->waitFor([&] { return x->geometry(panel) == frame; }, boundMs);
+    }
+
+    SwaySession session;
+    QProcess foot;
+    std::unique_ptr<PrivateXServer> x;
+    QProcess program;
+    QByteArray log;
+    xcb_window_t panel = 0;
+};
+
+} // namespace
+
+TEST_F(SwaySessionTest, TheIslandLetsGoWhenThePointerLeavesOntoAWaylandWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    EXPECT_TRUE(log.contains("running through XWayland")) << log.constData();
+
+    hoverAt({ 640, 10 });
+    ASSERT_TRUE(frameBecomes(openPill)) << log.constData();
+    // Onto foot: the X server keeps the pointer where it last saw it, on
+    // the island; the leave from the compositor decides.
+    ASSERT_TRUE(session.movePointer(640, 600));
+    EXPECT_TRUE(frameBecomes(closedPill, 3000));
+    EXPECT_TRUE(closedPill.contains(x->pointer())) << "the X server's pointer is not stale here; the test proves nothing";
+
+    // Started again under that stale position: the island stays closed
+    // until the pointer really moves over it.
+    ASSERT_NO_FATAL_FAILURE(quit());
+    ASSERT_NO_FATAL_FAILURE(launch());
+    EXPECT_FALSE(frameBecomes(openPill, 1500)) << "opened from a stale pointer position";
+    hoverAt({ 600, 12 });
+    EXPECT_TRUE(frameBecomes(openPill)) << log.constData();
+    ASSERT_TRUE(session.movePointer(900, 500));
+    EXPECT_TRUE(frameBecomes(closedPill, 3000));
+    EXPECT_EQ(program.state(), QProcess::Running);
+}

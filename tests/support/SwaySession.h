@@ -1,0 +1,218 @@
+#pragma once
+
+#include "ChildProcess.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSize>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <ftw.h>
+#include <unistd.h>
+
+#include <functional>
+
+/// A Wayland session of the test's own: sway from Debian's package, headless
+/// (pixman renderer, no input devices), with one output and, unless told
+/// otherwise, XWayland, plus a virtual pointer on its seat. sway refuses to
+/// run as root, so under root the session, and every program started in it,
+/// runs as the unprivileged user `nobody`, in folders that user owns.
+/// `failure` says why the session is not there; waits are bounded.
+class SwaySession {
+public:
+    explicit SwaySession(bool xwayland = true, QSize output = QSize(1280, 800))
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("sway")).isEmpty()) {
+            failure = QStringLiteral("sway is not installed");
+            return;
+        }
+        QDir().mkpath(runtimeDir());
+        QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile config(home() + QStringLiteral("/sway.config"));
+        if (!config.open(QIODevice::WriteOnly))
+            return;
+        config.write(QStringLiteral("xwayland %1\n"
+                                    "output HEADLESS-1 resolution %2x%3 position 0 0\n"
+                                    "default_border none\n"
+                                    "exec sh -c 'echo \"x$DISPLAY\" > %4/display'\n")
+                         .arg(xwayland ? QStringLiteral("force") : QStringLiteral("disable"))
+                         .arg(output.width())
+                         .arg(output.height())
+                         .arg(home())
+                         .toUtf8());
+        config.close();
+        giveToUser(m_home.path());
+
+        QProcessEnvironment env = baseEnvironment();
+        env.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+        env.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
+        env.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+        m_sway.setProcessChannelMode(QProcess::MergedChannels);
+        m_sway.setStandardOutputFile(home() + QStringLiteral("/sway.log"));
+        startAsUser(m_sway, QStringLiteral("sway"), { QStringLiteral("-c"), config.fileName() }, env);
+
+        QFile displayFile(home() + QStringLiteral("/display"));
+        const bool started = waitFor(
+            [&] { return m_sway.state() == QProcess::NotRunning || (displayFile.exists() && displayFile.size() > 0); }, 20000);
+        if (!started || m_sway.state() == QProcess::NotRunning) {
+            failure = QStringLiteral("sway did not start: ") + log();
+            return;
+        }
+        displayFile.open(QIODevice::ReadOnly);
+        m_xwayland = QString::fromUtf8(displayFile.readAll()).trimmed().mid(1);
+        if (xwayland && m_xwayland.isEmpty()) {
+            failure = QStringLiteral("sway started no XWayland");
+            return;
+        }
+        // XWayland lets in only the session's user; the test reads the
+        // island's X window as root.
+        if (xwayland && ::geteuid() == 0 && run(QStringLiteral("xhost"), { QStringLiteral("+si:localuser:root") }) != 0) {
+            failure = QStringLiteral("xhost could not let root in (x11-xserver-utils missing?)");
+            return;
+        }
+        startAsUser(m_pointer, QStringLiteral("%1/tests/test-virtual-pointer").arg(qEnvironmentVariable("BRIMWELL_BINARY_DIR")),
+            { QString::number(output.width()), QString::number(output.height()) }, environment());
+        if (!readLine(m_pointer, "ready")) {
+            failure = QStringLiteral("the virtual pointer did not start: ") + QString::fromUtf8(m_pointer.readAllStandardError());
+            return;
+        }
+    }
+    ~SwaySession()
+    {
+        for (QProcess* process : { &m_pointer, &m_sway }) {
+            process->terminate();
+            if (!process->waitForFinished(3000))
+                process->kill();
+            process->waitForFinished(2000);
+        }
+    }
+    SwaySession(const SwaySession&) = delete;
+    SwaySession& operator=(const SwaySession&) = delete;
+
+    /// Empty while the session runs.
+    QString failure;
+
+    /// A folder of the session's user, kept for the life of the session.
+    QString home() const { return m_home.path(); }
+    QString runtimeDir() const { return home() + QStringLiteral("/runtime"); }
+    /// ":N"; empty without XWayland.
+    QString xwaylandDisplay() const { return m_xwayland; }
+    QString log() const
+    {
+        QFile file(home() + QStringLiteral("/sway.log"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll().right(2000)) : QString();
+    }
+
+    /// What a program of the session sees: WAYLAND_DISPLAY, DISPLAY where
+    /// XWayland runs, and its XDG folders (config, data, cache) in `home()`.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = baseEnvironment();
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-1"));
+        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        if (!m_xwayland.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), m_xwayland);
+        // swaymsg's way to the compositor.
+        env.insert(QStringLiteral("SWAYSOCK"),
+            QStringLiteral("%1/sway-ipc.%2.%3.sock")
+                .arg(runtimeDir())
+                .arg(::geteuid() == 0 ? 65534 : ::getuid())
+                .arg(m_sway.processId()));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), home() + QStringLiteral("/cache"));
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home() + QStringLiteral("/no-bus"));
+        env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+        return env;
+    }
+
+    /// Starts a program in the session as its user.
+    void startAsUser(QProcess& process, const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
+    {
+        process.setProcessEnvironment(env);
+        if (::geteuid() == 0) {
+            process.start(QStringLiteral("setpriv"),
+                QStringList { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                    QStringLiteral("--") }
+                    + QStringList { program } + arguments);
+        } else {
+            process.start(program, arguments);
+        }
+        process.waitForStarted(10000);
+    }
+    /// Runs a program of the session to its end; its exit code, -1 when it
+    /// did not finish within 10 s.
+    int run(const QString& program, const QStringList& arguments)
+    {
+        QProcess process;
+        startAsUser(process, program, arguments, environment());
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    /// Makes everything under `path` the session user's, for files that a
+    /// program of the session writes.
+    static void giveToUser(const QString& path)
+    {
+        if (::geteuid() != 0)
+            return;
+        ::nftw(
+            path.toLocal8Bit().constData(),
+            [](const char* file, const struct stat*, int, FTW*) { return ::lchown(file, 65534, 65534) == 0 ? 0 : 0; }, 16,
+            FTW_PHYS);
+    }
+
+    /// Moves the pointer to a position of the output layout (warps: the
+    /// compositor sees one motion event). False when the pointer is gone.
+    bool movePointer(int x, int y) { return command(QStringLiteral("move %1 %2").arg(x).arg(y)); }
+    bool pressButton(bool down) { return command(down ? QStringLiteral("press") : QStringLiteral("release")); }
+
+    static bool waitFor(const std::function<bool()>& condition, int boundMs = 5000)
+    {
+        QDeadlineTimer deadline(boundMs);
+        while (!condition()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(20);
+        }
+        return true;
+    }
+
+private:
+    QProcessEnvironment baseEnvironment() const
+    {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
+        env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+        for (const char* name : { "ASAN_OPTIONS", "UBSAN_OPTIONS", "ASAN_SYMBOLIZER_PATH", "LANG" }) {
+            if (qEnvironmentVariableIsSet(name))
+                env.insert(QLatin1String(name), qEnvironmentVariable(name));
+        }
+        return env;
+    }
+    bool command(const QString& line)
+    {
+        if (m_pointer.state() != QProcess::Running)
+            return false;
+        m_pointer.write(line.toUtf8() + '\n');
+        return readLine(m_pointer, "ok");
+    }
+    static bool readLine(QProcess& process, const QByteArray& expected)
+    {
+        QDeadlineTimer deadline(10000);
+        while (!process.canReadLine()) {
+            if (deadline.hasExpired() || process.state() != QProcess::Running)
+                return false;
+            process.waitForReadyRead(200);
+        }
+        return process.readLine().trimmed() == expected;
+    }
+
+    QTemporaryDir m_home;
+    QProcess m_sway;
+    QProcess m_pointer;
+    QString m_xwayland;
+};

@@ -1,0 +1,82 @@
+// A window that starts a drag when pressed, for drops on the island from
+// another program (a Wayland client under QT_QPA_PLATFORM=wayland).
+//   test-drag-source [--uri URL]... [--png FILE] [--text TEXT]
+// Prints "pressed" when the drag starts, then "dropped" or "refused" with
+// the action the target chose once it ends, and exits.
+
+#include <QCommandLineParser>
+#include <QDrag>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRasterWindow>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+class DragSourceWindow final : public QRasterWindow {
+public:
+    explicit DragSourceWindow(std::function<QMimeData*()> offer)
+        : m_offer(std::move(offer))
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), QColor(0x30, 0x60, 0xa0)); }
+    void mousePressEvent(QMouseEvent*) override
+    {
+        // Started from the event loop's next turn, outside the press handler.
+        QTimer::singleShot(0, this, [this] {
+            QTextStream(stdout) << "pressed" << Qt::endl;
+            auto* drag = new QDrag(this);
+            drag->setMimeData(m_offer());
+            const Qt::DropAction action = drag->exec(Qt::CopyAction);
+            QTextStream(stdout) << (action == Qt::IgnoreAction ? "refused" : "dropped") << Qt::endl;
+            QCoreApplication::exit(0);
+        });
+    }
+
+private:
+    std::function<QMimeData*()> m_offer;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({ QStringLiteral("uri"), QStringLiteral("A URL to offer."), QStringLiteral("url") });
+    parser.addOption({ QStringLiteral("png"), QStringLiteral("A PNG file whose bytes to offer."), QStringLiteral("file") });
+    parser.addOption({ QStringLiteral("text"), QStringLiteral("Plain text to offer."), QStringLiteral("text") });
+    parser.process(app);
+    QList<QUrl> urls;
+    for (const QString& url : parser.values(QStringLiteral("uri")))
+        urls.append(QUrl(url));
+    QByteArray png;
+    if (parser.isSet(QStringLiteral("png"))) {
+        QFile file(parser.value(QStringLiteral("png")));
+        if (!file.open(QIODevice::ReadOnly))
+            return 2;
+        png = file.readAll();
+    }
+    const QString text = parser.value(QStringLiteral("text"));
+    DragSourceWindow window([=] {
+        auto* data = new QMimeData;
+        if (!urls.isEmpty())
+            data->setUrls(urls);
+        if (!png.isEmpty())
+            data->setData(QStringLiteral("image/png"), png);
+        if (!text.isEmpty())
+            data->setText(text);
+        return data;
+    });
+    window.setTitle(QStringLiteral("Drag source"));
+    window.resize(400, 300);
+    window.show();
+    return app.exec();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChildProcess.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +13,8 @@
 /// A PulseAudio server of the test's own, once started: a null sink for each name given
 /// (the first is the default), on a socket in a private folder. PULSE_SERVER
 /// points this process and pactl at it. It can be stopped and started again
-/// on the same socket, as a restarting server would be.
+/// on the same socket, as a restarting server would be. It registers its
+/// D-Bus names on a bus of its own, so two tests' servers never collide.
 class PrivatePulseServer {
 public:
     explicit PrivatePulseServer(QStringList sinks)
@@ -42,6 +45,7 @@ public:
         env.insert(QStringLiteral("HOME"), m_home.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
         m_server.setProcessEnvironment(env);
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(QStringLiteral("pulseaudio"), arguments);
@@ -84,5 +88,6 @@ public:
 private:
     QStringList m_sinks;
     QTemporaryDir m_home;
+    ChildProcess::PrivateBus m_bus;
     QProcess m_server;
 };

@@ -5,7 +5,7 @@
 #include <optional>
 
 /// The audio hardware as the volume service sees it: the default output
-/// device, its volume (0…1) and its mute switch. Reads answer at once from
+/// device, its volume (1 is the normal volume) and its mute switch. Reads answer at once from
 /// state the implementation keeps current; writes are sent without waiting
 /// and read back as written until the hardware reports otherwise.
 class AudioHardware : public QObject {
@@ -24,7 +24,7 @@ public:
     /// Whether `device` has a volume control, and whether it can be set.
     virtual bool hasVolume(DeviceID device) const = 0;
     virtual bool isVolumeSettable(DeviceID device) const = 0;
-    /// The device's volume, 0…1; absent when it has none.
+    /// The device's volume: 0…1, above 1 when over-amplified; absent when it has none.
     virtual std::optional<float> volume(DeviceID device) const = 0;
     virtual bool hasMute(DeviceID device) const = 0;
     /// Absent when the device has no mute switch.

@@ -20,6 +20,8 @@ public:
     /// 0 on success, with `level` filled; else a non-zero status for the log.
     virtual int brightness(DisplayID display, float& level) const = 0;
     virtual int setBrightness(DisplayID display, float level) = 0;
+    /// The lowest level a set gives: above 0 where 0 would switch the panel off.
+    virtual float lowestLevel(DisplayID display) const = 0;
     /// Starts reporting changes through brightnessChanged(); 0 on success.
     virtual int observeChanges(DisplayID display) = 0;
     virtual void stopObservingChanges(DisplayID display) = 0;

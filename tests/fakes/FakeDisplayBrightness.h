@@ -20,6 +20,7 @@ public:
         level = v;
         return 0;
     }
+    float lowestLevel(DisplayID) const override { return 0; }
     int observeChanges(DisplayID) override
     {
         observing = true;

@@ -1,11 +1,15 @@
 #include "BatteryService.h"
 #include "CalendarService.h"
+#include "FakeAudioHardware.h"
 #include "FakeCalendarStore.h"
+#include "FakeDisplayBrightness.h"
 #include "FakeIslandActions.h"
+#include "FakeMediaKeyGrabber.h"
 #include "FakePasteboard.h"
 #include "FakePowerSources.h"
 #include "FakeShelfPlatform.h"
 #include "FakeWindowBlur.h"
+#include "HUDController.h"
 #include "IslandFeaturesObject.h"
 #include "IslandViewModel.h"
 #include "IslandViews.h"
@@ -437,6 +441,42 @@ TEST_F(IslandScreenshotTest, TheBandShowsTheBatteryRightOfTheNotchAndInThePill)
     // No battery any more: the indicator fades out.
     sources.change({});
     QTRY_VERIFY_WITH_TIMEOUT(!item("batterySlot")->isVisible(), 3000);
+}
+
+TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealPercentage)
+{
+    FakeAudioHardware audio;
+    audio.devices[7] = {};
+    audio.defaultDevice = 7;
+    FakeDisplayBrightness display;
+    FakeMediaKeyGrabber keys;
+    HUDController hud(*m_settings, audio, display, keys, m_clock);
+    hud.start();
+    audio.devices[7].volume = 1.2f; // another mixer goes past the normal volume
+    Q_EMIT audio.deviceChanged(7);
+    ASSERT_TRUE(hud.presenter()->hasState());
+    IslandFeatures features;
+    features.hud = &hud;
+    m_features = std::make_unique<IslandFeaturesObject>(features);
+    m_model.setCompactActivity(IslandCompactActivity::hud);
+    show(notch(IslandCompactActivity::hud), false);
+
+    QQuickItem* bar = item("hudLevelBar");
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->property("value").toDouble() == 1.0; }, 3000))
+        << bar->property("value").toDouble();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Volume 120 percent"));
+    accessible = QAccessible::queryAccessibleInterface(item("hudIconSlot")->childItems().value(0));
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Volume 120 percent"));
+    // Lit to its right end, beside the loud speaker once it has faded in.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return item("hudIcon")->opacity() == 1.0; }, 3000));
+    const QImage shot = shoot(QStringLiteral("closed-notch-hud-120"));
+    const QRect track = sceneRect(bar).toAlignedRect();
+    EXPECT_GT(brightPixels(shot, QRect(track.right() - 6, track.top(), 5, track.height()), 200), 3);
+    m_view.reset(); // before the controller it shows
 }
 
 TEST_F(IslandScreenshotTest, ThePillShowsTheClockLeftAndTheBatteryRight)

@@ -17,17 +17,18 @@ pa_cvolume channels(std::initializer_list<pa_volume_t> values)
     return v;
 }
 
-TEST(PulseVolumeTest, LevelIsTheLoudestChannelClampedAndScalingKeepsTheBalance)
+TEST(PulseVolumeTest, LevelIsTheLoudestChannelAndScalingKeepsTheBalance)
 {
     EXPECT_FLOAT_EQ(PulseVolume::level(channels({ PA_VOLUME_NORM / 2, PA_VOLUME_NORM / 4 })), 0.5f);
-    EXPECT_FLOAT_EQ(PulseVolume::level(channels({ PA_VOLUME_NORM * 3 / 2 })), 1.0f); // over-amplified
+    EXPECT_FLOAT_EQ(PulseVolume::level(channels({ PA_VOLUME_NORM * 3 / 2 })), 1.5f); // over-amplified
     EXPECT_FLOAT_EQ(PulseVolume::level(channels({})), 0.0f);
 
     const pa_cvolume scaled = PulseVolume::scaled(channels({ 40000, 20000 }), 0.5f);
     EXPECT_EQ(scaled.values[0], PA_VOLUME_NORM / 2);
     EXPECT_EQ(scaled.values[1], PA_VOLUME_NORM / 4);
     EXPECT_EQ(PulseVolume::scaled(channels({ 0, 0 }), 0.25f).values[1], PA_VOLUME_NORM / 4); // rises from silence
-    EXPECT_EQ(PulseVolume::scaled(channels({ 1000 }), 7.0f).values[0], PA_VOLUME_NORM);
+    EXPECT_EQ(PulseVolume::scaled(channels({ 1000 }), 1.125f).values[0], PA_VOLUME_NORM * 9 / 8);
+    EXPECT_EQ(PulseVolume::scaled(channels({ 1000 }), 1e9f).values[0], PA_VOLUME_MAX);
     EXPECT_EQ(PulseVolume::scaled(channels({ 1000 }), std::nanf("")).values[0], PA_VOLUME_MUTED);
 }
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,7 @@ protected:
     {
         m_logind.kill();
         m_logind.waitForFinished(2000);
+        QDBusConnection::disconnectFromBus(QStringLiteral("backlight-test")); // the next test has a bus of its own
     }
 
     ChildProcess::PrivateBus m_bus;
@@ -141,6 +143,34 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)
     write(root() + QStringLiteral("/intel_backlight/brightness"), "600");
     ASSERT_TRUE(shown.wait(5000));
     EXPECT_DOUBLE_EQ(service.level(), 0.5);
+}
+
+TEST_F(SysfsBacklightTest, TheLowestStepLeavesThePanelLitAndAnOutsideZeroShowsAsZero)
+{
+    addDevice(QStringLiteral("intel_backlight"), "raw", 100, 50, QStringLiteral("card0-eDP-1"));
+    QDBusConnection bus = startLogind();
+    SysfsBacklight backlight(root(), bus);
+    BrightnessService service(backlight, Scheduler::system());
+    service.start();
+    ASSERT_TRUE(service.isAvailable());
+    const auto fileBecomes = [&](const char* raw) {
+        return QTest::qWaitFor([&] { return brightnessFile(QStringLiteral("intel_backlight")) == raw; }, 5000);
+    };
+    // Each pair: the lowest step, then a level just above the floor, written as is.
+    service.setLevel(0);
+    EXPECT_TRUE(fileBecomes("1")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
+    EXPECT_FLOAT_EQ(float(service.level()), 0.01f) << "the HUD shows the level the panel has";
+    service.setLevel(0.02);
+    EXPECT_TRUE(fileBecomes("2"));
+    write(root() + QStringLiteral("/intel_backlight/max_brightness"), "10000");
+    service.setLevel(0);
+    EXPECT_TRUE(fileBecomes("100")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
+    service.setLevel(0.0101);
+    EXPECT_TRUE(fileBecomes("101"));
+
+    // Another tool may still switch the panel off: that reads as 0.
+    write(root() + QStringLiteral("/intel_backlight/brightness"), "0");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return service.level() == 0; }, 5000)) << service.level();
 }
 
 TEST_F(SysfsBacklightTest, WritesTheFileItselfWhereThereIsNoLogind)

@@ -67,7 +67,9 @@ void BrightnessService::setLevel(double level)
 {
     if (!m_displayID || !m_isAvailable)
         return;
-    const double clamped = level > 0 ? std::min(level, 1.0) : 0.0; // NaN is not above 0
+    // No set switches the panel off: the lowest step gives the lowest lit level.
+    const double lowest = m_display.lowestLevel(*m_displayID);
+    const double clamped = level > lowest ? std::min(level, 1.0) : lowest; // NaN is not above it
     if (const int status = m_display.setBrightness(*m_displayID, float(clamped))) {
         qCCritical(lcHUD, "Unable to set brightness: %d", status);
         return;

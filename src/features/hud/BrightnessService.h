@@ -30,7 +30,7 @@ public:
     /// availability once; only stop() and start() decide again.
     void start();
     void stop();
-    /// Clamped to 0…1; a successful set is shown.
+    /// Clamped to the display's lowest lit level…1; a successful set is shown.
     void setLevel(double level);
 
 Q_SIGNALS:

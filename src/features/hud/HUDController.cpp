@@ -89,9 +89,14 @@ void HUDController::stop()
 
 double HUDController::stepped(double level, double step, int direction)
 {
+    // Above the normal volume (an over-amplified PulseAudio sink) the top
+    // of the range is the level itself: up leaves it, down steps below it.
+    // Clamping such a level to 1 would move it the wrong way on "up".
+    if (level > 1 && direction > 0)
+        return level;
     // Nearest grid point, halves away from zero, then one step.
     const double next = step * (std::round(level / step) + direction);
-    return std::clamp(next, 0.0, 1.0);
+    return std::clamp(next, 0.0, std::max(level, 1.0));
 }
 
 bool HUDController::handle(const MediaKeyPress& press)

@@ -52,7 +52,8 @@ public:
     Q_INVOKABLE void levelBarDragCancelled();
 
     /// The level after one step from `level` on the grid of `step`: an
-    /// off-grid level snaps to the grid first. Clamped to 0…1.
+    /// off-grid level snaps to the grid first. Clamped to 0…1; a level above
+    /// 1 stays on "up" and steps down on the same grid.
     static double stepped(double level, double step, int direction);
 
 private:

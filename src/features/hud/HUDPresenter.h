@@ -20,6 +20,7 @@ using HUDKinds::HUDKind;
 /// One level as the island shows it. Compared exactly, field by field.
 struct HUDState {
     HUDKind kind = HUDKind::volume;
+    /// 0…1; a volume may be above 1 (an over-amplified sink).
     double level = 0;
     /// Always false for brightness.
     bool isMuted = false;
@@ -41,7 +42,7 @@ class HUDPresenter : public QObject {
     // it while they fade out.
     /// The visible (or last visible) level's kind.
     Q_PROPERTY(HUDKinds::HUDKind kind READ kind NOTIFY stateChanged)
-    /// The visible (or last visible) level, 0…1.
+    /// The visible (or last visible) level, 0…1 (a volume may be above 1).
     Q_PROPERTY(double level READ level NOTIFY stateChanged)
     Q_PROPERTY(bool isMuted READ isMuted NOTIFY stateChanged)
     /// The user drags the level bar: no hide is scheduled meanwhile.

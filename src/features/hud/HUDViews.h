@@ -6,6 +6,8 @@
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
+#include <algorithm>
+
 /// What the HUD icon and level bar show for one state: the symbol, the
 /// bar's value and the spoken label.
 // Not final: QML derives from the types it creates.
@@ -21,9 +23,10 @@ class HUDIconLogic : public QObject {
     /// The symbol drawn: the speaker's waves follow the level, as far as
     /// the icon font has wave counts to show it.
     Q_PROPERTY(QString drawnImage READ drawnImage NOTIFY inputsChanged)
-    /// "Volume muted", or "Volume 74 percent" / "Brightness 50 percent".
+    /// "Volume muted", or "Volume 74 percent" / "Brightness 50 percent";
+    /// an over-amplified sink gives its real percentage, "Volume 120 percent".
     Q_PROPERTY(QString accessibleName READ accessibleName NOTIFY inputsChanged)
-    /// The level bar's value: 0 while muted.
+    /// The level bar's value: 0 while muted, full above the normal volume.
     Q_PROPERTY(double barValue READ barValue NOTIFY inputsChanged)
 public:
     explicit HUDIconLogic(QObject* parent = nullptr);
@@ -34,7 +37,7 @@ public:
     static double variableValue(const HUDState& state);
     static QString drawnImage(const HUDState& state);
     static QString accessibleName(const HUDState& state);
-    static double barValue(const HUDState& state) { return state.isMuted ? 0 : state.level; }
+    static double barValue(const HUDState& state) { return state.isMuted ? 0 : std::min(state.level, 1.0); }
 
     QString systemImage() const { return systemImage(state()); }
     QString drawnImage() const { return drawnImage(state()); }

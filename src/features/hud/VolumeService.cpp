@@ -2,6 +2,7 @@
 
 #include "Log.h"
 
+#include <algorithm>
 #include <cmath>
 
 VolumeService::VolumeService(AudioHardware& hardware, QObject* parent)
@@ -90,7 +91,10 @@ void VolumeService::setLevel(double level)
 {
     if (!m_isAdjustable)
         return;
-    const float clamped = level > 1 ? 1.0f : (level > 0 ? float(level) : 0.0f); // NaN is not above 0
+    // PulseAudio lets a sink go past its normal volume; the keys and the bar
+    // may keep or lower such a level, but only the desktop's mixer raises it.
+    const double ceiling = std::max(1.0, m_level);
+    const float clamped = level > ceiling ? float(ceiling) : (level > 0 ? float(level) : 0.0f); // NaN is not above 0
     if (const int status = m_hardware.setVolume(m_deviceID, clamped))
         qCCritical(lcHUD, "Unable to set volume: %d", status);
     if (clamped > 0 && m_isMuted)

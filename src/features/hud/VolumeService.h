@@ -9,7 +9,8 @@
 /// be shown in the island.
 class VolumeService final : public QObject {
     Q_OBJECT
-    /// Volume of the bound device, 0…1; 0 without a device or volume control.
+    /// Volume of the bound device: 1 is its normal volume, above 1 an
+    /// over-amplified sink; 0 without a device or volume control.
     Q_PROPERTY(double level READ level NOTIFY levelChanged)
     Q_PROPERTY(bool isMuted READ isMuted NOTIFY isMutedChanged)
     /// The bound device has a settable volume.
@@ -31,7 +32,9 @@ public:
     void start();
     /// Stops following; the published values keep their last state. Idempotent.
     void stop();
-    /// Clamped to 0…1; raising above 0 unmutes. Nothing happens unless adjustable.
+    /// Clamped to 0…1, or to the current level when that is above 1: an
+    /// over-amplified sink is kept or lowered, never raised further. Raising
+    /// above 0 unmutes. Nothing happens unless adjustable.
     void setLevel(double level);
     void setMuted(bool muted);
 

@@ -20,13 +20,14 @@ float level(const pa_cvolume& volume)
 {
     if (!pa_cvolume_valid(&volume))
         return 0;
-    return std::clamp(float(pa_cvolume_max(&volume)) / float(PA_VOLUME_NORM), 0.0f, 1.0f);
+    return float(pa_cvolume_max(&volume)) / float(PA_VOLUME_NORM);
 }
 
 pa_cvolume scaled(pa_cvolume volume, float level)
 {
-    const float clamped = level > 0 ? std::min(level, 1.0f) : 0.0f; // NaN reads as 0
-    const auto target = pa_volume_t(std::lround(clamped * float(PA_VOLUME_NORM)));
+    constexpr double highest = double(PA_VOLUME_MAX) / double(PA_VOLUME_NORM);
+    const double clamped = level > 0 ? std::min(double(level), highest) : 0.0; // NaN reads as 0
+    const auto target = pa_volume_t(std::llround(clamped * double(PA_VOLUME_NORM)));
     if (!pa_cvolume_valid(&volume))
         pa_cvolume_set(&volume, 1, target);
     else

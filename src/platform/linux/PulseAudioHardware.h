@@ -17,9 +17,10 @@ struct pa_sink_info;
 /// Conversions between PulseAudio's volumes and our 0…1 level.
 namespace PulseVolume {
 /// The loudest channel as desktop mixers show it: 1 is the sink's normal
-/// volume; an over-amplified sink reads 1.
+/// volume; an over-amplified sink reads above 1 (1.2 at 120 %).
 float level(const pa_cvolume& volume);
-/// `volume` with its loudest channel at `level`, the balance kept.
+/// `volume` with its loudest channel at `level`, the balance kept; levels
+/// past what the protocol can carry are limited to PA_VOLUME_MAX.
 pa_cvolume scaled(pa_cvolume volume, float level);
 } // namespace PulseVolume
 

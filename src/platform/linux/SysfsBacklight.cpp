@@ -58,6 +58,14 @@ bool drivesPanelConnector(const QString& deviceFolder)
         || name.contains(QLatin1String("-DSI-"));
 }
 
+// The lowest raw value we write: 1, or 1 % of `maximum` when that is more.
+// Many panels switch off at 0, and some at values just above it, so no set,
+// the lowest step included, leaves the screen dark.
+uint lowestLit(int maximum)
+{
+    return uint(std::max((qint64(maximum) + 99) / 100, qint64(1)));
+}
+
 } // namespace
 
 SysfsBacklight::SysfsBacklight(QString root, QDBusConnection systemBus, QObject* parent)
@@ -148,7 +156,7 @@ int SysfsBacklight::setBrightness(DisplayID display, float level)
     int maximum = 0;
     if (const int status = readMaximum(maximum))
         return status;
-    const auto value = uint(std::lround(std::clamp(level, 0.0f, 1.0f) * float(maximum)));
+    const auto value = std::max(uint(std::lround(std::clamp(level, 0.0f, 1.0f) * float(maximum))), lowestLit(maximum));
     if (!m_systemBus.isConnected())
         return writeDirectly(value);
     OrgFreedesktopLogin1SessionInterface session(
@@ -164,6 +172,14 @@ int SysfsBacklight::setBrightness(DisplayID display, float level)
                 qUtf8Printable(call->error().message()), status);
     });
     return 0;
+}
+
+float SysfsBacklight::lowestLevel(DisplayID display) const
+{
+    int maximum = 0;
+    if (builtInDisplay() != display || readMaximum(maximum) != 0)
+        return 0;
+    return float(lowestLit(maximum)) / float(maximum);
 }
 
 int SysfsBacklight::writeDirectly(uint value)

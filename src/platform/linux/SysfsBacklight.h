@@ -15,6 +15,8 @@ class QSocketNotifier;
 /// where that fails and the file is writable. Outside changes are seen
 /// without polling: the kernel notifies `actual_brightness` readers on every
 /// change, and a watch on `brightness` covers trees that are plain files.
+/// Sets never go below the lowest lit value; outside changes are read as
+/// they are, 0 included.
 class SysfsBacklight final : public DisplayBrightness {
     Q_OBJECT
 public:
@@ -33,6 +35,7 @@ public:
     bool canChangeBrightness(DisplayID display) const override;
     int brightness(DisplayID display, float& level) const override;
     int setBrightness(DisplayID display, float level) override;
+    float lowestLevel(DisplayID display) const override;
     int observeChanges(DisplayID display) override;
     void stopObservingChanges(DisplayID display) override;
 

@@ -131,6 +131,46 @@ TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndStopAtTheEnds)
     EXPECT_EQ(hud->presenter()->state(), volumeAt(0.4f, true));
 }
 
+TEST_F(HUDControllerTest, AboveTheNormalVolumeUpKeepsTheLevelAndDownStepsOnTheGrid)
+{
+    const struct {
+        float from;
+        MediaKey key;
+        bool fine;
+        double to;
+    } cases[] = {
+        { 1.0f, MediaKey::volumeUp, false, 1.0 },
+        { 1.0f, MediaKey::volumeUp, true, 1.0 },
+        { 1.0f, MediaKey::volumeDown, false, 0.9375 },
+        { 1.0f, MediaKey::volumeDown, true, 0.984375 },
+        { 1.01f, MediaKey::volumeUp, false, 1.01f },
+        { 1.01f, MediaKey::volumeUp, true, 1.01f },
+        { 1.01f, MediaKey::volumeDown, false, 0.9375 },
+        { 1.01f, MediaKey::volumeDown, true, 1.0 },
+        { 1.125f, MediaKey::volumeUp, false, 1.125 },
+        { 1.125f, MediaKey::volumeDown, false, 1.0625 },
+        { 1.125f, MediaKey::volumeDown, true, 1.109375 },
+        { 1.2f, MediaKey::volumeUp, false, 1.2f },
+        { 1.2f, MediaKey::volumeUp, true, 1.2f },
+        { 1.2f, MediaKey::volumeDown, false, 1.125 },
+        { 1.2f, MediaKey::volumeDown, true, 1.1875 },
+    };
+    for (const auto& c : cases) {
+        setVolume(c.from);
+        EXPECT_TRUE(tap(c.key, c.fine));
+        EXPECT_FLOAT_EQ(volume(), float(c.to)) << "from " << c.from << " key " << int(c.key) << " fine " << c.fine;
+    }
+    // Up still shows the HUD, at the real level.
+    hud->presenter()->dismiss();
+    setVolume(1.2f);
+    tap(MediaKey::volumeUp);
+    EXPECT_EQ(hud->presenter()->state(), volumeAt(1.2f));
+    // Muted, up starts from silence as below the normal volume.
+    setVolume(1.2f, true);
+    tap(MediaKey::volumeUp);
+    EXPECT_EQ(hud->presenter()->state(), volumeAt(0.0625));
+}
+
 TEST_F(HUDControllerTest, BrightnessKeysStepAndPassToTheDesktopWithoutABuiltInDisplay)
 {
     display.level = 0.44f;
@@ -228,6 +268,7 @@ TEST(HUDIconLogicTest, SymbolsAndLabelsFollowTheLevel)
         { volumeAt(0), "speaker.slash.fill", "Volume 0 percent", 0 },
         { volumeAt(0.736), "speaker.wave.3.fill", "Volume 74 percent", 0.736 },
         { volumeAt(0.125), "speaker.wave.3.fill", "Volume 13 percent", 0.125 },
+        { volumeAt(1.2), "speaker.wave.3.fill", "Volume 120 percent", 1 },
         { { HUDKind::brightness, 0.5, false }, "sun.max.fill", "Brightness 50 percent", 0.5 },
         { { HUDKind::brightness, 0.49, false }, "sun.min.fill", "Brightness 49 percent", 0.49 },
     };

@@ -53,6 +53,13 @@ TEST_F(VolumeServiceTest, ClampsLevelsAndUnmutesWhenRaised)
     EXPECT_EQ(hardware.written, 0.0f);
     volume.setLevel(std::nan(""));
     EXPECT_EQ(hardware.written, 0.0f);
+    // An over-amplified sink is kept or lowered, never raised further.
+    hardware.devices[7].volume = 1.2f;
+    Q_EMIT hardware.deviceChanged(7);
+    volume.setLevel(1.7);
+    EXPECT_EQ(hardware.written, 1.2f);
+    volume.setLevel(1.1);
+    EXPECT_EQ(hardware.written, 1.1f);
     changes.clear();
 
     volume.setMuted(true);

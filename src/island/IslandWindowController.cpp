@@ -74,6 +74,7 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
 
     IslandPanelEvents* events = &m_panel->events();
     connect(events, &IslandPanelEvents::hoverChanged, this, &IslandWindowController::handleHover);
+    connect(events, &IslandPanelEvents::pointerMoved, this, &IslandWindowController::handlePointerMoved);
     connect(events, &IslandPanelEvents::dropTargetChanged, this, &IslandWindowController::handleDropTarget);
     connect(events, &IslandPanelEvents::dropped, this,
         [this](const QMimeData& data, bool* accepted) { *accepted = handleDrop(data); });
@@ -307,17 +308,14 @@ void IslandWindowController::handleHover(bool inside)
     m_pointerOverPanel = inside;
     m_hoverTask.cancel();
     if (inside) {
-        // Back on the island: the next leave decides, so a watch started in
-        // the see-through margin need not keep polling the X server.
+        // Back on the island: the next leave decides, so a watch started
+        // after a leave need not keep polling the X server.
         if (isExpanded() && !m_isExternalDragActive)
             m_pointerWatchTask.cancel();
-        if (isExpanded() || !m_panel->isVisibleOnScreen())
-            return;
-        const auto delay = std::chrono::milliseconds(std::lround(m_settings.hoverDelay() * 1000));
-        m_hoverTask.start(delay, [this] {
-            if (m_panel->isVisibleOnScreen() && pointerInsideIsland())
-                expand();
-        });
+        // Where the pointer's position can be stale, an enter alone may come
+        // from the panel being placed or reshaped under it: motion opens.
+        if (!m_panel->leaveIsFinal())
+            openAfterHoverDelay();
         return;
     }
     if (!isExpanded() || m_isExternalDragActive)
@@ -331,6 +329,23 @@ void IslandWindowController::handleHover(bool inside)
             // A leave with the pointer still on the island (another program
             // grabbed the pointer): no further leave may come, so watch.
             watchPointerUntilExit();
+    });
+}
+
+void IslandWindowController::handlePointerMoved()
+{
+    if (m_panel->leaveIsFinal() && m_pointerOverPanel)
+        openAfterHoverDelay();
+}
+
+void IslandWindowController::openAfterHoverDelay()
+{
+    if (isExpanded() || !m_panel->isVisibleOnScreen())
+        return;
+    const auto delay = std::chrono::milliseconds(std::lround(m_settings.hoverDelay() * 1000));
+    m_hoverTask.start(delay, [this] {
+        if (m_panel->isVisibleOnScreen() && pointerInsideIsland())
+            expand();
     });
 }
 

@@ -51,6 +51,8 @@ public:
 
 private:
     void handleHover(bool inside);
+    void handlePointerMoved();
+    void openAfterHoverDelay();
     void expand();
     void collapse();
     void collapseImmediately();

@@ -36,7 +36,9 @@ public:
     /// True where the display server stops following the pointer once it
     /// leaves the panel (XWayland, when the pointer goes onto a Wayland
     /// window): its last known position is stale, so the panel's leave is
-    /// final and the position is not asked again.
+    /// final, the position is not asked again, and only a pointer that moves
+    /// over the panel opens the island (a panel placed under the stale
+    /// position gets an enter without motion).
     virtual bool leaveIsFinal() const { return false; }
     /// Registers (true) or unregisters (false) the panel as a drop target.
     virtual void setAcceptsDrops(bool accepts) = 0;

@@ -14,6 +14,8 @@ public:
 Q_SIGNALS:
     /// Pointer entered (true) or left (false).
     void hoverChanged(bool inside);
+    /// The pointer moved over the panel for the first time since it entered.
+    void pointerMoved();
     /// A drag entered (true) or left without dropping (false).
     void dropTargetChanged(bool targeted);
     /// A drop was performed; a receiver that takes it sets `*accepted`.

@@ -51,6 +51,7 @@ public:
     bool leaveIsFinal() const override { return finalLeaves; }
 
     void hover(bool inside) { Q_EMIT events().hoverChanged(inside); }
+    void move() { Q_EMIT events().pointerMoved(); }
     /// A drag reaches the panel only while it accepts drops.
     void dragOver(bool inside)
     {

@@ -200,7 +200,21 @@ TEST_F(IslandWindowControllerTest, WhereLeavesAreFinalTheStalePointerIsNotAsked)
     panel->finalLeaves = true;
     controller->start();
     scheduler.advance(0);
-    openByHover();
+    pointer.position = onIsland;
+    // Placed under that stale position: an enter without motion opens nothing.
+    panel->hover(true);
+    scheduler.advance(1000);
+    EXPECT_FALSE(isOpen());
+    panel->move();
+    scheduler.advance(199);
+    EXPECT_FALSE(isOpen());
+    scheduler.advance(1);
+    ASSERT_TRUE(isOpen());
+    // Reshaping the open panel under the resting pointer: leave and enter.
+    panel->hover(false);
+    panel->hover(true);
+    scheduler.advance(1000);
+    EXPECT_TRUE(isOpen());
     panel->hover(false);
     scheduler.advance(119);
     EXPECT_TRUE(isOpen());

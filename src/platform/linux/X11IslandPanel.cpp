@@ -178,15 +178,6 @@ bool X11IslandPanel::serverIsXWayland()
         [](const QScreen* screen) { return screen->name().startsWith(QLatin1String("XWAYLAND")); });
 }
 
-void X11IslandPanel::reportHover(bool inside)
-{
-    m_enterPending = false;
-    if (m_hoverReported == inside)
-        return;
-    m_hoverReported = inside;
-    Q_EMIT events().hoverChanged(inside);
-}
-
 // A compositing manager owns the _NET_WM_CM_S<screen> selection.
 bool X11IslandPanel::isCompositing() const
 {
@@ -246,17 +237,15 @@ bool X11IslandPanel::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Enter:
-        if (m_throughXWayland)
-            m_enterPending = true;
-        else
-            reportHover(true);
+        m_movedSinceEnter = false;
+        Q_EMIT events().hoverChanged(true);
         break;
     case QEvent::MouseMove:
-        if (m_enterPending)
-            reportHover(true);
+        if (!std::exchange(m_movedSinceEnter, true))
+            Q_EMIT events().pointerMoved();
         break;
     case QEvent::Leave:
-        reportHover(false);
+        Q_EMIT events().hoverChanged(false);
         break;
     case QEvent::Hide:
         reportOcclusionIfChanged();

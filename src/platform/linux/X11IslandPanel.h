@@ -15,9 +15,8 @@
 /// are accepted.
 ///
 /// Through XWayland the X server keeps the pointer's last position over X
-/// windows once the pointer moves onto a Wayland window: a leave is final
-/// there, and an enter counts only once the pointer moves over the panel (a
-/// panel mapped under that stale position gets an enter without motion).
+/// windows once the pointer moves onto a Wayland window, so its leave is
+/// final there (leaveIsFinal()).
 class X11IslandPanel final : public QQuickView, public IslandPanel {
     Q_OBJECT
 public:
@@ -55,7 +54,6 @@ private:
     bool isCompositing() const;
     void applyShape();
     void applyInputShape();
-    void reportHover(bool inside);
 
     QRect m_frame;
     QRegion m_shape;
@@ -64,6 +62,5 @@ private:
     bool m_dragInside = false;
     bool m_wasVisible = false;
     bool m_throughXWayland = false;
-    bool m_hoverReported = false;
-    bool m_enterPending = false;
+    bool m_movedSinceEnter = false;
 };

@@ -27,6 +27,7 @@ AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPla
     , m_guard(guard)
     , m_defaults(defaults)
     , m_islandPlatform(std::move(island))
+    , m_trayHost(shell.trayHost)
     , m_settings(std::make_unique<SettingsStore>(defaults))
     , m_screenService(std::make_unique<ScreenService>(*m_islandPlatform.screens))
 {
@@ -102,9 +103,10 @@ bool AppDelegate::applicationDidFinishLaunching()
     if (m_launchAtLogin && m_updater) {
         m_settingsWindowController = std::make_unique<SettingsWindowController>(*m_settings, *m_screenService, *m_launchAtLogin,
             SettingsWindowController::Services {
-                m_calendar.get(), m_clipboard.get(), m_nowPlaying.get(), m_features.hud, m_shelf.get() },
+                m_calendar.get(), m_clipboard.get(), m_nowPlaying.get(), m_features.hud, m_shelf.get(), m_trayHost },
             *m_updater, m_defaults, m_actions.quit);
-        m_menuBarController = std::make_unique<MenuBarController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit);
+        m_menuBarController
+            = std::make_unique<MenuBarController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit, m_trayHost);
         QPointer<MenuBarController> menuBar(m_menuBarController.get());
         observeDistinct(m_settings.get(), &SettingsStore::showMenuBarIcon, &SettingsStore::showMenuBarIconChanged,
             m_menuBarController.get(), [menuBar](bool visible) {

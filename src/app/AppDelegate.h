@@ -70,6 +70,7 @@ private:
     InstanceGuard& m_guard;
     UserDefaults& m_defaults;
     IslandPlatform m_islandPlatform;
+    TrayHost* m_trayHost = nullptr;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<ScreenService> m_screenService;
     std::unique_ptr<LaunchAtLoginService> m_launchAtLogin;

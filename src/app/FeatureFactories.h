@@ -12,6 +12,7 @@ class UpdateFramework;
 class NowPlayingService;
 class SettingsStore;
 class ShelfService;
+class TrayHost;
 
 /// Makes the feature services for the application delegate: the program
 /// builds them over the real platform objects, tests leave out what they
@@ -27,8 +28,10 @@ struct FeatureFactories {
 };
 
 /// The shell's platform objects: the login item and the update framework.
-/// Without them the program has no settings window or tray item.
+/// Without them the program has no settings window or tray item. Without a
+/// tray host the tray item is made whenever it is shown.
 struct ShellPlatform {
     LoginItem* loginItem = nullptr;
     UpdateFramework* updates = nullptr;
+    TrayHost* trayHost = nullptr;
 };

@@ -3,8 +3,10 @@
 #include "LaunchAtLoginService.h"
 #include "Log.h"
 #include "SymbolCatalog.h"
+#include "TrayHost.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFont>
 #include <QMenu>
 #include <QMessageBox>
@@ -38,8 +40,8 @@ QIcon trayIconImage()
 
 } // namespace
 
-MenuBarController::MenuBarController(
-    LaunchAtLoginService& launchAtLogin, std::function<void()> openSettings, std::function<void()> quit, QObject* parent)
+MenuBarController::MenuBarController(LaunchAtLoginService& launchAtLogin, std::function<void()> openSettings,
+    std::function<void()> quit, TrayHost* host, QObject* parent)
     : QObject(parent)
     , m_launchAtLogin(launchAtLogin)
     , m_openSettings(std::move(openSettings))
@@ -47,6 +49,7 @@ MenuBarController::MenuBarController(
     , m_launchAtLoginAction(new QAction(QStringLiteral("Launch at Login"), this))
     , m_separator(new QAction(this))
     , m_quitAction(new QAction(QStringLiteral("Quit Brimwell"), this))
+    , m_host(host)
 {
     m_settingsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_settingsAction->setShortcutVisibleInContextMenu(true);
@@ -69,6 +72,8 @@ MenuBarController::MenuBarController(
         box.exec();
     };
     updateLaunchAtLoginItem();
+    if (m_host)
+        connect(m_host, &TrayHost::availableChanged, this, &MenuBarController::updateTrayIcon);
 }
 
 MenuBarController::~MenuBarController() = default;
@@ -78,27 +83,54 @@ void MenuBarController::makeTrayIcon()
     m_menu = std::make_unique<QMenu>();
     m_menu->addActions(actions());
     connect(m_menu.get(), &QMenu::aboutToShow, this, &MenuBarController::menuNeedsUpdate);
+    // The context menu may be exported to the panel (dbusmenu) and then
+    // cannot pop up by itself; the click opens a plain one with the same entries.
+    m_clickMenu = std::make_unique<QMenu>();
+    m_clickMenu->addActions(actions());
+    connect(m_clickMenu.get(), &QMenu::aboutToShow, this, &MenuBarController::menuNeedsUpdate);
     m_tray = std::make_unique<QSystemTrayIcon>(trayIconImage());
     m_tray->setToolTip(QStringLiteral("Brimwell"));
     m_tray->setContextMenu(m_menu.get());
+    // A StatusNotifierItem host's Activate and an XEmbed tray's left click.
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            m_clickMenu->popup(QCursor::pos());
+    });
 }
 
 void MenuBarController::setVisible(bool visible)
 {
     m_visible = visible;
-    if (visible && !m_tray) {
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-            qCWarning(lcApp, "No tray item without a widget application");
-            return;
+    updateTrayIcon();
+}
+
+void MenuBarController::updateTrayIcon()
+{
+    if (m_tray) {
+        // Once made, Qt's item follows its host itself (re-registers with a
+        // restarted watcher, docks again in a new tray).
+        m_tray->setVisible(m_visible);
+        return;
+    }
+    if (!m_visible)
+        return;
+    // Made before any host exists, Qt's item would settle for no tray for
+    // the life of the process; so it waits for one.
+    const bool hostKnown = m_host != nullptr;
+    if (hostKnown ? !m_host->isAvailable() : !QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (!m_loggedNoTray) {
+            m_loggedNoTray = true;
+            qCWarning(lcApp, "No system tray on this desktop; open Brimwell again to reach its settings");
         }
-        makeTrayIcon();
+        if (hostKnown)
+            return;
     }
-    if (visible && !m_loggedNoTray && !QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_loggedNoTray = true;
-        qCWarning(lcApp, "No system tray on this desktop; open Brimwell again to reach its settings");
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        qCWarning(lcApp, "No tray item without a widget application");
+        return;
     }
-    if (m_tray)
-        m_tray->setVisible(visible);
+    makeTrayIcon();
+    m_tray->setVisible(true);
 }
 
 void MenuBarController::updateLaunchAtLoginItem()

@@ -59,6 +59,7 @@ SettingsWindowController::SettingsWindowController(SettingsStore& settings, Scre
     m_logic->setCalendar(m_services.calendar);
     m_logic->setClipboard(m_services.clipboard);
     m_logic->setShelf(m_services.shelf);
+    m_logic->setTrayHost(m_services.trayHost);
 }
 
 SettingsWindowController::~SettingsWindowController() = default;

@@ -17,6 +17,7 @@ class ScreenService;
 class SettingsStore;
 class SettingsViewLogic;
 class ShelfService;
+class TrayHost;
 class UpdaterService;
 class UserDefaults;
 
@@ -32,6 +33,8 @@ public:
         NowPlayingService* nowPlaying = nullptr;
         HUDController* hud = nullptr;
         ShelfService* shelf = nullptr;
+        /// Whether the desktop shows tray icons; unknown without one.
+        TrayHost* trayHost = nullptr;
     };
 
     SettingsWindowController(SettingsStore& settings, ScreenService& screenService, LaunchAtLoginService& launchAtLogin,

@@ -12,6 +12,7 @@
 #include "EdsCalendarModule.h"
 #include "Footprint.h"
 #include "FreedesktopThumbnails.h"
+#include "FreedesktopTrayHost.h"
 #include "HUDController.h"
 #include "ICalendarFileStore.h"
 #include "KWinBlurBehind.h"
@@ -206,7 +207,10 @@ int main(int argc, char** argv)
         AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
     AppcastUpdater updates(defaults, AppBundle::main().buildVersion());
     presentUpdates(updates);
-    AppDelegate delegate(defaults, guard, island, factories, ShellPlatform { &loginItem, &updates });
+    // The XEmbed tray is looked for on Qt's own display, and only when Qt runs on X11.
+    FreedesktopTrayHost trayHost(QDBusConnection::sessionBus(),
+        QGuiApplication::platformName() == QLatin1String("xcb") ? qgetenv("DISPLAY") : QByteArray());
+    AppDelegate delegate(defaults, guard, island, factories, ShellPlatform { &loginItem, &updates, &trayHost });
     SignalQuitter quitter;
 
     QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, [] { QCoreApplication::quit(); });

@@ -25,6 +25,8 @@ AppBundle makeMainBundle()
     const QString feed = QStringLiteral(BRIMWELL_FEED_URL);
     if (!feed.isEmpty())
         info.insert(QStringLiteral("SUFeedURL"), feed);
+    if (BRIMWELL_PACKAGED)
+        info.insert(QStringLiteral("BrimwellPackaged"), true);
 
     // <prefix>/bin/brimwell → <prefix>/share/brimwell and <prefix>/lib/brimwell;
     // the build tree uses the same shape. BRIMWELL_PREFIX overrides (tests, tools).

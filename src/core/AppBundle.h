@@ -20,7 +20,8 @@ public:
 
     /// "com.larkmoor.Brimwell"; absent for a bundle without one.
     const std::optional<QString>& identifier() const { return m_identifier; }
-    /// Keys "CFBundleShortVersionString", "CFBundleVersion" and optionally "SUFeedURL".
+    /// Keys "CFBundleShortVersionString", "CFBundleVersion" and optionally
+    /// "SUFeedURL" and "BrimwellPackaged" (true: the package manager updates it).
     const QVariantMap& infoDictionary() const { return m_info; }
     QString shortVersion() const { return m_info.value(QStringLiteral("CFBundleShortVersionString")).toString(); }
     QString buildVersion() const { return m_info.value(QStringLiteral("CFBundleVersion")).toString(); }

@@ -21,10 +21,20 @@ std::optional<QUrl> UpdaterService::feedURL(const QVariant& value)
     return url;
 }
 
+bool UpdaterService::isPackaged() const
+{
+    return m_info.value(QStringLiteral("BrimwellPackaged")).toBool();
+}
+
 void UpdaterService::start()
 {
     if (m_isAvailable)
         return;
+    // A second way to update beside apt's would leave the package database behind.
+    if (isPackaged()) {
+        qCInfo(lcApp, "Updates come from the package manager; the update feed is not read");
+        return;
+    }
     const auto feed = feedURL(m_info.value(QStringLiteral("SUFeedURL")));
     if (!feed) {
         qCWarning(lcApp, "Updates disabled: no SUFeedURL configured");

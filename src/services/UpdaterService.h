@@ -21,6 +21,8 @@ class UpdaterService : public QObject {
     Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
     /// The updater runs (a valid feed, started without error).
     Q_PROPERTY(bool isAvailable READ isAvailable NOTIFY isAvailableChanged)
+    /// A package manager brings the updates: no feed is read, no controls shown.
+    Q_PROPERTY(bool isPackaged READ isPackaged CONSTANT)
     /// The framework's automatic-check setting.
     Q_PROPERTY(bool automaticallyChecksForUpdates READ automaticallyChecksForUpdates WRITE setAutomaticallyChecksForUpdates NOTIFY
             automaticallyChecksForUpdatesChanged)
@@ -33,8 +35,10 @@ public:
     /// https address with a host. Anything else is no feed.
     static std::optional<QUrl> feedURL(const QVariant& value);
 
-    /// Once at launch: starts the framework when there is a feed.
+    /// Once at launch: starts the framework when there is a feed and the
+    /// program was not installed by a package manager.
     void start();
+    bool isPackaged() const;
     bool canCheckForUpdates() const { return m_canCheckForUpdates; }
     bool isAvailable() const { return m_isAvailable; }
     bool automaticallyChecksForUpdates() const { return m_controller.automaticallyChecksForUpdates(); }

@@ -55,14 +55,27 @@ SettingsForm {
     SettingsSection {
         header: "Updates"
 
+        // A package manager updates the program: nothing here to control.
+        Text {
+            objectName: "updatesFromPackageManager"
+            visible: pane.updater.isPackaged
+            text: "Updates come from your package manager."
+            color: Qt.rgba(1, 1, 1, 0.5)
+            font.pixelSize: 13
+            Layout.fillWidth: true
+            Layout.minimumHeight: 32
+            verticalAlignment: Text.AlignVCenter
+        }
         SettingsToggleRow {
             objectName: "automaticallyChecksForUpdates"
+            visible: !pane.updater.isPackaged
             title: "Automatically check for updates"
             isEnabled: pane.updater.isAvailable
             checked: pane.updater.automaticallyChecksForUpdates
             onToggled: on => pane.updater.automaticallyChecksForUpdates = on
         }
         SettingsRow {
+            visible: !pane.updater.isPackaged
             Text {
                 objectName: "updatesUnavailable"
                 visible: !pane.updater.isAvailable

@@ -33,6 +33,15 @@ SettingsForm {
             checked: pane.settings.showMenuBarIcon
             onToggled: on => pane.settings.showMenuBarIcon = on
         }
+        // The setting keeps its value; the icon appears once a tray starts.
+        Text {
+            objectName: "noTrayHost"
+            visible: !pane.logic.showsTrayIcons
+            text: "This desktop shows no tray icons."
+            color: Qt.rgba(1, 1, 1, 0.5)
+            font.pixelSize: 12
+            Layout.fillWidth: true
+        }
         SettingsRow {
             visible: pane.launchAtLogin.requiresApproval
             Text {

@@ -10,6 +10,7 @@
 #include "ScreenService.h"
 #include "SettingsStore.h"
 #include "ShelfService.h"
+#include "TrayHost.h"
 #include "UserDefaults.h"
 
 #include <QMetaEnum>
@@ -114,6 +115,15 @@ void SettingsViewLogic::setShelf(ShelfService* service)
     follow(service);
     if (service)
         connect(service, &ShelfService::itemsChanged, this, &SettingsViewLogic::servicesChanged);
+    Q_EMIT servicesChanged();
+}
+
+void SettingsViewLogic::setTrayHost(TrayHost* host)
+{
+    m_trayHost = host;
+    follow(host);
+    if (host)
+        connect(host, &TrayHost::availableChanged, this, &SettingsViewLogic::servicesChanged);
     Q_EMIT servicesChanged();
 }
 
@@ -239,6 +249,11 @@ int SettingsViewLogic::clipboardLimit()
 int SettingsViewLogic::shelfCount() const
 {
     return m_shelf ? m_shelf->count() : 0;
+}
+
+bool SettingsViewLogic::showsTrayIcons() const
+{
+    return !m_trayHost || m_trayHost->isAvailable();
 }
 
 int SettingsViewLogic::shelfLimit()

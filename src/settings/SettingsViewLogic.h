@@ -15,6 +15,7 @@ class NowPlayingService;
 class ScreenService;
 class ShelfService;
 class SettingsStore;
+class TrayHost;
 class UserDefaults;
 
 /// What the settings window shows beyond the stored preferences: the
@@ -55,6 +56,8 @@ class SettingsViewLogic : public QObject {
     Q_PROPERTY(int todayLimit READ todayLimit CONSTANT)
     /// How many entries the clipboard history keeps.
     Q_PROPERTY(int clipboardLimit READ clipboardLimit CONSTANT)
+    /// The desktop shows tray icons (true when unknown).
+    Q_PROPERTY(bool showsTrayIcons READ showsTrayIcons NOTIFY servicesChanged)
     /// "Version 1.4 (27)".
     Q_PROPERTY(QString versionDescription READ versionDescription CONSTANT)
 
@@ -72,6 +75,7 @@ public:
     void setCalendar(CalendarService* service);
     void setClipboard(ClipboardService* service);
     void setShelf(ShelfService* service);
+    void setTrayHost(TrayHost* host);
 
     SettingsPane selectedPane() const { return m_selectedPane; }
     void setSelectedPane(SettingsPane pane);
@@ -85,6 +89,7 @@ public:
     int calendarAccess() const;
     int clipboardCount() const;
     int shelfCount() const;
+    bool showsTrayIcons() const;
     static int shelfLimit();
     static QString versionDescription();
     static int todayLimit();
@@ -121,5 +126,6 @@ private:
     QPointer<CalendarService> m_calendar;
     QPointer<ClipboardService> m_clipboard;
     QPointer<ShelfService> m_shelf;
+    QPointer<TrayHost> m_trayHost;
     QString m_keyCaptureHint;
 };

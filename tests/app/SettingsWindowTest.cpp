@@ -9,6 +9,7 @@
 #include "FakeMediaKeyGrabber.h"
 #include "FakePointerState.h"
 #include "FakeScreenSource.h"
+#include "FakeTrayHost.h"
 #include "FakeUpdateFramework.h"
 #include "HUDController.h"
 #include "LaunchAtLoginService.h"
@@ -103,6 +104,8 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
     }
     EXPECT_EQ(item("updatesUnavailable")->property("visible").toBool(), true);
     EXPECT_FALSE(item("checkForUpdates")->property("enabled").toBool());
+    EXPECT_FALSE(item("updatesFromPackageManager")->isVisible());
+    EXPECT_FALSE(item("noTrayHost")->isVisible()) << "no host known: no note";
 
     window->close();
     EXPECT_FALSE(window->isVisible());
@@ -134,6 +137,38 @@ TEST_F(SettingsWindowTest, SwitchesWriteSettingsAtOnceAndThePickerListsEveryDisp
     m_controller->logic().chooseDisplay(2);
     EXPECT_EQ(m_settings.preferredDisplayID(), QStringLiteral("B"));
     EXPECT_EQ(picker->property("currentText").toString(), QStringLiteral("DELL U2720Q"));
+}
+
+TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNoUpdateControls)
+{
+    m_settings.setShowMenuBarIcon(true);
+    FakeTrayHost tray;
+    FakeUpdateFramework framework;
+    UpdaterService packaged(framework, { { QStringLiteral("BrimwellPackaged"), true } });
+    SettingsWindowController controller(m_settings, m_screens, m_launchAtLogin,
+        SettingsWindowController::Services { nullptr, nullptr, nullptr, nullptr, nullptr, &tray }, packaged, m_defaults, {});
+    controller.logic().setSelectedPane(SettingsPane::general);
+    controller.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
+    const auto find
+        = [&](const char* name) { return ViewProbe::find(controller.window()->rootObject(), QString::fromLatin1(name)); };
+
+    QQuickItem* note = find("noTrayHost");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->property("text").toString(), QStringLiteral("This desktop shows no tray icons."));
+    EXPECT_TRUE(find("showMenuBarIconSwitch")->property("checked").toBool()) << "the setting keeps its value";
+    tray.setAvailable(true);
+    EXPECT_FALSE(note->isVisible());
+
+    controller.logic().setSelectedPane(SettingsPane::about);
+    QQuickItem* packagedNote = find("updatesFromPackageManager");
+    ASSERT_NE(packagedNote, nullptr);
+    EXPECT_TRUE(packagedNote->isVisible());
+    EXPECT_EQ(packagedNote->property("text").toString(), QStringLiteral("Updates come from your package manager."));
+    EXPECT_FALSE(find("automaticallyChecksForUpdates")->isVisible());
+    EXPECT_FALSE(find("checkForUpdates")->isVisible());
+    EXPECT_FALSE(find("updatesUnavailable")->isVisible());
 }
 
 // In the whole program: the island's gear, a reopen and the calendar's

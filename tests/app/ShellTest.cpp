@@ -61,6 +61,18 @@ TEST(UpdaterTest, StartsOnlyWithAFeedAndMirrorsWhetherACheckCanStart)
     EXPECT_FALSE(updater.canCheckForUpdates());
     updater.checkForUpdates();
     EXPECT_EQ(framework.checks, 1);
+
+    // A packaged build reads no feed, even one it was built with.
+    FakeUpdateFramework untouched;
+    QVariantMap packagedInfo = info;
+    packagedInfo.insert(QStringLiteral("BrimwellPackaged"), true);
+    UpdaterService packaged(untouched, packagedInfo);
+    packaged.start();
+    EXPECT_TRUE(packaged.isPackaged());
+    EXPECT_FALSE(packaged.isAvailable());
+    EXPECT_FALSE(untouched.startedWith);
+    EXPECT_TRUE(log.contains(QStringLiteral("Updates come from the package manager; the update feed is not read")));
+    EXPECT_FALSE(updater.isPackaged());
 }
 
 TEST(AppcastTest, OffersOnlyANewerVersionAndSkipsBadItems)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -17,7 +18,9 @@
 // The real program's tray item on a private session bus whose panel is
 // python3-dbusmock playing a StatusNotifierWatcher: the item registers, its
 // menu is read and clicked over dbusmenu, and a second launch brings back
-// the same settings window.
+// the same settings window. A click (Activate, or a left click in a real
+// XEmbed tray: tint2 under openbox) opens the menu at the pointer, and a
+// tray that starts after the program still gets the icon.
 namespace {
 
 const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
@@ -65,6 +68,70 @@ QList<MenuEntry> children(const QDBusArgument& layout)
     return entries;
 }
 
+// The X windows of process `pid` on `display`, below `from` (0: the root),
+// with their place on the screen and whether they sit directly on the root.
+struct XWindow {
+    xcb_window_t id;
+    QRect rect;
+    bool topLevel;
+    bool viewable;
+    bool overrideRedirect;
+};
+QList<XWindow> windowsOf(const QString& display, qint64 pid)
+{
+    QList<XWindow> found;
+    xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return found;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto* pidAtom = xcb_intern_atom_reply(c, xcb_intern_atom(c, false, 11, "_NET_WM_PID"), nullptr);
+    const std::function<void(xcb_window_t)> walk = [&](xcb_window_t parent) {
+        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr);
+        if (!tree)
+            return;
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            const xcb_window_t w = children[i];
+            auto* owner
+                = xcb_get_property_reply(c, xcb_get_property(c, false, w, pidAtom->atom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+            if (owner && xcb_get_property_value_length(owner) == 4
+                && *static_cast<uint32_t*>(xcb_get_property_value(owner)) == pid) {
+                auto* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+                auto* at = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
+                auto* attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+                if (geometry && at && attributes)
+                    found.append({ w, QRect(at->dst_x, at->dst_y, geometry->width, geometry->height), parent == root,
+                        attributes->map_state == XCB_MAP_STATE_VIEWABLE, bool(attributes->override_redirect) });
+                std::free(geometry);
+                std::free(at);
+                std::free(attributes);
+            }
+            std::free(owner);
+            walk(w);
+        }
+        std::free(tree);
+    };
+    if (pidAtom)
+        walk(root);
+    std::free(pidAtom);
+    xcb_disconnect(c);
+    return found;
+}
+
+// A shown menu of the program at the pointer `at`. Near an edge Qt moves it
+// into the work area, beside the pointer rather than under it.
+bool menuAt(const QString& display, qint64 pid, QPoint at)
+{
+    for (const XWindow& w : windowsOf(display, pid)) {
+        if (w.topLevel && w.viewable && w.overrideRedirect && w.rect.height() > 40
+            && w.rect.adjusted(-32, -32, 32, 32).contains(at))
+            return true;
+    }
+    return false;
+}
+
 class TrayDBusTest : public TempDirTest {
 protected:
     void SetUp() override
@@ -77,7 +144,7 @@ protected:
     }
     void TearDown() override
     {
-        for (QProcess* p : { &m_program, &m_watcher }) {
+        for (QProcess* p : { &m_program, &m_watcher, &m_tray, &m_windowManager }) {
             p->terminate();
             if (!p->waitForFinished(5000))
                 p->kill();
@@ -130,12 +197,34 @@ protected:
         return reply;
     }
     xcb_window_t settingsWindow() const { return m_x.findWindow("Brimwell Settings", m_program.processId()); }
+    void writeShowTrayIcon()
+    {
+        QSettings settings(path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("showMenuBarIcon"), true);
+    }
+    /// A program of the desktop on the test's display, running until the test ends.
+    void startDesktopProgram(QProcess& process, const QString& program, const QStringList& arguments)
+    {
+        if (QStandardPaths::findExecutable(program).isEmpty()) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                FAIL() << qPrintable(program) << " is missing (scripts/setup installs it)";
+            GTEST_SKIP() << qPrintable(program) << " is missing";
+        }
+        process.setProcessEnvironment(environment());
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
 
     PrivateXServer m_x;
     ChildProcess::PrivateBus m_bus;
     std::unique_ptr<QDBusConnection> m_connection;
     QProcess m_watcher;
+    QProcess m_tray;
+    QProcess m_windowManager;
     QProcess m_program;
+    QByteArray m_stderr;
 };
 
 } // namespace
@@ -182,4 +271,55 @@ TEST_F(TrayDBusTest, TheTrayMenuOpensSettingsAndASecondLaunchBringsTheSameWindow
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(m_x.waitFor([&] { return m_x.isViewable(window); }, 10000));
     EXPECT_EQ(settingsWindow(), window);
+
+    // The panel's click on the item (Activate) opens the same menu at the pointer.
+    const QPoint pointer(400, 300);
+    m_x.movePointer(pointer.x(), pointer.y());
+    EXPECT_FALSE(menuAt(m_x.display(), m_program.processId(), pointer));
+    call(item, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"),
+        { pointer.x(), pointer.y() });
+    EXPECT_TRUE(m_x.waitFor([&] { return menuAt(m_x.display(), m_program.processId(), pointer); }, 10000));
+}
+
+TEST_F(TrayDBusTest, AWatcherThatStartsLaterGetsTheIconWithoutARestart)
+{
+    writeShowTrayIcon();
+    m_program.setProcessChannelMode(QProcess::SeparateChannels);
+    ASSERT_NO_FATAL_FAILURE(launch(m_program));
+    ASSERT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "No system tray on this desktop"));
+    ASSERT_NO_FATAL_FAILURE(startWatcher());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !registeredItems().isEmpty(); }, 15000)) << "the tray item never registered";
+    EXPECT_EQ(m_program.state(), QProcess::Running);
+}
+
+TEST_F(TrayDBusTest, AnXEmbedTrayThatStartsLaterDocksTheIconAndItsClickOpensTheMenu)
+{
+    writeShowTrayIcon();
+    m_program.setProcessChannelMode(QProcess::SeparateChannels);
+    ASSERT_NO_FATAL_FAILURE(launch(m_program));
+    ASSERT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "No system tray on this desktop"));
+
+    // tint2's tray, as on a desktop whose panel starts after the programs of the session.
+    ASSERT_NO_FATAL_FAILURE(startDesktopProgram(m_windowManager, QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }));
+    ASSERT_NO_FATAL_FAILURE(
+        startDesktopProgram(m_tray, QStringLiteral("tint2"), { QStringLiteral("-c"), QStringLiteral("/etc/xdg/tint2/tint2rc") }));
+    QRect icon;
+    ASSERT_TRUE(m_x.waitFor(
+        [&] {
+            for (const XWindow& w : windowsOf(m_x.display(), m_program.processId())) {
+                if (!w.topLevel && w.viewable)
+                    icon = w.rect;
+            }
+            return icon.isValid();
+        },
+        15000))
+        << "the icon never docked in the tray";
+    EXPECT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "XEmbed system tray appeared"));
+
+    m_x.movePointer(icon.center().x(), icon.center().y());
+    m_x.click();
+    EXPECT_TRUE(m_x.waitFor([&] { return menuAt(m_x.display(), m_program.processId(), icon.center()); }, 10000));
+
+    m_tray.terminate();
+    EXPECT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "XEmbed system tray went away"));
 }

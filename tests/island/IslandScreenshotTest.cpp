@@ -581,7 +581,15 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
     ASSERT_EQ(tiles.size(), 4);
     std::sort(tiles.begin(), tiles.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).x() < sceneRect(b).x(); });
     EXPECT_EQ(item("shelfHeaderText")->property("text").toString(), QStringLiteral("4 items · Drag out to use"));
+    // Sending is offered only while a device can take the files.
+    EXPECT_FALSE(item("sendAllButton")->isVisible());
+    m_sharing.reachable = { { QStringLiteral("phone"), QStringLiteral("Phone") } };
+    Q_EMIT m_sharing.availabilityChanged();
+    EXPECT_TRUE(item("sendAllButton")->isVisible());
     EXPECT_EQ(item("sendAllButton")->property("text").toString(), QStringLiteral("Send All to Device"));
+    m_sharing.reachable.clear();
+    Q_EMIT m_sharing.availabilityChanged();
+    EXPECT_FALSE(item("sendAllButton")->isVisible());
     // The rendered preview is drawn; a tile without any shows the symbol.
     const QRect preview = sceneRect(find(tiles[0], QStringLiteral("shelfPreview"))).toAlignedRect();
     const QRgb centre = shot.pixel(preview.center());

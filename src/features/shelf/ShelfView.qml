@@ -67,8 +67,11 @@ Item {
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 6
+                // Only while a device can take the files: without one the
+                // button could do nothing but log.
                 CapsuleButton {
                     objectName: "sendAllButton"
+                    visible: logic.canSend
                     text: LinuxWording.airDropAll
                     onClicked: view.send("", this)
                 }
@@ -206,9 +209,15 @@ Item {
             text: "Copy"
             onTriggered: logic.copy(itemMenu.itemId)
         }
-        IslandMenuSeparator {}
+        IslandMenuSeparator {
+            visible: logic.canSend || itemMenu.canShare
+            height: visible ? implicitHeight : 0
+        }
         IslandMenuItem {
+            objectName: "sendItem"
             text: LinuxWording.airDrop
+            visible: logic.canSend
+            height: visible ? implicitHeight : 0
             onTriggered: view.send(itemMenu.itemId, itemMenu.anchor)
         }
         IslandMenuItem {

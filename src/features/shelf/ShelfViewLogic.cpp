@@ -15,8 +15,10 @@ void ShelfViewLogic::setService(ShelfService* service)
     if (m_service)
         disconnect(m_service, nullptr, this, nullptr);
     m_service = service;
-    if (m_service)
+    if (m_service) {
         connect(m_service, &ShelfService::itemsChanged, this, &ShelfViewLogic::changed);
+        connect(m_service, &ShelfService::sharingChanged, this, &ShelfViewLogic::changed);
+    }
     if (m_service && m_active)
         m_service->removeMissingItems();
     Q_EMIT serviceChanged();
@@ -63,6 +65,11 @@ QVariantList ShelfViewLogic::tiles() const
         });
     }
     return tiles;
+}
+
+bool ShelfViewLogic::canSend() const
+{
+    return m_service && !m_service->devices().isEmpty();
 }
 
 template <typename Action> void ShelfViewLogic::withItem(const QString& id, Action action)

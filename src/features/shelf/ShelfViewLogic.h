@@ -27,6 +27,8 @@ class ShelfViewLogic : public QObject {
     Q_PROPERTY(QString headerText READ headerText NOTIFY changed)
     /// Maps with id, name and path, newest first.
     Q_PROPERTY(QVariantList tiles READ tiles NOTIFY changed)
+    /// A device is reachable, so "Send to Device" can do something.
+    Q_PROPERTY(bool canSend READ canSend NOTIFY changed)
 public:
     using QObject::QObject;
 
@@ -37,6 +39,7 @@ public:
     QString content() const;
     QString headerText() const;
     QVariantList tiles() const;
+    bool canSend() const;
 
     static QString headerText(int count);
 

@@ -22,10 +22,10 @@ AppcastUpdater::AppcastUpdater(
     , m_clock(clock)
     , m_network(new QNetworkAccessManager(this))
     , m_automaticCheck(scheduler)
+    , m_transferTimeout(scheduler)
 {
     m_defaults.registerDefaults({ { automaticKey, true } });
     m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    m_network->setTransferTimeout(transferTimeoutMs);
 }
 
 AppcastUpdater::~AppcastUpdater()
@@ -89,13 +89,20 @@ void AppcastUpdater::check(bool userInitiated)
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Brimwell/%1").arg(m_currentVersion));
     m_reply = m_network->get(request);
     QNetworkReply* reply = m_reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
-        if (received > longestFeed) {
+    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64 total) {
+        if (received > longestFeed || total > longestFeed) {
             reply->setProperty("tooLarge", true);
             reply->abort();
         }
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, userInitiated] { finished(reply, userInitiated); });
+    // The whole answer within the bound, however slowly it trickles in.
+    m_transferTimeout.start(std::chrono::milliseconds(transferTimeoutMs), [reply = QPointer<QNetworkReply>(reply)] {
+        if (reply) {
+            reply->setProperty("timedOut", true);
+            reply->abort();
+        }
+    });
     Q_EMIT canCheckForUpdatesChanged();
 }
 
@@ -103,15 +110,19 @@ void AppcastUpdater::finished(QNetworkReply* reply, bool userInitiated)
 {
     reply->deleteLater();
     m_reply = nullptr;
+    m_transferTimeout.cancel();
     Q_EMIT canCheckForUpdatesChanged();
     scheduleAutomaticCheck();
 
     if (reply->property("tooLarge").toBool())
         return fail(QStringLiteral("The update feed is larger than %1 bytes.").arg(longestFeed), userInitiated);
+    if (reply->property("timedOut").toBool())
+        return fail(
+            QStringLiteral("The update feed did not answer within %1 seconds.").arg(transferTimeoutMs / 1000), userInitiated);
+    if (reply->error() == QNetworkReply::InsecureRedirectError || reply->url().scheme() != QLatin1String("https"))
+        return fail(QStringLiteral("The update feed was redirected away from https."), userInitiated);
     if (reply->error() != QNetworkReply::NoError)
         return fail(reply->errorString(), userInitiated);
-    if (reply->url().scheme() != QLatin1String("https"))
-        return fail(QStringLiteral("The update feed was redirected away from https."), userInitiated);
     QString error;
     const auto items = Appcast::parse(reply->read(longestFeed + 1), &error);
     if (!items)

@@ -13,7 +13,7 @@ class UserDefaults;
 
 /// Our update framework: reads an RSS appcast over https (certificate
 /// errors, plain http and redirects to it are failures; the answer is
-/// bounded in size and time), compares the newest item's version with this
+/// bounded in size, and in time on the scheduler), compares the newest item's version with this
 /// build's and reports what it found. Automatic checks run at most once a
 /// day; the last check's time and the automatic-check choice are kept in
 /// the user defaults.
@@ -57,4 +57,5 @@ private:
     QUrl m_feed;
     bool m_started = false;
     DelayedTask m_automaticCheck;
+    DelayedTask m_transferTimeout;
 };

@@ -1,0 +1,157 @@
+#include "AppcastUpdater.h"
+#include "ManualScheduler.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The appcast updater against a local https server with certificates made
+// for the test by openssl: one the test process trusts, one it does not.
+namespace {
+
+const QByteArray newerFeed = R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+ <channel><item><title>1.10</title>
+  <enclosure url="https://example.org/b-110.tar.gz" sparkle:version="110" sparkle:shortVersionString="1.10"/></item></channel>
+</rss>)";
+
+// Answers each request with `answer`, or not at all while it is empty.
+class FeedServer {
+public:
+    bool start(const QString& name, const QString& folder)
+    {
+        QFile key(folder + QLatin1Char('/') + name + QStringLiteral(".key"));
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(
+            QSslCertificate::fromPath(folder + QLatin1Char('/') + name + QStringLiteral(".pem")).value(0));
+        configuration.setPrivateKey(key.open(QIODevice::ReadOnly) ? QSslKey(&key, QSsl::Ec) : QSslKey());
+        m_server.setSslConfiguration(configuration);
+        QObject::connect(&m_server, &QTcpServer::pendingConnectionAvailable, &m_server, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    socket->readAll(); // the request, small enough to come at once
+                    ++requests;
+                    if (!answer.isEmpty()) {
+                        socket->write(answer);
+                        socket->disconnectFromHost();
+                    }
+                });
+            }
+        });
+        return m_server.listen(QHostAddress::LocalHost);
+    }
+    QUrl url() const { return QUrl(QStringLiteral("https://127.0.0.1:%1/appcast.xml").arg(m_server.serverPort())); }
+
+    QByteArray answer;
+    int requests = 0;
+
+private:
+    QSslServer m_server;
+};
+
+class AppcastUpdaterTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty()) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                FAIL() << "openssl is missing (scripts/setup installs it)";
+            GTEST_SKIP() << "openssl is missing";
+        }
+        ASSERT_TRUE(makeCertificate(QStringLiteral("trusted")));
+        ASSERT_TRUE(makeCertificate(QStringLiteral("untrusted")));
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.addCaCertificates(path(QStringLiteral("trusted.pem")));
+        QSslConfiguration::setDefaultConfiguration(configuration);
+        m_updater.setAutomaticallyChecksForUpdates(false);
+    }
+
+    bool makeCertificate(const QString& name)
+    {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+            { QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+                QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"),
+                path(name + QStringLiteral(".key")), QStringLiteral("-out"), path(name + QStringLiteral(".pem")) });
+        return openssl.waitForFinished(20000) && openssl.exitCode() == 0;
+    }
+
+    /// Checks `server`'s feed; the failure's reason, or empty.
+    QString check(FeedServer& server)
+    {
+        EXPECT_FALSE(m_updater.startUpdater(server.url()));
+        QSignalSpy failed(&m_updater, &AppcastUpdater::checkFailed);
+        m_updater.checkForUpdates();
+        EXPECT_FALSE(m_updater.canCheckForUpdates()) << "a check runs";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_updater.canCheckForUpdates(); }, 10000)) << "the check never ended";
+        return failed.isEmpty() ? QString() : failed.first().first().toString();
+    }
+
+    static QByteArray response(const QByteArray& head, const QByteArray& body = {})
+    {
+        return head + "\r\nConnection: close\r\n\r\n" + body;
+    }
+    UserDefaults m_defaults { path(QStringLiteral("settings.ini")) };
+    ManualScheduler m_scheduler;
+    AppcastUpdater m_updater { m_defaults, QStringLiteral("27"), m_scheduler, m_scheduler };
+};
+
+} // namespace
+
+TEST_F(AppcastUpdaterTest, ANewerItemIsOfferedAndEveryBadAnswerFailsWithItsReason)
+{
+    FeedServer server;
+    ASSERT_TRUE(server.start(QStringLiteral("trusted"), m_dir.path()));
+    QSignalSpy found(&m_updater, &AppcastUpdater::updateFound);
+    server.answer = response("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml", newerFeed);
+    EXPECT_EQ(check(server), QString());
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found.first().first().value<AppcastItem>().shortVersion, QStringLiteral("1.10"));
+
+    server.answer = response("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:9/appcast.xml");
+    EXPECT_EQ(check(server), QStringLiteral("The update feed was redirected away from https."));
+
+    // No length announced: the bound holds on what arrives.
+    server.answer = response("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed + 1024, ' '));
+    EXPECT_EQ(check(server), QStringLiteral("The update feed is larger than 1048576 bytes."));
+    // Just within the bound, the same body is read (and is no feed).
+    server.answer = response("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed, ' '));
+    EXPECT_TRUE(check(server).startsWith(QStringLiteral("The update feed can’t be read")));
+    EXPECT_EQ(found.size(), 1);
+
+    FeedServer stranger;
+    ASSERT_TRUE(stranger.start(QStringLiteral("untrusted"), m_dir.path()));
+    stranger.answer = server.answer;
+    const QString untrusted = check(stranger);
+    EXPECT_TRUE(untrusted.startsWith(QStringLiteral("SSL handshake failed"))) << qPrintable(untrusted);
+    EXPECT_EQ(stranger.requests, 0);
+}
+
+TEST_F(AppcastUpdaterTest, AServerThatNeverAnswersFailsAfterThirtySeconds)
+{
+    FeedServer silent;
+    ASSERT_TRUE(silent.start(QStringLiteral("trusted"), m_dir.path()));
+    ASSERT_FALSE(m_updater.startUpdater(silent.url()));
+    QSignalSpy failed(&m_updater, &AppcastUpdater::checkFailed);
+    m_updater.checkForUpdates();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return silent.requests == 1; }, 10000));
+    m_scheduler.advance(AppcastUpdater::transferTimeoutMs - 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(failed.isEmpty());
+    EXPECT_FALSE(m_updater.canCheckForUpdates());
+    m_scheduler.advance(1);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("The update feed did not answer within 30 seconds."));
+    EXPECT_TRUE(m_updater.canCheckForUpdates());
+}

@@ -52,6 +52,7 @@ public:
 
     bool isRunning() const { return m_connection && !xcb_connection_has_error(m_connection); }
     QString display() const { return m_display; }
+    xcb_window_t root() const { return m_root; }
 
 private:
     void connectTo(const QString& display)

@@ -56,7 +56,15 @@ protected:
     void click(QQuickItem* target)
     {
         ASSERT_NE(target, nullptr);
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        // Below the window: the pane is scrolled to it first, as a user would.
+        const int height = m_controller->window()->height();
+        for (QQuickItem* form = target->parentItem(); form && centre.y() > height; form = form->parentItem()) {
+            if (form->property("contentY").isValid()) {
+                form->setProperty("contentY", form->property("contentY").toReal() + centre.y() - height / 2);
+                centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+            }
+        }
         QTest::mouseClick(m_controller->window(), Qt::LeftButton, {}, centre.toPoint());
     }
 

@@ -457,6 +457,13 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
         stop(openbox);
     });
     ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
+    // tint2 can take seconds to show on a busy machine.
+    const auto panelShows = [&] {
+        const QList<xcb_window_t> windows = x.topLevelWindows();
+        return std::any_of(windows.begin(), windows.end(),
+            [&](xcb_window_t w) { return x.property(w, x.atom("_NET_WM_STRUT_PARTIAL")).has_value(); });
+    };
+    ASSERT_TRUE(x.waitFor(panelShows, 60000)) << "tint2 did not show its panel";
 
     // Without a window manager the panel is a mapped child of the root.
     settingsFile().setValue(QStringLiteral("islandPosition"), QStringLiteral("belowTopPanel"));
@@ -482,7 +489,7 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
     stop(tint2);
     EXPECT_TRUE(frameBecomes(closedPill)) << frame().y() << " " << frame().height();
     ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
-    EXPECT_TRUE(frameBecomes(belowPanel, 10000)) << frame().y();
+    EXPECT_TRUE(frameBecomes(belowPanel, 60000)) << frame().y();
     x.setBackground(background);
     x.image(QRect(0, 0, 1280, 300))
         .save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/below-tint2.png"));

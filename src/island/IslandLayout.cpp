@@ -30,11 +30,27 @@ qreal IslandLayout::compactWingWidth(IslandCompactActivity activity)
     return 0;
 }
 
+IslandPosition IslandLayout::appliedPosition(IslandPosition position, const PlatformScreen& screen)
+{
+    if (ScreenService::notchFrame(screen))
+        return IslandPosition::topEdge;
+    switch (position) {
+    case IslandPosition::topEdge:
+    case IslandPosition::belowTopPanel:
+        return position;
+    case IslandPosition::automatic:
+        break;
+    }
+    return screen.topPanelHeight > 0 ? IslandPosition::belowTopPanel : IslandPosition::topEdge;
+}
+
 // Qt's y grows downwards, so a screen's top edge is frame.top() and the band
 // the desktop reserves at the top is visibleFrame.top() - frame.top().
-IslandLayout::IslandLayout(const PlatformScreen& screen, qreal wing)
+IslandLayout::IslandLayout(const PlatformScreen& screen, qreal wing, IslandPosition position)
     : screenFrame(screen.frame)
 {
+    if (appliedPosition(position, screen) == IslandPosition::belowTopPanel)
+        edgeOffset = std::max(screen.topPanelHeight, qreal(0));
     const qreal baseWidth = std::min(screenFrame.width() - 32, qreal(520));
     if (const std::optional<QRectF> notch = ScreenService::notchFrame(screen)) {
         style = Style::notch;
@@ -70,14 +86,14 @@ QRect IslandLayout::closedPanelFrame() const
 {
     const qreal width = compactSize.width();
     const qreal height = compactSize.height() + topOffset;
-    return QRect(whole(anchorX - width / 2), whole(screenFrame.top()), whole(width), whole(height));
+    return QRect(whole(anchorX - width / 2), whole(screenFrame.top() + edgeOffset), whole(width), whole(height));
 }
 
 QRect IslandLayout::openPanelFrame() const
 {
     const qreal width = expandedSize.width() + 48;
     const qreal height = topOffset + expandedSize.height() + 24;
-    return QRect(whole(anchorX - width / 2), whole(screenFrame.top()), whole(width), whole(height));
+    return QRect(whole(anchorX - width / 2), whole(screenFrame.top() + edgeOffset), whole(width), whole(height));
 }
 
 QRectF IslandLayout::islandRect(IslandState state, const QSize& panelSize) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IslandPosition.h"
 #include "IslandTypes.h"
 #include "ScreenSource.h"
 
@@ -17,14 +18,21 @@ struct IslandLayout {
     /// Width of each side wing of the closed island beside the notch.
     static qreal compactWingWidth(IslandCompactActivity activity);
 
+    /// Whether `position` puts the island at the top edge of `screen`
+    /// (topEdge) or below its top panel (belowTopPanel); never automatic. A
+    /// notch is at the top edge by definition.
+    static IslandPosition appliedPosition(IslandPosition position, const PlatformScreen& screen);
+
     IslandLayout() = default;
-    /// The layout for `screen` with side wings `compactWingWidth` wide.
-    IslandLayout(const PlatformScreen& screen, qreal compactWingWidth);
+    /// The layout for `screen` with side wings `compactWingWidth` wide, at
+    /// the place `position` gives on that screen.
+    IslandLayout(const PlatformScreen& screen, qreal compactWingWidth, IslandPosition position = IslandPosition::topEdge);
 
     /// "notch" or "pill".
     static QString rawValue(Style style);
 
-    /// The panel of the closed island: the island plus the gap above it.
+    /// The panel of the closed island: the island plus the gap above it,
+    /// `edgeOffset` below the screen's top edge.
     QRect closedPanelFrame() const;
     /// The panel of the open island: 48 wider and 24 taller than the island,
     /// room for its shadows.
@@ -35,6 +43,9 @@ struct IslandLayout {
 
     Style style = Style::pill;
     QRectF screenFrame;
+    /// From the screen's top edge to the panel's top: the top panel's height
+    /// below it, else 0.
+    qreal edgeOffset = 0;
     qreal anchorX = 0;
     qreal topOffset = 0;
     qreal notchWidth = 0;

@@ -166,6 +166,7 @@ void IslandWindowController::start()
         m_lastPreferredDisplayID = m_settings.preferredDisplayID();
         place(preferredScreen());
     });
+    connect(&m_settings, &SettingsStore::islandPositionChanged, this, [this] { place(preferredScreen()); });
 
     connect(&m_panel->events(), &IslandPanelEvents::occlusionChanged, this, &IslandWindowController::panelOcclusionDidChange);
 }
@@ -255,9 +256,9 @@ void IslandWindowController::applyCompactPresentation(const IslandStatusContent&
         place(std::nullopt);
         return;
     }
-    const IslandLayout layout(*screen, IslandLayout::compactWingWidth(activity));
+    const IslandLayout layout(*screen, IslandLayout::compactWingWidth(activity), m_settings.islandPosition());
     const IslandLayout current = *m_viewModel->layout();
-    if (layout.screenFrame != current.screenFrame || layout.style != current.style) {
+    if (layout.screenFrame != current.screenFrame || layout.style != current.style || layout.edgeOffset != current.edgeOffset) {
         writeContent();
         place(screen);
         return;
@@ -292,7 +293,8 @@ void IslandWindowController::place(const std::optional<PlatformScreen>& screen)
         qCWarning(lcIsland, "No screen available; island hidden");
         return;
     }
-    const IslandLayout layout(*screen, IslandLayout::compactWingWidth(m_viewModel->compactActivity()));
+    const IslandLayout layout(
+        *screen, IslandLayout::compactWingWidth(m_viewModel->compactActivity()), m_settings.islandPosition());
     m_viewModel->setLayout(layout);
     // The panel takes the closed frame at once: a close spring would play
     // clipped inside it.

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QRect>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 #include <optional>
@@ -27,6 +28,9 @@ struct PlatformScreen {
     std::optional<QRectF> auxiliaryTopRightArea;
     /// The desktop's status bar height, used where this screen reserves none.
     qreal statusBarThickness = 24;
+    /// How far below the top edge the panels that reserve the top of this
+    /// screen reach; 0 without such a panel.
+    qreal topPanelHeight = 0;
 
     friend bool operator==(const PlatformScreen&, const PlatformScreen&) = default;
 };
@@ -39,9 +43,13 @@ public:
 
     /// Connected screens in the platform's order, the primary screen first.
     virtual QList<PlatformScreen> screens() const = 0;
+    /// Gives `screen` a notch of `size` centred on its top edge, or none;
+    /// kept across launches. Announced as a configuration change.
+    virtual void setNotchSize(const PlatformScreen& screen, const std::optional<QSizeF>& size) = 0;
 
 Q_SIGNALS:
-    /// A screen was added or removed, or its geometry changed.
+    /// A screen was added or removed, or its geometry, its notch or its top
+    /// panel changed.
     void screensChanged();
     /// The machine woke from sleep; screens may have changed meanwhile.
     void screensDidWake();

@@ -46,6 +46,9 @@ public:
     /// The screen for the island: the display with `displayID` when it is
     /// connected, else the first screen with a notch, else the first screen.
     std::optional<PlatformScreen> screen(const std::optional<QString>& displayID) const;
+    /// Gives `screen` a notch of `size` centred on its top edge, or none;
+    /// kept across launches and announced like any screen change.
+    void setNotchSize(const PlatformScreen& screen, const std::optional<QSizeF>& size) { m_source.setNotchSize(screen, size); }
 
     /// The notch of `screen` in global coordinates; absent without one.
     static std::optional<QRectF> notchFrame(const PlatformScreen& screen);

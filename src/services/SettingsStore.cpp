@@ -1,5 +1,6 @@
 #include "SettingsStore.h"
 
+#include "Log.h"
 #include "UserDefaults.h"
 
 #include <QVariantMap>
@@ -34,6 +35,7 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
         { QStringLiteral("hudDuration"), 1.5 },
         { QStringLiteral("expandedBackgroundStyle"), QStringLiteral("black") },
         { QStringLiteral("glassGlow"), 0.6 },
+        { QStringLiteral("islandPosition"), QStringLiteral("automatic") },
     });
 
     m_hoverDelay = clampTo(m_defaults.doubleValue(QStringLiteral("hoverDelay")), 0.0, 1.0);
@@ -54,6 +56,10 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
     m_expandedBackgroundStyle
         = parseIslandBackgroundStyle(m_defaults.stringValue(QStringLiteral("expandedBackgroundStyle")).value_or(QString()));
     m_glassGlow = clampTo(m_defaults.doubleValue(QStringLiteral("glassGlow")), 0.0, 1.0);
+    const QString position = m_defaults.stringValue(QStringLiteral("islandPosition")).value_or(QString());
+    m_islandPosition = parseIslandPosition(position).value_or(IslandPosition::automatic);
+    if (!parseIslandPosition(position))
+        qCWarning(lcIsland, "Unknown islandPosition \"%s\"; using automatic", qUtf8Printable(position));
 }
 
 void SettingsStore::setHoverDelay(double value)
@@ -212,4 +218,13 @@ void SettingsStore::setExpandedBackgroundStyle(IslandBackgroundStyle value)
     m_expandedBackgroundStyle = value;
     Q_EMIT expandedBackgroundStyleChanged();
     m_defaults.setString(QStringLiteral("expandedBackgroundStyle"), rawValue(value));
+}
+
+void SettingsStore::setIslandPosition(IslandPosition value)
+{
+    if (m_islandPosition == value)
+        return;
+    m_islandPosition = value;
+    Q_EMIT islandPositionChanged();
+    m_defaults.setString(QStringLiteral("islandPosition"), rawValue(value));
 }

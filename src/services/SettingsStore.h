@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IslandBackgroundStyle.h"
+#include "IslandPosition.h"
 
 #include <QObject>
 #include <QString>
@@ -39,6 +40,9 @@ class SettingsStore final : public QObject {
     Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle expandedBackgroundStyle READ expandedBackgroundStyle WRITE
             setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged)
     Q_PROPERTY(double glassGlow READ glassGlow WRITE setGlassGlow NOTIFY glassGlowChanged)
+    /// Where the island sits beside a top panel; kept as its raw value.
+    Q_PROPERTY(
+        IslandPositions::IslandPosition islandPosition READ islandPosition WRITE setIslandPosition NOTIFY islandPositionChanged)
 
 public:
     /// Registers the defaults on `defaults` and loads every preference.
@@ -84,6 +88,8 @@ public:
     void setExpandedBackgroundStyle(IslandBackgroundStyle value);
     double glassGlow() const { return m_glassGlow; }
     void setGlassGlow(double value);
+    IslandPosition islandPosition() const { return m_islandPosition; }
+    void setIslandPosition(IslandPosition value);
 
 Q_SIGNALS:
     void hoverDelayChanged();
@@ -103,6 +109,7 @@ Q_SIGNALS:
     void showShelfChanged();
     void expandedBackgroundStyleChanged();
     void glassGlowChanged();
+    void islandPositionChanged();
 
 private:
     UserDefaults& m_defaults;
@@ -123,4 +130,5 @@ private:
     bool m_showShelf {};
     IslandBackgroundStyle m_expandedBackgroundStyle {};
     double m_glassGlow {};
+    IslandPosition m_islandPosition {};
 };

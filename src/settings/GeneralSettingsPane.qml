@@ -119,6 +119,83 @@ SettingsForm {
                 }
             }
         }
+        SettingsRow {
+            title: "Position"
+            ComboBox {
+                id: positionPicker
+                objectName: "positionPicker"
+                // In the order of IslandPositions.IslandPosition.
+                model: ["Automatic", "At the top edge", "Below the top panel"]
+                currentIndex: pane.settings.islandPosition
+                Layout.preferredWidth: 240
+                onActivated: index => {
+                    pane.settings.islandPosition = index;
+                    positionPicker.currentIndex = Qt.binding(() => pane.settings.islandPosition);
+                }
+            }
+        }
+        SettingsRow {
+            id: notchRow
+            readonly property bool hasNotch: pane.logic.notchSize.width > 0
+            visible: pane.logic.notchDisplayName !== ""
+            title: "Notch"
+            Text {
+                objectName: "notchDisplayName"
+                text: pane.logic.notchDisplayName
+                color: Qt.rgba(1, 1, 1, 0.5)
+                font.pixelSize: 13
+                elide: Text.ElideRight
+                Layout.maximumWidth: 140
+            }
+            ComboBox {
+                id: notchPicker
+                objectName: "notchPicker"
+                model: ["None", "Custom size"]
+                currentIndex: notchRow.hasNotch ? 1 : 0
+                Layout.preferredWidth: 140
+                onActivated: index => {
+                    // 200 × 32 is only where editing starts.
+                    pane.logic.setNotchSize(index === 1 ? 200 : 0, index === 1 ? 32 : 0);
+                    notchPicker.currentIndex = Qt.binding(() => notchRow.hasNotch ? 1 : 0);
+                }
+            }
+        }
+        SettingsRow {
+            visible: notchRow.visible && notchRow.hasNotch
+            Item {
+                Layout.fillWidth: true
+            }
+            SpinBox {
+                id: notchWidth
+                objectName: "notchWidth"
+                from: 1
+                to: 2000
+                editable: true
+                value: pane.logic.notchSize.width
+                Layout.preferredWidth: 100
+                onValueModified: pane.logic.setNotchSize(notchWidth.value, notchHeight.value)
+            }
+            Text {
+                text: "×"
+                color: Qt.rgba(1, 1, 1, 0.92)
+                font.pixelSize: 13
+            }
+            SpinBox {
+                id: notchHeight
+                objectName: "notchHeight"
+                from: 1
+                to: 200
+                editable: true
+                value: pane.logic.notchSize.height
+                Layout.preferredWidth: 100
+                onValueModified: pane.logic.setNotchSize(notchWidth.value, notchHeight.value)
+            }
+            Text {
+                text: "pt"
+                color: Qt.rgba(1, 1, 1, 0.5)
+                font.pixelSize: 13
+            }
+        }
     }
 
     SettingsSection {

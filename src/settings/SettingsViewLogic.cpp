@@ -26,6 +26,30 @@ SettingsViewLogic::SettingsViewLogic(SettingsStore& settings, ScreenService& scr
     connect(&m_screens, &ScreenService::displaysChanged, this, &SettingsViewLogic::displayChoicesChanged);
     connect(&m_settings, &SettingsStore::preferredDisplayIDChanged, this, &SettingsViewLogic::displayChoicesChanged);
     connect(&m_settings, &SettingsStore::showBrightnessHUDChanged, this, &SettingsViewLogic::servicesChanged);
+    connect(&m_screens, &ScreenService::screenParametersDidChange, this, &SettingsViewLogic::notchChanged);
+    connect(&m_settings, &SettingsStore::preferredDisplayIDChanged, this, &SettingsViewLogic::notchChanged);
+}
+
+QString SettingsViewLogic::notchDisplayName() const
+{
+    const std::optional<PlatformScreen> screen = m_screens.screen(m_settings.preferredDisplayID());
+    return screen ? screen->localizedName : QString();
+}
+
+QSizeF SettingsViewLogic::notchSize() const
+{
+    const std::optional<PlatformScreen> screen = m_screens.screen(m_settings.preferredDisplayID());
+    const std::optional<QRectF> notch = screen ? ScreenService::notchFrame(*screen) : std::nullopt;
+    return notch ? notch->size() : QSizeF();
+}
+
+void SettingsViewLogic::setNotchSize(double width, double height)
+{
+    const std::optional<PlatformScreen> screen = m_screens.screen(m_settings.preferredDisplayID());
+    if (!screen)
+        return;
+    const bool none = !(width > 0) || !(height > 0);
+    m_screens.setNotchSize(*screen, none ? std::nullopt : std::optional<QSizeF>(QSizeF(width, height)));
 }
 
 SettingsPane SettingsViewLogic::paneFromRaw(const QString& raw)

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSizeF>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
@@ -36,6 +37,10 @@ class SettingsViewLogic : public QObject {
     Q_PROPERTY(QVariantList displayChoices READ displayChoices NOTIFY displayChoicesChanged)
     /// The entry of displayChoices standing for the stored preference.
     Q_PROPERTY(int displayChoiceIndex READ displayChoiceIndex NOTIFY displayChoicesChanged)
+    /// The name of the display the island is on; empty without a screen.
+    Q_PROPERTY(QString notchDisplayName READ notchDisplayName NOTIFY notchChanged)
+    /// The notch of that display; an empty size when it has none.
+    Q_PROPERTY(QSizeF notchSize READ notchSize NOTIFY notchChanged)
     /// "allow", "allowed" or "starting" for the media key row.
     Q_PROPERTY(QString keyCaptureState READ keyCaptureState NOTIFY servicesChanged)
     /// After "Allow…" failed: which desktop setting holds the keys; else empty.
@@ -82,6 +87,8 @@ public:
     QVariantList panes() const;
     QVariantList displayChoices() const;
     int displayChoiceIndex() const;
+    QString notchDisplayName() const;
+    QSizeF notchSize() const;
     QString keyCaptureState() const;
     QString keyCaptureHint() const { return m_keyCaptureHint; }
     QString hudFooter() const;
@@ -97,6 +104,9 @@ public:
 
     /// Chooses a "Show on display" entry.
     Q_INVOKABLE void chooseDisplay(int index);
+    /// Gives the island's display a notch of `width` × `height` points, or
+    /// none when either is not above 0.
+    Q_INVOKABLE void setNotchSize(double width, double height);
     /// "Allow…": takes the keys again; when another program holds them,
     /// keyCaptureHint says where to release them.
     Q_INVOKABLE void requestKeyCapture();
@@ -111,6 +121,7 @@ public:
 Q_SIGNALS:
     void selectedPaneChanged();
     void displayChoicesChanged();
+    void notchChanged();
     void servicesChanged();
 
 private:

@@ -25,6 +25,7 @@
 
 #include <QQuickItem>
 #include <QQuickView>
+#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -56,7 +57,15 @@ protected:
     void click(QQuickItem* target)
     {
         ASSERT_NE(target, nullptr);
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        // Below the window: the pane is scrolled to it first, as a user would.
+        const int height = m_controller->window()->height();
+        for (QQuickItem* form = target->parentItem(); form && centre.y() > height; form = form->parentItem()) {
+            if (form->property("contentY").isValid()) {
+                form->setProperty("contentY", form->property("contentY").toReal() + centre.y() - height / 2);
+                centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+            }
+        }
         QTest::mouseClick(m_controller->window(), Qt::LeftButton, {}, centre.toPoint());
     }
 
@@ -169,6 +178,41 @@ TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNo
     EXPECT_FALSE(find("automaticallyChecksForUpdates")->isVisible());
     EXPECT_FALSE(find("checkForUpdates")->isVisible());
     EXPECT_FALSE(find("updatesUnavailable")->isVisible());
+}
+
+TEST_F(SettingsWindowTest, PositionAndNotchRowsWriteTheirSettingsAtOnce)
+{
+    m_controller->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_controller->window()));
+    m_controller->logic().setSelectedPane(SettingsPane::general);
+    const auto choose = [](QQuickItem* picker, int index) {
+        ASSERT_NE(picker, nullptr);
+        QMetaObject::invokeMethod(picker, "activated", Q_ARG(int, index));
+    };
+
+    EXPECT_EQ(item("positionPicker")->property("currentText").toString(), QStringLiteral("Automatic"));
+    choose(item("positionPicker"), 2);
+    EXPECT_EQ(m_settings.islandPosition(), IslandPosition::belowTopPanel);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QSettings(path(QStringLiteral("settings.ini")), QSettings::IniFormat).value(QStringLiteral("islandPosition"))
+        == QStringLiteral("belowTopPanel"));
+    EXPECT_EQ(item("positionPicker")->property("currentText").toString(), QStringLiteral("Below the top panel"));
+
+    // The island's display (the first one here), no notch, then one of its size.
+    EXPECT_EQ(item("notchDisplayName")->property("text").toString(), QStringLiteral("Built-in Display"));
+    EXPECT_EQ(item("notchPicker")->property("currentText").toString(), QStringLiteral("None"));
+    EXPECT_FALSE(item("notchWidth")->isVisible());
+    choose(item("notchPicker"), 1);
+    ASSERT_TRUE(m_screens.screen(std::nullopt)->topInset > 0);
+    EXPECT_TRUE(m_screens.displays()[0].hasNotch);
+    EXPECT_TRUE(item("notchWidth")->isVisible());
+    item("notchWidth")->setProperty("value", 185);
+    QMetaObject::invokeMethod(item("notchWidth"), "valueModified");
+    EXPECT_EQ(ScreenService::notchFrame(*m_screens.screen(std::nullopt))->size(), QSizeF(185, 32));
+    ViewProbe::shoot(*m_controller->window(), QStringLiteral("settings-general-notch"));
+    choose(item("notchPicker"), 0);
+    EXPECT_FALSE(m_screens.displays()[0].hasNotch);
+    EXPECT_EQ(item("notchPicker")->property("currentText").toString(), QStringLiteral("None"));
 }
 
 // In the whole program: the island's gear, a reopen and the calendar's

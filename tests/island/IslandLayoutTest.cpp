@@ -77,6 +77,33 @@ TEST(IslandLayout, PanelPositionsRoundHalvesAwayFromZero)
     EXPECT_EQ(IslandLayout(plain(QStringLiteral("b"), QRect(-1001, 0, 1001, 700)), 0).closedPanelFrame().x(), -576);
 }
 
+TEST(IslandLayout, BelowATopPanelOnlyWhereOneIsAndNeverOverANotch)
+{
+    PlatformScreen paneled = plain(QStringLiteral("DP-1"), QRect(0, 0, 1280, 800), 30);
+    paneled.topPanelHeight = 30;
+    const PlatformScreen bare = plain(QStringLiteral("DP-2"), QRect(1280, 0, 1280, 800));
+    PlatformScreen notch = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
+    notch.topPanelHeight = 32;
+    using enum IslandPosition;
+    EXPECT_EQ(IslandLayout::appliedPosition(automatic, paneled), belowTopPanel);
+    EXPECT_EQ(IslandLayout::appliedPosition(automatic, bare), topEdge);
+    EXPECT_EQ(IslandLayout::appliedPosition(automatic, notch), topEdge);
+    EXPECT_EQ(IslandLayout::appliedPosition(belowTopPanel, notch), topEdge);
+    EXPECT_EQ(IslandLayout::appliedPosition(topEdge, paneled), topEdge);
+    EXPECT_EQ(IslandLayout::appliedPosition(belowTopPanel, bare), belowTopPanel);
+
+    // Moved down by the panel, with the same size and open frame.
+    const IslandLayout below(paneled, 80, automatic);
+    const IslandLayout atTop(paneled, 80, topEdge);
+    EXPECT_EQ(below.closedPanelFrame(), QRect(565, 30, 150, 28));
+    EXPECT_EQ(atTop.closedPanelFrame(), QRect(565, 0, 150, 28));
+    EXPECT_EQ(below.openPanelFrame(), atTop.openPanelFrame().translated(0, 30));
+    EXPECT_EQ(below.islandRect(IslandState::expanded, below.openPanelFrame().size()),
+        atTop.islandRect(IslandState::expanded, atTop.openPanelFrame().size()));
+    EXPECT_EQ(IslandLayout(bare, 0, belowTopPanel).closedPanelFrame().top(), 0);
+    EXPECT_EQ(IslandLayout(notch, 72, belowTopPanel).closedPanelFrame(), QRect(578, 0, 356, 32));
+}
+
 TEST(IslandLayout, OutlineCoversTheIslandAndLeavesTheMarginsClear)
 {
     const IslandLayout layout(notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32)), 72);
@@ -266,4 +293,31 @@ TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
     EXPECT_FALSE(ScreenService::notchFrame(tooWide.screens()[0]));
     EXPECT_EQ(log.entries.size(), 1u);
     EXPECT_TRUE(log.messages().value(0).startsWith(QStringLiteral("Ignoring notch override")));
+}
+
+TEST_F(NotchOverrideTest, TheNotchRowWritesTheKeyThatIsReadAndTakesEffectAtOnce)
+{
+    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    const auto notches = [&] { return defaults.group(QStringLiteral("DisplayNotches")); };
+    PlatformScreen screen;
+    screen.outputName = QStringLiteral("eDP-1");
+    screen.displayUUID = QStringLiteral("ID");
+    QtScreenSource::writeNotchSize(defaults, screen, QSizeF(200, 32));
+    EXPECT_EQ(notches(), (QHash<QString, QString> { { QStringLiteral("ID"), QStringLiteral("200x32") } }));
+    // A hand-written line under the output name is the one changed.
+    defaults.remove(QStringLiteral("DisplayNotches/ID"));
+    defaults.setString(QStringLiteral("DisplayNotches/eDP-1"), QStringLiteral("180x30"));
+    QtScreenSource::writeNotchSize(defaults, screen, QSizeF(185.5, 33));
+    EXPECT_EQ(notches(), (QHash<QString, QString> { { QStringLiteral("eDP-1"), QStringLiteral("185.5x33") } }));
+    defaults.setString(QStringLiteral("DisplayNotches/ID"), QStringLiteral("200x32"));
+    QtScreenSource::writeNotchSize(defaults, screen, std::nullopt);
+    EXPECT_TRUE(notches().isEmpty());
+
+    QtScreenSource source(defaults);
+    ASSERT_FALSE(source.screens().isEmpty());
+    EXPECT_FALSE(ScreenService::notchFrame(source.screens()[0]));
+    QSignalSpy changed(&source, &ScreenSource::screensChanged);
+    source.setNotchSize(source.screens()[0], QSizeF(200, 32));
+    ASSERT_TRUE(changed.wait(1000));
+    EXPECT_EQ(ScreenService::notchFrame(source.screens()[0])->size(), QSizeF(200, 32));
 }

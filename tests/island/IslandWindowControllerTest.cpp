@@ -408,6 +408,26 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
     EXPECT_EQ(panel->currentFrame, onSecond);
 }
 
+TEST_F(IslandWindowControllerTest, FollowsTheTopPanelAndThePositionSetting)
+{
+    PlatformScreen screen = TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800), 30);
+    screen.topPanelHeight = 30;
+    launch({ screen });
+    const QRect belowPanel(565, 30, 150, 28);
+    EXPECT_EQ(panel->currentFrame, belowPanel);
+    openByHover(QPoint(640, 40));
+    EXPECT_EQ(panel->currentFrame, QRect(356, 30, 568, 243)) << "the open island hangs from the panel too";
+
+    settings->setIslandPosition(IslandPosition::topEdge);
+    EXPECT_FALSE(isOpen());
+    EXPECT_EQ(panel->currentFrame, belowPanel.translated(0, -30));
+    settings->setIslandPosition(IslandPosition::belowTopPanel);
+    EXPECT_EQ(panel->currentFrame, belowPanel);
+    screen.topPanelHeight = 0; // the panel went away
+    source->setScreens({ screen });
+    EXPECT_EQ(panel->currentFrame, belowPanel.translated(0, -30));
+}
+
 TEST_F(IslandWindowControllerTest, CalendarRunsWhileItsSwitchIsOn)
 {
     FakeCalendarStore store;

@@ -15,7 +15,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -131,6 +133,19 @@ protected:
     {
         shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/")
             + QLatin1String(name));
+    }
+
+    /// Starts `command` on the test's X server, apart from the user's files.
+    bool startOnServer(QProcess& process, const QString& command, const QStringList& arguments)
+    {
+        if (QStandardPaths::findExecutable(command).isEmpty())
+            return false;
+        QProcessEnvironment env = ChildProcess::isolatedEnvironment(m_dir.path());
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("DISPLAY"), x.display());
+        process.setProcessEnvironment(env);
+        process.start(command, arguments);
+        return process.waitForStarted(5000);
     }
 
     PrivateXServer x;
@@ -430,4 +445,71 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     EXPECT_TRUE(x.waitFor([&] { return xclip({ QStringLiteral("-o") }) == "second copy"; }));
     EXPECT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String("second copy"); }));
     EXPECT_EQ(savedTexts().size(), 4) << "our own write is not taken for a copy";
+}
+
+TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItGoes)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("tint2")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            FAIL() << "tint2 and openbox are needed (scripts/setup installs them)";
+        GTEST_SKIP() << "tint2 or openbox is not installed (scripts/setup installs them)";
+    }
+    // A 30-pixel tint2 panel along the top that reserves its height.
+    const QString rc = path(QStringLiteral("tint2rc"));
+    {
+        QFile file(rc);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("rounded = 0\nborder_width = 0\nbackground_color = #402060 100\nborder_color = #000000 0\n"
+                   "panel_items = C\npanel_position = top center horizontal\npanel_size = 100% 30\n"
+                   "panel_margin = 0 0\npanel_padding = 0 0 0\npanel_background_id = 1\npanel_layer = top\n"
+                   "panel_dock = 0\nstrut_policy = follow_size\nautohide = 0\ntime1_format = %H:%M\n");
+    }
+    QProcess tint2;
+    QProcess openbox;
+    const auto stop = [](QProcess& process) {
+        process.terminate();
+        process.waitForFinished(5000);
+    };
+    const auto cleanup = qScopeGuard([&] {
+        stop(tint2);
+        stop(openbox);
+    });
+    ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
+    // tint2 can take seconds to show on a busy machine.
+    const auto panelShows = [&] {
+        const QList<xcb_window_t> windows = x.topLevelWindows();
+        return std::any_of(windows.begin(), windows.end(),
+            [&](xcb_window_t w) { return x.property(w, x.atom("_NET_WM_STRUT_PARTIAL")).has_value(); });
+    };
+    ASSERT_TRUE(x.waitFor(panelShows, 60000)) << "tint2 did not show its panel";
+
+    // Without a window manager the panel is a mapped child of the root.
+    settingsFile().setValue(QStringLiteral("islandPosition"), QStringLiteral("belowTopPanel"));
+    ASSERT_NO_FATAL_FAILURE(launch());
+    EXPECT_TRUE(frameBecomes(QRect(565, 30, 150, 22))) << frame().y();
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(5000));
+
+    // Under openbox (its work area now gives the pill's band), automatically.
+    settingsFile().remove(QStringLiteral("islandPosition"));
+    ASSERT_TRUE(startOnServer(openbox, QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }));
+    ASSERT_TRUE(x.waitFor([&] { return x.property(x.root(), x.atom("_NET_WORKAREA")).has_value(); }, 10000));
+    log.clear();
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const QRect belowPanel(565, 30, 150, 28);
+    EXPECT_TRUE(frameBecomes(belowPanel)) << frame().y() << " " << frame().height();
+    x.movePointer(640, 40);
+    EXPECT_TRUE(frameBecomes(QRect(356, 30, 568, 243))) << "the open island hangs from the panel";
+    x.movePointer(640, 600);
+    EXPECT_TRUE(frameBecomes(belowPanel));
+
+    // The panel quits: back to the top edge; it comes back: below it again.
+    stop(tint2);
+    EXPECT_TRUE(frameBecomes(closedPill)) << frame().y() << " " << frame().height();
+    ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
+    EXPECT_TRUE(frameBecomes(belowPanel, 60000)) << frame().y();
+    x.setBackground(background);
+    x.image(QRect(0, 0, 1280, 300))
+        .save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/below-tint2.png"));
 }

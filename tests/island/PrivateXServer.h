@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -53,6 +54,7 @@ public:
 
     bool isRunning() const { return m_connection && !xcb_connection_has_error(m_connection); }
     QString display() const { return m_display; }
+    xcb_window_t root() const { return m_root; }
 
 private:
     void connectTo(const QString& display)
@@ -106,6 +108,17 @@ public:
         }
         std::free(tree);
         return found;
+    }
+
+    /// The root window's children, bottom to top.
+    QList<xcb_window_t> topLevelWindows() const
+    {
+        auto* tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
+        QList<xcb_window_t> windows;
+        if (tree)
+            windows = QList<xcb_window_t>(xcb_query_tree_children(tree), xcb_query_tree_children(tree) + tree->children_len);
+        std::free(tree);
+        return windows;
     }
 
     /// Where a top-level window is, as the server has it.

@@ -36,6 +36,7 @@ TEST_F(SettingsStoreTest, FreshUserGetsTheDefaultsAndNothingIsWritten)
     EXPECT_FALSE(s.replaceSystemHUD());
     EXPECT_FALSE(s.showMenuBarIcon());
     EXPECT_FALSE(s.preferredDisplayID());
+    EXPECT_EQ(s.islandPosition(), IslandPosition::automatic);
     QCoreApplication::processEvents();
     EXPECT_TRUE(QSettings(file(), QSettings::IniFormat).allKeys().isEmpty());
 }
@@ -74,6 +75,7 @@ TEST_F(SettingsStoreTest, ChangesAreWrittenOncePerTurnAndReadByTheNextStore)
         s.setShowClock(false);
         s.setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
         s.setPreferredDisplayID(QStringLiteral("ABC"));
+        s.setIslandPosition(IslandPosition::belowTopPanel);
         // A slider dragged through many values within one turn: one write, at its end.
         for (int step = 1; step <= 50; ++step)
             s.setHoverDelay(step / 100.0);
@@ -83,6 +85,7 @@ TEST_F(SettingsStoreTest, ChangesAreWrittenOncePerTurnAndReadByTheNextStore)
         EXPECT_TRUE(onDisk.contains("glassGlow=0.35")) << onDisk.constData();
         EXPECT_TRUE(onDisk.contains("preferredDisplayID=ABC")) << onDisk.constData();
         EXPECT_TRUE(onDisk.contains("hoverDelay=0.5\n")) << onDisk.constData();
+        EXPECT_TRUE(onDisk.contains("islandPosition=belowTopPanel")) << onDisk.constData();
 
         // A change the turn did not end for is written when the defaults go (at quit).
         s.setShowShelf(false);
@@ -94,6 +97,7 @@ TEST_F(SettingsStoreTest, ChangesAreWrittenOncePerTurnAndReadByTheNextStore)
     EXPECT_FALSE(s.showClock());
     EXPECT_EQ(s.expandedBackgroundStyle(), IslandBackgroundStyle::glass);
     EXPECT_EQ(s.preferredDisplayID(), QStringLiteral("ABC"));
+    EXPECT_EQ(s.islandPosition(), IslandPosition::belowTopPanel);
 
     s.setPreferredDisplayID(std::nullopt);
     QCoreApplication::processEvents();
@@ -142,8 +146,12 @@ TEST_F(SettingsStoreTest, HandWrittenBooleansAreUnderstoodAndTheStyleMustMatchEx
     store(QStringLiteral("showMenuBarIcon"), QStringLiteral("1"));
     store(QStringLiteral("showShelf"), QStringLiteral("maybe"));
     store(QStringLiteral("expandedBackgroundStyle"), QStringLiteral("Glass")); // "glass" itself is read back above
+    store(QStringLiteral("islandPosition"), QStringLiteral("BelowTopPanel"));
+    LogCapture log;
     UserDefaults defaults(file());
     SettingsStore s(defaults);
+    EXPECT_EQ(s.islandPosition(), IslandPosition::automatic);
+    EXPECT_TRUE(log.contains(QStringLiteral("Unknown islandPosition \"BelowTopPanel\"; using automatic")));
     EXPECT_FALSE(s.showClock());
     EXPECT_TRUE(s.showMenuBarIcon());
     EXPECT_FALSE(s.showShelf());

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "ReferenceDate.h"
 #include "UserDefaults.h"
+#include "X11TopPanels.h"
 #include "login1_manager_interface.h"
 
 #include <QDBusConnection>
@@ -24,6 +25,8 @@ qreal reservedTop(const QScreen* screen)
     return screen->availableGeometry().top() - screen->geometry().top();
 }
 
+const QString notchGroup = QStringLiteral("DisplayNotches");
+
 } // namespace
 
 QtScreenSource::QtScreenSource(UserDefaults& defaults, QObject* parent)
@@ -38,9 +41,15 @@ QtScreenSource::QtScreenSource(UserDefaults& defaults, QObject* parent)
     });
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &QtScreenSource::scheduleChange);
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &QtScreenSource::scheduleChange);
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        m_topPanels = std::make_unique<X11TopPanels>();
+        connect(m_topPanels.get(), &X11TopPanels::changed, this, &QtScreenSource::scheduleChange);
+    }
     // Connecting to the system bus can take a moment; not during construction.
     QMetaObject::invokeMethod(this, &QtScreenSource::followSleep, Qt::QueuedConnection);
 }
+
+QtScreenSource::~QtScreenSource() = default;
 
 void QtScreenSource::watch(QScreen* screen)
 {
@@ -92,7 +101,7 @@ QList<PlatformScreen> QtScreenSource::screens() const
             break;
         }
     }
-    const QHash<QString, QString> overrides = m_defaults.group(QStringLiteral("DisplayNotches"));
+    const QHash<QString, QString> overrides = m_defaults.group(notchGroup);
     QList<PlatformScreen> result;
     for (const QScreen* screen : qscreens) {
         PlatformScreen s;
@@ -102,6 +111,13 @@ QList<PlatformScreen> QtScreenSource::screens() const
         s.frame = screen->geometry();
         s.visibleFrame = screen->availableGeometry();
         s.statusBarThickness = thickness;
+        if (m_topPanels) {
+            // Struts are in the server's pixels; Qt keeps a screen's origin and
+            // divides its size by the scale.
+            const qreal ratio = screen->devicePixelRatio();
+            const QRect native(s.frame.topLeft(), (QSizeF(s.frame.size()) * ratio).toSize());
+            s.topPanelHeight = X11TopPanels::reservedTop(native, m_topPanels->reservations()) / ratio;
+        }
         result.append(s);
     }
     makeDisplayIDsUnique(result);
@@ -204,4 +220,29 @@ std::optional<QSizeF> QtScreenSource::notchOverride(const QHash<QString, QString
         return std::nullopt;
     }
     return size;
+}
+
+void QtScreenSource::setNotchSize(const PlatformScreen& screen, const std::optional<QSizeF>& size)
+{
+    writeNotchSize(m_defaults, screen, size);
+    scheduleChange();
+}
+
+void QtScreenSource::writeNotchSize(UserDefaults& defaults, const PlatformScreen& screen, const std::optional<QSizeF>& size)
+{
+    const QHash<QString, QString> overrides = defaults.group(notchGroup);
+    const QString id = screen.displayUUID.value_or(QString());
+    if (!size) {
+        for (const QString& key : { id, screen.outputName }) {
+            if (!key.isEmpty() && overrides.contains(key))
+                defaults.remove(notchGroup + QLatin1Char('/') + key);
+        }
+        return;
+    }
+    // The key the program reads for this screen: its id first, then its output.
+    QString key = id.isEmpty() ? screen.outputName : id;
+    if (!overrides.contains(key) && overrides.contains(screen.outputName))
+        key = screen.outputName;
+    defaults.setString(notchGroup + QLatin1Char('/') + key,
+        QStringLiteral("%1x%2").arg(QString::number(size->width()), QString::number(size->height())));
 }

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "PrivateXServer.h"
+#include "RealPart.h"
 #include "TempDir.h"
 
 #include <csignal>
@@ -17,7 +18,7 @@ protected:
         m_wayland = qEnvironmentVariable("BRIMWELL_TEST_WAYLAND_DISPLAY");
         m_xwayland = qEnvironmentVariable("BRIMWELL_TEST_XWAYLAND_DISPLAY");
         if (m_wayland.isEmpty() || m_xwayland.isEmpty())
-            GTEST_SKIP() << "No compositor: scripts/test starts weston for these tests";
+            BRIMWELL_MISSING_REAL_PART("No compositor: scripts/test starts weston for these tests");
         ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
         m_env = ChildProcess::isolatedEnvironment(m_dir.path());
         m_env.remove(QStringLiteral("QT_QPA_PLATFORM"));

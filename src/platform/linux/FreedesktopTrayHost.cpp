@@ -77,7 +77,7 @@ void FreedesktopTrayHost::followX(const QByteArray& display)
     for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
         xcb_screen_next(&screens);
     const xcb_window_t root = screens.data->root;
-    // The tray manager of screen n owns _NET_SYSTEM_TRAY_Sn (system tray specification).
+    // The tray manager of screen n owns _NET_SYSTEM_TRAY_Sn (the freedesktop system tray protocol).
     const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screenNumber);
     auto* atom = xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, false, uint16_t(name.size()), name.constData()), nullptr);

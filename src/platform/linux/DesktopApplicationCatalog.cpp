@@ -18,7 +18,7 @@
 
 namespace {
 
-const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString mprisObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 
 QIcon iconNamed(const QString& icon)
 {
@@ -170,7 +170,7 @@ void DesktopApplicationCatalog::findPlayer(
                             return;
                         }
                         const QString unique = owner.value();
-                        auto* properties = new OrgFreedesktopDBusPropertiesInterface(unique, objectPath, m_bus, this);
+                        auto* properties = new OrgFreedesktopDBusPropertiesInterface(unique, mprisObjectPath, m_bus, this);
                         whenDone<QDBusPendingReply<QDBusVariant>>(this,
                             properties->Get(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("DesktopEntry")),
                             [this, daemon, properties, name, unique, matches, finishOne](
@@ -192,7 +192,7 @@ void DesktopApplicationCatalog::findPlayer(
 
 void DesktopApplicationCatalog::raise(const QString& busName, std::function<void(bool)> done)
 {
-    auto* root = new OrgMprisMediaPlayer2Interface(busName, objectPath, m_bus, this);
+    auto* root = new OrgMprisMediaPlayer2Interface(busName, mprisObjectPath, m_bus, this);
     whenDone<QDBusPendingReply<>>(this, root->Raise(), [root, done](const QDBusPendingReply<>& reply) {
         root->deleteLater();
         done(!reply.isError());

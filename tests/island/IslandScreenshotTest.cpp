@@ -113,7 +113,10 @@ protected:
         settle();
     }
 
-    void settle() { QTRY_VERIFY_WITH_TIMEOUT(root()->property("isSettled").toBool(), 5000); }
+    void settle()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return root()->property("isSettled").toBool(); }, 5000));
+    }
 
     QImage shoot(const QString& name) { return ViewProbe::shoot(*m_view, name); }
 
@@ -255,7 +258,9 @@ TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTh
     // Music starts: narrower wings; the closed island springs to its new width.
     m_model.setLayout(notch(IslandCompactActivity::media));
     EXPECT_GT(root()->property("islandRect").toRectF().width(), 340);
-    QTRY_COMPARE_WITH_TIMEOUT(root()->property("islandRect").toRectF().width(), 300.0, 3000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return qFuzzyCompare(1.0 + root()->property("islandRect").toRectF().width(), 1.0 + (300.0)); }, 3000))
+        << root()->property("islandRect").toRectF().width();
 }
 
 TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
@@ -295,7 +300,8 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, shelf.toPoint());
     EXPECT_EQ(m_model.selectedTab(), IslandTab::shelf);
     QQuickItem* highlight = item("selectionHighlight");
-    QTRY_COMPARE_WITH_TIMEOUT(sceneRect(highlight).center().x(), shelf.x(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + sceneRect(highlight).center().x(), 1.0 + (shelf.x())); }, 3000))
+        << sceneRect(highlight).center().x();
 }
 
 TEST_F(IslandScreenshotTest, WithNoFeatureTheOpenIslandLeadsToTheSettings)
@@ -360,7 +366,7 @@ TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
     QTest::mouseMove(m_view.get(), centre);
     QObject* tip = gear->findChild<QObject*>(QStringLiteral("settingsToolTip"));
     ASSERT_TRUE(tip);
-    QTRY_VERIFY_WITH_TIMEOUT(tip->property("opened").toBool(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->property("opened").toBool(); }, 3000));
     EXPECT_EQ(tip->property("text").toString(), QStringLiteral("Settings"));
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centre);
     EXPECT_EQ(m_actions.openSettingsCalls, 1);
@@ -368,7 +374,7 @@ TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
     QTest::mouseClick(m_view.get(), Qt::RightButton, {}, centre);
     QObject* menu = root()->findChild<QObject*>(QStringLiteral("settingsMenu"));
     ASSERT_TRUE(menu);
-    QTRY_VERIFY_WITH_TIMEOUT(menu->property("opened").toBool(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 3000));
     shoot(QStringLiteral("open-settings-menu"));
     QQuickItem* quit = nullptr;
     for (QQuickItem* candidate : menu->findChildren<QQuickItem*>())
@@ -440,7 +446,7 @@ TEST_F(IslandScreenshotTest, TheBandShowsTheBatteryRightOfTheNotchAndInThePill)
 
     // No battery any more: the indicator fades out.
     sources.change({});
-    QTRY_VERIFY_WITH_TIMEOUT(!item("batterySlot")->isVisible(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !item("batterySlot")->isVisible(); }, 3000));
 }
 
 TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealPercentage)
@@ -542,7 +548,7 @@ TEST_F(IslandScreenshotTest, CalendarTabMonthMarksTodayAndListsTheSelectedDay)
 
     // Another day: its (empty) list.
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("day_6")).center().toPoint());
-    QTRY_VERIFY_WITH_TIMEOUT(item("noEventsOnDay")->isVisible(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return item("noEventsOnDay")->isVisible(); }, 3000));
     shoot(QStringLiteral("open-calendar-month-other-day"));
 }
 
@@ -566,7 +572,7 @@ TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessFirst)
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, buttonRect.center());
     EXPECT_EQ(m_calendar->access(), CalendarAccess::granted);
     m_calendarStore.answerAll();
-    QTRY_VERIFY_WITH_TIMEOUT(item("todayRow"), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return item("todayRow"); }, 3000));
     EXPECT_FALSE(message->isVisible());
 }
 
@@ -599,7 +605,8 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
     EXPECT_GT(brightPixels(shot, sceneRect(find(tiles[1], QStringLiteral("shelfPreview"))).toAlignedRect(), 90), 20);
 
     m_model.setDropTargeted(true);
-    QTRY_COMPARE_WITH_TIMEOUT(item("dropFrame")->opacity(), 1.0, 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + item("dropFrame")->opacity(), 1.0 + (1.0)); }, 2000))
+        << item("dropFrame")->opacity();
     shot = shoot(QStringLiteral("open-shelf-drop-frame"));
     const QRect frame = sceneRect(item("dropFrame")).toAlignedRect();
     EXPECT_LT(lightness(shot.pixel(preview.center())), 120) << "the frame darkens the tiles below";
@@ -608,6 +615,6 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
     // Clearing leaves the message of an empty shelf under the frame.
     m_model.setDropTargeted(false);
     m_shelf->clear();
-    QTRY_VERIFY_WITH_TIMEOUT(item("shelfMessage")->isVisible(), 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(!item("dropFrame")->isVisible(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return item("shelfMessage")->isVisible(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !item("dropFrame")->isVisible(); }, 2000));
 }

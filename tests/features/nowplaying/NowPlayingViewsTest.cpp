@@ -47,8 +47,11 @@ protected:
         content = scene.item(QStringLiteral("playingContent"));
         placeholder = scene.item(QStringLiteral("placeholder"));
         ASSERT_TRUE(content && placeholder);
-        QTRY_COMPARE_WITH_TIMEOUT(content->opacity(), track ? 1.0 : 0.0, 3000);
-        QTRY_COMPARE_WITH_TIMEOUT(placeholder->opacity(), track ? 0.0 : 0.45, 3000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + content->opacity(), 1.0 + (track ? 1.0 : 0.0)); }, 3000))
+            << content->opacity();
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + placeholder->opacity(), 1.0 + (track ? 0.0 : 0.45)); }, 3000))
+            << placeholder->opacity();
     }
 
     QImage shoot(const QString& name) { return ViewProbe::shoot(scene.view(), QStringLiteral("nowplaying-") + name); }
@@ -130,7 +133,7 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     QTest::mouseMove(&scene.view(), rectOf(source).center());
     QObject* tip = source->findChild<QObject*>(QStringLiteral("sourceToolTip"));
     ASSERT_TRUE(tip);
-    QTRY_VERIFY_WITH_TIMEOUT(tip->property("opened").toBool(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->property("opened").toBool(); }, 3000));
     EXPECT_EQ(tip->property("text").toString(), QStringLiteral("Open VLC"));
     EXPECT_GT(tip->property("width").toDouble(), 40); // a box around the text
     shoot(QStringLiteral("source-tooltip"));
@@ -168,7 +171,7 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Play"));
     // The swap settles with only the new symbol drawn.
     ASSERT_EQ(playPause->findChildren<QQuickItem*>(QStringLiteral("symbol")).size(), 2);
-    QTRY_VERIFY_WITH_TIMEOUT(symbolSettled(playPause), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
     const QImage after = shoot(QStringLiteral("paused")).copy(buttonRect);
     int changed = 0;
     for (int y = 0; y < before.height(); ++y)
@@ -187,9 +190,12 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     EXPECT_EQ(next->property("bounceTrigger").toInt(), 1);
     EXPECT_EQ(playPause->property("bounceTrigger").toInt(), 0);
     const auto send = [](NowPlayingCommand c) { return QStringLiteral("send ") + MediaRemoteAdapterClient::commandCode(c); };
-    QTRY_VERIFY_WITH_TIMEOUT(received(send(NowPlayingCommand::playPause)) && received(send(NowPlayingCommand::nextTrack))
-            && received(send(NowPlayingCommand::previousTrack)),
-        10000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return received(send(NowPlayingCommand::playPause)) && received(send(NowPlayingCommand::nextTrack))
+                && received(send(NowPlayingCommand::previousTrack));
+        },
+        10000));
 }
 
 TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeSought)
@@ -197,7 +203,7 @@ TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeS
     ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
     click(inContent("progressBar"), 0.75);
     EXPECT_NEAR(*service().track()->elapsed(Clock::system().now()), 90, 0.5);
-    QTRY_VERIFY_WITH_TIMEOUT(!scene.commands().filter(QStringLiteral("seek ")).isEmpty(), 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !scene.commands().filter(QStringLiteral("seek ")).isEmpty(); }, 10000));
     EXPECT_NEAR(scene.commands().filter(QStringLiteral("seek ")).constFirst().mid(5).toDouble() / 1e6, 90, 1);
 
     scene.scheduler().advance(1500); // the optimistic seek expires
@@ -215,7 +221,7 @@ TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeS
     QQuickItem* playPause = inContent("playPauseButton");
     EXPECT_EQ(playPause->property("systemImage").toString(), QStringLiteral("play.fill"));
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
-    QTRY_VERIFY_WITH_TIMEOUT(symbolSettled(playPause), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
     EXPECT_EQ(fillPixels(shoot(QStringLiteral("no-duration"))), 0);
     click(inContent("progressBar"), 0.5);
     EXPECT_EQ(service().track()->elapsedTime, 42.0);
@@ -239,7 +245,7 @@ TEST_F(NowPlayingViewsTest, BarsGlowInTheirColourAndKeepTheirPhaseWhenTurnedOnAg
 {
     ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack(), 1.0));
     QQuickItem* bars = scene.item(QStringLiteral("bandBars"));
-    QTRY_VERIFY_WITH_TIMEOUT(bars->property("time").toDouble() > 0.2, 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bars->property("time").toDouble() > 0.2; }, 3000));
     const QRect r = rectOf(bars);
     // The gaps between the bars catch the glow.
     const QImage shot = shoot(QStringLiteral("playing-glow"));

@@ -1,8 +1,7 @@
 # The Debian package, built by `cpack -G DEB` (scripts/package). Library
 # dependencies come from dpkg-shlibdeps; the rest are what the program loads
 # or runs without linking it: Qt's QML modules and platform plugin, the SVG
-# icon engine (themes' icons), the icon font, and Perl for the adapter's
-# launcher. A font comes with Qt's own dependencies (fontconfig-config).
+# icon engine (themes' icons) and the icon font. A font comes with Qt's own dependencies (fontconfig-config).
 set(BRIMWELL_HOMEPAGE "https://larkmoor.example/brimwell" CACHE STRING
   "Home page named in the package and the AppStream metadata; its screenshot is <home page>/screenshots/island.png")
 set(CPACK_PACKAGE_NAME brimwell)
@@ -23,10 +22,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${BRIMWELL_HOMEPAGE})
-# dpkg-shlibdeps reads every ELF file in the package: the program, the
-# adapter, and the Calendar module (libecal and its libraries).
+# dpkg-shlibdeps reads every ELF file in the package: the program and the
+# Calendar module (libecal and its libraries).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "perl, fonts-material-design-icons-iconfont, qt6-qpa-plugins, libqt6svg6, \
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-material-design-icons-iconfont, qt6-qpa-plugins, libqt6svg6, \
 qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-shapes, qml6-module-qtquick-templates, qml6-module-qtquick-window, \
 qml6-module-qtquick-layouts, qml6-module-qtqml-workerscript")
 # Evolution Data Server's daemons serve the desktop's calendars; xdg-utils

@@ -42,8 +42,14 @@ AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPla
         m_calendar = factories.calendar();
     if (factories.clipboard)
         m_clipboard = factories.clipboard();
-    if (factories.nowPlaying)
+    if (factories.nowPlaying) {
         m_nowPlaying = factories.nowPlaying();
+        const auto applyPlayerChoice
+            = [this] { m_nowPlaying->setPlayerPreferences(m_settings->preferredPlayer(), m_settings->ignoredPlayers()); };
+        applyPlayerChoice();
+        connect(m_settings.get(), &SettingsStore::preferredPlayerChanged, this, applyPlayerChoice);
+        connect(m_settings.get(), &SettingsStore::ignoredPlayersChanged, this, applyPlayerChoice);
+    }
     if (factories.shelf)
         m_shelf = factories.shelf();
     if (shell.updates)
@@ -154,7 +160,7 @@ void AppDelegate::applicationWillTerminate()
     if (HUDController* controller = hud())
         controller->stop(); // lets go of the media keys
     if (m_nowPlaying)
-        m_nowPlaying->stop(); // ends the adapter process
+        m_nowPlaying->stop();
     if (m_clipboard)
         m_clipboard->stop();
     qCInfo(lcApp, "Terminating");

@@ -1,10 +1,10 @@
 #include "AppBundle.h"
 #include "AppDelegate.h"
 #include "AppcastUpdater.h"
-#include "AppleScriptMediaClient.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
 #include "ClipboardService.h"
+#include "Clock.h"
 #include "CombinedCalendarStore.h"
 #include "DBusFileBrowser.h"
 #include "DBusInstanceGuard.h"
@@ -20,8 +20,7 @@
 #include "LazyCalendarStore.h"
 #include "LinuxWallClockEvents.h"
 #include "Log.h"
-#include "MediaRemoteAdapterClient.h"
-#include "MprisScriptedPlayers.h"
+#include "MprisWatcher.h"
 #include "NetworkWebLoader.h"
 #include "NowPlayingService.h"
 #include "PulseAudioHardware.h"
@@ -162,7 +161,7 @@ int main(int argc, char** argv)
     WindowBlur::install(&blur);
     IslandPlatform island { &screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); } };
     // Platform objects outlive the delegate and the services built on them.
-    MprisScriptedPlayers scriptedPlayers;
+    MprisWatcher mediaPlayers(QDBusConnection::sessionBus(), Clock::system());
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
     X11Pasteboard pasteboard;
@@ -189,10 +188,7 @@ int main(int argc, char** argv)
         return std::make_unique<ShelfService>(ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, pasteboard },
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), QDir::homePath());
     };
-    factories.nowPlaying = [&] {
-        return std::make_unique<NowPlayingService>(std::make_unique<MediaRemoteAdapterClient>(AppBundle::main()),
-            std::make_unique<AppleScriptMediaClient>(scriptedPlayers, scriptedPlayers, scriptedPlayers, webLoader), applications);
-    };
+    factories.nowPlaying = [&] { return std::make_unique<NowPlayingService>(mediaPlayers, applications, webLoader); };
     // Made with the HUD, which connects to the sound server at once.
     std::unique_ptr<PulseAudioHardware> audio;
     std::unique_ptr<SysfsBacklight> backlight;

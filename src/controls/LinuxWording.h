@@ -103,8 +103,6 @@ public:
         = "Another program holds the media keys. Release them in System Settings › Shortcuts, then try again.";
     static constexpr const char* mediaKeysHeldElsewhere
         = "Another program holds the media keys. Release them in your desktop’s keyboard shortcut settings, then try again.";
-    /// "Music and Spotify (AppleScript)": the fallback reads Spotify over MPRIS directly.
-    static constexpr const char* scriptedPlayersSource = "Spotify (direct)";
     /// "Show in Finder": the file browser is the desktop's own.
     static QString showInFinder() { return QStringLiteral("Show in Folder"); }
     /// "AirDrop": files go to the user's paired devices (KDE Connect).

@@ -87,6 +87,26 @@ std::optional<QString> UserDefaults::stringValue(const QString& key) const
     return v.toString();
 }
 
+QStringList UserDefaults::stringListValue(const QString& key) const
+{
+    const QVariant v = lookup(key);
+    QStringList list;
+    if (v.typeId() == QMetaType::QStringList || v.typeId() == QMetaType::QVariantList) {
+        for (const QVariant& item : v.toList()) {
+            if (item.typeId() == QMetaType::QString && !item.toString().isEmpty())
+                list << item.toString();
+        }
+    } else if (v.typeId() == QMetaType::QString && !v.toString().isEmpty()) {
+        list << v.toString();
+    }
+    return list;
+}
+
+void UserDefaults::setStringList(const QString& key, const QStringList& value)
+{
+    changed(key, value);
+}
+
 void UserDefaults::setBool(const QString& key, bool value)
 {
     changed(key, value);

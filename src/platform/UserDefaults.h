@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -31,12 +32,16 @@ public:
     bool boolValue(const QString& key) const;
     double doubleValue(const QString& key) const;
     std::optional<QString> stringValue(const QString& key) const;
+    /// A list of texts; a single text reads as a list of one (INI files keep
+    /// a list of one as plain text), anything else as no list.
+    QStringList stringListValue(const QString& key) const;
     bool contains(const QString& key) const;
 
     void setBool(const QString& key, bool value);
     void setDouble(const QString& key, double value);
     /// No value removes the key.
     void setString(const QString& key, const std::optional<QString>& value);
+    void setStringList(const QString& key, const QStringList& value);
     void remove(const QString& key);
 
     /// Keys and string values of a group (e.g. "DisplayNotches").

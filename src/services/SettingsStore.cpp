@@ -47,6 +47,8 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
     m_calendarShowsTodayOnly = m_defaults.boolValue(QStringLiteral("calendarShowsTodayOnly"));
     m_showClipboard = m_defaults.boolValue(QStringLiteral("showClipboard"));
     m_showNowPlaying = m_defaults.boolValue(QStringLiteral("showNowPlaying"));
+    m_preferredPlayer = m_defaults.stringValue(QStringLiteral("preferredPlayer")).value_or(QString()).trimmed();
+    m_ignoredPlayers = m_defaults.stringListValue(QStringLiteral("ignoredPlayers"));
     m_showVolumeHUD = m_defaults.boolValue(QStringLiteral("showVolumeHUD"));
     m_showBrightnessHUD = m_defaults.boolValue(QStringLiteral("showBrightnessHUD"));
     m_replaceSystemHUD = m_defaults.boolValue(QStringLiteral("replaceSystemHUD"));
@@ -123,6 +125,33 @@ void SettingsStore::setShowClipboard(bool value)
     m_showClipboard = value;
     Q_EMIT showClipboardChanged();
     m_defaults.setBool(QStringLiteral("showClipboard"), value);
+}
+
+void SettingsStore::setPreferredPlayer(const QString& value)
+{
+    if (m_preferredPlayer == value)
+        return;
+    m_preferredPlayer = value;
+    Q_EMIT preferredPlayerChanged();
+    // Automatic is the absence of a choice, not a stored empty name.
+    m_defaults.setString(QStringLiteral("preferredPlayer"), value.isEmpty() ? std::nullopt : std::optional<QString>(value));
+}
+
+void SettingsStore::setIgnoredPlayers(const QStringList& value)
+{
+    QStringList names;
+    for (const QString& name : value) {
+        if (!name.isEmpty() && !names.contains(name))
+            names << name;
+    }
+    if (m_ignoredPlayers == names)
+        return;
+    m_ignoredPlayers = names;
+    Q_EMIT ignoredPlayersChanged();
+    if (names.isEmpty())
+        m_defaults.remove(QStringLiteral("ignoredPlayers"));
+    else
+        m_defaults.setStringList(QStringLiteral("ignoredPlayers"), names);
 }
 
 void SettingsStore::setShowNowPlaying(bool value)

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -31,6 +32,10 @@ class SettingsStore final : public QObject {
             calendarShowsTodayOnlyChanged)
     Q_PROPERTY(bool showClipboard READ showClipboard WRITE setShowClipboard NOTIFY showClipboardChanged)
     Q_PROPERTY(bool showNowPlaying READ showNowPlaying WRITE setShowNowPlaying NOTIFY showNowPlayingChanged)
+    /// The player read whenever it plays; empty for automatic.
+    Q_PROPERTY(QString preferredPlayer READ preferredPlayer WRITE setPreferredPlayer NOTIFY preferredPlayerChanged)
+    /// Players never shown nor controlled.
+    Q_PROPERTY(QStringList ignoredPlayers READ ignoredPlayers WRITE setIgnoredPlayers NOTIFY ignoredPlayersChanged)
     Q_PROPERTY(bool showVolumeHUD READ showVolumeHUD WRITE setShowVolumeHUD NOTIFY showVolumeHUDChanged)
     Q_PROPERTY(bool showBrightnessHUD READ showBrightnessHUD WRITE setShowBrightnessHUD NOTIFY showBrightnessHUDChanged)
     Q_PROPERTY(bool replaceSystemHUD READ replaceSystemHUD WRITE setReplaceSystemHUD NOTIFY replaceSystemHUDChanged)
@@ -72,6 +77,10 @@ public:
     void setShowClipboard(bool value);
     bool showNowPlaying() const { return m_showNowPlaying; }
     void setShowNowPlaying(bool value);
+    const QString& preferredPlayer() const { return m_preferredPlayer; }
+    void setPreferredPlayer(const QString& value);
+    const QStringList& ignoredPlayers() const { return m_ignoredPlayers; }
+    void setIgnoredPlayers(const QStringList& value);
     bool showVolumeHUD() const { return m_showVolumeHUD; }
     void setShowVolumeHUD(bool value);
     bool showBrightnessHUD() const { return m_showBrightnessHUD; }
@@ -101,6 +110,8 @@ Q_SIGNALS:
     void calendarShowsTodayOnlyChanged();
     void showClipboardChanged();
     void showNowPlayingChanged();
+    void preferredPlayerChanged();
+    void ignoredPlayersChanged();
     void showVolumeHUDChanged();
     void showBrightnessHUDChanged();
     void replaceSystemHUDChanged();
@@ -122,6 +133,8 @@ private:
     bool m_calendarShowsTodayOnly {};
     bool m_showClipboard {};
     bool m_showNowPlaying {};
+    QString m_preferredPlayer;
+    QStringList m_ignoredPlayers;
     bool m_showVolumeHUD {};
     bool m_showBrightnessHUD {};
     bool m_replaceSystemHUD {};

@@ -1,9 +1,11 @@
 import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Layouts
 import Brimwell.Controls
 import Brimwell.Services
 import Brimwell.Settings
 
-// The Now Playing switch and where the track is read from.
+// The Now Playing switch, which player is read and which never are.
 SettingsForm {
     id: pane
 
@@ -32,6 +34,36 @@ SettingsForm {
                 text: pane.logic.nowPlayingSource
                 color: Qt.rgba(1, 1, 1, 0.5)
                 font.pixelSize: 13
+            }
+        }
+        SettingsRow {
+            title: "Preferred player"
+            ComboBox {
+                id: playerPicker
+                objectName: "playerPicker"
+                model: pane.logic.playerChoices
+                currentIndex: pane.logic.playerChoiceIndex
+                Layout.preferredWidth: 240
+                onActivated: index => {
+                    pane.logic.choosePlayer(index);
+                    playerPicker.currentIndex = Qt.binding(() => pane.logic.playerChoiceIndex);
+                }
+            }
+        }
+    }
+
+    SettingsSection {
+        visible: pane.settings.showNowPlaying && pane.logic.ignorablePlayers.length > 0
+        header: "Never show"
+
+        Repeater {
+            model: pane.logic.ignorablePlayers
+            SettingsToggleRow {
+                required property string modelData
+                objectName: "ignore_" + modelData
+                title: modelData
+                checked: pane.settings.ignoredPlayers.indexOf(modelData) >= 0
+                onToggled: on => pane.logic.setPlayerIgnored(modelData, on)
             }
         }
     }

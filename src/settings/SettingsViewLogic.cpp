@@ -26,6 +26,8 @@ SettingsViewLogic::SettingsViewLogic(SettingsStore& settings, ScreenService& scr
     connect(&m_screens, &ScreenService::displaysChanged, this, &SettingsViewLogic::displayChoicesChanged);
     connect(&m_settings, &SettingsStore::preferredDisplayIDChanged, this, &SettingsViewLogic::displayChoicesChanged);
     connect(&m_settings, &SettingsStore::showBrightnessHUDChanged, this, &SettingsViewLogic::servicesChanged);
+    connect(&m_settings, &SettingsStore::preferredPlayerChanged, this, &SettingsViewLogic::playerChoicesChanged);
+    connect(&m_settings, &SettingsStore::ignoredPlayersChanged, this, &SettingsViewLogic::playerChoicesChanged);
     connect(&m_screens, &ScreenService::screenParametersDidChange, this, &SettingsViewLogic::notchChanged);
     connect(&m_settings, &SettingsStore::preferredDisplayIDChanged, this, &SettingsViewLogic::notchChanged);
 }
@@ -110,9 +112,13 @@ void SettingsViewLogic::setNowPlaying(NowPlayingService* service)
 {
     m_nowPlaying = service;
     follow(service);
-    if (service)
-        connect(service, &NowPlayingService::sourceChanged, this, &SettingsViewLogic::servicesChanged);
+    if (service) {
+        connect(service, &NowPlayingService::playerNameChanged, this, &SettingsViewLogic::servicesChanged);
+        connect(service, &NowPlayingService::sourceNameChanged, this, &SettingsViewLogic::servicesChanged);
+        connect(service, &NowPlayingService::playersChanged, this, &SettingsViewLogic::playerChoicesChanged);
+    }
     Q_EMIT servicesChanged();
+    Q_EMIT playerChoicesChanged();
 }
 
 void SettingsViewLogic::setCalendar(CalendarService* service)
@@ -225,9 +231,55 @@ QString SettingsViewLogic::hudFooter() const
 
 QString SettingsViewLogic::nowPlayingSource() const
 {
-    if (m_nowPlaying && m_nowPlaying->source() == NowPlayingService::Source::appleScript)
-        return QString::fromUtf8(LinuxWording::scriptedPlayersSource);
-    return QStringLiteral("System Now Playing");
+    if (!m_nowPlaying || m_nowPlaying->playerName().isEmpty())
+        return QStringLiteral("No player");
+    // The application's own name when its desktop entry gives one.
+    return m_nowPlaying->sourceNameValue().isEmpty() ? m_nowPlaying->playerName() : m_nowPlaying->sourceNameValue();
+}
+
+QStringList SettingsViewLogic::playerChoices() const
+{
+    QStringList names = m_nowPlaying ? m_nowPlaying->players() : QStringList();
+    // A preferred player that is not running is still the stored choice.
+    if (!m_settings.preferredPlayer().isEmpty() && !names.contains(m_settings.preferredPlayer()))
+        names << m_settings.preferredPlayer();
+    names.sort();
+    return QStringList { QStringLiteral("Automatic") } + names;
+}
+
+int SettingsViewLogic::playerChoiceIndex() const
+{
+    const QString& preferred = m_settings.preferredPlayer();
+    return preferred.isEmpty() ? 0 : std::max(0, int(playerChoices().indexOf(preferred, 1)));
+}
+
+void SettingsViewLogic::choosePlayer(int index)
+{
+    const QStringList choices = playerChoices();
+    if (index < 0 || index >= choices.size())
+        return;
+    m_settings.setPreferredPlayer(index == 0 ? QString() : choices[index]);
+}
+
+QStringList SettingsViewLogic::ignorablePlayers() const
+{
+    QStringList names = m_nowPlaying ? m_nowPlaying->players() : QStringList();
+    for (const QString& name : m_settings.ignoredPlayers()) {
+        if (!names.contains(name))
+            names << name;
+    }
+    names.sort();
+    return names;
+}
+
+void SettingsViewLogic::setPlayerIgnored(const QString& name, bool ignored)
+{
+    QStringList names = m_settings.ignoredPlayers();
+    if (ignored)
+        names << name;
+    else
+        names.removeAll(name);
+    m_settings.setIgnoredPlayers(names);
 }
 
 int SettingsViewLogic::calendarAccess() const

@@ -49,6 +49,11 @@ class SettingsViewLogic : public QObject {
     Q_PROPERTY(QString hudFooter READ hudFooter NOTIFY servicesChanged)
     /// The Now Playing pane's "Reading from" value.
     Q_PROPERTY(QString nowPlayingSource READ nowPlayingSource NOTIFY servicesChanged)
+    /// "Automatic", then every player seen or stored as preferred.
+    Q_PROPERTY(QStringList playerChoices READ playerChoices NOTIFY playerChoicesChanged)
+    Q_PROPERTY(int playerChoiceIndex READ playerChoiceIndex NOTIFY playerChoicesChanged)
+    /// The players present and those already ignored, for "Never show".
+    Q_PROPERTY(QStringList ignorablePlayers READ ignorablePlayers NOTIFY playerChoicesChanged)
     /// The calendar access, as CalendarAccesses.CalendarAccess; -1 without a calendar.
     Q_PROPERTY(int calendarAccess READ calendarAccess NOTIFY servicesChanged)
     /// Entries in the clipboard history.
@@ -93,6 +98,12 @@ public:
     QString keyCaptureHint() const { return m_keyCaptureHint; }
     QString hudFooter() const;
     QString nowPlayingSource() const;
+    QStringList playerChoices() const;
+    int playerChoiceIndex() const;
+    QStringList ignorablePlayers() const;
+    /// Stores the player at `index` of playerChoices() as preferred.
+    Q_INVOKABLE void choosePlayer(int index);
+    Q_INVOKABLE void setPlayerIgnored(const QString& name, bool ignored);
     int calendarAccess() const;
     int clipboardCount() const;
     int shelfCount() const;
@@ -123,6 +134,7 @@ Q_SIGNALS:
     void displayChoicesChanged();
     void notchChanged();
     void servicesChanged();
+    void playerChoicesChanged();
 
 private:
     void follow(QObject* service);

@@ -89,10 +89,8 @@ TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
 
 TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
 {
-    // No adapter in this bundle: the service runs on the scripted-player
-    // client, whose platform objects are fakes.
     NowPlayingRig rig;
-    rig.build(Clock::system(), false);
+    rig.build(Clock::system());
     FeatureFactories factories;
     factories.nowPlaying = [&] { return std::move(rig.service); };
     AppDelegate delegate(defaults, guard, island(), factories);
@@ -106,6 +104,10 @@ TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
     EXPECT_FALSE(service->isRunning());
     delegate.settings().setShowNowPlaying(true);
     EXPECT_TRUE(service->isRunning());
+    // The player choice reaches the players as it is set.
+    delegate.settings().setPreferredPlayer(QStringLiteral("mpv"));
+    delegate.settings().setIgnoredPlayers({ QStringLiteral("firefox"), QString(), QStringLiteral("firefox") });
+    EXPECT_EQ(rig.players.preferences, std::make_pair(QStringLiteral("mpv"), QStringList { QStringLiteral("firefox") }));
 
     delegate.applicationWillTerminate();
     EXPECT_FALSE(service->isRunning());

@@ -14,6 +14,7 @@
 #include "HUDController.h"
 #include "LaunchAtLoginService.h"
 #include "MenuBarController.h"
+#include "NowPlayingRig.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
 #include "SettingsViewLogic.h"
@@ -54,19 +55,20 @@ protected:
     {
         return ViewProbe::find(m_controller->window()->rootObject(), QString::fromLatin1(name));
     }
-    void click(QQuickItem* target)
+    void click(QQuickItem* target, QQuickView* window = nullptr)
     {
         ASSERT_NE(target, nullptr);
+        window = window ? window : m_controller->window();
         QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
         // Below the window: the pane is scrolled to it first, as a user would.
-        const int height = m_controller->window()->height();
+        const int height = window->height();
         for (QQuickItem* form = target->parentItem(); form && centre.y() > height; form = form->parentItem()) {
             if (form->property("contentY").isValid()) {
                 form->setProperty("contentY", form->property("contentY").toReal() + centre.y() - height / 2);
                 centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
             }
         }
-        QTest::mouseClick(m_controller->window(), Qt::LeftButton, {}, centre.toPoint());
+        QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
     }
 
     UserDefaults m_defaults { path(QStringLiteral("settings.ini")) };
@@ -213,6 +215,58 @@ TEST_F(SettingsWindowTest, PositionAndNotchRowsWriteTheirSettingsAtOnce)
     choose(item("notchPicker"), 0);
     EXPECT_FALSE(m_screens.displays()[0].hasNotch);
     EXPECT_EQ(item("notchPicker")->property("currentText").toString(), QStringLiteral("None"));
+}
+
+TEST_F(SettingsWindowTest, PlayerRowsListThePlayersSeenAndStoreTheChoiceAtOnce)
+{
+    NowPlayingRig rig;
+    rig.build(Clock::system());
+    rig.players.names = { QStringLiteral("mpv"), QStringLiteral("vlc") };
+    m_settings.setIgnoredPlayers({ QStringLiteral("spotify") }); // stored, not running
+    rig.service->start();
+    MediaPlayerState playing;
+    playing.player = QStringLiteral("vlc");
+    playing.title = QStringLiteral("Song");
+    playing.isPlaying = true;
+    rig.players.show(playing);
+    SettingsWindowController controller(m_settings, m_screens, m_launchAtLogin,
+        SettingsWindowController::Services { nullptr, nullptr, rig.service.get(), nullptr }, m_updater, m_defaults, {});
+    controller.logic().setSelectedPane(SettingsPane::nowPlaying);
+    controller.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
+    const auto find = [&](const QString& name) { return ViewProbe::find(controller.window()->rootObject(), name); };
+
+    EXPECT_EQ(find(QStringLiteral("nowPlayingSource"))->property("text").toString(), QStringLiteral("vlc"));
+    QQuickItem* picker = find(QStringLiteral("playerPicker"));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->property("currentText").toString(), QStringLiteral("Automatic"));
+    EXPECT_EQ(controller.logic().playerChoices(),
+        (QStringList { QStringLiteral("Automatic"), QStringLiteral("mpv"), QStringLiteral("vlc") }));
+    QMetaObject::invokeMethod(picker, "activated", Q_ARG(int, 2));
+    EXPECT_EQ(m_settings.preferredPlayer(), QStringLiteral("vlc"));
+    EXPECT_EQ(picker->property("currentText").toString(), QStringLiteral("vlc"));
+
+    // "Never show": every player seen and every one already ignored, each a switch.
+    for (const char* name : { "mpv", "spotify", "vlc" })
+        ASSERT_NE(find(QStringLiteral("ignore_%1Switch").arg(QLatin1String(name))), nullptr) << name;
+    EXPECT_TRUE(find(QStringLiteral("ignore_spotifySwitch"))->property("checked").toBool());
+    click(find(QStringLiteral("ignore_mpvSwitch")), controller.window());
+    EXPECT_TRUE(find(QStringLiteral("ignore_mpvSwitch"))->property("checked").toBool());
+    ViewProbe::shoot(*controller.window(), QStringLiteral("settings-nowPlaying-players"));
+    EXPECT_EQ(m_settings.ignoredPlayers(), (QStringList { QStringLiteral("spotify"), QStringLiteral("mpv") }));
+    click(find(QStringLiteral("ignore_spotifySwitch")), controller.window());
+    QCoreApplication::processEvents();
+    UserDefaults reread(path(QStringLiteral("settings.ini")));
+    const SettingsStore stored(reread);
+    EXPECT_EQ(stored.ignoredPlayers(), QStringList { QStringLiteral("mpv") }); // a list of one survives the INI file
+    EXPECT_EQ(stored.preferredPlayer(), QStringLiteral("vlc"));
+
+    // Back to automatic: the key goes, it is not stored empty.
+    QMetaObject::invokeMethod(picker, "activated", Q_ARG(int, 0));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(
+        QSettings(path(QStringLiteral("settings.ini")), QSettings::IniFormat).contains(QStringLiteral("preferredPlayer")));
+    rig.service->stop();
 }
 
 // In the whole program: the island's gear, a reopen and the calendar's

@@ -15,12 +15,12 @@ public:
     QList<qint32> activated;
     QString openError;
 
-    std::optional<ApplicationInfo> applicationForBundleIdentifier(const QString& bundleIdentifier) override
+    std::optional<ApplicationInfo> applicationForDesktopEntry(const QString& desktopEntry) override
     {
         ++lookups;
-        if (!installed.contains(bundleIdentifier))
+        if (!installed.contains(desktopEntry))
             return std::nullopt;
-        return installed.value(bundleIdentifier);
+        return installed.value(desktopEntry);
     }
     std::optional<ApplicationInfo> runningApplication(qint32 processIdentifier) override
     {
@@ -29,9 +29,9 @@ public:
             return std::nullopt;
         return running.value(processIdentifier);
     }
-    void openApplication(const QString& bundleIdentifier, std::function<void(const QString&)> done) override
+    void openApplication(const QString& desktopEntry, std::function<void(const QString&)> done) override
     {
-        opened << bundleIdentifier;
+        opened << desktopEntry;
         done(openError);
     }
     void activateRunningApplication(qint32 processIdentifier) override { activated << processIdentifier; }

@@ -1,11 +1,10 @@
-// The adapter's conversion of what players put on the bus: a player's
-// properties (PlaybackStatus, Metadata, Rate, Position) of any D-Bus shape,
-// sent through the session bus to ourselves so they arrive demarshalled as a
-// player's do, turned into the adapter's payload and the track the program
-// makes of it.
+// The watcher's handling of what players put on the bus: a player's
+// properties (PlaybackStatus, Metadata, Rate, Position, the Can* flags) of
+// any D-Bus shape, sent through the session bus to ourselves so they arrive
+// demarshalled as a player's do, applied whole and as a change, and turned
+// into the state the program reads.
 
 #include "FuzzApplication.h"
-#include "MediaRemoteAdapterClient.h"
 #include "MprisValues.h"
 
 #include <QDBusConnection>
@@ -14,10 +13,10 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QJsonDocument>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -113,8 +112,8 @@ QVariant value(FuzzedDataProvider& in, int depth)
     }
 }
 
-/// What a player's properties become in the adapter, as MprisPlayer reads a
-/// whole GetAll answer.
+/// What a player's properties become, as MprisPlayer applies a GetAll
+/// answer and then a PropertiesChanged.
 class Player final : public QDBusVirtualObject {
 public:
     QString introspect(const QString&) const override { return {}; }
@@ -122,21 +121,19 @@ public:
     {
         const QVariantMap properties = qdbus_cast<QVariantMap>(message.arguments().value(0));
         MprisValues::PlayerState state;
-        state.busName = QStringLiteral("org.mpris.MediaPlayer2.fuzz");
-        state.status = MprisValues::text(properties.value(QStringLiteral("PlaybackStatus"))).value_or(QString());
-        state.metadata = MprisValues::toMap(properties.value(QStringLiteral("Metadata")));
-        state.rate = MprisValues::number(properties.value(QStringLiteral("Rate")));
-        state.positionMicros = MprisValues::integer(properties.value(QStringLiteral("Position")));
-        (void)MprisValues::trackId(state.metadata.value(QStringLiteral("mpris:trackid")));
-        (void)MprisValues::text(state.metadata.value(QStringLiteral("mpris:artUrl")));
-        (void)MprisValues::trackIdentity(state);
-        // The line the adapter writes, read back as the program reads it.
-        const QJsonObject payload = MprisValues::payload(state, std::nullopt);
-        const QByteArray line = QJsonDocument(payload).toJson(QJsonDocument::Compact);
-        const QJsonObject read = QJsonDocument::fromJson(line).object();
-        const std::optional<NowPlayingTrack> track = MediaRemoteAdapterClient::trackFromPayload(read);
-        if (track && track->title.trimmed().isEmpty())
-            std::abort();
+        state.busName = QStringLiteral("org.mpris.MediaPlayer2.fuzz.instance1");
+        const QDateTime now = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000, Qt::UTC);
+        for (const bool whole : { true, false }) {
+            MprisValues::applyPlayerProperties(state, properties, whole, now);
+            (void)MprisValues::trackId(state.metadata.value(QStringLiteral("mpris:trackid")));
+            const MediaPlayerState shown = MprisValues::snapshot(state);
+            const bool sound = shown.player == QLatin1String("fuzz") && shown.title == shown.title.trimmed()
+                && shown.title.size() <= 500 && (!shown.lengthMicros || *shown.lengthMicros > 0)
+                && (!shown.positionMicros || *shown.positionMicros >= 0) && std::isfinite(shown.rate)
+                && (!shown.artist || !shown.artist->isEmpty()) && (!shown.album || !shown.album->trimmed().isEmpty());
+            if (!sound)
+                std::abort();
+        }
         connection.send(message.createReply());
         return true;
     }
@@ -164,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider in(data, size);
     QVariantMap properties;
-    for (const char* name : { "PlaybackStatus", "Metadata", "Rate", "Position" }) {
+    for (const char* name : { "PlaybackStatus", "Metadata", "Rate", "Position", "CanGoNext", "CanSeek" }) {
         if (!in.ConsumeBool())
             continue;
         QVariant v;

@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPointer>
@@ -26,18 +28,33 @@ ArtworkDecoder::ArtworkDecoder(Executor executor, QObject* parent)
 
 void ArtworkDecoder::decode(const QByteArray& bytes, Completion done)
 {
+    run([bytes](const QSize& atMost) { return decodeNow(bytes, atMost); }, std::move(done));
+}
+
+void ArtworkDecoder::decodeFile(const QString& path, Completion done)
+{
+    run(
+        [path](const QSize& atMost) {
+            const std::optional<QByteArray> bytes = fileBytes(path);
+            return bytes ? decodeNow(*bytes, atMost) : Result();
+        },
+        std::move(done));
+}
+
+void ArtworkDecoder::run(std::function<Result(const QSize&)> work, Completion done)
+{
     // Decoded no larger than the views draw it on the sharpest screen, so
     // nothing is scaled down on the GUI thread and no huge image is kept.
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     const int side = int(std::ceil(largestDrawnSide * ratio));
     const QSize atMost(side, side);
     if (!m_executor) {
-        done(decodeNow(bytes, atMost));
+        done(work(atMost));
         return;
     }
     QPointer<ArtworkDecoder> self(this);
-    m_executor([self, bytes, atMost, done = std::move(done)] {
-        Result result = decodeNow(bytes, atMost);
+    m_executor([self, work = std::move(work), atMost, done = std::move(done)] {
+        Result result = work(atMost);
         // Fields are touched on the main thread only; a decoder that is gone
         // by then drops the result.
         QMetaObject::invokeMethod(
@@ -48,6 +65,43 @@ void ArtworkDecoder::decode(const QByteArray& bytes, Completion done)
             },
             Qt::QueuedConnection);
     });
+}
+
+std::optional<QByteArray> ArtworkDecoder::fileBytes(const QString& path)
+{
+    // Only regular files: opening a FIFO blocks for ever, and a device
+    // reports size 0 and then reads without end.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > maximumBytes) {
+        qCWarning(
+            lcNowPlaying, "Ignoring artwork %s: not a regular file of at most %lld bytes", qUtf8Printable(path), maximumBytes);
+        return std::nullopt;
+    }
+    QFile file(info.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.read(maximumBytes);
+    return bytes.isEmpty() ? std::nullopt : std::optional<QByteArray>(bytes);
+}
+
+std::optional<QByteArray> ArtworkDecoder::dataUrlBytes(const QString& url)
+{
+    // data:[<media type>][;base64],<data>
+    const qsizetype comma = url.indexOf(QLatin1Char(','));
+    if (!url.startsWith(QLatin1String("data:"), Qt::CaseInsensitive) || comma < 0)
+        return std::nullopt;
+    const QString header = url.mid(5, comma - 5);
+    const QByteArray data = QByteArray::fromPercentEncoding(url.mid(comma + 1).toUtf8());
+    QByteArray bytes = data;
+    if (header.endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)) {
+        auto decoded = QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return std::nullopt;
+        bytes = *decoded;
+    }
+    if (bytes.isEmpty() || bytes.size() > maximumBytes)
+        return std::nullopt;
+    return bytes;
 }
 
 ArtworkDecoder::Result ArtworkDecoder::decodeNow(const QByteArray& bytes, const QSize& atMost)

@@ -33,12 +33,22 @@ public:
     /// Decodes `bytes`; `done` runs on the main thread (at once when decoding
     /// inline) unless this decoder is gone by then.
     void decode(const QByteArray& bytes, Completion done);
+    /// Reads the file at `path` and decodes it, both off the main thread.
+    void decodeFile(const QString& path, Completion done);
 
     /// Largest side, in points, that any view draws the artwork at.
     static constexpr int largestDrawnSide = 96;
     /// Pixels an image header may claim before the image is refused unread;
     /// covers are rarely above 3000 x 3000.
     static constexpr qint64 maximumPixels = 6000LL * 6000LL;
+    /// Bytes of artwork read from a file or a data: address.
+    static constexpr qint64 maximumBytes = 5 * 1024 * 1024;
+
+    /// The bytes of a regular file of at most `maximumBytes`; absent (and
+    /// logged) for anything else: a device, a FIFO, a folder.
+    static std::optional<QByteArray> fileBytes(const QString& path);
+    /// The bytes of a data: address, absent when it is malformed, empty or too large.
+    static std::optional<QByteArray> dataUrlBytes(const QString& url);
 
     /// The image and its accent colour; a null image for undecodable bytes
     /// and for a header that claims more than `maximumPixels` (logged).
@@ -49,5 +59,7 @@ public:
     static std::optional<QColor> accentColor(const QImage& image);
 
 private:
+    void run(std::function<Result(const QSize& atMost)> work, Completion done);
+
     Executor m_executor;
 };

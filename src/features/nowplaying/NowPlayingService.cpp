@@ -1,11 +1,12 @@
 #include "NowPlayingService.h"
 
-#include "AppleScriptMediaClient.h"
 #include "ApplicationCatalog.h"
 #include "Log.h"
-#include "MediaRemoteAdapterClient.h"
+#include "MediaPlayers.h"
+#include "WebLoader.h"
 
 #include <QPointer>
+#include <QUrl>
 
 #include <cmath>
 
@@ -16,7 +17,6 @@ namespace {
 constexpr auto clearDelay = 1000ms;
 constexpr auto inactiveDelay = 1500ms;
 constexpr auto pendingDelay = 1500ms;
-constexpr auto blindAdapterDelay = 3000ms;
 constexpr double seekTolerance = 1.5;
 
 double secondsBetween(const QDateTime& from, const QDateTime& to)
@@ -31,32 +31,30 @@ bool isMoving(const NowPlayingTrack& track)
 
 } // namespace
 
-NowPlayingService::NowPlayingService(std::unique_ptr<MediaRemoteAdapterClient> adapter,
-    std::unique_ptr<AppleScriptMediaClient> appleScript, ApplicationCatalog& applications, Scheduler& scheduler, Clock& clock,
-    ArtworkDecoder::Executor artworkExecutor, QObject* parent)
+NowPlayingService::NowPlayingService(MediaPlayers& players, ApplicationCatalog& applications, WebLoader& web,
+    Scheduler& scheduler, Clock& clock, ArtworkDecoder::Executor artworkExecutor, QObject* parent)
     : QObject(parent)
-    , m_adapter(std::move(adapter))
-    , m_appleScript(std::move(appleScript))
+    , m_players(players)
     , m_applications(applications)
+    , m_web(web)
     , m_clock(clock)
     , m_decoder(std::move(artworkExecutor))
     , m_pendingTask(scheduler)
     , m_pendingSeekTask(scheduler)
     , m_clearTask(scheduler)
     , m_inactiveTask(scheduler)
-    , m_blindAdapterTask(scheduler)
 {
-    connect(m_adapter.get(), &MediaRemoteAdapterClient::trackChanged, this, &NowPlayingService::adapterDidUpdate);
-    connect(m_adapter.get(), &MediaRemoteAdapterClient::unavailable, this,
-        [this] { switchToAppleScript(QStringLiteral("adapter unavailable")); });
-    connect(m_appleScript.get(), &AppleScriptMediaClient::trackChanged, this, &NowPlayingService::appleScriptDidUpdate);
+    connect(&m_players, &MediaPlayers::currentChanged, this, [this] {
+        if (m_isRunning)
+            receive(trackOf(m_players.current()));
+    });
+    connect(&m_players, &MediaPlayers::playersChanged, this, &NowPlayingService::playersChanged);
 }
 
 NowPlayingService::~NowPlayingService()
 {
-    // The clients outlive this body and may still report while they stop.
-    m_adapter->disconnect(this);
-    m_appleScript->disconnect(this);
+    if (m_artworkDownload)
+        m_web.cancel(*m_artworkDownload);
 }
 
 void NowPlayingService::start()
@@ -64,13 +62,8 @@ void NowPlayingService::start()
     if (m_isRunning)
         return;
     m_isRunning = true;
-    m_appleScript->startObserving();
-    if (!m_adapter->isAvailable()) {
-        switchToAppleScript(QStringLiteral("adapter not bundled"));
-        return;
-    }
-    setSource(Source::systemNowPlaying);
-    m_adapter->start();
+    m_players.startWatching();
+    receive(trackOf(m_players.current()));
 }
 
 void NowPlayingService::stop()
@@ -82,65 +75,49 @@ void NowPlayingService::stop()
     m_pendingSeekTask.cancel();
     m_clearTask.cancel();
     m_inactiveTask.cancel();
-    m_blindAdapterTask.cancel();
-    m_adapter->stop();
-    m_appleScript->stopObserving();
-    m_adapterTrack.reset();
+    m_players.stopWatching();
     m_sourceTrack.reset();
     m_pendingIsPlaying.reset();
     m_pendingSeek.reset();
-    setSource(Source::systemNowPlaying);
     present(std::nullopt);
     setActive(false);
     // Presenting nothing may have started the grace period; it has nothing left to do.
     m_inactiveTask.cancel();
+    Q_EMIT playersChanged();
 }
 
-void NowPlayingService::switchToAppleScript(const QString& reason)
+QStringList NowPlayingService::players() const
 {
-    if (!m_isRunning || m_source == Source::appleScript)
-        return;
-    qCWarning(lcNowPlaying, "Using AppleScript Now Playing fallback: %s", qUtf8Printable(reason));
-    m_blindAdapterTask.cancel();
-    m_adapter->stop();
-    m_adapterTrack.reset();
-    setSource(Source::appleScript);
-    m_appleScript->activate();
-    receive(m_appleScript->currentTrack());
+    return m_isRunning ? m_players.players() : QStringList();
 }
 
-void NowPlayingService::adapterDidUpdate(const std::optional<NowPlayingTrack>& track)
+void NowPlayingService::setPlayerPreferences(const QString& preferred, const QStringList& ignored)
 {
-    m_adapterTrack = track;
-    if (m_source != Source::systemNowPlaying)
-        return;
-    if (track)
-        m_blindAdapterTask.cancel();
-    receive(track);
+    m_players.setPreferences(preferred, ignored);
 }
 
-void NowPlayingService::appleScriptDidUpdate(const std::optional<NowPlayingTrack>& track)
+std::optional<NowPlayingTrack> NowPlayingService::trackOf(const std::optional<MediaPlayerState>& state)
 {
-    if (m_source == Source::appleScript) {
-        receive(track);
-        return;
+    // A player that reports no title has nothing to show.
+    if (!state || state->title.isEmpty())
+        return std::nullopt;
+    NowPlayingTrack track;
+    track.title = state->title;
+    track.artist = state->artist;
+    track.album = state->album;
+    track.artworkUrl = state->artUrl;
+    track.isPlaying = state->isPlaying;
+    track.player = state->player;
+    track.desktopEntry = state->desktopEntry ? state->desktopEntry : std::optional<QString>(state->player);
+    track.processIdentifier = state->processIdentifier;
+    if (state->lengthMicros)
+        track.duration = double(*state->lengthMicros) / 1e6;
+    if (state->positionMicros) {
+        track.elapsedTime = double(*state->positionMicros) / 1e6;
+        track.elapsedTimestamp = state->positionReadAt;
     }
-    if (track && track->isPlaying && !m_adapterTrack)
-        scheduleBlindAdapterCheck();
-}
-
-void NowPlayingService::scheduleBlindAdapterCheck()
-{
-    if (m_blindAdapterTask.isPending())
-        return;
-    QPointer<NowPlayingService> self(this);
-    m_blindAdapterTask.start(blindAdapterDelay, [self] {
-        if (!self)
-            return;
-        const auto& witness = self->m_appleScript->currentTrack();
-        if (self->m_source == Source::systemNowPlaying && !self->m_adapterTrack && witness && witness->isPlaying)
-            self->switchToAppleScript(QStringLiteral("adapter reported nothing while a player was active"));
-    });
+    track.playbackRate = state->rate;
+    return track;
 }
 
 void NowPlayingService::receive(const std::optional<NowPlayingTrack>& track)
@@ -217,21 +194,26 @@ void NowPlayingService::present(std::optional<NowPlayingTrack> track)
         track->elapsedTimestamp = now;
     }
     if (track != m_track) {
+        const QString oldPlayer = playerName();
         m_track = track;
         Q_EMIT trackChanged();
+        if (playerName() != oldPlayer)
+            Q_EMIT playerNameChanged();
     }
-    updateArtwork(m_track ? m_track->artworkData : std::nullopt);
+    updateArtwork(m_track ? m_track->artworkUrl : std::nullopt);
     updateSource(m_track);
     updateActivity();
 }
 
-void NowPlayingService::updateArtwork(const std::optional<QByteArray>& bytes)
+void NowPlayingService::updateArtwork(const std::optional<QString>& url)
 {
-    if (bytes == m_artworkData)
+    if (url == m_artworkUrl)
         return;
-    m_artworkData = bytes;
+    m_artworkUrl = url;
     const quint64 generation = ++m_artworkGeneration;
-    if (!bytes) {
+    if (m_artworkDownload)
+        m_web.cancel(*std::exchange(m_artworkDownload, std::nullopt));
+    if (!url) {
         applyArtwork({});
         return;
     }
@@ -246,10 +228,39 @@ void NowPlayingService::updateArtwork(const std::optional<QByteArray>& bytes)
         Q_EMIT accentColorChanged();
     }
     QPointer<NowPlayingService> self(this);
-    m_decoder.decode(*bytes, [self, generation](const ArtworkDecoder::Result& result) {
+    const auto done = [self, generation](const ArtworkDecoder::Result& result) {
         if (self && self->m_artworkGeneration == generation)
             self->applyArtwork(result);
-    });
+    };
+    const QUrl address(*url);
+    const QString scheme = address.scheme().toLower();
+    if (scheme == QLatin1String("file") && address.isLocalFile()) {
+        m_decoder.decodeFile(address.toLocalFile(), done);
+    } else if (scheme == QLatin1String("data")) {
+        if (const auto bytes = ArtworkDecoder::dataUrlBytes(*url)) {
+            m_decoder.decode(*bytes, done);
+        } else {
+            qCWarning(lcNowPlaying, "Ignoring artwork: a malformed, empty or oversized data address");
+            applyArtwork({});
+        }
+    } else if (scheme == QLatin1String("https")) {
+        m_artworkDownload
+            = m_web.load(address, [self, generation, done](const std::optional<QByteArray>& bytes, const QString& error) {
+                  if (!self || self->m_artworkGeneration != generation)
+                      return;
+                  self->m_artworkDownload.reset();
+                  if (bytes && !bytes->isEmpty()) {
+                      self->m_decoder.decode(*bytes, done);
+                      return;
+                  }
+                  qCWarning(lcNowPlaying, "Artwork download failed: %s", qUtf8Printable(error));
+                  self->applyArtwork({});
+              });
+    } else {
+        // Plain http and other schemes are never fetched.
+        qCWarning(lcNowPlaying, "Ignoring artwork at a %s address", qUtf8Printable(scheme.left(16)));
+        applyArtwork({});
+    }
 }
 
 void NowPlayingService::applyArtwork(const ArtworkDecoder::Result& result)
@@ -272,7 +283,7 @@ void NowPlayingService::updateSource(const std::optional<NowPlayingTrack>& track
 {
     std::optional<QString> key;
     if (track) {
-        key = track->sourceBundleIdentifier.value_or(QString()) + QLatin1Char('|')
+        key = track->desktopEntry.value_or(QString()) + QLatin1Char('|')
             + (track->processIdentifier ? QString::number(*track->processIdentifier) : QString());
     }
     if (key == m_sourceKey)
@@ -280,8 +291,8 @@ void NowPlayingService::updateSource(const std::optional<NowPlayingTrack>& track
     m_sourceKey = key;
 
     std::optional<ApplicationInfo> info;
-    if (track && track->sourceBundleIdentifier)
-        info = m_applications.applicationForBundleIdentifier(*track->sourceBundleIdentifier);
+    if (track && track->desktopEntry)
+        info = m_applications.applicationForDesktopEntry(*track->desktopEntry);
     if (!info && track && track->processIdentifier)
         info = m_applications.runningApplication(*track->processIdentifier);
 
@@ -330,14 +341,6 @@ void NowPlayingService::setActive(bool active)
     Q_EMIT isActiveChanged();
 }
 
-void NowPlayingService::setSource(Source source)
-{
-    if (m_source == source)
-        return;
-    m_source = source;
-    Q_EMIT sourceChanged();
-}
-
 void NowPlayingService::send(NowPlayingCommand command)
 {
     if (command == NowPlayingCommand::playPause && m_track) {
@@ -351,10 +354,17 @@ void NowPlayingService::send(NowPlayingCommand command)
         });
         present(m_sourceTrack ? m_sourceTrack : m_track);
     }
-    if (m_source == Source::appleScript)
-        m_appleScript->send(command);
-    else
-        m_adapter->send(command);
+    switch (command) {
+    case NowPlayingCommand::playPause:
+        m_players.playPause();
+        break;
+    case NowPlayingCommand::nextTrack:
+        m_players.next();
+        break;
+    case NowPlayingCommand::previousTrack:
+        m_players.previous();
+        break;
+    }
 }
 
 void NowPlayingService::seek(double seconds)
@@ -374,18 +384,15 @@ void NowPlayingService::seek(double seconds)
         self->present(self->m_sourceTrack);
     });
     present(m_sourceTrack ? m_sourceTrack : m_track);
-    if (m_source == Source::appleScript)
-        m_appleScript->seek(target);
-    else
-        m_adapter->seek(target);
+    m_players.setPosition(qint64(std::llround(target * 1e6)));
 }
 
 void NowPlayingService::activateSource()
 {
     if (!m_track)
         return;
-    if (m_track->sourceBundleIdentifier && m_applications.applicationForBundleIdentifier(*m_track->sourceBundleIdentifier)) {
-        m_applications.openApplication(*m_track->sourceBundleIdentifier, [](const QString& error) {
+    if (m_track->desktopEntry && m_applications.applicationForDesktopEntry(*m_track->desktopEntry)) {
+        m_applications.openApplication(*m_track->desktopEntry, [](const QString& error) {
             if (!error.isEmpty())
                 qCCritical(lcNowPlaying, "Unable to open source app: %s", qUtf8Printable(error));
         });

@@ -16,14 +16,15 @@
 #include <memory>
 #include <optional>
 
-class AppleScriptMediaClient;
 class ApplicationCatalog;
-class MediaRemoteAdapterClient;
+class MediaPlayers;
+class WebLoader;
+struct MediaPlayerState;
 
-/// The one source of truth for what plays: chooses between the adapter
-/// stream and the scripted-player fallback, smooths their hiccups, applies
-/// the user's commands optimistically and publishes the track with its
-/// artwork, accent colour and source application. Main thread only.
+/// The one source of truth for what plays: reads the shown media player,
+/// smooths its hiccups, applies the user's commands optimistically and
+/// publishes the track with its artwork, accent colour and source
+/// application. Main thread only.
 class NowPlayingService final : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -42,22 +43,20 @@ class NowPlayingService final : public QObject {
     Q_PROPERTY(bool hasSourceIcon READ hasSourceIcon NOTIFY sourceIconChanged)
     /// True while something plays (falls 1.5 s after playback stops).
     Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged)
-    /// The authoritative source.
-    Q_PROPERTY(Source source READ source NOTIFY sourceChanged)
+    /// The name of the player being read ("vlc"); empty when none.
+    Q_PROPERTY(QString playerName READ playerName NOTIFY playerNameChanged)
+    /// The names of the players present, for the choice of a preferred one.
+    Q_PROPERTY(QStringList players READ players NOTIFY playersChanged)
 public:
-    enum class Source { systemNowPlaying, appleScript };
-    Q_ENUM(Source)
-
-    /// Takes ownership of both clients and installs their callbacks.
-    NowPlayingService(std::unique_ptr<MediaRemoteAdapterClient> adapter, std::unique_ptr<AppleScriptMediaClient> appleScript,
-        ApplicationCatalog& applications, Scheduler& scheduler = Scheduler::system(), Clock& clock = Clock::system(),
+    NowPlayingService(MediaPlayers& players, ApplicationCatalog& applications, WebLoader& web,
+        Scheduler& scheduler = Scheduler::system(), Clock& clock = Clock::system(),
         ArtworkDecoder::Executor artworkExecutor = ArtworkDecoder::workerThreads(), QObject* parent = nullptr);
     ~NowPlayingService() override;
     Q_DISABLE_COPY_MOVE(NowPlayingService)
 
     /// Starts following the players; idempotent.
     void start();
-    /// Stops both sources and clears everything published; idempotent.
+    /// Stops reading and clears everything published; idempotent.
     void stop();
     bool isRunning() const { return m_isRunning; }
 
@@ -73,6 +72,9 @@ public:
     Q_INVOKABLE void seek(double seconds);
     /// Brings the playing application to the front.
     Q_INVOKABLE void activateSource();
+    /// `preferred` is read whenever it plays (empty: automatic); players
+    /// named in `ignored` are never shown nor controlled.
+    void setPlayerPreferences(const QString& preferred, const QStringList& ignored);
 
     const std::optional<NowPlayingTrack>& track() const { return m_track; }
     bool hasTrack() const { return m_track.has_value(); }
@@ -86,10 +88,8 @@ public:
     const std::optional<QString>& sourceName() const { return m_sourceName; }
     QString sourceNameValue() const { return m_sourceName.value_or(QString()); }
     bool isActive() const { return m_isActive; }
-    Source source() const { return m_source; }
-
-    MediaRemoteAdapterClient& adapter() const { return *m_adapter; }
-    AppleScriptMediaClient& appleScript() const { return *m_appleScript; }
+    QString playerName() const { return m_track ? m_track->player : QString(); }
+    QStringList players() const;
 
 Q_SIGNALS:
     void trackChanged();
@@ -99,7 +99,8 @@ Q_SIGNALS:
     void sourceIconChanged();
     void sourceNameChanged();
     void isActiveChanged();
-    void sourceChanged();
+    void playerNameChanged();
+    void playersChanged();
 
 private:
     struct PendingSeek {
@@ -107,24 +108,20 @@ private:
         QDateTime requestedAt;
     };
 
-    void switchToAppleScript(const QString& reason);
-    void adapterDidUpdate(const std::optional<NowPlayingTrack>& track);
-    void appleScriptDidUpdate(const std::optional<NowPlayingTrack>& track);
-    void scheduleBlindAdapterCheck();
+    static std::optional<NowPlayingTrack> trackOf(const std::optional<MediaPlayerState>& state);
     void receive(const std::optional<NowPlayingTrack>& track);
     std::optional<NowPlayingTrack> carryingPosition(
         const std::optional<NowPlayingTrack>& old, const std::optional<NowPlayingTrack>& next) const;
     void present(std::optional<NowPlayingTrack> track);
-    void updateArtwork(const std::optional<QByteArray>& bytes);
+    void updateArtwork(const std::optional<QString>& url);
     void applyArtwork(const ArtworkDecoder::Result& result);
     void updateSource(const std::optional<NowPlayingTrack>& track);
     void updateActivity();
     void setActive(bool active);
-    void setSource(Source source);
 
-    std::unique_ptr<MediaRemoteAdapterClient> m_adapter;
-    std::unique_ptr<AppleScriptMediaClient> m_appleScript;
+    MediaPlayers& m_players;
     ApplicationCatalog& m_applications;
+    WebLoader& m_web;
     Clock& m_clock;
     ArtworkDecoder m_decoder;
 
@@ -135,11 +132,10 @@ private:
     std::optional<QIcon> m_sourceIcon;
     std::optional<QString> m_sourceName;
     bool m_isActive = false;
-    Source m_source = Source::systemNowPlaying;
 
-    std::optional<NowPlayingTrack> m_adapterTrack;
     std::optional<NowPlayingTrack> m_sourceTrack;
-    std::optional<QByteArray> m_artworkData;
+    std::optional<QString> m_artworkUrl;
+    std::optional<quint64> m_artworkDownload;
     // Drops decodes of bytes that were replaced before they finished.
     quint64 m_artworkGeneration = 0;
     std::optional<QString> m_sourceKey;
@@ -149,6 +145,5 @@ private:
     DelayedTask m_pendingSeekTask;
     DelayedTask m_clearTask;
     DelayedTask m_inactiveTask;
-    DelayedTask m_blindAdapterTask;
     bool m_isRunning = false;
 };

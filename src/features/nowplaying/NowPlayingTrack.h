@@ -13,9 +13,13 @@ struct NowPlayingTrack {
     QString title;
     std::optional<QString> artist;
     std::optional<QString> album;
-    std::optional<QByteArray> artworkData;
+    /// Where the cover is: a file, https or data: address.
+    std::optional<QString> artworkUrl;
     bool isPlaying = false;
-    std::optional<QString> sourceBundleIdentifier;
+    /// The player's name ("vlc"), as the settings name it.
+    QString player;
+    /// The desktop entry of the playing application, without ".desktop".
+    std::optional<QString> desktopEntry;
     std::optional<qint32> processIdentifier;
     /// Seconds.
     std::optional<double> duration;

@@ -47,11 +47,11 @@ DesktopApplicationCatalog::DesktopApplicationCatalog(const QDBusConnection& bus,
 {
 }
 
-QString DesktopApplicationCatalog::desktopFile(const QString& bundleIdentifier)
+QString DesktopApplicationCatalog::desktopFile(const QString& entryName)
 {
-    if (bundleIdentifier.isEmpty() || bundleIdentifier.contains(QLatin1Char('/')))
+    if (entryName.isEmpty() || entryName.contains(QLatin1Char('/')))
         return {};
-    for (const QString& name : { bundleIdentifier, bundleIdentifier.toLower() }) {
+    for (const QString& name : { entryName, entryName.toLower() }) {
         const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, name + QStringLiteral(".desktop"));
         if (!path.isEmpty())
             return path;
@@ -96,9 +96,9 @@ QStringList DesktopApplicationCatalog::commandLine(const QString& exec)
     return kept;
 }
 
-std::optional<ApplicationInfo> DesktopApplicationCatalog::applicationForBundleIdentifier(const QString& bundleIdentifier)
+std::optional<ApplicationInfo> DesktopApplicationCatalog::applicationForDesktopEntry(const QString& entryName)
 {
-    const QString path = desktopFile(bundleIdentifier);
+    const QString path = desktopFile(entryName);
     if (path.isEmpty())
         return std::nullopt;
     const auto keys = desktopEntry(path);
@@ -199,11 +199,11 @@ void DesktopApplicationCatalog::raise(const QString& busName, std::function<void
     });
 }
 
-QString DesktopApplicationCatalog::launch(const QString& bundleIdentifier)
+QString DesktopApplicationCatalog::launch(const QString& entryName)
 {
-    const QString path = desktopFile(bundleIdentifier);
+    const QString path = desktopFile(entryName);
     if (path.isEmpty())
-        return QStringLiteral("no desktop entry for %1").arg(bundleIdentifier);
+        return QStringLiteral("no desktop entry for %1").arg(entryName);
     if (QProcess::startDetached(QStringLiteral("gio"), { QStringLiteral("launch"), path }))
         return {};
     const QStringList command = commandLine(desktopEntry(path).value(QStringLiteral("Exec")));
@@ -214,16 +214,16 @@ QString DesktopApplicationCatalog::launch(const QString& bundleIdentifier)
     return {};
 }
 
-void DesktopApplicationCatalog::openApplication(const QString& bundleIdentifier, std::function<void(const QString&)> done)
+void DesktopApplicationCatalog::openApplication(const QString& entryName, std::function<void(const QString&)> done)
 {
-    findPlayer([bundleIdentifier](const QString& busName, const QString& entry,
-                   qint32) { return entry == bundleIdentifier || MprisValues::busNameSuffix(busName) == bundleIdentifier; },
-        [this, bundleIdentifier, done](const QString& busName) {
+    findPlayer([entryName](const QString& busName, const QString& entry,
+                   qint32) { return entry == entryName || MprisValues::busNameSuffix(busName) == entryName; },
+        [this, entryName, done](const QString& busName) {
             if (busName.isEmpty()) {
-                done(launch(bundleIdentifier));
+                done(launch(entryName));
                 return;
             }
-            raise(busName, [bundleIdentifier, done](bool ok) { done(ok ? QString() : launch(bundleIdentifier)); });
+            raise(busName, [entryName, done](bool ok) { done(ok ? QString() : launch(entryName)); });
         });
 }
 

@@ -15,13 +15,13 @@ public:
     explicit DesktopApplicationCatalog(const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(DesktopApplicationCatalog)
 
-    std::optional<ApplicationInfo> applicationForBundleIdentifier(const QString& bundleIdentifier) override;
+    std::optional<ApplicationInfo> applicationForDesktopEntry(const QString& entryName) override;
     std::optional<ApplicationInfo> runningApplication(qint32 processIdentifier) override;
-    void openApplication(const QString& bundleIdentifier, std::function<void(const QString& error)> done) override;
+    void openApplication(const QString& entryName, std::function<void(const QString& error)> done) override;
     void activateRunningApplication(qint32 processIdentifier) override;
 
     /// The desktop file for an identifier ("vlc" → .../applications/vlc.desktop); empty when none.
-    static QString desktopFile(const QString& bundleIdentifier);
+    static QString desktopFile(const QString& entryName);
     /// Keys of the [Desktop Entry] group of a desktop file.
     static QHash<QString, QString> desktopEntry(const QString& path);
     /// The Exec line without its field codes, split into program and arguments.
@@ -34,7 +34,7 @@ private:
         std::function<void(const QString& busName)> found);
     /// Raises the player at `uniqueName`.
     void raise(const QString& uniqueName, std::function<void(bool ok)> done);
-    static QString launch(const QString& bundleIdentifier);
+    static QString launch(const QString& entryName);
 
     QDBusConnection m_bus;
 };

@@ -1,51 +1,45 @@
 #include "MprisPlayer.h"
 
+#include "Clock.h"
+#include "Log.h"
 #include "dbus_interface.h"
 #include "mpris_player_interface.h"
 #include "properties_interface.h"
 
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-
-#include <chrono>
 
 namespace {
 
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString rootInterface = QStringLiteral("org.mpris.MediaPlayer2");
-const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
-
-qint64 epochMicros()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-}
+const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
+// A hung player must not keep replies pending for the bus's default 25 s.
+constexpr int callTimeoutMs = 5000;
 
 } // namespace
 
-MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, const QString& owner, QObject* parent)
+MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, const QString& owner, Clock& clock, QObject* parent)
     : QObject(parent)
     // Unique names: Qt then never asks the bus for the owner synchronously.
-    , m_properties(new OrgFreedesktopDBusPropertiesInterface(owner, objectPath, bus, this))
-    , m_player(new OrgMprisMediaPlayer2PlayerInterface(owner, objectPath, bus, this))
+    , m_properties(new OrgFreedesktopDBusPropertiesInterface(owner, mprisPath, bus, this))
+    , m_player(new OrgMprisMediaPlayer2PlayerInterface(owner, mprisPath, bus, this))
+    , m_clock(clock)
     , m_owner(owner)
 {
     m_state.busName = busName;
-    m_properties->setTimeout(5000);
+    m_properties->setTimeout(callTimeoutMs);
+    m_player->setTimeout(callTimeoutMs);
 
     connect(m_properties, &OrgFreedesktopDBusPropertiesInterface::PropertiesChanged, this,
         [this](const QString& interface, const QVariantMap& values, const QStringList& invalidated) {
             if (interface == playerInterface) {
-                applyPlayerProperties(values, false);
+                apply(values, false);
                 // Invalidated values must be fetched again; do it whole.
-                if (!invalidated.isEmpty()) {
-                    watch(m_properties->GetAll(playerInterface), [this](const QDBusPendingCall& call) {
-                        QDBusPendingReply<QVariantMap> reply = call;
-                        if (!reply.isError())
-                            applyPlayerProperties(reply.value(), true);
-                    });
-                }
+                if (!invalidated.isEmpty())
+                    readAll();
             } else if (interface == rootInterface && values.contains(QStringLiteral("DesktopEntry"))) {
                 m_state.desktopEntry = MprisValues::text(values.value(QStringLiteral("DesktopEntry")));
                 Q_EMIT changed();
@@ -54,15 +48,11 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
     connect(m_player, &OrgMprisMediaPlayer2PlayerInterface::Seeked, this, [this](qlonglong position) {
         ++m_positionRead;
         m_state.positionMicros = position;
-        m_state.positionReadAtEpochMicros = epochMicros();
+        m_state.positionReadAt = m_clock.now();
         Q_EMIT changed();
     });
 
-    watch(m_properties->GetAll(playerInterface), [this](const QDBusPendingCall& call) {
-        QDBusPendingReply<QVariantMap> reply = call;
-        if (!reply.isError())
-            applyPlayerProperties(reply.value(), true);
-    });
+    readAll();
     watch(m_properties->GetAll(rootInterface), [this](const QDBusPendingCall& call) {
         QDBusPendingReply<QVariantMap> reply = call;
         if (reply.isError())
@@ -91,38 +81,35 @@ void MprisPlayer::watch(const QDBusPendingCall& call, std::function<void(const Q
     });
 }
 
-void MprisPlayer::applyPlayerProperties(const QVariantMap& properties, bool whole)
+void MprisPlayer::readAll()
 {
-    const QString oldStatus = m_state.status;
-    const QString oldTrack = MprisValues::trackIdentity(m_state);
-    bool touched = false;
+    const quint64 read = ++m_positionRead;
+    watch(m_properties->GetAll(playerInterface), [this, read](const QDBusPendingCall& call) {
+        QDBusPendingReply<QVariantMap> reply = call;
+        if (reply.isError()) {
+            qCWarning(lcNowPlaying, "Media player %s did not report its state: %s", qUtf8Printable(m_state.busName),
+                qUtf8Printable(reply.error().message()));
+            return;
+        }
+        QVariantMap values = reply.value();
+        // A newer Seeked or read already told where the track is.
+        if (read != m_positionRead)
+            values.remove(QStringLiteral("Position"));
+        apply(values, true);
+    });
+}
 
-    if (properties.contains(QStringLiteral("PlaybackStatus"))) {
-        m_state.status = MprisValues::text(properties.value(QStringLiteral("PlaybackStatus"))).value_or(QString());
-        touched = true;
-    }
-    if (properties.contains(QStringLiteral("Metadata")) || whole) {
-        m_state.metadata = MprisValues::toMap(properties.value(QStringLiteral("Metadata")));
-        touched = true;
-    }
-    if (properties.contains(QStringLiteral("Rate")) || whole) {
-        m_state.rate = MprisValues::number(properties.value(QStringLiteral("Rate")));
-        touched = true;
-    }
-    if (whole && properties.contains(QStringLiteral("Position"))) {
+void MprisPlayer::apply(const QVariantMap& properties, bool whole)
+{
+    if (properties.contains(QStringLiteral("Position")))
         ++m_positionRead;
-        m_state.positionMicros = MprisValues::integer(properties.value(QStringLiteral("Position")));
-        m_state.positionReadAtEpochMicros = epochMicros();
-    }
-    if (!touched)
+    const MprisValues::Applied applied = MprisValues::applyPlayerProperties(m_state, properties, whole, m_clock.now());
+    if (!applied.touched)
         return;
-
-    const bool statusChanged = m_state.status != oldStatus;
-    const bool trackChanged = MprisValues::trackIdentity(m_state) != oldTrack;
     Q_EMIT changed();
-    if (statusChanged)
-        Q_EMIT playStateChanged(m_state.status == QLatin1String("Playing"));
-    if (!whole && (statusChanged || trackChanged))
+    if (applied.statusChanged)
+        Q_EMIT statusChanged();
+    if (!whole && (applied.statusChanged || applied.trackChanged) && !properties.contains(QStringLiteral("Position")))
         readPosition();
 }
 
@@ -133,14 +120,56 @@ void MprisPlayer::readPosition()
         if (read != m_positionRead)
             return;
         QDBusPendingReply<QDBusVariant> reply = call;
-        if (reply.isError()) {
-            // No Position property: the program then shows no progress.
-            m_state.positionMicros.reset();
-            m_state.positionReadAtEpochMicros.reset();
-        } else {
-            m_state.positionMicros = MprisValues::integer(reply.value().variant());
-            m_state.positionReadAtEpochMicros = m_state.positionMicros ? std::optional<qint64>(epochMicros()) : std::nullopt;
-        }
+        // Without a Position property the program shows no progress.
+        m_state.positionMicros = reply.isError() ? std::nullopt : MprisValues::integer(reply.value().variant());
+        m_state.positionReadAt = m_state.positionMicros ? std::optional<QDateTime>(m_clock.now()) : std::nullopt;
         Q_EMIT changed();
+    });
+}
+
+void MprisPlayer::command(const QDBusPendingCall& call, const char* name)
+{
+    watch(call, [this, name](const QDBusPendingCall& done) {
+        if (done.isError()) {
+            qCWarning(lcNowPlaying, "%s sent to media player %s failed: %s", name, qUtf8Printable(m_state.busName),
+                qUtf8Printable(done.error().message()));
+        }
+    });
+}
+
+void MprisPlayer::playPause()
+{
+    command(m_player->PlayPause(), "PlayPause");
+}
+
+void MprisPlayer::next()
+{
+    command(m_player->Next(), "Next");
+}
+
+void MprisPlayer::previous()
+{
+    command(m_player->Previous(), "Previous");
+}
+
+void MprisPlayer::setPosition(qint64 micros)
+{
+    micros = std::max<qint64>(micros, 0);
+    const auto trackId = MprisValues::trackId(m_state.metadata.value(QStringLiteral("mpris:trackid")));
+    if (trackId && QDBusObjectPath(*trackId).path() == *trackId) {
+        command(m_player->SetPosition(QDBusObjectPath(*trackId), micros), "SetPosition");
+        return;
+    }
+    // Without a track id SetPosition cannot be used; a relative seek from
+    // the position the player reports now reaches the same place.
+    watch(m_properties->Get(playerInterface, QStringLiteral("Position")), [this, micros](const QDBusPendingCall& call) {
+        QDBusPendingReply<QDBusVariant> reply = call;
+        const auto current = reply.isError() ? std::nullopt : MprisValues::integer(reply.value().variant());
+        if (!current) {
+            qCWarning(lcNowPlaying, "Cannot seek media player %s: it reports neither a track id nor a position",
+                qUtf8Printable(m_state.busName));
+            return;
+        }
+        command(m_player->Seek(micros - *current), "Seek");
     });
 }

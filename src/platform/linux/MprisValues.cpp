@@ -135,33 +135,97 @@ bool isPlayerBusName(const QString& busName)
         && busName != QLatin1String("org.mpris.MediaPlayer2.playerctld");
 }
 
-QJsonObject payload(const PlayerState& state, const std::optional<QString>& artworkBase64)
+QString playerName(const QString& busName)
 {
-    QJsonObject out;
+    QString name = busNameSuffix(busName);
+    const qsizetype instance = name.indexOf(QLatin1String(".instance"));
+    if (instance > 0)
+        name.truncate(instance);
+    return name;
+}
+
+namespace {
+
+bool flag(const QVariant& raw)
+{
+    const QVariant value = unwrapped(raw);
+    return value.typeId() == QMetaType::Bool && value.toBool();
+}
+
+} // namespace
+
+Applied applyPlayerProperties(PlayerState& state, const QVariantMap& properties, bool whole, const QDateTime& now)
+{
+    const QString oldStatus = state.status;
+    const QString oldTrack = trackIdentity(state);
+    Applied applied;
+    const auto has = [&](const char* key) {
+        const bool present = properties.contains(QLatin1String(key));
+        applied.touched = applied.touched || present || whole;
+        return present || whole;
+    };
+    const auto value = [&](const char* key) { return properties.value(QLatin1String(key)); };
+
+    if (has("PlaybackStatus"))
+        state.status = text(value("PlaybackStatus")).value_or(QString());
+    if (has("Metadata"))
+        state.metadata = toMap(value("Metadata"));
+    if (has("Rate"))
+        state.rate = number(value("Rate"));
+    if (has("CanGoNext"))
+        state.canGoNext = flag(value("CanGoNext"));
+    if (has("CanGoPrevious"))
+        state.canGoPrevious = flag(value("CanGoPrevious"));
+    if (has("CanPlay"))
+        state.canPlay = flag(value("CanPlay"));
+    if (has("CanPause"))
+        state.canPause = flag(value("CanPause"));
+    if (has("CanSeek"))
+        state.canSeek = flag(value("CanSeek"));
+    // Players do not signal the position as it moves; a value that does
+    // arrive is as good as a read.
+    if (properties.contains(QLatin1String("Position"))) {
+        state.positionMicros = integer(value("Position"));
+        state.positionReadAt = state.positionMicros ? std::optional<QDateTime>(now) : std::nullopt;
+        applied.touched = true;
+    }
+    applied.statusChanged = state.status != oldStatus;
+    applied.trackChanged = trackIdentity(state) != oldTrack;
+    return applied;
+}
+
+MediaPlayerState snapshot(const PlayerState& state)
+{
+    // No view shows more of a text; a player that sends megabytes costs no layout time.
+    constexpr qsizetype longestText = 500;
+    const auto shortened = [](const std::optional<QString>& value) -> std::optional<QString> {
+        const QString kept = value ? value->left(longestText).trimmed() : QString();
+        return kept.isEmpty() ? std::nullopt : std::optional<QString>(kept);
+    };
+    MediaPlayerState out;
+    out.player = playerName(state.busName);
+    out.isPlaying = state.status == QLatin1String("Playing");
     if (state.status.isEmpty() || state.status == QLatin1String("Stopped"))
         return out;
     const QVariantMap& m = state.metadata;
-    if (const auto title = text(m.value(QStringLiteral("xesam:title"))))
-        out.insert(QStringLiteral("title"), *title);
-    if (const auto artist = joinedTexts(m.value(QStringLiteral("xesam:artist"))))
-        out.insert(QStringLiteral("artist"), *artist);
-    if (const auto album = text(m.value(QStringLiteral("xesam:album"))))
-        out.insert(QStringLiteral("album"), *album);
-    if (artworkBase64)
-        out.insert(QStringLiteral("artworkData"), *artworkBase64);
-    out.insert(QStringLiteral("playing"), state.status == QLatin1String("Playing"));
-    const QString identifier = state.desktopEntry.value_or(busNameSuffix(state.busName));
-    out.insert(QStringLiteral("bundleIdentifier"), identifier);
-    if (state.processIdentifier)
-        out.insert(QStringLiteral("processIdentifier"), *state.processIdentifier);
+    out.title = shortened(text(m.value(QStringLiteral("xesam:title")))).value_or(QString());
+    out.artist = shortened(joinedTexts(m.value(QStringLiteral("xesam:artist"))));
+    out.album = shortened(text(m.value(QStringLiteral("xesam:album"))));
+    out.artUrl = text(m.value(QStringLiteral("mpris:artUrl")));
+    out.desktopEntry = state.desktopEntry;
+    out.processIdentifier = state.processIdentifier;
     if (const auto length = integer(m.value(QStringLiteral("mpris:length"))); length && *length > 0)
-        out.insert(QStringLiteral("durationMicros"), double(*length));
+        out.lengthMicros = length;
     if (state.positionMicros) {
-        out.insert(QStringLiteral("elapsedTimeMicros"), double(std::max<qint64>(*state.positionMicros, 0)));
-        if (state.positionReadAtEpochMicros)
-            out.insert(QStringLiteral("timestampEpochMicros"), double(*state.positionReadAtEpochMicros));
+        out.positionMicros = std::max<qint64>(*state.positionMicros, 0);
+        out.positionReadAt = state.positionReadAt;
     }
-    out.insert(QStringLiteral("playbackRate"), state.rate.value_or(1.0));
+    out.rate = state.rate.value_or(1.0);
+    out.canGoNext = state.canGoNext;
+    out.canGoPrevious = state.canGoPrevious;
+    out.canPlay = state.canPlay;
+    out.canPause = state.canPause;
+    out.canSeek = state.canSeek;
     return out;
 }
 

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "MediaPlayers.h"
+
 #include <QDBusArgument>
-#include <QJsonObject>
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
 
 #include <optional>
 
-/// Conversions from what MPRIS players put on the bus to the adapter's
-/// payload values. Players get types wrong in many ways; every function
+/// Conversions from what MPRIS players put on the bus to typed values. Players get types wrong in many ways; every function
 /// accepts the odd forms that occur and rejects the rest.
 namespace MprisValues {
 
@@ -31,19 +32,40 @@ QString busNameSuffix(const QString& busName);
 /// True for names to follow: MPRIS players other than the playerctld proxy.
 bool isPlayerBusName(const QString& busName);
 
-/// The payload keys the program reads, from a player's state.
+/// "org.mpris.MediaPlayer2.firefox.instance_1_23" gives "firefox": what the
+/// user calls the player, the same for each of a browser's instances.
+QString playerName(const QString& busName);
+
+/// One player's Player interface as mirrored from its properties.
 struct PlayerState {
     QString busName;
     QString status; // "Playing", "Paused", "Stopped" or empty while unknown
     QVariantMap metadata;
     std::optional<double> rate;
+    bool canGoNext = false;
+    bool canGoPrevious = false;
+    bool canPlay = false;
+    bool canPause = false;
+    bool canSeek = false;
     std::optional<QString> desktopEntry;
     std::optional<qint32> processIdentifier;
     std::optional<qint64> positionMicros;
-    std::optional<qint64> positionReadAtEpochMicros;
+    std::optional<QDateTime> positionReadAt;
 };
-QJsonObject payload(const PlayerState& state, const std::optional<QString>& artworkBase64);
-/// What decides between a whole payload and a diff: a different player or track.
+
+/// What applying a property map changed.
+struct Applied {
+    bool touched = false;
+    bool statusChanged = false;
+    bool trackChanged = false;
+};
+/// Applies Player properties from GetAll (`whole`: a missing value becomes
+/// unknown) or PropertiesChanged (only the values present change). `now`
+/// stamps a Position read.
+Applied applyPlayerProperties(PlayerState& state, const QVariantMap& properties, bool whole, const QDateTime& now);
+/// The state as the program reads it; a stopped or unknown player has no track.
+MediaPlayerState snapshot(const PlayerState& state);
+/// What tells one track from the next: the player, the track id and the texts.
 QString trackIdentity(const PlayerState& state);
 
 } // namespace MprisValues

@@ -5,14 +5,13 @@
 #include <QTimer>
 
 namespace {
-// Artwork, not arbitrary downloads: the same bounds as the adapter's.
+// Artwork, not arbitrary downloads: the same bounds as covers read from files.
 constexpr qint64 maximumBytes = 5 * 1024 * 1024;
 constexpr int maximumMs = 3000;
 } // namespace
 
 NetworkWebLoader::NetworkWebLoader(QObject* parent)
     : QObject(parent)
-    , m_network(new QNetworkAccessManager(this))
 {
 }
 
@@ -27,6 +26,8 @@ NetworkWebLoader::~NetworkWebLoader()
 WebLoader::RequestId NetworkWebLoader::load(const QUrl& url, Completion done)
 {
     const RequestId id = m_next++;
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
     QNetworkRequest request(url);
     request.setTransferTimeout(maximumMs);
     QNetworkReply* reply = m_network->get(request);

@@ -8,7 +8,8 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
-/// Downloads with QNetworkAccessManager; completions arrive on the main thread.
+/// Downloads with QNetworkAccessManager, made at the first download (most
+/// covers are files); completions arrive on the main thread.
 class NetworkWebLoader final : public QObject, public WebLoader {
     Q_OBJECT
 public:
@@ -20,7 +21,7 @@ public:
     void cancel(RequestId id) override;
 
 private:
-    QNetworkAccessManager* m_network;
+    QNetworkAccessManager* m_network = nullptr;
     QHash<RequestId, QNetworkReply*> m_replies;
     RequestId m_next = 1;
 };

@@ -1,5 +1,5 @@
 #include "MprisValues.h"
-#include "ArtworkCache.h"
+#include "ArtworkDecoder.h"
 
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -39,44 +39,71 @@ TEST(MprisValues, OddWireTypesAreReadOrRejected)
     EXPECT_EQ(busNameSuffix(QStringLiteral("org.mpris.MediaPlayer2.chromium.instance7")), QStringLiteral("chromium.instance7"));
 }
 
-TEST(MprisValues, PayloadCarriesTheKeysTheProgramReads)
+TEST(MprisValues, PropertiesApplyWholeOrAsChangesAndStoppedPlayersShowNothing)
 {
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000, Qt::UTC);
     PlayerState state;
-    state.busName = QStringLiteral("org.mpris.MediaPlayer2.vlc");
-    state.status = QStringLiteral("Paused");
-    state.metadata
-        = { { QStringLiteral("xesam:title"), QStringLiteral("Song") }, { QStringLiteral("mpris:length"), qlonglong(-5) } };
-    state.positionMicros = -20; // some players report garbage before the first play
-    const QJsonObject p = payload(state, std::nullopt);
-    EXPECT_EQ(p.value(QLatin1String("title")).toString(), QStringLiteral("Song"));
-    EXPECT_FALSE(p.value(QLatin1String("playing")).toBool());
-    EXPECT_EQ(p.value(QLatin1String("bundleIdentifier")).toString(), QStringLiteral("vlc"));
-    EXPECT_FALSE(p.contains(QLatin1String("durationMicros")));
-    EXPECT_EQ(p.value(QLatin1String("elapsedTimeMicros")).toDouble(), 0);
-    EXPECT_EQ(p.value(QLatin1String("playbackRate")).toDouble(), 1.0);
-    EXPECT_FALSE(p.contains(QLatin1String("processIdentifier")));
+    state.busName = QStringLiteral("org.mpris.MediaPlayer2.vlc.instance42");
+    const QVariantMap all { { QStringLiteral("PlaybackStatus"), QStringLiteral("Paused") },
+        { QStringLiteral("Metadata"),
+            QVariantMap { { QStringLiteral("xesam:title"), QStringLiteral(" Song ") },
+                { QStringLiteral("mpris:length"), qlonglong(-5) } } },
+        { QStringLiteral("Position"), qlonglong(-20) }, // some players report garbage before the first play
+        { QStringLiteral("CanGoNext"), true }, { QStringLiteral("CanSeek"), QStringLiteral("yes") } };
+    Applied applied = applyPlayerProperties(state, all, true, now);
+    EXPECT_TRUE(applied.touched && applied.statusChanged && applied.trackChanged);
+    MediaPlayerState shown = snapshot(state);
+    EXPECT_EQ(shown.player, QStringLiteral("vlc"));
+    EXPECT_EQ(shown.title, QStringLiteral("Song"));
+    EXPECT_FALSE(shown.isPlaying);
+    EXPECT_FALSE(shown.lengthMicros);
+    EXPECT_EQ(shown.positionMicros, 0);
+    EXPECT_EQ(shown.positionReadAt, now);
+    EXPECT_EQ(shown.rate, 1.0);
+    EXPECT_TRUE(shown.canGoNext);
+    EXPECT_FALSE(shown.canSeek); // a text is no flag
+    EXPECT_FALSE(shown.canGoPrevious);
 
-    state.desktopEntry = QStringLiteral("org.videolan.VLC");
-    EXPECT_EQ(payload(state, QStringLiteral("aGk=")).value(QLatin1String("bundleIdentifier")).toString(),
-        QStringLiteral("org.videolan.VLC"));
-    EXPECT_EQ(payload(state, QStringLiteral("aGk=")).value(QLatin1String("artworkData")).toString(), QStringLiteral("aGk="));
+    // A change touches only what it names; the same title again is no new track.
+    applied = applyPlayerProperties(state, { { QStringLiteral("PlaybackStatus"), QStringLiteral("Playing") } }, false, now);
+    EXPECT_TRUE(applied.statusChanged);
+    EXPECT_FALSE(applied.trackChanged);
+    EXPECT_TRUE(snapshot(state).canGoNext);
+    EXPECT_FALSE(applyPlayerProperties(state, { { QStringLiteral("Volume"), 0.5 } }, false, now).touched);
+    // GetAll without a value: it becomes unknown.
+    applyPlayerProperties(state, { { QStringLiteral("PlaybackStatus"), QStringLiteral("Playing") } }, true, now);
+    EXPECT_TRUE(snapshot(state).title.isEmpty());
+    EXPECT_FALSE(snapshot(state).canGoNext);
+
     state.status = QStringLiteral("Stopped");
-    EXPECT_TRUE(payload(state, std::nullopt).isEmpty());
+    state.metadata = { { QStringLiteral("xesam:title"), QStringLiteral("Song") } };
+    EXPECT_TRUE(snapshot(state).title.isEmpty());
+    EXPECT_EQ(playerName(QStringLiteral("org.mpris.MediaPlayer2.firefox.instance_1_23")), QStringLiteral("firefox"));
+    EXPECT_EQ(playerName(QStringLiteral("org.mpris.MediaPlayer2.instantly")), QStringLiteral("instantly"));
 }
 
-TEST(MprisValues, DataUrlsDecodeStrictly)
+TEST(MprisValues, ArtworkAddressesAndFilesAreReadStrictly)
 {
-    EXPECT_EQ(ArtworkCache::decodeDataUrl(QStringLiteral("data:image/png;base64,aGk=")), QByteArray("hi"));
-    EXPECT_EQ(ArtworkCache::decodeDataUrl(QStringLiteral("data:,a%20b")), QByteArray("a b"));
-    EXPECT_FALSE(ArtworkCache::decodeDataUrl(QStringLiteral("data:image/png;base64,!!!")));
-    EXPECT_FALSE(ArtworkCache::decodeDataUrl(QStringLiteral("data:image/png;base64")));
-    ArtworkCache cache;
-    EXPECT_FALSE(cache.artwork(QStringLiteral("http://127.0.0.1:9/plain.png"))); // never plain http
-    EXPECT_FALSE(cache.artwork(QStringLiteral("file:///nonexistent/cover.png")));
-    // Only regular files: a FIFO would block the stream for ever, a device never ends.
+    EXPECT_EQ(ArtworkDecoder::dataUrlBytes(QStringLiteral("data:image/png;base64,aGk=")), QByteArray("hi"));
+    EXPECT_EQ(ArtworkDecoder::dataUrlBytes(QStringLiteral("data:,a%20b")), QByteArray("a b"));
+    EXPECT_FALSE(ArtworkDecoder::dataUrlBytes(QStringLiteral("data:image/png;base64,!!!")));
+    EXPECT_FALSE(ArtworkDecoder::dataUrlBytes(QStringLiteral("data:image/png;base64")));
+    EXPECT_FALSE(ArtworkDecoder::dataUrlBytes(QStringLiteral("data:,")));
+
+    // Only regular files up to the bound: a FIFO would block for ever, a device never ends.
     QTemporaryDir dir;
-    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("cover.png")));
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("fifo.png")));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    EXPECT_FALSE(cache.artwork(QUrl::fromLocalFile(QString::fromLocal8Bit(fifo)).toString()));
-    EXPECT_FALSE(cache.artwork(QStringLiteral("file:///dev/zero")));
+    EXPECT_FALSE(ArtworkDecoder::fileBytes(QString::fromLocal8Bit(fifo)));
+    EXPECT_FALSE(ArtworkDecoder::fileBytes(QStringLiteral("/dev/zero")));
+    EXPECT_FALSE(ArtworkDecoder::fileBytes(dir.path()));
+    QFile big(dir.filePath(QStringLiteral("big.png")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(ArtworkDecoder::maximumBytes));
+    EXPECT_EQ(ArtworkDecoder::fileBytes(big.fileName())->size(), ArtworkDecoder::maximumBytes);
+    ASSERT_TRUE(big.resize(ArtworkDecoder::maximumBytes + 1));
+    EXPECT_FALSE(ArtworkDecoder::fileBytes(big.fileName()));
+    const QString justOver = QStringLiteral("data:,") + QString(ArtworkDecoder::maximumBytes + 1, QLatin1Char('a'));
+    EXPECT_FALSE(ArtworkDecoder::dataUrlBytes(justOver));
+    EXPECT_TRUE(ArtworkDecoder::dataUrlBytes(justOver.chopped(1)));
 }

@@ -1,15 +1,12 @@
-// Real parts: a private session bus, the test MPRIS player, the adapter
-// program and the Linux stand-ins. Waits are bounded and end as soon as
-// their condition holds.
+// Real parts: a private session bus and the test MPRIS player. Waits are
+// bounded and end as soon as their condition holds.
 
-#include "AppBundle.h"
-#include "AppleScriptMediaClient.h"
 #include "ChildProcess.h"
+#include "Clock.h"
 #include "DesktopApplicationCatalog.h"
 #include "FakeWebLoader.h"
-#include "MediaRemoteAdapterClient.h"
-#include "MprisScriptedPlayers.h"
-#include "NetworkWebLoader.h"
+#include "LogCapture.h"
+#include "MprisWatcher.h"
 #include "NowPlayingRig.h"
 #include "NowPlayingService.h"
 
@@ -17,8 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -77,7 +72,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_address.isEmpty());
-        // Children (players, the adapter) find the bus through the environment.
+        // Children (the players) find the bus through the environment.
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
         m_bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, m_address));
         ASSERT_TRUE(m_bus->isConnected());
@@ -102,7 +97,7 @@ QByteArray pngDataUrl()
 
 } // namespace
 
-TEST_F(DBusFixture, ServiceFollowsPlayersThroughTheAdapter)
+TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
 {
     // A desktop entry for the first player, found by its DesktopEntry.
     const QString apps = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
@@ -112,16 +107,10 @@ TEST_F(DBusFixture, ServiceFollowsPlayersThroughTheAdapter)
     entry.write("[Desktop Entry]\nType=Application\nName=Test Player\nIcon=audio-x-generic\nExec=true %U\n");
     entry.close();
 
-    const QString bin = binaryDir();
-    const AppBundle bundle(
-        QStringLiteral("test"), {}, bin + QStringLiteral("/share/brimwell"), bin + QStringLiteral("/lib/brimwell"));
-    MprisScriptedPlayers scripted(*m_bus);
-    NetworkWebLoader web;
+    MprisWatcher players(*m_bus, Clock::system());
+    FakeWebLoader web;
     DesktopApplicationCatalog catalog(*m_bus);
-    auto adapter = std::make_unique<MediaRemoteAdapterClient>(bundle);
-    ASSERT_TRUE(adapter->isAvailable());
-    NowPlayingService service(
-        std::move(adapter), std::make_unique<AppleScriptMediaClient>(scripted, scripted, scripted, web), catalog);
+    NowPlayingService service(players, catalog, web);
 
     Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
     alpha.send("track /t/1|Song|Ann,Bob|Album|200000000|" + pngDataUrl() + "\nposition 5000000\nplay\n");
@@ -132,16 +121,17 @@ TEST_F(DBusFixture, ServiceFollowsPlayersThroughTheAdapter)
     EXPECT_EQ(shown.title, QStringLiteral("Song"));
     EXPECT_EQ(shown.artist, QStringLiteral("Ann, Bob"));
     EXPECT_EQ(shown.album, QStringLiteral("Album"));
-    EXPECT_EQ(shown.sourceBundleIdentifier, QStringLiteral("brimwelltestplayer"));
-    EXPECT_EQ(shown.processIdentifier, qint32(alpha.process().processId()));
+    EXPECT_EQ(shown.player, QStringLiteral("alpha"));
     EXPECT_DOUBLE_EQ(*shown.duration, 200);
     EXPECT_NEAR(*shown.elapsed(QDateTime::currentDateTimeUtc()), 5, 2);
     EXPECT_TRUE(service.isActive());
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.artwork().has_value(); }, boundMs));
     EXPECT_EQ(service.artwork()->size(), QSize(6, 6));
     EXPECT_TRUE(service.accentColor());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track()->processIdentifier && service.track()->desktopEntry; }, boundMs));
+    EXPECT_EQ(service.track()->desktopEntry, QStringLiteral("brimwelltestplayer"));
+    EXPECT_EQ(service.track()->processIdentifier, qint32(alpha.process().processId()));
     EXPECT_EQ(service.sourceName(), QStringLiteral("Test Player"));
-    EXPECT_EQ(service.source(), NowPlayingService::Source::systemNowPlaying);
 
     service.send(NowPlayingCommand::playPause);
     EXPECT_FALSE(service.track()->isPlaying); // at once
@@ -152,27 +142,85 @@ TEST_F(DBusFixture, ServiceFollowsPlayersThroughTheAdapter)
     ASSERT_TRUE(alpha.saw("called Previous"));
     service.seek(42.5);
     ASSERT_TRUE(alpha.saw("called SetPosition /t/1 42500000"));
-    // A player with a desktop entry is raised as the next test shows.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && !service.track()->isPlaying; }, boundMs));
+    alpha.send("play\n");
 
-    // A second player that starts playing takes over.
+    // A second player that starts playing takes over; under two names it is one player.
     Player beta(QStringLiteral("beta"));
-    beta.send("track /t/9|Other|||300000000|\nplay\n");
+    beta.send("also beta.instance42\ntrack /t/9|Other|||300000000|\nplay\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Other"); }, boundMs));
-    EXPECT_EQ(service.track()->sourceBundleIdentifier, QStringLiteral("beta"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.players().size() == 2; }, boundMs));
+    EXPECT_EQ(service.players(), (QStringList { QStringLiteral("alpha"), QStringLiteral("beta") }));
     service.send(NowPlayingCommand::nextTrack); // commands follow the shown player
     ASSERT_TRUE(beta.saw("called Next"));
-    // No desktop entry: raised through its process, once the adapter has named it.
+    // No desktop entry: raised through its process.
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->processIdentifier; }, boundMs));
     service.activateSource();
     ASSERT_TRUE(beta.saw("called Raise"));
 
-    // Players that quit leave no stale track once the grace period is over.
+    // The preferred player wins while it plays; an ignored one is never shown.
+    service.setPlayerPreferences(QStringLiteral("alpha"), {});
+    EXPECT_EQ(service.track()->title, QStringLiteral("Song"));
+    service.setPlayerPreferences({}, { QStringLiteral("beta"), QStringLiteral("alpha") });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track(); }, boundMs));
+    service.setPlayerPreferences({}, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Other"); }, boundMs));
+
+    // Players that quit hand over, and leave no stale track once the grace period is over.
     beta.quit();
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Song"); }, boundMs));
     alpha.quit();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track() && !service.isActive(); }, boundMs));
+    EXPECT_TRUE(service.players().isEmpty());
     service.stop();
     entry.remove();
+}
+
+TEST_F(DBusFixture, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
+{
+    MprisWatcher players(*m_bus, Clock::system());
+    FakeWebLoader web;
+    DesktopApplicationCatalog catalog(*m_bus);
+    // Artwork is read inline, so its log line comes from this thread.
+    NowPlayingService service(players, catalog, web, Scheduler::system(), Clock::system(), {});
+    service.start();
+    LogCapture log;
+    {
+        Player odd(QStringLiteral("odd"), { QStringLiteral("--no-position") });
+        odd.send("empty-metadata\nplay\nstring-metadata\n");
+        odd.send("track /t/2|No length|||bogus|https://127.0.0.1:9/none.png\n");
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("No length"); }, boundMs));
+        EXPECT_FALSE(service.track()->duration);
+        EXPECT_FALSE(service.track()->elapsedTime); // no Position property: no progress
+        odd.send("hostile-metadata\n");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title.size() == 500; }, boundMs));
+        EXPECT_FALSE(service.track()->artist);
+        EXPECT_FALSE(service.track()->album);
+        EXPECT_FALSE(service.track()->duration);
+        EXPECT_EQ(service.track()->playbackRate, 1.0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return log.mentions(QStringLiteral("Ignoring artwork /dev/zero")); }, boundMs));
+        EXPECT_FALSE(service.artwork());
+        // Without a usable track id, seeking asks the position, which this player lacks.
+        service.seek(3);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return log.mentions(QStringLiteral("it reports neither a track id nor a position")); }, boundMs));
+
+        // It stops answering, and dies while a command waits for its reply.
+        odd.send("freeze\n");
+        ASSERT_TRUE(odd.saw("frozen"));
+        service.send(NowPlayingCommand::nextTrack);
+        ASSERT_TRUE(odd.saw("called Next (frozen)"));
+        odd.process().kill();
+        odd.process().waitForFinished(boundMs);
+        // Its pending reply goes with it: nothing is left to answer later.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return service.players().isEmpty(); }, boundMs));
+    }
+    Player good(QStringLiteral("good"));
+    good.send("track /t/5|Fine|Ann|LP|1000000|\nplay\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Fine"); }, boundMs));
+    EXPECT_EQ(service.players(), QStringList { QStringLiteral("good") });
+    service.stop();
 }
 
 // Clicking the source icon must not wait on the bus: a proxy made on a
@@ -216,117 +264,6 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
         EXPECT_TRUE(line.contains("destination=:")) << line.constData();
     }
     EXPECT_GE(toThePlayer, 2); // the desktop entry is read, then the player raised
-}
-
-TEST_F(DBusFixture, SpotifyStandInAnswersScriptsAndPostsNotifications)
-{
-    Player spotify(QStringLiteral("spotify"));
-    spotify.send("track /t/1|Tune|Ann|LP|215000000|https://i.example.invalid/cover.jpg\nposition 12000000\nplay\n");
-    MprisScriptedPlayers scripted(*m_bus);
-    FakeWebLoader web;
-    AppleScriptMediaClient client(scripted, scripted, scripted, web);
-    client.startObserving();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return client.currentTrack() && client.currentTrack()->isPlaying; }, boundMs));
-    EXPECT_EQ(client.currentTrack()->title, QStringLiteral("Tune"));
-    EXPECT_EQ(client.currentTrack()->sourceBundleIdentifier, QStringLiteral("com.spotify.client"));
-    EXPECT_TRUE(scripted.isRunning(QStringLiteral("com.spotify.client")));
-    EXPECT_FALSE(scripted.isRunning(QStringLiteral("com.apple.Music")));
-
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            QString error;
-            return scripted.run(AppleScriptMediaClient::timingScript(AppleScriptMediaClient::players()[1]), &error).has_value();
-        },
-        boundMs));
-    client.activate();
-    ASSERT_TRUE(client.currentTrack()->duration);
-    EXPECT_DOUBLE_EQ(*client.currentTrack()->duration, 215);
-    EXPECT_NEAR(*client.currentTrack()->elapsedTime, 12, 2);
-    ASSERT_EQ(web.requested.size(), 1);
-    EXPECT_EQ(web.requested[0], QUrl(QStringLiteral("https://i.example.invalid/cover.jpg")));
-
-    client.send(NowPlayingCommand::nextTrack);
-    ASSERT_TRUE(spotify.saw("called Next"));
-    client.seek(12.345);
-    ASSERT_TRUE(spotify.saw("called SetPosition /t/1 12350000"));
-    spotify.send("pause\n");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return client.currentTrack() && !client.currentTrack()->isPlaying; }, boundMs));
-    spotify.quit();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !client.currentTrack(); }, boundMs));
-    EXPECT_FALSE(scripted.isRunning(QStringLiteral("com.spotify.client")));
-}
-
-TEST_F(DBusFixture, AdapterSurvivesMisbehavingPlayers)
-{
-    const QString bin = binaryDir();
-    QProcess adapter;
-    adapter.start(QStringLiteral("/usr/bin/perl"),
-        { bin + QStringLiteral("/share/brimwell/mediaremote-adapter.pl"),
-            bin + QStringLiteral("/lib/brimwell/MediaRemoteAdapter.framework"), QStringLiteral("stream"),
-            QStringLiteral("--micros"), QStringLiteral("--debounce=150") });
-    QByteArray stream;
-    auto streamed = [&](const QByteArray& needle) {
-        return QTest::qWaitFor(
-            [&] {
-                stream += adapter.readAllStandardOutput();
-                return stream.contains(needle);
-            },
-            boundMs);
-    };
-    ASSERT_TRUE(streamed("{\"diff\":false,\"payload\":{},\"type\":\"data\"}\n"));
-
-    {
-        Player odd(QStringLiteral("odd"), { QStringLiteral("--no-position") });
-        odd.send("empty-metadata\nplay\nstring-metadata\n");
-        odd.send("track /t/2|No length|||bogus|https://127.0.0.1:9/none.png\n");
-        ASSERT_TRUE(streamed("\"title\":\"No length\""));
-        odd.send("track /t/3|Missing file|||0|file:///nonexistent/cover.png\nseeked 7\n");
-        ASSERT_TRUE(streamed("\"title\":\"Missing file\""));
-        odd.send("track /t/4|Plain http|||1|http://127.0.0.1:9/a.png\npause\nplay\n");
-        ASSERT_TRUE(streamed("\"title\":\"Plain http\""));
-        // The player vanishes in the middle of whatever the adapter asked it.
-        odd.send("play\npause\nplay\n");
-        odd.process().kill();
-        odd.process().waitForFinished(boundMs);
-    }
-    EXPECT_FALSE(stream.contains("\"durationMicros\":0"));
-    EXPECT_FALSE(stream.contains("artworkData"));
-
-    Player good(QStringLiteral("good"));
-    good.send("track /t/5|Fine|Ann|LP|1000000|\nplay\n");
-    ASSERT_TRUE(streamed("\"title\":\"Fine\""));
-    EXPECT_EQ(adapter.state(), QProcess::Running);
-
-    // A burst of changes inside the window comes out as fewer lines than
-    // changes, and the merged lines end in the player's final state.
-    const qsizetype before = stream.count('\n');
-    good.send("pause\nplay\npause\nplay\npause\nplay\npause\n");
-    auto mergedPlaying = [&]() -> std::optional<bool> {
-        QJsonObject merged;
-        for (const QByteArray& line : stream.split('\n')) {
-            if (line.isEmpty())
-                continue;
-            const QJsonObject object = QJsonDocument::fromJson(line).object();
-            const QJsonObject payload = object.value(QLatin1String("payload")).toObject();
-            if (!object.value(QLatin1String("diff")).toBool())
-                merged = payload;
-            for (auto it = payload.begin(); it != payload.end(); ++it)
-                merged.insert(it.key(), it.value());
-        }
-        if (!merged.contains(QLatin1String("playing")))
-            return std::nullopt;
-        return merged.value(QLatin1String("playing")).toBool();
-    };
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            stream += adapter.readAllStandardOutput();
-            return stream.count('\n') > before && mergedPlaying() == false;
-        },
-        boundMs))
-        << stream.constData();
-    EXPECT_LT(stream.count('\n') - before, 7);
-    adapter.terminate();
-    adapter.waitForFinished(boundMs);
 }
 
 TEST(DesktopEntries, FieldCodesAreDroppedFromTheCommand)

@@ -31,6 +31,7 @@ NowPlayingScene::NowPlayingScene()
     // the views alike, so they stand still unless the test moves them.
     Clock::setSystem(&m_rig.clock);
     m_rig.build(m_rig.clock);
+    m_rig.service->start();
 
     SymbolCatalog::loadFont();
     m_view.engine()->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_rig.service.get()));
@@ -52,19 +53,20 @@ QImage NowPlayingScene::artwork()
     return image;
 }
 
-NowPlayingTrack NowPlayingScene::playingTrack()
+MediaPlayerState NowPlayingScene::playingTrack()
 {
-    NowPlayingTrack t;
+    MediaPlayerState t;
+    t.player = QStringLiteral("vlc");
     t.title = QStringLiteral("Harbour Lights");
     t.artist = QStringLiteral("Ann");
     t.album = QStringLiteral("Tidal");
-    t.artworkData = NowPlayingRig::png(artwork());
+    t.artUrl = NowPlayingRig::dataUrl(NowPlayingRig::png(artwork()));
     t.isPlaying = true;
-    t.sourceBundleIdentifier = QStringLiteral("org.videolan.vlc");
+    t.desktopEntry = QStringLiteral("org.videolan.vlc");
     t.processIdentifier = 4242;
-    t.duration = 120;
-    t.elapsedTime = 30;
-    t.elapsedTimestamp = Clock::system().now();
+    t.lengthMicros = 120'000'000;
+    t.positionMicros = 30'000'000;
+    t.positionReadAt = Clock::system().now();
     return t;
 }
 
@@ -83,9 +85,9 @@ bool NowPlayingScene::show()
     return QTest::qWaitForWindowExposed(&m_view);
 }
 
-void NowPlayingScene::report(const std::optional<NowPlayingTrack>& track)
+void NowPlayingScene::report(const std::optional<MediaPlayerState>& track)
 {
-    Q_EMIT m_rig.service->adapter().trackChanged(track);
+    m_rig.players.show(track);
 }
 
 QQuickItem* NowPlayingScene::item(const QString& name, QQuickItem* from) const

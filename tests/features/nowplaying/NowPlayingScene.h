@@ -1,7 +1,7 @@
 #pragma once
 
+#include "MediaPlayers.h"
 #include "NowPlayingRig.h"
-#include "NowPlayingTrack.h"
 #include "ViewProbe.h"
 
 #include <QQuickView>
@@ -12,8 +12,8 @@
 class QQuickItem;
 
 /// The Now Playing views on black in a window, showing a real service fed
-/// by fakes. Tracks are handed to the service as the adapter's stream would;
-/// commands and seeks run the adapter script, which only writes them down.
+/// by fakes. Tracks are handed to the service as the shown player's state;
+/// commands and seeks are written down by the fake players.
 /// The service's own timers wait for `scheduler` (never advanced here), so
 /// optimistic states stay; positions follow the real clock like the views.
 class NowPlayingScene final {
@@ -23,7 +23,7 @@ public:
     Q_DISABLE_COPY_MOVE(NowPlayingScene)
 
     /// A playing track: artwork, "Harbour Lights" by "Ann" on "Tidal", 30 s into 120 s, from VLC.
-    static NowPlayingTrack playingTrack();
+    static MediaPlayerState playingTrack();
     /// The artwork: orange with a blue square in the middle third.
     static QImage artwork();
 
@@ -31,10 +31,10 @@ public:
     bool load(double waveGlow = 0, double statusBandHeight = 32);
     /// Shows the window at the top left and waits until it is exposed.
     bool show();
-    /// The adapter's stream reports `track`.
-    void report(const std::optional<NowPlayingTrack>& track);
-    /// "send <code>" and "seek <micros>" lines the adapter received.
-    QStringList commands() const { return m_rig.commands(); }
+    /// The shown player reports `track`.
+    void report(const std::optional<MediaPlayerState>& track);
+    /// "PlayPause", "Next", "Previous" and "SetPosition <micros>" as sent.
+    QStringList commands() const { return m_rig.players.commands; }
 
     NowPlayingService& service() { return *m_rig.service; }
     /// The applications the service looks up and opens.

@@ -7,32 +7,32 @@
 #include "NowPlayingRig.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const QString spotifyBundle = QStringLiteral("com.spotify.client");
-
 class ServiceFixture : public ::testing::Test, protected NowPlayingRig {
 protected:
     void SetUp() override { build(clock); }
 
-    NowPlayingTrack track(const char* title, bool playing, double elapsed = 10)
+    MediaPlayerState track(const char* title, bool playing, double elapsed = 10)
     {
-        NowPlayingTrack t;
+        MediaPlayerState t;
+        t.player = QStringLiteral("vlc");
         t.title = QString::fromUtf8(title);
         t.artist = QStringLiteral("Artist");
         t.isPlaying = playing;
-        t.duration = 60;
-        t.elapsedTime = elapsed;
-        t.elapsedTimestamp = clock.now();
-        t.sourceBundleIdentifier = QStringLiteral("vlc");
+        t.lengthMicros = 60'000'000;
+        t.positionMicros = qint64(elapsed * 1e6);
+        t.positionReadAt = clock.now();
         t.processIdentifier = 77;
         return t;
     }
-    void report(const std::optional<NowPlayingTrack>& t) { Q_EMIT service->adapter().trackChanged(t); }
+    void report(const std::optional<MediaPlayerState>& t) { players.show(t); }
     double shownPosition() const { return *service->track()->elapsed(clock.now()); }
 };
 
@@ -82,7 +82,6 @@ TEST(ArtworkDecoding, DecodesNoLargerThanDrawnAndRefusesAbsurdHeaders)
 TEST_F(ServiceFixture, ShortGapsAreNotDrawnAndActivityFallsAfterItsGrace)
 {
     service->start();
-    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
     report(track("A", true));
     EXPECT_TRUE(service->isActive());
     report(std::nullopt);
@@ -126,7 +125,7 @@ TEST_F(ServiceFixture, PlayPauseIsOptimisticUntilConfirmedOrExpired)
     // Confirmed within the window: no later jump back.
     service->send(NowPlayingCommand::playPause);
     clock.advance(400);
-    NowPlayingTrack paused = track("A", false, 13.9);
+    MediaPlayerState paused = track("A", false, 13.9);
     report(paused);
     clock.advance(2000);
     EXPECT_FALSE(service->track()->isPlaying);
@@ -164,61 +163,16 @@ TEST_F(ServiceFixture, SeeksClampJumpAndWaitForConfirmation)
 TEST_F(ServiceFixture, APauseWithoutFreshTimingKeepsThePositionTheUserSaw)
 {
     service->start();
-    NowPlayingTrack playing = track("A", true, 10);
+    MediaPlayerState playing = track("A", true, 10);
     report(playing);
     clock.advance(5000);
-    NowPlayingTrack paused = playing;
+    MediaPlayerState paused = playing;
     paused.isPlaying = false; // same elapsed time and timestamp as the playing report
     report(paused);
     EXPECT_FALSE(service->track()->isPlaying);
     EXPECT_DOUBLE_EQ(shownPosition(), 15);
     clock.advance(3000);
     EXPECT_DOUBLE_EQ(shownPosition(), 15);
-}
-
-TEST_F(ServiceFixture, SwitchesToScriptsWhenTheAdapterStaysBlind)
-{
-    LogCapture log;
-    service->start();
-    apps.running = { spotifyBundle };
-    const QVariantMap playing { { QStringLiteral("Player State"), QStringLiteral("Playing") },
-        { QStringLiteral("Name"), QStringLiteral("Song") } };
-    notes.post(QStringLiteral("com.spotify.client.PlaybackStateChanged"), playing);
-    clock.advance(2000);
-    report(track("Seen", true)); // the adapter speaks up in time: no switch
-    clock.advance(5000);
-    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
-
-    service->stop();
-    service->start();
-    notes.post(QStringLiteral("com.spotify.client.PlaybackStateChanged"), playing);
-    clock.advance(2999);
-    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
-    clock.advance(1);
-    EXPECT_EQ(service->source(), NowPlayingService::Source::appleScript);
-    EXPECT_TRUE(log.contains(
-        QStringLiteral("Using AppleScript Now Playing fallback: adapter reported nothing while a player was active")));
-    ASSERT_TRUE(service->track());
-    EXPECT_EQ(service->track()->title, QStringLiteral("Song"));
-    EXPECT_FALSE(service->adapter().isRunning());
-
-    // Commands now go to the player's scripts.
-    service->send(NowPlayingCommand::nextTrack);
-    EXPECT_TRUE(scripts.ran.contains(QStringLiteral("tell application \"Spotify\" to next track")));
-
-    service->stop();
-    EXPECT_FALSE(service->track());
-    service->start();
-    EXPECT_EQ(service->source(), NowPlayingService::Source::systemNowPlaying);
-}
-
-TEST_F(ServiceFixture, FallsBackAtOnceWithoutTheAdapter)
-{
-    LogCapture log;
-    build(clock, false);
-    service->start();
-    EXPECT_EQ(service->source(), NowPlayingService::Source::appleScript);
-    EXPECT_TRUE(log.contains(QStringLiteral("Using AppleScript Now Playing fallback: adapter not bundled")));
 }
 
 TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
@@ -231,8 +185,8 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     catalog.running.insert(5, ApplicationInfo { QIcon(), QStringLiteral("mpv") });
     service->start();
 
-    NowPlayingTrack a = track("A", true);
-    a.artworkData = png(red);
+    MediaPlayerState a = track("A", true);
+    a.artUrl = dataUrl(png(red));
     report(a);
     EXPECT_EQ(service->artworkID(), 1);
     ASSERT_TRUE(service->artwork());
@@ -242,7 +196,7 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     EXPECT_TRUE(service->sourceIcon());
     EXPECT_EQ(catalog.lookups, 1);
 
-    a.elapsedTime = 20; // same bytes, same application
+    a.positionMicros = 20'000'000; // same cover, same application
     report(a);
     EXPECT_EQ(service->artworkID(), 1);
     EXPECT_EQ(catalog.lookups, 1);
@@ -252,18 +206,18 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     EXPECT_EQ(size, QSize(4, 4));
     EXPECT_FALSE(images.requestImage(QStringLiteral("sourceIcon/1"), &size, QSize(18, 18)).isNull());
 
-    a.artworkData = QByteArray("garbage");
+    a.artUrl = dataUrl("garbage");
     report(a);
     EXPECT_EQ(service->artworkID(), 2);
     EXPECT_FALSE(service->artwork());
     EXPECT_TRUE(images.requestImage(QStringLiteral("artwork/2"), &size, QSize()).isNull());
     EXPECT_FALSE(service->accentColor());
-    a.artworkData.reset();
+    a.artUrl.reset();
     report(a);
     EXPECT_EQ(service->artworkID(), 3);
 
-    NowPlayingTrack other = track("B", true);
-    other.sourceBundleIdentifier = QStringLiteral("mpv-unknown");
+    MediaPlayerState other = track("B", true);
+    other.player = QStringLiteral("mpv-unknown");
     other.processIdentifier = 5;
     report(other);
     EXPECT_EQ(catalog.lookups, 3); // by identifier, then by process
@@ -282,12 +236,12 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
 
 TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
 {
-    build(clock, true, heldWork());
+    build(clock, heldWork());
     service->start();
-    NowPlayingTrack a = track("A", true);
-    a.artworkData = cover(Qt::green);
+    MediaPlayerState a = track("A", true);
+    a.artUrl = cover(Qt::green);
     report(a);
-    a.artworkData = cover(Qt::blue);
+    a.artUrl = cover(Qt::blue);
     report(a);
     ASSERT_EQ(heldWorkCount(), 2);
     runHeldWork({ 1, 0 }); // the stale decode finishes last; it must not win
@@ -297,16 +251,16 @@ TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
 
 TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
 {
-    build(clock, true, heldWork());
+    build(clock, heldWork());
     service->start();
-    NowPlayingTrack a = track("A", true);
-    a.artworkData = cover(Qt::green);
+    MediaPlayerState a = track("A", true);
+    a.artUrl = cover(Qt::green);
     report(a);
     runHeldWork({ 0 });
     ASSERT_TRUE(service->artwork().has_value());
 
-    NowPlayingTrack b = track("B", true);
-    b.artworkData = cover(Qt::blue);
+    MediaPlayerState b = track("B", true);
+    b.artUrl = cover(Qt::blue);
     report(b);
     EXPECT_EQ(service->track()->title, QStringLiteral("B"));
     EXPECT_FALSE(service->artwork()); // the placeholder until the new cover is decoded
@@ -349,8 +303,8 @@ TEST_F(ServiceFixture, ProgressRunsItsTimelineOnlyWhilePlayingAndSeeksOnRelease)
     EXPECT_TRUE(progress.isTimelineRunning());
     EXPECT_NEAR(progress.position(), 30, 1e-9);
 
-    NowPlayingTrack paused = track("Song", false, 5);
-    paused.duration.reset();
+    MediaPlayerState paused = track("Song", false, 5);
+    paused.lengthMicros.reset();
     report(paused);
     EXPECT_FALSE(progress.isTimelineRunning());
     EXPECT_EQ(progress.remainingLabel(), QStringLiteral("--:--"));
@@ -359,4 +313,72 @@ TEST_F(ServiceFixture, ProgressRunsItsTimelineOnlyWhilePlayingAndSeeksOnRelease)
     ticks.clear();
     clock.advance(1000);
     EXPECT_EQ(ticks.count(), 0);
+}
+
+TEST_F(ServiceFixture, CommandsGoToTheShownPlayerWhoseNameIsPublished)
+{
+    service->start();
+    EXPECT_TRUE(players.watching);
+    report(track("A", true, 10));
+    EXPECT_EQ(service->playerName(), QStringLiteral("vlc"));
+    service->send(NowPlayingCommand::nextTrack);
+    service->send(NowPlayingCommand::previousTrack);
+    service->send(NowPlayingCommand::playPause);
+    service->seek(12.5);
+    service->seek(-1);
+    EXPECT_EQ(players.commands,
+        (QStringList { QStringLiteral("Next"), QStringLiteral("Previous"), QStringLiteral("PlayPause"),
+            QStringLiteral("SetPosition 12500000"), QStringLiteral("SetPosition 0") }));
+
+    // A player without a title shows nothing, after the usual gap.
+    report(track("", true));
+    clock.advance(1000);
+    EXPECT_FALSE(service->track());
+    EXPECT_TRUE(service->playerName().isEmpty());
+
+    service->setPlayerPreferences(QStringLiteral("mpv"), { QStringLiteral("vlc") });
+    EXPECT_EQ(players.preferences, std::make_pair(QStringLiteral("mpv"), QStringList { QStringLiteral("vlc") }));
+    service->stop();
+    EXPECT_FALSE(players.watching);
+}
+
+TEST_F(ServiceFixture, ArtworkComesFromRegularFilesDataAndHttpsOnly)
+{
+    QTemporaryDir dir;
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(dir.filePath(QStringLiteral("cover.png"))));
+    service->start();
+    MediaPlayerState a = track("A", true);
+    a.artUrl = QUrl::fromLocalFile(dir.filePath(QStringLiteral("cover.png"))).toString();
+    report(a);
+    ASSERT_TRUE(service->accentColor());
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#ff0000"));
+
+    LogCapture log;
+    a.artUrl = QStringLiteral("file:///dev/zero");
+    report(a);
+    EXPECT_FALSE(service->artwork());
+    EXPECT_TRUE(log.contains(QStringLiteral("Ignoring artwork /dev/zero: not a regular file of at most 5242880 bytes")));
+
+    a.artUrl = QStringLiteral("https://covers.example/b.png");
+    report(a);
+    ASSERT_EQ(web.requested.size(), 1);
+    EXPECT_EQ(web.requested.constFirst(), QUrl(QStringLiteral("https://covers.example/b.png")));
+    EXPECT_TRUE(web.finish(png(red)));
+    EXPECT_TRUE(service->artwork());
+
+    a.artUrl = QStringLiteral("http://covers.example/c.png");
+    report(a);
+    EXPECT_EQ(web.requested.size(), 1); // plain http is never fetched
+    EXPECT_TRUE(log.contains(QStringLiteral("Ignoring artwork at a http address")));
+    EXPECT_FALSE(service->artwork());
+
+    // A download overtaken by the next cover is dropped, not shown late.
+    a.artUrl = QStringLiteral("https://covers.example/d.png");
+    report(a);
+    a.artUrl = cover(Qt::green);
+    report(a);
+    EXPECT_EQ(web.pendingCount(), 0);
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#00ff00"));
 }

@@ -32,11 +32,11 @@ int main(int argc, char** argv)
     parser.process(app);
 
     const QString state = parser.positionalArguments().value(0, QStringLiteral("playing"));
-    std::optional<NowPlayingTrack> track = NowPlayingScene::playingTrack();
+    std::optional<MediaPlayerState> track = NowPlayingScene::playingTrack();
     if (state == QLatin1String("paused")) {
         track->isPlaying = false;
     } else if (state == QLatin1String("no-duration")) {
-        track->duration.reset();
+        track->lengthMicros.reset();
     } else if (state == QLatin1String("none")) {
         track.reset();
     } else if (state != QLatin1String("playing")) {

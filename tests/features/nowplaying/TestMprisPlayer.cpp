@@ -4,8 +4,10 @@
 //
 // Owns org.mpris.MediaPlayer2.NAME on the session bus. Commands on stdin,
 // one a line:  track ID|TITLE|ARTIST|ALBUM|LENGTH_US|ART_URL,  empty-metadata, string-metadata,
-// play, pause, position US, seeked US, quit.
-// Reports on stdout: "ready", then "called METHOD [ARGS]" for every call.
+// hostile-metadata (wrong types, a 2 MB title, /dev/zero as art), also NAME (a second bus name),
+// freeze (no more replies), play, pause, position US, seeked US, quit.
+// Reports on stdout: "ready", then "called METHOD [ARGS]" for every call and
+// "signalled NS" (CLOCK_MONOTONIC) after every PropertiesChanged it sends.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -17,6 +19,7 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -46,7 +49,7 @@ public:
     {
         const QString member = message.member();
         const QVariantList args = message.arguments();
-        if (message.interface() == propsIface) {
+        if (message.interface() == propsIface && !m_frozen) {
             if (member == QLatin1String("GetAll")) {
                 const QString iface = args.value(0).toString();
                 connection.send(message.createReply(QVariant::fromValue(properties(iface))));
@@ -66,6 +69,10 @@ public:
             return true;
         }
         QString line = QStringLiteral("called ") + member;
+        if (m_frozen) {
+            report(line + QStringLiteral(" (frozen)"));
+            return true;
+        }
         if (member == QLatin1String("SetPosition")) {
             line += QLatin1Char(' ') + qvariant_cast<QDBusObjectPath>(args.value(0)).path() + QLatin1Char(' ')
                 + QString::number(args.value(1).toLongLong());
@@ -109,6 +116,19 @@ public:
             careless.endMap();
             m_carelessMetadata = QVariant::fromValue(careless);
             changed({ { QStringLiteral("Metadata"), m_carelessMetadata } });
+        } else if (verb == QLatin1String("hostile-metadata")) {
+            m_metadata = { { QStringLiteral("xesam:title"), QString(2 * 1024 * 1024, QLatin1Char('x')) },
+                { QStringLiteral("xesam:artist"), 42 }, { QStringLiteral("xesam:album"), QStringList { QStringLiteral("a") } },
+                { QStringLiteral("mpris:length"), QStringLiteral("long") },
+                { QStringLiteral("mpris:artUrl"), QStringLiteral("file:///dev/zero") }, { QStringLiteral("mpris:trackid"), 7 } };
+            m_carelessMetadata = QVariant();
+            changed({ { QStringLiteral("Metadata"), m_metadata }, { QStringLiteral("Rate"), QStringLiteral("fast") },
+                { QStringLiteral("CanGoNext"), 1 } });
+        } else if (verb == QLatin1String("also")) {
+            QDBusConnection::sessionBus().registerService(QStringLiteral("org.mpris.MediaPlayer2.") + rest);
+        } else if (verb == QLatin1String("freeze")) {
+            m_frozen = true;
+            report(QStringLiteral("frozen"));
         } else if (verb == QLatin1String("empty-metadata")) {
             m_metadata.clear();
             m_carelessMetadata = QVariant();
@@ -161,6 +181,10 @@ private:
         QDBusMessage signal = QDBusMessage::createSignal(path, propsIface, QStringLiteral("PropertiesChanged"));
         signal << playerIface << values << QStringList();
         QDBusConnection::sessionBus().send(signal);
+        // When the change left, on the clock every process shares: benchmarks time from here.
+        timespec now {};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        report(QStringLiteral("signalled %1").arg(qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec));
     }
 
     void seeked()
@@ -176,6 +200,7 @@ private:
     QVariantMap m_metadata;
     QVariant m_carelessMetadata;
     qlonglong m_position = 0;
+    bool m_frozen = false;
 };
 
 } // namespace

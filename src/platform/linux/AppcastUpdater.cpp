@@ -20,12 +20,10 @@ AppcastUpdater::AppcastUpdater(
     , m_defaults(defaults)
     , m_currentVersion(std::move(currentVersion))
     , m_clock(clock)
-    , m_network(new QNetworkAccessManager(this))
     , m_automaticCheck(scheduler)
     , m_transferTimeout(scheduler)
 {
     m_defaults.registerDefaults({ { automaticKey, true } });
-    m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }
 
 AppcastUpdater::~AppcastUpdater()
@@ -87,6 +85,11 @@ void AppcastUpdater::check(bool userInitiated)
     m_defaults.setDouble(lastCheckKey, double(m_clock.now().toSecsSinceEpoch()));
     QNetworkRequest request(m_feed);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Brimwell/%1").arg(m_currentVersion));
+    // Made at the first check: most runs name no feed and never need it.
+    if (!m_network) {
+        m_network = new QNetworkAccessManager(this);
+        m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    }
     m_reply = m_network->get(request);
     QNetworkReply* reply = m_reply;
     connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64 total) {

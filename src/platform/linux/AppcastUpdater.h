@@ -52,7 +52,7 @@ private:
     UserDefaults& m_defaults;
     QString m_currentVersion;
     Clock& m_clock;
-    QNetworkAccessManager* m_network;
+    QNetworkAccessManager* m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
     QUrl m_feed;
     bool m_started = false;

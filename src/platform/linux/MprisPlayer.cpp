@@ -36,6 +36,8 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
     connect(m_properties, &OrgFreedesktopDBusPropertiesInterface::PropertiesChanged, this,
         [this](const QString& interface, const QVariantMap& values, const QStringList& invalidated) {
             if (interface == playerInterface) {
+                for (auto it = values.cbegin(); it != values.cend(); ++it)
+                    m_changedSinceRead.insert(it.key());
                 apply(values, false);
                 // Invalidated values must be fetched again; do it whole.
                 if (!invalidated.isEmpty())
@@ -84,6 +86,7 @@ void MprisPlayer::watch(const QDBusPendingCall& call, std::function<void(const Q
 void MprisPlayer::readAll()
 {
     const quint64 read = ++m_positionRead;
+    m_changedSinceRead.clear();
     watch(m_properties->GetAll(playerInterface), [this, read](const QDBusPendingCall& call) {
         QDBusPendingReply<QVariantMap> reply = call;
         if (reply.isError()) {
@@ -91,19 +94,21 @@ void MprisPlayer::readAll()
                 qUtf8Printable(reply.error().message()));
             return;
         }
-        QVariantMap values = reply.value();
-        // A newer Seeked or read already told where the track is.
+        // Some players (mpv's plugin) answer from a state older than a change
+        // they signalled before the answer: the signalled values stand, and
+        // so does a position from a newer Seeked or read.
+        QSet<QString> keep = m_changedSinceRead;
         if (read != m_positionRead)
-            values.remove(QStringLiteral("Position"));
-        apply(values, true);
+            keep.insert(QStringLiteral("Position"));
+        apply(reply.value(), true, keep);
     });
 }
 
-void MprisPlayer::apply(const QVariantMap& properties, bool whole)
+void MprisPlayer::apply(const QVariantMap& properties, bool whole, const QSet<QString>& keep)
 {
-    if (properties.contains(QStringLiteral("Position")))
+    if (properties.contains(QStringLiteral("Position")) && !keep.contains(QStringLiteral("Position")))
         ++m_positionRead;
-    const MprisValues::Applied applied = MprisValues::applyPlayerProperties(m_state, properties, whole, m_clock.now());
+    const MprisValues::Applied applied = MprisValues::applyPlayerProperties(m_state, properties, whole, m_clock.now(), keep);
     if (!applied.touched)
         return;
     Q_EMIT changed();

@@ -3,6 +3,7 @@
 #include "MprisValues.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -44,7 +45,7 @@ Q_SIGNALS:
     void statusChanged();
 
 private:
-    void apply(const QVariantMap& properties, bool whole);
+    void apply(const QVariantMap& properties, bool whole, const QSet<QString>& keep = {});
     void readAll();
     void readPosition();
     void watch(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> done);
@@ -57,4 +58,6 @@ private:
     MprisValues::PlayerState m_state;
     // Replies of reads that were overtaken by a newer one are dropped.
     quint64 m_positionRead = 0;
+    // Properties signalled since the last whole read was asked for.
+    QSet<QString> m_changedSinceRead;
 };

@@ -154,12 +154,15 @@ bool flag(const QVariant& raw)
 
 } // namespace
 
-Applied applyPlayerProperties(PlayerState& state, const QVariantMap& properties, bool whole, const QDateTime& now)
+Applied applyPlayerProperties(
+    PlayerState& state, const QVariantMap& properties, bool whole, const QDateTime& now, const QSet<QString>& keep)
 {
     const QString oldStatus = state.status;
     const QString oldTrack = trackIdentity(state);
     Applied applied;
     const auto has = [&](const char* key) {
+        if (keep.contains(QLatin1String(key)))
+            return false;
         const bool present = properties.contains(QLatin1String(key));
         applied.touched = applied.touched || present || whole;
         return present || whole;
@@ -184,7 +187,7 @@ Applied applyPlayerProperties(PlayerState& state, const QVariantMap& properties,
         state.canSeek = flag(value("CanSeek"));
     // Players do not signal the position as it moves; a value that does
     // arrive is as good as a read.
-    if (properties.contains(QLatin1String("Position"))) {
+    if (properties.contains(QLatin1String("Position")) && !keep.contains(QLatin1String("Position"))) {
         state.positionMicros = integer(value("Position"));
         state.positionReadAt = state.positionMicros ? std::optional<QDateTime>(now) : std::nullopt;
         applied.touched = true;

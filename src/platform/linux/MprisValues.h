@@ -4,6 +4,7 @@
 
 #include <QDBusArgument>
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -61,8 +62,9 @@ struct Applied {
 };
 /// Applies Player properties from GetAll (`whole`: a missing value becomes
 /// unknown) or PropertiesChanged (only the values present change). `now`
-/// stamps a Position read.
-Applied applyPlayerProperties(PlayerState& state, const QVariantMap& properties, bool whole, const QDateTime& now);
+/// stamps a Position read; properties named in `keep` are left as they are.
+Applied applyPlayerProperties(
+    PlayerState& state, const QVariantMap& properties, bool whole, const QDateTime& now, const QSet<QString>& keep = {});
 /// The state as the program reads it; a stopped or unknown player has no track.
 MediaPlayerState snapshot(const PlayerState& state);
 /// What tells one track from the next: the player, the track id and the texts.

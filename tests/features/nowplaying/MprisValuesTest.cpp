@@ -70,6 +70,10 @@ TEST(MprisValues, PropertiesApplyWholeOrAsChangesAndStoppedPlayersShowNothing)
     EXPECT_FALSE(applied.trackChanged);
     EXPECT_TRUE(snapshot(state).canGoNext);
     EXPECT_FALSE(applyPlayerProperties(state, { { QStringLiteral("Volume"), 0.5 } }, false, now).touched);
+    // A whole answer older than a signalled change leaves what was signalled.
+    applyPlayerProperties(state, all, true, now.addSecs(1), { QStringLiteral("PlaybackStatus"), QStringLiteral("Position") });
+    EXPECT_TRUE(snapshot(state).isPlaying);
+    EXPECT_EQ(snapshot(state).positionReadAt, now);
     // GetAll without a value: it becomes unknown.
     applyPlayerProperties(state, { { QStringLiteral("PlaybackStatus"), QStringLiteral("Playing") } }, true, now);
     EXPECT_TRUE(snapshot(state).title.isEmpty());

@@ -9,12 +9,14 @@
 #include "MprisWatcher.h"
 #include "NowPlayingRig.h"
 #include "NowPlayingService.h"
+#include "RealPart.h"
 
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -221,6 +223,76 @@ TEST_F(DBusFixture, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Fine"); }, boundMs));
     EXPECT_EQ(service.players(), QStringList { QStringLiteral("good") });
     service.stop();
+}
+
+/// A WAV file of silence whose RIFF INFO names the track, as mpv reads tags.
+static void writeWav(const QString& path, const QByteArray& title, const QByteArray& artist, const QByteArray& album)
+{
+    const auto chunk = [](const QByteArray& id, QByteArray payload) {
+        if (payload.size() % 2)
+            payload += '\0';
+        const quint32 size = quint32(payload.size());
+        return id + QByteArray(reinterpret_cast<const char*>(&size), 4) + payload;
+    };
+    const QByteArray info = "INFO" + chunk("INAM", title + '\0') + chunk("IART", artist + '\0') + chunk("IPRD", album + '\0');
+    // PCM, mono, 8 kHz, 16 bit: 30 s.
+    const quint16 format[] = { 1, 1 };
+    const quint32 rates[] = { 8000, 16000 };
+    const quint16 block[] = { 2, 16 };
+    const QByteArray fmt = QByteArray(reinterpret_cast<const char*>(format), 4)
+        + QByteArray(reinterpret_cast<const char*>(rates), 8) + QByteArray(reinterpret_cast<const char*>(block), 4);
+    const QByteArray body = "WAVE" + chunk("fmt ", fmt) + chunk("LIST", info) + chunk("data", QByteArray(16000 * 30, '\0'));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(chunk("RIFF", body));
+}
+
+// mpv with its MPRIS plugin, as users run it: tags, the cover beside the files,
+// play/pause, next and seeking.
+TEST_F(DBusFixture, MpvIsReadAndControlledThroughItsMprisPlugin)
+{
+    const QString plugin = QStringLiteral("/usr/lib/mpv-mpris/mpris.so");
+    if (QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty() || !QFile::exists(plugin))
+        BRIMWELL_MISSING_REAL_PART("mpv and its MPRIS plugin (mpv-mpris) are not installed");
+    QTemporaryDir dir;
+    ASSERT_NO_FATAL_FAILURE(writeWav(dir.filePath(QStringLiteral("a.wav")), "First Light", "Ann", "Dawn"));
+    ASSERT_NO_FATAL_FAILURE(writeWav(dir.filePath(QStringLiteral("b.wav")), "Second Wind", "Bob", "Dusk"));
+    QImage cover(16, 16, QImage::Format_RGB32);
+    cover.fill(QColor(20, 40, 200));
+    ASSERT_TRUE(cover.save(dir.filePath(QStringLiteral("cover.png"))));
+
+    MprisWatcher players(*m_bus, Clock::system());
+    FakeWebLoader web;
+    DesktopApplicationCatalog catalog(*m_bus);
+    NowPlayingService service(players, catalog, web);
+    service.start();
+    QProcess mpv;
+    mpv.start(QStringLiteral("mpv"),
+        { QStringLiteral("--no-config"), QStringLiteral("--idle=no"), QStringLiteral("--ao=null"), QStringLiteral("--vid=no"),
+            QStringLiteral("--no-terminal"), QStringLiteral("--script=") + plugin, dir.filePath(QStringLiteral("a.wav")),
+            dir.filePath(QStringLiteral("b.wav")) });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->isPlaying; }, boundMs));
+    EXPECT_EQ(service.track()->title, QStringLiteral("First Light"));
+    EXPECT_EQ(service.track()->artist, QStringLiteral("Ann"));
+    EXPECT_EQ(service.track()->album, QStringLiteral("Dawn"));
+    EXPECT_EQ(service.track()->player, QStringLiteral("mpv"));
+    EXPECT_DOUBLE_EQ(service.track()->duration.value_or(0), 30);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.accentColor().has_value(); }, boundMs));
+
+    service.send(NowPlayingCommand::playPause);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track()->isPlaying; }, boundMs));
+    service.seek(20);
+    // The player's own report (Seeked), not the optimistic position the service shows at once.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return players.current() && std::abs(players.current()->positionMicros.value_or(0) - 20'000'000) < 1'000'000; },
+        boundMs));
+    service.send(NowPlayingCommand::nextTrack);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Second Wind"); }, boundMs));
+    EXPECT_EQ(service.track()->artist, QStringLiteral("Bob"));
+    mpv.kill();
+    mpv.waitForFinished(boundMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track(); }, boundMs));
 }
 
 // Clicking the source icon must not wait on the bus: a proxy made on a

@@ -4,7 +4,7 @@
 // Run by bench/clipboard/copy, which starts a private Xvfb for it.
 #include "../BenchStats.h"
 #include "ClipboardService.h"
-#include "X11Pasteboard.h"
+#include "X11Clipboard.h"
 #include "X11SelectionOwner.h"
 
 #include <QElapsedTimer>
@@ -33,8 +33,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
     QTemporaryDir home;
-    X11Pasteboard pasteboard;
-    ClipboardService service(pasteboard, home.path());
+    X11Clipboard systemClipboard;
+    ClipboardService service(systemClipboard, home.path());
     service.start();
 
     // Publishing counts as seen once the handler below runs.

@@ -8,7 +8,7 @@
 #include "DeviceSharing.h"
 #include "FileBrowser.h"
 #include "FreedesktopThumbnails.h"
-#include "Pasteboard.h"
+#include "SystemClipboard.h"
 #include "ShelfService.h"
 
 #include <QDeadlineTimer>
@@ -38,7 +38,7 @@ public:
     bool send(const QList<QUrl>&, const QString&) override { return false; }
     void email(const QList<QUrl>&) override { }
 };
-class NoPasteboard final : public Pasteboard {
+class NoClipboard final : public SystemClipboard {
 public:
     int changeCount() const override { return 0; }
     void read(WantsText, ReadHandler) override { }
@@ -115,8 +115,8 @@ int main(int argc, char** argv)
         TimedThumbnails thumbnails(real);
         NoBrowser browser;
         NoSharing sharing;
-        NoPasteboard pasteboard;
-        ShelfService shelf({ thumbnails, browser, sharing, pasteboard }, std::nullopt, dir.path());
+        NoClipboard systemClipboard;
+        ShelfService shelf({ thumbnails, browser, sharing, systemClipboard }, std::nullopt, dir.path());
         QMimeData drop;
         QList<QUrl> urls;
         for (const QString& photo : std::as_const(photos))

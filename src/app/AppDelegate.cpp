@@ -1,6 +1,6 @@
 #include "AppDelegate.h"
 
-#include "AppBundle.h"
+#include "AppInfo.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
 #include "ClipboardService.h"
@@ -9,7 +9,7 @@
 #include "IslandWindowController.h"
 #include "LaunchAtLoginService.h"
 #include "Log.h"
-#include "MenuBarController.h"
+#include "TrayController.h"
 #include "NowPlayingService.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
@@ -53,7 +53,7 @@ AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPla
     if (factories.shelf)
         m_shelf = factories.shelf();
     if (shell.updates)
-        m_updater = std::make_unique<UpdaterService>(*shell.updates, AppBundle::main().infoDictionary());
+        m_updater = std::make_unique<UpdaterService>(*shell.updates, AppInfo::main().infoDictionary());
     m_features.battery = m_battery.get();
     m_features.calendar = m_calendar.get();
     m_features.clipboard = m_clipboard.get();
@@ -73,7 +73,7 @@ HUDController* AppDelegate::hud()
 
 bool AppDelegate::terminateIfAlreadyRunning()
 {
-    if (!AppBundle::main().identifier())
+    if (!AppInfo::main().identifier())
         return false;
     if (m_guard.claim())
         return false;
@@ -86,16 +86,16 @@ bool AppDelegate::terminateIfAlreadyRunning()
     return true;
 }
 
-bool AppDelegate::applicationDidFinishLaunching()
+bool AppDelegate::started()
 {
     if (terminateIfAlreadyRunning())
         return false;
-    connect(&m_guard, &InstanceGuard::reopenRequested, this, [this] { applicationShouldHandleReopen(); });
+    connect(&m_guard, &InstanceGuard::reopenRequested, this, [this] { reopened(); });
 
     QPointer<AppDelegate> self(this);
     m_actions.openSettings = [self] {
         if (self)
-            self->applicationShouldHandleReopen();
+            self->reopened();
     };
     m_actions.quit = [self] {
         if (self)
@@ -111,13 +111,13 @@ bool AppDelegate::applicationDidFinishLaunching()
             SettingsWindowController::Services {
                 m_calendar.get(), m_clipboard.get(), m_nowPlaying.get(), m_features.hud, m_shelf.get(), m_trayHost },
             *m_updater, m_defaults, m_actions.quit);
-        m_menuBarController
-            = std::make_unique<MenuBarController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit, m_trayHost);
-        QPointer<MenuBarController> menuBar(m_menuBarController.get());
-        observeDistinct(m_settings.get(), &SettingsStore::showMenuBarIcon, &SettingsStore::showMenuBarIconChanged,
-            m_menuBarController.get(), [menuBar](bool visible) {
-                if (menuBar)
-                    menuBar->setVisible(visible);
+        m_trayController
+            = std::make_unique<TrayController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit, m_trayHost);
+        QPointer<TrayController> tray(m_trayController.get());
+        observeDistinct(m_settings.get(), &SettingsStore::showTrayIcon, &SettingsStore::showTrayIconChanged,
+            m_trayController.get(), [tray](bool visible) {
+                if (tray)
+                    tray->setVisible(visible);
             });
         // The Calendar tab's "Open Privacy Settings" leads to the pane that gives and withdraws access.
         if (m_calendar) {
@@ -134,12 +134,12 @@ bool AppDelegate::applicationDidFinishLaunching()
         controller->start(); // its own settings start its parts
 
     m_launched = true;
-    const AppBundle& bundle = AppBundle::main();
-    qCInfo(lcApp, "Brimwell %s (%s) running", qUtf8Printable(bundle.shortVersion()), qUtf8Printable(bundle.buildVersion()));
+    const AppInfo& app = AppInfo::main();
+    qCInfo(lcApp, "Brimwell %s (%s) running", qUtf8Printable(app.shortVersion()), qUtf8Printable(app.buildVersion()));
     return true;
 }
 
-bool AppDelegate::applicationShouldHandleReopen()
+bool AppDelegate::reopened()
 {
     if (m_settingsWindowController) {
         qCInfo(lcApp, "Reopen requested; showing the settings window");
@@ -150,7 +150,7 @@ bool AppDelegate::applicationShouldHandleReopen()
     return false;
 }
 
-void AppDelegate::applicationWillTerminate()
+void AppDelegate::quitting()
 {
     if (m_terminated)
         return;

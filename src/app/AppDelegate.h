@@ -15,7 +15,7 @@ class CalendarService;
 class HUDController;
 class InstanceGuard;
 class LaunchAtLoginService;
-class MenuBarController;
+class TrayController;
 class SettingsWindowController;
 class UpdaterService;
 class IslandWindowController;
@@ -38,12 +38,12 @@ public:
 
     /// The launch sequence. Returns false when another copy runs: this copy
     /// has then asked it to reopen and requested its own termination.
-    bool applicationDidFinishLaunching();
+    bool started();
     /// A later launch asked this copy to reopen: shows the settings window.
     /// Always false, so nothing else happens.
-    bool applicationShouldHandleReopen();
+    bool reopened();
     /// The stop sequence; runs once.
-    void applicationWillTerminate();
+    void quitting();
 
     SettingsStore& settings() const { return *m_settings; }
     ScreenService& screenService() const { return *m_screenService; }
@@ -56,7 +56,7 @@ public:
     /// The shell's parts; null without a shell platform (and before launch for the controllers).
     LaunchAtLoginService* launchAtLogin() const { return m_launchAtLogin.get(); }
     UpdaterService* updater() const { return m_updater.get(); }
-    MenuBarController* menuBarController() const { return m_menuBarController.get(); }
+    TrayController* trayController() const { return m_trayController.get(); }
     SettingsWindowController* settingsWindowController() const { return m_settingsWindowController.get(); }
     bool hasLaunched() const { return m_launched; }
 
@@ -85,7 +85,7 @@ private:
     IslandFeatures m_features;
     IslandActions m_actions;
     std::unique_ptr<IslandWindowController> m_islandController;
-    std::unique_ptr<MenuBarController> m_menuBarController;
+    std::unique_ptr<TrayController> m_trayController;
     std::unique_ptr<SettingsWindowController> m_settingsWindowController;
     bool m_launched = false;
     bool m_terminated = false;

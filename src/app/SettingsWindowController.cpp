@@ -56,6 +56,7 @@ SettingsWindowController::SettingsWindowController(SettingsStore& settings, Scre
     if (HUDController* hud = m_services.hud)
         m_logic->setHUD(&hud->brightness(), &hud->keyInterceptor());
     m_logic->setNowPlaying(m_services.nowPlaying);
+    connect(m_logic.get(), &SettingsViewLogic::quitRequested, this, &SettingsWindowController::requestQuit);
     m_logic->setCalendar(m_services.calendar);
     m_logic->setClipboard(m_services.clipboard);
     m_logic->setShelf(m_services.shelf);
@@ -89,9 +90,6 @@ void SettingsWindowController::makeWindow()
     m_window->setSource(SettingsViews::settingsViewUrl());
     for (const QQmlError& error : m_window->errors())
         qCCritical(lcApp, "Settings window: %s", qUtf8Printable(error.toString()));
-    if (QQuickItem* root = m_window->rootObject()) {
-        connect(root, SIGNAL(quitRequested()), this, SLOT(requestQuit()));
-    }
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         m_window->setPosition(area.center() - QPoint(contentSize.width() / 2, contentSize.height() / 2));

@@ -52,11 +52,9 @@ public:
     QQuickView* window() const { return m_window.get(); }
     SettingsViewLogic& logic() const { return *m_logic; }
 
-private Q_SLOTS:
+private:
     // The About pane's "Quit Brimwell".
     void requestQuit();
-
-private:
     void makeWindow();
 
     SettingsStore& m_settings;

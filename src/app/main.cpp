@@ -1,4 +1,4 @@
-#include "AppBundle.h"
+#include "AppInfo.h"
 #include "AppDelegate.h"
 #include "AppcastUpdater.h"
 #include "BatteryService.h"
@@ -35,7 +35,7 @@
 #include "X11Connection.h"
 #include "X11IslandPanel.h"
 #include "X11MediaKeyGrabber.h"
-#include "X11Pasteboard.h"
+#include "X11Clipboard.h"
 #include "X11PointerState.h"
 #include "XdgAutostartLoginItem.h"
 
@@ -78,7 +78,7 @@ void presentUpdates(AppcastUpdater& updater)
     QObject::connect(&updater, &AppcastUpdater::updateFound, &updater, [](const AppcastItem& item, bool) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("Brimwell"),
             QStringLiteral("Brimwell %1 is available.").arg(item.shortVersion), QMessageBox::Close);
-        box.setInformativeText(QStringLiteral("You have version %1.").arg(AppBundle::main().shortVersion()));
+        box.setInformativeText(QStringLiteral("You have version %1.").arg(AppInfo::main().shortVersion()));
         QPushButton* download = box.addButton(QStringLiteral("Download…"), QMessageBox::AcceptRole);
         QPushButton* notes
             = item.releaseNotesURL.isValid() ? box.addButton(QStringLiteral("Release Notes"), QMessageBox::HelpRole) : nullptr;
@@ -91,7 +91,7 @@ void presentUpdates(AppcastUpdater& updater)
     QObject::connect(&updater, &AppcastUpdater::upToDate, &updater, [] {
         QMessageBox box(
             QMessageBox::Information, QStringLiteral("Brimwell"), QStringLiteral("You’re up to date."), QMessageBox::Ok);
-        box.setInformativeText(QStringLiteral("Brimwell %1 is the newest version.").arg(AppBundle::main().shortVersion()));
+        box.setInformativeText(QStringLiteral("Brimwell %1 is the newest version.").arg(AppInfo::main().shortVersion()));
         box.exec();
     });
     QObject::connect(&updater, &AppcastUpdater::checkFailed, &updater, [](const QString& reason) {
@@ -152,7 +152,7 @@ int main(int argc, char** argv)
     app.setDesktopFileName(QStringLiteral("com.larkmoor.Brimwell"));
 
     UserDefaults defaults(UserDefaults::standardPath());
-    DBusInstanceGuard guard(AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
+    DBusInstanceGuard guard(AppInfo::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
     QtScreenSource screens(defaults);
     LinuxWallClockEvents wallClock(screens);
     WallClockEvents::setSystem(&wallClock);
@@ -164,7 +164,7 @@ int main(int argc, char** argv)
     MprisWatcher mediaPlayers(QDBusConnection::sessionBus(), Clock::system());
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
-    X11Pasteboard pasteboard;
+    X11Clipboard systemClipboard;
     // UPower where it runs or can be started; the kernel's folder otherwise.
     SysfsPowerSupplies powerSupplies(QStringLiteral("/sys/class/power_supply"));
     UPowerPowerSources powerSources(QDBusConnection::systemBus(), &powerSupplies);
@@ -179,13 +179,13 @@ int main(int argc, char** argv)
     factories.calendar = [&] { return std::make_unique<CalendarService>(calendarStore, defaults); };
     factories.clipboard = [&] {
         return std::make_unique<ClipboardService>(
-            pasteboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+            systemClipboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     };
     FreedesktopThumbnails fileThumbnails;
     DBusFileBrowser fileBrowser(QDBusConnection::sessionBus());
     KdeConnectSharing deviceSharing(QDBusConnection::sessionBus());
     factories.shelf = [&] {
-        return std::make_unique<ShelfService>(ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, pasteboard },
+        return std::make_unique<ShelfService>(ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, systemClipboard },
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), QDir::homePath());
     };
     factories.nowPlaying = [&] { return std::make_unique<NowPlayingService>(mediaPlayers, applications, webLoader); };
@@ -200,8 +200,8 @@ int main(int argc, char** argv)
         return std::make_unique<HUDController>(settings, *audio, *backlight, *mediaKeys);
     };
     XdgAutostartLoginItem loginItem(XdgAutostartLoginItem::standardFolder(), QCoreApplication::applicationFilePath(),
-        AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
-    AppcastUpdater updates(defaults, AppBundle::main().buildVersion());
+        AppInfo::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
+    AppcastUpdater updates(defaults, AppInfo::main().buildVersion());
     presentUpdates(updates);
     // The XEmbed tray is looked for on Qt's own display, and only when Qt runs on X11.
     FreedesktopTrayHost trayHost(QDBusConnection::sessionBus(),
@@ -211,11 +211,11 @@ int main(int argc, char** argv)
 
     QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, [] { QCoreApplication::quit(); });
     QObject::connect(&delegate, &AppDelegate::terminateRequested, &app, [] { QCoreApplication::quit(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.quitting(); });
 
     const bool probe = qEnvironmentVariableIsSet("BRIMWELL_STARTUP_PROBE");
     QTimer::singleShot(0, &delegate, [&delegate, probe] {
-        const bool launched = delegate.applicationDidFinishLaunching();
+        const bool launched = delegate.started();
         if (probe && launched) {
             QTimer::singleShot(0, [] {
                 reportStartupProbe();

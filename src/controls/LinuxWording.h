@@ -11,7 +11,7 @@ class LinuxWording final : public QObject {
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(QString nowPlayingEmptySubtitle READ nowPlayingEmptySubtitle CONSTANT)
-    Q_PROPERTY(QString showMenuBarIcon READ showMenuBarIcon CONSTANT)
+    Q_PROPERTY(QString showTrayIcon READ showTrayIcon CONSTANT)
     Q_PROPERTY(QString generalStartupFooter READ generalStartupFooter CONSTANT)
     Q_PROPERTY(QString replaceSystemHUD READ replaceSystemHUD CONSTANT)
     Q_PROPERTY(QString keyCaptureRow READ keyCaptureRow CONSTANT)
@@ -22,9 +22,9 @@ class LinuxWording final : public QObject {
     Q_PROPERTY(QString shelfFooter READ shelfFooter CONSTANT)
     Q_PROPERTY(QString clipboardFooterEnd READ clipboardFooterEnd CONSTANT)
     Q_PROPERTY(QString clearClipboardMessage READ clearClipboardMessage CONSTANT)
-    Q_PROPERTY(QString showInFinder READ showInFinder CONSTANT)
-    Q_PROPERTY(QString airDrop READ airDrop CONSTANT)
-    Q_PROPERTY(QString airDropAll READ airDropAll CONSTANT)
+    Q_PROPERTY(QString showInFolder READ showInFolder CONSTANT)
+    Q_PROPERTY(QString sendToDevice READ sendToDevice CONSTANT)
+    Q_PROPERTY(QString sendAllToDevice READ sendAllToDevice CONSTANT)
 public:
     using QObject::QObject;
 
@@ -35,7 +35,7 @@ public:
     }
 
     /// "Show menu bar icon": Linux panels hold a system tray, not a menu bar.
-    static QString showMenuBarIcon() { return QStringLiteral("Show tray icon"); }
+    static QString showTrayIcon() { return QStringLiteral("Show tray icon"); }
 
     /// "…by opening Brimwell again from Spotlight or Finder.": the desktop's launcher does that here.
     static QString generalStartupFooter()
@@ -104,11 +104,11 @@ public:
     static constexpr const char* mediaKeysHeldElsewhere
         = "Another program holds the media keys. Release them in your desktop’s keyboard shortcut settings, then try again.";
     /// "Show in Finder": the file browser is the desktop's own.
-    static QString showInFinder() { return QStringLiteral("Show in Folder"); }
+    static QString showInFolder() { return QStringLiteral("Show in Folder"); }
     /// "AirDrop": files go to the user's paired devices (KDE Connect).
-    static QString airDrop() { return QStringLiteral("Send to Device"); }
+    static QString sendToDevice() { return QStringLiteral("Send to Device"); }
     /// "AirDrop All".
-    static QString airDropAll() { return QStringLiteral("Send All to Device"); }
+    static QString sendAllToDevice() { return QStringLiteral("Send All to Device"); }
     /// "AirDrop is not available for the selected items".
     static constexpr const char* sendToDeviceUnavailable = "Send to Device is not available for the selected items";
 

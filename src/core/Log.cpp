@@ -1,6 +1,6 @@
 #include "Log.h"
 
-#include "AppBundle.h"
+#include "AppInfo.h"
 
 #include <QByteArray>
 #include <QFileInfo>
@@ -144,7 +144,7 @@ const char* levelName(Level level)
 QString subsystem()
 {
     static const QString value = [] {
-        const auto id = AppBundle::main().identifier();
+        const auto id = AppInfo::main().identifier();
         return id && !id->isEmpty() ? *id : QStringLiteral("com.larkmoor.Brimwell");
     }();
     return value;

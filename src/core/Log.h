@@ -20,7 +20,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcNowPlaying)
 Q_DECLARE_LOGGING_CATEGORY(lcHUD)
 Q_DECLARE_LOGGING_CATEGORY(lcShelf)
 
-/// Where the lines go: one subsystem (the bundle identifier) and the seven
+/// Where the lines go: one subsystem (the application id) and the seven
 /// categories above. Lines go to the systemd journal when there is one, with
 /// the subsystem and category as fields, else one line each on stderr.
 namespace Log {
@@ -30,7 +30,7 @@ enum class Level { debug, info, defaultLevel, error };
 
 const char* categoryName(Category category);
 const char* levelName(Level level);
-/// The subsystem: the bundle identifier, or "com.larkmoor.Brimwell" without one.
+/// The subsystem: the application id, or "com.larkmoor.Brimwell" without one.
 QString subsystem();
 
 struct Entry {

@@ -62,10 +62,10 @@ IslandLayout::IslandLayout(const PlatformScreen& screen, qreal wing, IslandPosit
         expandedSize = QSizeF(std::max(baseWidth, compactSize.width()), notch->height() + 185);
         contentTopInset = notch->height();
     } else {
-        qreal menuBar = screen.visibleFrame.top() - screen.frame.top();
-        if (!(menuBar > 0))
-            menuBar = screen.statusBarThickness;
-        const qreal band = std::max(menuBar - 4, qreal(20));
+        qreal topPanel = screen.visibleFrame.top() - screen.frame.top();
+        if (!(topPanel > 0))
+            topPanel = screen.statusBarThickness;
+        const qreal band = std::max(topPanel - 4, qreal(20));
         style = Style::pill;
         anchorX = screenFrame.center().x();
         topOffset = 2;

@@ -1,6 +1,6 @@
 #include "UserDefaults.h"
 
-#include "AppBundle.h"
+#include "AppInfo.h"
 #include "Log.h"
 
 #include <QStandardPaths>
@@ -20,7 +20,7 @@ UserDefaults::~UserDefaults()
 
 QString UserDefaults::standardPath()
 {
-    const QString id = AppBundle::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell"));
+    const QString id = AppInfo::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell"));
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + id
         + QStringLiteral("/settings.ini");
 }

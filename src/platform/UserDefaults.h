@@ -22,7 +22,7 @@ public:
     explicit UserDefaults(const QString& path);
     /// Writes what is still unwritten.
     ~UserDefaults();
-    /// The standard database: $XDG_CONFIG_HOME/<bundle id>/settings.ini.
+    /// The standard database: $XDG_CONFIG_HOME/<application id>/settings.ini.
     static QString standardPath();
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;

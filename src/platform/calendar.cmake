@@ -13,7 +13,7 @@ target_link_libraries(brimwell_platform PRIVATE PkgConfig::LIBICAL)
 
 # Evolution Data Server. libecal and what it brings cost the program about
 # 13 MB once mapped, so its store is a module of its own in the private
-# frameworks folder, loaded (EdsCalendarModule) only once a calendar is read.
+# private library folder, loaded (EdsCalendarModule) only once a calendar is read.
 # The module takes CalendarStore, the scheduler, the iCalendar parsing and
 # the log from the program, which exports its symbols for it (src/app).
 pkg_check_modules(LIBECAL REQUIRED IMPORTED_TARGET libecal-2.0)
@@ -38,8 +38,8 @@ target_link_libraries(brimwell_eds PRIVATE brimwell_eds_store)
 set(eds_module_map ${CMAKE_CURRENT_SOURCE_DIR}/linux/EdsCalendarModule.map)
 target_link_options(brimwell_eds PRIVATE "LINKER:--version-script=${eds_module_map}")
 set_target_properties(brimwell_eds PROPERTIES
-  LIBRARY_OUTPUT_DIRECTORY ${BRIMWELL_FRAMEWORKS_DIR}
+  LIBRARY_OUTPUT_DIRECTORY ${BRIMWELL_PRIVATE_LIBRARY_DIR}
   LINK_DEPENDS ${eds_module_map})
-install(TARGETS brimwell_eds LIBRARY DESTINATION ${BRIMWELL_INSTALL_FRAMEWORKS_DIR})
+install(TARGETS brimwell_eds LIBRARY DESTINATION ${BRIMWELL_INSTALL_PRIVATE_LIBRARY_DIR})
 set_property(SOURCE linux/EdsCalendarModule.cpp APPEND PROPERTY
   COMPILE_DEFINITIONS "BRIMWELL_EDS_MODULE=\"$<TARGET_FILE_NAME:brimwell_eds>\"")

@@ -53,7 +53,7 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
     m_showBrightnessHUD = m_defaults.boolValue(QStringLiteral("showBrightnessHUD"));
     m_replaceSystemHUD = m_defaults.boolValue(QStringLiteral("replaceSystemHUD"));
     m_hudDuration = clampTo(m_defaults.doubleValue(QStringLiteral("hudDuration")), 0.5, 4.0);
-    m_showMenuBarIcon = m_defaults.boolValue(QStringLiteral("showMenuBarIcon"));
+    m_showTrayIcon = m_defaults.boolValue(QStringLiteral("showMenuBarIcon"));
     m_showShelf = m_defaults.boolValue(QStringLiteral("showShelf"));
     m_expandedBackgroundStyle
         = parseIslandBackgroundStyle(m_defaults.stringValue(QStringLiteral("expandedBackgroundStyle")).value_or(QString()));
@@ -199,12 +199,12 @@ void SettingsStore::setHudDuration(double value)
     m_defaults.setDouble(QStringLiteral("hudDuration"), value);
 }
 
-void SettingsStore::setShowMenuBarIcon(bool value)
+void SettingsStore::setShowTrayIcon(bool value)
 {
-    if (m_showMenuBarIcon == value)
+    if (m_showTrayIcon == value)
         return;
-    m_showMenuBarIcon = value;
-    Q_EMIT showMenuBarIconChanged();
+    m_showTrayIcon = value;
+    Q_EMIT showTrayIconChanged();
     m_defaults.setBool(QStringLiteral("showMenuBarIcon"), value);
 }
 

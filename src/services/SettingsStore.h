@@ -40,7 +40,7 @@ class SettingsStore final : public QObject {
     Q_PROPERTY(bool showBrightnessHUD READ showBrightnessHUD WRITE setShowBrightnessHUD NOTIFY showBrightnessHUDChanged)
     Q_PROPERTY(bool replaceSystemHUD READ replaceSystemHUD WRITE setReplaceSystemHUD NOTIFY replaceSystemHUDChanged)
     Q_PROPERTY(double hudDuration READ hudDuration WRITE setHudDuration NOTIFY hudDurationChanged)
-    Q_PROPERTY(bool showMenuBarIcon READ showMenuBarIcon WRITE setShowMenuBarIcon NOTIFY showMenuBarIconChanged)
+    Q_PROPERTY(bool showTrayIcon READ showTrayIcon WRITE setShowTrayIcon NOTIFY showTrayIconChanged)
     Q_PROPERTY(bool showShelf READ showShelf WRITE setShowShelf NOTIFY showShelfChanged)
     Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle expandedBackgroundStyle READ expandedBackgroundStyle WRITE
             setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged)
@@ -89,8 +89,8 @@ public:
     void setReplaceSystemHUD(bool value);
     double hudDuration() const { return m_hudDuration; }
     void setHudDuration(double value);
-    bool showMenuBarIcon() const { return m_showMenuBarIcon; }
-    void setShowMenuBarIcon(bool value);
+    bool showTrayIcon() const { return m_showTrayIcon; }
+    void setShowTrayIcon(bool value);
     bool showShelf() const { return m_showShelf; }
     void setShowShelf(bool value);
     IslandBackgroundStyle expandedBackgroundStyle() const { return m_expandedBackgroundStyle; }
@@ -116,7 +116,7 @@ Q_SIGNALS:
     void showBrightnessHUDChanged();
     void replaceSystemHUDChanged();
     void hudDurationChanged();
-    void showMenuBarIconChanged();
+    void showTrayIconChanged();
     void showShelfChanged();
     void expandedBackgroundStyleChanged();
     void glassGlowChanged();
@@ -139,7 +139,7 @@ private:
     bool m_showBrightnessHUD {};
     bool m_replaceSystemHUD {};
     double m_hudDuration {};
-    bool m_showMenuBarIcon {};
+    bool m_showTrayIcon {};
     bool m_showShelf {};
     IslandBackgroundStyle m_expandedBackgroundStyle {};
     double m_glassGlow {};

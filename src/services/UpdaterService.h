@@ -9,7 +9,7 @@
 
 #include <optional>
 
-/// Starts the update framework when the bundle names a valid feed, and
+/// Starts the update framework when the build names a valid feed, and
 /// publishes whether updates are available and whether a check can start.
 // Not final: Qt 6.4's QML registration derives from every type it could
 // default-construct, uncreatable or not.
@@ -27,7 +27,7 @@ class UpdaterService : public QObject {
     Q_PROPERTY(bool automaticallyChecksForUpdates READ automaticallyChecksForUpdates WRITE setAutomaticallyChecksForUpdates NOTIFY
             automaticallyChecksForUpdatesChanged)
 public:
-    /// `info` is the bundle's info dictionary ("SUFeedURL"); nothing starts yet.
+    /// `info` is the build's info dictionary ("SUFeedURL"); nothing starts yet.
     UpdaterService(UpdateFramework& controller, QVariantMap info, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(UpdaterService)
 

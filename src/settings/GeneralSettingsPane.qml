@@ -29,9 +29,9 @@ SettingsForm {
         }
         SettingsToggleRow {
             objectName: "showMenuBarIcon"
-            title: LinuxWording.showMenuBarIcon
-            checked: pane.settings.showMenuBarIcon
-            onToggled: on => pane.settings.showMenuBarIcon = on
+            title: LinuxWording.showTrayIcon
+            checked: pane.settings.showTrayIcon
+            onToggled: on => pane.settings.showTrayIcon = on
         }
         // The setting keeps its value; the icon appears once a tray starts.
         Text {

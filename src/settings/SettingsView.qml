@@ -21,7 +21,6 @@ Item {
     property CalendarService calendar: null
     property ClipboardService clipboard: null
     property ShelfService shelf: null
-    signal quitRequested
 
     implicitWidth: 720
     implicitHeight: 520
@@ -157,7 +156,7 @@ Item {
                     visible: view.logic.selectedPane === SettingsPanes.SettingsPane.about
                     logic: view.logic
                     updater: view.updater
-                    onQuitRequested: view.quitRequested()
+                    onQuitRequested: view.logic.requestQuit()
                 }
             }
         }

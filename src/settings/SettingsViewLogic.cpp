@@ -1,6 +1,6 @@
 #include "SettingsViewLogic.h"
 
-#include "AppBundle.h"
+#include "AppInfo.h"
 #include "BrightnessService.h"
 #include "CalendarService.h"
 #include "ClipboardService.h"
@@ -294,7 +294,7 @@ int SettingsViewLogic::clipboardCount() const
 
 QString SettingsViewLogic::versionDescription()
 {
-    const QVariantMap& info = AppBundle::main().infoDictionary();
+    const QVariantMap& info = AppInfo::main().infoDictionary();
     const auto text = [&info](const char* key) {
         const QVariant value = info.value(QLatin1String(key));
         return value.typeId() == QMetaType::QString ? value.toString() : QStringLiteral("–");

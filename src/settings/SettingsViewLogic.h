@@ -104,6 +104,8 @@ public:
     /// Stores the player at `index` of playerChoices() as preferred.
     Q_INVOKABLE void choosePlayer(int index);
     Q_INVOKABLE void setPlayerIgnored(const QString& name, bool ignored);
+    /// The About pane's "Quit" button: the window's owner quits the program.
+    Q_INVOKABLE void requestQuit() { Q_EMIT quitRequested(); }
     int calendarAccess() const;
     int clipboardCount() const;
     int shelfCount() const;
@@ -135,6 +137,7 @@ Q_SIGNALS:
     void notchChanged();
     void servicesChanged();
     void playerChoicesChanged();
+    void quitRequested();
 
 private:
     void follow(QObject* service);

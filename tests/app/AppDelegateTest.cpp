@@ -47,7 +47,7 @@ TEST_F(AppDelegateTest, SecondCopyLogsAsksTheFirstToReopenAndThenTerminates)
     AppDelegate delegate(defaults, guard, island());
     QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
 
-    EXPECT_FALSE(delegate.applicationDidFinishLaunching());
+    EXPECT_FALSE(delegate.started());
     EXPECT_FALSE(delegate.hasLaunched());
     EXPECT_EQ(panelsMade, 0); // no island for a second copy
     ASSERT_EQ(log.entries.size(), 1u);
@@ -60,8 +60,8 @@ TEST_F(AppDelegateTest, SecondCopyLogsAsksTheFirstToReopenAndThenTerminates)
     EXPECT_EQ(terminate.count(), 1);
 
     // The stop sequence still runs, once.
-    delegate.applicationWillTerminate();
-    delegate.applicationWillTerminate();
+    delegate.quitting();
+    delegate.quitting();
     EXPECT_EQ(log.messages().count(QStringLiteral("Terminating")), 1);
 }
 
@@ -71,7 +71,7 @@ TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
     AppDelegate delegate(defaults, guard, island());
     QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
 
-    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    ASSERT_TRUE(delegate.started());
     EXPECT_EQ(guard.reopenRequests, 0);
     // The island is made and started at launch; it is placed on the next turn.
     EXPECT_EQ(panelsMade, 1);
@@ -98,7 +98,7 @@ TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
     ASSERT_NE(service, nullptr);
     EXPECT_FALSE(service->isRunning()); // constructed, not started
 
-    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    ASSERT_TRUE(delegate.started());
     EXPECT_TRUE(service->isRunning());
     delegate.settings().setShowNowPlaying(false);
     EXPECT_FALSE(service->isRunning());
@@ -109,7 +109,7 @@ TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
     delegate.settings().setIgnoredPlayers({ QStringLiteral("firefox"), QString(), QStringLiteral("firefox") });
     EXPECT_EQ(rig.players.preferences, std::make_pair(QStringLiteral("mpv"), QStringList { QStringLiteral("firefox") }));
 
-    delegate.applicationWillTerminate();
+    delegate.quitting();
     EXPECT_FALSE(service->isRunning());
 }
 
@@ -130,7 +130,7 @@ TEST_F(AppDelegateTest, TheHUDStartsAfterTheIslandShowsInItAndLetsGoOfTheKeysAtT
     delegate.settings().setReplaceSystemHUD(true);
     EXPECT_EQ(made, 0) << "made when first needed";
 
-    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    ASSERT_TRUE(delegate.started());
     HUDController* hud = delegate.features().hud;
     ASSERT_NE(hud, nullptr);
     EXPECT_EQ(delegate.hud(), hud);
@@ -142,7 +142,7 @@ TEST_F(AppDelegateTest, TheHUDStartsAfterTheIslandShowsInItAndLetsGoOfTheKeysAtT
     QCoreApplication::processEvents();
     EXPECT_EQ(delegate.islandController()->viewModel().compactActivity(), IslandCompactActivity::hud);
 
-    delegate.applicationWillTerminate();
+    delegate.quitting();
     EXPECT_FALSE(keys.isGrabbed());
     EXPECT_FALSE(hud->volume().isRunning());
     EXPECT_FALSE(hud->presenter()->hasState());
@@ -160,7 +160,7 @@ TEST_F(AppDelegateTest, TheBatteryFollowsItsSwitchAndItsPresenceDecidesTheBand)
     ASSERT_NE(battery, nullptr);
     EXPECT_FALSE(sources.observing); // constructed, not started
 
-    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    ASSERT_TRUE(delegate.started());
     QCoreApplication::processEvents();
     const IslandViewModel& model = delegate.islandController()->viewModel();
     EXPECT_EQ(battery->level(), 64);

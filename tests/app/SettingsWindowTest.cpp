@@ -13,7 +13,7 @@
 #include "FakeUpdateFramework.h"
 #include "HUDController.h"
 #include "LaunchAtLoginService.h"
-#include "MenuBarController.h"
+#include "TrayController.h"
 #include "NowPlayingRig.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
@@ -117,6 +117,8 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
     EXPECT_FALSE(item("checkForUpdates")->property("enabled").toBool());
     EXPECT_FALSE(item("updatesFromPackageManager")->isVisible());
     EXPECT_FALSE(item("noTrayHost")->isVisible()) << "no host known: no note";
+    click(item("quit"));
+    EXPECT_EQ(m_quits, 1);
 
     window->close();
     EXPECT_FALSE(window->isVisible());
@@ -152,7 +154,7 @@ TEST_F(SettingsWindowTest, SwitchesWriteSettingsAtOnceAndThePickerListsEveryDisp
 
 TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNoUpdateControls)
 {
-    m_settings.setShowMenuBarIcon(true);
+    m_settings.setShowTrayIcon(true);
     FakeTrayHost tray;
     FakeUpdateFramework framework;
     UpdaterService packaged(framework, { { QStringLiteral("BrimwellPackaged"), true } });
@@ -284,7 +286,7 @@ TEST_F(TempDirTest, TheGearAReopenAndTheCalendarsPrivacyLinkOpenTheOneSettingsWi
     FeatureFactories factories;
     factories.calendar = [&] { return std::make_unique<CalendarService>(store, defaults); };
     AppDelegate delegate(defaults, guard, island, factories, ShellPlatform { &loginItem, &updates });
-    ASSERT_TRUE(delegate.applicationDidFinishLaunching());
+    ASSERT_TRUE(delegate.started());
     SettingsWindowController* settingsWindow = delegate.settingsWindowController();
     ASSERT_NE(settingsWindow, nullptr);
     EXPECT_EQ(settingsWindow->window(), nullptr) << "made on first use";
@@ -303,7 +305,7 @@ TEST_F(TempDirTest, TheGearAReopenAndTheCalendarsPrivacyLinkOpenTheOneSettingsWi
     delegate.features().calendar->openPrivacySettings();
     EXPECT_EQ(settingsWindow->logic().selectedPane(), SettingsPane::calendar);
 
-    EXPECT_FALSE(delegate.menuBarController()->isVisible());
-    delegate.settings().setShowMenuBarIcon(true);
-    EXPECT_TRUE(delegate.menuBarController()->isVisible());
+    EXPECT_FALSE(delegate.trayController()->isVisible());
+    delegate.settings().setShowTrayIcon(true);
+    EXPECT_TRUE(delegate.trayController()->isVisible());
 }

@@ -4,7 +4,7 @@
 #include "FakeUpdateFramework.h"
 #include "LaunchAtLoginService.h"
 #include "LogCapture.h"
-#include "MenuBarController.h"
+#include "TrayController.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
 #include "SettingsViewLogic.h"
@@ -176,18 +176,18 @@ TEST_F(AutostartTest, EnablingWritesTheEntryAndAnUnwritableFolderIsReported)
     EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
 }
 
-TEST(MenuBarTest, MenuHoldsItsThreeEntriesAndFollowsTheLoginItem)
+TEST(TrayTest, MenuHoldsItsThreeEntriesAndFollowsTheLoginItem)
 {
     FakeLoginItem loginItem;
     LaunchAtLoginService service(loginItem);
     int opened = 0;
     int quits = 0;
     QStringList alerts;
-    MenuBarController menuBar(
+    TrayController tray(
         service, [&] { ++opened; }, [&] { ++quits; });
-    menuBar.setAlert([&](const QString& title, const QString& message) { alerts << title + QLatin1Char('|') + message; });
+    tray.setAlert([&](const QString& title, const QString& message) { alerts << title + QLatin1Char('|') + message; });
 
-    const QList<QAction*> actions = menuBar.actions();
+    const QList<QAction*> actions = tray.actions();
     ASSERT_EQ(actions.size(), 4);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Settings…"));
     EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
@@ -201,17 +201,17 @@ TEST(MenuBarTest, MenuHoldsItsThreeEntriesAndFollowsTheLoginItem)
     EXPECT_EQ(quits, 1);
 
     // Enabled from outside: seen when the menu opens.
-    EXPECT_FALSE(menuBar.launchAtLoginAction()->isChecked());
+    EXPECT_FALSE(tray.launchAtLoginAction()->isChecked());
     loginItem.current = LoginItemStatus::enabled;
-    menuBar.menuNeedsUpdate();
-    EXPECT_TRUE(menuBar.launchAtLoginAction()->isChecked());
-    menuBar.launchAtLoginAction()->trigger();
-    EXPECT_FALSE(menuBar.launchAtLoginAction()->isChecked());
+    tray.menuNeedsUpdate();
+    EXPECT_TRUE(tray.launchAtLoginAction()->isChecked());
+    tray.launchAtLoginAction()->trigger();
+    EXPECT_FALSE(tray.launchAtLoginAction()->isChecked());
 
     loginItem.failure = QStringLiteral("The disk is full.");
-    menuBar.launchAtLoginAction()->trigger();
+    tray.launchAtLoginAction()->trigger();
     EXPECT_EQ(alerts, QStringList { QStringLiteral("Couldn’t change Launch at Login|The disk is full.") });
-    EXPECT_FALSE(menuBar.launchAtLoginAction()->isChecked());
+    EXPECT_FALSE(tray.launchAtLoginAction()->isChecked());
 }
 
 TEST_F(AutostartTest, SettingsWindowRemembersItsPaneAndKeepsADisconnectedDisplay)

@@ -3,7 +3,7 @@
 // never lost, and a readable one must give back entries that save again.
 
 #include "ClipboardService.h"
-#include "FakePasteboard.h"
+#include "FakeClipboard.h"
 #include "FuzzApplication.h"
 
 #include <QFile>
@@ -21,8 +21,8 @@ QString historyPath;
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     supportFolder = fuzzScratchFolder(argc, argv);
-    FakePasteboard pasteboard;
-    ClipboardService service(pasteboard, supportFolder);
+    FakeClipboard systemClipboard;
+    ClipboardService service(systemClipboard, supportFolder);
     if (!service.storagePath())
         std::abort();
     historyPath = *service.storagePath();
@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
             std::abort();
     }
-    FakePasteboard pasteboard;
-    ClipboardService service(pasteboard, supportFolder);
+    FakeClipboard systemClipboard;
+    ClipboardService service(systemClipboard, supportFolder);
     if (service.items().isEmpty()) {
         // Either the file read as an empty list or it was kept aside whole.
         QFile aside(historyPath + QStringLiteral(".corrupt"));

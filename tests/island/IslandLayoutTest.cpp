@@ -42,9 +42,9 @@ TEST(IslandLayout, NotchedLaptopScreen)
     EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::hud)).compactSize.width(), 372);
 }
 
-TEST(IslandLayout, PillBelowAMenuBarHiddenMenuBarAndNarrowScreens)
+TEST(IslandLayout, PillBelowATopPanelHiddenPanelAndNarrowScreens)
 {
-    // An external screen with a 25-point menu bar, right of the primary one.
+    // An external screen with a 25-point top panel, right of the primary one.
     const PlatformScreen external = plain(QStringLiteral("DP-1"), QRect(1512, -100, 1920, 1080), 25);
     const IslandLayout pill(external, 80);
     EXPECT_EQ(pill.style, IslandLayout::Style::pill);

@@ -5,7 +5,7 @@
 #include "FakeDisplayBrightness.h"
 #include "FakeIslandActions.h"
 #include "FakeMediaKeyGrabber.h"
-#include "FakePasteboard.h"
+#include "FakeClipboard.h"
 #include "FakePowerSources.h"
 #include "FakeShelfPlatform.h"
 #include "FakeWindowBlur.h"
@@ -167,7 +167,7 @@ protected:
             urls.append(QUrl::fromLocalFile(file.fileName()));
         }
         m_shelf = std::make_unique<ShelfService>(
-            ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_pasteboard }, std::nullopt, m_dir.path());
+            ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_systemClipboard }, std::nullopt, m_dir.path());
         drop.setUrls(urls);
         m_shelf->add(drop);
         QImage red(120, 80, QImage::Format_RGB32);
@@ -183,7 +183,7 @@ protected:
     FakeFileThumbnails m_thumbnails;
     FakeFileBrowser m_browser;
     FakeDeviceSharing m_sharing;
-    FakePasteboard m_pasteboard;
+    FakeClipboard m_systemClipboard;
     std::unique_ptr<ShelfService> m_shelf;
     ManualScheduler m_clock { QDateTime(QDate(2026, 1, 5), QTime(14, 0)) };
     FakeCalendarStore m_calendarStore;

@@ -5,15 +5,15 @@
 /// Screens for the island's tests, described as a platform would.
 namespace TestScreens {
 
-/// A screen without a notch whose desktop reserves `menuBar` at the top.
-inline PlatformScreen plain(const QString& name, const QRect& frame, int menuBar = 0)
+/// A screen without a notch whose desktop reserves `topPanel` at the top.
+inline PlatformScreen plain(const QString& name, const QRect& frame, int topPanel = 0)
 {
     PlatformScreen s;
     s.outputName = name;
     s.localizedName = name;
     s.displayUUID = QStringLiteral("UUID-") + name;
     s.frame = frame;
-    s.visibleFrame = frame.adjusted(0, menuBar, 0, 0);
+    s.visibleFrame = frame.adjusted(0, topPanel, 0, 0);
     return s;
 }
 

@@ -34,7 +34,7 @@ TEST_F(SettingsStoreTest, FreshUserGetsTheDefaultsAndNothingIsWritten)
     SettingsStore s(defaults);
     // Taking over the system's media keys and a tray icon are the user's choice.
     EXPECT_FALSE(s.replaceSystemHUD());
-    EXPECT_FALSE(s.showMenuBarIcon());
+    EXPECT_FALSE(s.showTrayIcon());
     EXPECT_FALSE(s.preferredDisplayID());
     EXPECT_EQ(s.islandPosition(), IslandPosition::automatic);
     QCoreApplication::processEvents();
@@ -153,7 +153,7 @@ TEST_F(SettingsStoreTest, HandWrittenBooleansAreUnderstoodAndTheStyleMustMatchEx
     EXPECT_EQ(s.islandPosition(), IslandPosition::automatic);
     EXPECT_TRUE(log.contains(QStringLiteral("Unknown islandPosition \"BelowTopPanel\"; using automatic")));
     EXPECT_FALSE(s.showClock());
-    EXPECT_TRUE(s.showMenuBarIcon());
+    EXPECT_TRUE(s.showTrayIcon());
     EXPECT_FALSE(s.showShelf());
     EXPECT_EQ(s.expandedBackgroundStyle(), IslandBackgroundStyle::black);
 }

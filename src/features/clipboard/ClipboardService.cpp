@@ -1,6 +1,6 @@
 #include "ClipboardService.h"
 
-#include "AppBundle.h"
+#include "AppInfo.h"
 #include "Clock.h"
 #include "JsonFile.h"
 #include "LinuxWording.h"
@@ -52,25 +52,25 @@ bool isFileList(const QByteArray& uriList)
 } // namespace
 
 ClipboardService::ClipboardService(
-    Pasteboard& pasteboard, std::optional<QString> supportFolder, Scheduler& scheduler, QObject* parent)
+    SystemClipboard& systemClipboard, std::optional<QString> supportFolder, Scheduler& scheduler, QObject* parent)
     : QObject(parent)
-    , m_pasteboard(pasteboard)
+    , m_systemClipboard(systemClipboard)
     , m_scheduler(scheduler)
     , m_checkTask(scheduler)
 {
     m_writer.setMaxThreadCount(1);
     if (supportFolder) {
         const QString folder
-            = *supportFolder + QLatin1Char('/') + AppBundle::main().identifier().value_or(QStringLiteral("Brimwell"));
+            = *supportFolder + QLatin1Char('/') + AppInfo::main().identifier().value_or(QStringLiteral("Brimwell"));
         if (QDir().mkpath(folder) && QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             m_storagePath = folder + QLatin1Char('/') + QLatin1String(fileName);
         else
             qCCritical(lcClipboard, "Unable to prepare clipboard storage: %s",
                 qUtf8Printable(QStringLiteral("cannot create %1").arg(folder)));
     }
-    m_lastChangeCount = m_pasteboard.changeCount();
+    m_lastChangeCount = m_systemClipboard.changeCount();
     m_items = loadItems();
-    connect(&m_pasteboard, &Pasteboard::changed, this, &ClipboardService::scheduleCheck);
+    connect(&m_systemClipboard, &SystemClipboard::changed, this, &ClipboardService::scheduleCheck);
 }
 
 ClipboardService::~ClipboardService()
@@ -84,7 +84,7 @@ void ClipboardService::start()
         return;
     m_isRunning = true;
     m_startedAt = m_scheduler.monotonicMs();
-    m_lastChangeCount = m_pasteboard.changeCount();
+    m_lastChangeCount = m_systemClipboard.changeCount();
     refreshAccess();
 }
 
@@ -109,7 +109,7 @@ void ClipboardService::scheduleCheck()
 
 void ClipboardService::checkForChanges()
 {
-    const int count = m_pasteboard.changeCount();
+    const int count = m_systemClipboard.changeCount();
     if (count == m_lastChangeCount)
         return;
     m_lastChangeCount = count; // this change is never looked at again
@@ -118,14 +118,14 @@ void ClipboardService::checkForChanges()
         return;
     QPointer<ClipboardService> self(this);
     const quint64 generation = ++m_readGeneration;
-    m_pasteboard.read([](const Pasteboard::Contents& contents) { return !isIgnored(contents); },
-        [self, generation](const Pasteboard::Contents& contents) {
+    m_systemClipboard.read([](const SystemClipboard::Contents& contents) { return !isIgnored(contents); },
+        [self, generation](const SystemClipboard::Contents& contents) {
             if (self && generation == self->m_readGeneration)
                 self->take(contents);
         });
 }
 
-bool ClipboardService::isIgnored(const Pasteboard::Contents& contents)
+bool ClipboardService::isIgnored(const SystemClipboard::Contents& contents)
 {
     for (const QString& type : contents.types) {
         if (ignoredTypes().contains(type) || type == ownWriteMarker())
@@ -139,7 +139,7 @@ bool ClipboardService::isIgnored(const Pasteboard::Contents& contents)
     return false;
 }
 
-void ClipboardService::take(const Pasteboard::Contents& contents)
+void ClipboardService::take(const SystemClipboard::Contents& contents)
 {
     if (contents.timedOut) {
         qCWarning(lcClipboard, "The clipboard's owner did not answer; the copy is not kept");
@@ -173,11 +173,11 @@ void ClipboardService::refreshAccess()
 
 void ClipboardService::copy(const ClipboardItem& item)
 {
-    if (!m_pasteboard.writeText(item.text, ownWriteMarker())) {
+    if (!m_systemClipboard.writeText(item.text, ownWriteMarker())) {
         qCCritical(lcClipboard, "Unable to write item to the pasteboard");
         return;
     }
-    m_lastChangeCount = m_pasteboard.changeCount();
+    m_lastChangeCount = m_systemClipboard.changeCount();
     QList<ClipboardItem> history { { item.id, item.text, Clock::system().now(), item.sourceAppName } };
     for (const ClipboardItem& other : std::as_const(m_items)) {
         if (other.id != item.id)

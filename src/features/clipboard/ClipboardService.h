@@ -2,7 +2,7 @@
 
 #include "ClipboardItem.h"
 #include "DelayedTask.h"
-#include "Pasteboard.h"
+#include "SystemClipboard.h"
 
 #include <QList>
 #include <QObject>
@@ -32,7 +32,7 @@ public:
     static QString ownWriteMarker() { return QStringLiteral("application/x-brimwell-history-copy"); }
 
     /// Loads the history from `supportFolder`/<program>/ (none: memory only).
-    ClipboardService(Pasteboard& pasteboard, std::optional<QString> supportFolder, Scheduler& scheduler = Scheduler::system(),
+    ClipboardService(SystemClipboard& systemClipboard, std::optional<QString> supportFolder, Scheduler& scheduler = Scheduler::system(),
         QObject* parent = nullptr);
     ~ClipboardService() override;
     Q_DISABLE_COPY_MOVE(ClipboardService)
@@ -56,7 +56,7 @@ public:
     Q_INVOKABLE void openPrivacySettings();
 
     /// True when a change carrying these types and markers is skipped.
-    static bool isIgnored(const Pasteboard::Contents& contents);
+    static bool isIgnored(const SystemClipboard::Contents& contents);
     /// Waits until the history file holds what was last saved.
     void waitForSaves() { m_writer.waitForDone(); }
 
@@ -67,12 +67,12 @@ Q_SIGNALS:
 private:
     void scheduleCheck();
     void checkForChanges();
-    void take(const Pasteboard::Contents& contents);
+    void take(const SystemClipboard::Contents& contents);
     void publish(QList<ClipboardItem> items);
     QList<ClipboardItem> loadItems();
     void saveItems();
 
-    Pasteboard& m_pasteboard;
+    SystemClipboard& m_systemClipboard;
     Scheduler& m_scheduler;
     QList<ClipboardItem> m_items;
     bool m_isAccessDenied = false;

@@ -1,6 +1,6 @@
 #include "ShelfService.h"
 
-#include "AppBundle.h"
+#include "AppInfo.h"
 #include "Clock.h"
 #include "FileBookmark.h"
 #include "FileBrowser.h"
@@ -8,7 +8,7 @@
 #include "JsonFile.h"
 #include "LinuxWording.h"
 #include "Log.h"
-#include "Pasteboard.h"
+#include "SystemClipboard.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -111,7 +111,7 @@ ShelfService::ShelfService(Platform platform, std::optional<QString> supportFold
     m_worker.setMaxThreadCount(1);
     if (supportFolder) {
         const QString folder
-            = *supportFolder + QLatin1Char('/') + AppBundle::main().identifier().value_or(QStringLiteral("Brimwell"));
+            = *supportFolder + QLatin1Char('/') + AppInfo::main().identifier().value_or(QStringLiteral("Brimwell"));
         if (prepareFolder(folder)) {
             m_storagePath = folder + QLatin1Char('/') + QLatin1String(fileName);
             m_temporaryDirectory = folder + QLatin1Char('/') + QLatin1String(folderName);
@@ -466,7 +466,7 @@ void ShelfService::loadThumbnail(const ShelfItem& item)
     });
 }
 
-void ShelfService::revealInFinder(const QList<ShelfItem>& items)
+void ShelfService::showInFileManager(const QList<ShelfItem>& items)
 {
     QList<QUrl> urls;
     for (const ShelfItem& item : items)
@@ -475,7 +475,7 @@ void ShelfService::revealInFinder(const QList<ShelfItem>& items)
         m_platform.browser.reveal(urls);
 }
 
-void ShelfService::sendViaAirDrop(const QList<ShelfItem>& items, const QString& deviceId)
+void ShelfService::sendToDevice(const QList<ShelfItem>& items, const QString& deviceId)
 {
     QList<QUrl> urls;
     for (const ShelfItem& item : items)
@@ -502,7 +502,7 @@ void ShelfService::open(const ShelfItem& item)
 
 void ShelfService::copy(const ShelfItem& item)
 {
-    if (!m_platform.pasteboard.writeFiles({ item.url }))
+    if (!m_platform.systemClipboard.writeFiles({ item.url }))
         qCCritical(lcShelf, "Unable to put %s on the clipboard", qUtf8Printable(item.url.toLocalFile()));
 }
 

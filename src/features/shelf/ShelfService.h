@@ -17,7 +17,7 @@
 
 class FileBrowser;
 class FileThumbnails;
-class Pasteboard;
+class SystemClipboard;
 class QMimeData;
 
 /// The shelf: up to 30 files dropped on the island, newest first, kept in
@@ -51,7 +51,7 @@ public:
         FileThumbnails& thumbnails;
         FileBrowser& browser;
         DeviceSharing& sharing;
-        Pasteboard& pasteboard;
+        SystemClipboard& systemClipboard;
     };
 
     /// Keeps its list in `supportFolder`/<program>/ (none: memory only); the
@@ -78,9 +78,9 @@ public:
     Q_INVOKABLE void clear();
     /// Takes off the items whose files are gone (looked for on the worker).
     Q_INVOKABLE void removeMissingItems();
-    void revealInFinder(const QList<ShelfItem>& items);
+    void showInFileManager(const QList<ShelfItem>& items);
     /// Sends to `deviceId`, or to the only device when empty.
-    void sendViaAirDrop(const QList<ShelfItem>& items, const QString& deviceId = {});
+    void sendToDevice(const QList<ShelfItem>& items, const QString& deviceId = {});
     void email(const QList<ShelfItem>& items);
     void open(const ShelfItem& item);
     /// Puts the file on the clipboard as a file manager would.

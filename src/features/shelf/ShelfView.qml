@@ -72,7 +72,7 @@ Item {
                 CapsuleButton {
                     objectName: "sendAllButton"
                     visible: logic.canSend
-                    text: LinuxWording.airDropAll
+                    text: LinuxWording.sendAllToDevice
                     onClicked: view.send("", this)
                 }
                 CapsuleButton {
@@ -202,7 +202,7 @@ Item {
             onTriggered: logic.open(itemMenu.itemId)
         }
         IslandMenuItem {
-            text: LinuxWording.showInFinder
+            text: LinuxWording.showInFolder
             onTriggered: logic.reveal(itemMenu.itemId)
         }
         IslandMenuItem {
@@ -215,7 +215,7 @@ Item {
         }
         IslandMenuItem {
             objectName: "sendItem"
-            text: LinuxWording.airDrop
+            text: LinuxWording.sendToDevice
             visible: logic.canSend
             height: visible ? implicitHeight : 0
             onTriggered: view.send(itemMenu.itemId, itemMenu.anchor)

@@ -87,7 +87,7 @@ void ShelfViewLogic::open(const QString& id)
 
 void ShelfViewLogic::reveal(const QString& id)
 {
-    withItem(id, [](ShelfService& service, const ShelfItem& item) { service.revealInFinder({ item }); });
+    withItem(id, [](ShelfService& service, const ShelfItem& item) { service.showInFileManager({ item }); });
 }
 
 void ShelfViewLogic::copy(const QString& id)
@@ -97,13 +97,13 @@ void ShelfViewLogic::copy(const QString& id)
 
 void ShelfViewLogic::send(const QString& id, const QString& deviceId)
 {
-    withItem(id, [&](ShelfService& service, const ShelfItem& item) { service.sendViaAirDrop({ item }, deviceId); });
+    withItem(id, [&](ShelfService& service, const ShelfItem& item) { service.sendToDevice({ item }, deviceId); });
 }
 
 void ShelfViewLogic::sendAll(const QString& deviceId)
 {
     if (m_service)
-        m_service->sendViaAirDrop(m_service->items(), deviceId);
+        m_service->sendToDevice(m_service->items(), deviceId);
 }
 
 void ShelfViewLogic::email(const QString& id)

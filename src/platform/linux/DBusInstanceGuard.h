@@ -9,7 +9,7 @@
 
 class QLocalServer;
 
-/// Single-instance guard over the session-bus name (the bundle identifier).
+/// Single-instance guard over the session-bus name (the application id).
 /// The running copy serves org.freedesktop.Application, whose Activate means
 /// "reopen". Without a session bus, a lock file in $XDG_RUNTIME_DIR and a
 /// local socket beside it do the same job.

@@ -1,13 +1,13 @@
 #include "EdsCalendarModule.h"
 
-#include "AppBundle.h"
+#include "AppInfo.h"
 #include "Log.h"
 
 #include <QLibrary>
 
 QString EdsCalendarModule::standardPath()
 {
-    return AppBundle::main().privateFrameworksDir() + QStringLiteral("/" BRIMWELL_EDS_MODULE);
+    return AppInfo::main().privateLibraryDir() + QStringLiteral("/" BRIMWELL_EDS_MODULE);
 }
 
 CalendarStore* EdsCalendarModule::load(const QString& path, const QString& settingsPath, QObject* parent)

@@ -49,10 +49,10 @@ QString quotedExec(const QString& program)
 
 } // namespace
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(QString folder, QString program, QString bundleIdentifier)
+XdgAutostartLoginItem::XdgAutostartLoginItem(QString folder, QString program, QString applicationId)
     : m_folder(std::move(folder))
     , m_program(std::move(program))
-    , m_entryPath(m_folder + QLatin1Char('/') + bundleIdentifier + QStringLiteral(".desktop"))
+    , m_entryPath(m_folder + QLatin1Char('/') + applicationId + QStringLiteral(".desktop"))
 {
 }
 

@@ -4,12 +4,12 @@
 
 #include <QString>
 
-/// The login item as an XDG autostart entry, <folder>/<bundle id>.desktop,
+/// The login item as an XDG autostart entry, <folder>/<application id>.desktop,
 /// whose Exec is the absolute path of the running program.
 class XdgAutostartLoginItem final : public LoginItem {
 public:
     /// `folder` is normally $XDG_CONFIG_HOME/autostart; `program` the running executable.
-    XdgAutostartLoginItem(QString folder, QString program, QString bundleIdentifier);
+    XdgAutostartLoginItem(QString folder, QString program, QString applicationId);
     /// $XDG_CONFIG_HOME/autostart (default ~/.config/autostart).
     static QString standardFolder();
 

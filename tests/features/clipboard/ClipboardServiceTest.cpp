@@ -1,6 +1,6 @@
 #include "ClipboardService.h"
 #include "ClipboardViewLogic.h"
-#include "FakePasteboard.h"
+#include "FakeClipboard.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
 #include "TempDir.h"
@@ -36,7 +36,7 @@ protected:
     ClipboardService& service()
     {
         if (!m_service)
-            m_service = std::make_unique<ClipboardService>(pasteboard, m_dir.path(), scheduler);
+            m_service = std::make_unique<ClipboardService>(systemClipboard, m_dir.path(), scheduler);
         return *m_service;
     }
     QString file() const { return path(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json")); }
@@ -57,9 +57,9 @@ protected:
     void copied(const QString& text, QStringList types = { QStringLiteral("UTF8_STRING") },
         QMap<QString, QByteArray> markers = {}, std::optional<QString> source = std::nullopt)
     {
-        pasteboard.copy(text, std::move(types), std::move(markers), std::move(source));
+        systemClipboard.copy(text, std::move(types), std::move(markers), std::move(source));
         scheduler.advance(750);
-        pasteboard.answer();
+        systemClipboard.answer();
     }
     QStringList texts()
     {
@@ -71,25 +71,25 @@ protected:
 
     LogCapture log;
     ManualScheduler scheduler;
-    FakePasteboard pasteboard;
+    FakeClipboard systemClipboard;
     std::unique_ptr<ClipboardService> m_service;
 };
 
 TEST_F(ClipboardServiceTest, TakesEachCopyOnceOnTheBeatAndNothingFromBeforeStart)
 {
-    pasteboard.copy(QStringLiteral("already there"));
+    systemClipboard.copy(QStringLiteral("already there"));
     service().start();
     scheduler.advance(5000);
-    EXPECT_EQ(pasteboard.reads, 0) << "no change, no read, no wake-up";
+    EXPECT_EQ(systemClipboard.reads, 0) << "no change, no read, no wake-up";
     EXPECT_EQ(scheduler.pendingCount(), 0);
 
     scheduler.advance(100);
-    pasteboard.copy(QStringLiteral("one"));
-    pasteboard.copy(QStringLiteral("two")); // same beat (7 × 0.75 s after start): one look
+    systemClipboard.copy(QStringLiteral("one"));
+    systemClipboard.copy(QStringLiteral("two")); // same beat (7 × 0.75 s after start): one look
     scheduler.advance(149);
-    EXPECT_EQ(pasteboard.reads, 0);
+    EXPECT_EQ(systemClipboard.reads, 0);
     scheduler.advance(1);
-    pasteboard.answer();
+    systemClipboard.answer();
     EXPECT_EQ(texts(), QStringList { QStringLiteral("two") });
 
     copied(QStringLiteral(" \n\t "));
@@ -127,7 +127,7 @@ TEST_F(ClipboardServiceTest, MarkedSecretsFileCopiesAndOurOwnWritesAreNeverTaken
     copied(QStringLiteral("hunter2"), { text, hint }, { { hint, "secret" } });
     copied(QStringLiteral("/home/me/a.txt"), { text, uris }, { { uris, "file:///home/me/a.txt\r\nfile:///home/me/b.txt\r\n" } });
     EXPECT_TRUE(service().items().isEmpty());
-    EXPECT_EQ(pasteboard.textsHandedOut, 0) << "a marked secret is never read at all";
+    EXPECT_EQ(systemClipboard.textsHandedOut, 0) << "a marked secret is never read at all";
 
     copied(QStringLiteral("shown"), { text, hint }, { { hint, "other" } });
     copied(QStringLiteral("https://example.org"), { text, uris }, { { uris, "https://example.org\r\n" } });
@@ -138,21 +138,21 @@ TEST_F(ClipboardServiceTest, MarkedSecretsFileCopiesAndOurOwnWritesAreNeverTaken
     scheduler.advance(60'000);
     service().copy(older.id.toString());
     scheduler.advance(750);
-    pasteboard.answer();
+    systemClipboard.answer();
     EXPECT_EQ(service().count(), 2);
     EXPECT_EQ(service().items().first().id, older.id);
     EXPECT_EQ(service().items().first().copiedAt, scheduler.now().addMSecs(-750));
 
-    pasteboard.failWrites = true;
+    systemClipboard.failWrites = true;
     service().copy(service().items().last());
     EXPECT_TRUE(log.contains(QStringLiteral("Unable to write item to the pasteboard")));
     EXPECT_EQ(service().items().first().id, older.id);
 
     // An owner that never answers costs the copy, with a line saying so.
-    pasteboard.copy(QStringLiteral("late"));
-    pasteboard.contents.timedOut = true;
+    systemClipboard.copy(QStringLiteral("late"));
+    systemClipboard.contents.timedOut = true;
     scheduler.advance(750);
-    pasteboard.answer();
+    systemClipboard.answer();
     EXPECT_TRUE(log.mentions(QStringLiteral("did not answer")));
     EXPECT_EQ(service().count(), 2);
 }

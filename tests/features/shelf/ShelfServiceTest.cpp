@@ -1,5 +1,5 @@
 #include "ShelfService.h"
-#include "FakePasteboard.h"
+#include "FakeClipboard.h"
 #include "FakeShelfPlatform.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
@@ -32,7 +32,7 @@ protected:
     ShelfService& service()
     {
         if (!m_service) {
-            m_service = std::make_unique<ShelfService>(ShelfService::Platform { thumbnails, browser, sharing, pasteboard },
+            m_service = std::make_unique<ShelfService>(ShelfService::Platform { thumbnails, browser, sharing, systemClipboard },
                 path(QStringLiteral("support")), m_dir.path());
             m_service->waitForDiskWork();
         }
@@ -114,7 +114,7 @@ protected:
     FakeFileThumbnails thumbnails;
     FakeFileBrowser browser;
     FakeDeviceSharing sharing;
-    FakePasteboard pasteboard;
+    FakeClipboard systemClipboard;
     LogCapture log;
     std::unique_ptr<ShelfService> m_service;
 };
@@ -355,25 +355,25 @@ TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosen)
 {
     const QString a = userFile(QStringLiteral("a"));
     ASSERT_TRUE(drop({ a }));
-    service().sendViaAirDrop(service().items());
+    service().sendToDevice(service().items());
     EXPECT_TRUE(log.contains("Send to Device is not available for the selected items"));
 
     sharing.reachable = { { QStringLiteral("phone"), QStringLiteral("Phone") } };
-    service().sendViaAirDrop(service().items());
+    service().sendToDevice(service().items());
     ASSERT_EQ(sharing.sent.size(), 1);
     EXPECT_EQ(sharing.sent[0].first, QStringLiteral("phone"));
     EXPECT_EQ(sharing.sent[0].second, QList<QUrl> { QUrl::fromLocalFile(a) });
 
     sharing.reachable.append({ QStringLiteral("tablet"), QStringLiteral("Tablet") });
-    service().sendViaAirDrop(service().items());
+    service().sendToDevice(service().items());
     EXPECT_EQ(sharing.sent.size(), 1) << "two devices: the user has to pick";
-    service().sendViaAirDrop(service().items(), QStringLiteral("tablet"));
+    service().sendToDevice(service().items(), QStringLiteral("tablet"));
     EXPECT_EQ(sharing.sent.last().first, QStringLiteral("tablet"));
 
     // Copy puts the file on the clipboard as a file list, which the
     // clipboard history skips.
     service().copy(service().items()[0]);
-    EXPECT_EQ(pasteboard.contents.markers.value(QStringLiteral("text/uri-list")).trimmed(), QUrl::fromLocalFile(a).toEncoded());
+    EXPECT_EQ(systemClipboard.contents.markers.value(QStringLiteral("text/uri-list")).trimmed(), QUrl::fromLocalFile(a).toEncoded());
 }
 
 } // namespace

@@ -16,19 +16,19 @@ class TrayHost;
 /// the first time it is shown while the desktop has a tray (it needs the
 /// widget application). A click on it opens the menu at the pointer, as a
 /// right click does.
-class MenuBarController final : public QObject {
+class TrayController final : public QObject {
     Q_OBJECT
 public:
     /// Shows a failure to the user: title and message.
     using Alert = std::function<void(const QString& title, const QString& message)>;
 
     /// Without a `host` the item is made whenever it is shown.
-    MenuBarController(LaunchAtLoginService& launchAtLogin, std::function<void()> openSettings, std::function<void()> quit,
+    TrayController(LaunchAtLoginService& launchAtLogin, std::function<void()> openSettings, std::function<void()> quit,
         TrayHost* host = nullptr, QObject* parent = nullptr);
-    ~MenuBarController() override;
-    Q_DISABLE_COPY_MOVE(MenuBarController)
+    ~TrayController() override;
+    Q_DISABLE_COPY_MOVE(TrayController)
 
-    /// Shows or hides the tray item (follows showMenuBarIcon).
+    /// Shows or hides the tray item (follows showTrayIcon).
     void setVisible(bool visible);
     bool isVisible() const { return m_visible; }
     /// The menu's entries in order, the separator included.

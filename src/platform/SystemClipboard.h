@@ -13,7 +13,7 @@
 /// The system clipboard as the history sees it: a counter that moves on
 /// every change, and an asynchronous read of what is on it. Reads never
 /// wait on the GUI thread for the clipboard's owner.
-class Pasteboard : public QObject {
+class SystemClipboard : public QObject {
     Q_OBJECT
 public:
     /// What the clipboard held when read.

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Pasteboard.h"
+#include "SystemClipboard.h"
 
 /// A clipboard held in memory: `copy()` stands for another program's copy;
 /// reads answer on the next turn of the event loop, as the real one does.
-class FakePasteboard final : public Pasteboard {
+class FakeClipboard final : public SystemClipboard {
 public:
     int changeCount() const override { return m_changeCount; }
     void read(WantsText wantsText, ReadHandler done) override

@@ -1,4 +1,4 @@
-#include "AppBundle.h"
+#include "AppInfo.h"
 
 #include "BuildConfig.h"
 
@@ -15,10 +15,10 @@ QString executableDir()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
 }
 
-AppBundle makeMainBundle()
+AppInfo makeMainInfo()
 {
     QVariantMap info {
-        { QStringLiteral("CFBundleIdentifier"), QStringLiteral(BRIMWELL_BUNDLE_ID) },
+        { QStringLiteral("CFBundleIdentifier"), QStringLiteral(BRIMWELL_APP_ID) },
         { QStringLiteral("CFBundleShortVersionString"), QStringLiteral(BRIMWELL_VERSION) },
         { QStringLiteral("CFBundleVersion"), QStringLiteral(BRIMWELL_BUILD_NUMBER) },
     };
@@ -33,41 +33,41 @@ AppBundle makeMainBundle()
     QString prefix = qEnvironmentVariable("BRIMWELL_PREFIX");
     if (prefix.isEmpty())
         prefix = QDir(executableDir() + QStringLiteral("/..")).absolutePath();
-    return AppBundle(QStringLiteral(BRIMWELL_BUNDLE_ID), info,
+    return AppInfo(QStringLiteral(BRIMWELL_APP_ID), info,
         QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_RESOURCES_SUBDIR)),
-        QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_FRAMEWORKS_SUBDIR)));
+        QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_PRIVATE_LIBRARY_SUBDIR)));
 }
 
-std::optional<AppBundle>& mainSlot()
+std::optional<AppInfo>& mainSlot()
 {
-    static std::optional<AppBundle> bundle;
-    return bundle;
+    static std::optional<AppInfo> info;
+    return info;
 }
 
 } // namespace
 
-AppBundle::AppBundle(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateFrameworksDir)
+AppInfo::AppInfo(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateLibraryDir)
     : m_identifier(std::move(identifier))
     , m_info(std::move(info))
     , m_resourcesDir(std::move(resourcesDir))
-    , m_privateFrameworksDir(std::move(privateFrameworksDir))
+    , m_privateLibraryDir(std::move(privateLibraryDir))
 {
 }
 
-const AppBundle& AppBundle::main()
+const AppInfo& AppInfo::main()
 {
     auto& slot = mainSlot();
     if (!slot)
-        slot = makeMainBundle();
+        slot = makeMainInfo();
     return *slot;
 }
 
-void AppBundle::setMain(const AppBundle& bundle)
+void AppInfo::setMain(const AppInfo& info)
 {
-    mainSlot() = bundle;
+    mainSlot() = info;
 }
 
-QString AppBundle::resourcePath(const QString& name, const QString& ext) const
+QString AppInfo::resourcePath(const QString& name, const QString& ext) const
 {
     if (m_resourcesDir.isEmpty())
         return {};

@@ -1,4 +1,4 @@
-#include "X11Pasteboard.h"
+#include "X11Clipboard.h"
 
 #include "DesktopApplicationCatalog.h"
 #include "Log.h"
@@ -39,8 +39,8 @@ constexpr qsizetype markerBoundBytes = 64 * 1024;
 
 } // namespace
 
-X11Pasteboard::X11Pasteboard(const QByteArray& display, QObject* parent)
-    : Pasteboard(parent)
+X11Clipboard::X11Clipboard(const QByteArray& display, QObject* parent)
+    : SystemClipboard(parent)
 {
     m_connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr);
     const xcb_query_extension_reply_t* xfixes
@@ -69,7 +69,7 @@ X11Pasteboard::X11Pasteboard(const QByteArray& display, QObject* parent)
     m_thread = std::thread([this] { run(); });
 }
 
-X11Pasteboard::~X11Pasteboard()
+X11Clipboard::~X11Clipboard()
 {
     m_stopping = true;
     wake();
@@ -83,7 +83,7 @@ X11Pasteboard::~X11Pasteboard()
         xcb_disconnect(m_connection);
 }
 
-void X11Pasteboard::wake()
+void X11Clipboard::wake()
 {
     if (m_wakeFds[1] >= 0) {
         const char byte = 1;
@@ -91,13 +91,13 @@ void X11Pasteboard::wake()
     }
 }
 
-void X11Pasteboard::drainWakeUps()
+void X11Clipboard::drainWakeUps()
 {
     char buffer[64];
     while (::read(m_wakeFds[0], buffer, sizeof buffer) > 0) { }
 }
 
-void X11Pasteboard::read(WantsText wantsText, ReadHandler done)
+void X11Clipboard::read(WantsText wantsText, ReadHandler done)
 {
     if (!m_connection) {
         QMetaObject::invokeMethod(
@@ -111,7 +111,7 @@ void X11Pasteboard::read(WantsText wantsText, ReadHandler done)
     wake();
 }
 
-bool X11Pasteboard::writeText(const QString& text, const QString& marker)
+bool X11Clipboard::writeText(const QString& text, const QString& marker)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto* data = new QMimeData;
@@ -121,7 +121,7 @@ bool X11Pasteboard::writeText(const QString& text, const QString& marker)
     return clipboard->ownsClipboard();
 }
 
-bool X11Pasteboard::writeFiles(const QList<QUrl>& files)
+bool X11Clipboard::writeFiles(const QList<QUrl>& files)
 {
     QByteArray copied("copy");
     for (const QUrl& file : files)
@@ -134,7 +134,7 @@ bool X11Pasteboard::writeFiles(const QList<QUrl>& files)
     return clipboard->ownsClipboard();
 }
 
-void X11Pasteboard::run()
+void X11Clipboard::run()
 {
     const int xfd = xcb_get_file_descriptor(m_connection);
     while (!m_stopping) {
@@ -167,7 +167,7 @@ void X11Pasteboard::run()
     }
 }
 
-void X11Pasteboard::handleEvent(xcb_generic_event_t* event)
+void X11Clipboard::handleEvent(xcb_generic_event_t* event)
 {
     if ((event->response_type & 0x7f) != m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY)
         return;
@@ -179,7 +179,7 @@ void X11Pasteboard::handleEvent(xcb_generic_event_t* event)
         this, [this] { Q_EMIT changed(); }, Qt::QueuedConnection);
 }
 
-xcb_generic_event_t* X11Pasteboard::waitForEvent(qint64 deadlineMs, const std::function<bool(xcb_generic_event_t*)>& wanted)
+xcb_generic_event_t* X11Clipboard::waitForEvent(qint64 deadlineMs, const std::function<bool(xcb_generic_event_t*)>& wanted)
 {
     const int xfd = xcb_get_file_descriptor(m_connection);
     while (!m_stopping) {
@@ -202,7 +202,7 @@ xcb_generic_event_t* X11Pasteboard::waitForEvent(qint64 deadlineMs, const std::f
     return nullptr;
 }
 
-QByteArray X11Pasteboard::convert(const char* target, bool& ok, bool& timedOut, qsizetype bound)
+QByteArray X11Clipboard::convert(const char* target, bool& ok, bool& timedOut, qsizetype bound)
 {
     ok = false;
     timedOut = false;
@@ -264,7 +264,7 @@ QByteArray X11Pasteboard::convert(const char* target, bool& ok, bool& timedOut, 
     return data;
 }
 
-X11Pasteboard::Contents X11Pasteboard::readContents(const WantsText& wantsText)
+X11Clipboard::Contents X11Clipboard::readContents(const WantsText& wantsText)
 {
     Contents contents;
     contents.sourceAppName = m_sourceAppName;
@@ -313,7 +313,7 @@ X11Pasteboard::Contents X11Pasteboard::readContents(const WantsText& wantsText)
     return contents;
 }
 
-xcb_atom_t X11Pasteboard::atom(const char* name)
+xcb_atom_t X11Clipboard::atom(const char* name)
 {
     if (const auto known = m_atoms.constFind(QByteArray(name)); known != m_atoms.cend())
         return *known;
@@ -326,7 +326,7 @@ xcb_atom_t X11Pasteboard::atom(const char* name)
     return result;
 }
 
-QString X11Pasteboard::atomName(xcb_atom_t atom)
+QString X11Clipboard::atomName(xcb_atom_t atom)
 {
     auto* reply = xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr);
     QString name;
@@ -336,7 +336,7 @@ QString X11Pasteboard::atomName(xcb_atom_t atom)
     return name;
 }
 
-std::optional<QString> X11Pasteboard::activeApplicationName()
+std::optional<QString> X11Clipboard::activeApplicationName()
 {
     const auto property = [this](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
         auto* reply

@@ -6,19 +6,19 @@
 #include <optional>
 
 /// What the program knows about its own installation: identifier, version,
-/// info dictionary and where its resources and private frameworks are.
+/// info dictionary and where its resources and private libraries are.
 /// Filled at build time and resolved against the executable's folder, so the
 /// build tree and an install prefix both work.
-class AppBundle final {
+class AppInfo final {
 public:
-    AppBundle(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateFrameworksDir);
+    AppInfo(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateLibraryDir);
 
-    /// The running program's bundle.
-    static const AppBundle& main();
-    /// Replaces the main bundle (tests, before first use of the log).
-    static void setMain(const AppBundle& bundle);
+    /// The running program's.
+    static const AppInfo& main();
+    /// Replaces the running program's (tests, before first use of the log).
+    static void setMain(const AppInfo& info);
 
-    /// "com.larkmoor.Brimwell"; absent for a bundle without one.
+    /// "com.larkmoor.Brimwell"; absent for a build without one.
     const std::optional<QString>& identifier() const { return m_identifier; }
     /// Keys "CFBundleShortVersionString", "CFBundleVersion" and optionally
     /// "SUFeedURL" and "BrimwellPackaged" (true: the package manager updates it).
@@ -26,7 +26,7 @@ public:
     QString shortVersion() const { return m_info.value(QStringLiteral("CFBundleShortVersionString")).toString(); }
     QString buildVersion() const { return m_info.value(QStringLiteral("CFBundleVersion")).toString(); }
     QString resourcesDir() const { return m_resourcesDir; }
-    QString privateFrameworksDir() const { return m_privateFrameworksDir; }
+    QString privateLibraryDir() const { return m_privateLibraryDir; }
     /// Path of resource `name`.`ext`, or empty when it does not exist.
     QString resourcePath(const QString& name, const QString& ext) const;
 
@@ -34,5 +34,5 @@ private:
     std::optional<QString> m_identifier;
     QVariantMap m_info;
     QString m_resourcesDir;
-    QString m_privateFrameworksDir;
+    QString m_privateLibraryDir;
 };

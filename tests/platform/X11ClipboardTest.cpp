@@ -1,4 +1,4 @@
-#include "X11Pasteboard.h"
+#include "X11Clipboard.h"
 #include "X11SelectionOwner.h"
 
 #include <QElapsedTimer>
@@ -13,7 +13,7 @@
 // or a client of the test's own that offers several types or never answers).
 namespace {
 
-class X11PasteboardTest : public ::testing::Test {
+class X11ClipboardTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "needs the test X server"; }
 
@@ -35,26 +35,26 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000));
         return process.readAllStandardOutput();
     }
-    Pasteboard::Contents readNow(bool wantsText = true)
+    SystemClipboard::Contents readNow(bool wantsText = true)
     {
-        std::optional<Pasteboard::Contents> result;
-        pasteboard.read([wantsText](const Pasteboard::Contents&) { return wantsText; },
-            [&](const Pasteboard::Contents& contents) { result = contents; });
+        std::optional<SystemClipboard::Contents> result;
+        systemClipboard.read([wantsText](const SystemClipboard::Contents&) { return wantsText; },
+            [&](const SystemClipboard::Contents& contents) { result = contents; });
         EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
-        return result.value_or(Pasteboard::Contents {});
+        return result.value_or(SystemClipboard::Contents {});
     }
 
-    X11Pasteboard pasteboard;
+    X11Clipboard systemClipboard;
 };
 
-TEST_F(X11PasteboardTest, NoticesCopiesAndReadsTheirTextInWholeOrNotAtAll)
+TEST_F(X11ClipboardTest, NoticesCopiesAndReadsTheirTextInWholeOrNotAtAll)
 {
-    QSignalSpy changed(&pasteboard, &Pasteboard::changed);
-    const int before = pasteboard.changeCount();
+    QSignalSpy changed(&systemClipboard, &SystemClipboard::changed);
+    const int before = systemClipboard.changeCount();
     xclip("copied by another client");
     ASSERT_TRUE(changed.wait(5000));
-    EXPECT_GT(pasteboard.changeCount(), before);
-    Pasteboard::Contents contents = readNow();
+    EXPECT_GT(systemClipboard.changeCount(), before);
+    SystemClipboard::Contents contents = readNow();
     EXPECT_TRUE(contents.types.contains(QStringLiteral("UTF8_STRING")));
     EXPECT_EQ(contents.text, QStringLiteral("copied by another client"));
 
@@ -71,13 +71,13 @@ TEST_F(X11PasteboardTest, NoticesCopiesAndReadsTheirTextInWholeOrNotAtAll)
     EXPECT_FALSE(contents.text);
 
     // Our own write carries its marker and reaches other clients.
-    ASSERT_TRUE(pasteboard.writeText(QStringLiteral("written back"), QStringLiteral("application/x-test-marker")));
+    ASSERT_TRUE(systemClipboard.writeText(QStringLiteral("written back"), QStringLiteral("application/x-test-marker")));
     EXPECT_EQ(pasted(), QByteArray("written back"));
     contents = readNow();
     EXPECT_TRUE(contents.types.contains(QStringLiteral("application/x-test-marker")));
 }
 
-TEST_F(X11PasteboardTest, MarkersAreReadBeforeTheTextWhichIsLeftAloneWhenNotWanted)
+TEST_F(X11ClipboardTest, MarkersAreReadBeforeTheTextWhichIsLeftAloneWhenNotWanted)
 {
     // The window in front, as a window manager announces it, names the source.
     xcb_connection_t* wm = xcb_connect(nullptr, nullptr);
@@ -92,11 +92,11 @@ TEST_F(X11PasteboardTest, MarkersAreReadBeforeTheTextWhichIsLeftAloneWhenNotWant
     std::free(active);
     std::free(xcb_get_input_focus_reply(wm, xcb_get_input_focus(wm), nullptr));
 
-    QSignalSpy changed(&pasteboard, &Pasteboard::changed);
+    QSignalSpy changed(&systemClipboard, &SystemClipboard::changed);
     X11SelectionOwner owner(qgetenv("DISPLAY"),
         { { "UTF8_STRING", "hunter2" }, { "x-kde-passwordManagerHint", "secret" }, { "text/uri-list", "file:///tmp/a\r\n" } });
     ASSERT_TRUE(changed.wait(5000));
-    const Pasteboard::Contents contents = readNow(false);
+    const SystemClipboard::Contents contents = readNow(false);
     EXPECT_EQ(contents.markers.value(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
     EXPECT_EQ(contents.markers.value(QStringLiteral("text/uri-list")), QByteArray("file:///tmp/a\r\n"));
     EXPECT_FALSE(contents.text);
@@ -105,17 +105,17 @@ TEST_F(X11PasteboardTest, MarkersAreReadBeforeTheTextWhichIsLeftAloneWhenNotWant
     xcb_disconnect(wm);
 }
 
-TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsTheGuiThreadNothing)
+TEST_F(X11ClipboardTest, AnOwnerThatNeverAnswersCostsTheGuiThreadNothing)
 {
-    QSignalSpy changed(&pasteboard, &Pasteboard::changed);
+    QSignalSpy changed(&systemClipboard, &SystemClipboard::changed);
     X11SelectionOwner hung(qgetenv("DISPLAY"), { { "UTF8_STRING", "never sent" } }, false);
     ASSERT_TRUE(changed.wait(5000));
 
-    std::optional<Pasteboard::Contents> result;
+    std::optional<SystemClipboard::Contents> result;
     QElapsedTimer clock;
     clock.start();
-    pasteboard.read(
-        [](const Pasteboard::Contents&) { return true; }, [&](const Pasteboard::Contents& contents) { result = contents; });
+    systemClipboard.read(
+        [](const SystemClipboard::Contents&) { return true; }, [&](const SystemClipboard::Contents& contents) { result = contents; });
     const qint64 returnedAfter = clock.elapsed();
     // The event loop keeps turning while the read waits on its own thread.
     int turns = 0;
@@ -126,7 +126,7 @@ TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersCostsTheGuiThreadNothing)
     ASSERT_TRUE(result);
     EXPECT_TRUE(result->timedOut);
     EXPECT_LT(returnedAfter, 50);
-    EXPECT_LT(clock.elapsed(), 2 * X11Pasteboard::answerBoundMs + 500);
+    EXPECT_LT(clock.elapsed(), 2 * X11Clipboard::answerBoundMs + 500);
     EXPECT_GT(turns, 1);
 }
 

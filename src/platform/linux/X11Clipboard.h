@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Pasteboard.h"
+#include "SystemClipboard.h"
 
 #include <QHash>
 #include <QMutex>
@@ -16,7 +16,7 @@
 /// of its own on its own X connection, so an owner that is slow or never
 /// answers costs the GUI thread nothing. Writes go through QClipboard,
 /// which serves the selection from the GUI thread's event loop.
-class X11Pasteboard final : public Pasteboard {
+class X11Clipboard final : public SystemClipboard {
     Q_OBJECT
 public:
     /// Each conversion waits at most this long for the owner.
@@ -27,10 +27,10 @@ public:
 
     /// Connects to `display` (empty: $DISPLAY). Without a display, or
     /// without XFixes, the counter never moves and reads find nothing.
-    explicit X11Pasteboard(const QByteArray& display = {}, QObject* parent = nullptr);
-    ~X11Pasteboard() override;
-    X11Pasteboard(const X11Pasteboard&) = delete;
-    X11Pasteboard& operator=(const X11Pasteboard&) = delete;
+    explicit X11Clipboard(const QByteArray& display = {}, QObject* parent = nullptr);
+    ~X11Clipboard() override;
+    X11Clipboard(const X11Clipboard&) = delete;
+    X11Clipboard& operator=(const X11Clipboard&) = delete;
 
     int changeCount() const override { return m_changeCount.load(); }
     void read(WantsText wantsText, ReadHandler done) override;

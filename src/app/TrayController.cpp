@@ -1,4 +1,4 @@
-#include "MenuBarController.h"
+#include "TrayController.h"
 
 #include "LaunchAtLoginService.h"
 #include "Log.h"
@@ -40,7 +40,7 @@ QIcon trayIconImage()
 
 } // namespace
 
-MenuBarController::MenuBarController(LaunchAtLoginService& launchAtLogin, std::function<void()> openSettings,
+TrayController::TrayController(LaunchAtLoginService& launchAtLogin, std::function<void()> openSettings,
     std::function<void()> quit, TrayHost* host, QObject* parent)
     : QObject(parent)
     , m_launchAtLogin(launchAtLogin)
@@ -73,21 +73,21 @@ MenuBarController::MenuBarController(LaunchAtLoginService& launchAtLogin, std::f
     };
     updateLaunchAtLoginItem();
     if (m_host)
-        connect(m_host, &TrayHost::availableChanged, this, &MenuBarController::updateTrayIcon);
+        connect(m_host, &TrayHost::availableChanged, this, &TrayController::updateTrayIcon);
 }
 
-MenuBarController::~MenuBarController() = default;
+TrayController::~TrayController() = default;
 
-void MenuBarController::makeTrayIcon()
+void TrayController::makeTrayIcon()
 {
     m_menu = std::make_unique<QMenu>();
     m_menu->addActions(actions());
-    connect(m_menu.get(), &QMenu::aboutToShow, this, &MenuBarController::menuNeedsUpdate);
+    connect(m_menu.get(), &QMenu::aboutToShow, this, &TrayController::menuNeedsUpdate);
     // The context menu may be exported to the panel (dbusmenu) and then
     // cannot pop up by itself; the click opens a plain one with the same entries.
     m_clickMenu = std::make_unique<QMenu>();
     m_clickMenu->addActions(actions());
-    connect(m_clickMenu.get(), &QMenu::aboutToShow, this, &MenuBarController::menuNeedsUpdate);
+    connect(m_clickMenu.get(), &QMenu::aboutToShow, this, &TrayController::menuNeedsUpdate);
     m_tray = std::make_unique<QSystemTrayIcon>(trayIconImage());
     m_tray->setToolTip(QStringLiteral("Brimwell"));
     m_tray->setContextMenu(m_menu.get());
@@ -98,13 +98,13 @@ void MenuBarController::makeTrayIcon()
     });
 }
 
-void MenuBarController::setVisible(bool visible)
+void TrayController::setVisible(bool visible)
 {
     m_visible = visible;
     updateTrayIcon();
 }
 
-void MenuBarController::updateTrayIcon()
+void TrayController::updateTrayIcon()
 {
     if (m_tray) {
         // Once made, Qt's item follows its host itself (re-registers with a
@@ -133,7 +133,7 @@ void MenuBarController::updateTrayIcon()
     m_tray->setVisible(true);
 }
 
-void MenuBarController::updateLaunchAtLoginItem()
+void TrayController::updateLaunchAtLoginItem()
 {
     // On Linux the item never waits for approval; its state is on or off.
     m_launchAtLoginAction->setChecked(m_launchAtLogin.isEnabled());
@@ -142,13 +142,13 @@ void MenuBarController::updateLaunchAtLoginItem()
             : QString());
 }
 
-void MenuBarController::menuNeedsUpdate()
+void TrayController::menuNeedsUpdate()
 {
     m_launchAtLogin.refreshStatus();
     updateLaunchAtLoginItem();
 }
 
-void MenuBarController::toggleLaunchAtLogin()
+void TrayController::toggleLaunchAtLogin()
 {
     if (m_launchAtLogin.requiresApproval()) {
         m_launchAtLogin.openSystemSettingsLoginItems();

@@ -8,8 +8,8 @@
 #include "DeviceSharing.h"
 #include "FileBrowser.h"
 #include "FreedesktopThumbnails.h"
-#include "SystemClipboard.h"
 #include "ShelfService.h"
+#include "SystemClipboard.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -9,12 +9,12 @@
 #include "IslandWindowController.h"
 #include "LaunchAtLoginService.h"
 #include "Log.h"
-#include "TrayController.h"
 #include "NowPlayingService.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
 #include "SettingsWindowController.h"
 #include "ShelfService.h"
+#include "TrayController.h"
 #include "UpdaterService.h"
 
 #include "Observe.h"
@@ -111,8 +111,7 @@ bool AppDelegate::started()
             SettingsWindowController::Services {
                 m_calendar.get(), m_clipboard.get(), m_nowPlaying.get(), m_features.hud, m_shelf.get(), m_trayHost },
             *m_updater, m_defaults, m_actions.quit);
-        m_trayController
-            = std::make_unique<TrayController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit, m_trayHost);
+        m_trayController = std::make_unique<TrayController>(*m_launchAtLogin, m_actions.openSettings, m_actions.quit, m_trayHost);
         QPointer<TrayController> tray(m_trayController.get());
         observeDistinct(m_settings.get(), &SettingsStore::showTrayIcon, &SettingsStore::showTrayIconChanged,
             m_trayController.get(), [tray](bool visible) {

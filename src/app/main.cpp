@@ -1,5 +1,5 @@
-#include "AppInfo.h"
 #include "AppDelegate.h"
+#include "AppInfo.h"
 #include "AppcastUpdater.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
@@ -32,10 +32,10 @@
 #include "SysfsPowerSupplies.h"
 #include "UPowerPowerSources.h"
 #include "UserDefaults.h"
+#include "X11Clipboard.h"
 #include "X11Connection.h"
 #include "X11IslandPanel.h"
 #include "X11MediaKeyGrabber.h"
-#include "X11Clipboard.h"
 #include "X11PointerState.h"
 #include "XdgAutostartLoginItem.h"
 
@@ -185,7 +185,8 @@ int main(int argc, char** argv)
     DBusFileBrowser fileBrowser(QDBusConnection::sessionBus());
     KdeConnectSharing deviceSharing(QDBusConnection::sessionBus());
     factories.shelf = [&] {
-        return std::make_unique<ShelfService>(ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, systemClipboard },
+        return std::make_unique<ShelfService>(
+            ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, systemClipboard },
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), QDir::homePath());
     };
     factories.nowPlaying = [&] { return std::make_unique<NowPlayingService>(mediaPlayers, applications, webLoader); };

@@ -33,8 +33,7 @@ AppInfo makeMainInfo()
     QString prefix = qEnvironmentVariable("BRIMWELL_PREFIX");
     if (prefix.isEmpty())
         prefix = QDir(executableDir() + QStringLiteral("/..")).absolutePath();
-    return AppInfo(QStringLiteral(BRIMWELL_APP_ID), info,
-        QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_RESOURCES_SUBDIR)),
+    return AppInfo(QStringLiteral(BRIMWELL_APP_ID), info, QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_RESOURCES_SUBDIR)),
         QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_PRIVATE_LIBRARY_SUBDIR)));
 }
 

@@ -114,8 +114,8 @@ TEST_F(X11ClipboardTest, AnOwnerThatNeverAnswersCostsTheGuiThreadNothing)
     std::optional<SystemClipboard::Contents> result;
     QElapsedTimer clock;
     clock.start();
-    systemClipboard.read(
-        [](const SystemClipboard::Contents&) { return true; }, [&](const SystemClipboard::Contents& contents) { result = contents; });
+    systemClipboard.read([](const SystemClipboard::Contents&) { return true; },
+        [&](const SystemClipboard::Contents& contents) { result = contents; });
     const qint64 returnedAfter = clock.elapsed();
     // The event loop keeps turning while the read waits on its own thread.
     int turns = 0;

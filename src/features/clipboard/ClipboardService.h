@@ -32,8 +32,8 @@ public:
     static QString ownWriteMarker() { return QStringLiteral("application/x-brimwell-history-copy"); }
 
     /// Loads the history from `supportFolder`/<program>/ (none: memory only).
-    ClipboardService(SystemClipboard& systemClipboard, std::optional<QString> supportFolder, Scheduler& scheduler = Scheduler::system(),
-        QObject* parent = nullptr);
+    ClipboardService(SystemClipboard& systemClipboard, std::optional<QString> supportFolder,
+        Scheduler& scheduler = Scheduler::system(), QObject* parent = nullptr);
     ~ClipboardService() override;
     Q_DISABLE_COPY_MOVE(ClipboardService)
 

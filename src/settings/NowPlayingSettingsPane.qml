@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
@@ -59,11 +60,12 @@ SettingsForm {
         Repeater {
             model: pane.logic.ignorablePlayers
             SettingsToggleRow {
+                id: ignoreRow
                 required property string modelData
-                objectName: "ignore_" + modelData
-                title: modelData
-                checked: pane.settings.ignoredPlayers.indexOf(modelData) >= 0
-                onToggled: on => pane.logic.setPlayerIgnored(modelData, on)
+                objectName: "ignore_" + ignoreRow.modelData
+                title: ignoreRow.modelData
+                checked: pane.settings.ignoredPlayers.indexOf(ignoreRow.modelData) >= 0
+                onToggled: on => pane.logic.setPlayerIgnored(ignoreRow.modelData, on)
             }
         }
     }

@@ -3,8 +3,8 @@ import QtQuick
 import Brimwell.Controls
 
 // A thin glowing capsule that shows a 0…1 value and can be dragged. The
-// whole rectangle takes the drag when the slider is enabled and has a
-// dragAction; a click is a drag of length zero.
+// whole rectangle takes the drag when the slider is enabled and draggable;
+// a click is a drag of length zero.
 Item {
     id: slider
 
@@ -16,15 +16,14 @@ Item {
     property real draggingTrackHeight: 8
     /// Diameter of the knob shown while dragging.
     property real knobSize: 12
-    // QML keeps the "on" prefix for handlers, so the callbacks are named
-    // dragAction and dragEndedAction.
-    /// Called with the fraction under the pointer while dragging.
-    property var dragAction: null
-    /// Called with the final fraction when the drag ends.
-    property var dragEndedAction: null
-    /// Called without a value when the drag is taken away (the island hides
-    /// mid-drag): the drag ends without a result.
-    property var dragCancelledAction: null
+    /// Takes drags (with isEnabled).
+    property bool draggable: false
+    /// The fraction under the pointer while dragging.
+    signal dragged(real fraction)
+    /// The final fraction when the drag ends.
+    signal dragEnded(real fraction)
+    /// The drag was taken away (the island hides mid-drag): it ends without a result.
+    signal dragCancelled
     /// A drag is under way.
     readonly property bool isDragging: mouse.pressed
 
@@ -32,7 +31,7 @@ Item {
         id: logic
         value: slider.value
         isEnabled: slider.isEnabled
-        hasDragAction: typeof slider.dragAction === "function"
+        hasDragAction: slider.draggable
         isDragging: slider.isDragging
         width: slider.width
         trackHeight: slider.trackHeight
@@ -141,18 +140,12 @@ Item {
         anchors.fill: parent
         enabled: logic.acceptsDrag
         preventStealing: true
-        onPressed: (event) => slider.dragAction(logic.fractionAt(event.x))
+        onPressed: (event) => slider.dragged(logic.fractionAt(event.x))
         onPositionChanged: (event) => {
             if (pressed)
-                slider.dragAction(logic.fractionAt(event.x));
+                slider.dragged(logic.fractionAt(event.x));
         }
-        onReleased: (event) => {
-            if (typeof slider.dragEndedAction === "function")
-                slider.dragEndedAction(logic.fractionAt(event.x));
-        }
-        onCanceled: {
-            if (typeof slider.dragCancelledAction === "function")
-                slider.dragCancelledAction();
-        }
+        onReleased: (event) => slider.dragEnded(logic.fractionAt(event.x))
+        onCanceled: slider.dragCancelled()
     }
 }

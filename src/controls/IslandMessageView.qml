@@ -3,7 +3,7 @@ import Brimwell.Controls
 import QtQuick.Templates as T
 
 // A centred message for empty and unavailable states: a symbol, a title
-// and, when both an action title and an action are given, a button.
+// and, when an action title is given, a button that reports its click.
 Item {
     id: view
 
@@ -12,10 +12,10 @@ Item {
     property string title
     /// Label of the button; no button without it.
     property string actionTitle: ""
-    /// Called by the button; no button without it.
-    property var action: null
+    /// The button was clicked.
+    signal actionTriggered
 
-    readonly property bool hasAction: actionTitle !== "" && typeof action === "function"
+    readonly property bool hasAction: actionTitle !== ""
 
     Column {
         anchors.centerIn: parent
@@ -50,7 +50,7 @@ Item {
                 text: actionButton.text
                 isPressed: actionButton.pressed
             }
-            onClicked: view.action()
+            onClicked: view.actionTriggered()
         }
     }
 }

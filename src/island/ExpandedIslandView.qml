@@ -29,7 +29,7 @@ Item {
         systemImage: "switch.2"
         title: "Turn on a feature in Settings"
         actionTitle: "Open Settings"
-        action: () => view.actions.openSettings()
+        onActionTriggered: view.actions.openSettings()
     }
 
     Column {

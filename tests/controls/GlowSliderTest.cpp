@@ -45,8 +45,9 @@ TEST_F(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
                 objectName: "slider"
                 x: 20; y: 10; width: 200; height: 20
                 value: 1.3
-                dragAction: (f) => drags.push(f)
-                dragEndedAction: (f) => ended = f
+                draggable: true
+                onDragged: f => drags.push(f)
+                onDragEnded: f => ended = f
             }
         })",
         QUrl());

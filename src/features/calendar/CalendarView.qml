@@ -31,7 +31,7 @@ Item {
         systemImage: view.access === CalendarAccesses.CalendarAccess.denied ? "calendar.badge.exclamationmark" : "calendar"
         title: view.access === CalendarAccesses.CalendarAccess.denied ? "Calendar access is turned off" : "See your events here"
         actionTitle: view.access === CalendarAccesses.CalendarAccess.denied ? "Open Privacy Settings" : "Allow Calendar Access"
-        action: () => {
+        onActionTriggered: {
             if (!view.service)
                 return;
             if (view.access === CalendarAccesses.CalendarAccess.denied)

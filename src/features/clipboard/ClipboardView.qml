@@ -39,7 +39,7 @@ Item {
         systemImage: "doc.on.clipboard"
         title: logic.content === "denied" ? "Clipboard access is turned off" : "Text you copy shows up here"
         actionTitle: logic.content === "denied" ? "Open Privacy Settings" : ""
-        action: logic.content === "denied" ? () => view.service.openPrivacySettings() : null
+        onActionTriggered: view.service.openPrivacySettings()
     }
 
     Column {

@@ -35,9 +35,10 @@ Item {
         trackHeight: bar.trackHeight
         draggingTrackHeight: bar.trackHeight + 2
         knobSize: bar.trackHeight + 4
-        dragAction: bar.hud ? (fraction) => bar.hud.levelBarDragged(fraction) : null
-        dragEndedAction: (fraction) => bar.hud.levelBarDragEnded(fraction)
-        dragCancelledAction: () => bar.hud.levelBarDragCancelled()
+        draggable: bar.hud !== null
+        onDragged: fraction => bar.hud.levelBarDragged(fraction)
+        onDragEnded: fraction => bar.hud.levelBarDragEnded(fraction)
+        onDragCancelled: bar.hud.levelBarDragCancelled()
         // Key and outside changes glide; the pointer is followed at once.
         Behavior on value {
             enabled: !slider.isDragging

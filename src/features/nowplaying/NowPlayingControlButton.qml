@@ -17,20 +17,19 @@ Item {
     property real size: 15
     /// Each click bounces the symbol.
     property bool bounces: false
-    /// Called on click.
-    property var action: null
+    /// Clicked (or pressed through accessibility).
+    signal activated
     /// Grows by one per bouncing click.
     property int bounceTrigger: 0
 
     /// The button is held down.
     readonly property alias pressed: mouse.pressed
 
-    /// What a click does: bounce if the button bounces, then run the action.
+    /// What a click does: bounce if the button bounces, then report it.
     function click() {
         if (bounces)
             bounceTrigger += 1;
-        if (typeof action === "function")
-            action();
+        activated();
     }
 
     implicitWidth: 34

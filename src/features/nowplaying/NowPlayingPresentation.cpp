@@ -49,19 +49,6 @@ bool NowPlayingPresentation::isPlaying() const
     return hasTrack() && m_service->track()->isPlaying;
 }
 
-QVariantList NowPlayingPresentation::transportButtons() const
-{
-    const bool playing = isPlaying();
-    auto button = [](const char* symbol, const char* label, int size, bool bounces, const char* command) {
-        return QVariantMap { { QStringLiteral("symbol"), QString::fromLatin1(symbol) },
-            { QStringLiteral("label"), QString::fromLatin1(label) }, { QStringLiteral("size"), size },
-            { QStringLiteral("bounces"), bounces }, { QStringLiteral("command"), QString::fromLatin1(command) } };
-    };
-    return { button("backward.fill", "Previous track", 15, true, "previousTrack"),
-        button(playing ? "pause.fill" : "play.fill", playing ? "Pause" : "Play", 22, false, "playPause"),
-        button("forward.fill", "Next track", 15, true, "nextTrack") };
-}
-
 QString NowPlayingPresentation::sourceButtonLabel() const
 {
     return sourceButtonLabel(m_service ? m_service->sourceNameValue() : QString());

@@ -27,8 +27,6 @@ class NowPlayingPresentation : public QObject {
     Q_PROPERTY(QString subtitle READ subtitle NOTIFY changed)
     /// True while the track plays: the audio bars animate.
     Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY changed)
-    /// The transport buttons in order: maps with symbol, label, size, bounces, command.
-    Q_PROPERTY(QVariantList transportButtons READ transportButtons NOTIFY changed)
     /// Tooltip and accessibility label of the source button.
     Q_PROPERTY(QString sourceButtonLabel READ sourceButtonLabel NOTIFY changed)
     /// The audio bars' colour: the accent colour, else white.
@@ -44,7 +42,6 @@ public:
     QString title() const;
     QString subtitle() const;
     bool isPlaying() const;
-    QVariantList transportButtons() const;
     QString sourceButtonLabel() const;
     QColor waveColor() const;
 

@@ -51,9 +51,10 @@ Item {
             draggingTrackHeight: 6
             knobSize: 10
             // Without a duration there is nothing to seek to, so no drags.
-            dragAction: progress.canSeek ? (fraction) => progress.drag(fraction) : null
-            dragCancelledAction: () => progress.cancelDrag()
-            dragEndedAction: (fraction) => {
+            draggable: progress.canSeek
+            onDragged: fraction => progress.drag(fraction)
+            onDragCancelled: progress.cancelDrag()
+            onDragEnded: fraction => {
                 progress.drag(fraction);
                 progress.endDrag();
             }

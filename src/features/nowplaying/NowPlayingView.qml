@@ -285,22 +285,37 @@ Item {
                 objectName: "transportButtons"
                 spacing: 18
 
-                Repeater {
-                    // A fixed count, so the buttons live on (and animate) when the list changes.
-                    model: 3
-                    NowPlayingControlButton {
-                        required property int index
-                        readonly property var entry: presentation.transportButtons[index]
-                        objectName: entry.command + "Button"
-                        anchors.verticalCenter: parent.verticalCenter
-                        systemImage: entry.symbol
-                        label: entry.label
-                        size: entry.size
-                        bounces: entry.bounces
-                        action: () => {
-                            if (view.service)
-                                view.service[entry.command]();
-                        }
+                NowPlayingControlButton {
+                    objectName: "previousTrackButton"
+                    anchors.verticalCenter: parent.verticalCenter
+                    systemImage: "backward.fill"
+                    label: "Previous track"
+                    bounces: true
+                    onActivated: {
+                        if (view.service)
+                            view.service.previousTrack();
+                    }
+                }
+                NowPlayingControlButton {
+                    objectName: "playPauseButton"
+                    anchors.verticalCenter: parent.verticalCenter
+                    systemImage: presentation.isPlaying ? "pause.fill" : "play.fill"
+                    label: presentation.isPlaying ? "Pause" : "Play"
+                    size: 22
+                    onActivated: {
+                        if (view.service)
+                            view.service.playPause();
+                    }
+                }
+                NowPlayingControlButton {
+                    objectName: "nextTrackButton"
+                    anchors.verticalCenter: parent.verticalCenter
+                    systemImage: "forward.fill"
+                    label: "Next track"
+                    bounces: true
+                    onActivated: {
+                        if (view.service)
+                            view.service.nextTrack();
                     }
                 }
             }

@@ -12,6 +12,7 @@ target_sources(brimwell_platform PRIVATE
   linux/X11Connection.cpp linux/X11Connection.h
   linux/X11IslandPanel.cpp linux/X11IslandPanel.h
   linux/X11PointerState.cpp linux/X11PointerState.h
+  linux/X11ReaderThread.cpp linux/X11ReaderThread.h
   linux/X11TopPanels.cpp linux/X11TopPanels.h
 )
 set_source_files_properties(linux/org.freedesktop.login1.Manager.xml PROPERTIES CLASSNAME Login1Manager NO_NAMESPACE ON)

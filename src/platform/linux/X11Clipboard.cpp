@@ -10,10 +10,6 @@
 
 #include <xcb/xfixes.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <ctime>
 
@@ -64,37 +60,15 @@ X11Clipboard::X11Clipboard(const QByteArray& display, QObject* parent)
         XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
             | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     xcb_flush(m_connection);
-    if (pipe2(m_wakeFds, O_CLOEXEC | O_NONBLOCK) != 0)
-        qCCritical(lcClipboard, "Unable to create the clipboard reader's wake-up pipe");
-    m_thread = std::thread([this] { run(); });
+    if (!m_reader.start([this] { run(); }))
+        qCCritical(lcClipboard, "Unable to start the clipboard reader; copies are not noticed");
 }
 
 X11Clipboard::~X11Clipboard()
 {
-    m_stopping = true;
-    wake();
-    if (m_thread.joinable())
-        m_thread.join();
-    for (int fd : m_wakeFds) {
-        if (fd >= 0)
-            close(fd);
-    }
+    m_reader.stop();
     if (m_connection)
         xcb_disconnect(m_connection);
-}
-
-void X11Clipboard::wake()
-{
-    if (m_wakeFds[1] >= 0) {
-        const char byte = 1;
-        [[maybe_unused]] const auto written = write(m_wakeFds[1], &byte, 1);
-    }
-}
-
-void X11Clipboard::drainWakeUps()
-{
-    char buffer[64];
-    while (::read(m_wakeFds[0], buffer, sizeof buffer) > 0) { }
 }
 
 void X11Clipboard::read(WantsText wantsText, ReadHandler done)
@@ -108,7 +82,7 @@ void X11Clipboard::read(WantsText wantsText, ReadHandler done)
         QMutexLocker lock(&m_mutex);
         m_requests.push_back({ std::move(wantsText), std::move(done) });
     }
-    wake();
+    m_reader.wake();
 }
 
 bool X11Clipboard::writeText(const QString& text, const QString& marker)
@@ -136,8 +110,7 @@ bool X11Clipboard::writeFiles(const QList<QUrl>& files)
 
 void X11Clipboard::run()
 {
-    const int xfd = xcb_get_file_descriptor(m_connection);
-    while (!m_stopping) {
+    while (!m_reader.stopping()) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
             handleEvent(event);
             std::free(event);
@@ -160,10 +133,7 @@ void X11Clipboard::run()
                 this, [done = std::move(request->done), contents] { done(contents); }, Qt::QueuedConnection);
             continue;
         }
-        pollfd fds[2] = { { xfd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
-        poll(fds, m_wakeFds[0] >= 0 ? 2 : 1, -1);
-        if (fds[1].revents & POLLIN)
-            drainWakeUps();
+        m_reader.wait(m_connection);
     }
 }
 
@@ -181,8 +151,7 @@ void X11Clipboard::handleEvent(xcb_generic_event_t* event)
 
 xcb_generic_event_t* X11Clipboard::waitForEvent(qint64 deadlineMs, const std::function<bool(xcb_generic_event_t*)>& wanted)
 {
-    const int xfd = xcb_get_file_descriptor(m_connection);
-    while (!m_stopping) {
+    while (!m_reader.stopping()) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
             if (wanted(event))
                 return event;
@@ -192,12 +161,7 @@ xcb_generic_event_t* X11Clipboard::waitForEvent(qint64 deadlineMs, const std::fu
         const qint64 remaining = deadlineMs - nowMs();
         if (remaining <= 0 || xcb_connection_has_error(m_connection))
             return nullptr;
-        // The wake-up pipe is drained here too: a byte left in it would make
-        // every poll return at once.
-        pollfd fds[2] = { { xfd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
-        poll(fds, m_wakeFds[0] >= 0 ? 2 : 1, int(remaining));
-        if (fds[1].revents & POLLIN)
-            drainWakeUps();
+        m_reader.wait(m_connection, int(remaining));
     }
     return nullptr;
 }

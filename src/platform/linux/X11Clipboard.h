@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SystemClipboard.h"
+#include "X11ReaderThread.h"
 
 #include <QHash>
 #include <QMutex>
@@ -8,7 +9,6 @@
 #include <atomic>
 #include <deque>
 #include <memory>
-#include <thread>
 
 #include <xcb/xcb.h>
 
@@ -43,8 +43,6 @@ private:
         ReadHandler done;
     };
     void run();
-    void wake();
-    void drainWakeUps();
     void handleEvent(xcb_generic_event_t* event);
     Contents readContents(const WantsText& wantsText);
     /// The selection converted to `target`: empty with `ok` false when the
@@ -63,11 +61,9 @@ private:
     xcb_atom_t m_property = 0;
     // Interned once each: names never change their atom on a server.
     QHash<QByteArray, xcb_atom_t> m_atoms; // worker thread after construction
-    int m_wakeFds[2] = { -1, -1 };
     std::atomic<int> m_changeCount { 0 };
-    std::atomic<bool> m_stopping { false };
     QMutex m_mutex;
     std::deque<Request> m_requests; // guarded by m_mutex
     std::optional<QString> m_sourceAppName; // worker thread only
-    std::thread m_thread;
+    X11ReaderThread m_reader;
 };

@@ -2,10 +2,6 @@
 
 #include "Log.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -39,24 +35,13 @@ X11TopPanels::X11TopPanels(const QByteArray& display, QObject* parent)
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &events);
     m_lastRead = read();
     m_reservations = m_lastRead;
-    if (pipe2(m_wakeFds, O_CLOEXEC | O_NONBLOCK) != 0)
-        qCCritical(lcIsland, "Unable to create the top panel reader's wake-up pipe");
-    m_thread = std::thread([this] { run(); });
+    if (!m_reader.start([this] { run(); }))
+        qCCritical(lcIsland, "Unable to start the top panel reader; panels are read once");
 }
 
 X11TopPanels::~X11TopPanels()
 {
-    m_stopping = true;
-    if (m_wakeFds[1] >= 0) {
-        const char byte = 1;
-        [[maybe_unused]] const auto written = write(m_wakeFds[1], &byte, 1);
-    }
-    if (m_thread.joinable())
-        m_thread.join();
-    for (int fd : m_wakeFds) {
-        if (fd >= 0)
-            close(fd);
-    }
+    m_reader.stop();
     if (m_connection)
         xcb_disconnect(m_connection);
 }
@@ -78,8 +63,7 @@ QList<uint32_t> X11TopPanels::cardinals(xcb_get_property_reply_t* reply) const
 
 void X11TopPanels::run()
 {
-    const int xfd = xcb_get_file_descriptor(m_connection);
-    while (!m_stopping) {
+    while (!m_reader.stopping()) {
         bool stale = false;
         while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
             switch (event->response_type & 0x7f) {
@@ -124,8 +108,7 @@ void X11TopPanels::run()
             }
             continue; // events may have arrived while reading
         }
-        pollfd fds[2] = { { xfd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
-        poll(fds, m_wakeFds[0] >= 0 ? 2 : 1, -1);
+        m_reader.wait(m_connection);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "X11ReaderThread.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -7,7 +9,6 @@
 
 #include <atomic>
 #include <optional>
-#include <thread>
 
 #include <xcb/xcb.h>
 
@@ -83,9 +84,7 @@ private:
     xcb_connection_t* m_connection = nullptr;
     Atoms m_atoms {};
     xcb_window_t m_root = 0;
-    int m_wakeFds[2] = { -1, -1 };
-    std::atomic<bool> m_stopping { false };
-    std::thread m_thread;
+    X11ReaderThread m_reader;
     X11TopReservations m_reservations; // GUI thread
     // Worker thread after construction.
     X11TopReservations m_lastRead;

@@ -46,7 +46,7 @@ Item {
 
     IslandShape {
         id: capsule
-        kind: "capsule"
+        kind: IslandShape.Kind.roundedRectangle
         cornerRadius: slider.barHeight / 2
     }
 
@@ -113,7 +113,7 @@ Item {
 
             IslandShape {
                 id: circle
-                kind: "capsule"
+                kind: IslandShape.Kind.roundedRectangle
                 cornerRadius: slider.knobSize / 2
             }
             ShapeShadow {

@@ -9,7 +9,7 @@ IslandShape::IslandShape(QObject* parent)
 {
 }
 
-void IslandShape::setKind(const QString& kind)
+void IslandShape::setKind(Kind kind)
 {
     if (kind == m_kind)
         return;
@@ -43,7 +43,7 @@ void IslandShape::setCornerRadius(qreal radius)
 
 QPainterPath IslandShape::path(const QRectF& rect) const
 {
-    if (m_kind == QLatin1String("notch"))
+    if (m_kind == Kind::notch)
         return NotchShape(m_top, m_bottom).path(rect);
     const qreal r = std::max<qreal>(0, std::min({ m_corner, rect.width() / 2, rect.height() / 2 }));
     QPainterPath p;

@@ -13,8 +13,7 @@ class IslandShape : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
-    /// "notch" for the notch outline; anything else is a rounded rectangle.
-    Q_PROPERTY(QString kind READ kind WRITE setKind NOTIFY shapeChanged)
+    Q_PROPERTY(Kind kind READ kind WRITE setKind NOTIFY shapeChanged)
     /// Notch outline: radius of the flares into the top edge.
     Q_PROPERTY(qreal topCornerRadius READ topCornerRadius WRITE setTopCornerRadius NOTIFY shapeChanged)
     /// Notch outline: radius of the bottom corners.
@@ -23,11 +22,15 @@ class IslandShape : public QObject {
     Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius NOTIFY shapeChanged)
 
 public:
+    /// The notch outline, or a rounded rectangle (a capsule at full radius).
+    enum class Kind { notch, roundedRectangle };
+    Q_ENUM(Kind)
+
     explicit IslandShape(QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandShape)
 
-    QString kind() const { return m_kind; }
-    void setKind(const QString& kind);
+    Kind kind() const { return m_kind; }
+    void setKind(Kind kind);
     qreal topCornerRadius() const { return m_top; }
     void setTopCornerRadius(qreal radius);
     qreal bottomCornerRadius() const { return m_bottom; }
@@ -42,7 +45,7 @@ Q_SIGNALS:
     void shapeChanged();
 
 private:
-    QString m_kind = QStringLiteral("notch");
+    Kind m_kind = Kind::notch;
     qreal m_top = 0;
     qreal m_bottom = 0;
     qreal m_corner = 0;

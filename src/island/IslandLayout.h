@@ -13,7 +13,7 @@
 /// closed and open, and where its content starts. Lengths are in Qt's
 /// device-independent pixels; positions are global and y-down.
 struct IslandLayout {
-    enum class Style { notch, pill };
+    using Style = IslandLayoutStyle;
 
     /// Width of each side wing of the closed island beside the notch.
     static qreal compactWingWidth(IslandCompactActivity activity);

@@ -47,9 +47,9 @@ qreal IslandRootLogic::dropShadowOpacity(bool expanded)
     return expanded ? 0.25 : 0;
 }
 
-qreal IslandRootLogic::contentHorizontalPadding(const QString& layoutStyle)
+qreal IslandRootLogic::contentHorizontalPadding(IslandLayoutStyle layoutStyle)
 {
-    return layoutStyle == QLatin1String("notch") ? 32 : 18;
+    return layoutStyle == IslandLayoutStyle::notch ? 32 : 18;
 }
 
 void IslandRootLogic::update()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IslandBackgroundStyle.h"
+#include "IslandTypes.h"
 
 #include <QObject>
 #include <QSizeF>
@@ -16,8 +17,7 @@ class IslandRootLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
-    /// "notch" or "pill".
-    Q_PROPERTY(QString layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
+    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
     /// The island is open (the spring may still be moving).
     Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
     /// Position of the open/close spring: 0 closed, 1 open.
@@ -86,7 +86,7 @@ public:
     /// 0.25 open, 0 closed.
     static qreal dropShadowOpacity(bool expanded);
     /// 32 beside a notch, 18 in a pill.
-    static qreal contentHorizontalPadding(const QString& layoutStyle);
+    static qreal contentHorizontalPadding(IslandLayoutStyle layoutStyle);
 
     bool compactResizeAnimated() const { return m_compactResizeAnimated; }
     qreal compactWidth() const { return m_compactWidth; }
@@ -127,7 +127,7 @@ private:
 
     void update();
 
-    QString m_layoutStyle = QStringLiteral("notch");
+    IslandLayoutStyle m_layoutStyle = IslandLayoutStyle::notch;
     bool m_isExpanded = false;
     qreal m_openness = 0;
     QSizeF m_compactSize { 0, 0 };

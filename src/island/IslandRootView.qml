@@ -70,7 +70,7 @@ Item {
 
     IslandShape {
         id: islandShape
-        kind: root.viewModel.layoutStyle === "notch" ? "notch" : "roundedRectangle"
+        kind: root.viewModel.layoutStyle === IslandLayoutStyles.IslandLayoutStyle.notch ? IslandShape.Kind.notch : IslandShape.Kind.roundedRectangle
         topCornerRadius: logic.topCornerRadius
         bottomCornerRadius: logic.bottomCornerRadius
         cornerRadius: logic.cornerRadius

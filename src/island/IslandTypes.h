@@ -38,6 +38,24 @@ Q_ENUM_NS(IslandCompactActivity)
 } // namespace IslandCompactActivities
 using IslandCompactActivities::IslandCompactActivity;
 
+namespace IslandLayoutStyles {
+Q_NAMESPACE
+QML_ELEMENT
+/// The closed island's form: around a camera notch, or a floating pill.
+enum class IslandLayoutStyle { notch, pill };
+Q_ENUM_NS(IslandLayoutStyle)
+} // namespace IslandLayoutStyles
+using IslandLayoutStyles::IslandLayoutStyle;
+
+namespace BandItems {
+Q_NAMESPACE
+QML_ELEMENT
+/// What one side of the status band shows.
+enum class BandItem { none, clock, battery, artwork, audioBars, hudIcon, hudLevel };
+Q_ENUM_NS(BandItem)
+} // namespace BandItems
+using BandItems::BandItem;
+
 namespace CalendarTabStyles {
 Q_NAMESPACE
 QML_ELEMENT

@@ -104,9 +104,9 @@ void IslandViewModel::startExternalDrag()
     Q_EMIT externalDragStarted();
 }
 
-QString IslandViewModel::layoutStyle() const
+IslandLayoutStyle IslandViewModel::layoutStyle() const
 {
-    return m_layout ? IslandLayout::rawValue(m_layout->style) : QString();
+    return m_layout ? m_layout->style : IslandLayoutStyle::pill;
 }
 
 QList<int> IslandViewModel::availableTabValues() const

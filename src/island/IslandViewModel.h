@@ -30,8 +30,8 @@ class IslandViewModel : public QObject {
     Q_PROPERTY(bool animatesState READ animatesState NOTIFY animatesStateChanged)
     /// False until the island has been placed on a screen.
     Q_PROPERTY(bool hasLayout READ hasLayout NOTIFY layoutChanged)
-    /// "notch" or "pill"; empty without a layout.
-    Q_PROPERTY(QString layoutStyle READ layoutStyle NOTIFY layoutChanged)
+    /// Notch or pill; a pill without a layout.
+    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle READ layoutStyle NOTIFY layoutChanged)
     /// Gap between the screen's top edge and the island; 0 without a layout.
     Q_PROPERTY(qreal topOffset READ topOffset NOTIFY layoutChanged)
     /// Width of the notch; 0 for a pill or without a layout.
@@ -95,7 +95,7 @@ public:
 
     bool isExpanded() const { return m_state == IslandState::expanded; }
     bool hasLayout() const { return m_layout.has_value(); }
-    QString layoutStyle() const;
+    IslandLayoutStyle layoutStyle() const;
     qreal topOffset() const { return m_layout ? m_layout->topOffset : 0; }
     qreal notchWidth() const { return m_layout ? m_layout->notchWidth : 0; }
     qreal statusBandHeight() const { return m_layout ? m_layout->statusBandHeight : 0; }

@@ -4,9 +4,9 @@
 #include <cmath>
 
 namespace {
-bool isNotch(const QString& style)
+bool isNotch(IslandLayoutStyle style)
 {
-    return style == QLatin1String("notch");
+    return style == IslandLayoutStyle::notch;
 }
 } // namespace
 
@@ -17,7 +17,7 @@ StatusBandLogic::StatusBandLogic(QObject* parent)
     update();
 }
 
-qreal StatusBandLogic::horizontalPadding(bool expanded, const QString& layoutStyle)
+qreal StatusBandLogic::horizontalPadding(bool expanded, IslandLayoutStyle layoutStyle)
 {
     if (expanded)
         return isNotch(layoutStyle) ? 32 : 18;
@@ -29,34 +29,34 @@ bool StatusBandLogic::isHudShown(bool hasHudState, bool expanded, IslandCompactA
     return hasHudState && (expanded || activity == IslandCompactActivity::hud);
 }
 
-QString StatusBandLogic::leadingItem(bool expanded, IslandCompactActivity activity, bool hudShown, bool showsClock)
+BandItem StatusBandLogic::leadingItem(bool expanded, IslandCompactActivity activity, bool hudShown, bool showsClock)
 {
     if (hudShown)
-        return QStringLiteral("hudIcon");
+        return BandItem::hudIcon;
     if (!expanded && activity == IslandCompactActivity::media)
-        return QStringLiteral("artwork");
+        return BandItem::artwork;
     if (!expanded && activity == IslandCompactActivity::status && showsClock)
-        return QStringLiteral("clock");
+        return BandItem::clock;
     if (expanded && showsClock)
-        return QStringLiteral("clock");
-    return QStringLiteral("none");
+        return BandItem::clock;
+    return BandItem::none;
 }
 
-QString StatusBandLogic::trailingItem(
+BandItem StatusBandLogic::trailingItem(
     bool expanded, IslandCompactActivity activity, bool hudShown, bool showsBattery, bool hasBatteryStatus)
 {
     if (hudShown)
-        return QStringLiteral("hudLevel");
+        return BandItem::hudLevel;
     if (!expanded && activity == IslandCompactActivity::media)
-        return QStringLiteral("audioBars");
+        return BandItem::audioBars;
     const bool batteryWanted
         = (!expanded && activity == IslandCompactActivity::status && showsBattery) || (expanded && showsBattery);
     if (batteryWanted && hasBatteryStatus)
-        return QStringLiteral("battery");
-    return QStringLiteral("none");
+        return BandItem::battery;
+    return BandItem::none;
 }
 
-qreal StatusBandLogic::hudBarWidth(bool expanded, const QString& layoutStyle, qreal expandedWidth, qreal notchWidth)
+qreal StatusBandLogic::hudBarWidth(bool expanded, IslandLayoutStyle layoutStyle, qreal expandedWidth, qreal notchWidth)
 {
     if (!expanded)
         return isNotch(layoutStyle) ? 58 : 80;

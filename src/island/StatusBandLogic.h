@@ -12,8 +12,7 @@ class StatusBandLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
-    /// "notch" or "pill".
-    Q_PROPERTY(QString layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
+    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
     /// The island is open.
     Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
     /// Position of the open/close spring, 0…1 (paddings follow it).
@@ -41,10 +40,10 @@ class StatusBandLogic : public QObject {
     Q_PROPERTY(qreal spacerMinimumWidth READ spacerMinimumWidth NOTIFY outputsChanged)
     /// The HUD level replaces the band's other items.
     Q_PROPERTY(bool isHudShown READ isHudShown NOTIFY outputsChanged)
-    /// "hudIcon", "artwork", "clock" or "none".
-    Q_PROPERTY(QString leadingItem READ leadingItem NOTIFY outputsChanged)
-    /// "hudLevel", "audioBars", "battery" or "none".
-    Q_PROPERTY(QString trailingItem READ trailingItem NOTIFY outputsChanged)
+    /// The HUD's icon, the artwork, the clock or none.
+    Q_PROPERTY(BandItems::BandItem leadingItem READ leadingItem NOTIFY outputsChanged)
+    /// The HUD's level, the audio bars, the battery or none.
+    Q_PROPERTY(BandItems::BandItem trailingItem READ trailingItem NOTIFY outputsChanged)
     /// Width of the HUD level bar.
     Q_PROPERTY(qreal hudBarWidth READ hudBarWidth NOTIFY outputsChanged)
     /// Track height of the HUD level bar: 4 closed, 5 open.
@@ -57,21 +56,21 @@ public:
     Q_DISABLE_COPY_MOVE(StatusBandLogic)
 
     /// Closed 18 (notch) or 10 (pill); open 32 (notch) or 18 (pill).
-    static qreal horizontalPadding(bool expanded, const QString& layoutStyle);
+    static qreal horizontalPadding(bool expanded, IslandLayoutStyle layoutStyle);
     /// A HUD state counts when the island is open or its activity is the HUD.
     static bool isHudShown(bool hasHudState, bool expanded, IslandCompactActivity activity);
-    static QString leadingItem(bool expanded, IslandCompactActivity activity, bool hudShown, bool showsClock);
-    static QString trailingItem(
+    static BandItem leadingItem(bool expanded, IslandCompactActivity activity, bool hudShown, bool showsClock);
+    static BandItem trailingItem(
         bool expanded, IslandCompactActivity activity, bool hudShown, bool showsBattery, bool hasBatteryStatus);
     /// Closed 80 (pill) or 58 (notch); open 96 (pill) or what fits beside
     /// the notch, at most 96.
-    static qreal hudBarWidth(bool expanded, const QString& layoutStyle, qreal expandedWidth, qreal notchWidth);
+    static qreal hudBarWidth(bool expanded, IslandLayoutStyle layoutStyle, qreal expandedWidth, qreal notchWidth);
 
     qreal horizontalPadding() const { return m_out.horizontalPadding; }
     qreal spacerMinimumWidth() const { return m_out.spacerMinimumWidth; }
     bool isHudShown() const { return m_out.isHudShown; }
-    QString leadingItem() const { return m_out.leadingItem; }
-    QString trailingItem() const { return m_out.trailingItem; }
+    BandItem leadingItem() const { return m_out.leadingItem; }
+    BandItem trailingItem() const { return m_out.trailingItem; }
     qreal hudBarWidth() const { return m_out.hudBarWidth; }
     qreal hudTrackHeight() const { return m_out.hudTrackHeight; }
     qreal artworkSize() const { return m_out.artworkSize; }
@@ -85,8 +84,8 @@ private:
         qreal horizontalPadding = 0;
         qreal spacerMinimumWidth = 0;
         bool isHudShown = false;
-        QString leadingItem;
-        QString trailingItem;
+        BandItem leadingItem = BandItem::none;
+        BandItem trailingItem = BandItem::none;
         qreal hudBarWidth = 0;
         qreal hudTrackHeight = 0;
         qreal artworkSize = 0;
@@ -95,7 +94,7 @@ private:
 
     void update();
 
-    QString m_layoutStyle = QStringLiteral("notch");
+    IslandLayoutStyle m_layoutStyle = IslandLayoutStyle::notch;
     bool m_isExpanded = false;
     qreal m_openness = 0;
     IslandCompactActivity m_activity = IslandCompactActivity::none;

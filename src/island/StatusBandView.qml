@@ -25,8 +25,8 @@ Item {
     readonly property HUDController hud: features ? features.hud : null
     readonly property HUDPresenter hudPresenter: hud ? hud.presenter : null
 
-    readonly property string leadingItem: logic.leadingItem
-    readonly property string trailingItem: logic.trailingItem
+    readonly property int leadingItem: logic.leadingItem
+    readonly property int trailingItem: logic.trailingItem
 
     height: viewModel.statusBandHeight
 
@@ -56,7 +56,7 @@ Item {
         anchors.left: parent.left
         anchors.leftMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
-        shown: logic.leadingItem === "clock"
+        shown: logic.leadingItem === BandItems.BandItem.clock
         ClockView {}
     }
     BandSlot {
@@ -64,7 +64,7 @@ Item {
         anchors.left: parent.left
         anchors.leftMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
-        shown: logic.leadingItem === "hudIcon"
+        shown: logic.leadingItem === BandItems.BandItem.hudIcon
         scales: true
         HUDIconView {
             kind: band.hudPresenter ? band.hudPresenter.kind : HUDKinds.HUDKind.volume
@@ -78,7 +78,7 @@ Item {
         anchors.left: parent.left
         anchors.leftMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
-        shown: logic.leadingItem === "artwork"
+        shown: logic.leadingItem === BandItems.BandItem.artwork
         scales: true
         NowPlayingArtworkThumbnail {
             image: band.features && band.features.nowPlaying ? band.features.nowPlaying.artwork : null
@@ -92,7 +92,7 @@ Item {
         anchors.right: parent.right
         anchors.rightMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
-        shown: logic.trailingItem === "hudLevel"
+        shown: logic.trailingItem === BandItems.BandItem.hudLevel
         scales: true
         HUDLevelBar {
             hud: band.hud
@@ -108,13 +108,13 @@ Item {
         anchors.right: parent.right
         anchors.rightMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
-        shown: logic.trailingItem === "audioBars"
+        shown: logic.trailingItem === BandItems.BandItem.audioBars
         scales: true
         AudioWaveView {
             width: 14
             height: 14
             // Still while hidden, so a closed island with another activity costs nothing.
-            isAnimating: nowPlayingText.isPlaying && logic.trailingItem === "audioBars"
+            isAnimating: nowPlayingText.isPlaying && logic.trailingItem === BandItems.BandItem.audioBars
             color: nowPlayingText.waveColor
             style.barWidth: 2
             style.barSpacing: 2
@@ -127,7 +127,7 @@ Item {
         anchors.right: parent.right
         anchors.rightMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
-        shown: logic.trailingItem === "battery"
+        shown: logic.trailingItem === BandItems.BandItem.battery
         // The last status stays while the indicator fades out.
         BatteryView {
             Binding on level {

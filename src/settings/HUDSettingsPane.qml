@@ -56,13 +56,13 @@ SettingsForm {
             title: LinuxWording.keyCaptureRow
             Button {
                 objectName: "allowKeyCapture"
-                visible: pane.logic.keyCaptureState === "allow"
+                visible: pane.logic.keyCaptureState === KeyCaptureStates.KeyCaptureState.allow
                 text: "Allow…"
                 onClicked: pane.logic.requestKeyCapture()
             }
             Text {
-                visible: pane.logic.keyCaptureState !== "allow"
-                text: pane.logic.keyCaptureState === "allowed" ? "Allowed" : "Allowed, starting…"
+                visible: pane.logic.keyCaptureState !== KeyCaptureStates.KeyCaptureState.allow
+                text: pane.logic.keyCaptureState === KeyCaptureStates.KeyCaptureState.allowed ? "Allowed" : "Allowed, starting…"
                 color: Qt.rgba(1, 1, 1, 0.5)
                 font.pixelSize: 13
             }

@@ -48,7 +48,7 @@ Item {
 
     IslandShape {
         id: windowShape
-        kind: "rectangle"
+        kind: IslandShape.Kind.roundedRectangle
         cornerRadius: 0
     }
     IslandBackgroundView {

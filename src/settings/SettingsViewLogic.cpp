@@ -195,11 +195,11 @@ void SettingsViewLogic::chooseDisplay(int index)
     m_settings.setPreferredDisplayID(id.isEmpty() ? std::nullopt : std::optional<QString>(id));
 }
 
-QString SettingsViewLogic::keyCaptureState() const
+KeyCaptureState SettingsViewLogic::keyCaptureState() const
 {
     if (!m_keys || !m_keys->isTrusted())
-        return QStringLiteral("allow");
-    return m_keys->isActive() ? QStringLiteral("allowed") : QStringLiteral("starting");
+        return KeyCaptureState::allow;
+    return m_keys->isActive() ? KeyCaptureState::allowed : KeyCaptureState::starting;
 }
 
 void SettingsViewLogic::requestKeyCapture()

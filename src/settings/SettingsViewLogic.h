@@ -8,6 +8,15 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+namespace KeyCaptureStates {
+Q_NAMESPACE
+QML_ELEMENT
+/// The media keys: not yet allowed, allowed and held, or allowed and starting.
+enum class KeyCaptureState { allow, allowed, starting };
+Q_ENUM_NS(KeyCaptureState)
+} // namespace KeyCaptureStates
+using KeyCaptureStates::KeyCaptureState;
+
 class BrightnessService;
 class CalendarService;
 class ClipboardService;
@@ -41,8 +50,8 @@ class SettingsViewLogic : public QObject {
     Q_PROPERTY(QString notchDisplayName READ notchDisplayName NOTIFY notchChanged)
     /// The notch of that display; an empty size when it has none.
     Q_PROPERTY(QSizeF notchSize READ notchSize NOTIFY notchChanged)
-    /// "allow", "allowed" or "starting" for the media key row.
-    Q_PROPERTY(QString keyCaptureState READ keyCaptureState NOTIFY servicesChanged)
+    /// The media key row's state.
+    Q_PROPERTY(KeyCaptureStates::KeyCaptureState keyCaptureState READ keyCaptureState NOTIFY servicesChanged)
     /// After "Allow…" failed: which desktop setting holds the keys; else empty.
     Q_PROPERTY(QString keyCaptureHint READ keyCaptureHint NOTIFY servicesChanged)
     /// The HUD pane's first footer.
@@ -94,7 +103,7 @@ public:
     int displayChoiceIndex() const;
     QString notchDisplayName() const;
     QSizeF notchSize() const;
-    QString keyCaptureState() const;
+    KeyCaptureState keyCaptureState() const;
     QString keyCaptureHint() const { return m_keyCaptureHint; }
     QString hudFooter() const;
     QString nowPlayingSource() const;

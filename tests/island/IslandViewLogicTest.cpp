@@ -45,7 +45,7 @@ TEST(IslandRootLogicTest, GlowOnlyOnOpenGlassAndAClosedPillIsFullyRound)
 TEST(IslandRootLogicTest, OvershootGrowsOnlyTheSizeAndOnlySameScreenResizesAnimate)
 {
     IslandRootLogic logic;
-    logic.setProperty("layoutStyle", QStringLiteral("notch"));
+    logic.setProperty("layoutStyle", QVariant::fromValue(IslandLayoutStyle::notch));
     logic.setProperty("compactSize", QSizeF(356, 32));
     EXPECT_FALSE(logic.compactResizeAnimated()); // first placement
     logic.setProperty("shownCompactWidth", 356.0);
@@ -71,18 +71,18 @@ TEST(IslandRootLogicTest, OvershootGrowsOnlyTheSizeAndOnlySameScreenResizesAnima
 
 TEST(StatusBandLogicTest, ItemsAndTheHudBarBesideTheNotch)
 {
-    const QString notch = QStringLiteral("notch"), pill = QStringLiteral("pill");
+    const auto notch = IslandLayoutStyle::notch, pill = IslandLayoutStyle::pill;
     const auto status = IslandCompactActivity::status, media = IslandCompactActivity::media, hud = IslandCompactActivity::hud,
                idle = IslandCompactActivity::none;
-    const QString none = QStringLiteral("none");
+    const auto none = BandItem::none;
     // Closed, clock and battery with the notch between them.
-    EXPECT_EQ(StatusBandLogic::leadingItem(false, status, false, true), QStringLiteral("clock"));
-    EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, true), QStringLiteral("battery"));
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, status, false, true), BandItem::clock);
+    EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, true), BandItem::battery);
     EXPECT_EQ(StatusBandLogic::trailingItem(false, status, false, true, false), none); // no battery
     EXPECT_EQ(StatusBandLogic::leadingItem(false, idle, false, true), none);
-    EXPECT_EQ(StatusBandLogic::leadingItem(true, idle, false, true), QStringLiteral("clock"));
-    EXPECT_EQ(StatusBandLogic::leadingItem(false, media, false, true), QStringLiteral("artwork"));
-    EXPECT_EQ(StatusBandLogic::trailingItem(false, media, false, true, true), QStringLiteral("audioBars"));
+    EXPECT_EQ(StatusBandLogic::leadingItem(true, idle, false, true), BandItem::clock);
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, media, false, true), BandItem::artwork);
+    EXPECT_EQ(StatusBandLogic::trailingItem(false, media, false, true, true), BandItem::audioBars);
     EXPECT_EQ(StatusBandLogic::leadingItem(true, media, false, false), none);
 
     // A HUD state shows closed only as the HUD activity, and always when open.
@@ -90,8 +90,8 @@ TEST(StatusBandLogicTest, ItemsAndTheHudBarBesideTheNotch)
     EXPECT_TRUE(StatusBandLogic::isHudShown(true, false, hud));
     EXPECT_TRUE(StatusBandLogic::isHudShown(true, true, status));
     EXPECT_FALSE(StatusBandLogic::isHudShown(false, true, hud));
-    EXPECT_EQ(StatusBandLogic::leadingItem(false, hud, true, true), QStringLiteral("hudIcon"));
-    EXPECT_EQ(StatusBandLogic::trailingItem(true, status, true, true, true), QStringLiteral("hudLevel"));
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, hud, true, true), BandItem::hudIcon);
+    EXPECT_EQ(StatusBandLogic::trailingItem(true, status, true, true, true), BandItem::hudLevel);
 
     // Open beside a notch, the bar takes what is left, at most as wide as on a pill.
     EXPECT_DOUBLE_EQ(StatusBandLogic::hudBarWidth(true, notch, 520, 200), StatusBandLogic::hudBarWidth(true, pill, 520, 0));

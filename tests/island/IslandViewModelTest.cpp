@@ -62,14 +62,13 @@ TEST(IslandViewModel, QmlSeesEmptyGeometryUntilPlacedAndChangesOnlyOnce)
     IslandViewModel model;
     EXPECT_FALSE(model.property("hasLayout").toBool());
     EXPECT_EQ(model.property("compactSize").toSizeF(), QSizeF(0, 0));
-    EXPECT_EQ(model.property("layoutStyle").toString(), QString());
 
     QSignalSpy layout(&model, &IslandViewModel::layoutChanged);
     const IslandLayout pill(TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800)), 0);
     model.setLayout(pill);
     model.setLayout(pill);
     EXPECT_EQ(layout.count(), 1);
-    EXPECT_EQ(model.property("layoutStyle").toString(), QStringLiteral("pill"));
+    EXPECT_EQ(model.property("layoutStyle").value<IslandLayoutStyle>(), IslandLayoutStyle::pill);
 
     // The drag-out hook is safe before the controller sets it.
     int drags = 0;

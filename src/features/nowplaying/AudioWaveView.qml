@@ -48,7 +48,7 @@ Item {
 
     IslandShape {
         id: barShape
-        kind: "capsule"
+        kind: IslandShape.Kind.roundedRectangle
         cornerRadius: wave.style.barWidth / 2
     }
 

@@ -33,27 +33,6 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
     m_properties->setTimeout(callTimeoutMs);
     m_player->setTimeout(callTimeoutMs);
 
-    connect(m_properties, &OrgFreedesktopDBusPropertiesInterface::PropertiesChanged, this,
-        [this](const QString& interface, const QVariantMap& values, const QStringList& invalidated) {
-            if (interface == playerInterface) {
-                for (auto it = values.cbegin(); it != values.cend(); ++it)
-                    m_changedSinceRead.insert(it.key());
-                apply(values, false);
-                // Invalidated values must be fetched again; do it whole.
-                if (!invalidated.isEmpty())
-                    readAll();
-            } else if (interface == rootInterface && values.contains(QStringLiteral("DesktopEntry"))) {
-                m_state.desktopEntry = MprisValues::text(values.value(QStringLiteral("DesktopEntry")));
-                Q_EMIT changed();
-            }
-        });
-    connect(m_player, &OrgMprisMediaPlayer2PlayerInterface::Seeked, this, [this](qlonglong position) {
-        ++m_positionRead;
-        m_state.positionMicros = position;
-        m_state.positionReadAt = m_clock.now();
-        Q_EMIT changed();
-    });
-
     readAll();
     watch(m_properties->GetAll(rootInterface), [this](const QDBusPendingCall& call) {
         QDBusPendingReply<QVariantMap> reply = call;
@@ -73,6 +52,29 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
 }
 
 MprisPlayer::~MprisPlayer() = default;
+
+void MprisPlayer::propertiesChanged(const QString& interface, const QVariantMap& values, const QStringList& invalidated)
+{
+    if (interface == playerInterface) {
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            m_changedSinceRead.insert(it.key());
+        apply(values, false);
+        // Invalidated values must be fetched again; do it whole.
+        if (!invalidated.isEmpty())
+            readAll();
+    } else if (interface == rootInterface && values.contains(QStringLiteral("DesktopEntry"))) {
+        m_state.desktopEntry = MprisValues::text(values.value(QStringLiteral("DesktopEntry")));
+        Q_EMIT changed();
+    }
+}
+
+void MprisPlayer::seeked(qint64 position)
+{
+    ++m_positionRead;
+    m_state.positionMicros = position;
+    m_state.positionReadAt = m_clock.now();
+    Q_EMIT changed();
+}
 
 void MprisPlayer::watch(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> done)
 {

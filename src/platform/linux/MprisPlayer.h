@@ -14,10 +14,10 @@ class OrgMprisMediaPlayer2PlayerInterface;
 class QDBusConnection;
 class QDBusPendingCall;
 
-/// One MPRIS player on the bus, mirrored by asynchronous calls and its
-/// signals, and the commands sent to it. MPRIS does not signal the position
-/// as it moves, so it is read once on every change of play state or track;
-/// Seeked reports jumps. A player that answers wrongly or not at all leaves
+/// One MPRIS player on the bus, mirrored by asynchronous calls and the
+/// signals its watcher hands it, and the commands sent to it. MPRIS does not
+/// signal the position as it moves, so it is read once on every change of
+/// play state or track; Seeked reports jumps. A player that answers wrongly or not at all leaves
 /// the value it would have set unknown; a failed command is logged.
 class MprisPlayer final : public QObject {
     Q_OBJECT
@@ -30,6 +30,11 @@ public:
     Q_DISABLE_COPY_MOVE(MprisPlayer)
 
     const MprisValues::PlayerState& state() const { return m_state; }
+
+    /// The player's PropertiesChanged.
+    void propertiesChanged(const QString& interface, const QVariantMap& values, const QStringList& invalidated);
+    /// The player's Seeked.
+    void seeked(qint64 position);
     const QString& owner() const { return m_owner; }
 
     void playPause();

@@ -4,10 +4,16 @@
 #include "MprisPlayer.h"
 #include "dbus_interface.h"
 
+#include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
 namespace {
+
+const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 MprisPlayerChoice::Status statusOf(const QString& status)
 {
@@ -37,6 +43,11 @@ void MprisWatcher::startWatching()
         return;
     m_daemon = new OrgFreedesktopDBusInterface(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), m_bus, this);
+    // Before any player is looked for: a player that appears now may signal
+    // its first track before a rule made for it alone would be in place.
+    m_bus.connect(QString(), mprisPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+        SLOT(propertiesChanged(QDBusMessage)));
+    m_bus.connect(QString(), mprisPath, playerInterface, QStringLiteral("Seeked"), this, SLOT(seeked(QDBusMessage)));
     connect(m_daemon, &OrgFreedesktopDBusInterface::NameOwnerChanged, this, &MprisWatcher::nameOwnerChanged);
     auto* names = new QDBusPendingCallWatcher(m_daemon->ListNames(), m_daemon);
     connect(names, &QDBusPendingCallWatcher::finished, m_daemon, [this, names] {
@@ -63,6 +74,11 @@ void MprisWatcher::startWatching()
 
 void MprisWatcher::stopWatching()
 {
+    if (!m_daemon)
+        return;
+    m_bus.disconnect(QString(), mprisPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+        SLOT(propertiesChanged(QDBusMessage)));
+    m_bus.disconnect(QString(), mprisPath, playerInterface, QStringLiteral("Seeked"), this, SLOT(seeked(QDBusMessage)));
     // Pending replies are children of the daemon proxy and die with it.
     delete std::exchange(m_daemon, nullptr);
     qDeleteAll(m_players);
@@ -121,6 +137,24 @@ void MprisWatcher::removeName(const QString& name)
     m_choice.remove(owner);
     delete m_players.take(owner);
     choose();
+}
+
+void MprisWatcher::propertiesChanged(const QDBusMessage& message)
+{
+    MprisPlayer* player = m_players.value(message.service());
+    // Another signature would be misread (a{ss} read as a{sv} crashes inside libdbus).
+    if (!player || message.signature() != QLatin1String("sa{sv}as"))
+        return;
+    const QVariantList args = message.arguments();
+    player->propertiesChanged(
+        args.value(0).toString(), qdbus_cast<QVariantMap>(args.value(1)), qdbus_cast<QStringList>(args.value(2)));
+}
+
+void MprisWatcher::seeked(const QDBusMessage& message)
+{
+    MprisPlayer* player = m_players.value(message.service());
+    if (player && message.signature() == QLatin1String("x"))
+        player->seeked(message.arguments().value(0).toLongLong());
 }
 
 MprisPlayer* MprisWatcher::shown() const

@@ -10,6 +10,7 @@
 class Clock;
 class MprisPlayer;
 class OrgFreedesktopDBusInterface;
+class QDBusMessage;
 
 /// The session's MPRIS players, found through the bus's NameOwnerChanged and
 /// followed in process, each by its unique name. Never waits on a player:
@@ -30,6 +31,12 @@ public:
     void next() override;
     void previous() override;
     void setPosition(qint64 micros) override;
+
+private Q_SLOTS:
+    // Matched for every sender from the start, so a player's first changes
+    // are not lost while its own mirror is being set up.
+    void propertiesChanged(const QDBusMessage& message);
+    void seeked(const QDBusMessage& message);
 
 private:
     void nameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);

@@ -195,7 +195,8 @@ TEST_F(DBusFixture, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
             QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("No length"); }, boundMs));
         EXPECT_FALSE(service.track()->duration);
         EXPECT_FALSE(service.track()->elapsedTime); // no Position property: no progress
-        odd.send("hostile-metadata\n");
+        odd.send("misshapen-signal\nhostile-metadata\n");
+        ASSERT_TRUE(odd.saw("sent misshapen"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title.size() == 500; }, boundMs));
         EXPECT_FALSE(service.track()->artist);
         EXPECT_FALSE(service.track()->album);

@@ -4,7 +4,8 @@
 //
 // Owns org.mpris.MediaPlayer2.NAME on the session bus. Commands on stdin,
 // one a line:  track ID|TITLE|ARTIST|ALBUM|LENGTH_US|ART_URL,  empty-metadata, string-metadata,
-// hostile-metadata (wrong types, a 2 MB title, /dev/zero as art), also NAME (a second bus name),
+// hostile-metadata (wrong types, a 2 MB title, /dev/zero as art), misshapen-signal (a PropertiesChanged
+// of the wrong signature), also NAME (a second bus name),
 // freeze (no more replies), play, pause, position US, seeked US, quit.
 // Reports on stdout: "ready", then "called METHOD [ARGS]" for every call and
 // "signalled NS" (CLOCK_MONOTONIC) after every PropertiesChanged it sends.
@@ -124,6 +125,18 @@ public:
             m_carelessMetadata = QVariant();
             changed({ { QStringLiteral("Metadata"), m_metadata }, { QStringLiteral("Rate"), QStringLiteral("fast") },
                 { QStringLiteral("CanGoNext"), 1 } });
+        } else if (verb == QLatin1String("misshapen-signal")) {
+            // PropertiesChanged whose changes are a{ss} instead of a{sv}.
+            QDBusMessage signal = QDBusMessage::createSignal(path, propsIface, QStringLiteral("PropertiesChanged"));
+            QDBusArgument changes;
+            changes.beginMap(QMetaType::fromType<QString>(), QMetaType::fromType<QString>());
+            changes.beginMapEntry();
+            changes << QStringLiteral("PlaybackStatus") << QStringLiteral("Stopped");
+            changes.endMapEntry();
+            changes.endMap();
+            signal << playerIface << QVariant::fromValue(changes) << QStringList();
+            QDBusConnection::sessionBus().send(signal);
+            report(QStringLiteral("sent misshapen"));
         } else if (verb == QLatin1String("also")) {
             QDBusConnection::sessionBus().registerService(QStringLiteral("org.mpris.MediaPlayer2.") + rest);
         } else if (verb == QLatin1String("freeze")) {

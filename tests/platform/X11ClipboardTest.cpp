@@ -1,7 +1,6 @@
 #include "X11Clipboard.h"
 #include "X11SelectionOwner.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
@@ -112,21 +111,20 @@ TEST_F(X11ClipboardTest, AnOwnerThatNeverAnswersCostsTheGuiThreadNothing)
     ASSERT_TRUE(changed.wait(5000));
 
     std::optional<SystemClipboard::Contents> result;
-    QElapsedTimer clock;
-    clock.start();
     systemClipboard.read([](const SystemClipboard::Contents&) { return true; },
         [&](const SystemClipboard::Contents& contents) { result = contents; });
-    const qint64 returnedAfter = clock.elapsed();
-    // The event loop keeps turning while the read waits on its own thread.
+    EXPECT_FALSE(result) << "the read returns before the owner answers";
+    // The event loop keeps turning while the read waits on its own thread,
+    // and the read ends as timed out (how fast is bench/clipboard's to say).
     int turns = 0;
-    while (!result && clock.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        ++turns;
-    }
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            ++turns;
+            return result.has_value();
+        },
+        5000));
     ASSERT_TRUE(result);
     EXPECT_TRUE(result->timedOut);
-    EXPECT_LT(returnedAfter, 50);
-    EXPECT_LT(clock.elapsed(), 2 * X11Clipboard::answerBoundMs + 500);
     EXPECT_GT(turns, 1);
 }
 

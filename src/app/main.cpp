@@ -154,7 +154,7 @@ int main(int argc, char** argv)
     UserDefaults defaults(UserDefaults::standardPath());
     DBusInstanceGuard guard(AppInfo::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
     QtScreenSource screens(defaults);
-    LinuxWallClockEvents wallClock(screens);
+    LinuxWallClockEvents wallClock(screens, QDBusConnection::systemBus());
     WallClockEvents::setSystem(&wallClock);
     X11PointerState pointer;
     KWinBlurBehind blur;

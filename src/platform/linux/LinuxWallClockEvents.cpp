@@ -17,8 +17,9 @@ namespace {
 constexpr time_t farFuture = 7258118400; // 2200-01-01
 } // namespace
 
-LinuxWallClockEvents::LinuxWallClockEvents(ScreenSource& screens, QObject* parent)
+LinuxWallClockEvents::LinuxWallClockEvents(ScreenSource& screens, const QDBusConnection& systemBus, QObject* parent)
     : WallClockEvents(parent)
+    , m_systemBus(systemBus)
 {
     connect(&screens, &ScreenSource::screensDidWake, this, &WallClockEvents::wallClockChanged);
 
@@ -55,11 +56,10 @@ bool LinuxWallClockEvents::armClockSetTimer()
 
 void LinuxWallClockEvents::followTimeZone()
 {
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
+    if (!m_systemBus.isConnected())
         return;
     // No service name: matching on a well-known name would look its owner up
     // synchronously, and timedated is started on demand anyway.
-    bus.connect(QString(), QStringLiteral("/org/freedesktop/timedate1"), QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("PropertiesChanged"), this, SIGNAL(wallClockChanged()));
+    m_systemBus.connect(QString(), QStringLiteral("/org/freedesktop/timedate1"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"), this, SIGNAL(wallClockChanged()));
 }

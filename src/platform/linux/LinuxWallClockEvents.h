@@ -2,6 +2,8 @@
 
 #include "WallClockEvents.h"
 
+#include <QDBusConnection>
+
 class QSocketNotifier;
 class ScreenSource;
 
@@ -12,7 +14,8 @@ class ScreenSource;
 class LinuxWallClockEvents final : public WallClockEvents {
     Q_OBJECT
 public:
-    explicit LinuxWallClockEvents(ScreenSource& screens, QObject* parent = nullptr);
+    /// Time zone changes come from timedated on `systemBus`.
+    LinuxWallClockEvents(ScreenSource& screens, const QDBusConnection& systemBus, QObject* parent = nullptr);
     ~LinuxWallClockEvents() override;
     Q_DISABLE_COPY_MOVE(LinuxWallClockEvents)
 
@@ -20,6 +23,7 @@ private:
     bool armClockSetTimer();
     void followTimeZone();
 
+    QDBusConnection m_systemBus;
     int m_timerFd = -1;
     QSocketNotifier* m_notifier = nullptr;
 };

@@ -104,14 +104,38 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
     EXPECT_EQ(window->title(), QStringLiteral("Brimwell Settings"));
     EXPECT_EQ(window->size(), QSize(720, 520));
 
-    const std::pair<SettingsPane, const char*> panes[] = { { SettingsPane::general, "general" }, { SettingsPane::hud, "hud" },
-        { SettingsPane::nowPlaying, "nowPlaying" }, { SettingsPane::calendar, "calendar" },
-        { SettingsPane::quickDrop, "quickDrop" }, { SettingsPane::about, "about" } };
-    for (const auto& [pane, name] : panes) {
-        click(item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane)))));
-        EXPECT_EQ(m_controller->logic().selectedPane(), pane);
-        const QImage shot = ViewProbe::shoot(*window, QStringLiteral("settings-%1").arg(QLatin1String(name)));
-        EXPECT_GT(ViewProbe::brightPixels(shot, shot.rect()), 500) << name << ": the pane's text is drawn";
+    // Each pane, chosen in the sidebar, shows its first row with its title,
+    // inside the window and right of the sidebar; the others' rows are hidden.
+    struct Pane {
+        SettingsPane pane;
+        const char* name;
+        const char* firstRow;
+        const char* title;
+    };
+    const Pane panes[] = { { SettingsPane::general, "general", "launchAtLogin", "Launch at login" },
+        { SettingsPane::hud, "hud", "showVolumeHUD", "Volume" },
+        { SettingsPane::nowPlaying, "nowPlaying", "showNowPlaying", "Now Playing" },
+        { SettingsPane::calendar, "calendar", "showCalendar", "Calendar" },
+        { SettingsPane::quickDrop, "quickDrop", "showShelf", "Shelf" }, { SettingsPane::about, "about", "versionText", "" } };
+    for (const Pane& pane : panes) {
+        click(item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane.pane)))));
+        EXPECT_EQ(m_controller->logic().selectedPane(), pane.pane);
+        ViewProbe::shoot(*window, QStringLiteral("settings-%1").arg(QLatin1String(pane.name)));
+        for (const Pane& other : panes) {
+            QQuickItem* row = item(other.firstRow);
+            ASSERT_NE(row, nullptr) << other.firstRow;
+            EXPECT_EQ(row->isVisible(), &other == &pane) << pane.name << " shows " << other.firstRow;
+        }
+        QQuickItem* row = item(pane.firstRow);
+        const QRectF at = row->mapRectToScene(row->boundingRect());
+        EXPECT_TRUE(QRectF(QPointF(0, 0), window->size()).contains(at)) << pane.name;
+        EXPECT_GT(
+            at.left(), item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane.pane))))->mapRectToScene(QRectF()).right())
+            << pane.name;
+        if (*pane.title)
+            EXPECT_TRUE(row->property("title").toString().startsWith(QLatin1String(pane.title))) << pane.name;
+        else
+            EXPECT_FALSE(row->property("text").toString().isEmpty());
     }
     EXPECT_EQ(item("updatesUnavailable")->property("visible").toBool(), true);
     EXPECT_FALSE(item("checkForUpdates")->property("enabled").toBool());

@@ -109,7 +109,7 @@ void MprisWatcher::addName(const QString& name, const QString& owner)
     MprisPlayer*& player = m_players[owner];
     if (player) {
         // The same program under a second name (vlc and vlc.instanceN): one
-        // player; the shorter name is the one shown.
+        // player, named by the name seen first.
         return;
     }
     player = new MprisPlayer(m_bus, name, owner, m_clock, this);

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Log.h"
+#include "PlatformTrace.h"
 #include "dbus_interface.h"
 #include "mpris_player_interface.h"
 #include "properties_interface.h"
@@ -136,6 +137,7 @@ void MprisPlayer::readPosition()
 
 void MprisPlayer::command(const QDBusPendingCall& call, const char* name)
 {
+    qCDebug(lcTraceDBus, "%s sent to media player %s", name, qUtf8Printable(m_owner));
     watch(call, [this, name](const QDBusPendingCall& done) {
         if (done.isError()) {
             qCWarning(lcNowPlaying, "%s sent to media player %s failed: %s", name, qUtf8Printable(m_state.busName),

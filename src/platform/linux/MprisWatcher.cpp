@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "MprisPlayer.h"
+#include "PlatformTrace.h"
 #include "dbus_interface.h"
 
 #include <QDBusMessage>
@@ -112,6 +113,7 @@ void MprisWatcher::addName(const QString& name, const QString& owner)
         // player, named by the name seen first.
         return;
     }
+    qCDebug(lcTraceDBus, "Media player %s appeared as %s", qUtf8Printable(name), qUtf8Printable(owner));
     player = new MprisPlayer(m_bus, name, owner, m_clock, this);
     m_choice.add(owner, MprisValues::playerName(name));
     connect(player, &MprisPlayer::statusChanged, this, [this, player] {
@@ -134,6 +136,7 @@ void MprisWatcher::removeName(const QString& name)
         if (other == owner)
             return; // still on the bus under another name
     }
+    qCDebug(lcTraceDBus, "Media player %s (%s) left", qUtf8Printable(name), qUtf8Printable(owner));
     m_choice.remove(owner);
     delete m_players.take(owner);
     choose();

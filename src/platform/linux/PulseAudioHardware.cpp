@@ -1,6 +1,7 @@
 #include "PulseAudioHardware.h"
 
 #include "Log.h"
+#include "PlatformTrace.h"
 
 #include <QAbstractEventDispatcher>
 #include <QFileInfo>
@@ -183,6 +184,7 @@ void PulseAudioHardware::requestServerInfo()
 void PulseAudioHardware::takeServerInfo(const pa_server_info& info)
 {
     const QByteArray name(info.default_sink_name ? info.default_sink_name : "");
+    qCDebug(lcTracePulse, "Default sink: %s", name.isEmpty() ? "none" : name.constData());
     if (name == m_defaultSinkName && (m_sink || name.isEmpty()))
         return;
     m_defaultSinkName = name;

@@ -2,6 +2,7 @@
 
 #include "DesktopApplicationCatalog.h"
 #include "Log.h"
+#include "PlatformTrace.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -145,6 +146,7 @@ void X11Clipboard::handleEvent(xcb_generic_event_t* event)
     // the text is read the user may have moved on.
     m_sourceAppName = activeApplicationName();
     ++m_changeCount;
+    qCDebug(lcTraceX11, "CLIPBOARD has a new owner (change %d)", int(m_changeCount));
     QMetaObject::invokeMethod(
         this, [this] { Q_EMIT changed(); }, Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #include "X11TopPanels.h"
 
 #include "Log.h"
+#include "PlatformTrace.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -97,6 +98,7 @@ void X11TopPanels::run()
         if (stale) {
             X11TopReservations current = read();
             if (current != m_lastRead) {
+                qCDebug(lcTraceX11, "The panels' reservations at the top changed");
                 m_lastRead = current;
                 QMetaObject::invokeMethod(
                     this,

@@ -32,8 +32,8 @@ public:
     static QString ownWriteMarker() { return QStringLiteral("application/x-brimwell-history-copy"); }
 
     /// Loads the history from `supportFolder`/<program>/ (none: memory only).
-    ClipboardService(SystemClipboard& systemClipboard, std::optional<QString> supportFolder, Scheduler& scheduler = Scheduler::system(),
-        QObject* parent = nullptr);
+    ClipboardService(SystemClipboard& systemClipboard, std::optional<QString> supportFolder,
+        Scheduler& scheduler = Scheduler::system(), QObject* parent = nullptr);
     ~ClipboardService() override;
     Q_DISABLE_COPY_MOVE(ClipboardService)
 
@@ -50,7 +50,8 @@ public:
     Q_INVOKABLE void refreshAccess();
     /// Puts the entry's text back on the clipboard and moves it to the top.
     void copy(const ClipboardItem& item);
-    Q_INVOKABLE void copy(const QString& id);
+    /// The same for the entry with this id; nothing when there is none.
+    Q_INVOKABLE void copy(const QUuid& id);
     /// Empties the history and its file.
     Q_INVOKABLE void clear();
     Q_INVOKABLE void openPrivacySettings();

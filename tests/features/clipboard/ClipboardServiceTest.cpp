@@ -5,15 +5,51 @@
 #include "ManualScheduler.h"
 #include "TempDir.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
+
+/// What a model told its views, one line per notification.
+class ModelEvents {
+public:
+    explicit ModelEvents(QAbstractItemModel& model)
+    {
+        const auto range = [](int first, int last) { return QStringLiteral("%1-%2").arg(first).arg(last); };
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted, &m_context,
+            [=, this](const QModelIndex&, int first, int last) { m_events << QStringLiteral("insert ") + range(first, last); });
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &m_context,
+            [=, this](const QModelIndex&, int first, int last) { m_events << QStringLiteral("remove ") + range(first, last); });
+        QObject::connect(&model, &QAbstractItemModel::rowsMoved, &m_context,
+            [this](const QModelIndex&, int first, int, const QModelIndex&, int to) {
+                m_events << QStringLiteral("move %1->%2").arg(first).arg(to);
+            });
+        QObject::connect(&model, &QAbstractItemModel::modelReset, &m_context, [this] { m_events << QStringLiteral("reset"); });
+        QObject::connect(&model, &QAbstractItemModel::dataChanged, &m_context,
+            [this, &model](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                QString line = QStringLiteral("change %1").arg(from.row());
+                if (to.row() != from.row())
+                    line += QStringLiteral("-%1").arg(to.row());
+                for (int role : roles)
+                    line += QLatin1Char(' ') + QString::fromLatin1(model.roleNames().value(role));
+                m_events << line;
+            });
+    }
+    QStringList take() { return std::exchange(m_events, {}); }
+
+private:
+    QObject m_context;
+    QStringList m_events;
+};
 
 TEST(ClipboardItemTest, PreviewCutsWholeCharactersAndCollapsesWhiteSpace)
 {
@@ -136,7 +172,7 @@ TEST_F(ClipboardServiceTest, MarkedSecretsFileCopiesAndOurOwnWritesAreNeverTaken
     // Copying back: on top, same id, fresh time, and not taken again.
     const ClipboardItem older = service().items().last();
     scheduler.advance(60'000);
-    service().copy(older.id.toString());
+    service().copy(older.id);
     scheduler.advance(750);
     systemClipboard.answer();
     EXPECT_EQ(service().count(), 2);
@@ -215,37 +251,130 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
     EXPECT_FALSE(QFileInfo::exists(file()));
 }
 
-TEST_F(ClipboardServiceTest, TheTabConfirmsCopiesAndClearsForAWhile)
+TEST_F(ClipboardServiceTest, TheTabTellsEachChangeAsTheRowsItTouches)
 {
     service().start();
-    copied(QStringLiteral("one"));
-    copied(QStringLiteral("two"), { QStringLiteral("UTF8_STRING") }, {}, QStringLiteral("Terminal"));
     ClipboardViewLogic view(scheduler);
     view.setService(&service());
     view.setActive(true);
-    EXPECT_EQ(view.content(), QStringLiteral("history"));
-    EXPECT_EQ(view.headerText(), QStringLiteral("2 of 20 · Click to copy"));
-    EXPECT_EQ(view.rows().first().toMap().value("metadata").toString(), QStringLiteral("Terminal · now"));
+    ModelEvents events(*view.rows());
+    const auto row = [&](int i) { return view.rows()->rows().value(i); };
 
-    const QString one = service().items().last().id.toString(QUuid::WithoutBraces);
+    copied(QStringLiteral("one"));
+    copied(QStringLiteral("two"), { QStringLiteral("UTF8_STRING") }, {}, QStringLiteral("Terminal"));
+    EXPECT_EQ(events.take(), (QStringList { "insert 0-0", "insert 0-0" }));
+    EXPECT_EQ(view.content(), ClipboardContent::history);
+    EXPECT_EQ(view.headerText(), QStringLiteral("2 of 20 · Click to copy"));
+    EXPECT_EQ(row(0).metadata, QStringLiteral("Terminal · now"));
+
+    // Ages move on the minute, and only rows whose text changes are told.
+    scheduler.advance(60'000 - 1'500);
+    EXPECT_EQ(events.take(), QStringList());
+    scheduler.advance(60'000);
+    EXPECT_EQ(events.take(), (QStringList { "change 0 metadata", "change 1 metadata" }));
+    EXPECT_EQ(row(0).metadata, QStringLiteral("Terminal · 1 min. ago"));
+
+    // A copy-back moves the row to the top with its "Copied", for 1.2 s
+    // from the last click.
+    const QUuid one = row(1).id;
     view.copy(one);
-    EXPECT_EQ(view.rows().first().toMap().value("isCopied"), true);
+    EXPECT_EQ(events.take(), (QStringList { "move 1->0", "change 0 metadata isCopied" }));
+    EXPECT_EQ(row(0).id, one);
     scheduler.advance(1000);
-    view.copy(one); // a second click restarts the 1.2 s
+    view.copy(one);
     scheduler.advance(1199);
-    EXPECT_TRUE(view.copiedItemID());
+    EXPECT_EQ(view.copiedItemID(), one);
+    EXPECT_TRUE(events.take().isEmpty());
     scheduler.advance(1);
     EXPECT_FALSE(view.copiedItemID());
+    EXPECT_EQ(events.take(), QStringList { "change 0 isCopied" });
+
+    // The same text again is a new entry; the 21st copy pushes the oldest out.
+    copied(QStringLiteral("two"));
+    EXPECT_EQ(events.take(), (QStringList { "remove 1-1", "insert 0-0" }));
+    for (int i = 0; i < 18; ++i)
+        copied(QString::number(i));
+    events.take();
+    copied(QStringLiteral("last"));
+    EXPECT_EQ(events.take(), (QStringList { "remove 19-19", "insert 0-0" }));
 
     view.beginClear();
-    EXPECT_EQ(view.headerText(), QStringLiteral("Clear all 2 items?"));
+    EXPECT_EQ(view.headerText(), QStringLiteral("Clear all 20 items?"));
     scheduler.advance(5000);
     EXPECT_FALSE(view.isConfirmingClear());
-    EXPECT_EQ(service().count(), 2);
+    EXPECT_EQ(service().count(), 20);
     view.beginClear();
     service().clear(); // from the settings window
     EXPECT_FALSE(view.isConfirmingClear());
-    EXPECT_EQ(view.content(), QStringLiteral("empty"));
+    EXPECT_EQ(view.content(), ClipboardContent::empty);
+    EXPECT_EQ(events.take(), QStringList { "remove 0-19" });
+}
+
+TEST(ClipboardRowModelTest, ItsNotificationsRebuildEveryUpdate)
+{
+    // A copy of the rows kept only from what the notifications say must
+    // match the model after any update, duplicated ids included.
+    ClipboardRowModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QList<ClipboardRow> shadow;
+    const auto read = [&](int i) {
+        const QModelIndex index = model.index(i);
+        return ClipboardRow { index.data(ClipboardRowModel::itemIDRole).toUuid(),
+            index.data(ClipboardRowModel::previewRole).toString(), index.data(ClipboardRowModel::metadataRole).toString(),
+            index.data(ClipboardRowModel::tooltipRole).toString(), index.data(ClipboardRowModel::isCopiedRole).toBool() };
+    };
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
+        for (int i = first; i <= last; ++i)
+            shadow.insert(i, read(i));
+    });
+    QObject::connect(&model, &QAbstractItemModel::rowsRemoved,
+        [&](const QModelIndex&, int first, int last) { shadow.remove(first, last - first + 1); });
+    QObject::connect(
+        &model, &QAbstractItemModel::rowsMoved, [&](const QModelIndex&, int first, int last, const QModelIndex&, int to) {
+            ASSERT_EQ(first, last);
+            shadow.move(first, to > first ? to - 1 : to);
+        });
+    QObject::connect(
+        &model, &QAbstractItemModel::dataChanged, [&](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+            for (int i = from.row(); i <= to.row(); ++i) {
+                const ClipboardRow now = read(i);
+                ClipboardRow& kept = shadow[i];
+                for (int role : roles) {
+                    if (role == ClipboardRowModel::previewRole)
+                        kept.preview = now.preview;
+                    if (role == ClipboardRowModel::metadataRole)
+                        kept.metadata = now.metadata;
+                    if (role == ClipboardRowModel::tooltipRole)
+                        kept.tooltip = now.tooltip;
+                    if (role == ClipboardRowModel::isCopiedRole)
+                        kept.isCopied = now.isCopied;
+                }
+            }
+        });
+    QList<QUuid> ids;
+    for (int i = 0; i < 6; ++i)
+        ids << QUuid::createUuid();
+    std::mt19937 random(25);
+    for (int round = 0; round < 300; ++round) {
+        QList<ClipboardRow> rows;
+        const int size = int(random() % 9);
+        for (int i = 0; i < size; ++i) {
+            const QString text = QString::number(random() % 3);
+            rows.append({ ids.at(int(random() % ids.size())), text, text, text, random() % 4 == 0 });
+        }
+        // Mostly unique, as the history keeps them.
+        if (round % 3) {
+            QSet<QUuid> seen;
+            rows.removeIf([&](const ClipboardRow& r) {
+                const bool again = seen.contains(r.id);
+                seen.insert(r.id);
+                return again;
+            });
+        }
+        model.update(rows);
+        ASSERT_EQ(model.rows(), rows) << round;
+        ASSERT_EQ(shadow, rows) << round;
+    }
 }
 
 TEST(ClipboardViewLogicTest, AgesAndTooltips)

@@ -44,15 +44,21 @@ void QtScheduler::cancel(TimerId id)
     }
 }
 
+namespace {
+Scheduler* installedScheduler = nullptr;
+Clock* installedClock = nullptr;
+} // namespace
+
 Scheduler& Scheduler::system()
 {
     static QtScheduler scheduler;
-    return scheduler;
+    return installedScheduler ? *installedScheduler : scheduler;
 }
 
-namespace {
-Clock* installedClock = nullptr;
-} // namespace
+void Scheduler::setSystem(Scheduler* scheduler)
+{
+    installedScheduler = scheduler;
+}
 
 Clock& Clock::system()
 {

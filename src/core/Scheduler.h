@@ -23,6 +23,10 @@ public:
     /// Cancels a timer; unknown or finished ids are ignored.
     virtual void cancel(TimerId id) = 0;
 
-    /// The process-wide production scheduler.
+    /// The process-wide scheduler: the QTimer one, unless one was installed.
     static Scheduler& system();
+    /// Puts `scheduler` in the system scheduler's place (null restores it),
+    /// so that objects made by QML run their timers in a test's time. Only
+    /// objects made afterwards use it.
+    static void setSystem(Scheduler* scheduler);
 };

@@ -186,11 +186,10 @@ void ClipboardService::copy(const ClipboardItem& item)
     publish(std::move(history));
 }
 
-void ClipboardService::copy(const QString& id)
+void ClipboardService::copy(const QUuid& id)
 {
-    const QUuid uuid = QUuid::fromString(id);
     for (const ClipboardItem& item : std::as_const(m_items)) {
-        if (item.id == uuid)
+        if (item.id == id)
             return copy(ClipboardItem(item));
     }
 }

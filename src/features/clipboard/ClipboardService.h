@@ -50,7 +50,8 @@ public:
     Q_INVOKABLE void refreshAccess();
     /// Puts the entry's text back on the clipboard and moves it to the top.
     void copy(const ClipboardItem& item);
-    Q_INVOKABLE void copy(const QString& id);
+    /// The same for the entry with this id; nothing when there is none.
+    Q_INVOKABLE void copy(const QUuid& id);
     /// Empties the history and its file.
     Q_INVOKABLE void clear();
     Q_INVOKABLE void openPrivacySettings();

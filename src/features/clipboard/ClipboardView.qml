@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Templates as T
 import Brimwell.Controls
@@ -33,19 +35,20 @@ Item {
     }
 
     IslandMessageView {
+        readonly property bool isDenied: logic.content === ClipboardContents.ClipboardContent.denied
         objectName: "clipboardMessage"
         anchors.fill: parent
-        visible: logic.content !== "history"
+        visible: logic.content !== ClipboardContents.ClipboardContent.history
         systemImage: "doc.on.clipboard"
-        title: logic.content === "denied" ? "Clipboard access is turned off" : "Text you copy shows up here"
-        actionTitle: logic.content === "denied" ? "Open Privacy Settings" : ""
+        title: isDenied ? "Clipboard access is turned off" : "Text you copy shows up here"
+        actionTitle: isDenied ? "Open Privacy Settings" : ""
         onActionTriggered: view.service.openPrivacySettings()
     }
 
     Column {
         anchors.fill: parent
         spacing: 6
-        visible: logic.content === "history"
+        visible: logic.content === ClipboardContents.ClipboardContent.history
 
         Item {
             id: header
@@ -82,6 +85,7 @@ Item {
         }
 
         ListView {
+            id: list
             objectName: "clipboardList"
             width: parent.width
             height: parent.height - header.height - parent.spacing
@@ -90,17 +94,24 @@ Item {
             boundsBehavior: Flickable.StopAtBounds
             model: logic.rows
 
+            // Rows are updated in place (ages, "Copied") or moved, so a row
+            // keeps its hover and tooltip and the list its scroll position.
             delegate: Item {
                 id: row
-                required property var modelData
+                required property var itemID
+                required property string preview
+                required property string metadata
+                required property string tooltip
+                required property bool isCopied
+                readonly property alias isHovered: mouse.containsMouse
                 objectName: "clipboardRow"
                 width: ListView.view.width
                 height: 24
                 Accessible.role: Accessible.Button
-                Accessible.name: modelData.preview
+                Accessible.name: row.preview
                 T.ToolTip.visible: mouse.containsMouse
                 T.ToolTip.delay: 600
-                T.ToolTip.text: modelData.tooltip
+                T.ToolTip.text: row.tooltip
 
                 Rectangle {
                     anchors.fill: parent
@@ -113,7 +124,7 @@ Item {
                     anchors.right: trailing.left
                     anchors.rightMargin: 8
                     anchors.verticalCenter: parent.verticalCenter
-                    text: row.modelData.preview
+                    text: row.preview
                     color: "white"
                     font.pointSize: 11.5 * 72 / (Screen.logicalPixelDensity * 25.4)
                     elide: Text.ElideRight
@@ -126,24 +137,31 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     spacing: 3
                     SystemImage {
-                        visible: row.modelData.isCopied
+                        visible: row.isCopied
                         systemImage: "checkmark"
                         size: 10
                         color: "#30d158"
                     }
                     Text {
                         objectName: "rowMetadata"
-                        text: row.modelData.isCopied ? "Copied" : row.modelData.metadata
-                        color: row.modelData.isCopied ? "#30d158" : Qt.rgba(1, 1, 1, 0.45)
+                        text: row.isCopied ? "Copied" : row.metadata
+                        color: row.isCopied ? "#30d158" : Qt.rgba(1, 1, 1, 0.45)
                         font.pixelSize: 10
-                        font.weight: row.modelData.isCopied ? Font.DemiBold : Font.Normal
+                        font.weight: row.isCopied ? Font.DemiBold : Font.Normal
                     }
                 }
                 MouseArea {
                     id: mouse
                     anchors.fill: parent
                     hoverEnabled: true
-                    onClicked: logic.copy(row.modelData.id) // qmllint disable unqualified
+                    onClicked: {
+                        logic.copy(row.itemID);
+                        // The row moved to the top. Lay the list out now rather
+                        // than at the next frame's polish, so that the frame
+                        // drawing the move also hovers the row that came under
+                        // the pointer.
+                        list.forceLayout();
+                    }
                 }
             }
         }

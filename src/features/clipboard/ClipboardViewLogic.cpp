@@ -18,6 +18,7 @@ ClipboardViewLogic::ClipboardViewLogic(Scheduler& scheduler, QObject* parent)
     , m_clearConfirmationTask(scheduler)
     , m_minuteTask(scheduler)
 {
+    refresh();
 }
 
 void ClipboardViewLogic::setService(ClipboardService* service)
@@ -29,12 +30,12 @@ void ClipboardViewLogic::setService(ClipboardService* service)
     m_service = service;
     if (m_service) {
         connect(m_service, &ClipboardService::itemsChanged, this, &ClipboardViewLogic::historyChanged);
-        connect(m_service, &ClipboardService::isAccessDeniedChanged, this, &ClipboardViewLogic::changed);
+        connect(m_service, &ClipboardService::isAccessDeniedChanged, this, &ClipboardViewLogic::refresh);
         if (m_active)
             m_service->refreshAccess();
     }
     Q_EMIT serviceChanged();
-    Q_EMIT changed();
+    refresh();
 }
 
 void ClipboardViewLogic::setActive(bool active)
@@ -53,10 +54,10 @@ void ClipboardViewLogic::setActive(bool active)
         m_feedbackTask.cancel();
         m_copiedItemID.reset();
         m_clearConfirmationTask.cancel();
-        m_isConfirmingClear = false;
+        setConfirming(false);
     }
     Q_EMIT activeChanged();
-    Q_EMIT changed();
+    refresh();
 }
 
 void ClipboardViewLogic::scheduleMinuteTick()
@@ -66,7 +67,7 @@ void ClipboardViewLogic::scheduleMinuteTick()
     const qint64 intoMinute = now.toMSecsSinceEpoch() % 60'000;
     m_minuteTask.start(Scheduler::Duration(60'000 - intoMinute), [this] {
         m_now = Clock::system().now();
-        Q_EMIT changed();
+        refresh();
         scheduleMinuteTick();
     });
 }
@@ -75,57 +76,56 @@ void ClipboardViewLogic::historyChanged()
 {
     if (m_service && m_service->items().isEmpty()) {
         m_clearConfirmationTask.cancel();
-        m_isConfirmingClear = false;
+        setConfirming(false);
     }
-    Q_EMIT changed();
+    refresh();
 }
 
-QString ClipboardViewLogic::content() const
+void ClipboardViewLogic::refresh()
 {
+    ClipboardContent content = ClipboardContent::history;
     if (m_service && m_service->isAccessDenied())
-        return QStringLiteral("denied");
-    if (!m_service || m_service->items().isEmpty())
-        return QStringLiteral("empty");
-    return QStringLiteral("history");
-}
-
-QVariantList ClipboardViewLogic::rows() const
-{
-    QVariantList rows;
-    if (!m_service)
-        return rows;
-    for (const ClipboardItem& item : m_service->items()) {
-        rows.append(QVariantMap {
-            { QStringLiteral("id"), item.id.toString(QUuid::WithoutBraces) },
-            { QStringLiteral("preview"), item.preview() },
-            { QStringLiteral("metadata"), metadata(item.sourceAppName, relativeAge(item.copiedAt, m_now)) },
-            { QStringLiteral("tooltip"), tooltip(item.text) },
-            { QStringLiteral("isCopied"), m_copiedItemID == item.id },
-        });
+        content = ClipboardContent::denied;
+    else if (!m_service || m_service->items().isEmpty())
+        content = ClipboardContent::empty;
+    if (content != m_content) {
+        m_content = content;
+        Q_EMIT contentChanged();
     }
-    return rows;
-}
 
-QString ClipboardViewLogic::headerText() const
-{
     const int count = m_service ? m_service->count() : 0;
-    if (m_isConfirmingClear)
-        return QStringLiteral("Clear all %1 items?").arg(count);
-    return QStringLiteral("%1 of %2 · Click to copy").arg(count).arg(ClipboardService::historyLimit);
+    const QString header = m_isConfirmingClear
+        ? QStringLiteral("Clear all %1 items?").arg(count)
+        : QStringLiteral("%1 of %2 · Click to copy").arg(count).arg(ClipboardService::historyLimit);
+    if (header != m_headerText) {
+        m_headerText = header;
+        Q_EMIT headerTextChanged();
+    }
+
+    QList<ClipboardRow> rows;
+    if (m_service) {
+        for (const ClipboardItem& item : m_service->items()) {
+            rows.append({ item.id, item.preview(), metadata(item.sourceAppName, relativeAge(item.copiedAt, m_now)),
+                tooltip(item.text), m_copiedItemID == item.id });
+        }
+    }
+    m_rows.update(std::move(rows));
 }
 
-void ClipboardViewLogic::copy(const QString& id)
+void ClipboardViewLogic::copy(const QUuid& id)
 {
     if (!m_service)
         return;
-    m_service->copy(id);
-    m_copiedItemID = QUuid::fromString(id);
+    // Set first, so the row's move to the top and its "Copied" arrive as
+    // one update.
+    m_copiedItemID = id;
     m_now = Clock::system().now();
     m_feedbackTask.start(copiedFeedback, [this] {
         m_copiedItemID.reset();
-        Q_EMIT changed();
+        refresh();
     });
-    Q_EMIT changed();
+    m_service->copy(id);
+    refresh();
 }
 
 void ClipboardViewLogic::beginClear()
@@ -153,7 +153,8 @@ void ClipboardViewLogic::setConfirming(bool confirming)
     if (confirming == m_isConfirmingClear)
         return;
     m_isConfirmingClear = confirming;
-    Q_EMIT changed();
+    Q_EMIT isConfirmingClearChanged();
+    refresh();
 }
 
 QString ClipboardViewLogic::relativeAge(const QDateTime& copiedAt, const QDateTime& now)

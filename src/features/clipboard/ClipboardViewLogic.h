@@ -1,15 +1,26 @@
 #pragma once
 
+#include "ClipboardRowModel.h"
 #include "DelayedTask.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QUuid>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 class ClipboardService;
+
+// QML sees the namespace as a type: `ClipboardContents.ClipboardContent.history`.
+namespace ClipboardContents {
+Q_NAMESPACE
+QML_ELEMENT
+/// What the Clipboard tab shows: the access message, the empty message or
+/// the history.
+enum class ClipboardContent { denied, empty, history };
+Q_ENUM_NS(ClipboardContent)
+} // namespace ClipboardContents
+using ClipboardContents::ClipboardContent;
 
 /// What the Clipboard tab shows: the message or the history, the header
 /// and its clear confirmation, and one row per entry with its preview, its
@@ -22,13 +33,12 @@ class ClipboardViewLogic : public QObject {
     Q_PROPERTY(ClipboardService* service READ service WRITE setService NOTIFY serviceChanged)
     /// The tab is on screen: ages move on each minute and access is re-read.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
-    /// "denied", "empty" or "history".
-    Q_PROPERTY(QString content READ content NOTIFY changed)
-    /// Maps with id, preview, metadata, tooltip and isCopied, newest first.
-    Q_PROPERTY(QVariantList rows READ rows NOTIFY changed)
+    Q_PROPERTY(ClipboardContents::ClipboardContent content READ content NOTIFY contentChanged)
+    /// One row per entry, newest first; the same object for the view's life.
+    Q_PROPERTY(ClipboardRowModel* rows READ rows CONSTANT)
     /// "3 of 20 · Click to copy", or "Clear all 3 items?" while confirming.
-    Q_PROPERTY(QString headerText READ headerText NOTIFY changed)
-    Q_PROPERTY(bool isConfirmingClear READ isConfirmingClear NOTIFY changed)
+    Q_PROPERTY(QString headerText READ headerText NOTIFY headerTextChanged)
+    Q_PROPERTY(bool isConfirmingClear READ isConfirmingClear NOTIFY isConfirmingClearChanged)
 public:
     static constexpr std::chrono::milliseconds copiedFeedback { 1200 };
     static constexpr std::chrono::milliseconds clearConfirmation { 5000 };
@@ -41,13 +51,14 @@ public:
     void setService(ClipboardService* service);
     bool isActive() const { return m_active; }
     void setActive(bool active);
-    QString content() const;
-    QVariantList rows() const;
-    QString headerText() const;
+    ClipboardContent content() const { return m_content; }
+    ClipboardRowModel* rows() { return &m_rows; }
+    QString headerText() const { return m_headerText; }
     bool isConfirmingClear() const { return m_isConfirmingClear; }
     std::optional<QUuid> copiedItemID() const { return m_copiedItemID; }
 
-    Q_INVOKABLE void copy(const QString& id);
+    /// Puts the entry back on the clipboard and shows "Copied" in its row.
+    Q_INVOKABLE void copy(const QUuid& id);
     Q_INVOKABLE void beginClear();
     Q_INVOKABLE void confirmClear();
     Q_INVOKABLE void cancelClear();
@@ -62,12 +73,17 @@ public:
 Q_SIGNALS:
     void serviceChanged();
     void activeChanged();
-    void changed();
+    void contentChanged();
+    void headerTextChanged();
+    void isConfirmingClearChanged();
 
 private:
     void historyChanged();
     void scheduleMinuteTick();
     void setConfirming(bool confirming);
+    // Brings the content, the header and the rows up to date, telling only
+    // what changed.
+    void refresh();
 
     Scheduler& m_scheduler;
     QPointer<ClipboardService> m_service;
@@ -75,6 +91,9 @@ private:
     QDateTime m_now;
     std::optional<QUuid> m_copiedItemID;
     bool m_isConfirmingClear = false;
+    ClipboardContent m_content = ClipboardContent::empty;
+    QString m_headerText;
+    ClipboardRowModel m_rows;
     DelayedTask m_feedbackTask;
     DelayedTask m_clearConfirmationTask;
     DelayedTask m_minuteTask;

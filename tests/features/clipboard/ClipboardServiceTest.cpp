@@ -5,15 +5,58 @@
 #include "ManualScheduler.h"
 #include "TempDir.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
+
+/// A view that learns of the rows only through the notifications: what they
+/// said, and the rows it now holds.
+struct ModelFollower {
+    explicit ModelFollower(ClipboardRowModel& model)
+        : rows(model.rows())
+    {
+        using M = QAbstractItemModel;
+        QObject::connect(&model, &M::rowsInserted, &context, [&model, this](const QModelIndex&, int first, int last) {
+            events << QStringLiteral("insert %1-%2").arg(first).arg(last);
+            for (int i = first; i <= last; ++i)
+                rows.insert(i, model.rows().at(i));
+        });
+        QObject::connect(&model, &M::rowsRemoved, &context, [this](const QModelIndex&, int first, int last) {
+            events << QStringLiteral("remove %1-%2").arg(first).arg(last);
+            rows.remove(first, last - first + 1);
+        });
+        QObject::connect(&model, &M::rowsMoved, &context, [this](const QModelIndex&, int from, int, const QModelIndex&, int to) {
+            events << QStringLiteral("move %1->%2").arg(from).arg(to);
+            rows.move(from, to > from ? to - 1 : to);
+        });
+        QObject::connect(&model, &M::modelReset, &context, [&model, this] {
+            events << QStringLiteral("reset");
+            rows = model.rows();
+        });
+        QObject::connect(&model, &M::dataChanged, &context,
+            [&model, this](const QModelIndex& at, const QModelIndex&, const QList<int>& roles) {
+                events << QStringLiteral("change %1").arg(at.row());
+                for (int role : roles)
+                    events.last() += QLatin1Char(' ') + QString::fromLatin1(model.roleNames().value(role));
+                rows[at.row()] = model.rows().at(at.row());
+            });
+    }
+    QStringList take() { return std::exchange(events, {}); }
+
+    QObject context;
+    QList<ClipboardRow> rows;
+    QStringList events;
+};
 
 TEST(ClipboardItemTest, PreviewCutsWholeCharactersAndCollapsesWhiteSpace)
 {
@@ -136,7 +179,7 @@ TEST_F(ClipboardServiceTest, MarkedSecretsFileCopiesAndOurOwnWritesAreNeverTaken
     // Copying back: on top, same id, fresh time, and not taken again.
     const ClipboardItem older = service().items().last();
     scheduler.advance(60'000);
-    service().copy(older.id.toString());
+    service().copy(older.id);
     scheduler.advance(750);
     systemClipboard.answer();
     EXPECT_EQ(service().count(), 2);
@@ -215,27 +258,47 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
     EXPECT_FALSE(QFileInfo::exists(file()));
 }
 
-TEST_F(ClipboardServiceTest, TheTabConfirmsCopiesAndClearsForAWhile)
+TEST_F(ClipboardServiceTest, TheTabTellsEachChangeAsTheRowsItTouches)
 {
     service().start();
-    copied(QStringLiteral("one"));
-    copied(QStringLiteral("two"), { QStringLiteral("UTF8_STRING") }, {}, QStringLiteral("Terminal"));
     ClipboardViewLogic view(scheduler);
     view.setService(&service());
     view.setActive(true);
-    EXPECT_EQ(view.content(), QStringLiteral("history"));
-    EXPECT_EQ(view.headerText(), QStringLiteral("2 of 20 · Click to copy"));
-    EXPECT_EQ(view.rows().first().toMap().value("metadata").toString(), QStringLiteral("Terminal · now"));
+    ModelFollower events(*view.rows());
+    const auto row = [&](int i) { return view.rows()->rows().value(i); };
 
-    const QString one = service().items().last().id.toString(QUuid::WithoutBraces);
+    copied(QStringLiteral("one"));
+    copied(QStringLiteral("two"), { QStringLiteral("UTF8_STRING") }, {}, QStringLiteral("Terminal"));
+    EXPECT_EQ(events.take(), (QStringList { "insert 0-0", "insert 0-0" }));
+    EXPECT_EQ(view.content(), ClipboardContent::history);
+    EXPECT_EQ(view.headerText(), QStringLiteral("2 of 20 · Click to copy"));
+    EXPECT_EQ(row(0).metadata, QStringLiteral("Terminal · now"));
+
+    // Ages move on the minute, and only rows whose text changes are told.
+    scheduler.advance(60'000 - 1'500);
+    EXPECT_EQ(events.take(), QStringList());
+    scheduler.advance(60'000);
+    EXPECT_EQ(events.take(), (QStringList { "change 0 metadata", "change 1 metadata" }));
+    EXPECT_EQ(row(0).metadata, QStringLiteral("Terminal · 1 min. ago"));
+
+    // A copy-back moves the row to the top with its "Copied", for 1.2 s
+    // from the last click.
+    const QUuid one = row(1).id;
     view.copy(one);
-    EXPECT_EQ(view.rows().first().toMap().value("isCopied"), true);
+    EXPECT_EQ(events.take(), (QStringList { "move 1->0", "change 0 metadata isCopied" }));
+    EXPECT_EQ(row(0).id, one);
     scheduler.advance(1000);
-    view.copy(one); // a second click restarts the 1.2 s
+    view.copy(one);
     scheduler.advance(1199);
-    EXPECT_TRUE(view.copiedItemID());
+    EXPECT_EQ(view.copiedItemID(), one);
+    EXPECT_TRUE(events.take().isEmpty());
     scheduler.advance(1);
     EXPECT_FALSE(view.copiedItemID());
+    EXPECT_EQ(events.take(), QStringList { "change 0 isCopied" });
+
+    // The same text again is a new entry in place of the old one.
+    copied(QStringLiteral("two"));
+    EXPECT_EQ(events.take(), (QStringList { "remove 1-1", "insert 0-0" }));
 
     view.beginClear();
     EXPECT_EQ(view.headerText(), QStringLiteral("Clear all 2 items?"));
@@ -245,7 +308,35 @@ TEST_F(ClipboardServiceTest, TheTabConfirmsCopiesAndClearsForAWhile)
     view.beginClear();
     service().clear(); // from the settings window
     EXPECT_FALSE(view.isConfirmingClear());
-    EXPECT_EQ(view.content(), QStringLiteral("empty"));
+    EXPECT_EQ(view.content(), ClipboardContent::empty);
+    EXPECT_EQ(events.take(), QStringList { "remove 0-1" });
+}
+
+TEST(ClipboardRowModelTest, AViewFollowingTheNotificationsHoldsTheRowsAfterAnyUpdate)
+{
+    ClipboardRowModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ModelFollower view(model);
+    QList<QUuid> ids(6);
+    for (QUuid& id : ids)
+        id = QUuid::createUuid();
+    std::mt19937 random(25);
+    for (int round = 0; round < 300; ++round) {
+        QList<ClipboardRow> rows;
+        QSet<QUuid> taken;
+        for (int i = int(random() % 9); i > 0; --i) {
+            const QUuid id = ids.at(int(random() % ids.size()));
+            if (taken.contains(id) && round % 3)
+                continue; // mostly unique, as in the history; a file edited by hand may repeat one
+            taken.insert(id);
+            const QString text = QString::number(random() % 3);
+            rows.append({ id, text, text, text, random() % 4 == 0 });
+        }
+        model.update(rows);
+        ASSERT_EQ(model.rows(), rows) << round;
+        ASSERT_EQ(view.rows, rows) << round;
+        ASSERT_FALSE(view.take().contains(QStringLiteral("reset"))) << round;
+    }
 }
 
 TEST(ClipboardViewLogicTest, AgesAndTooltips)

@@ -14,9 +14,6 @@
 
 namespace {
 
-const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-const QString rootInterface = QStringLiteral("org.mpris.MediaPlayer2");
-const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 // A hung player must not keep replies pending for the bus's default 25 s.
 constexpr int callTimeoutMs = 5000;
 
@@ -25,8 +22,8 @@ constexpr int callTimeoutMs = 5000;
 MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, const QString& owner, Clock& clock, QObject* parent)
     : QObject(parent)
     // Unique names: Qt then never asks the bus for the owner synchronously.
-    , m_properties(new OrgFreedesktopDBusPropertiesInterface(owner, mprisPath, bus, this))
-    , m_player(new OrgMprisMediaPlayer2PlayerInterface(owner, mprisPath, bus, this))
+    , m_properties(new OrgFreedesktopDBusPropertiesInterface(owner, MprisValues::objectPath, bus, this))
+    , m_player(new OrgMprisMediaPlayer2PlayerInterface(owner, MprisValues::objectPath, bus, this))
     , m_clock(clock)
     , m_owner(owner)
 {
@@ -35,7 +32,7 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
     m_player->setTimeout(callTimeoutMs);
 
     readAll();
-    watch(m_properties->GetAll(rootInterface), [this](const QDBusPendingCall& call) {
+    watch(m_properties->GetAll(MprisValues::rootInterface), [this](const QDBusPendingCall& call) {
         QDBusPendingReply<QVariantMap> reply = call;
         if (reply.isError())
             return;
@@ -56,14 +53,14 @@ MprisPlayer::~MprisPlayer() = default;
 
 void MprisPlayer::propertiesChanged(const QString& interface, const QVariantMap& values, const QStringList& invalidated)
 {
-    if (interface == playerInterface) {
+    if (interface == MprisValues::playerInterface) {
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             m_changedSinceRead.insert(it.key());
         apply(values, false);
         // Invalidated values must be fetched again; do it whole.
         if (!invalidated.isEmpty())
             readAll();
-    } else if (interface == rootInterface && values.contains(QStringLiteral("DesktopEntry"))) {
+    } else if (interface == MprisValues::rootInterface && values.contains(QStringLiteral("DesktopEntry"))) {
         m_state.desktopEntry = MprisValues::text(values.value(QStringLiteral("DesktopEntry")));
         Q_EMIT changed();
     }
@@ -90,7 +87,7 @@ void MprisPlayer::readAll()
 {
     const quint64 read = ++m_positionRead;
     m_changedSinceRead.clear();
-    watch(m_properties->GetAll(playerInterface), [this, read](const QDBusPendingCall& call) {
+    watch(m_properties->GetAll(MprisValues::playerInterface), [this, read](const QDBusPendingCall& call) {
         QDBusPendingReply<QVariantMap> reply = call;
         if (reply.isError()) {
             qCWarning(lcNowPlaying, "Media player %s did not report its state: %s", qUtf8Printable(m_state.busName),
@@ -124,15 +121,16 @@ void MprisPlayer::apply(const QVariantMap& properties, bool whole, const QSet<QS
 void MprisPlayer::readPosition()
 {
     const quint64 read = ++m_positionRead;
-    watch(m_properties->Get(playerInterface, QStringLiteral("Position")), [this, read](const QDBusPendingCall& call) {
-        if (read != m_positionRead)
-            return;
-        QDBusPendingReply<QDBusVariant> reply = call;
-        // Without a Position property the program shows no progress.
-        m_state.positionMicros = reply.isError() ? std::nullopt : MprisValues::integer(reply.value().variant());
-        m_state.positionReadAt = m_state.positionMicros ? std::optional<QDateTime>(m_clock.now()) : std::nullopt;
-        Q_EMIT changed();
-    });
+    watch(
+        m_properties->Get(MprisValues::playerInterface, QStringLiteral("Position")), [this, read](const QDBusPendingCall& call) {
+            if (read != m_positionRead)
+                return;
+            QDBusPendingReply<QDBusVariant> reply = call;
+            // Without a Position property the program shows no progress.
+            m_state.positionMicros = reply.isError() ? std::nullopt : MprisValues::integer(reply.value().variant());
+            m_state.positionReadAt = m_state.positionMicros ? std::optional<QDateTime>(m_clock.now()) : std::nullopt;
+            Q_EMIT changed();
+        });
 }
 
 void MprisPlayer::command(const QDBusPendingCall& call, const char* name)
@@ -171,14 +169,15 @@ void MprisPlayer::setPosition(qint64 micros)
     }
     // Without a track id SetPosition cannot be used; a relative seek from
     // the position the player reports now reaches the same place.
-    watch(m_properties->Get(playerInterface, QStringLiteral("Position")), [this, micros](const QDBusPendingCall& call) {
-        QDBusPendingReply<QDBusVariant> reply = call;
-        const auto current = reply.isError() ? std::nullopt : MprisValues::integer(reply.value().variant());
-        if (!current) {
-            qCWarning(lcNowPlaying, "Cannot seek media player %s: it reports neither a track id nor a position",
-                qUtf8Printable(m_state.busName));
-            return;
-        }
-        command(m_player->Seek(micros - *current), "Seek");
-    });
+    watch(m_properties->Get(MprisValues::playerInterface, QStringLiteral("Position")),
+        [this, micros](const QDBusPendingCall& call) {
+            QDBusPendingReply<QDBusVariant> reply = call;
+            const auto current = reply.isError() ? std::nullopt : MprisValues::integer(reply.value().variant());
+            if (!current) {
+                qCWarning(lcNowPlaying, "Cannot seek media player %s: it reports neither a track id nor a position",
+                    qUtf8Printable(m_state.busName));
+                return;
+            }
+            command(m_player->Seek(micros - *current), "Seek");
+        });
 }

@@ -15,6 +15,12 @@
 /// accepts the odd forms that occur and rejects the rest.
 namespace MprisValues {
 
+/// The object every player serves, and the interfaces read from it.
+inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+inline const QString rootInterface = QStringLiteral("org.mpris.MediaPlayer2");
+inline const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+inline const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+
 /// A variant that may still hold its D-Bus marshalling (a{sv} inside a
 /// variant arrives as a QDBusArgument), as a plain map; empty when it is none.
 QVariantMap toMap(const QVariant& value);

@@ -12,10 +12,6 @@
 
 namespace {
 
-const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-
 MprisPlayerChoice::Status statusOf(const QString& status)
 {
     if (status == QLatin1String("Playing"))
@@ -46,9 +42,10 @@ void MprisWatcher::startWatching()
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), m_bus, this);
     // Before any player is looked for: a player that appears now may signal
     // its first track before a rule made for it alone would be in place.
-    m_bus.connect(QString(), mprisPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+    m_bus.connect(QString(), MprisValues::objectPath, MprisValues::propertiesInterface, QStringLiteral("PropertiesChanged"), this,
         SLOT(propertiesChanged(QDBusMessage)));
-    m_bus.connect(QString(), mprisPath, playerInterface, QStringLiteral("Seeked"), this, SLOT(seeked(QDBusMessage)));
+    m_bus.connect(QString(), MprisValues::objectPath, MprisValues::playerInterface, QStringLiteral("Seeked"), this,
+        SLOT(seeked(QDBusMessage)));
     connect(m_daemon, &OrgFreedesktopDBusInterface::NameOwnerChanged, this, &MprisWatcher::nameOwnerChanged);
     auto* names = new QDBusPendingCallWatcher(m_daemon->ListNames(), m_daemon);
     connect(names, &QDBusPendingCallWatcher::finished, m_daemon, [this, names] {
@@ -77,9 +74,10 @@ void MprisWatcher::stopWatching()
 {
     if (!m_daemon)
         return;
-    m_bus.disconnect(QString(), mprisPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-        SLOT(propertiesChanged(QDBusMessage)));
-    m_bus.disconnect(QString(), mprisPath, playerInterface, QStringLiteral("Seeked"), this, SLOT(seeked(QDBusMessage)));
+    m_bus.disconnect(QString(), MprisValues::objectPath, MprisValues::propertiesInterface, QStringLiteral("PropertiesChanged"),
+        this, SLOT(propertiesChanged(QDBusMessage)));
+    m_bus.disconnect(QString(), MprisValues::objectPath, MprisValues::playerInterface, QStringLiteral("Seeked"), this,
+        SLOT(seeked(QDBusMessage)));
     // Pending replies are children of the daemon proxy and die with it.
     delete std::exchange(m_daemon, nullptr);
     qDeleteAll(m_players);

@@ -29,6 +29,7 @@
 
 #include <QFile>
 #include <QMimeData>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -617,4 +618,65 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
     m_shelf->clear();
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("shelfMessage")->isVisible(); }, 2000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !item("dropFrame")->isVisible(); }, 2000));
+}
+
+TEST_F(IslandScreenshotTest, ShelfStripKeepsItsPlaceAndHoverWhileTilesChange)
+{
+    QStringList names;
+    for (int i = 1; i <= 20; ++i) {
+        names.append(QStringLiteral("file %1.txt").arg(i, 2, 10, QLatin1Char('0')));
+        m_thumbnails.withoutIcon.append(path(names.last()));
+    }
+    showShelf(names);
+    QQuickItem* strip = item("shelfStrip");
+    QMetaObject::invokeMethod(strip, "positionViewAtEnd");
+    const qreal end = strip->property("contentX").toReal();
+    ASSERT_GT(end, 0);
+    const QList<QQuickItem*> tiles = findAll(root(), QStringLiteral("shelfTile"));
+    const auto last
+        = std::find_if(tiles.begin(), tiles.end(), [](QQuickItem* t) { return t->property("name") == "file 20.txt"; });
+    ASSERT_NE(last, tiles.end());
+    const QPointer<QQuickItem> hovered = *last;
+    QTest::mouseMove(m_view.get(), sceneRect(hovered).center().toPoint());
+    QQuickItem* mouse = find(hovered, QStringLiteral("shelfTileMouse"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mouse->property("containsMouse").toBool(); }, 2000));
+    // The same delegate, where it was, still under the pointer.
+    const auto kept = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return hovered && strip->property("contentX").toReal() == end && mouse->property("containsMouse").toBool();
+    };
+
+    QImage green(60, 60, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    m_thumbnails.answer(path(QStringLiteral("file 20.txt")), green);
+    EXPECT_TRUE(find(hovered, QStringLiteral("shelfPreview"))->property("hasImage").toBool());
+    EXPECT_TRUE(kept()) << "a preview arrived";
+    m_sharing.reachable = { { QStringLiteral("p"), QStringLiteral("Phone") }, { QStringLiteral("t"), QStringLiteral("Tablet") } };
+    Q_EMIT m_sharing.availabilityChanged();
+    EXPECT_TRUE(kept()) << "devices came";
+    QMimeData drop;
+    QFile file(path(QStringLiteral("new.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    drop.setUrls({ QUrl::fromLocalFile(file.fileName()) });
+    ASSERT_TRUE(m_shelf->add(drop));
+    EXPECT_TRUE(kept()) << "a drop went on top, out of sight";
+
+    // With two devices "Send All to Device" asks which; the choice takes every file.
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("sendAllButton")).center().toPoint());
+    QList<QQuickItem*> entries;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            entries = findAll(m_view->contentItem(), QStringLiteral("deviceEntry"));
+            return entries.size() == 2 && entries[1]->isVisible() && sceneRect(entries[0]).y() != sceneRect(entries[1]).y();
+        },
+        2000));
+    std::sort(
+        entries.begin(), entries.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).y() < sceneRect(b).y(); });
+    shoot(QStringLiteral("open-shelf-devices"));
+    EXPECT_EQ(entries[1]->property("text").toString(), QStringLiteral("Tablet"));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(entries[1]).center().toPoint());
+    ASSERT_EQ(m_sharing.sent.size(), 1);
+    EXPECT_EQ(m_sharing.sent[0].first, QStringLiteral("t"));
+    EXPECT_EQ(m_sharing.sent[0].second.size(), 21);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !entries[1]->isVisible(); }, 2000)) << "the menu closes";
 }

@@ -260,12 +260,6 @@ void ShelfService::remove(const ShelfItem& item)
     discard({ removed });
 }
 
-void ShelfService::remove(const QString& id)
-{
-    if (const std::optional<ShelfItem> found = item(QUuid::fromString(id)))
-        remove(*found);
-}
-
 void ShelfService::clear()
 {
     if (m_items.isEmpty())
@@ -509,14 +503,6 @@ void ShelfService::copy(const ShelfItem& item)
 QList<DeviceSharing::Device> ShelfService::devices() const
 {
     return m_platform.sharing.devices();
-}
-
-QVariantList ShelfService::deviceList() const
-{
-    QVariantList list;
-    for (const DeviceSharing::Device& device : m_platform.sharing.devices())
-        list.append(QVariantMap { { QStringLiteral("id"), device.id }, { QStringLiteral("name"), device.name } });
-    return list;
 }
 
 bool ShelfService::canEmail() const

@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QSet>
 #include <QThreadPool>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
@@ -33,8 +32,6 @@ class ShelfService : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
     Q_PROPERTY(int count READ count NOTIFY itemsChanged)
-    /// Maps with id and name of the devices files can be sent to.
-    Q_PROPERTY(QVariantList devices READ deviceList NOTIFY sharingChanged)
     Q_PROPERTY(bool canEmail READ canEmail NOTIFY sharingChanged)
 public:
     static constexpr int shelfLimit = 30;
@@ -74,7 +71,6 @@ public:
     /// the worker and join the shelf when written.
     bool add(const QMimeData& data);
     void remove(const ShelfItem& item);
-    Q_INVOKABLE void remove(const QString& id);
     Q_INVOKABLE void clear();
     /// Takes off the items whose files are gone (looked for on the worker).
     Q_INVOKABLE void removeMissingItems();
@@ -87,7 +83,6 @@ public:
     void copy(const ShelfItem& item);
 
     QList<DeviceSharing::Device> devices() const;
-    QVariantList deviceList() const;
     bool canEmail() const;
 
     /// Waits until the worker is idle and its results are published.

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Layouts
 import QtQuick.Shapes
 import QtQuick.Templates as T
 import Brimwell.Controls
@@ -37,7 +38,7 @@ Item {
     IslandMessageView {
         objectName: "shelfMessage"
         anchors.fill: parent
-        visible: logic.content === "empty"
+        visible: logic.content === ShelfContents.ShelfContent.empty
         systemImage: "tray.and.arrow.down"
         title: "Drop files on the notch to keep them here"
     }
@@ -46,7 +47,7 @@ Item {
         anchors.centerIn: parent
         width: parent.width
         spacing: 8
-        visible: logic.content === "items"
+        visible: logic.content === ShelfContents.ShelfContent.items
 
         Item {
             id: header
@@ -73,7 +74,7 @@ Item {
                     objectName: "sendAllButton"
                     visible: logic.canSend
                     text: LinuxWording.sendAllToDevice
-                    onClicked: view.send("", this)
+                    onClicked: view.sendAll(this)
                 }
                 CapsuleButton {
                     objectName: "clearButton"
@@ -96,15 +97,18 @@ Item {
 
             delegate: Item {
                 id: tile
-                required property var modelData
+                required property var itemId // a QUuid
+                required property string name
+                required property string path
+                required property var preview // a QImage
                 objectName: "shelfTile"
                 width: 72
                 height: ListView.view.height
                 Accessible.role: Accessible.Button
-                Accessible.name: modelData.name
+                Accessible.name: name
                 T.ToolTip.visible: mouse.containsMouse && !mouse.pressed
                 T.ToolTip.delay: 600
-                T.ToolTip.text: modelData.path
+                T.ToolTip.text: path
 
                 Column {
                     anchors.centerIn: parent
@@ -117,8 +121,7 @@ Item {
                             id: preview
                             objectName: "shelfPreview"
                             anchors.fill: parent
-                            service: view.service // qmllint disable unqualified
-                            itemId: tile.modelData.id
+                            image: tile.preview
                         }
                         SystemImage {
                             anchors.centerIn: parent
@@ -131,7 +134,7 @@ Item {
                     Text {
                         width: 72
                         horizontalAlignment: Text.AlignHCenter
-                        text: tile.modelData.name
+                        text: tile.name
                         color: Qt.rgba(1, 1, 1, 0.85)
                         font.pixelSize: 10
                         elide: Text.ElideMiddle
@@ -141,6 +144,7 @@ Item {
 
                 MouseArea {
                     id: mouse
+                    objectName: "shelfTileMouse"
                     property point pressedAt
                     property bool dragging: false
                     anchors.fill: parent
@@ -158,33 +162,48 @@ Item {
                         dragging = true;
                         if (view.viewModel)
                             view.viewModel.startExternalDrag();
-                        logic.startDrag(tile.modelData.id, tile); // qmllint disable unqualified
+                        logic.startDrag(tile.itemId, tile);
                     }
                     onDoubleClicked: mouse => {
                         if (mouse.button === Qt.LeftButton)
-                            logic.open(tile.modelData.id); // qmllint disable unqualified
+                            logic.open(tile.itemId);
                     }
                     onClicked: mouse => {
                         if (mouse.button === Qt.RightButton)
-                            view.openMenu(tile.modelData.id, tile, mouse.x, mouse.y);
+                            view.openMenu(tile.itemId, tile, mouse.x, mouse.y);
                     }
                 }
             }
         }
     }
 
-    // Sends the item (all items with an empty id) to the only device, or
-    // asks which one when there are several.
-    function send(itemId: string, anchor: Item) {
-        if (view.service && view.service.devices.length > 1)
-            targets.openFor(itemId, false, anchor, 0, anchor.height);
-        else if (itemId === "")
-            logic.sendAll("");
+    // Sends the item to the only device, or asks which one when there are
+    // several.
+    function send(itemId: var, anchor: Item) {
+        if (logic.devices.count > 1)
+            targets.openFor(itemId, false, false, anchor);
         else
             logic.send(itemId, "");
     }
 
-    function openMenu(itemId: string, anchor: Item, x: real, y: real) {
+    function sendAll(anchor: Item) {
+        if (logic.devices.count > 1)
+            targets.openFor(null, true, false, anchor);
+        else
+            logic.sendAll("");
+    }
+
+    // The choice in the device menu. Its rows are not the menu's own, so it
+    // is closed here.
+    function sendTo(deviceId: string) {
+        targets.close();
+        if (targets.forAll)
+            logic.sendAll(deviceId);
+        else
+            logic.send(targets.itemId, deviceId);
+    }
+
+    function openMenu(itemId: var, anchor: Item, x: real, y: real) {
         itemMenu.itemId = itemId;
         itemMenu.anchor = anchor;
         itemMenu.popup(anchor, x, y);
@@ -193,9 +212,9 @@ Item {
     IslandMenu {
         id: itemMenu
         objectName: "shelfItemMenu"
-        property string itemId
+        property var itemId // a QUuid
         property Item anchor: null
-        readonly property bool canShare: view.service !== null && (view.service.devices.length > 0 || view.service.canEmail)
+        readonly property bool canShare: logic.canSend || (view.service !== null && view.service.canEmail)
 
         IslandMenuItem {
             text: "Open"
@@ -224,7 +243,7 @@ Item {
             text: "Share…"
             visible: itemMenu.canShare
             height: visible ? implicitHeight : 0
-            onTriggered: targets.openFor(itemMenu.itemId, true, itemMenu.anchor, 0, itemMenu.anchor.height)
+            onTriggered: targets.openFor(itemMenu.itemId, false, true, itemMenu.anchor)
         }
         IslandMenuSeparator {}
         IslandMenuItem {
@@ -233,37 +252,48 @@ Item {
         }
     }
 
-    Component {
-        id: deviceEntry
-        IslandMenuItem {
-            property string deviceId
-            onTriggered: targets.itemId === "" ? logic.sendAll(deviceId) : logic.send(targets.itemId, deviceId) // qmllint disable unqualified
-        }
-    }
-
-    // The devices to send to, and e-mail when sharing.
+    // The devices to send to, and e-mail when sharing. Its rows are laid
+    // out here rather than added to the menu, so that they follow the
+    // devices (order included) while it is open.
     IslandMenu {
         id: targets
         objectName: "shelfTargetMenu"
-        property string itemId
+        property var itemId // a QUuid
+        property bool forAll: false
         property bool withEmail: false
 
-        function openFor(itemId: string, withEmail: bool, anchor: Item, x: real, y: real) {
+        function openFor(itemId: var, forAll: bool, withEmail: bool, anchor: Item) {
             targets.itemId = itemId;
+            targets.forAll = forAll;
             targets.withEmail = withEmail;
-            // One entry per device as it is now, then "Email…", the last.
-            while (targets.count > 1)
-                targets.takeItem(0).destroy();
-            const devices = view.service ? view.service.devices : [];
-            for (let i = 0; i < devices.length; ++i)
-                targets.insertItem(i, deviceEntry.createObject(null, { text: devices[i].name, deviceId: devices[i].id }));
-            targets.popup(anchor, x, y);
+            targets.popup(anchor, 0, anchor.height);
         }
-        IslandMenuItem {
-            text: "Email…"
-            visible: targets.withEmail && view.service !== null && view.service.canEmail
-            height: visible ? implicitHeight : 0
-            onTriggered: logic.email(targets.itemId)
+
+        contentItem: ColumnLayout {
+            spacing: 0
+            Repeater {
+                model: logic.devices
+                IslandMenuItem {
+                    required property string deviceId
+                    required property string name
+                    objectName: "deviceEntry"
+                    Layout.fillWidth: true
+                    text: name
+                    highlighted: hovered
+                    // Qt 6.4's qmllint loses the file's ids in a delegate under a popup's contentItem.
+                    onTriggered: view.sendTo(deviceId) // qmllint disable unqualified
+                }
+            }
+            IslandMenuItem {
+                Layout.fillWidth: true
+                text: "Email…"
+                visible: targets.withEmail && view.service !== null && view.service.canEmail
+                highlighted: hovered
+                onTriggered: {
+                    targets.close();
+                    logic.email(targets.itemId);
+                }
+            }
         }
     }
 

@@ -8,6 +8,25 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 
+ShelfViewLogic::ShelfViewLogic(QObject* parent)
+    : QObject(parent)
+{
+    connect(&m_tiles, &ShelfListModel::countChanged, this, [this] {
+        Q_EMIT headerTextChanged();
+        const ShelfContent content = m_tiles.rowCount() > 0 ? ShelfContent::items : ShelfContent::empty;
+        if (content != m_content) {
+            m_content = content;
+            Q_EMIT contentChanged();
+        }
+    });
+    connect(&m_devices, &ShelfListModel::countChanged, this, [this, couldSend = false]() mutable {
+        if (canSend() != couldSend) {
+            couldSend = canSend();
+            Q_EMIT canSendChanged();
+        }
+    });
+}
+
 void ShelfViewLogic::setService(ShelfService* service)
 {
     if (m_service == service)
@@ -15,14 +34,13 @@ void ShelfViewLogic::setService(ShelfService* service)
     if (m_service)
         disconnect(m_service, nullptr, this, nullptr);
     m_service = service;
-    if (m_service) {
-        connect(m_service, &ShelfService::itemsChanged, this, &ShelfViewLogic::changed);
-        connect(m_service, &ShelfService::sharingChanged, this, &ShelfViewLogic::changed);
-    }
+    if (m_service)
+        connect(m_service, &ShelfService::sharingChanged, this, &ShelfViewLogic::updateDevices);
+    m_tiles.setService(m_service);
+    updateDevices();
     if (m_service && m_active)
         m_service->removeMissingItems();
     Q_EMIT serviceChanged();
-    Q_EMIT changed();
 }
 
 void ShelfViewLogic::setActive(bool active)
@@ -35,11 +53,6 @@ void ShelfViewLogic::setActive(bool active)
     Q_EMIT activeChanged();
 }
 
-QString ShelfViewLogic::content() const
-{
-    return m_service && m_service->count() > 0 ? QStringLiteral("items") : QStringLiteral("empty");
-}
-
 QString ShelfViewLogic::headerText(int count)
 {
     return QStringLiteral("%1 %2 · Drag out to use")
@@ -49,53 +62,38 @@ QString ShelfViewLogic::headerText(int count)
 
 QString ShelfViewLogic::headerText() const
 {
-    return headerText(m_service ? m_service->count() : 0);
+    return headerText(m_tiles.rowCount());
 }
 
-QVariantList ShelfViewLogic::tiles() const
+void ShelfViewLogic::updateDevices()
 {
-    QVariantList tiles;
-    if (!m_service)
-        return tiles;
-    for (const ShelfItem& item : m_service->items()) {
-        tiles.append(QVariantMap {
-            { QStringLiteral("id"), item.id.toString(QUuid::WithoutBraces) },
-            { QStringLiteral("name"), item.url.fileName() },
-            { QStringLiteral("path"), item.url.toLocalFile() },
-        });
-    }
-    return tiles;
+    m_devices.setDevices(m_service ? m_service->devices() : QList<DeviceSharing::Device>());
 }
 
-bool ShelfViewLogic::canSend() const
-{
-    return m_service && !m_service->devices().isEmpty();
-}
-
-template <typename Action> void ShelfViewLogic::withItem(const QString& id, Action action)
+template <typename Action> void ShelfViewLogic::withItem(const QUuid& id, Action action)
 {
     if (!m_service)
         return;
-    if (const std::optional<ShelfItem> item = m_service->item(QUuid::fromString(id)))
+    if (const std::optional<ShelfItem> item = m_service->item(id))
         action(*m_service, *item);
 }
 
-void ShelfViewLogic::open(const QString& id)
+void ShelfViewLogic::open(const QUuid& id)
 {
     withItem(id, [](ShelfService& service, const ShelfItem& item) { service.open(item); });
 }
 
-void ShelfViewLogic::reveal(const QString& id)
+void ShelfViewLogic::reveal(const QUuid& id)
 {
     withItem(id, [](ShelfService& service, const ShelfItem& item) { service.showInFileManager({ item }); });
 }
 
-void ShelfViewLogic::copy(const QString& id)
+void ShelfViewLogic::copy(const QUuid& id)
 {
     withItem(id, [](ShelfService& service, const ShelfItem& item) { service.copy(item); });
 }
 
-void ShelfViewLogic::send(const QString& id, const QString& deviceId)
+void ShelfViewLogic::send(const QUuid& id, const QString& deviceId)
 {
     withItem(id, [&](ShelfService& service, const ShelfItem& item) { service.sendToDevice({ item }, deviceId); });
 }
@@ -106,12 +104,12 @@ void ShelfViewLogic::sendAll(const QString& deviceId)
         m_service->sendToDevice(m_service->items(), deviceId);
 }
 
-void ShelfViewLogic::email(const QString& id)
+void ShelfViewLogic::email(const QUuid& id)
 {
     withItem(id, [](ShelfService& service, const ShelfItem& item) { service.email({ item }); });
 }
 
-void ShelfViewLogic::remove(const QString& id)
+void ShelfViewLogic::remove(const QUuid& id)
 {
     withItem(id, [](ShelfService& service, const ShelfItem& item) { service.remove(item); });
 }
@@ -122,11 +120,11 @@ void ShelfViewLogic::clear()
         m_service->clear();
 }
 
-void ShelfViewLogic::startDrag(const QString& id, QQuickItem* source)
+void ShelfViewLogic::startDrag(const QUuid& id, QQuickItem* source)
 {
     if (!m_service || !source)
         return;
-    const std::optional<ShelfItem> item = m_service->item(QUuid::fromString(id));
+    const std::optional<ShelfItem> item = m_service->item(id);
     if (!item)
         return;
     // The file itself is offered, not a copy; the item stays on the shelf.
@@ -151,53 +149,22 @@ ShelfPreview::ShelfPreview(QQuickItem* parent)
     setAntialiasing(true);
 }
 
-void ShelfPreview::setService(ShelfService* service)
+void ShelfPreview::setImage(const QImage& image)
 {
-    if (m_service == service)
+    if (image.cacheKey() == m_image.cacheKey())
         return;
-    if (m_service)
-        disconnect(m_service, nullptr, this, nullptr);
-    m_service = service;
-    if (m_service) {
-        connect(m_service, &ShelfService::thumbnailChanged, this, [this](const QUuid& id) {
-            if (id == m_itemId)
-                refresh();
-        });
-    }
-    Q_EMIT serviceChanged();
-    refresh();
-}
-
-void ShelfPreview::setItemId(const QString& id)
-{
-    const QUuid uuid = QUuid::fromString(id);
-    if (uuid == m_itemId)
-        return;
-    m_itemId = uuid;
-    Q_EMIT itemIdChanged();
-    refresh();
-}
-
-void ShelfPreview::refresh()
-{
-    const bool hasImage = m_service && m_service->thumbnails().contains(m_itemId);
-    if (hasImage != m_hasImage) {
-        m_hasImage = hasImage;
-        Q_EMIT hasImageChanged();
-    }
+    m_image = image;
+    Q_EMIT imageChanged();
     update();
 }
 
 void ShelfPreview::paint(QPainter* painter)
 {
-    if (!m_service)
+    if (m_image.isNull())
         return;
-    const QImage image = m_service->thumbnails().value(m_itemId);
-    if (image.isNull())
-        return;
-    QSizeF size = image.size();
+    QSizeF size = m_image.size();
     size.scale(boundingRect().size(), Qt::KeepAspectRatio);
     const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    painter->drawImage(target, image);
+    painter->drawImage(target, m_image);
 }

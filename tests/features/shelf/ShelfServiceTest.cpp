@@ -6,6 +6,7 @@
 #include "ShelfViewLogic.h"
 #include "TempDir.h"
 
+#include <QAbstractItemModelTester>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -15,10 +16,47 @@
 #include <QJsonObject>
 #include <QMimeData>
 #include <QScreen>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// What a view holds of a model's rows, kept from the row signals alone.
+struct RowMirror {
+    RowMirror(QAbstractItemModel& model, int role)
+    {
+        const auto value = [&model, role](int row) { return model.data(model.index(row, 0), role).toString(); };
+        QObject::connect(
+            &model, &QAbstractItemModel::rowsInserted, &context, [this, value](const QModelIndex&, int first, int last) {
+                for (int row = first; row <= last; ++row)
+                    rows.insert(row, value(row));
+            });
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &context,
+            [this](const QModelIndex&, int first, int last) { rows.remove(first, last - first + 1); });
+        QObject::connect(&model, &QAbstractItemModel::rowsMoved, &context,
+            [this](const QModelIndex&, int first, int last, const QModelIndex&, int to) {
+                ++moves;
+                const QStringList moved = rows.mid(first, last - first + 1);
+                rows.remove(first, moved.size());
+                for (int i = 0; i < moved.size(); ++i)
+                    rows.insert((to > first ? to - int(moved.size()) : to) + i, moved[i]);
+            });
+        QObject::connect(&model, &QAbstractItemModel::dataChanged, &context,
+            [this, value](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                for (int row = from.row(); row <= to.row(); ++row) {
+                    rows[row] = value(row);
+                    changed.append({ row, roles });
+                }
+            });
+        QObject::connect(&model, &QAbstractItemModel::modelReset, &context, [this] { ++resets; });
+    }
+
+    QStringList rows;
+    int moves = 0, resets = 0;
+    QList<QPair<int, QList<int>>> changed;
+    QObject context;
+};
 
 class ShelfServiceTest : public TempDirTest {
 protected:
@@ -311,19 +349,83 @@ TEST_F(ShelfServiceTest, BadListsAreKeptAsideAndBadBookmarksLeaveTheShelf)
     EXPECT_TRUE(log.mentions("could not be found again"));
 }
 
-TEST_F(ShelfServiceTest, MissingFilesLeaveWhenLookedFor)
+TEST_F(ShelfServiceTest, TheTabFollowsTheShelfRowByRow)
 {
-    const QString a = userFile(QStringLiteral("a")), b = userFile(QStringLiteral("b"));
+    const QString a = userFile(QStringLiteral("a.png")), b = userFile(QStringLiteral("b.png"));
+    thumbnails.withoutIcon = { b };
+    ShelfViewLogic logic;
+    ShelfTileModel& tiles = *logic.tiles();
+    QAbstractItemModelTester tester(&tiles);
+    RowMirror view(tiles, ShelfTileModel::NameRole);
+    QSignalSpy content(&logic, &ShelfViewLogic::contentChanged);
+    logic.setService(&service());
+    EXPECT_EQ(logic.content(), ShelfContent::empty);
+
     ASSERT_TRUE(drop({ a, b }));
+    EXPECT_EQ(view.rows, (QStringList { "a.png", "b.png" }));
+    EXPECT_EQ(logic.content(), ShelfContent::items);
+    EXPECT_EQ(content.count(), 1);
+    EXPECT_EQ(logic.headerText(), QStringLiteral("2 items · Drag out to use"));
+    const QVariant id = tiles.data(tiles.index(1), ShelfTileModel::ItemIdRole);
+    EXPECT_EQ(id.metaType(), QMetaType::fromType<QUuid>());
+    EXPECT_EQ(id.toUuid(), service().items()[1].id);
+    EXPECT_EQ(tiles.data(tiles.index(1), ShelfTileModel::PathRole).toString(), b);
+
+    // A preview that arrives changes its own row, in that role alone.
+    QImage rendered(10, 10, QImage::Format_RGB32);
+    rendered.fill(Qt::blue);
+    view.changed.clear(); // a's icon came at once
+    thumbnails.answer(b, rendered);
+    EXPECT_EQ(view.changed, (QList<QPair<int, QList<int>>> { { 1, { ShelfTileModel::PreviewRole } } }));
+    EXPECT_EQ(tiles.data(tiles.index(1), ShelfTileModel::PreviewRole).value<QImage>(), rendered);
+
+    ASSERT_TRUE(drop({ userFile(QStringLiteral("c.png")) }));
+    EXPECT_EQ(view.rows, (QStringList { "c.png", "a.png", "b.png" }));
+    // Shown again, the tab lets a deleted file go.
     ASSERT_TRUE(QFile::remove(a));
+    logic.setActive(true);
+    service().waitForDiskWork();
+    EXPECT_EQ(view.rows, (QStringList { "c.png", "b.png" }));
+    EXPECT_EQ(saved().size(), 2);
+    logic.remove(id.toUuid());
+    EXPECT_EQ(view.rows, (QStringList { "c.png" }));
+    EXPECT_EQ(logic.headerText(), QStringLiteral("1 item · Drag out to use"));
+    logic.clear();
+    EXPECT_TRUE(view.rows.isEmpty());
+    EXPECT_EQ(logic.content(), ShelfContent::empty);
+    EXPECT_EQ(content.count(), 2);
+    EXPECT_EQ(view.resets, 0);
+}
+
+TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRow)
+{
+    using Device = DeviceSharing::Device;
     ShelfViewLogic logic;
     logic.setService(&service());
-    logic.setActive(true); // the tab is shown
-    service().waitForDiskWork();
-    EXPECT_EQ(names(), (QStringList { "b" }));
-    EXPECT_EQ(saved().size(), 1);
-    EXPECT_EQ(logic.headerText(), QStringLiteral("1 item · Drag out to use"));
-    EXPECT_EQ(ShelfViewLogic::headerText(2), QStringLiteral("2 items · Drag out to use"));
+    ShelfDeviceModel& devices = *logic.devices();
+    QAbstractItemModelTester tester(&devices);
+    RowMirror menu(devices, ShelfDeviceModel::NameRole);
+    QSignalSpy canSend(&logic, &ShelfViewLogic::canSendChanged);
+    const auto offer = [&](const QList<Device>& reachable) {
+        sharing.reachable = reachable;
+        Q_EMIT sharing.availabilityChanged();
+        return menu.rows;
+    };
+    const Device phone { QStringLiteral("p"), QStringLiteral("Phone") }, tablet { QStringLiteral("t"), QStringLiteral("Tablet") },
+        laptop { QStringLiteral("l"), QStringLiteral("Laptop") }, watch { QStringLiteral("w"), QStringLiteral("Watch") };
+    EXPECT_EQ(offer({ phone, tablet, laptop }), (QStringList { "Phone", "Tablet", "Laptop" }));
+    EXPECT_TRUE(logic.canSend());
+    EXPECT_EQ(offer({ laptop, phone, tablet }), (QStringList { "Laptop", "Phone", "Tablet" }));
+    EXPECT_EQ(menu.moves, 1);
+    EXPECT_EQ(offer({ tablet, watch, laptop }), (QStringList { "Tablet", "Watch", "Laptop" }));
+    EXPECT_EQ(
+        offer({ tablet, { watch.id, QStringLiteral("Old watch") }, laptop }), (QStringList { "Tablet", "Old watch", "Laptop" }));
+    EXPECT_EQ(menu.changed.last().first, 1);
+    EXPECT_EQ(canSend.count(), 1);
+    EXPECT_EQ(offer({}), QStringList());
+    EXPECT_FALSE(logic.canSend());
+    EXPECT_EQ(canSend.count(), 2);
+    EXPECT_EQ(menu.resets, 0);
 }
 
 TEST_F(ShelfServiceTest, PreviewsStartAsIconsAndLateOnesForGoneItemsAreDropped)

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <ftw.h>
@@ -160,8 +161,12 @@ public:
             return;
         ::nftw(
             path.toLocal8Bit().constData(),
-            [](const char* file, const struct stat*, int, FTW*) { return ::lchown(file, 65534, 65534) == 0 ? 0 : 0; }, 16,
-            FTW_PHYS);
+            // A file that cannot be handed over stays as it is; the walk goes on.
+            [](const char* file, const struct stat*, int, FTW*) {
+                (void)::lchown(file, 65534, 65534);
+                return 0;
+            },
+            16, FTW_PHYS);
     }
 
     /// Moves the pointer to a position of the output layout (warps: the
@@ -171,13 +176,7 @@ public:
 
     static bool waitFor(const std::function<bool()>& condition, int boundMs = 5000)
     {
-        QDeadlineTimer deadline(boundMs);
-        while (!condition()) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(20);
-        }
-        return true;
+        return QTest::qWaitFor(condition, boundMs);
     }
 
 private:

@@ -42,10 +42,7 @@ void MprisWatcher::startWatching()
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), m_bus, this);
     // Before any player is looked for: a player that appears now may signal
     // its first track before a rule made for it alone would be in place.
-    m_bus.connect(QString(), MprisValues::objectPath, MprisValues::propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-        SLOT(propertiesChanged(QDBusMessage)));
-    m_bus.connect(QString(), MprisValues::objectPath, MprisValues::playerInterface, QStringLiteral("Seeked"), this,
-        SLOT(seeked(QDBusMessage)));
+    matchPlayerSignals(true);
     connect(m_daemon, &OrgFreedesktopDBusInterface::NameOwnerChanged, this, &MprisWatcher::nameOwnerChanged);
     auto* names = new QDBusPendingCallWatcher(m_daemon->ListNames(), m_daemon);
     connect(names, &QDBusPendingCallWatcher::finished, m_daemon, [this, names] {
@@ -74,10 +71,7 @@ void MprisWatcher::stopWatching()
 {
     if (!m_daemon)
         return;
-    m_bus.disconnect(QString(), MprisValues::objectPath, MprisValues::propertiesInterface, QStringLiteral("PropertiesChanged"),
-        this, SLOT(propertiesChanged(QDBusMessage)));
-    m_bus.disconnect(QString(), MprisValues::objectPath, MprisValues::playerInterface, QStringLiteral("Seeked"), this,
-        SLOT(seeked(QDBusMessage)));
+    matchPlayerSignals(false);
     // Pending replies are children of the daemon proxy and die with it.
     delete std::exchange(m_daemon, nullptr);
     qDeleteAll(m_players);
@@ -88,6 +82,20 @@ void MprisWatcher::stopWatching()
     m_shown.clear();
     m_published.reset();
     m_publishedNames.clear();
+}
+
+void MprisWatcher::matchPlayerSignals(bool on)
+{
+    const QString& path = MprisValues::objectPath;
+    const QString& properties = MprisValues::propertiesInterface;
+    const QString& player = MprisValues::playerInterface;
+    if (on) {
+        m_bus.connect({}, path, properties, QStringLiteral("PropertiesChanged"), this, SLOT(propertiesChanged(QDBusMessage)));
+        m_bus.connect({}, path, player, QStringLiteral("Seeked"), this, SLOT(seeked(QDBusMessage)));
+    } else {
+        m_bus.disconnect({}, path, properties, QStringLiteral("PropertiesChanged"), this, SLOT(propertiesChanged(QDBusMessage)));
+        m_bus.disconnect({}, path, player, QStringLiteral("Seeked"), this, SLOT(seeked(QDBusMessage)));
+    }
 }
 
 void MprisWatcher::nameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner)

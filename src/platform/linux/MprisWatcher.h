@@ -39,6 +39,7 @@ private Q_SLOTS:
     void seeked(const QDBusMessage& message);
 
 private:
+    void matchPlayerSignals(bool on);
     void nameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
     void addName(const QString& name, const QString& owner);
     void removeName(const QString& name);

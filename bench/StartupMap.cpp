@@ -11,6 +11,8 @@
 
 #include <xcb/xcb.h>
 
+#include "BenchStats.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -28,19 +30,6 @@
 extern char** environ;
 
 namespace {
-
-long long monotonicNs()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 int bareWindow(int argc, char** argv)
 {

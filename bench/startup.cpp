@@ -1,6 +1,8 @@
 // Measures the time from process start to a running event loop with every
 // service constructed, and the resident memory at that point.
 // Usage: bench_startup [runs] (default 9); prints the median of each.
+#include "BenchStats.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,23 +15,6 @@
 #include <vector>
 
 extern char** environ;
-
-namespace {
-
-long long monotonicNs()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
-}
-
-template <typename T> T median(std::vector<T> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -41,6 +41,21 @@ void ArtworkDecoder::decodeFile(const QString& path, Completion done)
         std::move(done));
 }
 
+void ArtworkDecoder::decodeDataUrl(const QString& url, Completion done)
+{
+    // A cover in the address can be megabytes of base64: undone off the GUI thread too.
+    run(
+        [url](const QSize& atMost) {
+            const std::optional<QByteArray> bytes = dataUrlBytes(url);
+            if (!bytes) {
+                qCWarning(lcNowPlaying, "Ignoring artwork: a malformed, empty or oversized data address");
+                return Result();
+            }
+            return decodeNow(*bytes, atMost);
+        },
+        std::move(done));
+}
+
 void ArtworkDecoder::run(std::function<Result(const QSize&)> work, Completion done)
 {
     // Decoded no larger than the views draw it on the sharpest screen, so

@@ -35,6 +35,8 @@ public:
     void decode(const QByteArray& bytes, Completion done);
     /// Reads the file at `path` and decodes it, both off the main thread.
     void decodeFile(const QString& path, Completion done);
+    /// Takes the bytes out of a data: address and decodes them, both off the main thread.
+    void decodeDataUrl(const QString& url, Completion done);
 
     /// Largest side, in points, that any view draws the artwork at.
     static constexpr int largestDrawnSide = 96;

@@ -237,12 +237,7 @@ void NowPlayingService::updateArtwork(const std::optional<QString>& url)
     if (scheme == QLatin1String("file") && address.isLocalFile()) {
         m_decoder.decodeFile(address.toLocalFile(), done);
     } else if (scheme == QLatin1String("data")) {
-        if (const auto bytes = ArtworkDecoder::dataUrlBytes(*url)) {
-            m_decoder.decode(*bytes, done);
-        } else {
-            qCWarning(lcNowPlaying, "Ignoring artwork: a malformed, empty or oversized data address");
-            applyArtwork({});
-        }
+        m_decoder.decodeDataUrl(*url, done);
     } else if (scheme == QLatin1String("https")) {
         m_artworkDownload
             = m_web.load(address, [self, generation, done](const std::optional<QByteArray>& bytes, const QString& error) {

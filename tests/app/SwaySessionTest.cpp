@@ -48,10 +48,20 @@ protected:
         program.terminate();
         ASSERT_TRUE(program.waitForFinished(5000));
     }
-    /// A pointer that comes to rest on `at`, as a hand moves it: two motions.
+    /// A pointer that comes to rest on `at`, as a hand moves it: onto the
+    /// island, then a last motion on it. sway shows the panel only once its
+    /// first frame is drawn, after the X server already has it mapped; a
+    /// motion before that goes to the window below and never reaches the X
+    /// server, so the first motion is repeated until it does.
     void hoverAt(QPoint at)
     {
-        ASSERT_TRUE(session.movePointer(at.x() - 2, at.y() + 1));
+        const QPoint first(at.x() - 2, at.y() + 1);
+        bool reached = false;
+        for (int attempt = 0; attempt < 10 && !reached; ++attempt) {
+            ASSERT_TRUE(session.movePointer(first.x(), first.y() + (attempt % 2)));
+            reached = x->waitFor([&] { return x->pointer().x() == first.x(); }, 500);
+        }
+        ASSERT_TRUE(reached) << "the compositor never brought the pointer onto the island";
         ASSERT_TRUE(session.movePointer(at.x(), at.y()));
     }
     bool frameBecomes(const QRect& frame, int boundMs = 5000)

@@ -53,7 +53,7 @@ AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPla
     if (factories.shelf)
         m_shelf = factories.shelf();
     if (shell.updates)
-        m_updater = std::make_unique<UpdaterService>(*shell.updates, AppInfo::main().infoDictionary());
+        m_updater = std::make_unique<UpdaterService>(*shell.updates, AppInfo::main().build());
     m_features.battery = m_battery.get();
     m_features.calendar = m_calendar.get();
     m_features.clipboard = m_clipboard.get();
@@ -134,7 +134,7 @@ bool AppDelegate::started()
 
     m_launched = true;
     const AppInfo& app = AppInfo::main();
-    qCInfo(lcApp, "Brimwell %s (%s) running", qUtf8Printable(app.shortVersion()), qUtf8Printable(app.buildVersion()));
+    qCInfo(lcApp, "Brimwell %s (%s) running", qUtf8Printable(app.build().version), qUtf8Printable(app.build().buildNumber));
     return true;
 }
 

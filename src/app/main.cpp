@@ -78,7 +78,7 @@ void presentUpdates(AppcastUpdater& updater)
     QObject::connect(&updater, &AppcastUpdater::updateFound, &updater, [](const AppcastItem& item, bool) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("Brimwell"),
             QStringLiteral("Brimwell %1 is available.").arg(item.shortVersion), QMessageBox::Close);
-        box.setInformativeText(QStringLiteral("You have version %1.").arg(AppInfo::main().shortVersion()));
+        box.setInformativeText(QStringLiteral("You have version %1.").arg(AppInfo::main().build().version));
         QPushButton* download = box.addButton(QStringLiteral("Download…"), QMessageBox::AcceptRole);
         QPushButton* notes
             = item.releaseNotesURL.isValid() ? box.addButton(QStringLiteral("Release Notes"), QMessageBox::HelpRole) : nullptr;
@@ -91,7 +91,7 @@ void presentUpdates(AppcastUpdater& updater)
     QObject::connect(&updater, &AppcastUpdater::upToDate, &updater, [] {
         QMessageBox box(
             QMessageBox::Information, QStringLiteral("Brimwell"), QStringLiteral("You’re up to date."), QMessageBox::Ok);
-        box.setInformativeText(QStringLiteral("Brimwell %1 is the newest version.").arg(AppInfo::main().shortVersion()));
+        box.setInformativeText(QStringLiteral("Brimwell %1 is the newest version.").arg(AppInfo::main().build().version));
         box.exec();
     });
     QObject::connect(&updater, &AppcastUpdater::checkFailed, &updater, [](const QString& reason) {
@@ -202,7 +202,7 @@ int main(int argc, char** argv)
     };
     XdgAutostartLoginItem loginItem(XdgAutostartLoginItem::standardFolder(), QCoreApplication::applicationFilePath(),
         AppInfo::main().identifier().value_or(QStringLiteral("com.larkmoor.Brimwell")));
-    AppcastUpdater updates(defaults, AppInfo::main().buildVersion());
+    AppcastUpdater updates(defaults, AppInfo::main().build().buildNumber);
     presentUpdates(updates);
     // The XEmbed tray is looked for on Qt's own display, and only when Qt runs on X11.
     FreedesktopTrayHost trayHost(QDBusConnection::sessionBus(),

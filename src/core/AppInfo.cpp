@@ -17,23 +17,16 @@ QString executableDir()
 
 AppInfo makeMainInfo()
 {
-    QVariantMap info {
-        { QStringLiteral("CFBundleIdentifier"), QStringLiteral(BRIMWELL_APP_ID) },
-        { QStringLiteral("CFBundleShortVersionString"), QStringLiteral(BRIMWELL_VERSION) },
-        { QStringLiteral("CFBundleVersion"), QStringLiteral(BRIMWELL_BUILD_NUMBER) },
-    };
-    const QString feed = QStringLiteral(BRIMWELL_FEED_URL);
-    if (!feed.isEmpty())
-        info.insert(QStringLiteral("SUFeedURL"), feed);
-    if (BRIMWELL_PACKAGED)
-        info.insert(QStringLiteral("BrimwellPackaged"), true);
+    const BuildInfo build { QStringLiteral(BRIMWELL_VERSION), QStringLiteral(BRIMWELL_BUILD_NUMBER),
+        QStringLiteral(BRIMWELL_FEED_URL), bool(BRIMWELL_PACKAGED) };
 
     // <prefix>/bin/brimwell → <prefix>/share/brimwell and <prefix>/lib/brimwell;
     // the build tree uses the same shape. BRIMWELL_PREFIX overrides (tests, tools).
     QString prefix = qEnvironmentVariable("BRIMWELL_PREFIX");
     if (prefix.isEmpty())
         prefix = QDir(executableDir() + QStringLiteral("/..")).absolutePath();
-    return AppInfo(QStringLiteral(BRIMWELL_APP_ID), info, QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_RESOURCES_SUBDIR)),
+    return AppInfo(QStringLiteral(BRIMWELL_APP_ID), build,
+        QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_RESOURCES_SUBDIR)),
         QDir::cleanPath(prefix + QStringLiteral("/" BRIMWELL_PRIVATE_LIBRARY_SUBDIR)));
 }
 
@@ -45,9 +38,9 @@ std::optional<AppInfo>& mainSlot()
 
 } // namespace
 
-AppInfo::AppInfo(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateLibraryDir)
+AppInfo::AppInfo(std::optional<QString> identifier, BuildInfo build, QString resourcesDir, QString privateLibraryDir)
     : m_identifier(std::move(identifier))
-    , m_info(std::move(info))
+    , m_build(std::move(build))
     , m_resourcesDir(std::move(resourcesDir))
     , m_privateLibraryDir(std::move(privateLibraryDir))
 {

@@ -1,17 +1,28 @@
 #pragma once
 
 #include <QString>
-#include <QVariantMap>
 
 #include <optional>
 
-/// What the program knows about its own installation: identifier, version,
-/// info dictionary and where its resources and private libraries are.
+/// What the build was configured with.
+struct BuildInfo {
+    /// Shown to users, e.g. "0.1.0".
+    QString version;
+    /// Compared with the versions an update feed offers.
+    QString buildNumber;
+    /// The update feed as configured; empty for none.
+    QString feedUrl;
+    /// Installed by a package manager, which brings its updates.
+    bool packaged = false;
+};
+
+/// What the program knows about its own installation: identifier, build,
+/// and where its resources and private libraries are.
 /// Filled at build time and resolved against the executable's folder, so the
 /// build tree and an install prefix both work.
 class AppInfo final {
 public:
-    AppInfo(std::optional<QString> identifier, QVariantMap info, QString resourcesDir, QString privateLibraryDir);
+    AppInfo(std::optional<QString> identifier, BuildInfo build, QString resourcesDir, QString privateLibraryDir);
 
     /// The running program's.
     static const AppInfo& main();
@@ -20,11 +31,7 @@ public:
 
     /// "com.larkmoor.Brimwell"; absent for a build without one.
     const std::optional<QString>& identifier() const { return m_identifier; }
-    /// Keys "CFBundleShortVersionString", "CFBundleVersion" and optionally
-    /// "SUFeedURL" and "BrimwellPackaged" (true: the package manager updates it).
-    const QVariantMap& infoDictionary() const { return m_info; }
-    QString shortVersion() const { return m_info.value(QStringLiteral("CFBundleShortVersionString")).toString(); }
-    QString buildVersion() const { return m_info.value(QStringLiteral("CFBundleVersion")).toString(); }
+    const BuildInfo& build() const { return m_build; }
     QString resourcesDir() const { return m_resourcesDir; }
     QString privateLibraryDir() const { return m_privateLibraryDir; }
     /// Path of resource `name`.`ext`, or empty when it does not exist.
@@ -32,7 +39,7 @@ public:
 
 private:
     std::optional<QString> m_identifier;
-    QVariantMap m_info;
+    BuildInfo m_build;
     QString m_resourcesDir;
     QString m_privateLibraryDir;
 };

@@ -2,20 +2,18 @@
 
 #include "Log.h"
 
-UpdaterService::UpdaterService(UpdateFramework& controller, QVariantMap info, QObject* parent)
+UpdaterService::UpdaterService(UpdateFramework& controller, BuildInfo build, QObject* parent)
     : QObject(parent)
     , m_controller(controller)
-    , m_info(std::move(info))
+    , m_build(std::move(build))
 {
     connect(&m_controller, &UpdateFramework::automaticallyChecksForUpdatesChanged, this,
         &UpdaterService::automaticallyChecksForUpdatesChanged);
 }
 
-std::optional<QUrl> UpdaterService::feedURL(const QVariant& value)
+std::optional<QUrl> UpdaterService::feedURL(const QString& value)
 {
-    if (value.typeId() != QMetaType::QString)
-        return std::nullopt;
-    const QUrl url(value.toString().trimmed(), QUrl::StrictMode);
+    const QUrl url(value.trimmed(), QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != QLatin1String("https") || url.host().isEmpty())
         return std::nullopt;
     return url;
@@ -23,7 +21,7 @@ std::optional<QUrl> UpdaterService::feedURL(const QVariant& value)
 
 bool UpdaterService::isPackaged() const
 {
-    return m_info.value(QStringLiteral("BrimwellPackaged")).toBool();
+    return m_build.packaged;
 }
 
 void UpdaterService::start()
@@ -35,7 +33,7 @@ void UpdaterService::start()
         qCInfo(lcApp, "Updates come from the package manager; the update feed is not read");
         return;
     }
-    const auto feed = feedURL(m_info.value(QStringLiteral("SUFeedURL")));
+    const auto feed = feedURL(m_build.feedUrl);
     if (!feed) {
         qCWarning(lcApp, "Updates disabled: no SUFeedURL configured");
         return;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "AppInfo.h"
 #include "UpdateFramework.h"
 
 #include <QObject>
 #include <QUrl>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -27,13 +27,13 @@ class UpdaterService : public QObject {
     Q_PROPERTY(bool automaticallyChecksForUpdates READ automaticallyChecksForUpdates WRITE setAutomaticallyChecksForUpdates NOTIFY
             automaticallyChecksForUpdatesChanged)
 public:
-    /// `info` is the build's info dictionary ("SUFeedURL"); nothing starts yet.
-    UpdaterService(UpdateFramework& controller, QVariantMap info, QObject* parent = nullptr);
+    /// Reads the feed and the packaging of `build`; nothing starts yet.
+    UpdaterService(UpdateFramework& controller, BuildInfo build, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(UpdaterService)
 
-    /// The feed of an "SUFeedURL" value: a string that, trimmed, is an
-    /// https address with a host. Anything else is no feed.
-    static std::optional<QUrl> feedURL(const QVariant& value);
+    /// The feed of a configured address: trimmed, an https address with a
+    /// host. Anything else is no feed.
+    static std::optional<QUrl> feedURL(const QString& value);
 
     /// Once at launch: starts the framework when there is a feed and the
     /// program was not installed by a package manager.
@@ -56,7 +56,7 @@ private:
     void publishCanCheck(bool value);
 
     UpdateFramework& m_controller;
-    QVariantMap m_info;
+    BuildInfo m_build;
     bool m_canCheckForUpdates = false;
     bool m_isAvailable = false;
 };

@@ -28,7 +28,7 @@ SettingsForm {
             onToggled: on => pane.launchAtLoginError = pane.launchAtLogin.changeEnabled(on)
         }
         SettingsToggleRow {
-            objectName: "showMenuBarIcon"
+            objectName: "showTrayIcon"
             title: LinuxWording.showTrayIcon
             checked: pane.settings.showTrayIcon
             onToggled: on => pane.settings.showTrayIcon = on

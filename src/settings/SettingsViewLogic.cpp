@@ -294,12 +294,9 @@ int SettingsViewLogic::clipboardCount() const
 
 QString SettingsViewLogic::versionDescription()
 {
-    const QVariantMap& info = AppInfo::main().infoDictionary();
-    const auto text = [&info](const char* key) {
-        const QVariant value = info.value(QLatin1String(key));
-        return value.typeId() == QMetaType::QString ? value.toString() : QStringLiteral("–");
-    };
-    return QStringLiteral("Version %1 (%2)").arg(text("CFBundleShortVersionString"), text("CFBundleVersion"));
+    const BuildInfo& build = AppInfo::main().build();
+    const auto text = [](const QString& value) { return value.isEmpty() ? QStringLiteral("–") : value; };
+    return QStringLiteral("Version %1 (%2)").arg(text(build.version), text(build.buildNumber));
 }
 
 QString SettingsViewLogic::percentText(double value)

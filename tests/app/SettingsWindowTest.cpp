@@ -181,7 +181,7 @@ TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNo
     m_settings.setShowTrayIcon(true);
     FakeTrayHost tray;
     FakeUpdateFramework framework;
-    UpdaterService packaged(framework, { { QStringLiteral("BrimwellPackaged"), true } });
+    UpdaterService packaged(framework, BuildInfo { {}, {}, {}, true });
     SettingsWindowController controller(m_settings, m_screens, m_launchAtLogin,
         SettingsWindowController::Services { nullptr, nullptr, nullptr, nullptr, nullptr, &tray }, packaged, m_defaults, {});
     controller.logic().setSelectedPane(SettingsPane::general);
@@ -194,7 +194,7 @@ TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNo
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(note->property("text").toString(), QStringLiteral("This desktop shows no tray icons."));
-    EXPECT_TRUE(find("showMenuBarIconSwitch")->property("checked").toBool()) << "the setting keeps its value";
+    EXPECT_TRUE(find("showTrayIconSwitch")->property("checked").toBool()) << "the setting keeps its value";
     tray.setAvailable(true);
     EXPECT_FALSE(note->isVisible());
 

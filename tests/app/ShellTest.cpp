@@ -27,10 +27,8 @@ TEST(UpdaterTest, FeedURLMustBeAnHttpsAddressWithAHost)
 {
     EXPECT_EQ(UpdaterService::feedURL(QStringLiteral("  https://updates.example.org/appcast.xml\n")),
         QUrl(QStringLiteral("https://updates.example.org/appcast.xml")));
-    for (const QVariant& bad : { QVariant(QStringLiteral("http://updates.example.org/appcast.xml")),
-             QVariant(QStringLiteral("https:///appcast.xml")), QVariant(QStringLiteral("HTTPS-ish")), QVariant(),
-             QVariant(QString()), QVariant(42), QVariant(QUrl(QStringLiteral("https://updates.example.org/"))) })
-        EXPECT_FALSE(UpdaterService::feedURL(bad)) << qPrintable(bad.toString());
+    for (const char* bad : { "http://updates.example.org/appcast.xml", "https:///appcast.xml", "HTTPS-ish", "" })
+        EXPECT_FALSE(UpdaterService::feedURL(QLatin1String(bad))) << bad;
 }
 
 TEST(UpdaterTest, StartsOnlyWithAFeedAndMirrorsWhetherACheckCanStart)
@@ -45,7 +43,7 @@ TEST(UpdaterTest, StartsOnlyWithAFeedAndMirrorsWhetherACheckCanStart)
     none.checkForUpdates();
     EXPECT_EQ(framework.checks, 0);
 
-    const QVariantMap info { { QStringLiteral("SUFeedURL"), QStringLiteral("https://updates.example.org/appcast.xml") } };
+    const BuildInfo info { {}, {}, QStringLiteral("https://updates.example.org/appcast.xml") };
     framework.startFailure = QStringLiteral("no network");
     UpdaterService failing(framework, info);
     failing.start();
@@ -64,8 +62,8 @@ TEST(UpdaterTest, StartsOnlyWithAFeedAndMirrorsWhetherACheckCanStart)
 
     // A packaged build reads no feed, even one it was built with.
     FakeUpdateFramework untouched;
-    QVariantMap packagedInfo = info;
-    packagedInfo.insert(QStringLiteral("BrimwellPackaged"), true);
+    BuildInfo packagedInfo = info;
+    packagedInfo.packaged = true;
     UpdaterService packaged(untouched, packagedInfo);
     packaged.start();
     EXPECT_TRUE(packaged.isPackaged());

@@ -9,7 +9,7 @@
 /// One release in an update feed: an RSS item with a version and a download.
 struct AppcastItem {
     QString title;
-    /// Compared with the running build number (CFBundleVersion).
+    /// Compared with the running build number (BuildInfo::buildNumber).
     QString version;
     /// Shown to people; the version when the feed gives none.
     QString shortVersion;

@@ -41,8 +41,8 @@ public:
 class NoClipboard final : public SystemClipboard {
 public:
     int changeCount() const override { return 0; }
-    void read(WantsText, ReadHandler) override { }
-    bool writeText(const QString&, const QString&) override { return false; }
+    void read(ReadHandler) override { }
+    bool writeText(const QString&) override { return false; }
     bool writeFiles(const QList<QUrl>&) override { return false; }
 };
 

@@ -122,17 +122,4 @@ public:
     /// clipboard permission, so there is no settings page to open.
     static constexpr const char* noClipboardPrivacySettings
         = "Clipboard access cannot be turned off on X11; there are no privacy settings to open";
-
-    // Clipboard types that mark a copy as not to be kept, besides the six
-    // identifiers other platforms use (which Linux programs may offer too).
-    /// KeePassXC and KDE's password tools: with the content "secret", a
-    /// password (the concealed-type marker).
-    static constexpr const char* passwordManagerHint = "x-kde-passwordManagerHint";
-    /// GNOME's file managers: files copied or cut (the file-URL type).
-    static constexpr const char* gnomeCopiedFiles = "x-special/gnome-copied-files";
-    /// KDE's file managers: files cut (the file-URL type).
-    static constexpr const char* kdeCutSelection = "application/x-kde-cutselection";
-    /// A list of URLs; files copied when every entry is a file: URL (the
-    /// file-URL type).
-    static constexpr const char* uriList = "text/uri-list";
 };

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QMap>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 
 #include <functional>
@@ -16,37 +13,44 @@
 class SystemClipboard : public QObject {
     Q_OBJECT
 public:
+    /// What a copy is, as the types on offer tell.
+    enum class Kind {
+        /// Nothing, or something other than what follows.
+        plain,
+        /// Marked by the copying program as a password, or as transient or
+        /// generated content not to be kept.
+        secret,
+        /// Files copied or cut in a file manager.
+        files,
+        /// Our own write.
+        own,
+    };
     /// What the clipboard held when read.
     struct Contents {
-        /// The type identifiers on offer.
-        QStringList types;
-        /// The plain text; absent when there is none, or when it is longer
-        /// than the reader's bound (then `isTooLong`).
+        Kind kind = Kind::plain;
+        /// The plain text of a plain copy; absent when there is none, for
+        /// every other kind (never read), or when it is longer than the
+        /// reader's bound (then `isTooLong`).
         std::optional<QString> text;
         bool isTooLong = false;
-        /// The content of the few types whose value decides whether the copy
-        /// is kept (a password manager's hint, a list of file URLs).
-        QMap<QString, QByteArray> markers;
         /// The application of the active window when the copy was noticed.
         std::optional<QString> sourceAppName;
         /// The owner did not answer in time; nothing was read.
         bool timedOut = false;
     };
     using ReadHandler = std::function<void(const Contents&)>;
-    /// Decides, from the types and markers, whether the text is read at
-    /// all, so a password marked as such never enters our memory. Called on
-    /// the reader's own thread: it must not touch shared state.
-    using WantsText = std::function<bool(const Contents&)>;
 
     using QObject::QObject;
 
     /// Moves whenever anyone writes the clipboard.
     virtual int changeCount() const = 0;
-    /// Reads the clipboard; `done` runs later on the GUI thread.
-    virtual void read(WantsText wantsText, ReadHandler done) = 0;
-    /// Puts `text` on the clipboard, with `marker` as an extra type so the
-    /// change it causes can be told apart. False when the write failed.
-    virtual bool writeText(const QString& text, const QString& marker) = 0;
+    /// Reads the clipboard; `done` runs later on the GUI thread. The text of
+    /// a copy that is not plain is never read, so a password marked as such
+    /// never enters our memory.
+    virtual void read(ReadHandler done) = 0;
+    /// Puts `text` on the clipboard, marked so that reading it back gives
+    /// `Kind::own`. False when the write failed.
+    virtual bool writeText(const QString& text) = 0;
     /// Puts files on the clipboard as file managers do (a URI list, and
     /// GNOME's copied-files type). False when the write failed.
     virtual bool writeFiles(const QList<QUrl>& files) = 0;

@@ -2,49 +2,42 @@
 
 #include "SystemClipboard.h"
 
+#include <QList>
+#include <QUrl>
+
 /// A clipboard held in memory: `copy()` stands for another program's copy;
 /// reads answer on the next turn of the event loop, as the real one does.
 class FakeClipboard final : public SystemClipboard {
 public:
     int changeCount() const override { return m_changeCount; }
-    void read(WantsText wantsText, ReadHandler done) override
+    void read(ReadHandler done) override
     {
         ++reads;
         Contents answer = contents;
-        if (!wantsText(answer))
+        // As the real one: the text of anything but a plain copy is never read.
+        if (answer.kind != Kind::plain)
             answer.text.reset();
-        textsHandedOut += answer.text.has_value();
         pending.append([done, answer] { done(answer); });
     }
-    bool writeText(const QString& text, const QString& marker) override
+    bool writeText(const QString& text) override
     {
         if (failWrites)
             return false;
-        contents = { { QStringLiteral("UTF8_STRING"), marker }, text, false, {}, std::nullopt, false };
-        ++m_changeCount;
-        Q_EMIT changed();
+        change({ Kind::own, text, false, std::nullopt, false });
         return true;
     }
     bool writeFiles(const QList<QUrl>& files) override
     {
         if (failWrites)
             return false;
-        QByteArray list;
-        for (const QUrl& file : files)
-            list += file.toEncoded() + "\r\n";
-        contents = { { QStringLiteral("text/uri-list") }, std::nullopt, false, { { QStringLiteral("text/uri-list"), list } },
-            std::nullopt, false };
-        ++m_changeCount;
-        Q_EMIT changed();
+        writtenFiles = files;
+        change({ Kind::files, std::nullopt, false, std::nullopt, false });
         return true;
     }
-    /// Another program copies `text` with these extra types and markers.
-    void copy(const QString& text, QStringList types = { QStringLiteral("UTF8_STRING") }, QMap<QString, QByteArray> markers = {},
-        std::optional<QString> source = std::nullopt)
+    /// Another program copies `text`.
+    void copy(const QString& text, Kind kind = Kind::plain, std::optional<QString> source = std::nullopt)
     {
-        contents = { std::move(types), text, false, std::move(markers), std::move(source), false };
-        ++m_changeCount;
-        Q_EMIT changed();
+        change({ kind, text, false, std::move(source), false });
     }
     /// Answers the reads made so far.
     void answer()
@@ -56,10 +49,16 @@ public:
 
     Contents contents;
     QList<std::function<void()>> pending;
+    QList<QUrl> writtenFiles;
     int reads = 0;
-    int textsHandedOut = 0;
     bool failWrites = false;
 
 private:
+    void change(Contents next)
+    {
+        contents = std::move(next);
+        ++m_changeCount;
+        Q_EMIT changed();
+    }
     int m_changeCount = 0;
 };

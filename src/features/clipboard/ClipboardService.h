@@ -27,10 +27,6 @@ public:
     static constexpr int historyLimit = 20;
     static constexpr qsizetype longestText = 100'000;
     static constexpr std::chrono::milliseconds pollInterval { 750 };
-    /// The extra type our own writes carry, so the change they cause is not
-    /// taken for a copy.
-    static QString ownWriteMarker() { return QStringLiteral("application/x-brimwell-history-copy"); }
-
     /// Loads the history from `supportFolder`/<program>/ (none: memory only).
     ClipboardService(SystemClipboard& systemClipboard, std::optional<QString> supportFolder,
         Scheduler& scheduler = Scheduler::system(), QObject* parent = nullptr);
@@ -56,8 +52,6 @@ public:
     Q_INVOKABLE void clear();
     Q_INVOKABLE void openPrivacySettings();
 
-    /// True when a change carrying these types and markers is skipped.
-    static bool isIgnored(const SystemClipboard::Contents& contents);
     /// Waits until the history file holds what was last saved.
     void waitForSaves() { m_writer.waitForDone(); }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QStringList>
 
 #include <atomic>
 #include <deque>
@@ -33,18 +34,19 @@ public:
     X11Clipboard& operator=(const X11Clipboard&) = delete;
 
     int changeCount() const override { return m_changeCount.load(); }
-    void read(WantsText wantsText, ReadHandler done) override;
-    bool writeText(const QString& text, const QString& marker) override;
+    void read(ReadHandler done) override;
+    bool writeText(const QString& text) override;
     bool writeFiles(const QList<QUrl>& files) override;
 
+    /// What the types on offer make of a copy; `markerValue` gives the
+    /// content of the password manager's hint and of the URI list, when
+    /// offered.
+    static Kind kindOf(const QStringList& types, const std::function<QByteArray(const char* type)>& markerValue);
+
 private:
-    struct Request {
-        WantsText wantsText;
-        ReadHandler done;
-    };
     void run();
     void handleEvent(xcb_generic_event_t* event);
-    Contents readContents(const WantsText& wantsText);
+    Contents readContents();
     /// The selection converted to `target`: empty with `ok` false when the
     /// owner refused or did not answer within the bound.
     QByteArray convert(const char* target, bool& ok, bool& timedOut, qsizetype bound = textBoundBytes);
@@ -63,7 +65,7 @@ private:
     QHash<QByteArray, xcb_atom_t> m_atoms; // worker thread after construction
     std::atomic<int> m_changeCount { 0 };
     QMutex m_mutex;
-    std::deque<Request> m_requests; // guarded by m_mutex
+    std::deque<ReadHandler> m_requests; // guarded by m_mutex
     std::optional<QString> m_sourceAppName; // worker thread only
     X11ReaderThread m_reader;
 };

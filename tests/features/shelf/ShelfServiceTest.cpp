@@ -475,8 +475,7 @@ TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosen)
     // Copy puts the file on the clipboard as a file list, which the
     // clipboard history skips.
     service().copy(service().items()[0]);
-    EXPECT_EQ(
-        systemClipboard.contents.markers.value(QStringLiteral("text/uri-list")).trimmed(), QUrl::fromLocalFile(a).toEncoded());
+    EXPECT_EQ(systemClipboard.writtenFiles, QList<QUrl> { QUrl::fromLocalFile(a) });
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "MprisPlayer.h"
 
 #include "Clock.h"
+#include "DBusPropertyMirror.h"
 #include "Log.h"
 #include "PlatformTrace.h"
 #include "dbus_interface.h"
@@ -23,6 +24,10 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
     : QObject(parent)
     // Unique names: Qt then never asks the bus for the owner synchronously.
     , m_properties(new OrgFreedesktopDBusPropertiesInterface(owner, MprisValues::objectPath, bus, this))
+    , m_playerProperties(
+          new DBusPropertyMirror(bus, owner, MprisValues::objectPath, MprisValues::playerInterface, callTimeoutMs, this))
+    , m_rootProperties(
+          new DBusPropertyMirror(bus, owner, MprisValues::objectPath, MprisValues::rootInterface, callTimeoutMs, this))
     , m_player(new OrgMprisMediaPlayer2PlayerInterface(owner, MprisValues::objectPath, bus, this))
     , m_clock(clock)
     , m_owner(owner)
@@ -31,14 +36,20 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
     m_properties->setTimeout(callTimeoutMs);
     m_player->setTimeout(callTimeoutMs);
 
-    readAll();
-    watch(m_properties->GetAll(MprisValues::rootInterface), [this](const QDBusPendingCall& call) {
-        QDBusPendingReply<QVariantMap> reply = call;
-        if (reply.isError())
-            return;
-        m_state.desktopEntry = MprisValues::text(reply.value().value(QStringLiteral("DesktopEntry")));
-        Q_EMIT changed();
+    connect(m_playerProperties, &DBusPropertyMirror::read, this, [this] {
+        // A position from a newer Seeked or read stands over the answer's.
+        QSet<QString> keep;
+        if (m_wholeReadAt != m_positionRead)
+            keep.insert(QStringLiteral("Position"));
+        apply(m_playerProperties->values(), true, keep);
     });
+    connect(m_playerProperties, &DBusPropertyMirror::readFailed, this, [this](const QString& message) {
+        qCWarning(lcNowPlaying, "Media player %s did not report its state: %s", qUtf8Printable(m_state.busName),
+            qUtf8Printable(message));
+    });
+    connect(m_rootProperties, &DBusPropertyMirror::read, this, [this] { takeDesktopEntry(m_rootProperties->values()); });
+    readAll();
+    m_rootProperties->readAll();
     OrgFreedesktopDBusInterface daemon(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), bus);
     watch(daemon.GetConnectionUnixProcessID(owner), [this](const QDBusPendingCall& call) {
         QDBusPendingReply<uint> reply = call;
@@ -54,16 +65,22 @@ MprisPlayer::~MprisPlayer() = default;
 void MprisPlayer::propertiesChanged(const QString& interface, const QVariantMap& values, const QStringList& invalidated)
 {
     if (interface == MprisValues::playerInterface) {
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            m_changedSinceRead.insert(it.key());
         apply(values, false);
-        // Invalidated values must be fetched again; do it whole.
+        // Invalidated values are fetched again, whole.
         if (!invalidated.isEmpty())
-            readAll();
-    } else if (interface == MprisValues::rootInterface && values.contains(QStringLiteral("DesktopEntry"))) {
-        m_state.desktopEntry = MprisValues::text(values.value(QStringLiteral("DesktopEntry")));
-        Q_EMIT changed();
+            m_wholeReadAt = ++m_positionRead;
+        m_playerProperties->apply(values, invalidated);
+    } else if (interface == MprisValues::rootInterface) {
+        m_rootProperties->apply(values, invalidated);
+        if (values.contains(QStringLiteral("DesktopEntry")))
+            takeDesktopEntry(values);
     }
+}
+
+void MprisPlayer::takeDesktopEntry(const QVariantMap& values)
+{
+    m_state.desktopEntry = MprisValues::text(values.value(QStringLiteral("DesktopEntry")));
+    Q_EMIT changed();
 }
 
 void MprisPlayer::seeked(qint64 position)
@@ -85,23 +102,8 @@ void MprisPlayer::watch(const QDBusPendingCall& call, std::function<void(const Q
 
 void MprisPlayer::readAll()
 {
-    const quint64 read = ++m_positionRead;
-    m_changedSinceRead.clear();
-    watch(m_properties->GetAll(MprisValues::playerInterface), [this, read](const QDBusPendingCall& call) {
-        QDBusPendingReply<QVariantMap> reply = call;
-        if (reply.isError()) {
-            qCWarning(lcNowPlaying, "Media player %s did not report its state: %s", qUtf8Printable(m_state.busName),
-                qUtf8Printable(reply.error().message()));
-            return;
-        }
-        // Some players (mpv's plugin) answer from a state older than a change
-        // they signalled before the answer: the signalled values stand, and
-        // so does a position from a newer Seeked or read.
-        QSet<QString> keep = m_changedSinceRead;
-        if (read != m_positionRead)
-            keep.insert(QStringLiteral("Position"));
-        apply(reply.value(), true, keep);
-    });
+    m_wholeReadAt = ++m_positionRead;
+    m_playerProperties->readAll();
 }
 
 void MprisPlayer::apply(const QVariantMap& properties, bool whole, const QSet<QString>& keep)

@@ -9,6 +9,7 @@
 #include <functional>
 
 class Clock;
+class DBusPropertyMirror;
 class OrgFreedesktopDBusPropertiesInterface;
 class OrgMprisMediaPlayer2PlayerInterface;
 class QDBusConnection;
@@ -52,17 +53,20 @@ Q_SIGNALS:
 private:
     void apply(const QVariantMap& properties, bool whole, const QSet<QString>& keep = {});
     void readAll();
+    void takeDesktopEntry(const QVariantMap& values);
     void readPosition();
     void watch(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> done);
     void command(const QDBusPendingCall& call, const char* name);
 
     OrgFreedesktopDBusPropertiesInterface* m_properties;
+    DBusPropertyMirror* m_playerProperties;
+    DBusPropertyMirror* m_rootProperties;
     OrgMprisMediaPlayer2PlayerInterface* m_player;
     Clock& m_clock;
     QString m_owner;
     MprisValues::PlayerState m_state;
-    // Replies of reads that were overtaken by a newer one are dropped.
+    // Replies of position reads that were overtaken by a newer one are dropped.
     quint64 m_positionRead = 0;
-    // Properties signalled since the last whole read was asked for.
-    QSet<QString> m_changedSinceRead;
+    // m_positionRead when the pending whole read was asked for.
+    quint64 m_wholeReadAt = 0;
 };

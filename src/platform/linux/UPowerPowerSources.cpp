@@ -1,8 +1,8 @@
 #include "UPowerPowerSources.h"
 
+#include "DBusPropertyMirror.h"
 #include "Log.h"
 #include "dbus_interface.h"
-#include "properties_interface.h"
 #include "upower_interface.h"
 
 #include <QDBusObjectPath>
@@ -269,7 +269,9 @@ void UPowerPowerSources::detach()
     connectSignals(false);
     m_owner.clear();
     ++m_generation;
-    m_pendingLoads = 0;
+    qDeleteAll(m_mirrors);
+    m_mirrors.clear();
+    m_loading.clear();
     m_onBattery.reset();
     m_displayDevice.reset();
     m_devicePaths.clear();
@@ -320,35 +322,46 @@ void UPowerPowerSources::fallBack()
 
 void UPowerPowerSources::loadProperties(const QString& path, const QString& interface)
 {
-    OrgFreedesktopDBusPropertiesInterface object(m_owner, path, m_bus);
-    auto* call = new QDBusPendingCallWatcher(object.GetAll(interface), this);
-    ++m_pendingLoads;
-    const quint64 generation = m_generation;
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this, generation, path](QDBusPendingCallWatcher* call) {
-        call->deleteLater();
-        if (generation != m_generation)
-            return;
-        const QDBusPendingReply<QVariantMap> reply = *call;
-        if (reply.isError()) {
+    DBusPropertyMirror*& mirror = m_mirrors[path];
+    if (!mirror) {
+        mirror = new DBusPropertyMirror(m_bus, m_owner, path, interface, -1, this);
+        connect(mirror, &DBusPropertyMirror::read, this, [this, mirror] {
+            takeProperties(mirror->path(), mirror->values(), true);
+            loadFinished(mirror->path());
+        });
+        connect(mirror, &DBusPropertyMirror::readFailed, this, [this, mirror](const QString& message) {
             // A device gone since it was listed, or a daemon without a display device.
-            qCInfo(lcApp, "UPower did not describe %s: %s", qUtf8Printable(path), qUtf8Printable(reply.error().message()));
-        } else if (path == daemonPath) {
-            m_onBattery = onBattery(reply.value());
-        } else if (path == displayDevicePath) {
-            update(m_displayDevice.emplace(), reply.value(), path);
-        } else if (m_devicePaths.contains(path)) {
-            update(m_devices[path], reply.value(), path);
-        }
-        loadFinished();
-    });
+            qCInfo(lcApp, "UPower did not describe %s: %s", qUtf8Printable(mirror->path()), qUtf8Printable(message));
+            loadFinished(mirror->path());
+        });
+    }
+    m_loading.insert(path);
+    mirror->readAll();
+}
+
+void UPowerPowerSources::takeProperties(const QString& path, const QVariantMap& values, bool whole)
+{
+    if (path == daemonPath) {
+        if (whole || values.contains(QStringLiteral("OnBattery")))
+            m_onBattery = onBattery(values);
+        return;
+    }
+    Device* device = path == displayDevicePath ? (m_displayDevice ? &*m_displayDevice : &m_displayDevice.emplace())
+        : m_devicePaths.contains(path)         ? &m_devices[path]
+                                               : nullptr;
+    if (!device)
+        return;
+    if (whole)
+        *device = {};
+    update(*device, values, path);
 }
 
 void UPowerPowerSources::loadDevices()
 {
     OrgFreedesktopUPowerInterface upower(m_owner, daemonPath, m_bus);
     auto* call = new QDBusPendingCallWatcher(upower.EnumerateDevices(), this);
-    ++m_pendingLoads;
     const quint64 generation = m_generation;
+    m_loading.insert(QString());
     connect(call, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher* call) {
         call->deleteLater();
         if (generation != m_generation)
@@ -365,41 +378,30 @@ void UPowerPowerSources::loadDevices()
                 }
             }
         }
-        loadFinished();
+        loadFinished(QString());
     });
 }
 
-void UPowerPowerSources::loadFinished()
+void UPowerPowerSources::loadFinished(const QString& path)
 {
-    // The first picture is announced whole, so it never flickers through
-    // half-read states; later answers are announced as they come.
-    if (m_pendingLoads > 0 && --m_pendingLoads > 0)
-        return;
-    Q_EMIT changed();
+    m_loading.remove(path);
+    if (m_loading.isEmpty())
+        Q_EMIT changed();
 }
 
 void UPowerPowerSources::propertiesChanged(
     const QString& interface, const QVariantMap& changedProperties, const QStringList& invalidated, const QDBusMessage& message)
 {
-    const QString path = message.path();
     if (message.service() != m_owner)
         return;
-    if (interface == daemonInterface && path == daemonPath) {
-        if (changedProperties.contains(QStringLiteral("OnBattery")))
-            m_onBattery = onBattery(changedProperties);
-    } else if (interface == deviceInterface) {
-        Device* device = path == displayDevicePath ? (m_displayDevice ? &*m_displayDevice : &m_displayDevice.emplace())
-            : m_devices.contains(path)             ? &m_devices[path]
-                                                   : nullptr;
-        if (!device)
-            return;
-        update(*device, changedProperties, path);
-        if (!invalidated.isEmpty())
-            loadProperties(path, deviceInterface);
-    } else {
+    DBusPropertyMirror* mirror = m_mirrors.value(message.path());
+    if (!mirror || mirror->interface() != interface)
         return;
-    }
-    if (m_pendingLoads == 0)
+    takeProperties(mirror->path(), changedProperties, false);
+    if (!invalidated.isEmpty())
+        m_loading.insert(mirror->path());
+    mirror->apply(changedProperties, invalidated);
+    if (m_loading.isEmpty())
         Q_EMIT changed();
 }
 
@@ -416,6 +418,7 @@ void UPowerPowerSources::deviceRemoved(const QDBusObjectPath& path)
     if (!m_devicePaths.removeOne(path.path()))
         return;
     m_devices.remove(path.path());
-    if (m_pendingLoads == 0)
-        Q_EMIT changed();
+    delete m_mirrors.take(path.path());
+    // Its answer, if still awaited, never comes now.
+    loadFinished(path.path());
 }

@@ -4,11 +4,13 @@
 
 #include <QDBusConnection>
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
 #include <optional>
 
+class DBusPropertyMirror;
 class QDBusMessage;
 class QDBusObjectPath;
 class QDBusServiceWatcher;
@@ -78,8 +80,9 @@ private:
     /// useFallback(), logged when the fallback cannot follow changes.
     void fallBack();
     void loadProperties(const QString& path, const QString& interface);
+    void takeProperties(const QString& path, const QVariantMap& values, bool whole);
     void loadDevices();
-    void loadFinished();
+    void loadFinished(const QString& path);
     bool connectSignals(bool on);
 
     QDBusConnection m_bus;
@@ -92,8 +95,12 @@ private:
     QString m_owner;
     // Replies of an earlier attachment (or of before a stop) are dropped.
     quint64 m_generation = 0;
-    // Answers still awaited before the first full picture is announced.
-    int m_pendingLoads = 0;
+    // The daemon's and each device's properties, by path, while attached.
+    QHash<QString, DBusPropertyMirror*> m_mirrors;
+    // Paths whose whole read is awaited (the empty path: the device list);
+    // changes are announced once none is, so the status never flickers
+    // through half-read states.
+    QSet<QString> m_loading;
     std::optional<bool> m_onBattery;
     std::optional<Device> m_displayDevice;
     QStringList m_devicePaths;

@@ -1,0 +1,110 @@
+#include "DBusPropertyMirror.h"
+#include "ChildProcess.h"
+
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The property mirror against an object on a private bus that holds its
+// GetAll answers until the test releases them, as a busy service would.
+namespace {
+
+class HeldProperties final : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
+    {
+        if (message.member() != QLatin1String("GetAll"))
+            return false;
+        held.append(message);
+        return true;
+    }
+    QList<QDBusMessage> held;
+};
+
+class DBusPropertyMirrorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
+        ASSERT_TRUE(server.isConnected() && client.isConnected());
+        ASSERT_TRUE(server.registerVirtualObject(QStringLiteral("/thing"), &object));
+        mirror = std::make_unique<DBusPropertyMirror>(
+            client, server.baseService(), QStringLiteral("/thing"), QStringLiteral("org.example.Thing"), 5000);
+    }
+    void TearDown() override
+    {
+        mirror.reset();
+        server.unregisterObject(QStringLiteral("/thing"));
+        QDBusConnection::disconnectFromBus(server.name());
+        QDBusConnection::disconnectFromBus(client.name());
+    }
+
+    /// Waits for the `n`th GetAll to arrive and answers it.
+    void answer(qsizetype n, const QVariantMap& values)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return object.held.size() > n; }, 5000));
+        server.send(object.held[n].createReply(QVariant::fromValue(values)));
+    }
+
+    ChildProcess::PrivateBus bus;
+    QDBusConnection server = QDBusConnection::connectToBus(bus.address, QStringLiteral("mirror-server"));
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address, QStringLiteral("mirror-client"));
+    HeldProperties object;
+    std::unique_ptr<DBusPropertyMirror> mirror;
+};
+
+const QString a = QStringLiteral("A");
+const QString b = QStringLiteral("B");
+
+TEST_F(DBusPropertyMirrorTest, ValuesSignalledBeforeALateAnswerStandOverIt)
+{
+    QSignalSpy read(mirror.get(), &DBusPropertyMirror::read);
+    mirror->readAll();
+    mirror->apply({ { a, 2 } }, {});
+    answer(0, { { a, 1 }, { b, 1 } });
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 2 }, { b, 1 } }));
+
+    // Signalled before the next read was sent: the newer answer counts.
+    mirror->apply({ { b, 5 } }, {});
+    mirror->readAll();
+    answer(1, { { a, 3 }, { b, 3 } });
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 3 }, { b, 3 } }));
+}
+
+TEST_F(DBusPropertyMirrorTest, OnlyTheNewestReadCountsAndInvalidatedValuesAreReadAgain)
+{
+    QSignalSpy read(mirror.get(), &DBusPropertyMirror::read);
+    QSignalSpy failed(mirror.get(), &DBusPropertyMirror::readFailed);
+    mirror->readAll();
+    mirror->readAll();
+    answer(1, { { a, 2 } });
+    ASSERT_TRUE(read.wait(5000));
+    answer(0, { { a, 1 } });
+    client.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"))); // the older answer has arrived by now
+    QCoreApplication::processEvents();
+    EXPECT_EQ(read.size(), 1);
+    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 2 } }));
+
+    mirror->apply({ { b, 1 } }, { a });
+    EXPECT_EQ(mirror->values(), (QVariantMap { { b, 1 } })) << "an invalidated value is no longer known";
+    answer(2, { { a, 4 }, { b, 0 } });
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 4 }, { b, 0 } })) << "asked after the change: the answer is newer";
+
+    // A failed read leaves what is known.
+    mirror->readAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return object.held.size() > 3; }, 5000));
+    server.send(object.held[3].createErrorReply(QStringLiteral("org.example.Busy"), QStringLiteral("busy")));
+    ASSERT_TRUE(failed.wait(5000));
+    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("busy"));
+    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 4 }, { b, 0 } }));
+}
+
+} // namespace

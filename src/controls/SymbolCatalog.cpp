@@ -9,6 +9,10 @@
 #include <cmath>
 
 namespace {
+BRIMWELL_LOGGING_CATEGORY(lcControls, "brimwell.controls", "Island")
+} // namespace
+
+namespace {
 // Names on the left are the ones the views use; on the right the Material
 // Icons glyph that shows the same thing.
 const QHash<QString, char32_t>& table()
@@ -72,7 +76,7 @@ bool SymbolCatalog::loadFont()
     const int id = QFontDatabase::addApplicationFont(fontPath());
     const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
-        qCCritical(lcIsland, "Symbol font %s could not be loaded; symbols are not drawn", qUtf8Printable(fontPath()));
+        qCCritical(lcControls, "Symbol font %s could not be loaded; symbols are not drawn", qUtf8Printable(fontPath()));
         return false;
     }
     loadedFamily() = families.first();
@@ -103,7 +107,7 @@ QString SymbolCatalog::glyph(const QString& name)
         static QSet<QString> reported;
         if (!name.isEmpty() && !reported.contains(name)) {
             reported.insert(name);
-            qCCritical(lcIsland, "No glyph for symbol %s", qUtf8Printable(name));
+            qCCritical(lcControls, "No glyph for symbol %s", qUtf8Printable(name));
         }
         return {};
     }

@@ -4,40 +4,37 @@
 
 #include <QByteArray>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 
 #include <cstdio>
-#include <cstring>
-#include <optional>
 
 #ifdef BRIMWELL_HAVE_JOURNAL
 #include <syslog.h>
 #include <systemd/sd-journal.h>
 #endif
 
-Q_LOGGING_CATEGORY(lcApp, "App")
-Q_LOGGING_CATEGORY(lcIsland, "Island")
-Q_LOGGING_CATEGORY(lcCalendar, "Calendar")
-Q_LOGGING_CATEGORY(lcClipboard, "Clipboard")
-Q_LOGGING_CATEGORY(lcNowPlaying, "NowPlaying")
-Q_LOGGING_CATEGORY(lcHUD, "HUD")
-Q_LOGGING_CATEGORY(lcShelf, "Shelf")
+BRIMWELL_LOGGING_CATEGORY(lcApp, "brimwell.app", "App")
 
 namespace Log {
 
 namespace {
 QtMessageHandler qtHandler = nullptr;
 
-std::optional<Category> categoryNamed(const char* name)
+QMutex categoriesMutex;
+// Qt name → field, for every category of ours used so far.
+QHash<QByteArray, const char*>& categories()
 {
-    if (!name)
-        return std::nullopt;
-    for (Category c : { Category::app, Category::island, Category::calendar, Category::clipboard, Category::nowPlaying,
-             Category::hud, Category::shelf }) {
-        if (std::strcmp(name, categoryName(c)) == 0)
-            return c;
-    }
-    return std::nullopt;
+    static QHash<QByteArray, const char*> known;
+    return known;
+}
+
+const char* fieldOf(const char* qtName)
+{
+    if (!qtName)
+        return nullptr;
+    QMutexLocker lock(&categoriesMutex);
+    return categories().value(QByteArray(qtName), nullptr);
 }
 
 // Qt has no "default" level between info and error; a warning stands for it.
@@ -59,13 +56,13 @@ Level levelOf(QtMsgType type)
 
 void handleMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    const std::optional<Category> category = categoryNamed(context.category);
-    if (!category || type == QtFatalMsg) {
+    const char* field = fieldOf(context.category);
+    if (!field || type == QtFatalMsg) {
         if (qtHandler)
             qtHandler(type, context, message);
         return;
     }
-    write(*category, levelOf(type), message);
+    write(QLatin1String(field), levelOf(type), message);
 }
 
 QMutex sinkMutex;
@@ -105,25 +102,11 @@ int priority(Level level)
 #endif
 } // namespace
 
-const char* categoryName(Category category)
+bool addCategory(const char* qtName, const char* field)
 {
-    switch (category) {
-    case Category::app:
-        return "App";
-    case Category::island:
-        return "Island";
-    case Category::calendar:
-        return "Calendar";
-    case Category::clipboard:
-        return "Clipboard";
-    case Category::nowPlaying:
-        return "NowPlaying";
-    case Category::hud:
-        return "HUD";
-    case Category::shelf:
-        return "Shelf";
-    }
-    return "App";
+    QMutexLocker lock(&categoriesMutex);
+    categories().insert(QByteArray(qtName), field);
+    return true;
 }
 
 const char* levelName(Level level)
@@ -153,7 +136,7 @@ QString subsystem()
 QString formatLine(const Entry& entry)
 {
     return QStringLiteral("%1[%2] %3: %4")
-        .arg(entry.subsystem, QLatin1String(categoryName(entry.category)), QLatin1String(levelName(entry.level)), entry.message);
+        .arg(entry.subsystem, entry.category, QLatin1String(levelName(entry.level)), entry.message);
 }
 
 void installMessageHandler()
@@ -171,7 +154,7 @@ void setSink(Sink sink)
     sinkRef() = std::move(sink);
 }
 
-void write(Category category, Level level, const QString& message)
+void write(const QString& category, Level level, const QString& message)
 {
     const Entry entry { subsystem(), category, level, message };
     {
@@ -185,8 +168,9 @@ void write(Category category, Level level, const QString& message)
     if (useJournal()) {
         const QByteArray text = message.toUtf8();
         const QByteArray sub = entry.subsystem.toUtf8();
+        const QByteArray field = category.toUtf8();
         sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%i", priority(level), "SYSLOG_IDENTIFIER=brimwell",
-            "BRIMWELL_SUBSYSTEM=%s", sub.constData(), "BRIMWELL_CATEGORY=%s", categoryName(category), nullptr);
+            "BRIMWELL_SUBSYSTEM=%s", sub.constData(), "BRIMWELL_CATEGORY=%s", field.constData(), nullptr);
         return;
     }
 #endif

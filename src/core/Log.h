@@ -5,37 +5,49 @@
 
 #include <functional>
 
-/// The program's log categories. Write with Qt's macros; the format is
-/// checked by the compiler (-Wformat) and a disabled level costs nothing:
+/// Defines one of the program's log categories. Each area declares its own
+/// (Q_DECLARE_LOGGING_CATEGORY in a header of its folder when several files
+/// share it): `qtName` is "brimwell.<area>", for QT_LOGGING_RULES (e.g.
+/// "brimwell.calendar.debug=true"); `field` names the category in the
+/// journal's BRIMWELL_CATEGORY field and on stderr. Debug lines are off by
+/// default. Write with Qt's macros; the format is checked by the compiler
+/// (-Wformat) and a disabled level costs nothing:
 ///
 ///     qCInfo(lcIsland, "Island placed on %s", qUtf8Printable(name));
 ///
 /// Levels: qCDebug → debug, qCInfo → info, qCWarning → default,
-/// qCCritical → error. QT_LOGGING_RULES applies (e.g. "Island.debug=false").
-Q_DECLARE_LOGGING_CATEGORY(lcApp)
-Q_DECLARE_LOGGING_CATEGORY(lcIsland)
-Q_DECLARE_LOGGING_CATEGORY(lcCalendar)
-Q_DECLARE_LOGGING_CATEGORY(lcClipboard)
-Q_DECLARE_LOGGING_CATEGORY(lcNowPlaying)
-Q_DECLARE_LOGGING_CATEGORY(lcHUD)
-Q_DECLARE_LOGGING_CATEGORY(lcShelf)
+/// qCCritical → error.
+#define BRIMWELL_LOGGING_CATEGORY(name, qtName, field)                                                                           \
+    const QLoggingCategory& name()                                                                                               \
+    {                                                                                                                            \
+        static const bool known = Log::addCategory(qtName, field);                                                               \
+        static const QLoggingCategory category(qtName, QtInfoMsg);                                                               \
+        Q_UNUSED(known);                                                                                                         \
+        return category;                                                                                                         \
+    }
 
-/// Where the lines go: one subsystem (the application id) and the seven
-/// categories above. Lines go to the systemd journal when there is one, with
-/// the subsystem and category as fields, else one line each on stderr.
+/// The program as a whole: start, settings, updates, power.
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+
+/// Where the lines go: one subsystem (the application id) and the category
+/// of each line. Lines go to the systemd journal when there is one, with the
+/// subsystem and category as fields, else one line each on stderr. Lines of
+/// other categories (Qt's own) keep Qt's handler.
 namespace Log {
 
-enum class Category { app, island, calendar, clipboard, nowPlaying, hud, shelf };
 enum class Level { debug, info, defaultLevel, error };
 
-const char* categoryName(Category category);
+/// Makes the category `qtName` one of ours, named `field` in its lines.
+/// Both must live as long as the program (string literals).
+bool addCategory(const char* qtName, const char* field);
 const char* levelName(Level level);
 /// The subsystem: the application id, or "com.larkmoor.Brimwell" without one.
 QString subsystem();
 
 struct Entry {
     QString subsystem;
-    Category category;
+    /// The category's field, e.g. "Island".
+    QString category;
     Level level;
     QString message;
 };
@@ -45,7 +57,7 @@ struct Entry {
 void installMessageHandler();
 
 /// Writes one line.
-void write(Category category, Level level, const QString& message);
+void write(const QString& category, Level level, const QString& message);
 
 /// Formats the stderr form, e.g. "com.larkmoor.Brimwell[App] default: text".
 QString formatLine(const Entry& entry);

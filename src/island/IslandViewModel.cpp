@@ -1,7 +1,9 @@
 #include "IslandViewModel.h"
 
+#include "IslandLog.h"
 #include "IslandRules.h"
-#include "Log.h"
+
+BRIMWELL_LOGGING_CATEGORY(lcIsland, "brimwell.island", "Island")
 
 IslandViewModel::IslandViewModel(QObject* parent)
     : QObject(parent)

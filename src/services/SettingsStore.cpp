@@ -8,6 +8,10 @@
 #include <algorithm>
 
 namespace {
+BRIMWELL_LOGGING_CATEGORY(lcSettings, "brimwell.settings", "Island")
+} // namespace
+
+namespace {
 double clampTo(double value, double low, double high)
 {
     return std::clamp(value, low, high);
@@ -61,7 +65,7 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
     const QString position = m_defaults.stringValue(QStringLiteral("islandPosition")).value_or(QString());
     m_islandPosition = parseIslandPosition(position).value_or(IslandPosition::automatic);
     if (!parseIslandPosition(position))
-        qCWarning(lcIsland, "Unknown islandPosition \"%s\"; using automatic", qUtf8Printable(position));
+        qCWarning(lcSettings, "Unknown islandPosition \"%s\"; using automatic", qUtf8Printable(position));
 }
 
 void SettingsStore::setHoverDelay(double value)

@@ -119,7 +119,7 @@ TEST_F(SettingsStoreTest, AFailedWriteIsLoggedAndItsChangeWrittenLater)
     QCoreApplication::processEvents();
     ASSERT_EQ(log.entries.size(), 1u);
     EXPECT_EQ(log.entries[0].level, Log::Level::error);
-    EXPECT_EQ(log.entries[0].category, Log::Category::app);
+    EXPECT_EQ(log.entries[0].category, QStringLiteral("App"));
     EXPECT_TRUE(log.entries[0].message.startsWith(QStringLiteral("Unable to write the settings file ") + settingsFile))
         << qPrintable(log.entries[0].message);
     s.setShowShelf(false);

@@ -11,6 +11,10 @@
 #include <vector>
 
 namespace {
+BRIMWELL_LOGGING_CATEGORY(lcCalendar, "brimwell.calendar", "Calendar")
+} // namespace
+
+namespace {
 
 QDateTime startOfDay(const QDateTime& t)
 {

@@ -14,6 +14,10 @@
 #include <QPointer>
 
 namespace {
+BRIMWELL_LOGGING_CATEGORY(lcClipboard, "brimwell.clipboard", "Clipboard")
+} // namespace
+
+namespace {
 
 constexpr auto fileName = "clipboard-history.json";
 

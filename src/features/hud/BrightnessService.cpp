@@ -1,6 +1,6 @@
 #include "BrightnessService.h"
 
-#include "Log.h"
+#include "HUDLog.h"
 
 #include <algorithm>
 

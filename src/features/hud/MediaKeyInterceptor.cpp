@@ -1,7 +1,7 @@
 #include "MediaKeyInterceptor.h"
 
+#include "HUDLog.h"
 #include "LinuxWording.h"
-#include "Log.h"
 
 #include <QPointer>
 

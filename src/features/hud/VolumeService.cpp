@@ -1,9 +1,11 @@
 #include "VolumeService.h"
 
-#include "Log.h"
+#include "HUDLog.h"
 
 #include <algorithm>
 #include <cmath>
+
+BRIMWELL_LOGGING_CATEGORY(lcHUD, "brimwell.hud", "HUD")
 
 VolumeService::VolumeService(AudioHardware& hardware, QObject* parent)
     : QObject(parent)

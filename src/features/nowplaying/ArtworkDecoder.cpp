@@ -1,6 +1,6 @@
 #include "ArtworkDecoder.h"
 
-#include "Log.h"
+#include "NowPlayingLog.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,14 +1,16 @@
 #include "NowPlayingService.h"
 
 #include "ApplicationCatalog.h"
-#include "Log.h"
 #include "MediaPlayers.h"
+#include "NowPlayingLog.h"
 #include "WebLoader.h"
 
 #include <QPointer>
 #include <QUrl>
 
 #include <cmath>
+
+BRIMWELL_LOGGING_CATEGORY(lcNowPlaying, "brimwell.nowplaying", "NowPlaying")
 
 using namespace std::chrono_literals;
 

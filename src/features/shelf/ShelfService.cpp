@@ -25,6 +25,10 @@
 #include <memory>
 
 namespace {
+BRIMWELL_LOGGING_CATEGORY(lcShelf, "brimwell.shelf", "Shelf")
+} // namespace
+
+namespace {
 
 constexpr auto fileName = "shelf.json";
 constexpr auto folderName = "Shelf";

@@ -1,6 +1,6 @@
 #include "DBusFileBrowser.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -17,7 +17,7 @@ DBusFileBrowser::DBusFileBrowser(QDBusConnection sessionBus, UrlOpener openUrl, 
 void DBusFileBrowser::open(const QUrl& file)
 {
     if (!m_openUrl(file))
-        qCWarning(lcShelf, "Unable to open %s", qUtf8Printable(file.toDisplayString(QUrl::PreferLocalFile)));
+        qCWarning(lcPlatformFiles, "Unable to open %s", qUtf8Printable(file.toDisplayString(QUrl::PreferLocalFile)));
 }
 
 void DBusFileBrowser::reveal(const QList<QUrl>& files)
@@ -25,7 +25,7 @@ void DBusFileBrowser::reveal(const QList<QUrl>& files)
     if (files.isEmpty())
         return;
     if (!m_bus.isConnected()) {
-        qCInfo(lcShelf, "No session bus to reach a file manager; opening the folders instead");
+        qCInfo(lcPlatformFiles, "No session bus to reach a file manager; opening the folders instead");
         openFolders(files);
         return;
     }
@@ -45,7 +45,7 @@ void DBusFileBrowser::reveal(const QList<QUrl>& files)
         watcher->deleteLater();
         if (!watcher->isError())
             return;
-        qCInfo(lcShelf, "No file manager showed the files (%s); opening their folders instead",
+        qCInfo(lcPlatformFiles, "No file manager showed the files (%s); opening their folders instead",
             qUtf8Printable(watcher->error().message()));
         openFolders(files);
     });
@@ -67,6 +67,7 @@ void DBusFileBrowser::openFolders(const QList<QUrl>& files)
 {
     for (const QUrl& folder : containingFolders(files)) {
         if (!m_openUrl(folder))
-            qCWarning(lcShelf, "Unable to open the folder %s", qUtf8Printable(folder.toDisplayString(QUrl::PreferLocalFile)));
+            qCWarning(
+                lcPlatformFiles, "Unable to open the folder %s", qUtf8Printable(folder.toDisplayString(QUrl::PreferLocalFile)));
     }
 }

@@ -1,6 +1,6 @@
 #include "DBusPropertyMirror.h"
 
-#include "PlatformTrace.h"
+#include "PlatformLog.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

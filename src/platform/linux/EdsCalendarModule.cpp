@@ -1,7 +1,7 @@
 #include "EdsCalendarModule.h"
 
 #include "AppInfo.h"
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QLibrary>
 
@@ -18,8 +18,8 @@ CalendarStore* EdsCalendarModule::load(const QString& path, const QString& setti
     library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
     const auto create = reinterpret_cast<Create>(library.resolve(createFunction));
     if (!create) {
-        qCWarning(lcCalendar, "Could not load %s: %s; the calendars of Evolution Data Server are not shown", qUtf8Printable(path),
-            qUtf8Printable(library.errorString()));
+        qCWarning(lcPlatformCalendar, "Could not load %s: %s; the calendars of Evolution Data Server are not shown",
+            qUtf8Printable(path), qUtf8Printable(library.errorString()));
         return nullptr;
     }
     // Never unloaded: the store's code must stay while the program runs.

@@ -1,7 +1,7 @@
 #include "EdsCalendarStore.h"
 
 #include "ICalendarFile.h"
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QPointer>
 #include <QSettings>
@@ -198,7 +198,7 @@ struct EdsCalendarStore::Callbacks {
         }
         Calendar& calendar = *it->second;
         if (!client) {
-            qCWarning(lcCalendar, "Could not open the calendar \"%s\" of Evolution Data Server: %s",
+            qCWarning(lcPlatformCalendar, "Could not open the calendar \"%s\" of Evolution Data Server: %s",
                 qUtf8Printable(calendar.name), error ? error->message : "unknown error");
             g_clear_error(&error);
             store->m_calendars.erase(it);
@@ -245,7 +245,7 @@ struct EdsCalendarStore::Callbacks {
             return;
         }
         if (!view) {
-            qCWarning(lcCalendar, "Changes to the calendar \"%s\" are not followed: %s", qUtf8Printable(it->second->name),
+            qCWarning(lcPlatformCalendar, "Changes to the calendar \"%s\" are not followed: %s", qUtf8Printable(it->second->name),
                 error ? error->message : "unknown error");
             g_clear_error(&error);
         } else {
@@ -277,7 +277,7 @@ struct EdsCalendarStore::Callbacks {
             listing->text.calendar = std::move(text);
             listing->fetch->texts.append(std::move(listing->text));
         } else if (!g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
-            qCWarning(lcCalendar, "Could not read the calendar \"%s\" of Evolution Data Server: %s",
+            qCWarning(lcPlatformCalendar, "Could not read the calendar \"%s\" of Evolution Data Server: %s",
                 qUtf8Printable(listing->text.name), error ? error->message : "unknown error");
         }
         g_slist_free_full(components, g_object_unref);
@@ -341,7 +341,7 @@ void EdsCalendarStore::start()
 void EdsCalendarStore::unavailable(const char* reason)
 {
     if (!m_loggedUnavailable)
-        qCInfo(lcCalendar, "Evolution Data Server is not available (%s); its calendars are not shown", reason);
+        qCInfo(lcPlatformCalendar, "Evolution Data Server is not available (%s); its calendars are not shown", reason);
     m_loggedUnavailable = true;
     m_state = State::unavailable;
 }

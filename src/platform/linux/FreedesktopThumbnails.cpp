@@ -1,6 +1,6 @@
 #include "FreedesktopThumbnails.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -61,7 +61,7 @@ QImage readImage(const QByteArray& native, QSize box)
     if (claimed.isValid()
         && (claimed.width() > FreedesktopThumbnails::maximumSide || claimed.height() > FreedesktopThumbnails::maximumSide
             || qint64(claimed.width()) * claimed.height() > FreedesktopThumbnails::maximumPixels)) {
-        qCWarning(lcShelf, "No preview of %s: the image claims %dx%d pixels", qUtf8Printable(QFile::decodeName(native)),
+        qCWarning(lcPlatformFiles, "No preview of %s: the image claims %dx%d pixels", qUtf8Printable(QFile::decodeName(native)),
             claimed.width(), claimed.height());
         return {};
     }

@@ -1,6 +1,6 @@
 #include "ICalendarFile.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QHash>
 #include <QSet>
@@ -143,7 +143,7 @@ void addOccurrence(icalcomponent*, icaltime_span* span, void* data)
     if (!overlaps)
         return;
     if (++x->count == maxOccurrencesPerEvent + 1) {
-        qCWarning(lcCalendar, "Event %s in %s repeats more than %d times in the range; the rest are left out",
+        qCWarning(lcPlatformCalendar, "Event %s in %s repeats more than %d times in the range; the rest are left out",
             qUtf8Printable(x->base.identifier), qUtf8Printable(*x->fileName), maxOccurrencesPerEvent);
     }
     if (x->count > maxOccurrencesPerEvent)
@@ -206,12 +206,13 @@ ICalendarFile ICalendarFile::parse(const QByteArray& bytes, const QString& name)
     ICalendarFile file;
     file.m_name = name;
     if (!bytes.trimmed().endsWith("END:VCALENDAR")) {
-        qCWarning(lcCalendar, "Skipped %s: not a complete iCalendar file (no END:VCALENDAR at its end)", qUtf8Printable(name));
+        qCWarning(
+            lcPlatformCalendar, "Skipped %s: not a complete iCalendar file (no END:VCALENDAR at its end)", qUtf8Printable(name));
         return file;
     }
     icalcomponent* root = icalparser_parse_string(bytes.constData());
     if (!root) {
-        qCWarning(lcCalendar, "Skipped %s: not an iCalendar file", qUtf8Printable(name));
+        qCWarning(lcPlatformCalendar, "Skipped %s: not an iCalendar file", qUtf8Printable(name));
         return file;
     }
     file.m_root.reset(root);
@@ -222,13 +223,14 @@ ICalendarFile ICalendarFile::parse(const QByteArray& bytes, const QString& name)
         const QString uid = uidOf(event);
         if (!icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)
             || icaltime_is_null_time(icalcomponent_get_dtstart(event))) {
-            qCWarning(lcCalendar, "Skipped event %s in %s: it has no valid DTSTART", qUtf8Printable(uid), qUtf8Printable(name));
+            qCWarning(
+                lcPlatformCalendar, "Skipped event %s in %s: it has no valid DTSTART", qUtf8Printable(uid), qUtf8Printable(name));
             dropped.append(std::make_pair(parent, event));
             return;
         }
         for (icalproperty_kind kind : { ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY }) {
             if (const std::optional<QString> zone = unknownZone(event, kind)) {
-                qCWarning(lcCalendar, "Skipped event %s in %s: unknown time zone \"%s\"", qUtf8Printable(uid),
+                qCWarning(lcPlatformCalendar, "Skipped event %s in %s: unknown time zone \"%s\"", qUtf8Printable(uid),
                     qUtf8Printable(name), qUtf8Printable(*zone));
                 dropped.append(std::make_pair(parent, event));
                 return;

@@ -1,7 +1,7 @@
 #include "ICalendarFileStore.h"
 
 #include "ICalendarFile.h"
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -46,13 +46,14 @@ struct ICalendarFileStore::Cache {
         entry.size = info.size();
         entry.file = std::make_shared<ICalendarFile>();
         if (info.size() > ICalendarFile::maxSize) {
-            qCWarning(lcCalendar, "Skipped %s: %lld bytes, more than the %lld a calendar file may have",
+            qCWarning(lcPlatformCalendar, "Skipped %s: %lld bytes, more than the %lld a calendar file may have",
                 qUtf8Printable(info.filePath()), info.size(), ICalendarFile::maxSize);
             return entry.file;
         }
         QFile f(info.filePath());
         if (!f.open(QIODevice::ReadOnly)) {
-            qCWarning(lcCalendar, "Could not read %s: %s", qUtf8Printable(info.filePath()), qUtf8Printable(f.errorString()));
+            qCWarning(
+                lcPlatformCalendar, "Could not read %s: %s", qUtf8Printable(info.filePath()), qUtf8Printable(f.errorString()));
             return entry.file;
         }
         *entry.file = ICalendarFile::parse(f.read(ICalendarFile::maxSize), info.filePath());
@@ -107,7 +108,7 @@ struct ICalendarFileStore::Cache {
             const QFileInfo info(path);
             if (!info.exists()) {
                 if (!missing.contains(path))
-                    qCWarning(lcCalendar, "Calendar path %s from the settings does not exist", qUtf8Printable(path));
+                    qCWarning(lcPlatformCalendar, "Calendar path %s from the settings does not exist", qUtf8Printable(path));
                 missing.insert(path);
                 continue;
             }
@@ -125,7 +126,8 @@ struct ICalendarFileStore::Cache {
         for (auto it = files.begin(); it != files.end();)
             it = seen.contains(it.key()) ? std::next(it) : files.erase(it);
         if (seen.isEmpty() && !loggedNoSources) {
-            qCInfo(lcCalendar, "No iCalendar files in %s or the settings' [Calendars] paths", qUtf8Printable(calendarsFolder));
+            qCInfo(lcPlatformCalendar, "No iCalendar files in %s or the settings' [Calendars] paths",
+                qUtf8Printable(calendarsFolder));
             loggedNoSources = true;
         } else if (!seen.isEmpty()) {
             loggedNoSources = false;

@@ -1,6 +1,6 @@
 #include "KWinBlurBehind.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 #include "X11Connection.h"
 
 #include <QGuiApplication>
@@ -30,7 +30,7 @@ xcb_atom_t blurAtom(xcb_connection_t* c)
         std::free(reply);
     }
     if (atom == XCB_ATOM_NONE)
-        qCCritical(lcIsland, "Could not intern %s; no blur behind the island", name);
+        qCCritical(lcPlatformDisplay, "Could not intern %s; no blur behind the island", name);
     return atom;
 }
 

@@ -1,6 +1,6 @@
 #include "KdeConnectSharing.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 #include "dbus_interface.h"
 #include "kdeconnect_daemon_interface.h"
 #include "kdeconnect_share_interface.h"
@@ -66,7 +66,8 @@ KdeConnectSharing::Device KdeConnectSharing::describe(const QString& id, const Q
     if (value.metaType().id() == QMetaType::QString && !value.toString().trimmed().isEmpty())
         return { id, value.toString() };
     if (value.isValid())
-        qCInfo(lcShelf, "KDE Connect device %s has no usable name (%s); showing its id", qUtf8Printable(id), value.typeName());
+        qCInfo(lcPlatformFiles, "KDE Connect device %s has no usable name (%s); showing its id", qUtf8Printable(id),
+            value.typeName());
     return { id, id };
 }
 
@@ -95,7 +96,8 @@ void KdeConnectSharing::attach(const QString& owner)
     connect(m_daemon.get(), &OrgKdeKdeconnectDaemonInterface::deviceRemoved, this, &KdeConnectSharing::refresh);
     connect(m_daemon.get(), &OrgKdeKdeconnectDaemonInterface::deviceVisibilityChanged, this, &KdeConnectSharing::refresh);
     if (!m_bus.connect(m_owner, QString(), deviceInterface, QStringLiteral("nameChanged"), this, SLOT(refresh())))
-        qCWarning(lcShelf, "Unable to follow KDE Connect's device names: %s", qUtf8Printable(m_bus.lastError().message()));
+        qCWarning(
+            lcPlatformFiles, "Unable to follow KDE Connect's device names: %s", qUtf8Printable(m_bus.lastError().message()));
     refresh();
 }
 
@@ -129,7 +131,7 @@ void KdeConnectSharing::refresh()
             return;
         const QDBusPendingReply<QStringList> reply = *call;
         if (reply.isError()) {
-            qCWarning(lcShelf, "KDE Connect did not list its devices: %s", qUtf8Printable(reply.error().message()));
+            qCWarning(lcPlatformFiles, "KDE Connect did not list its devices: %s", qUtf8Printable(reply.error().message()));
             refreshed(m_devices);
             return;
         }
@@ -139,7 +141,7 @@ void KdeConnectSharing::refresh()
                 if (!ids.contains(id))
                     ids.append(id);
             } else {
-                qCWarning(lcShelf, "KDE Connect listed a device id that is no object path element: \"%s\"; ignored",
+                qCWarning(lcPlatformFiles, "KDE Connect listed a device id that is no object path element: \"%s\"; ignored",
                     qUtf8Printable(id));
             }
         }
@@ -162,7 +164,7 @@ void KdeConnectSharing::refresh()
                     return;
                 const QDBusPendingReply<QDBusVariant> reply = *get;
                 if (reply.isError())
-                    qCInfo(lcShelf, "KDE Connect did not name device %s: %s", qUtf8Printable(id),
+                    qCInfo(lcPlatformFiles, "KDE Connect did not name device %s: %s", qUtf8Printable(id),
                         qUtf8Printable(reply.error().message()));
                 names->values.insert(id, reply.isError() ? QVariant() : reply.value().variant());
                 if (names->values.size() < names->ids.size())
@@ -198,13 +200,13 @@ bool KdeConnectSharing::send(const QList<QUrl>& files, const QString& deviceId)
 {
     if (m_owner.isEmpty()) {
         if (!m_toldNotRunning)
-            qCInfo(lcShelf, "KDE Connect is not running; there is no device to send files to");
+            qCInfo(lcPlatformFiles, "KDE Connect is not running; there is no device to send files to");
         m_toldNotRunning = true;
         return false;
     }
     const auto device = std::find_if(m_devices.begin(), m_devices.end(), [&](const Device& d) { return d.id == deviceId; });
     if (device == m_devices.end()) {
-        qCInfo(lcShelf, "KDE Connect device %s is not paired and reachable; nothing sent", qUtf8Printable(deviceId));
+        qCInfo(lcPlatformFiles, "KDE Connect device %s is not paired and reachable; nothing sent", qUtf8Printable(deviceId));
         return false;
     }
     OrgKdeKdeconnectDeviceShareInterface share(m_owner, devicePath(deviceId) + QStringLiteral("/share"), m_bus);
@@ -214,8 +216,9 @@ bool KdeConnectSharing::send(const QList<QUrl>& files, const QString& deviceId)
         connect(call, &QDBusPendingCallWatcher::finished, this, [file, name = device->name](QDBusPendingCallWatcher* call) {
             call->deleteLater();
             if (call->isError())
-                qCWarning(lcShelf, "Unable to send %s to %s: %s", qUtf8Printable(file.toDisplayString(QUrl::PreferLocalFile)),
-                    qUtf8Printable(name), qUtf8Printable(call->error().message()));
+                qCWarning(lcPlatformFiles, "Unable to send %s to %s: %s",
+                    qUtf8Printable(file.toDisplayString(QUrl::PreferLocalFile)), qUtf8Printable(name),
+                    qUtf8Printable(call->error().message()));
         });
     }
     return true;
@@ -224,7 +227,7 @@ bool KdeConnectSharing::send(const QList<QUrl>& files, const QString& deviceId)
 void KdeConnectSharing::email(const QList<QUrl>& files)
 {
     if (m_xdgEmail.isEmpty()) {
-        qCWarning(lcShelf, "No e-mail program to attach files to: xdg-email is not installed");
+        qCWarning(lcPlatformFiles, "No e-mail program to attach files to: xdg-email is not installed");
         return;
     }
     QStringList arguments;
@@ -233,11 +236,11 @@ void KdeConnectSharing::email(const QList<QUrl>& files)
         if (file.isLocalFile() && QFileInfo(file.toLocalFile()).isFile())
             arguments << QStringLiteral("--attach") << file.toLocalFile();
         else
-            qCInfo(lcShelf, "Only files on this computer, not folders, can be attached to an e-mail; %s left out",
+            qCInfo(lcPlatformFiles, "Only files on this computer, not folders, can be attached to an e-mail; %s left out",
                 qUtf8Printable(file.toDisplayString(QUrl::PreferLocalFile)));
     }
     if (arguments.isEmpty())
         return;
     if (!QProcess::startDetached(m_xdgEmail, arguments))
-        qCWarning(lcShelf, "Unable to start %s", qUtf8Printable(m_xdgEmail));
+        qCWarning(lcPlatformFiles, "Unable to start %s", qUtf8Printable(m_xdgEmail));
 }

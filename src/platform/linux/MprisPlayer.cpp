@@ -3,7 +3,7 @@
 #include "Clock.h"
 #include "DBusPropertyMirror.h"
 #include "Log.h"
-#include "PlatformTrace.h"
+#include "PlatformLog.h"
 #include "dbus_interface.h"
 #include "mpris_player_interface.h"
 #include "properties_interface.h"
@@ -44,7 +44,7 @@ MprisPlayer::MprisPlayer(const QDBusConnection& bus, const QString& busName, con
         apply(m_playerProperties->values(), true, keep);
     });
     connect(m_playerProperties, &DBusPropertyMirror::readFailed, this, [this](const QString& message) {
-        qCWarning(lcNowPlaying, "Media player %s did not report its state: %s", qUtf8Printable(m_state.busName),
+        qCWarning(lcPlatformMedia, "Media player %s did not report its state: %s", qUtf8Printable(m_state.busName),
             qUtf8Printable(message));
     });
     connect(m_rootProperties, &DBusPropertyMirror::read, this, [this] { takeDesktopEntry(m_rootProperties->values()); });
@@ -140,7 +140,7 @@ void MprisPlayer::command(const QDBusPendingCall& call, const char* name)
     qCDebug(lcTraceDBus, "%s sent to media player %s", name, qUtf8Printable(m_owner));
     watch(call, [this, name](const QDBusPendingCall& done) {
         if (done.isError()) {
-            qCWarning(lcNowPlaying, "%s sent to media player %s failed: %s", name, qUtf8Printable(m_state.busName),
+            qCWarning(lcPlatformMedia, "%s sent to media player %s failed: %s", name, qUtf8Printable(m_state.busName),
                 qUtf8Printable(done.error().message()));
         }
     });
@@ -176,7 +176,7 @@ void MprisPlayer::setPosition(qint64 micros)
             QDBusPendingReply<QDBusVariant> reply = call;
             const auto current = reply.isError() ? std::nullopt : MprisValues::integer(reply.value().variant());
             if (!current) {
-                qCWarning(lcNowPlaying, "Cannot seek media player %s: it reports neither a track id nor a position",
+                qCWarning(lcPlatformMedia, "Cannot seek media player %s: it reports neither a track id nor a position",
                     qUtf8Printable(m_state.busName));
                 return;
             }

@@ -2,7 +2,7 @@
 
 #include "Log.h"
 #include "MprisPlayer.h"
-#include "PlatformTrace.h"
+#include "PlatformLog.h"
 #include "dbus_interface.h"
 
 #include <QDBusMessage>
@@ -49,7 +49,7 @@ void MprisWatcher::startWatching()
         names->deleteLater();
         QDBusPendingReply<QStringList> reply = *names;
         if (reply.isError()) {
-            qCWarning(lcNowPlaying, "Cannot list the media players: %s", qUtf8Printable(reply.error().message()));
+            qCWarning(lcPlatformMedia, "Cannot list the media players: %s", qUtf8Printable(reply.error().message()));
             return;
         }
         for (const QString& name : reply.value()) {

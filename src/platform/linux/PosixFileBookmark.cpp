@@ -1,7 +1,7 @@
 #include "PosixFileBookmark.h"
 
 #include "FileBookmark.h"
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -175,7 +175,7 @@ std::optional<QByteArray> search(const Record& record, const QByteArray& home, c
         if (std::optional<QByteArray> found = search.below(root))
             return found;
         if (search.isExhausted()) {
-            qCDebug(lcShelf, "Stopped looking for the moved file %s at the search's bounds",
+            qCDebug(lcPlatformFiles, "Stopped looking for the moved file %s at the search's bounds",
                 qUtf8Printable(QFile::decodeName(record.path)));
             break;
         }
@@ -234,7 +234,7 @@ std::optional<QString> resolve(const QByteArray& token, const QString& homeFolde
 {
     const std::optional<Record> record = decode(token);
     if (!record) {
-        qCWarning(lcShelf, "Ignoring a file bookmark that cannot be read (%lld bytes)", qlonglong(token.size()));
+        qCWarning(lcPlatformFiles, "Ignoring a file bookmark that cannot be read (%lld bytes)", qlonglong(token.size()));
         return std::nullopt;
     }
     // Edited in place: the same inode with new contents is still the file.

@@ -1,7 +1,7 @@
 #include "PulseAudioHardware.h"
 
 #include "Log.h"
-#include "PlatformTrace.h"
+#include "PlatformLog.h"
 
 #include <QAbstractEventDispatcher>
 #include <QFileInfo>
@@ -65,7 +65,7 @@ PulseAudioHardware::PulseAudioHardware(QObject* parent)
     // runs unless Qt was built or started without GLib (QT_NO_GLIB).
     auto* dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib"))
-        qCCritical(lcHUD, "The event loop does not run GLib; volume changes will not be seen");
+        qCCritical(lcPlatformHardware, "The event loop does not run GLib; volume changes will not be seen");
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &PulseAudioHardware::connectToServer);
     m_serverFolder = serverSocketFolder();
@@ -142,7 +142,7 @@ void PulseAudioHardware::contextStateChanged()
         m_connected = true;
         m_retries = 0;
         watchForServer(false);
-        qCInfo(lcHUD, "Connected to the sound server %s", pa_context_get_server(m_context));
+        qCInfo(lcPlatformHardware, "Connected to the sound server %s", pa_context_get_server(m_context));
         pa_operation_unref(pa_context_subscribe(
             m_context, pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER), nullptr, nullptr));
         requestServerInfo();
@@ -152,9 +152,9 @@ void PulseAudioHardware::contextStateChanged()
         return;
     const char* reason = pa_strerror(pa_context_errno(m_context));
     if (m_connected)
-        qCCritical(lcHUD, "Lost the sound server: %s", reason);
+        qCCritical(lcPlatformHardware, "Lost the sound server: %s", reason);
     else if (m_retries == 0)
-        qCCritical(lcHUD, "Unable to connect to the sound server: %s", reason);
+        qCCritical(lcPlatformHardware, "Unable to connect to the sound server: %s", reason);
     m_connected = false;
     m_defaultSinkName.clear();
     const bool hadSink = m_sink.has_value();

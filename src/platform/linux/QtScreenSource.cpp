@@ -1,6 +1,6 @@
 #include "QtScreenSource.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 #include "ReferenceDate.h"
 #include "UserDefaults.h"
 #include "X11TopPanels.h"
@@ -79,7 +79,7 @@ void QtScreenSource::followSleep()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        qCInfo(lcIsland, "No system bus; screens are not re-read after sleep");
+        qCInfo(lcPlatformDisplay, "No system bus; screens are not re-read after sleep");
         return;
     }
     m_login1 = new Login1Manager(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"), bus, this);
@@ -214,8 +214,9 @@ std::optional<QSizeF> QtScreenSource::notchOverride(const QHash<QString, QString
         const QString report = key + QLatin1Char('=') + value;
         if (!m_reportedOverrides.contains(report)) {
             m_reportedOverrides.insert(report);
-            qCCritical(lcIsland, "Ignoring notch override %s for display %s: expected WIDTHxHEIGHT smaller than the screen",
-                qUtf8Printable(value), qUtf8Printable(key));
+            qCCritical(lcPlatformDisplay,
+                "Ignoring notch override %s for display %s: expected WIDTHxHEIGHT smaller than the screen", qUtf8Printable(value),
+                qUtf8Printable(key));
         }
         return std::nullopt;
     }

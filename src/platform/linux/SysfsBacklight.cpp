@@ -1,6 +1,6 @@
 #include "SysfsBacklight.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 #include "login1_session_interface.h"
 
 #include <QDBusPendingCallWatcher>
@@ -168,7 +168,7 @@ int SysfsBacklight::setBrightness(DisplayID display, float level)
             return;
         const int status = writeDirectly(value);
         if (status != 0)
-            qCCritical(lcHUD, "Unable to set brightness through logind (%s), nor directly: %d",
+            qCCritical(lcPlatformHardware, "Unable to set brightness through logind (%s), nor directly: %d",
                 qUtf8Printable(call->error().message()), status);
     });
     return 0;

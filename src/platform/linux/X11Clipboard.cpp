@@ -2,7 +2,7 @@
 
 #include "DesktopApplicationCatalog.h"
 #include "Log.h"
-#include "PlatformTrace.h"
+#include "PlatformLog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -79,7 +79,7 @@ X11Clipboard::X11Clipboard(const QByteArray& display, QObject* parent)
     const xcb_query_extension_reply_t* xfixes
         = xcb_connection_has_error(m_connection) ? nullptr : xcb_get_extension_data(m_connection, &xcb_xfixes_id);
     if (!xfixes || !xfixes->present) {
-        qCCritical(lcClipboard, "No X display with XFixes for the clipboard; copies are not noticed");
+        qCCritical(lcPlatformClipboard, "No X display with XFixes for the clipboard; copies are not noticed");
         xcb_disconnect(m_connection);
         m_connection = nullptr;
         return;
@@ -98,7 +98,7 @@ X11Clipboard::X11Clipboard(const QByteArray& display, QObject* parent)
             | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     xcb_flush(m_connection);
     if (!m_reader.start([this] { run(); }))
-        qCCritical(lcClipboard, "Unable to start the clipboard reader; copies are not noticed");
+        qCCritical(lcPlatformClipboard, "Unable to start the clipboard reader; copies are not noticed");
 }
 
 X11Clipboard::~X11Clipboard()
@@ -153,7 +153,7 @@ void X11Clipboard::run()
             std::free(event);
         }
         if (xcb_connection_has_error(m_connection)) {
-            qCCritical(lcClipboard, "Lost the X connection of the clipboard reader; copies are no longer noticed");
+            qCCritical(lcPlatformClipboard, "Lost the X connection of the clipboard reader; copies are no longer noticed");
             return;
         }
         ReadHandler done;

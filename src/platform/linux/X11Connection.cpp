@@ -1,6 +1,6 @@
 #include "X11Connection.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QGuiApplication>
 #include <QSet>
@@ -13,7 +13,7 @@ xcb_connection_t* x11Connection(const char* purpose)
     static QSet<QByteArray> reported;
     if (!reported.contains(purpose)) {
         reported.insert(purpose);
-        qCWarning(lcIsland, "X11 is not available on the %s platform; skipping %s",
+        qCWarning(lcPlatformDisplay, "X11 is not available on the %s platform; skipping %s",
             qUtf8Printable(QGuiApplication::platformName()), purpose);
     }
     return nullptr;

@@ -1,6 +1,6 @@
 #include "X11IslandPanel.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 #include "X11Connection.h"
 
 #include <QDragMoveEvent>
@@ -90,7 +90,8 @@ void X11IslandPanel::loadRoot(const QUrl& url, const QVariantMap& initialPropert
         QStringList messages;
         for (const QQmlError& error : errors())
             messages.append(error.toString());
-        qCCritical(lcIsland, "The island's view failed to load: %s", qUtf8Printable(messages.join(QStringLiteral("; "))));
+        qCCritical(
+            lcPlatformDisplay, "The island's view failed to load: %s", qUtf8Printable(messages.join(QStringLiteral("; "))));
     }
 }
 

@@ -1,6 +1,6 @@
 #include "X11MediaKeyGrabber.h"
 
-#include "Log.h"
+#include "PlatformLog.h"
 
 #include <QCoreApplication>
 
@@ -56,7 +56,7 @@ void X11MediaKeyGrabber::readKeymap()
     auto* mapping = xcb_get_keyboard_mapping_reply(
         m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, uint8_t(count)), nullptr);
     if (!mapping) {
-        qCCritical(lcHUD, "Unable to read the keyboard mapping");
+        qCCritical(lcPlatformHardware, "Unable to read the keyboard mapping");
         return;
     }
     const int perKeycode = mapping->keysyms_per_keycode;
@@ -75,7 +75,7 @@ void X11MediaKeyGrabber::readKeymap()
             }
         }
         if (!found)
-            qCWarning(lcHUD, "The keymap has no key for %s; the desktop keeps it", media.name);
+            qCWarning(lcPlatformHardware, "The keymap has no key for %s; the desktop keeps it", media.name);
     }
     // Which modifier bits Num Lock, Scroll Lock and Alt are on in this keymap.
     if (auto* modifiers = xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr)) {
@@ -189,7 +189,7 @@ bool X11MediaKeyGrabber::nativeEventFilter(const QByteArray& type, void* message
         release();
         readKeymap();
         if (wasGrabbed && !grab())
-            qCWarning(lcHUD, "Another program took the media keys after a keymap change");
+            qCWarning(lcPlatformHardware, "Another program took the media keys after a keymap change");
         Q_EMIT trustMayHaveChanged();
         return false;
     }

@@ -1,7 +1,7 @@
 #include "X11TopPanels.h"
 
 #include "Log.h"
-#include "PlatformTrace.h"
+#include "PlatformLog.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,7 +22,7 @@ X11TopPanels::X11TopPanels(const QByteArray& display, QObject* parent)
 {
     m_connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr);
     if (xcb_connection_has_error(m_connection)) {
-        qCWarning(lcIsland, "No X display to read the top panels from; the island treats every screen as without one");
+        qCWarning(lcPlatformDisplay, "No X display to read the top panels from; the island treats every screen as without one");
         xcb_disconnect(m_connection);
         m_connection = nullptr;
         return;
@@ -37,7 +37,7 @@ X11TopPanels::X11TopPanels(const QByteArray& display, QObject* parent)
     m_lastRead = read();
     m_reservations = m_lastRead;
     if (!m_reader.start([this] { run(); }))
-        qCCritical(lcIsland, "Unable to start the top panel reader; panels are read once");
+        qCCritical(lcPlatformDisplay, "Unable to start the top panel reader; panels are read once");
 }
 
 X11TopPanels::~X11TopPanels()
@@ -92,7 +92,7 @@ void X11TopPanels::run()
             std::free(event);
         }
         if (xcb_connection_has_error(m_connection)) {
-            qCCritical(lcIsland, "Lost the X connection of the top panel reader; panels are no longer followed");
+            qCCritical(lcPlatformDisplay, "Lost the X connection of the top panel reader; panels are no longer followed");
             return;
         }
         if (stale) {

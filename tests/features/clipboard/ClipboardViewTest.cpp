@@ -41,7 +41,7 @@ TEST(ClipboardViewTest, AnAgeTickAndACopyBackKeepTheScrollPositionAndTheHoveredR
     ClipboardService service(clipboard, std::nullopt, time);
     service.start();
     for (int i = 1; i <= 20; ++i) {
-        clipboard.copy(QStringLiteral("Entry %1").arg(i), { QStringLiteral("UTF8_STRING") }, {},
+        clipboard.copy(QStringLiteral("Entry %1").arg(i), SystemClipboard::Kind::plain,
             i % 2 ? QStringLiteral("Terminal") : QStringLiteral("Text Editor"));
         time.advance(750);
         clipboard.answer();

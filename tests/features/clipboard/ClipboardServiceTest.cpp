@@ -145,8 +145,20 @@ TEST_F(ClipboardServiceTest, TakesEachCopyOnceOnTheBeatAndNothingFromBeforeStart
         (QStringList { QStringLiteral("two"), QStringLiteral(" a "), QStringLiteral("a"), QString(100'000, QLatin1Char('y')) }));
     EXPECT_EQ(service().items().first().sourceAppName, QStringLiteral("Terminal"));
     EXPECT_EQ(service().items().first().copiedAt, scheduler.now());
+    // The same text composed (NFC) and decomposed (NFD) is one entry; without the accent it is another.
+    const QString composed = QStringLiteral("caf\u00e9"), decomposed = QStringLiteral("cafe\u0301");
+    copied(composed);
+    copied(QStringLiteral("cafe"));
+    copied(decomposed);
+    EXPECT_EQ(texts().mid(0, 3), (QStringList { decomposed, QStringLiteral("cafe"), QStringLiteral("two") }));
+    EXPECT_EQ(service().count(), 6);
 
-    for (int i = 0; i < 25; ++i)
+    // Twenty entries at most: the twenty-first pushes out the oldest.
+    for (int i = 0; i < 14; ++i)
+        copied(QString::number(i));
+    EXPECT_EQ(service().count(), 20);
+    EXPECT_EQ(texts().last(), QString(100'000, QLatin1Char('y')));
+    for (int i = 14; i < 25; ++i)
         copied(QString::number(i));
     EXPECT_EQ(service().count(), 20);
     EXPECT_EQ(texts().first(), QStringLiteral("24"));

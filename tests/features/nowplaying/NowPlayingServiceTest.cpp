@@ -147,6 +147,10 @@ TEST_F(ServiceFixture, SeeksClampJumpAndWaitForConfirmation)
     report(track("A", true, 10.4)); // stale: the optimistic position stays
     EXPECT_NEAR(shownPosition(), 30.5, 1e-9);
     clock.advance(500);
+    for (const double atTheTolerance : { 32.5, 29.5 }) {
+        report(track("A", true, atTheTolerance)); // 1.5 s off 31: not yet
+        EXPECT_NEAR(shownPosition(), 31, 1e-9);
+    }
     report(track("A", true, 31.6)); // within 1.5 s of 31: confirmed
     clock.advance(1000);
     EXPECT_NEAR(shownPosition(), 32.6, 1e-9);

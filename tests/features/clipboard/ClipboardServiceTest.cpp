@@ -351,15 +351,18 @@ TEST(ClipboardRowModelTest, AViewFollowingTheNotificationsHoldsTheRowsAfterAnyUp
     }
 }
 
-TEST(ClipboardViewLogicTest, AgesAndTooltips)
+TEST(ClipboardViewLogicTest, AgesChangeUnitAtEachBoundaryAndTooltipsAreCut)
 {
     const QDateTime now(QDate(2026, 3, 10), QTime(12, 0));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(30), now), QStringLiteral("now")) << "the future reads as now";
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-59), now), QStringLiteral("now"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-5 * 60), now), QStringLiteral("5 min. ago"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-3 * 3600), now), QStringLiteral("3 hr. ago"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addDays(-1), now), QStringLiteral("yesterday"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addDays(-3), now), QStringLiteral("3 days ago"));
+    // Each unit from both sides; days count calendar days.
+    const std::pair<QDateTime, const char*> ages[] = { { now.addSecs(30), "now" }, { now.addSecs(-59), "now" },
+        { now.addSecs(-60), "1 min. ago" }, { now.addSecs(-3599), "59 min. ago" }, { now.addSecs(-3600), "1 hr. ago" },
+        { now.addSecs(-12 * 3600), "12 hr. ago" }, { now.addSecs(-12 * 3600 - 1), "yesterday" },
+        { now.addDays(-2), "2 days ago" }, { now.addDays(-6), "6 days ago" }, { now.addDays(-7), "1 wk. ago" },
+        { now.addDays(-30), "4 wk. ago" }, { now.addDays(-31), "1 mo. ago" }, { now.addDays(-364), "12 mo. ago" },
+        { now.addDays(-365), "1 yr. ago" } };
+    for (const auto& [copiedAt, age] : ages)
+        EXPECT_EQ(ClipboardViewLogic::relativeAge(copiedAt, now), QLatin1String(age)) << copiedAt.toString().toStdString();
     const QString tip = ClipboardViewLogic::tooltip(QString(5000, QLatin1Char('x')));
     EXPECT_EQ(tip.size(), 301);
     EXPECT_TRUE(tip.endsWith(QStringLiteral("…")));

@@ -5,11 +5,7 @@
 /// Power sources held in memory; change() replaces them and notifies.
 class FakePowerSources final : public PowerSources {
 public:
-    QList<PowerSourceDescription> snapshot() const override
-    {
-        ++reads;
-        return sources;
-    }
+    QList<PowerSourceDescription> snapshot() const override { return sources; }
     bool startObserving() override
     {
         observing = canObserve;
@@ -38,5 +34,4 @@ public:
     QList<PowerSourceDescription> sources;
     bool canObserve = true;
     bool observing = false;
-    mutable int reads = 0;
 };

@@ -57,6 +57,12 @@ TEST_F(FileBookmarkTest, FollowsTheFileWhenEditedRenamedOrMovedWithinItsTree)
     const QByteArray notes = token(write("a/d/notes.txt"));
     ASSERT_TRUE(move("a/d", "a/e"));
     EXPECT_EQ(resolve(notes), path("a/e/notes.txt"));
+
+    // Moved away, and a new file took its old name: the token still names the moved one.
+    const QByteArray moved = token(write("a/g/moved.txt"));
+    ASSERT_TRUE(move("a/g/moved.txt", "a/h/moved.txt"));
+    write("a/g/moved.txt");
+    EXPECT_EQ(resolve(moved), path("a/h/moved.txt"));
 }
 
 TEST_F(FileBookmarkTest, AnotherFileWithTheSameInodeIsNotTakenForIt)

@@ -138,11 +138,14 @@ TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
         calendar(vevent("UID:nostart\nSUMMARY:No start\n") + vevent("UID:mars\nDTSTART;TZID=Mars/Olympus:20260105T090000\n")
             + vevent("UID:good\nSUMMARY:Good\nDTSTART:20260105T090000Z\n")
             + vevent("UID:minutely\nSUMMARY:Every minute\n"
-                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY\n")),
+                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY\n")
+            + vevent("UID:thousand\nSUMMARY:A thousand\n"
+                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY;COUNT=1000\n")),
         QStringLiteral("mixed.ics"));
     const QList<CalendarStoreEvent> events = file.occurrences(local(1, 5), local(1, 6), {}, {});
     EXPECT_EQ(events.first().title, QStringLiteral("Good"));
-    EXPECT_EQ(events.size(), 1 + 1000); // the minutely rule is cut at its bound
+    EXPECT_EQ(events.size(), 1 + 1000 + 1000); // the endless rule is cut at its bound, the one at it is whole
+    EXPECT_FALSE(log.mentions(QStringLiteral("Event thousand")));
 
     const QStringList expected {
         "Skipped cut.ics: not a complete iCalendar file (no END:VCALENDAR at its end)",

@@ -1,11 +1,9 @@
 #include "SysfsBacklight.h"
 #include "BrightnessService.h"
 #include "ChildProcess.h"
+#include "DBusMock.h"
 #include "TempDir.h"
 
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusServiceWatcher>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -48,37 +46,23 @@ protected:
     // A logind stand-in whose SetBrightness writes the file, as the kernel would.
     QDBusConnection startLogind()
     {
-        const QString address = m_bus.address;
-        EXPECT_FALSE(address.isEmpty());
-        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("backlight-test"));
-        QDBusServiceWatcher watcher(QStringLiteral("org.freedesktop.login1"), bus, QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        m_logind.setProcessEnvironment(env);
-        m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_logind.start(QStringLiteral("/usr/bin/python3"),
-            { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
-                QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1/session/auto"),
-                QStringLiteral("org.freedesktop.login1.Session") });
-        EXPECT_TRUE(registered.wait(10000)) << "dbusmock did not start";
-        QDBusMessage add = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
-            QStringLiteral("/org/freedesktop/login1/session/auto"), QStringLiteral("org.freedesktop.DBus.Mock"),
-            QStringLiteral("AddMethod"));
-        add << QString() << QStringLiteral("SetBrightness") << QStringLiteral("ssu") << QString()
-            << QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root());
-        EXPECT_EQ(bus.call(add).type(), QDBusMessage::ReplyMessage);
+        const QString session = QStringLiteral("/org/freedesktop/login1/session/auto");
+        QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address, QStringLiteral("backlight-test"));
+        m_logind = std::make_unique<DBusMock>(bus, m_bus.address, QStringLiteral("org.freedesktop.login1"), session,
+            QStringLiteral("org.freedesktop.login1.Session"));
+        m_logind->mock(session, QStringLiteral("AddMethod"),
+            { QString(), QStringLiteral("SetBrightness"), QStringLiteral("ssu"), QString(),
+                QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root()) });
         return bus;
     }
     void TearDown() override
     {
-        m_logind.kill();
-        m_logind.waitForFinished(2000);
+        m_logind.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("backlight-test")); // the next test has a bus of its own
     }
 
     ChildProcess::PrivateBus m_bus;
-    QProcess m_logind;
+    std::unique_ptr<DBusMock> m_logind;
 };
 
 TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelsBacklight)

@@ -43,23 +43,38 @@ TEST_F(SettingsStoreTest, FreshUserGetsTheDefaultsAndNothingIsWritten)
 
 TEST_F(SettingsStoreTest, OutOfRangeAndWrongTypedValuesAreClampedOrReadAsZero)
 {
+    // Each bound: just outside, at, just inside. hoverDelay and glassGlow
+    // share 0…1, hudDuration has 0.5…4.
     struct Case {
-        QVariant hover, hud;
-        double expectHover, expectHud;
+        QVariant stored;
+        double hover, hud;
     };
     const Case cases[] = {
-        { 3, 10, 1.0, 4.0 },
-        { -1, 0.1, 0.0, 0.5 },
-        { QStringLiteral("soon"), QStringLiteral("long"), 0.0, 0.5 },
-        { QStringLiteral("nan"), QStringLiteral("inf"), 0.0, 0.5 },
+        { -0.01, 0.0, 0.5 },
+        { 0.0, 0.0, 0.5 },
+        { 0.01, 0.01, 0.5 },
+        { 0.49, 0.49, 0.5 },
+        { 0.5, 0.5, 0.5 },
+        { 0.51, 0.51, 0.51 },
+        { 0.99, 0.99, 0.99 },
+        { 1.0, 1.0, 1.0 },
+        { 1.01, 1.0, 1.01 },
+        { 3.99, 1.0, 3.99 },
+        { 4.0, 1.0, 4.0 },
+        { 4.01, 1.0, 4.0 },
+        { QStringLiteral("soon"), 0.0, 0.5 },
+        { QStringLiteral("nan"), 0.0, 0.5 },
+        { QStringLiteral("inf"), 0.0, 0.5 },
     };
     for (const Case& c : cases) {
-        store(QStringLiteral("hoverDelay"), c.hover);
-        store(QStringLiteral("hudDuration"), c.hud);
+        for (const char* key : { "hoverDelay", "hudDuration", "glassGlow" })
+            store(QLatin1String(key), c.stored);
         UserDefaults defaults(file());
         SettingsStore s(defaults);
-        EXPECT_DOUBLE_EQ(s.hoverDelay(), c.expectHover) << c.hover.toString().toStdString();
-        EXPECT_DOUBLE_EQ(s.hudDuration(), c.expectHud) << c.hud.toString().toStdString();
+        SCOPED_TRACE(c.stored.toString().toStdString());
+        EXPECT_DOUBLE_EQ(s.hoverDelay(), c.hover);
+        EXPECT_DOUBLE_EQ(s.glassGlow(), c.hover);
+        EXPECT_DOUBLE_EQ(s.hudDuration(), c.hud);
     }
 }
 

@@ -27,6 +27,7 @@ std::optional<int> levelOf(const QList<PowerSourceDescription>& sources)
 TEST(BatteryStatusTest, LevelRoundsHalvesUpAndStaysWithinAHundred)
 {
     EXPECT_EQ(levelOf({ withCapacities(4321, 5000) }), 86);
+    EXPECT_EQ(levelOf({ withCapacities(4974, 5000) }), 99);
     EXPECT_EQ(levelOf({ withCapacities(4975, 5000) }), 100); // 99.5 goes up
     EXPECT_EQ(levelOf({ withCapacities(6000, 5000) }), 100);
     EXPECT_EQ(levelOf({ withCapacities(-20, 5000) }), 0);
@@ -117,11 +118,15 @@ TEST(BatteryIndicatorTest, SymbolColourAndLabelFollowLevelAndPower)
     for (const Case& c : {
              Case { 88, false, false, "battery.100percent", white },
              Case { 87, false, false, "battery.75percent", white },
+             Case { 63, false, false, "battery.75percent", white },
+             Case { 62, false, false, "battery.50percent", white },
              Case { 38, false, false, "battery.50percent", white },
+             Case { 37, false, false, "battery.25percent", white },
              Case { 21, false, false, "battery.25percent", white },
              Case { 20, false, false, "battery.25percent", red },
+             Case { 13, false, false, "battery.25percent", red },
              Case { 12, false, false, "battery.0percent", red },
-             Case { 12, false, true, "bolt.fill", white },
+             Case { 20, false, true, "bolt.fill", white },
              Case { 5, true, true, "bolt.fill", green },
          }) {
         EXPECT_EQ(BatteryIndicatorLogic::systemImage(c.level, c.charging, c.pluggedIn), QLatin1String(c.image)) << c.level;

@@ -145,8 +145,20 @@ TEST_F(ClipboardServiceTest, TakesEachCopyOnceOnTheBeatAndNothingFromBeforeStart
         (QStringList { QStringLiteral("two"), QStringLiteral(" a "), QStringLiteral("a"), QString(100'000, QLatin1Char('y')) }));
     EXPECT_EQ(service().items().first().sourceAppName, QStringLiteral("Terminal"));
     EXPECT_EQ(service().items().first().copiedAt, scheduler.now());
+    // The same text composed (NFC) and decomposed (NFD) is one entry; without the accent it is another.
+    const QString composed = QStringLiteral("caf\u00e9"), decomposed = QStringLiteral("cafe\u0301");
+    copied(composed);
+    copied(QStringLiteral("cafe"));
+    copied(decomposed);
+    EXPECT_EQ(texts().mid(0, 3), (QStringList { decomposed, QStringLiteral("cafe"), QStringLiteral("two") }));
+    EXPECT_EQ(service().count(), 6);
 
-    for (int i = 0; i < 25; ++i)
+    // Twenty entries at most: the twenty-first pushes out the oldest.
+    for (int i = 0; i < 14; ++i)
+        copied(QString::number(i));
+    EXPECT_EQ(service().count(), 20);
+    EXPECT_EQ(texts().last(), QString(100'000, QLatin1Char('y')));
+    for (int i = 14; i < 25; ++i)
         copied(QString::number(i));
     EXPECT_EQ(service().count(), 20);
     EXPECT_EQ(texts().first(), QStringLiteral("24"));
@@ -332,15 +344,18 @@ TEST(ClipboardRowModelTest, AViewFollowingTheNotificationsHoldsTheRowsAfterAnyUp
     }
 }
 
-TEST(ClipboardViewLogicTest, AgesAndTooltips)
+TEST(ClipboardViewLogicTest, AgesChangeUnitAtEachBoundaryAndTooltipsAreCut)
 {
     const QDateTime now(QDate(2026, 3, 10), QTime(12, 0));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(30), now), QStringLiteral("now")) << "the future reads as now";
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-59), now), QStringLiteral("now"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-5 * 60), now), QStringLiteral("5 min. ago"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addSecs(-3 * 3600), now), QStringLiteral("3 hr. ago"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addDays(-1), now), QStringLiteral("yesterday"));
-    EXPECT_EQ(ClipboardViewLogic::relativeAge(now.addDays(-3), now), QStringLiteral("3 days ago"));
+    // Each unit from both sides; days count calendar days.
+    const std::pair<QDateTime, const char*> ages[] = { { now.addSecs(30), "now" }, { now.addSecs(-59), "now" },
+        { now.addSecs(-60), "1 min. ago" }, { now.addSecs(-3599), "59 min. ago" }, { now.addSecs(-3600), "1 hr. ago" },
+        { now.addSecs(-12 * 3600), "12 hr. ago" }, { now.addSecs(-12 * 3600 - 1), "yesterday" },
+        { now.addDays(-2), "2 days ago" }, { now.addDays(-6), "6 days ago" }, { now.addDays(-7), "1 wk. ago" },
+        { now.addDays(-30), "4 wk. ago" }, { now.addDays(-31), "1 mo. ago" }, { now.addDays(-364), "12 mo. ago" },
+        { now.addDays(-365), "1 yr. ago" } };
+    for (const auto& [copiedAt, age] : ages)
+        EXPECT_EQ(ClipboardViewLogic::relativeAge(copiedAt, now), QLatin1String(age)) << copiedAt.toString().toStdString();
     const QString tip = ClipboardViewLogic::tooltip(QString(5000, QLatin1Char('x')));
     EXPECT_EQ(tip.size(), 301);
     EXPECT_TRUE(tip.endsWith(QStringLiteral("…")));

@@ -98,6 +98,7 @@ protected:
 TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndStopAtTheEnds)
 {
     ASSERT_TRUE(keys.isGrabbed());
+    constexpr auto up = MediaKey::volumeUp, down = MediaKey::volumeDown;
     const struct {
         float from;
         bool muted;
@@ -106,18 +107,43 @@ TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndStopAtTheEnds)
         double to;
         bool mutedAfter;
     } cases[] = {
-        { 0.5f, false, MediaKey::volumeUp, false, 0.5625, false },
-        { 0.5f, false, MediaKey::volumeUp, true, 0.515625, false },
-        { 0.53f, false, MediaKey::volumeUp, false, 0.5625, false },
-        { 0.44f, false, MediaKey::volumeUp, false, 0.5, false },
-        { 0.97f, false, MediaKey::volumeUp, false, 1.0, false },
-        { 0.02f, false, MediaKey::volumeDown, false, 0.0, false },
-        { 0.4f, true, MediaKey::volumeUp, false, 0.0625, false },
-        { 0.4f, true, MediaKey::volumeUp, true, 0.015625, false },
-        { 0.4f, true, MediaKey::volumeDown, false, 0.3125, false },
-        { 0.03f, true, MediaKey::volumeDown, false, 0.0, true },
+        { 0.5f, false, up, false, 0.5625, false },
+        { 0.5f, false, up, true, 0.515625, false },
+        { 0.53f, false, up, false, 0.5625, false },
+        { 0.44f, false, up, false, 0.5, false },
+        // Either side of a half step: halves snap away from zero.
+        { 0.5312f, false, up, false, 0.5625, false },
+        { 0.53125f, false, up, false, 0.625, false },
+        { 0.468f, false, down, false, 0.375, false },
+        { 0.46875f, false, down, false, 0.4375, false },
+        { 0.5078f, false, up, true, 0.515625, false },
+        { 0.5078125f, false, up, true, 0.53125, false },
+        { 0.9375f, false, up, false, 1.0, false },
+        { 0.97f, false, up, false, 1.0, false },
+        { 0.0625f, false, down, false, 0.0, false },
+        { 0.02f, false, down, false, 0.0, false },
+        { 0.4f, true, up, false, 0.0625, false },
+        { 0.4f, true, up, true, 0.015625, false },
+        { 0.4f, true, down, false, 0.3125, false },
+        { 0.03f, true, down, false, 0.0, true },
         { 0.4f, false, MediaKey::mute, false, 0.4f, true },
         { 0.4f, true, MediaKey::mute, false, 0.4f, false },
+        // Above the normal volume, up keeps the level and down steps on the grid.
+        { 1.0f, false, up, false, 1.0, false },
+        { 1.0f, false, up, true, 1.0, false },
+        { 1.0f, false, down, false, 0.9375, false },
+        { 1.0f, false, down, true, 0.984375, false },
+        { 1.01f, false, up, false, 1.01f, false },
+        { 1.01f, false, up, true, 1.01f, false },
+        { 1.01f, false, down, false, 0.9375, false },
+        { 1.01f, false, down, true, 1.0, false },
+        { 1.125f, false, up, false, 1.125, false },
+        { 1.125f, false, down, false, 1.0625, false },
+        { 1.125f, false, down, true, 1.109375, false },
+        { 1.2f, false, up, false, 1.2f, false },
+        { 1.2f, false, up, true, 1.2f, false },
+        { 1.2f, false, down, false, 1.125, false },
+        { 1.2f, false, down, true, 1.1875, false },
     };
     for (const auto& c : cases) {
         setVolume(c.from, c.muted);
@@ -126,48 +152,17 @@ TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndStopAtTheEnds)
         EXPECT_EQ(*audio.devices[7].muted, c.mutedAfter) << "from " << c.from << " key " << int(c.key);
     }
     // The mute key shows the same level, muted.
-    EXPECT_EQ(hud->presenter()->state(), volumeAt(0.4f, false));
+    setVolume(0.4f);
     tap(MediaKey::mute);
     EXPECT_EQ(hud->presenter()->state(), volumeAt(0.4f, true));
-}
-
-TEST_F(HUDControllerTest, AboveTheNormalVolumeUpKeepsTheLevelAndDownStepsOnTheGrid)
-{
-    const struct {
-        float from;
-        MediaKey key;
-        bool fine;
-        double to;
-    } cases[] = {
-        { 1.0f, MediaKey::volumeUp, false, 1.0 },
-        { 1.0f, MediaKey::volumeUp, true, 1.0 },
-        { 1.0f, MediaKey::volumeDown, false, 0.9375 },
-        { 1.0f, MediaKey::volumeDown, true, 0.984375 },
-        { 1.01f, MediaKey::volumeUp, false, 1.01f },
-        { 1.01f, MediaKey::volumeUp, true, 1.01f },
-        { 1.01f, MediaKey::volumeDown, false, 0.9375 },
-        { 1.01f, MediaKey::volumeDown, true, 1.0 },
-        { 1.125f, MediaKey::volumeUp, false, 1.125 },
-        { 1.125f, MediaKey::volumeDown, false, 1.0625 },
-        { 1.125f, MediaKey::volumeDown, true, 1.109375 },
-        { 1.2f, MediaKey::volumeUp, false, 1.2f },
-        { 1.2f, MediaKey::volumeUp, true, 1.2f },
-        { 1.2f, MediaKey::volumeDown, false, 1.125 },
-        { 1.2f, MediaKey::volumeDown, true, 1.1875 },
-    };
-    for (const auto& c : cases) {
-        setVolume(c.from);
-        EXPECT_TRUE(tap(c.key, c.fine));
-        EXPECT_FLOAT_EQ(volume(), float(c.to)) << "from " << c.from << " key " << int(c.key) << " fine " << c.fine;
-    }
-    // Up still shows the HUD, at the real level.
+    // Up above the normal volume still shows the HUD, at the real level;
+    // muted, it starts from silence as below the normal volume.
     hud->presenter()->dismiss();
     setVolume(1.2f);
-    tap(MediaKey::volumeUp);
+    tap(up);
     EXPECT_EQ(hud->presenter()->state(), volumeAt(1.2f));
-    // Muted, up starts from silence as below the normal volume.
     setVolume(1.2f, true);
-    tap(MediaKey::volumeUp);
+    tap(up);
     EXPECT_EQ(hud->presenter()->state(), volumeAt(0.0625));
 }
 

@@ -81,20 +81,26 @@ TEST_F(VolumeServiceTest, ClampsLevelsAndUnmutesWhenRaised)
 TEST_F(VolumeServiceTest, OutsideChangesAreShownOnlyWhenTheyMatterAndSwitchesAreSilent)
 {
     volume.start();
-    hardware.devices[7].volume = 0.5005f;
-    Q_EMIT hardware.deviceChanged(7);
-    EXPECT_EQ(changes.count(), 0);
+    const auto outside = [&](float level, bool muted) {
+        hardware.devices[7] = { level, true, muted };
+        Q_EMIT hardware.deviceChanged(7);
+        return changes.count();
+    };
+    // A move of a thousandth or less is no change; the mute alone is one.
+    EXPECT_EQ(outside(0.5009f, false), 0);
+    EXPECT_EQ(outside(0.501f, false), 0);
     EXPECT_DOUBLE_EQ(volume.level(), 0.5);
-    hardware.devices[7].volume = 0.51f;
-    Q_EMIT hardware.deviceChanged(7);
-    EXPECT_EQ(changes.count(), 1);
-    EXPECT_NEAR(volume.level(), 0.51, 1e-6);
+    EXPECT_EQ(outside(0.5011f, false), 1);
+    EXPECT_NEAR(volume.level(), 0.5011, 1e-6);
+    EXPECT_EQ(outside(0.5011f, true), 2);
+    EXPECT_EQ(outside(0.5011f, true), 2);
+    EXPECT_EQ(outside(0.51f, false), 3);
 
     hardware.devices[9] = { 0.9f, false, true };
     hardware.defaultDevice = 9;
     Q_EMIT hardware.defaultOutputDeviceChanged();
     EXPECT_EQ(volume.deviceID(), 9u);
-    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.count(), 3);
     EXPECT_FALSE(volume.isAdjustable()) << "its volume is not settable";
     Q_EMIT hardware.deviceChanged(7); // the old device is no longer followed
     volume.stop();
@@ -123,12 +129,24 @@ TEST_F(BrightnessServiceTest, ShowsAnOutsideChangeOnlyWhenItMovesThreeHundredths
     ASSERT_TRUE(brightness.isAvailable());
     EXPECT_DOUBLE_EQ(brightness.level(), 0.5);
     report(0.50, 100);
-    report(0.51, 100);
-    report(0.52, 100);
     EXPECT_EQ(changes.count(), 0);
-    report(0.54, 100);
+    // (Levels chosen so that their differences are exact in binary.)
+    report(0.1, 2000);
+    report(0.129, 100);
     EXPECT_EQ(changes.count(), 1);
-    EXPECT_DOUBLE_EQ(brightness.level(), 0.54);
+    report(0.13, 100);
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_DOUBLE_EQ(brightness.level(), 0.13);
+    // 0.12 then 0.09: three hundredths apart while the first is younger than a second.
+    for (const auto& [gapMs, shown] : { std::pair { 899, 1 }, { 900, 0 } }) {
+        report(0.1, 2000);
+        changes.clear();
+        report(0.12, 100);
+        report(0.11, 100);
+        report(0.09, gapMs);
+        EXPECT_EQ(changes.count(), shown) << gapMs;
+    }
+    report(0.54, 2000);
 
     report(0.56, 1500); // compared only with the published level
     EXPECT_EQ(changes.count(), 1);

@@ -36,6 +36,9 @@ TEST(MprisValues, OddWireTypesAreReadOrRejected)
     EXPECT_TRUE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.vlc")));
     EXPECT_FALSE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.playerctld")));
     EXPECT_FALSE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.")));
+    EXPECT_TRUE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.v")));
+    EXPECT_FALSE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2vlc"))); // shares the prefix, not the dot
+    EXPECT_TRUE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.playerctld2")));
     EXPECT_EQ(busNameSuffix(QStringLiteral("org.mpris.MediaPlayer2.chromium.instance7")), QStringLiteral("chromium.instance7"));
 }
 

@@ -2,48 +2,46 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-const QDateTime t0(QDate(2026, 1, 5), QTime(10, 0), Qt::UTC);
-
-NowPlayingTrack playing(double elapsed, double rate = 1.0)
-{
-    NowPlayingTrack track;
-    track.title = QStringLiteral("Song");
-    track.isPlaying = true;
-    track.elapsedTime = elapsed;
-    track.elapsedTimestamp = t0;
-    track.playbackRate = rate;
-    return track;
-}
-
-} // namespace
-
 TEST(NowPlayingTrack, ExtrapolatesOnlyWhilePlayingAndClampsToTheTrack)
 {
+    const QDateTime t0(QDate(2026, 1, 5), QTime(10, 0), Qt::UTC);
     NowPlayingTrack none;
     none.title = QStringLiteral("Song");
     none.isPlaying = true;
     none.duration = 100;
     EXPECT_FALSE(none.elapsed(t0.addSecs(5)));
 
-    EXPECT_DOUBLE_EQ(*playing(10).elapsed(t0.addSecs(5)), 15);
-    EXPECT_DOUBLE_EQ(*playing(10, 2).elapsed(t0.addSecs(5)), 20);
-    EXPECT_DOUBLE_EQ(*playing(10, 0).elapsed(t0.addSecs(5)), 10);
-
-    NowPlayingTrack paused = playing(10);
-    paused.isPlaying = false;
-    EXPECT_DOUBLE_EQ(*paused.elapsed(t0.addSecs(500)), 10);
-
-    NowPlayingTrack noStamp = playing(10);
-    noStamp.elapsedTimestamp.reset();
-    EXPECT_DOUBLE_EQ(*noStamp.elapsed(t0.addSecs(5)), 10);
-
-    NowPlayingTrack bounded = playing(10);
-    bounded.duration = 12;
-    EXPECT_DOUBLE_EQ(*bounded.elapsed(t0.addSecs(60)), 12);
-    EXPECT_DOUBLE_EQ(*playing(10).elapsed(t0.addSecs(6000)), 6010);
-
-    // Earlier than the timestamp: the sum goes below zero and reads as 0.
-    EXPECT_DOUBLE_EQ(*playing(2).elapsed(t0.addSecs(-5)), 0);
+    const struct {
+        double elapsed, rate;
+        bool playing, stamped;
+        std::optional<double> duration;
+        qint64 afterMs;
+        double shown;
+    } cases[] = {
+        { 10, 1, true, true, {}, 5000, 15 },
+        { 10, 2, true, true, {}, 5000, 20 },
+        { 10, 0, true, true, {}, 5000, 10 },
+        { 10, 1, false, true, {}, 500'000, 10 },
+        { 10, 1, true, false, {}, 5000, 10 },
+        { 10, 1, true, true, {}, 6'000'000, 6010 },
+        // Held at the duration from the moment it is reached.
+        { 10, 1, true, true, 12, 1999, 11.999 },
+        { 10, 1, true, true, 12, 2000, 12 },
+        { 10, 1, true, true, 12, 60'000, 12 },
+        // Earlier than the timestamp: below zero reads as 0.
+        { 2, 1, true, true, {}, -1999, 0.001 },
+        { 2, 1, true, true, {}, -2000, 0 },
+        { 2, 1, true, true, {}, -5000, 0 },
+    };
+    for (const auto& c : cases) {
+        NowPlayingTrack track;
+        track.title = QStringLiteral("Song");
+        track.isPlaying = c.playing;
+        track.elapsedTime = c.elapsed;
+        if (c.stamped)
+            track.elapsedTimestamp = t0;
+        track.playbackRate = c.rate;
+        track.duration = c.duration;
+        EXPECT_NEAR(*track.elapsed(t0.addMSecs(c.afterMs)), c.shown, 1e-9) << c.elapsed << " after " << c.afterMs << " ms";
+    }
 }

@@ -8,27 +8,17 @@
 
 #include <gtest/gtest.h>
 
-// The Now Playing views drawn in a real X window with a real service,
-// checked on the pixels and texts that matter. Each screenshot is kept under
-// screenshots/ in the build tree for a person to look at.
+// The Now Playing views drawn in a real X window with a real service:
+// items, texts and geometry from the item tree, pixels only where colour is
+// the point. Each screenshot is kept under screenshots/ in the build tree.
 namespace {
 
-using ViewProbe::brightPixels;
 using ViewProbe::lightness;
 
 bool near(QRgb c, QColor expected, int tolerance = 16)
 {
     return std::abs(qRed(c) - expected.red()) <= tolerance && std::abs(qGreen(c) - expected.green()) <= tolerance
         && std::abs(qBlue(c) - expected.blue()) <= tolerance;
-}
-
-int brightest(const QImage& image, const QRect& area)
-{
-    int most = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            most = std::max(most, lightness(image.pixel(x, y)));
-    return most;
 }
 
 QRect rectOf(QQuickItem* item)
@@ -58,12 +48,8 @@ protected:
     NowPlayingService& service() { return scene.service(); }
     QQuickItem* inContent(const char* name) const { return scene.item(QString::fromLatin1(name), content); }
 
-    // Pixels of the progress bar's fill, counted along its middle row.
-    int fillPixels(const QImage& shot) const
-    {
-        const QRect bar = rectOf(inContent("progressBar"));
-        return brightPixels(shot, QRect(bar.left(), bar.center().y(), bar.width(), 1), 170);
-    }
+    double filled() const { return inContent("progressBar")->property("value").toDouble(); }
+    static QColor colorOf(QQuickItem* item) { return item->property("color").value<QColor>(); }
 
     void click(QQuickItem* item, double fraction = 0.5)
     {
@@ -105,15 +91,15 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
 
     QQuickItem* title = inContent("title");
     EXPECT_EQ(title->property("text").toString(), QStringLiteral("Harbour Lights"));
-    EXPECT_GT(brightPixels(shot, rectOf(title), 200), 40);
+    EXPECT_EQ(colorOf(title), QColor(Qt::white));
     QQuickItem* subtitle = inContent("subtitle");
     EXPECT_EQ(subtitle->property("text").toString(), QStringLiteral("Ann · Tidal"));
-    EXPECT_NEAR(brightest(shot, rectOf(subtitle)), 153, 20); // white at 60 %
+    EXPECT_NEAR(colorOf(subtitle).alphaF(), 0.6, 0.01); // white at 60 %
+    EXPECT_GT(rectOf(title).width(), 0);
     EXPECT_LT(rectOf(title).right(), rectOf(inContent("sourceButton")).left());
 
     // The fill is as long as the position is far into the track.
-    const QRect bar = rectOf(inContent("progressBar"));
-    EXPECT_NEAR(fillPixels(shot), 30.0 / 120 * bar.width(), 3);
+    EXPECT_DOUBLE_EQ(filled(), 30.0 / 120);
     EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("0:30"));
     EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("-1:30"));
     QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(inContent("progressBar"));
@@ -156,9 +142,7 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     QQuickItem* playPause = inContent("playPauseButton");
     ASSERT_TRUE(playPause);
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("pause.fill"));
-    const QRect buttonRect = rectOf(playPause);
-    EXPECT_EQ(buttonRect.size(), QSize(34, 30));
-    const QImage before = shoot(QStringLiteral("playing")).copy(buttonRect);
+    EXPECT_EQ(rectOf(playPause).size(), QSize(34, 30));
 
     click(playPause);
     EXPECT_FALSE(service().track()->isPlaying); // shown at once, pending confirmation
@@ -169,12 +153,7 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     // The swap settles with only the new symbol drawn.
     ASSERT_EQ(playPause->findChildren<QQuickItem*>(QStringLiteral("symbol")).size(), 2);
     EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
-    const QImage after = shoot(QStringLiteral("paused")).copy(buttonRect);
-    int changed = 0;
-    for (int y = 0; y < before.height(); ++y)
-        for (int x = 0; x < before.width(); ++x)
-            changed += std::abs(lightness(before.pixel(x, y)) - lightness(after.pixel(x, y))) > 100;
-    EXPECT_GT(changed, 20);
+    shoot(QStringLiteral("paused"));
 
     // Paused: no timeline, no moving bars.
     EXPECT_FALSE(inContent("progressRow")->property("progress").value<QObject*>()->property("isTimelineRunning").toBool());
@@ -214,22 +193,21 @@ TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeS
     EXPECT_EQ(playPause->property("systemImage").toString(), QStringLiteral("play.fill"));
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
-    EXPECT_EQ(fillPixels(shoot(QStringLiteral("no-duration"))), 0);
+    shoot(QStringLiteral("no-duration"));
+    EXPECT_EQ(filled(), 0);
     click(inContent("progressBar"), 0.5);
     EXPECT_EQ(service().track()->elapsedTime, 42.0);
 }
 
 TEST_F(NowPlayingViewsTest, WithoutATrackTheDimmedPlaceholderShows)
 {
-    ASSERT_NO_FATAL_FAILURE(open(std::nullopt));
-    const QImage shot = shoot(QStringLiteral("no-track"));
+    ASSERT_NO_FATAL_FAILURE(open(std::nullopt)); // the placeholder dimmed to 45 %
+    shoot(QStringLiteral("no-track"));
     EXPECT_FALSE(content->isVisible());
-    QQuickItem* title = scene.item(QStringLiteral("title"), placeholder);
-    EXPECT_EQ(title->property("text").toString(), QStringLiteral("Not Playing"));
-    EXPECT_NEAR(brightest(shot, rectOf(title)), 115, 20); // white at 45 %
+    EXPECT_EQ(scene.item(QStringLiteral("title"), placeholder)->property("text").toString(), QStringLiteral("Not Playing"));
     EXPECT_EQ(scene.item(QStringLiteral("subtitle"), placeholder)->property("text").toString(),
         QStringLiteral("Play something in your music player, Spotify or your browser"));
-    EXPECT_GT(brightPixels(shot, rectOf(scene.item(QStringLiteral("bandThumbnail"))), 60), 10); // the note
+    EXPECT_TRUE(scene.item(QStringLiteral("thumbnailPlaceholder"), scene.item(QStringLiteral("bandThumbnail")))->isVisible());
     EXPECT_FALSE(scene.item(QStringLiteral("bandBars"))->property("isMoving").toBool());
 }
 

@@ -6,7 +6,7 @@
 // one a line:  track ID|TITLE|ARTIST|ALBUM|LENGTH_US|ART_URL,  empty-metadata, string-metadata,
 // hostile-metadata (wrong types, a 2 MB title, /dev/zero as art), misshapen-signal (a PropertiesChanged
 // of the wrong signature), also NAME (a second bus name),
-// freeze (no more replies), play, pause, position US, seeked US, quit.
+// freeze (no more replies), play, pause, position US, quit.
 // Reports on stdout: "ready", then "called METHOD [ARGS]" for every call and
 // "signalled NS" (CLOCK_MONOTONIC) after every PropertiesChanged it sends.
 
@@ -152,9 +152,6 @@ public:
             setStatus(QStringLiteral("Paused"));
         } else if (verb == QLatin1String("position")) {
             m_position = rest.toLongLong();
-        } else if (verb == QLatin1String("seeked")) {
-            m_position = rest.toLongLong();
-            seeked();
         } else if (verb == QLatin1String("quit")) {
             QCoreApplication::quit();
         }

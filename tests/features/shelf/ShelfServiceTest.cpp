@@ -268,22 +268,29 @@ TEST_F(ShelfServiceTest, RemovingDeletesOnlyTheShelfsOwnFiles)
     EXPECT_FALSE(QFile::exists(note.url.toLocalFile()));
     EXPECT_TRUE(QFile::exists(mine));
 
-    // A list that calls a user's file temporary cannot have it deleted.
-    ASSERT_TRUE(drop({ mine }));
+    // A list that calls a user's file temporary cannot have it deleted, nor
+    // one in a folder whose name only begins like the shelf's.
+    QDir().mkpath(folder() + QStringLiteral("/Shelfish"));
+    const QString neighbour = folder() + QStringLiteral("/Shelfish/n.txt");
+    ASSERT_TRUE(QFile(neighbour).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(drop({ mine, neighbour }));
     QJsonArray list = saved();
-    QJsonObject entry = list[0].toObject();
-    entry[QStringLiteral("isTemporary")] = true;
-    list[0] = entry;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        QJsonObject entry = list[i].toObject();
+        entry[QStringLiteral("isTemporary")] = true;
+        list[i] = entry;
+    }
     QFile f(listFile());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QJsonDocument(list).toJson());
     f.close();
     restart();
-    ASSERT_EQ(service().count(), 1);
+    ASSERT_EQ(service().count(), 2);
     service().clear();
     service().waitForDiskWork();
     EXPECT_TRUE(QFile::exists(mine));
-    EXPECT_TRUE(log.mentions("Not deleting"));
+    EXPECT_TRUE(QFile::exists(neighbour));
+    EXPECT_EQ(log.messages().filter(QStringLiteral("Not deleting")).size(), 2);
 
     // Clearing an empty shelf writes nothing.
     QFile::remove(listFile());
@@ -453,7 +460,7 @@ TEST_F(ShelfServiceTest, PreviewsStartAsIconsAndLateOnesForGoneItemsAreDropped)
     EXPECT_FALSE(service().thumbnails().contains(idC));
 }
 
-TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosen)
+TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosenAndMailToAMailProgram)
 {
     const QString a = userFile(QStringLiteral("a"));
     ASSERT_TRUE(drop({ a }));
@@ -471,6 +478,19 @@ TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosen)
     EXPECT_EQ(sharing.sent.size(), 1) << "two devices: the user has to pick";
     service().sendToDevice(service().items(), QStringLiteral("tablet"));
     EXPECT_EQ(sharing.sent.last().first, QStringLiteral("tablet"));
+
+    // Mail only where a mail program is; opening and revealing go to the file manager.
+    const QList<QUrl> files { QUrl::fromLocalFile(a) };
+    service().email(service().items());
+    EXPECT_TRUE(sharing.emailed.isEmpty());
+    sharing.hasEmail = true;
+    service().email({});
+    service().email(service().items());
+    EXPECT_EQ(sharing.emailed, QList<QList<QUrl>> { files });
+    service().open(service().items()[0]);
+    service().showInFileManager(service().items());
+    EXPECT_EQ(browser.opened, files);
+    EXPECT_EQ(browser.revealed, QList<QList<QUrl>> { files });
 
     // Copy puts the file on the clipboard as a file list, which the
     // clipboard history skips.

@@ -13,6 +13,8 @@
 #include "TestScreens.h"
 #include "UserDefaults.h"
 
+#include <QSettings>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,6 +134,25 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
     EXPECT_FALSE(isOpen());
     scheduler.advance(0);
     EXPECT_TRUE(isOpen());
+
+    // A delay as stored, and stored ones past either end, held to 0 and 1 s.
+    for (const auto& [stored, opensAtMs] : { std::pair("0.35", 350), std::pair("1.0001", 1000), std::pair("-3", 0) }) {
+        SCOPED_TRACE(stored);
+        controller.reset();
+        settings.reset();
+        defaults.reset();
+        QSettings(path(QStringLiteral("settings.ini")), QSettings::IniFormat)
+            .setValue(QStringLiteral("hoverDelay"), QString::fromLatin1(stored));
+        launch();
+        pointer.position = onIsland;
+        panel->hover(true);
+        if (opensAtMs > 0) {
+            scheduler.advance(opensAtMs - 1);
+            EXPECT_FALSE(isOpen());
+        }
+        scheduler.advance(opensAtMs > 0 ? 1 : 0);
+        EXPECT_TRUE(isOpen());
+    }
 }
 
 TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheAnimation)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -8,5 +11,15 @@
 class TempDirTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return m_dir.filePath(name); }
+    /// Writes `bytes` to `name` under the folder, making its folders; its path.
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString file = path(name);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(file);
+        f.write(bytes);
+        return file;
+    }
     QTemporaryDir m_dir;
 };

@@ -136,7 +136,8 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
     EXPECT_TRUE(isOpen());
 
     // A delay as stored, and stored ones past either end, held to 0 and 1 s.
-    for (const auto& [stored, opensAtMs] : { std::pair("0.35", 350), std::pair("1.0001", 1000), std::pair("-3", 0) }) {
+    for (const auto& [stored, opensAtMs] :
+        { std::pair("0.35", 350), std::pair("1", 1000), std::pair("1.001", 1000), std::pair("-3", 0) }) {
         SCOPED_TRACE(stored);
         controller.reset();
         settings.reset();

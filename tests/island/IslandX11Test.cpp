@@ -57,11 +57,7 @@ protected:
 
     QString userFile(const QString& name) { return writeFile(QStringLiteral("files/") + name, "content"); }
     QString shelfFolder() const { return path(QStringLiteral("data/com.larkmoor.Brimwell/Shelf")); }
-    QJsonArray shelfList() const
-    {
-        QFile f(path(QStringLiteral("data/com.larkmoor.Brimwell/shelf.json")));
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
+    QJsonArray shelfList() const { return readJsonArray(QStringLiteral("data/com.larkmoor.Brimwell/shelf.json")); }
     /// Drops `offer` (type → bytes) on the island as another program's drag
     /// would; whether the island took it, or nothing when it never finished.
     std::optional<bool> dropOnIsland(const QMap<QByteArray, QByteArray>& offer)
@@ -336,14 +332,11 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
 
 TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
 {
-    const QString history = path(QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json"));
+    const QString history = QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json");
     const auto savedTexts = [&] {
-        QFile file(history);
         QStringList texts;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QJsonValue& entry : QJsonDocument::fromJson(file.readAll()).array())
-                texts << entry.toObject().value(QStringLiteral("text")).toString();
-        }
+        for (const QJsonValue& entry : readJsonArray(history))
+            texts << entry.toObject().value(QStringLiteral("text")).toString();
         return texts;
     };
     const auto xclip = [&](const QStringList& arguments, const QByteArray& input = {}) {
@@ -376,7 +369,7 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     }
     xclip({}, "fourth copy");
     ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String("fourth copy"); }));
-    QFile file(history);
+    QFile file(path(history));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_FALSE(file.readAll().contains("hunter2")) << "a marked password never reaches the disk";
     EXPECT_EQ(savedTexts().size(), 4);

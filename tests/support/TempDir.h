@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,12 @@ protected:
         EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(file);
         f.write(bytes);
         return file;
+    }
+    /// The JSON array in `name` under the folder; empty when there is none.
+    QJsonArray readJsonArray(const QString& name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
     }
     QTemporaryDir m_dir;
 };

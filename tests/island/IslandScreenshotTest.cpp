@@ -269,7 +269,7 @@ TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTh
         << root()->property("islandRect").toRectF().width();
 }
 
-TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
+TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlightedAndTheGear)
 {
     m_model.setSelectedTab(IslandTab::calendar);
     show(pill(), true);
@@ -309,6 +309,36 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlighted)
     QQuickItem* highlight = item("selectionHighlight");
     EXPECT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + sceneRect(highlight).center().x(), 1.0 + (shelf.x())); }, 3000))
         << sceneRect(highlight).center().x();
+
+    // The gear names itself, opens the settings, and its menu quits.
+    QQuickItem* gear = item("settingsButton");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(gear);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Settings"));
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+
+    const QPoint centre = sceneRect(gear).center().toPoint();
+    QTest::mouseMove(m_view.get(), centre);
+    QObject* tip = gear->findChild<QObject*>(QStringLiteral("settingsToolTip"));
+    ASSERT_TRUE(tip);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->property("opened").toBool(); }, 3000));
+    EXPECT_EQ(tip->property("text").toString(), QStringLiteral("Settings"));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
+
+    QTest::mouseClick(m_view.get(), Qt::RightButton, {}, centre);
+    QObject* menu = root()->findChild<QObject*>(QStringLiteral("settingsMenu"));
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 3000));
+    shoot(QStringLiteral("open-settings-menu"));
+    QQuickItem* quit = nullptr;
+    for (QQuickItem* candidate : menu->findChildren<QQuickItem*>())
+        if (candidate->property("text").toString() == QStringLiteral("Quit Brimwell"))
+            quit = candidate;
+    ASSERT_TRUE(quit);
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(quit).center().toPoint());
+    EXPECT_EQ(m_actions.quitCalls, 1);
+    EXPECT_EQ(m_actions.openSettingsCalls, 1);
 }
 
 TEST_F(IslandScreenshotTest, WithNoFeatureTheOpenIslandLeadsToTheSettings)
@@ -359,39 +389,6 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
     m_model.setState(IslandState::compact);
     settle();
     EXPECT_TRUE(m_blur.regions.value(m_view.get()).isEmpty()); // the closed island is black
-}
-
-TEST_F(IslandScreenshotTest, SettingsButtonNamesItselfAndItsMenuQuits)
-{
-    show(pill(), true);
-    QQuickItem* gear = item("settingsButton");
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(gear);
-    ASSERT_TRUE(accessible);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Settings"));
-    EXPECT_EQ(accessible->role(), QAccessible::Button);
-
-    const QPoint centre = sceneRect(gear).center().toPoint();
-    QTest::mouseMove(m_view.get(), centre);
-    QObject* tip = gear->findChild<QObject*>(QStringLiteral("settingsToolTip"));
-    ASSERT_TRUE(tip);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->property("opened").toBool(); }, 3000));
-    EXPECT_EQ(tip->property("text").toString(), QStringLiteral("Settings"));
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(m_actions.openSettingsCalls, 1);
-
-    QTest::mouseClick(m_view.get(), Qt::RightButton, {}, centre);
-    QObject* menu = root()->findChild<QObject*>(QStringLiteral("settingsMenu"));
-    ASSERT_TRUE(menu);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 3000));
-    shoot(QStringLiteral("open-settings-menu"));
-    QQuickItem* quit = nullptr;
-    for (QQuickItem* candidate : menu->findChildren<QQuickItem*>())
-        if (candidate->property("text").toString() == QStringLiteral("Quit Brimwell"))
-            quit = candidate;
-    ASSERT_TRUE(quit);
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(quit).center().toPoint());
-    EXPECT_EQ(m_actions.quitCalls, 1);
-    EXPECT_EQ(m_actions.openSettingsCalls, 1);
 }
 
 TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideItsPanel)

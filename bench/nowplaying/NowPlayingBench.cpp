@@ -5,6 +5,7 @@
 
 #include "../BenchStats.h"
 #include "ArtworkDecoder.h"
+#include "ChildProcess.h"
 #include "Clock.h"
 #include "DesktopApplicationCatalog.h"
 #include "MprisWatcher.h"
@@ -111,18 +112,9 @@ void PlayerSignalToPublishedTrack(benchmark::State& state)
     // player sent its signal (it reports that on the shared monotonic clock)
     // until the track is published; 50 changes per iteration, each isolated.
     const QString bin = qEnvironmentVariable("BRIMWELL_BINARY_DIR", QStringLiteral(BRIMWELL_BINARY_DIR));
-    QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"),
-        { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
-    daemon.waitForStarted();
-    QByteArray address;
-    spinUntil([&] {
-        daemon.waitForReadyRead(50);
-        address += daemon.readAllStandardOutput();
-        return address.contains('\n');
-    });
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.trimmed());
-    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(address.trimmed()), QStringLiteral("bench"));
+    ChildProcess::PrivateBus daemon;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", daemon.address.toUtf8());
+    QDBusConnection bus = QDBusConnection::connectToBus(daemon.address, QStringLiteral("bench"));
 
     QProcess player;
     player.start(bin + QStringLiteral("/tests/test-mpris-player"), { QStringLiteral("bench") });
@@ -176,8 +168,6 @@ void PlayerSignalToPublishedTrack(benchmark::State& state)
     player.kill();
     player.waitForFinished();
     QDBusConnection::disconnectFromBus(QStringLiteral("bench"));
-    daemon.kill();
-    daemon.waitForFinished();
 }
 BENCHMARK(PlayerSignalToPublishedTrack)->Unit(benchmark::kMillisecond)->Iterations(1);
 

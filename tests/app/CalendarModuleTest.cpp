@@ -10,20 +10,6 @@
 // loaded, finds no server and says so.
 namespace {
 
-const char quietBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 struct CalendarProgramRun {
     QByteArray log;
     QByteArray maps;
@@ -33,11 +19,7 @@ struct CalendarProgramRun {
 CalendarProgramRun runUntil(const QByteArray& settings, const QByteArray& needle, const QString& prefix = {})
 {
     QTemporaryDir home;
-    QFile bus(home.filePath(QStringLiteral("bus.conf")));
-    bus.open(QIODevice::WriteOnly);
-    bus.write(quietBusConfig);
-    bus.close();
-    ChildProcess::PrivateBus session(bus.fileName());
+    ChildProcess::PrivateBus session(ChildProcess::writeBusConfig(home.filePath(QStringLiteral("bus.conf"))));
     QProcessEnvironment env = ChildProcess::isolatedEnvironment(home.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), session.address);
@@ -49,17 +31,15 @@ CalendarProgramRun runUntil(const QByteArray& settings, const QByteArray& needle
     ini.write(settings);
     ini.close();
 
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+    ChildProcess::Brimwell program;
+    program.launch(env);
     CalendarProgramRun run;
-    const bool logged = ChildProcess::waitForStderr(program, run.log, needle);
+    const bool logged = program.logShows(needle);
     QFile maps(QStringLiteral("/proc/%1/maps").arg(program.processId()));
     if (logged && maps.open(QIODevice::ReadOnly))
         run.maps = maps.readAll();
-    program.terminate();
-    program.waitForFinished(5000);
-    run.log += program.readAllStandardError();
+    program.stop();
+    run.log = program.log;
     return run;
 }
 

@@ -55,6 +55,14 @@ protected:
     {
         return ViewProbe::find(m_controller->window()->rootObject(), QString::fromLatin1(name));
     }
+    /// Shows `controller`'s window on `pane`; a finder of its items.
+    static auto open(SettingsWindowController& controller, SettingsPane pane)
+    {
+        controller.logic().setSelectedPane(pane);
+        controller.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
+        return [&controller](const QString& name) { return ViewProbe::find(controller.window()->rootObject(), name); };
+    }
     void click(QQuickItem* target, QQuickView* window = nullptr)
     {
         ASSERT_NE(target, nullptr);
@@ -154,9 +162,7 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
 
 TEST_F(SettingsWindowTest, SwitchesWriteSettingsAtOnceAndThePickerListsEveryDisplay)
 {
-    m_controller->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_controller->window()));
-    m_controller->logic().setSelectedPane(SettingsPane::general);
+    open(*m_controller, SettingsPane::general);
 
     click(item("showClockSwitch"));
     EXPECT_FALSE(m_settings.showClock());
@@ -184,35 +190,28 @@ TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNo
     UpdaterService packaged(framework, BuildInfo { {}, {}, {}, true });
     SettingsWindowController controller(m_settings, m_screens, m_launchAtLogin,
         SettingsWindowController::Services { nullptr, nullptr, nullptr, nullptr, nullptr, &tray }, packaged, m_defaults, {});
-    controller.logic().setSelectedPane(SettingsPane::general);
-    controller.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
-    const auto find
-        = [&](const char* name) { return ViewProbe::find(controller.window()->rootObject(), QString::fromLatin1(name)); };
+    const auto find = open(controller, SettingsPane::general);
 
-    QQuickItem* note = find("noTrayHost");
+    QQuickItem* note = find(QStringLiteral("noTrayHost"));
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(note->property("text").toString(), QStringLiteral("This desktop shows no tray icons."));
-    EXPECT_TRUE(find("showTrayIconSwitch")->property("checked").toBool()) << "the setting keeps its value";
+    EXPECT_TRUE(find(QStringLiteral("showTrayIconSwitch"))->property("checked").toBool()) << "the setting keeps its value";
     tray.setAvailable(true);
     EXPECT_FALSE(note->isVisible());
 
     controller.logic().setSelectedPane(SettingsPane::about);
-    QQuickItem* packagedNote = find("updatesFromPackageManager");
+    QQuickItem* packagedNote = find(QStringLiteral("updatesFromPackageManager"));
     ASSERT_NE(packagedNote, nullptr);
     EXPECT_TRUE(packagedNote->isVisible());
     EXPECT_EQ(packagedNote->property("text").toString(), QStringLiteral("Updates come from your package manager."));
-    EXPECT_FALSE(find("automaticallyChecksForUpdates")->isVisible());
-    EXPECT_FALSE(find("checkForUpdates")->isVisible());
-    EXPECT_FALSE(find("updatesUnavailable")->isVisible());
+    for (const char* hidden : { "automaticallyChecksForUpdates", "checkForUpdates", "updatesUnavailable" })
+        EXPECT_FALSE(find(QLatin1String(hidden))->isVisible()) << hidden;
 }
 
 TEST_F(SettingsWindowTest, PositionAndNotchRowsWriteTheirSettingsAtOnce)
 {
-    m_controller->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_controller->window()));
-    m_controller->logic().setSelectedPane(SettingsPane::general);
+    open(*m_controller, SettingsPane::general);
     const auto choose = [](QQuickItem* picker, int index) {
         ASSERT_NE(picker, nullptr);
         QMetaObject::invokeMethod(picker, "activated", Q_ARG(int, index));
@@ -257,10 +256,7 @@ TEST_F(SettingsWindowTest, PlayerRowsListThePlayersSeenAndStoreTheChoiceAtOnce)
     rig.players.show(playing);
     SettingsWindowController controller(m_settings, m_screens, m_launchAtLogin,
         SettingsWindowController::Services { nullptr, nullptr, rig.service.get(), nullptr }, m_updater, m_defaults, {});
-    controller.logic().setSelectedPane(SettingsPane::nowPlaying);
-    controller.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
-    const auto find = [&](const QString& name) { return ViewProbe::find(controller.window()->rootObject(), name); };
+    const auto find = open(controller, SettingsPane::nowPlaying);
 
     EXPECT_EQ(find(QStringLiteral("nowPlayingSource"))->property("text").toString(), QStringLiteral("vlc"));
     QQuickItem* picker = find(QStringLiteral("playerPicker"));

@@ -124,13 +124,7 @@ protected:
     {
         return XdgAutostartLoginItem(folder(), program(), QStringLiteral("com.larkmoor.Brimwell"));
     }
-    void writeEntry(const QByteArray& text)
-    {
-        QDir().mkpath(folder());
-        QFile f(folder() + QStringLiteral("/com.larkmoor.Brimwell.desktop"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
+    void writeEntry(const QByteArray& text) { writeFile(QStringLiteral("autostart/com.larkmoor.Brimwell.desktop"), text); }
 };
 
 TEST_F(AutostartTest, StatusComesFromTheEntry)

@@ -15,22 +15,6 @@ namespace {
 
 enum class Bus { session, refusesName, none };
 
-// A session bus whose policy lets nobody own the program's name.
-const char refusingBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-    <deny own="com.larkmoor.Brimwell"/>
-  </policy>
-</busconfig>
-)";
-
 class ProgramRun : public ::testing::Test {
 protected:
     void prepare(Bus bus)
@@ -40,22 +24,14 @@ protected:
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         QString address = QStringLiteral("unix:path=") + m_home.filePath(QStringLiteral("no-bus"));
         if (bus != Bus::none) {
-            QString config;
-            if (bus == Bus::refusesName) {
-                QFile file(m_home.filePath(QStringLiteral("bus.conf")));
-                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-                file.write(refusingBusConfig);
-                config = file.fileName();
-            }
+            // A bus whose policy lets nobody own the program's name.
+            const QString config = bus == Bus::refusesName ? ChildProcess::writeBusConfig(
+                                       m_home.filePath(QStringLiteral("bus.conf")), QStringLiteral("com.larkmoor.Brimwell"))
+                                                           : QString();
             address = m_bus.emplace(config).address;
             ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
         }
         m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-    }
-    void start(QProcess& p)
-    {
-        p.setProcessEnvironment(m_env);
-        p.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
     }
 
     QTemporaryDir m_home;
@@ -75,32 +51,27 @@ protected:
 
 TEST_P(SingleInstanceTest, SecondCopyExitsCleanlyAndTheFirstReopensAndStopsOnSigterm)
 {
-    QProcess first;
-    QByteArray firstErr;
-    start(first);
-    ASSERT_TRUE(ChildProcess::waitForStderr(first, firstErr, "[App] info: Brimwell ")) << firstErr.constData();
+    ChildProcess::Brimwell first;
+    const QByteArray& firstErr = first.log;
+    first.launch(m_env);
+    ASSERT_TRUE(first.logShows("[App] info: Brimwell ")) << firstErr.constData();
     // A refused name is an error of the bus, not another copy.
     EXPECT_EQ(firstErr.contains("[App] error: Unable to own the bus name com.larkmoor.Brimwell"), GetParam() == Bus::refusesName)
         << firstErr.constData();
 
-    QProcess second;
-    start(second);
+    ChildProcess::Brimwell second;
+    second.launch(m_env);
     ASSERT_TRUE(second.waitForFinished(5000));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    const QByteArray secondErr = second.readAllStandardError();
+    EXPECT_TRUE(second.stop()) << "exits cleanly by itself";
+    const QByteArray& secondErr = second.log;
     EXPECT_TRUE(secondErr.contains("com.larkmoor.Brimwell[App] default: Another instance is already running; terminating\n"))
         << secondErr.constData();
     EXPECT_FALSE(secondErr.contains("info: Brimwell ")) << "the second copy must not launch";
 
-    EXPECT_TRUE(ChildProcess::waitForStderr(first, firstErr, "Reopen requested")) << firstErr.constData();
+    EXPECT_TRUE(first.logShows("Reopen requested")) << firstErr.constData();
     EXPECT_EQ(first.state(), QProcess::Running);
 
-    first.terminate(); // SIGTERM
-    ASSERT_TRUE(first.waitForFinished(5000));
-    firstErr += first.readAllStandardError();
-    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_TRUE(first.stop()) << firstErr.constData(); // SIGTERM
     EXPECT_TRUE(firstErr.contains("[App] info: Terminating")) << firstErr.constData();
 }
 
@@ -116,14 +87,12 @@ TEST_F(LockFileTest, StartsWhenTheLockFileCannotBeMade)
     ASSERT_TRUE(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
 
-    QProcess only;
-    QByteArray err;
-    start(only);
-    EXPECT_TRUE(ChildProcess::waitForStderr(only, err, "[App] info: Brimwell ")) << err.constData();
-    EXPECT_TRUE(err.contains("[App] error: Unable to take the lock file")) << err.constData();
-    EXPECT_FALSE(err.contains("Another instance")) << err.constData();
-    only.terminate();
-    EXPECT_TRUE(only.waitForFinished(5000));
+    ChildProcess::Brimwell only;
+    only.launch(m_env);
+    EXPECT_TRUE(only.logShows("[App] info: Brimwell ")) << only.log.constData();
+    EXPECT_TRUE(only.log.contains("[App] error: Unable to take the lock file")) << only.log.constData();
+    EXPECT_FALSE(only.log.contains("Another instance")) << only.log.constData();
+    EXPECT_TRUE(only.stop());
 }
 
 INSTANTIATE_TEST_SUITE_P(

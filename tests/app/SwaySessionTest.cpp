@@ -39,8 +39,7 @@ protected:
         log.clear();
         session.startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session.environment());
         ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
-        ASSERT_TRUE(x->waitFor([this] { return (panel = x->findWindow("Brimwell Island", program.processId())) != 0; }));
-        x->follow(panel);
+        ASSERT_NE(panel = x->islandOf(program.processId()), 0u);
         ASSERT_TRUE(frameBecomes(closedPill)) << log.constData();
     }
     void quit()
@@ -64,10 +63,7 @@ protected:
         ASSERT_TRUE(reached) << "the compositor never brought the pointer onto the island";
         ASSERT_TRUE(session.movePointer(at.x(), at.y()));
     }
-    bool frameBecomes(const QRect& frame, int boundMs = 5000)
-    {
-        return x->waitFor([&] { return x->geometry(panel) == frame; }, boundMs);
-    }
+    bool frameBecomes(const QRect& frame, int boundMs = 5000) { return x->geometryBecomes(panel, frame, boundMs); }
 
     SwaySession session;
     QProcess foot;

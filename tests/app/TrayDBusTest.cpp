@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "DBusMock.h"
 #include "PrivateXServer.h"
 #include "RealPart.h"
 #include "TempDir.h"
@@ -6,13 +7,12 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QDir>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -69,68 +69,15 @@ QList<MenuEntry> children(const QDBusArgument& layout)
     return entries;
 }
 
-// The X windows of process `pid` on `display`, below `from` (0: the root),
-// with their place on the screen and whether they sit directly on the root.
-struct XWindow {
-    xcb_window_t id;
-    QRect rect;
-    bool topLevel;
-    bool viewable;
-    bool overrideRedirect;
-};
-QList<XWindow> windowsOf(const QString& display, qint64 pid)
-{
-    QList<XWindow> found;
-    xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return found;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto* pidAtom = xcb_intern_atom_reply(c, xcb_intern_atom(c, false, 11, "_NET_WM_PID"), nullptr);
-    const std::function<void(xcb_window_t)> walk = [&](xcb_window_t parent) {
-        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr);
-        if (!tree)
-            return;
-        const xcb_window_t* children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-            const xcb_window_t w = children[i];
-            auto* owner
-                = xcb_get_property_reply(c, xcb_get_property(c, false, w, pidAtom->atom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-            if (owner && xcb_get_property_value_length(owner) == 4
-                && *static_cast<uint32_t*>(xcb_get_property_value(owner)) == pid) {
-                auto* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
-                auto* at = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
-                auto* attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
-                if (geometry && at && attributes)
-                    found.append({ w, QRect(at->dst_x, at->dst_y, geometry->width, geometry->height), parent == root,
-                        attributes->map_state == XCB_MAP_STATE_VIEWABLE, bool(attributes->override_redirect) });
-                std::free(geometry);
-                std::free(at);
-                std::free(attributes);
-            }
-            std::free(owner);
-            walk(w);
-        }
-        std::free(tree);
-    };
-    if (pidAtom)
-        walk(root);
-    std::free(pidAtom);
-    xcb_disconnect(c);
-    return found;
-}
-
 // A shown menu of the program at the pointer `at`. Near an edge Qt moves it
 // into the work area, beside the pointer rather than under it.
-bool menuAt(const QString& display, qint64 pid, QPoint at)
+bool menuAt(const PrivateXServer& x, qint64 pid, QPoint at)
 {
-    for (const XWindow& w : windowsOf(display, pid)) {
-        if (w.topLevel && w.viewable && w.overrideRedirect && w.rect.height() > 40
-            && w.rect.adjusted(-32, -32, 32, 32).contains(at))
-            return true;
-    }
-    return false;
+    const auto windows = x.windowsOf(pid);
+    return std::any_of(windows.begin(), windows.end(), [&](const PrivateXServer::ProcessWindow& w) {
+        return w.topLevel && w.viewable && w.overrideRedirect && w.rect.height() > 40
+            && w.rect.adjusted(-32, -32, 32, 32).contains(at);
+    });
 }
 
 class TrayDBusTest : public TempDirTest {
@@ -145,47 +92,41 @@ protected:
     }
     void TearDown() override
     {
-        for (QProcess* p : { &m_program, &m_watcher, &m_tray, &m_windowManager }) {
+        for (QProcess* p : { &m_tray, &m_windowManager }) {
             p->terminate();
             if (!p->waitForFinished(5000))
                 p->kill();
         }
+        m_watcher.reset();
         m_connection.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("tray-test"));
     }
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment env = ChildProcess::isolatedEnvironment(m_dir.path());
+        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), m_x.display());
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
-        env.insert(QStringLiteral("DISPLAY"), m_x.display());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         return env;
     }
     void startWatcher()
     {
-        QDBusServiceWatcher watcher(watcherName, *m_connection, QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        m_watcher.setProcessEnvironment(environment());
-        m_watcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_watcher.setStandardOutputFile(QProcess::nullDevice());
-        m_watcher.start(QStringLiteral("/usr/bin/python3"),
-            { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), QStringLiteral("-t"),
+        m_watcher = std::make_unique<DBusMock>(*m_connection, m_bus.address, watcherName,
+            QStringList { QStringLiteral("-t"),
                 qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + QStringLiteral("/tests/app/status_notifier_watcher.py") });
-        ASSERT_TRUE(registered.wait(10000)) << "dbusmock did not start";
     }
-    void launch(QProcess& program)
+    /// The program with its tray icon on.
+    void launch(ChildProcess::Brimwell& program)
     {
-        program.setProcessEnvironment(environment());
-        program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+        QSettings(path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")), QSettings::IniFormat)
+            .setValue(QStringLiteral("showMenuBarIcon"), true);
+        program.launch(environment());
         ASSERT_TRUE(program.waitForStarted(10000));
     }
     QStringList registeredItems()
     {
-        QDBusMessage get = QDBusMessage::createMethodCall(watcherName, QStringLiteral("/StatusNotifierWatcher"),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get << watcherName << QStringLiteral("RegisteredStatusNotifierItems");
-        const QDBusMessage reply = m_connection->call(get);
+        const QDBusMessage reply
+            = call(watcherName, QStringLiteral("/StatusNotifierWatcher"), QStringLiteral("org.freedesktop.DBus.Properties"),
+                QStringLiteral("Get"), { watcherName, QStringLiteral("RegisteredStatusNotifierItems") });
         return reply.arguments().value(0).value<QDBusVariant>().variant().toStringList();
     }
     QDBusMessage call(
@@ -198,11 +139,6 @@ protected:
         return reply;
     }
     xcb_window_t settingsWindow() const { return m_x.findWindow("Brimwell Settings", m_program.processId()); }
-    void writeShowTrayIcon()
-    {
-        QSettings settings(path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")), QSettings::IniFormat);
-        settings.setValue(QStringLiteral("showMenuBarIcon"), true);
-    }
     /// A program of the desktop on the test's display, running until the test ends.
     void startDesktopProgram(QProcess& process, const QString& program, const QStringList& arguments)
     {
@@ -219,21 +155,16 @@ protected:
     PrivateXServer m_x;
     ChildProcess::PrivateBus m_bus;
     std::unique_ptr<QDBusConnection> m_connection;
-    QProcess m_watcher;
+    std::unique_ptr<DBusMock> m_watcher;
     QProcess m_tray;
     QProcess m_windowManager;
-    QProcess m_program;
-    QByteArray m_stderr;
+    ChildProcess::Brimwell m_program;
 };
 
 } // namespace
 
 TEST_F(TrayDBusTest, TheTrayMenuOpensSettingsAndASecondLaunchBringsTheSameWindowBack)
 {
-    {
-        QSettings settings(path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")), QSettings::IniFormat);
-        settings.setValue(QStringLiteral("showMenuBarIcon"), true);
-    }
     ASSERT_NO_FATAL_FAILURE(startWatcher());
     ASSERT_NO_FATAL_FAILURE(launch(m_program));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !registeredItems().isEmpty(); }, 15000)) << "the tray item never registered";
@@ -264,7 +195,7 @@ TEST_F(TrayDBusTest, TheTrayMenuOpensSettingsAndASecondLaunchBringsTheSameWindow
     // Closed (as a window manager's close button does), then Brimwell launched again.
     m_x.sendClientMessage(window, m_x.atom("WM_PROTOCOLS"), { m_x.atom("WM_DELETE_WINDOW"), XCB_CURRENT_TIME });
     ASSERT_TRUE(m_x.waitFor([&] { return !m_x.isViewable(window); }));
-    QProcess second;
+    ChildProcess::Brimwell second;
     ASSERT_NO_FATAL_FAILURE(launch(second));
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
@@ -274,18 +205,16 @@ TEST_F(TrayDBusTest, TheTrayMenuOpensSettingsAndASecondLaunchBringsTheSameWindow
     // The panel's click on the item (Activate) opens the same menu at the pointer.
     const QPoint pointer(400, 300);
     m_x.movePointer(pointer.x(), pointer.y());
-    EXPECT_FALSE(menuAt(m_x.display(), m_program.processId(), pointer));
+    EXPECT_FALSE(menuAt(m_x, m_program.processId(), pointer));
     call(item, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"),
         { pointer.x(), pointer.y() });
-    EXPECT_TRUE(m_x.waitFor([&] { return menuAt(m_x.display(), m_program.processId(), pointer); }, 10000));
+    EXPECT_TRUE(m_x.waitFor([&] { return menuAt(m_x, m_program.processId(), pointer); }, 10000));
 }
 
 TEST_F(TrayDBusTest, AWatcherThatStartsLaterGetsTheIconWithoutARestart)
 {
-    writeShowTrayIcon();
-    m_program.setProcessChannelMode(QProcess::SeparateChannels);
     ASSERT_NO_FATAL_FAILURE(launch(m_program));
-    ASSERT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "No system tray on this desktop"));
+    ASSERT_TRUE(m_program.logShows("No system tray on this desktop"));
     ASSERT_NO_FATAL_FAILURE(startWatcher());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !registeredItems().isEmpty(); }, 15000)) << "the tray item never registered";
     EXPECT_EQ(m_program.state(), QProcess::Running);
@@ -293,10 +222,8 @@ TEST_F(TrayDBusTest, AWatcherThatStartsLaterGetsTheIconWithoutARestart)
 
 TEST_F(TrayDBusTest, AnXEmbedTrayThatStartsLaterDocksTheIconAndItsClickOpensTheMenu)
 {
-    writeShowTrayIcon();
-    m_program.setProcessChannelMode(QProcess::SeparateChannels);
     ASSERT_NO_FATAL_FAILURE(launch(m_program));
-    ASSERT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "No system tray on this desktop"));
+    ASSERT_TRUE(m_program.logShows("No system tray on this desktop"));
 
     // tint2's tray, as on a desktop whose panel starts after the programs of the session.
     ASSERT_NO_FATAL_FAILURE(startDesktopProgram(m_windowManager, QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }));
@@ -305,7 +232,7 @@ TEST_F(TrayDBusTest, AnXEmbedTrayThatStartsLaterDocksTheIconAndItsClickOpensTheM
     QRect icon;
     ASSERT_TRUE(m_x.waitFor(
         [&] {
-            for (const XWindow& w : windowsOf(m_x.display(), m_program.processId())) {
+            for (const PrivateXServer::ProcessWindow& w : m_x.windowsOf(m_program.processId())) {
                 if (!w.topLevel && w.viewable)
                     icon = w.rect;
             }
@@ -313,12 +240,12 @@ TEST_F(TrayDBusTest, AnXEmbedTrayThatStartsLaterDocksTheIconAndItsClickOpensTheM
         },
         15000))
         << "the icon never docked in the tray";
-    EXPECT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "XEmbed system tray appeared"));
+    EXPECT_TRUE(m_program.logShows("XEmbed system tray appeared"));
 
     m_x.movePointer(icon.center().x(), icon.center().y());
     m_x.click();
-    EXPECT_TRUE(m_x.waitFor([&] { return menuAt(m_x.display(), m_program.processId(), icon.center()); }, 10000));
+    EXPECT_TRUE(m_x.waitFor([&] { return menuAt(m_x, m_program.processId(), icon.center()); }, 10000));
 
     m_tray.terminate();
-    EXPECT_TRUE(ChildProcess::waitForStderr(m_program, m_stderr, "XEmbed system tray went away"));
+    EXPECT_TRUE(m_program.logShows("XEmbed system tray went away"));
 }

@@ -3,8 +3,6 @@
 #include "RealPart.h"
 #include "TempDir.h"
 
-#include <csignal>
-
 #include <gtest/gtest.h>
 
 // The real program in a Wayland session as GNOME or Plasma start it: weston
@@ -27,36 +25,25 @@ protected:
         m_env.insert(QStringLiteral("DISPLAY"), m_xwayland);
         m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
     }
-    void TearDown() override
-    {
-        m_program.kill();
-        m_program.waitForFinished(5000);
-    }
-
     void start()
     {
-        m_program.setProcessEnvironment(m_env);
-        m_program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+        m_program.launch(m_env);
         ASSERT_TRUE(m_program.waitForStarted(10000));
     }
-    bool logShows(const QByteArray& text) { return ChildProcess::waitForStderr(m_program, m_log, text); }
-
+    bool logShows(const QByteArray& text) { return m_program.logShows(text); }
     // SIGTERM runs the stop sequence; a crash or a hang fails here.
     void expectCleanTermination()
     {
         ASSERT_EQ(m_program.state(), QProcess::Running) << m_log.constData();
-        ::kill(pid_t(m_program.processId()), SIGTERM);
-        ASSERT_TRUE(m_program.waitForFinished(10000));
-        EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit) << m_log.constData();
-        EXPECT_EQ(m_program.exitCode(), 0) << m_log.constData();
+        EXPECT_TRUE(m_program.stop()) << m_log.constData();
     }
 
     QString m_wayland;
     QString m_xwayland;
     ChildProcess::PrivateBus m_bus;
     QProcessEnvironment m_env;
-    QProcess m_program;
-    QByteArray m_log;
+    ChildProcess::Brimwell m_program;
+    const QByteArray& m_log = m_program.log;
 };
 
 TEST_F(WaylandSessionTest, RunsThroughXWaylandWithTheIslandAtThePillFrame)
@@ -67,11 +54,9 @@ TEST_F(WaylandSessionTest, RunsThroughXWaylandWithTheIslandAtThePillFrame)
 
     PrivateXServer x(m_xwayland);
     ASSERT_TRUE(x.isRunning());
-    xcb_window_t panel = 0;
-    ASSERT_TRUE(x.waitFor([&] { return (panel = x.findWindow("Brimwell Island", m_program.processId())) != 0; }, 10000))
-        << m_log.constData();
-    x.follow(panel);
-    EXPECT_TRUE(x.waitFor([&] { return x.geometry(panel) == QRect(565, 0, 150, 22); }))
+    const xcb_window_t panel = x.islandOf(m_program.processId(), 10000);
+    ASSERT_NE(panel, 0u) << m_log.constData();
+    EXPECT_TRUE(x.geometryBecomes(panel, QRect(565, 0, 150, 22)))
         << x.geometry(panel).x() << "," << x.geometry(panel).y() << " " << x.geometry(panel).width() << "x"
         << x.geometry(panel).height();
     EXPECT_TRUE(x.isOverrideRedirect(panel));
@@ -83,7 +68,7 @@ TEST_F(WaylandSessionTest, WithoutXWaylandExitsWithAnErrorNamingIt)
     m_env.remove(QStringLiteral("DISPLAY"));
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(m_program.waitForFinished(10000));
-    m_log += m_program.readAllStandardError();
+    m_program.log += m_program.readAllStandardError();
     EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(m_program.exitCode(), 0);
     EXPECT_TRUE(m_log.contains("[App] error: Wayland session without XWayland: no X display answers (DISPLAY=unset)"))

@@ -149,14 +149,6 @@ protected:
         x.movePointer(1100, 750);
         dragSource = x.createWindow();
     }
-    void TearDown() override
-    {
-        for (QProcess* process : { &program, &reopener }) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-    }
-
     QString dataFolder() const { return path(QStringLiteral("data/com.larkmoor.Brimwell")); }
     QString historyPath() const { return dataFolder() + QStringLiteral("/clipboard-history.json"); }
     QString shelfPath() const { return dataFolder() + QStringLiteral("/shelf.json"); }
@@ -166,19 +158,10 @@ protected:
         return { fileStamp(historyPath()), fileStamp(shelfPath()), fileStamp(settingsPath()) };
     }
 
-    QString userFile(const QString& name)
-    {
-        const QString file = path(QStringLiteral("files/") + name);
-        QFile f(file);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(name.toUtf8());
-        return file;
-    }
+    QString userFile(const QString& name) { return writeFile(QStringLiteral("files/") + name, name.toUtf8()); }
 
     void seed()
     {
-        QDir().mkpath(dataFolder());
-        QDir().mkpath(path(QStringLiteral("files")));
         const auto id = [] { return QUuid::createUuid().toString(QUuid::WithoutBraces); };
         QJsonArray history;
         for (; nextCopy < historyLimit; ++nextCopy)
@@ -192,11 +175,9 @@ protected:
                 { QStringLiteral("bookmark"), QString::fromLatin1(bookmark->toBase64()) },
                 { QStringLiteral("addedAt"), 786000000.0 + i }, { QStringLiteral("isTemporary"), false } });
         }
-        for (const auto& [file, array] : { std::pair(historyPath(), history), std::pair(shelfPath(), shelf) }) {
-            QFile f(file);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
-        }
+        writeFile(QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json"),
+            QJsonDocument(history).toJson(QJsonDocument::Compact));
+        writeFile(QStringLiteral("data/com.larkmoor.Brimwell/shelf.json"), QJsonDocument(shelf).toJson(QJsonDocument::Compact));
         QSettings settings(settingsPath(), QSettings::IniFormat);
         const QMap<QString, QString> keys = seededSettings();
         for (auto it = keys.cbegin(); it != keys.cend(); ++it)
@@ -254,20 +235,13 @@ protected:
             << "settings.ini: pane " << now.pane.toStdString() << " was neither stored nor chosen";
         EXPECT_EQ(QDir(dataFolder()).entryList({ QStringLiteral("*.corrupt*") }, QDir::Files), QStringList());
         for (const char* complaint : { "Unable to read", "Unable to save", "Unable to write" })
-            EXPECT_FALSE(log.contains(complaint)) << "the log says \"" << complaint << "\"";
+            EXPECT_FALSE(program.log.contains(complaint)) << "the log says \"" << complaint << "\"";
     }
 
     void start()
     {
-        QProcessEnvironment env = ChildProcess::isolatedEnvironment(m_dir.path());
         // No session bus: a second launch reaches the first through its socket.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        env.insert(QStringLiteral("DISPLAY"), x.display());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        program.setProcessEnvironment(env);
-        reopener.setProcessEnvironment(env);
-        log.clear();
-        program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+        program.launch(ChildProcess::x11Environment(m_dir.path(), x.display()));
     }
 
     /// Waits for the program to end (its own way after terminate(), or the
@@ -279,9 +253,9 @@ protected:
         if (expected == QProcess::CrashExit)
             reopener.kill();
         reopener.waitForFinished(5000);
-        log += program.readAllStandardError();
-        EXPECT_EQ(program.exitStatus(), expected) << log.constData();
-        EXPECT_TRUE(expected == QProcess::CrashExit || program.exitCode() == 0) << log.constData();
+        program.log += program.readAllStandardError();
+        EXPECT_EQ(program.exitStatus(), expected) << program.log.constData();
+        EXPECT_TRUE(expected == QProcess::CrashExit || program.exitCode() == 0) << program.log.constData();
     }
 
     /// Acts on the program as a user would until `stop` holds: offers copies,
@@ -290,13 +264,13 @@ protected:
     /// False when the island never showed.
     bool drive(const std::function<bool()>& stop, Offered& offered, QString pane)
     {
-        if (!ChildProcess::waitForStderr(program, log, "Island placed on", 20000) || stop())
+        if (!program.logShows("Island placed on", 20000) || stop())
             return false;
         xcb_window_t panel = 0;
         if (!x.waitFor([&] { return stop() || (panel = x.findWindow("Brimwell Island", program.processId())) != 0; }, 10000)
             || stop())
             return false;
-        reopener.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+        reopener.launch(program.processEnvironment());
         std::unique_ptr<X11SelectionOwner> copy;
         QElapsedTimer copyAge;
         xcb_window_t settings = 0;
@@ -328,7 +302,7 @@ protected:
             x.waitFor([&] { return stop() || stamps() != before; }, 1000);
             // Read as it comes, so that the program never waits on a full pipe.
             program.waitForReadyRead(0);
-            log += program.readAllStandardError();
+            program.log += program.readAllStandardError();
         }
         return true;
     }
@@ -346,23 +320,22 @@ protected:
             const auto now = stamps();
             return (now[0] != initial[0] && now[1] != initial[1] && now[2] != initial[2]) || clock.hasExpired(30000);
         };
-        EXPECT_TRUE(drive(saved, offered, state.pane)) << log.constData();
+        EXPECT_TRUE(drive(saved, offered, state.pane)) << program.log.constData();
         const qint64 savedMs = clock.elapsed();
-        EXPECT_LT(savedMs, 30000) << "not all three files were saved: " << log.constData();
+        EXPECT_LT(savedMs, 30000) << "not all three files were saved: " << program.log.constData();
         program.terminate();
         finish(QProcess::NormalExit);
         const State now = readState();
         expectFollows(now, state, offered);
-        EXPECT_FALSE(HasFailure()) << log.constData();
+        EXPECT_FALSE(HasFailure()) << program.log.constData();
         state = now;
         return savedMs;
     }
 
     PrivateXServer x;
     xcb_window_t dragSource = 0;
-    QProcess program;
-    QProcess reopener;
-    QByteArray log;
+    ChildProcess::Brimwell program;
+    ChildProcess::Brimwell reopener;
     int nextCopy = 0;
     int nextFile = 0;
 };
@@ -410,7 +383,7 @@ TEST_F(CrashSafetyTest, FilesStayWholeAndLoadAgainWhenKilledAtAnyMoment)
         const State now = readState();
         expectFollows(now, state, run);
         if (HasFailure())
-            ADD_FAILURE() << log.constData();
+            ADD_FAILURE() << program.log.constData();
         state = now;
     }
 

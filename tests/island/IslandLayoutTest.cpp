@@ -101,6 +101,12 @@ TEST(IslandLayout, BelowATopPanelOnlyWhereOneIsAndNeverOverANotch)
     EXPECT_EQ(below.islandRect(IslandState::expanded, below.openPanelFrame().size()),
         atTop.islandRect(IslandState::expanded, atTop.openPanelFrame().size()));
     EXPECT_EQ(IslandLayout(bare, 0, belowTopPanel).closedPanelFrame().top(), 0);
+    // A panel of no height is none; one of a single pixel already counts.
+    for (const auto& [height, top] : { std::pair(0, 0), std::pair(1, 1), std::pair(30, 30) }) {
+        PlatformScreen screen = plain(QStringLiteral("DP-3"), QRect(0, 0, 1280, 800), height);
+        screen.topPanelHeight = height;
+        EXPECT_EQ(IslandLayout(screen, 0, automatic).closedPanelFrame().top(), top) << height;
+    }
     EXPECT_EQ(IslandLayout(notch, 72, belowTopPanel).closedPanelFrame(), QRect(578, 0, 356, 32));
 }
 

@@ -32,9 +32,8 @@ TEST(IslandBackgroundTest, GlowLightsTheBottomEdgeAndOutOfRangeGlowIsItsNearestE
         alphas(IslandBackgroundPainter::glowStops(0)));
 }
 
-TEST(IslandRootLogicTest, GlowOnlyOnOpenGlassAndAClosedPillIsFullyRound)
+TEST(IslandRootLogicTest, GlowOnlyOnOpenGlassAndWithinItsRange)
 {
-    EXPECT_DOUBLE_EQ(IslandRootLogic::pillCornerRadius(false, 20), 10);
     EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(false, IslandBackgroundStyle::glass, 0.6), 0);
     EXPECT_DOUBLE_EQ(IslandRootLogic::outerGlowOpacity(true, IslandBackgroundStyle::black, 0.6), 0);
     EXPECT_DOUBLE_EQ(IslandRootLogic::waveGlow(IslandBackgroundStyle::black, 0.6), 0);

@@ -13,6 +13,8 @@
 #include "TestScreens.h"
 #include "UserDefaults.h"
 
+#include <QSettings>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,10 +48,15 @@ protected:
     }
     IslandViewModel& model() { return controller->viewModel(); }
     bool isOpen() { return model().state() == IslandState::expanded; }
-    void openByHover(QPoint at = onIsland)
+    /// The pointer at `at`, and the panel's report of it coming or going.
+    void hoverAt(QPoint at, bool inside)
     {
         pointer.position = at;
-        panel->hover(true);
+        panel->hover(inside);
+    }
+    void openByHover(QPoint at = onIsland)
+    {
+        hoverAt(at, true);
         scheduler.advance(200);
         ASSERT_TRUE(isOpen());
     }
@@ -99,8 +106,7 @@ TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNext
 TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerStays)
 {
     launch();
-    pointer.position = onIsland;
-    panel->hover(true);
+    hoverAt(onIsland, true);
     scheduler.advance(199);
     EXPECT_FALSE(isOpen());
     scheduler.advance(1);
@@ -112,14 +118,12 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
     launch();
     panel->hover(true);
     scheduler.advance(150);
-    pointer.position = farAway;
-    panel->hover(false);
+    hoverAt(farAway, false);
     scheduler.advance(1000);
     EXPECT_FALSE(isOpen());
 
     // Gone by the time the delay ends, without a leave report.
-    pointer.position = onIsland;
-    panel->hover(true);
+    hoverAt(onIsland, true);
     pointer.position = farAway;
     scheduler.advance(200);
     EXPECT_FALSE(isOpen());
@@ -127,19 +131,37 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
 
     // With no delay it opens on the next turn.
     settings->setHoverDelay(0);
-    pointer.position = onIsland;
-    panel->hover(true);
+    hoverAt(onIsland, true);
     EXPECT_FALSE(isOpen());
     scheduler.advance(0);
     EXPECT_TRUE(isOpen());
+
+    // A delay as stored, and stored ones past either end, held to 0 and 1 s.
+    for (const auto& [stored, opensAtMs] :
+        { std::pair("0.35", 350), std::pair("1", 1000), std::pair("1.001", 1000), std::pair("-3", 0) }) {
+        SCOPED_TRACE(stored);
+        controller.reset();
+        settings.reset();
+        defaults.reset();
+        QSettings(path(QStringLiteral("settings.ini")), QSettings::IniFormat)
+            .setValue(QStringLiteral("hoverDelay"), QString::fromLatin1(stored));
+        launch();
+        pointer.position = onIsland;
+        panel->hover(true);
+        if (opensAtMs > 0) {
+            scheduler.advance(opensAtMs - 1);
+            EXPECT_FALSE(isOpen());
+        }
+        scheduler.advance(opensAtMs > 0 ? 1 : 0);
+        EXPECT_TRUE(isOpen());
+    }
 }
 
 TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheAnimation)
 {
     launch();
     openByHover();
-    pointer.position = farAway;
-    panel->hover(false);
+    hoverAt(farAway, false);
     scheduler.advance(119);
     EXPECT_TRUE(isOpen());
     scheduler.advance(1);
@@ -154,11 +176,9 @@ TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheA
 
     // Leaving and coming back within 0.12 s keeps it open.
     openByHover();
-    pointer.position = farAway;
-    panel->hover(false);
+    hoverAt(farAway, false);
     scheduler.advance(100);
-    pointer.position = onIsland;
-    panel->hover(true);
+    hoverAt(onIsland, true);
     scheduler.advance(2000);
     EXPECT_TRUE(isOpen());
     EXPECT_EQ(panel->currentFrame, openPill);
@@ -171,8 +191,7 @@ TEST_F(IslandWindowControllerTest, TheOutlineNotThePanelDecidesWhetherThePointer
     // The panel's margin lets the pointer through: a leave into it closes.
     const QRect island = panel->shape.boundingRect().translated(openPill.topLeft());
     ASSERT_LT(island.bottom(), openPill.bottom());
-    pointer.position = QPoint(640, island.bottom() + 1);
-    panel->hover(false);
+    hoverAt(QPoint(640, island.bottom() + 1), false);
     scheduler.advance(120);
     EXPECT_FALSE(isOpen());
     scheduler.advance(450);
@@ -181,8 +200,7 @@ TEST_F(IslandWindowControllerTest, TheOutlineNotThePanelDecidesWhetherThePointer
     // A leave while the pointer is still on the island (a grab elsewhere):
     // watched, and closed once it really goes.
     openByHover();
-    pointer.position = QPoint(640, island.bottom());
-    panel->hover(false);
+    hoverAt(QPoint(640, island.bottom()), false);
     scheduler.advance(120 + 900);
     EXPECT_TRUE(isOpen());
     pointer.position = farAway;
@@ -251,8 +269,7 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
     EXPECT_EQ(panel->currentFrame, closedPill);
 
     // While not visible, resting on it opens nothing.
-    pointer.position = onIsland;
-    panel->hover(true);
+    hoverAt(onIsland, true);
     scheduler.advance(1000);
     EXPECT_FALSE(isOpen());
 
@@ -301,8 +318,7 @@ TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShel
     EXPECT_FALSE(panel->accepting);
     EXPECT_EQ(panel->acceptChanges, 2);
     EXPECT_FALSE(model().availableTabs().contains(IslandTab::shelf));
-    pointer.position = farAway;
-    panel->hover(false);
+    hoverAt(farAway, false);
     scheduler.advance(1000);
     ASSERT_FALSE(isOpen());
     Q_EMIT panel->events().dropTargetChanged(true);
@@ -317,8 +333,7 @@ TEST_F(IslandWindowControllerTest, DraggingAnItemOutKeepsTheIslandOpenUntilTheBu
     pointer.primaryPressed = true;
     model().startExternalDrag();
     EXPECT_TRUE(controller->isExternalDragActive());
-    pointer.position = farAway;
-    panel->hover(false);
+    hoverAt(farAway, false);
     scheduler.advance(3000);
     EXPECT_TRUE(isOpen());
 
@@ -394,8 +409,7 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
     EXPECT_EQ(panel->currentFrame, onSecond);
 
     // A pending open is dropped by a placement.
-    pointer.position = QPoint(2240, 10);
-    panel->hover(true);
+    hoverAt(QPoint(2240, 10), true);
     source->setScreens({ primary, second });
     scheduler.advance(1000);
     EXPECT_FALSE(isOpen());

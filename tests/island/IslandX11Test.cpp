@@ -34,11 +34,6 @@ constexpr uint32_t background = 0x3060a0;
 class IslandOnX11Test : public TempDirTest {
 protected:
     void SetUp() override { ASSERT_TRUE(x.isRunning()) << "Xvfb did not start"; }
-    void TearDown() override
-    {
-        program.terminate();
-        program.waitForFinished(5000);
-    }
 
     QSettings settingsFile() const
     {
@@ -47,67 +42,32 @@ protected:
 
     void launch()
     {
-        QProcessEnvironment env = ChildProcess::isolatedEnvironment(m_dir.path());
-        // No session bus: the single-instance guard uses its lock file here.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        env.insert(QStringLiteral("DISPLAY"), x.display());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        program.setProcessEnvironment(env);
-        program.start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
-        ASSERT_TRUE(program.waitForStarted(10000));
-        ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
-        ASSERT_TRUE(x.waitFor([this] { return (panel = x.findWindow("Brimwell Island", program.processId())) != 0; }));
-        x.follow(panel);
+        program.launch(ChildProcess::x11Environment(m_dir.path(), x.display()));
+        ASSERT_TRUE(program.logShows("Island placed on")) << program.log.constData();
+        ASSERT_NE(panel = x.islandOf(program.processId()), 0u);
+    }
+    void restart()
+    {
+        ASSERT_TRUE(program.stop()) << program.log.constData();
+        ASSERT_NO_FATAL_FAILURE(launch());
     }
 
-    bool frameBecomes(const QRect& frame, int boundMs = 5000)
-    {
-        return x.waitFor([&] { return x.geometry(panel) == frame; }, boundMs);
-    }
+    bool frameBecomes(const QRect& frame, int boundMs = 5000) { return x.geometryBecomes(panel, frame, boundMs); }
     QRect frame() const { return x.geometry(panel); }
 
-    QString userFile(const QString& name)
-    {
-        const QString file = path(QStringLiteral("files/") + name);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile f(file);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("content");
-        return file;
-    }
+    QString userFile(const QString& name) { return writeFile(QStringLiteral("files/") + name, "content"); }
     QString shelfFolder() const { return path(QStringLiteral("data/com.larkmoor.Brimwell/Shelf")); }
-    QJsonArray shelfList() const
-    {
-        QFile f(path(QStringLiteral("data/com.larkmoor.Brimwell/shelf.json")));
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
-    static QByteArray redSquare()
-    {
-        QImage image(64, 64, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
-    /// A drag source's enter and first position; true when the island takes it.
-    bool dragEnters(xcb_window_t source) { return XdndDragSource::enters(x, panel, source); }
+    QJsonArray shelfList() const { return readJsonArray(QStringLiteral("data/com.larkmoor.Brimwell/shelf.json")); }
     /// Drops `offer` (type → bytes) on the island as another program's drag
     /// would; whether the island took it, or nothing when it never finished.
     std::optional<bool> dropOnIsland(const QMap<QByteArray, QByteArray>& offer)
     {
         return XdndDragSource::drop(x, panel, x.createWindow(), offer);
     }
-    int brightPixels(const QRect& rect) const
+    /// Pixels brighter than `level` on screen in `rect`.
+    int lit(const QRect& rect, int level = 120) const
     {
-        const QImage shot = x.image(rect);
-        int count = 0;
-        for (int py = 0; py < shot.height(); ++py) {
-            for (int px = 0; px < shot.width(); ++px)
-                count += qGray(shot.pixel(px, py)) > 120;
-        }
-        return count;
+        return ViewProbe::brightPixels(x.image(rect), QRect(QPoint(), rect.size()), level);
     }
     // Where the strip of tiles lies in the open pill (the Shelf tab's own
     // layout, as the view test measures it): 74 high, tiles 72 wide and 8 apart.
@@ -128,13 +88,6 @@ protected:
         }
         return tiles;
     }
-    QPoint firstTileCentre(const QRect& strip) const { return { strip.x() + 36, strip.y() + 28 }; }
-    QPoint clearButton(const QRect& strip) const { return { strip.right() - 28, strip.y() - 20 }; }
-    static void saveShot(const QImage& shot, const char* name)
-    {
-        shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/")
-            + QLatin1String(name));
-    }
 
     /// Starts `command` on the test's X server, apart from the user's files.
     bool startOnServer(QProcess& process, const QString& command, const QStringList& arguments)
@@ -150,8 +103,7 @@ protected:
     }
 
     PrivateXServer x;
-    QProcess program;
-    QByteArray log;
+    ChildProcess::Brimwell program;
     xcb_window_t panel = 0;
 };
 
@@ -165,7 +117,7 @@ TEST_F(IslandOnX11Test, OpensUnderThePointerAndClosesWhenItLeaves)
     EXPECT_TRUE(x.isOverrideRedirect(panel));
     EXPECT_EQ(x.property(panel, XCB_ATOM_WM_CLASS), QByteArray("brimwell\0brimwell\0", 18));
     EXPECT_TRUE(x.property(panel, x.atom("XdndAware"))); // the shelf is on by default
-    EXPECT_TRUE(log.contains("No system bus; screens are not re-read after sleep"));
+    EXPECT_TRUE(program.log.contains("No system bus; screens are not re-read after sleep"));
 
     // Only the island is drawn; the rest of the panel shows what lies below.
     x.setBackground(background);
@@ -218,7 +170,8 @@ TEST_F(IslandOnX11Test, NotchFromTheDefaultsFileAndNoDropTargetWithTheShelfOff)
         settings.setValue(QStringLiteral("showShelf"), false);
     }
     ASSERT_NO_FATAL_FAILURE(launch());
-    EXPECT_TRUE(log.contains("Island placed on screen style notch compact 356.000000x32.000000")) << log.constData();
+    EXPECT_TRUE(program.log.contains("Island placed on screen style notch compact 356.000000x32.000000"))
+        << program.log.constData();
     EXPECT_TRUE(frameBecomes(QRect(462, 0, 356, 32)));
     EXPECT_FALSE(x.property(panel, x.atom("XdndAware")));
 }
@@ -253,44 +206,49 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     const QByteArray uris = QUrl::fromLocalFile(report).toEncoded() + "\r\n" + QUrl::fromLocalFile(notes).toEncoded() + "\r\n";
     EXPECT_EQ(dropOnIsland({ { "text/uri-list", uris } }), std::optional<bool>(true));
     EXPECT_TRUE(frameBecomes(openPill));
-    EXPECT_EQ(dropOnIsland({ { "image/png", redSquare() } }), std::optional<bool>(true));
+    QImage red(64, 64, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    EXPECT_EQ(dropOnIsland({ { "image/png", png } }), std::optional<bool>(true));
     EXPECT_EQ(dropOnIsland({ { "text/plain", "a note to keep" } }), std::optional<bool>(true));
     EXPECT_EQ(dropOnIsland({ { "text/plain", "   " } }), std::optional<bool>(false)) << "blank text is refused";
-    ASSERT_TRUE(x.waitFor([&] { return shelfList().size() == 4; })) << log.constData();
+    ASSERT_TRUE(x.waitFor([&] { return shelfList().size() == 4; })) << program.log.constData();
     const QStringList written = QDir(shelfFolder()).entryList(QDir::Files, QDir::Name);
     ASSERT_EQ(written.size(), 2);
     EXPECT_TRUE(written[0].startsWith(QLatin1String("Image "))) << written[0].toStdString();
     EXPECT_TRUE(written[1].startsWith(QLatin1String("Text "))) << written[1].toStdString();
 
     // Brimwell again, after a file was renamed meanwhile: the same four.
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(5000));
+    ASSERT_TRUE(program.stop());
     const QString renamed = path(QStringLiteral("files/notes, renamed.txt"));
     ASSERT_TRUE(QFile::rename(notes, renamed));
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(frameBecomes(closedPill));
     // A drag that enters opens the Shelf tab and lays the frame over it.
     const xcb_window_t source = x.createWindow();
-    ASSERT_TRUE(dragEnters(source));
+    ASSERT_TRUE(XdndDragSource::enters(x, panel, source));
     ASSERT_TRUE(frameBecomes(openPill));
     const QPoint inside(openPill.x() + 20, openPill.bottom() - 20); // away from the tiles and their tooltips
     x.movePointer(inside.x(), inside.y()); // keeps it open once the drag leaves
     const QRect strip = stripArea();
     const QRect frameEdge(strip.x() - 4, strip.y(), 8, 48);
     const QRect label(openPill.center().x() - 60, strip.y() + 10, 120, 25);
-    EXPECT_TRUE(x.waitFor([&] { return brightPixels(frameEdge) > 20 && brightPixels(label) > 100; }))
-        << "the dashed frame and its label: " << brightPixels(frameEdge) << ", " << brightPixels(label);
-    saveShot(x.image(openPill), "shelf-drop-frame.png");
+    EXPECT_TRUE(x.waitFor([&] { return lit(frameEdge) > 20 && lit(label) > 100; }))
+        << "the dashed frame and its label: " << lit(frameEdge) << ", " << lit(label);
+    ViewProbe::save(x.image(openPill), QStringLiteral("shelf-drop-frame"));
     x.sendClientMessage(panel, x.atom("XdndLeave"), { source, 0, 0, 0, 0 });
-    EXPECT_TRUE(x.waitFor([&] { return brightPixels(frameEdge) == 0; })) << "the frame fades out";
+    EXPECT_TRUE(x.waitFor([&] { return lit(frameEdge) == 0; })) << "the frame fades out";
     ASSERT_TRUE(x.waitFor([&] { return tileCount(strip) == 4; })) << tileCount(strip);
-    saveShot(x.image(openPill), "shelf-tiles.png");
+    ViewProbe::save(x.image(openPill), QStringLiteral("shelf-tiles"));
     EXPECT_EQ(shelfList().size(), 4) << "loading does not rewrite the list";
 
     // The newest tile, the written text, dragged onto another program.
     const QRect target(60, 500, 200, 200);
     const xcb_window_t receiver = x.createDropTarget(target);
-    const QPoint tile = firstTileCentre(strip);
+    const QPoint tile(strip.x() + 36, strip.y() + 28);
     x.movePointer(tile.x(), tile.y());
     x.pressButton(true);
     for (int step = 1; step <= 10; ++step)
@@ -311,8 +269,7 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     // "Clear" takes the shelf's own files along and leaves the user's.
     x.movePointer(inside.x(), inside.y());
     ASSERT_TRUE(frameBecomes(openPill));
-    const QPoint clear = clearButton(strip);
-    x.movePointer(clear.x(), clear.y());
+    x.movePointer(strip.right() - 28, strip.y() - 20); // "Clear"
     x.click();
     EXPECT_TRUE(x.waitFor([&] { return shelfList().isEmpty() && QDir(shelfFolder()).isEmpty(); }));
     EXPECT_TRUE(QFile::exists(report));
@@ -344,10 +301,10 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
     const QRect closedNotch(462, 0, 356, 32);
     const QRect hudNotch(454, 0, 372, 32);
     ASSERT_TRUE(frameBecomes(closedNotch));
-    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Waiting for the media keys")) << log.constData();
+    ASSERT_TRUE(program.logShows("Waiting for the media keys")) << program.log.constData();
     ASSERT_TRUE(x.grabKey(lowerVolume, false));
-    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Media key interception started")) << log.constData();
-    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Connected to the sound server")) << log.constData();
+    ASSERT_TRUE(program.logShows("Media key interception started")) << program.log.constData();
+    ASSERT_TRUE(program.logShows("Connected to the sound server")) << program.log.constData();
 
     ASSERT_TRUE(type("XF86AudioRaiseVolume"));
     EXPECT_TRUE(sinkReads("36864 /  56%")); // 0.5625
@@ -360,7 +317,7 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
         return ViewProbe::brightPixels(shot, QRect(18, 4, 40, 24)) > 10
             && ViewProbe::brightPixels(shot, QRect(296, 4, 58, 24)) > 20;
     })) << "saved as hud-notch.png";
-    shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/hud-notch.png"));
+    ViewProbe::save(shot, QStringLiteral("hud-notch"));
 
     ASSERT_TRUE(type("shift+alt+XF86AudioRaiseVolume"));
     EXPECT_TRUE(sinkReads("37888 /  58%")); // 0.578125
@@ -375,14 +332,11 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
 
 TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
 {
-    const QString history = path(QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json"));
+    const QString history = QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json");
     const auto savedTexts = [&] {
-        QFile file(history);
         QStringList texts;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QJsonValue& entry : QJsonDocument::fromJson(file.readAll()).array())
-                texts << entry.toObject().value(QStringLiteral("text")).toString();
-        }
+        for (const QJsonValue& entry : readJsonArray(history))
+            texts << entry.toObject().value(QStringLiteral("text")).toString();
         return texts;
     };
     const auto xclip = [&](const QStringList& arguments, const QByteArray& input = {}) {
@@ -401,7 +355,7 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     ASSERT_TRUE(frameBecomes(closedPill));
     for (const char* text : { "first copy", "second copy", "third copy" }) {
         xclip({}, text);
-        ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String(text); })) << log.constData();
+        ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String(text); })) << program.log.constData();
     }
     {
         // A password marked as one, and files copied: neither is kept.
@@ -415,16 +369,13 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     }
     xclip({}, "fourth copy");
     ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String("fourth copy"); }));
-    QFile file(history);
+    QFile file(path(history));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_FALSE(file.readAll().contains("hunter2")) << "a marked password never reaches the disk";
     EXPECT_EQ(savedTexts().size(), 4);
 
     // After a restart the tab shows the same entries; a click copies one back.
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(5000));
-    log.clear();
-    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(restart());
     x.movePointer(640, 10);
     ASSERT_TRUE(frameBecomes(openPill));
     x.movePointer(699, 41); // the Clipboard tab
@@ -438,7 +389,7 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
         x.click();
         return false;
     }));
-    shot.save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/clipboard-tab.png"));
+    ViewProbe::save(shot, QStringLiteral("clipboard-tab"));
     x.movePointer(640, 158); // the third row: "second copy"
     x.click();
     EXPECT_TRUE(x.waitFor([&] { return xclip({ QStringLiteral("-o") }) == "second copy"; }));
@@ -453,15 +404,11 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
         BRIMWELL_MISSING_REAL_PART("tint2 or openbox is not installed");
     }
     // A 30-pixel tint2 panel along the top that reserves its height.
-    const QString rc = path(QStringLiteral("tint2rc"));
-    {
-        QFile file(rc);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("rounded = 0\nborder_width = 0\nbackground_color = #402060 100\nborder_color = #000000 0\n"
-                   "panel_items = C\npanel_position = top center horizontal\npanel_size = 100% 30\n"
-                   "panel_margin = 0 0\npanel_padding = 0 0 0\npanel_background_id = 1\npanel_layer = top\n"
-                   "panel_dock = 0\nstrut_policy = follow_size\nautohide = 0\ntime1_format = %H:%M\n");
-    }
+    const QString rc = writeFile(QStringLiteral("tint2rc"),
+        "rounded = 0\nborder_width = 0\nbackground_color = #402060 100\nborder_color = #000000 0\n"
+        "panel_items = C\npanel_position = top center horizontal\npanel_size = 100% 30\n"
+        "panel_margin = 0 0\npanel_padding = 0 0 0\npanel_background_id = 1\npanel_layer = top\n"
+        "panel_dock = 0\nstrut_policy = follow_size\nautohide = 0\ntime1_format = %H:%M\n");
     QProcess tint2;
     QProcess openbox;
     const auto stop = [](QProcess& process) {
@@ -485,14 +432,12 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
     settingsFile().setValue(QStringLiteral("islandPosition"), QStringLiteral("belowTopPanel"));
     ASSERT_NO_FATAL_FAILURE(launch());
     EXPECT_TRUE(frameBecomes(QRect(565, 30, 150, 22))) << frame().y();
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(5000));
+    ASSERT_TRUE(program.stop());
 
     // Under openbox (its work area now gives the pill's band), automatically.
     settingsFile().remove(QStringLiteral("islandPosition"));
     ASSERT_TRUE(startOnServer(openbox, QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }));
     ASSERT_TRUE(x.waitFor([&] { return x.property(x.root(), x.atom("_NET_WORKAREA")).has_value(); }, 10000));
-    log.clear();
     ASSERT_NO_FATAL_FAILURE(launch());
     const QRect belowPanel(565, 30, 150, 28);
     EXPECT_TRUE(frameBecomes(belowPanel)) << frame().y() << " " << frame().height();
@@ -507,6 +452,5 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
     ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
     EXPECT_TRUE(frameBecomes(belowPanel, 60000)) << frame().y();
     x.setBackground(background);
-    x.image(QRect(0, 0, 1280, 300))
-        .save(qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots/below-tint2.png"));
+    ViewProbe::save(x.image(QRect(0, 0, 1280, 300)), QStringLiteral("below-tint2"));
 }

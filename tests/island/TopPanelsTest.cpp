@@ -25,6 +25,8 @@ TEST(X11TopPanels, StrutsCountWhereTheyReachAScreensTopEdgeWithinItsWidth)
     EXPECT_EQ(reserved(left, { { 30, 0, 1919 } }), 30);
     EXPECT_EQ(reserved(right, { { 30, 0, 1919 } }), 0) << "ends one pixel short of the screen";
     EXPECT_EQ(reserved(right, { { 30, 0, 1920 } }), 30);
+    EXPECT_EQ(reserved(left, { { 30, 1920, 3199 } }), 0) << "starts one pixel past the screen";
+    EXPECT_EQ(reserved(left, { { 30, 1919, 3199 } }), 30);
     EXPECT_EQ(reserved(lower, { { 30, 3200, 4223 } }), 0) << "ends at the screen's top edge";
     EXPECT_EQ(reserved(lower, { { 31, 3200, 4223 } }), 1);
     EXPECT_EQ(reserved(left, { { 30, 0, 1919 }, { 48, 100, 400 } }), 48) << "the lower of two panels";

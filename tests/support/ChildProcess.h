@@ -68,6 +68,32 @@ public:
     const QString address;
 };
 
+/// Writes a session bus's configuration to `file` and returns its path:
+/// a bus that activates no services, and on which nobody may own
+/// `deniedName` when one is given.
+inline QString writeBusConfig(const QString& file, const QString& deniedName = {})
+{
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>%1
+  </policy>
+</busconfig>
+)")
+                .arg(deniedName.isEmpty() ? QString() : QStringLiteral("\n    <deny own=\"%1\"/>").arg(deniedName))
+                .toUtf8());
+    return file;
+}
+
 /// The environment for running the real program apart from the user's
 /// files and system bus: XDG folders under `home` (the runtime one private),
 /// no system bus, and the log on stderr.
@@ -85,5 +111,46 @@ inline QProcessEnvironment isolatedEnvironment(const QString& home)
     env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
     return env;
 }
+
+/// isolatedEnvironment() on the X server `display`, without a session bus
+/// (the single-instance guard then uses its lock file and socket).
+inline QProcessEnvironment x11Environment(const QString& home, const QString& display)
+{
+    QProcessEnvironment env = isolatedEnvironment(home);
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
+}
+
+/// The real program (BRIMWELL_EXECUTABLE) as a child, its stderr collected
+/// in `log`; killed with the object if it still runs.
+class Brimwell : public QProcess {
+public:
+    ~Brimwell() override
+    {
+        kill();
+        waitForFinished(5000);
+    }
+    void launch(const QProcessEnvironment& env)
+    {
+        log.clear();
+        setProcessEnvironment(env);
+        start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+    }
+    /// Waits (bounded) until the log holds `text`.
+    bool logShows(const QByteArray& text, int boundMs = 10000) { return waitForStderr(*this, log, text, boundMs); }
+    /// SIGTERM unless it ended already; true when it ended its own way with
+    /// exit code 0.
+    bool stop()
+    {
+        terminate();
+        const bool ended = state() == NotRunning || waitForFinished(10000);
+        log += readAllStandardError();
+        return ended && exitStatus() == NormalExit && exitCode() == 0;
+    }
+
+    QByteArray log;
+};
 
 } // namespace ChildProcess

@@ -15,6 +15,12 @@
 class DBusMock {
 public:
     DBusMock(QDBusConnection bus, const QString& address, const QString& service, const QString& path, const QString& interface)
+        : DBusMock(std::move(bus), address, service, QStringList { service, path, interface })
+    {
+    }
+    /// A mock from a template or with other options of dbusmock's command
+    /// line (e.g. "-t", file); `service` is the name it takes on the bus.
+    DBusMock(QDBusConnection bus, const QString& address, const QString& service, const QStringList& arguments)
         : m_bus(std::move(bus))
         , m_service(service)
     {
@@ -26,7 +32,7 @@ public:
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.setStandardOutputFile(QProcess::nullDevice());
         m_process.start(QStringLiteral("/usr/bin/python3"),
-            { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), service, path, interface });
+            QStringList { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session") } + arguments);
         EXPECT_TRUE(registered.wait(10000)) << "dbusmock did not start " << qPrintable(service);
     }
     ~DBusMock() { stop(); }

@@ -37,13 +37,19 @@ inline QQuickItem* find(QQuickItem* from, const QString& name)
     return nullptr;
 }
 
+/// Keeps `image` as screenshots/<name>.png in the build tree.
+inline void save(const QImage& image, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots");
+    QDir().mkpath(dir);
+    image.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 /// The window's content as RGB32, also saved as screenshots/<name>.png.
 inline QImage shoot(QQuickWindow& window, const QString& name)
 {
     const QImage image = window.grabWindow().convertToFormat(QImage::Format_RGB32);
-    const QString dir = qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots");
-    QDir().mkpath(dir);
-    image.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+    save(image, name);
     return image;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "X11Keys.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -22,6 +23,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 /// An Xvfb of the test's own (1280 x 800, XTEST, RandR, no window manager)
@@ -70,83 +72,107 @@ private:
         xcb_flush(m_connection);
     }
 
+    /// A reply of the server, freed with the object.
+    template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+    template <typename T> static Reply<T> own(T* reply) { return Reply<T>(reply, &std::free); }
+
 public:
     xcb_atom_t atom(const char* name) const
     {
-        auto* reply = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, false, std::strlen(name), name), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return a;
+        const auto reply
+            = own(xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, false, std::strlen(name), name), nullptr));
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
     /// The raw bytes of a window property; absent when it is not set.
     std::optional<QByteArray> property(xcb_window_t window, xcb_atom_t name) const
     {
-        auto* reply = xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, false, window, name, XCB_ATOM_ANY, 0, 1024), nullptr);
-        std::optional<QByteArray> result;
-        if (reply && reply->type != XCB_ATOM_NONE)
-            result = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
-        std::free(reply);
-        return result;
+        const auto reply = own(xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, false, window, name, XCB_ATOM_ANY, 0, 1024), nullptr));
+        if (!reply || reply->type == XCB_ATOM_NONE)
+            return std::nullopt;
+        return QByteArray(
+            static_cast<const char*>(xcb_get_property_value(reply.get())), xcb_get_property_value_length(reply.get()));
+    }
+    bool ownedBy(xcb_window_t window, qint64 pid) const
+    {
+        const auto owner = property(window, atom("_NET_WM_PID"));
+        return owner && owner->size() == 4 && *reinterpret_cast<const uint32_t*>(owner->constData()) == uint32_t(pid);
+    }
+
+    /// The children of `parent` (the root when 0), bottom to top.
+    QList<xcb_window_t> topLevelWindows(xcb_window_t parent = 0) const
+    {
+        const auto tree
+            = own(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent ? parent : m_root), nullptr));
+        return tree
+            ? QList<xcb_window_t>(xcb_query_tree_children(tree.get()), xcb_query_tree_children(tree.get()) + tree->children_len)
+            : QList<xcb_window_t>();
     }
 
     /// The top-level window titled `title` of process `pid`, or 0.
     xcb_window_t findWindow(const QByteArray& title, qint64 pid) const
     {
-        auto* tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
-        if (!tree)
-            return 0;
-        xcb_window_t found = 0;
-        const xcb_window_t* children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-            const auto name = property(children[i], XCB_ATOM_WM_NAME);
-            const auto owner = property(children[i], atom("_NET_WM_PID"));
-            if (name == title && owner && owner->size() == 4
-                && *reinterpret_cast<const uint32_t*>(owner->constData()) == uint32_t(pid))
-                found = children[i];
+        for (xcb_window_t w : topLevelWindows()) {
+            if (property(w, XCB_ATOM_WM_NAME) == title && ownedBy(w, pid))
+                return w;
         }
-        std::free(tree);
+        return 0;
+    }
+
+    /// A window of a process, anywhere in the tree: where it is on the
+    /// screen and whether it sits on the root, is viewable, bypasses the
+    /// window manager.
+    struct ProcessWindow {
+        xcb_window_t id;
+        QRect rect;
+        bool topLevel, viewable, overrideRedirect;
+    };
+    QList<ProcessWindow> windowsOf(qint64 pid, xcb_window_t parent = 0) const
+    {
+        QList<ProcessWindow> found;
+        for (xcb_window_t w : topLevelWindows(parent)) {
+            const auto at = ownedBy(w, pid) ? own(xcb_translate_coordinates_reply(
+                                m_connection, xcb_translate_coordinates(m_connection, w, m_root, 0, 0), nullptr))
+                                            : own<xcb_translate_coordinates_reply_t>(nullptr);
+            if (at)
+                found.append({ w, QRect(QPoint(at->dst_x, at->dst_y), geometry(w).size()), !parent, isViewable(w),
+                    isOverrideRedirect(w) });
+            found += windowsOf(pid, w);
+        }
         return found;
     }
 
-    /// The root window's children, bottom to top.
-    QList<xcb_window_t> topLevelWindows() const
-    {
-        auto* tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
-        QList<xcb_window_t> windows;
-        if (tree)
-            windows = QList<xcb_window_t>(xcb_query_tree_children(tree), xcb_query_tree_children(tree) + tree->children_len);
-        std::free(tree);
-        return windows;
-    }
-
-    /// Where a top-level window is, as the server has it.
+    /// Where a window is in its parent, as the server has it.
     QRect geometry(xcb_window_t window) const
     {
-        auto* reply = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
-        QRect rect;
-        if (reply)
-            rect = QRect(reply->x, reply->y, reply->width, reply->height);
-        std::free(reply);
-        return rect;
+        const auto reply = own(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
+        return reply ? QRect(reply->x, reply->y, reply->width, reply->height) : QRect();
     }
-
     bool isOverrideRedirect(xcb_window_t window) const
     {
-        auto* reply = xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
-        const bool result = reply && reply->override_redirect;
-        std::free(reply);
-        return result;
+        const auto a = attributes(window);
+        return a && a->override_redirect;
     }
-
     /// The window is mapped and all its ancestors too.
     bool isViewable(xcb_window_t window) const
     {
-        auto* reply = xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
-        const bool result = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(reply);
-        return result;
+        const auto a = attributes(window);
+        return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+
+    /// Waits for the island's window of process `pid` and follows it; 0 when
+    /// it never shows.
+    xcb_window_t islandOf(qint64 pid, int boundMs = 5000)
+    {
+        xcb_window_t window = 0;
+        if (waitFor([&] { return (window = findWindow("Brimwell Island", pid)) != 0; }, boundMs))
+            follow(window);
+        return window;
+    }
+    bool geometryBecomes(xcb_window_t window, const QRect& rect, int boundMs = 5000)
+    {
+        return waitFor([&] { return geometry(window) == rect; }, boundMs);
     }
 
     /// Reports the window's moves and resizes to us, so waits wake on them.
@@ -167,10 +193,8 @@ public:
     /// Where the server has the pointer.
     QPoint pointer() const
     {
-        auto* reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
-        const QPoint at = reply ? QPoint(reply->root_x, reply->root_y) : QPoint(-1, -1);
-        std::free(reply);
-        return at;
+        const auto reply = own(xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
+        return reply ? QPoint(reply->root_x, reply->root_y) : QPoint(-1, -1);
     }
 
     /// Presses (true) or releases the first button where the pointer is.
@@ -183,9 +207,8 @@ public:
     /// Presses and releases the first button where the pointer is.
     void click()
     {
-        xcb_test_fake_input(m_connection, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, m_root, 0, 0, 0);
-        xcb_test_fake_input(m_connection, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, m_root, 0, 0, 0);
-        xcb_flush(m_connection);
+        pressButton(true);
+        pressButton(false);
     }
 
     void setBackground(uint32_t rgb)
@@ -196,48 +219,23 @@ public:
     }
 
     /// The colour on screen at a point, as 0xRRGGBB.
-    uint32_t pixel(int x, int y) const
-    {
-        auto* reply = xcb_get_image_reply(m_connection,
-            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, int16_t(x), int16_t(y), 1, 1, ~0u), nullptr);
-        uint32_t value = 0;
-        if (reply && xcb_get_image_data_length(reply) >= 4)
-            std::memcpy(&value, xcb_get_image_data(reply), 4);
-        std::free(reply);
-        return value & 0xffffff;
-    }
+    uint32_t pixel(int x, int y) const { return image(QRect(x, y, 1, 1)).pixel(0, 0) & 0xffffff; }
 
     /// What the screen shows in `rect`, as RGB32.
     QImage image(const QRect& rect) const
     {
         QImage result(rect.size(), QImage::Format_RGB32);
         result.fill(Qt::black);
-        auto* reply = xcb_get_image_reply(m_connection,
+        const auto reply = own(xcb_get_image_reply(m_connection,
             xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, int16_t(rect.x()), int16_t(rect.y()),
                 uint16_t(rect.width()), uint16_t(rect.height()), ~0u),
-            nullptr);
-        if (reply && xcb_get_image_data_length(reply) >= rect.width() * rect.height() * 4)
-            std::memcpy(result.bits(), xcb_get_image_data(reply), size_t(rect.width() * rect.height() * 4));
-        std::free(reply);
+            nullptr));
+        if (reply && xcb_get_image_data_length(reply.get()) >= rect.width() * rect.height() * 4)
+            std::memcpy(result.bits(), xcb_get_image_data(reply.get()), size_t(rect.width() * rect.height() * 4));
         return result;
     }
 
-    /// The first keycode that types `keysym`, or 0.
-    xcb_keycode_t keycode(xcb_keysym_t keysym) const
-    {
-        const xcb_setup_t* setup = xcb_get_setup(m_connection);
-        const int count = setup->max_keycode - setup->min_keycode + 1;
-        auto* mapping = xcb_get_keyboard_mapping_reply(
-            m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, uint8_t(count)), nullptr);
-        xcb_keycode_t found = 0;
-        const xcb_keysym_t* syms = mapping ? xcb_get_keyboard_mapping_keysyms(mapping) : nullptr;
-        for (int i = 0; mapping && i < count * mapping->keysyms_per_keycode && !found; ++i) {
-            if (syms[i] == keysym)
-                found = xcb_keycode_t(setup->min_keycode + i / mapping->keysyms_per_keycode);
-        }
-        std::free(mapping);
-        return found;
-    }
+    xcb_keycode_t keycode(xcb_keysym_t keysym) const { return keycodeOf(m_connection, keysym); }
     /// Holds a key on the root window (no modifiers), as a desktop's own
     /// shortcut handler does; false when another client holds it.
     bool grabKey(xcb_keycode_t key, bool grab = true)
@@ -343,14 +341,9 @@ public:
     /// A mapped window over `rect` that announces itself as a drop target.
     xcb_window_t createDropTarget(const QRect& rect)
     {
-        const xcb_window_t window = xcb_generate_id(m_connection);
-        const uint32_t values[] = { 1 };
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, int16_t(rect.x()), int16_t(rect.y()),
-            uint16_t(rect.width()), uint16_t(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-            XCB_CW_OVERRIDE_REDIRECT, values);
+        const xcb_window_t window = createMapped(rect, 0);
         const uint32_t version = 5;
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("XdndAware"), XCB_ATOM_ATOM, 32, 1, &version);
-        xcb_map_window(m_connection, window);
         xcb_flush(m_connection);
         return window;
     }
@@ -359,12 +352,7 @@ public:
     /// the button presses it receives (clicksOn()).
     xcb_window_t createClickRecorder(const QRect& rect)
     {
-        const xcb_window_t window = xcb_generate_id(m_connection);
-        const uint32_t values[] = { 1, XCB_EVENT_MASK_BUTTON_PRESS };
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, int16_t(rect.x()), int16_t(rect.y()),
-            uint16_t(rect.width()), uint16_t(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-            XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
-        xcb_map_window(m_connection, window);
+        const xcb_window_t window = createMapped(rect, XCB_EVENT_MASK_BUTTON_PRESS);
         const uint32_t below = XCB_STACK_MODE_BELOW;
         xcb_configure_window(m_connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &below);
         xcb_flush(m_connection);
@@ -392,10 +380,9 @@ public:
     /// The window owning a selection; 0 when none does.
     xcb_window_t selectionOwner(const char* name) const
     {
-        auto* reply = xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, atom(name)), nullptr);
-        const xcb_window_t owner = reply ? reply->owner : xcb_window_t(XCB_NONE);
-        std::free(reply);
-        return owner;
+        const auto reply
+            = own(xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, atom(name)), nullptr));
+        return reply ? reply->owner : xcb_window_t(XCB_NONE);
     }
 
     /// Takes ownership of a selection, as a compositing manager does with
@@ -407,6 +394,22 @@ public:
     }
 
 private:
+    Reply<xcb_get_window_attributes_reply_t> attributes(xcb_window_t window) const
+    {
+        return own(xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
+    }
+    /// A mapped override-redirect window of our own over `rect`, receiving `events`.
+    xcb_window_t createMapped(const QRect& rect, uint32_t events)
+    {
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        const uint32_t values[] = { 1, events };
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, int16_t(rect.x()), int16_t(rect.y()),
+            uint16_t(rect.width()), uint16_t(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+            XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        xcb_map_window(m_connection, window);
+        return window;
+    }
+
     void drain()
     {
         while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {

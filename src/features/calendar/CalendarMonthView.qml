@@ -103,35 +103,39 @@ Item {
                     model: monthModel.cells
                     Item {
                         id: cell
-                        required property var modelData
-                        readonly property bool marked: !!(modelData.isToday || modelData.isSelected)
-                        objectName: modelData.empty ? "emptySlot" : "day_" + modelData.day
+                        required property int day
+                        required property bool isEmpty
+                        required property bool isToday
+                        required property bool isSelected
+                        required property bool hasEvents
+                        readonly property bool marked: isToday || isSelected
+                        objectName: isEmpty ? "emptySlot" : "day_" + day
                         width: 20
                         height: 16
 
                         MouseArea {
                             anchors.fill: parent
-                            visible: !cell.modelData.empty
+                            visible: !cell.isEmpty
                             Accessible.role: Accessible.Button
-                            Accessible.name: String(cell.modelData.day)
-                            onClicked: monthModel.select(cell.modelData.date)
+                            Accessible.name: String(cell.day)
+                            onClicked: monthModel.selectDay(cell.day)
                         }
                         Rectangle {
                             anchors.centerIn: parent
-                            visible: !cell.modelData.empty
+                            visible: !cell.isEmpty
                             width: 16
                             height: 16
                             radius: 8
-                            color: cell.modelData.isToday ? Qt.rgba(1, 0.271, 0.227, 1)
-                                 : cell.modelData.isSelected ? Qt.rgba(1, 1, 1, 0.2) : "transparent"
+                            color: cell.isToday ? Qt.rgba(1, 0.271, 0.227, 1)
+                                 : cell.isSelected ? Qt.rgba(1, 1, 1, 0.2) : "transparent"
                         }
                         TabularText {
                             anchors.horizontalCenter: parent.horizontalCenter
                             y: 0
                             height: 12
-                            visible: !cell.modelData.empty
-                            text: cell.modelData.empty ? "" : String(cell.modelData.day)
-                            color: Qt.rgba(1, 1, 1, cell.marked || cell.modelData.hasEvents ? 1 : 0.55)
+                            visible: !cell.isEmpty
+                            text: cell.isEmpty ? "" : String(cell.day)
+                            color: Qt.rgba(1, 1, 1, cell.marked || cell.hasEvents ? 1 : 0.55)
                             font.pixelSize: 10
                             font.weight: cell.marked ? Font.Bold : Font.Medium
                         }
@@ -141,8 +145,8 @@ Item {
                             width: 3
                             height: 3
                             radius: 1.5
-                            visible: !cell.modelData.empty && !!cell.modelData.hasEvents
-                            color: Qt.rgba(1, 1, 1, cell.modelData.isToday ? 1 : 0.6)
+                            visible: !cell.isEmpty && cell.hasEvents
+                            color: Qt.rgba(1, 1, 1, cell.isToday ? 1 : 0.6)
                         }
                     }
                 }
@@ -156,6 +160,7 @@ Item {
         }
 
         Column {
+            id: dayList
             width: parent.width - 140 - 1 - 2 * parent.spacing
             spacing: 6
 
@@ -168,7 +173,7 @@ Item {
             }
             Text {
                 objectName: "noEventsOnDay"
-                visible: monthModel.selectedRows.length === 0
+                visible: monthModel.selectedRows.count === 0
                 text: "No events"
                 color: Qt.rgba(1, 1, 1, 0.45)
                 font.pixelSize: 11
@@ -177,10 +182,8 @@ Item {
             Repeater {
                 model: monthModel.selectedRows
                 CalendarEventRow {
-                    required property var modelData
                     objectName: "dayRow"
-                    width: parent.width
-                    entry: modelData
+                    width: dayList.width
                     compact: true
                 }
             }

@@ -48,12 +48,12 @@ Item {
         Item {
             anchors.verticalCenter: parent.verticalCenter
             width: parent.width - 56 - parent.spacing
-            height: todayModel.rows.length === 0 ? empty.implicitHeight : list.implicitHeight
+            height: todayModel.rows.count === 0 ? empty.implicitHeight : list.implicitHeight
 
             Text {
                 id: empty
                 objectName: "noEventsToday"
-                visible: todayModel.rows.length === 0
+                visible: todayModel.rows.count === 0
                 text: "No events today"
                 color: Qt.rgba(1, 1, 1, 0.6)
                 font.pixelSize: 12
@@ -67,10 +67,8 @@ Item {
                 Repeater {
                     model: todayModel.rows
                     CalendarEventRow {
-                        required property var modelData
                         objectName: "todayRow"
                         width: list.width
-                        entry: modelData
                     }
                 }
             }

@@ -23,8 +23,9 @@ Row {
     spacing: 8
     opacity: isDimmed ? 0.45 : 1
 
+    // Positions rather than anchors, as the row is a delegate.
     Rectangle {
-        anchors.verticalCenter: parent.verticalCenter
+        y: (row.height - height) / 2
         width: 3
         height: row.compact ? 26 : 32
         radius: 1.5
@@ -33,7 +34,7 @@ Row {
     }
 
     Column {
-        anchors.verticalCenter: parent.verticalCenter
+        y: (row.height - height) / 2
         width: row.width - 3 - row.spacing
         spacing: 2
 

@@ -2,6 +2,7 @@
 
 #include "CalendarService.h"
 #include "Clock.h"
+#include "Log.h"
 
 #include <QLocale>
 
@@ -72,7 +73,7 @@ void CalendarMonthModel::selectDay(int day)
     const QDate month = m_displayedMonth.toLocalTime().date();
     const QDate date(month.year(), month.month(), day);
     if (!date.isValid()) {
-        qWarning("Calendar: no day %d in %s", day, qPrintable(month.toString(Qt::ISODate)));
+        qCWarning(lcCalendar, "No day %d in the month of %s; selection kept", day, qPrintable(month.toString(Qt::ISODate)));
         return;
     }
     if (date.startOfDay() == m_selectedDay)

@@ -4,35 +4,44 @@ import Brimwell.Calendar
 
 // One event: a bar in the calendar's colour beside the title and the detail
 // line (time range or "All day", then "Now" or the time until it starts).
+// The delegate of the calendar models' row lists, filled from their roles.
 Row {
     id: row
 
-    /// A row map from the calendar models.
-    property var entry: ({})
+    required property string title
+    required property color eventColor
+    required property string base
+    /// A CalendarEventSuffixes.CalendarEventSuffix value.
+    required property int suffix
+    required property string until
+    required property bool isDimmed
     /// The smaller size of the month view's list.
     property bool compact: false
 
-    spacing: 8
-    opacity: entry.dimmed ? 0.45 : 1
+    readonly property bool isNow: suffix === CalendarEventSuffixes.CalendarEventSuffix.now
 
+    spacing: 8
+    opacity: isDimmed ? 0.45 : 1
+
+    // Positions rather than anchors, as the row is a delegate.
     Rectangle {
-        anchors.verticalCenter: parent.verticalCenter
+        y: (row.height - height) / 2
         width: 3
         height: row.compact ? 26 : 32
         radius: 1.5
-        color: row.entry.color ?? "#007aff"
+        color: row.eventColor
         antialiasing: true
     }
 
     Column {
-        anchors.verticalCenter: parent.verticalCenter
+        y: (row.height - height) / 2
         width: row.width - 3 - row.spacing
         spacing: 2
 
         Text {
             objectName: "eventTitle"
             width: parent.width
-            text: row.entry.title ?? ""
+            text: row.title
             color: "white"
             font.pixelSize: row.compact ? 11.5 : 12.5
             font.weight: Font.DemiBold
@@ -43,19 +52,19 @@ Row {
         Row {
             TabularText {
                 objectName: "eventDetail"
-                text: row.entry.base ?? ""
+                text: row.base
                 color: Qt.rgba(1, 1, 1, 0.55)
                 font.pixelSize: row.compact ? 10 : 10.5
             }
             TabularText {
-                visible: row.entry.suffix === "now"
+                visible: row.isNow
                 text: " · "
                 color: Qt.rgba(1, 1, 1, 0.55)
                 font.pixelSize: row.compact ? 10 : 10.5
             }
             Text {
                 objectName: "eventNow"
-                visible: row.entry.suffix === "now"
+                visible: row.isNow
                 text: "Now"
                 // The system green of the dark appearance.
                 color: Qt.rgba(0.188, 0.82, 0.345, 1)
@@ -63,8 +72,8 @@ Row {
             }
             TabularText {
                 objectName: "eventUntil"
-                visible: row.entry.suffix === "until"
-                text: " · in " + (row.entry.until ?? "")
+                visible: row.suffix === CalendarEventSuffixes.CalendarEventSuffix.until
+                text: " · in " + row.until
                 color: Qt.rgba(1, 1, 1, 0.55)
                 font.pixelSize: row.compact ? 10 : 10.5
             }

@@ -27,9 +27,9 @@ CalendarEventRowText CalendarEventRowText::make(
         text.base = time(event.startDate) + QStringLiteral(" – ") + time(event.endDate);
     }
     if (now && !event.isAllDay && event.startDate <= *now && *now < event.endDate) {
-        text.suffix = Suffix::now;
+        text.suffix = CalendarEventSuffix::now;
     } else if (now && isNextUpcoming && event.startDate > *now) {
-        text.suffix = Suffix::until;
+        text.suffix = CalendarEventSuffix::until;
         text.until = timeUntil(*now, event.startDate);
     }
     return text;
@@ -46,21 +46,4 @@ QString CalendarEventRowText::timeUntil(const QDateTime& now, const QDateTime& s
     if (rest > 0)
         parts << QStringLiteral("%1 min").arg(rest);
     return parts.join(QStringLiteral(", "));
-}
-
-QVariantMap CalendarEventRowText::row(
-    const CalendarEvent& event, const std::optional<QDateTime>& now, bool isNextUpcoming, const QLocale& locale)
-{
-    const CalendarEventRowText text = make(event, now, isNextUpcoming, locale);
-    return {
-        { QStringLiteral("id"), event.id },
-        { QStringLiteral("title"), event.title },
-        { QStringLiteral("color"), event.color },
-        { QStringLiteral("base"), text.base },
-        { QStringLiteral("suffix"),
-            text.suffix == Suffix::now ? QStringLiteral("now")
-                                       : (text.suffix == Suffix::until ? QStringLiteral("until") : QString()) },
-        { QStringLiteral("until"), text.until },
-        { QStringLiteral("dimmed"), now && !event.isAllDay && event.endDate <= *now },
-    };
 }

@@ -1,8 +1,8 @@
 #include "CalendarMonthModel.h"
 
-#include "CalendarEventRowText.h"
 #include "CalendarService.h"
 #include "Clock.h"
+#include "Log.h"
 
 #include <QLocale>
 
@@ -13,6 +13,7 @@ CalendarMonthModel::CalendarMonthModel(QObject* parent)
     const QDate today = m_now.toLocalTime().date();
     m_displayedMonth = QDate(today.year(), today.month(), 1).startOfDay();
     m_selectedDay = today.startOfDay();
+    refresh();
 }
 
 void CalendarMonthModel::setService(CalendarService* service)
@@ -22,11 +23,11 @@ void CalendarMonthModel::setService(CalendarService* service)
     disconnect(m_connection);
     m_service = service;
     if (service) {
-        m_connection = connect(service, &CalendarService::monthEventsChanged, this, &CalendarMonthModel::changed);
+        m_connection = connect(service, &CalendarService::monthEventsChanged, this, &CalendarMonthModel::refresh);
         service->loadMonth(m_displayedMonth);
     }
     Q_EMIT serviceChanged();
-    Q_EMIT changed();
+    refresh();
 }
 
 void CalendarMonthModel::setNow(const QDateTime& now)
@@ -34,7 +35,8 @@ void CalendarMonthModel::setNow(const QDateTime& now)
     if (now == m_now)
         return;
     m_now = now;
-    Q_EMIT changed();
+    Q_EMIT nowChanged();
+    refresh();
 }
 
 void CalendarMonthModel::setMonth(const QDateTime& month)
@@ -54,6 +56,7 @@ void CalendarMonthModel::showMonth(int offset)
     m_selectedDay = isCurrent ? today.startOfDay() : month.startOfDay();
     setMonth(month.startOfDay());
     Q_EMIT changed();
+    refresh();
 }
 
 void CalendarMonthModel::showToday()
@@ -62,15 +65,22 @@ void CalendarMonthModel::showToday()
     m_selectedDay = today.startOfDay();
     setMonth(QDate(today.year(), today.month(), 1).startOfDay());
     Q_EMIT changed();
+    refresh();
 }
 
-void CalendarMonthModel::select(const QDateTime& date)
+void CalendarMonthModel::selectDay(int day)
 {
-    const QDateTime day = date.toLocalTime().date().startOfDay();
-    if (day == m_selectedDay)
+    const QDate month = m_displayedMonth.toLocalTime().date();
+    const QDate date(month.year(), month.month(), day);
+    if (!date.isValid()) {
+        qCWarning(lcCalendar, "No day %d in the month of %s; selection kept", day, qPrintable(month.toString(Qt::ISODate)));
         return;
-    m_selectedDay = day;
+    }
+    if (date.startOfDay() == m_selectedDay)
+        return;
+    m_selectedDay = date.startOfDay();
     Q_EMIT changed();
+    refresh();
 }
 
 QString CalendarMonthModel::monthTitle() const
@@ -103,47 +113,26 @@ QList<std::optional<QDate>> CalendarMonthModel::weekSlots(const QDate& month, Qt
     return result;
 }
 
-QVariantList CalendarMonthModel::cells() const
-{
-    const QDate today = m_now.toLocalTime().date();
-    const QDate selected = m_selectedDay.toLocalTime().date();
-    QVariantList cells;
-    for (const std::optional<QDate>& slot : weekSlots(m_displayedMonth.toLocalTime().date(), QLocale().firstDayOfWeek())) {
-        if (!slot) {
-            cells.append(QVariantMap { { QStringLiteral("empty"), true } });
-            continue;
-        }
-        const QDateTime start = slot->startOfDay();
-        const bool hasEvents = m_service && !m_service->monthEvents().value(start).isEmpty();
-        cells.append(QVariantMap {
-            { QStringLiteral("empty"), false },
-            { QStringLiteral("day"), slot->day() },
-            { QStringLiteral("date"), start },
-            { QStringLiteral("isToday"), *slot == today },
-            { QStringLiteral("isSelected"), *slot == selected },
-            { QStringLiteral("hasEvents"), hasEvents },
-        });
-    }
-    return cells;
-}
-
 QString CalendarMonthModel::selectedDayTitle() const
 {
     return QLocale().toString(m_selectedDay.toLocalTime().date(), QStringLiteral("dddd, MMMM d"));
 }
 
-QVariantList CalendarMonthModel::selectedRows() const
+void CalendarMonthModel::refresh()
 {
-    QVariantList rows;
-    if (!m_service)
-        return rows;
-    const QLocale locale;
-    const QList<CalendarEvent> events = m_service->monthEvents().value(m_selectedDay);
-    const bool isToday = m_selectedDay.toLocalTime().date() == m_now.toLocalTime().date();
-    const QString next = isToday ? CalendarEvent::nextUpcomingID(events, m_now) : QString();
-    for (const CalendarEvent& e : events) {
-        rows.append(CalendarEventRowText::row(
-            e, isToday ? std::optional<QDateTime>(m_now) : std::nullopt, !next.isEmpty() && e.id == next, locale));
+    const QDate today = m_now.toLocalTime().date();
+    const QDate selected = m_selectedDay.toLocalTime().date();
+    const CalendarService::MonthEvents none;
+    const CalendarService::MonthEvents& events = m_service ? m_service->monthEvents() : none;
+    QList<CalendarDayCellModel::Cell> cells;
+    for (const std::optional<QDate>& slot : weekSlots(m_displayedMonth.toLocalTime().date(), QLocale().firstDayOfWeek())) {
+        if (slot)
+            cells.append(CalendarDayCellModel::Cell {
+                slot->day(), *slot == today, *slot == selected, !events.value(slot->startOfDay()).isEmpty() });
+        else
+            cells.append(CalendarDayCellModel::Cell {});
     }
-    return rows;
+    m_cells.update(cells);
+    // Only today's rows are relative to now; other days show their time ranges alone.
+    m_selectedRows.update(events.value(m_selectedDay), selected == today ? std::optional(m_now) : std::nullopt);
 }

@@ -5,6 +5,9 @@ import Brimwell.Calendar
 
 // The month grid beside the selected day's events. The grid's month and
 // selection start at today each time the view is made.
+// Positions rather than anchors, so its 42 cells stay light; the click
+// handlers carry `qmllint disable controls-sanity`: Qt 6.4 gives every file
+// the hints meant for Qt Quick Controls' own styles, and a button needs one.
 Item {
     id: view
 
@@ -27,14 +30,17 @@ Item {
         Accessible.role: Accessible.Button
         Accessible.name: label
         SystemImage {
-            anchors.centerIn: parent
+            x: (monthButton.width - width) / 2
+            y: (monthButton.height - height) / 2
             systemImage: monthButton.systemImage
             size: 11
         }
     }
 
     Row {
-        anchors.fill: parent
+        id: content
+        width: view.width
+        height: view.height
         spacing: 16
 
         Column {
@@ -43,20 +49,22 @@ Item {
             spacing: 2
 
             Item {
+                id: header
                 width: parent.width
                 height: 14 + 4 - 2
 
                 MouseArea {
+                    id: titleButton
                     objectName: "monthTitle"
                     width: title.implicitWidth
                     height: 14
                     Accessible.role: Accessible.Button
                     Accessible.name: monthModel.monthTitle
                     Accessible.description: "Go to today"
-                    onClicked: monthModel.showToday()
+                    onClicked: monthModel.showToday() // qmllint disable controls-sanity
                     Text {
                         id: title
-                        anchors.verticalCenter: parent.verticalCenter
+                        y: (titleButton.height - height) / 2
                         text: monthModel.monthTitle
                         color: "white"
                         font.pixelSize: 11
@@ -64,18 +72,18 @@ Item {
                     }
                 }
                 Row {
-                    anchors.right: parent.right
+                    x: header.width - width
                     MonthButton {
                         objectName: "previousMonth"
                         systemImage: "chevron.left"
                         label: "Previous month"
-                        onClicked: monthModel.showMonth(-1)
+                        onClicked: monthModel.showMonth(-1) // qmllint disable controls-sanity
                     }
                     MonthButton {
                         objectName: "nextMonth"
                         systemImage: "chevron.right"
                         label: "Next month"
-                        onClicked: monthModel.showMonth(1)
+                        onClicked: monthModel.showMonth(1) // qmllint disable controls-sanity
                     }
                 }
             }
@@ -103,46 +111,52 @@ Item {
                     model: monthModel.cells
                     Item {
                         id: cell
-                        required property var modelData
-                        readonly property bool marked: !!(modelData.isToday || modelData.isSelected)
-                        objectName: modelData.empty ? "emptySlot" : "day_" + modelData.day
+                        required property int day
+                        required property bool isEmpty
+                        required property bool isToday
+                        required property bool isSelected
+                        required property bool hasEvents
+                        readonly property bool marked: isToday || isSelected
+                        objectName: isEmpty ? "emptySlot" : "day_" + day
                         width: 20
                         height: 16
 
                         MouseArea {
-                            anchors.fill: parent
-                            visible: !cell.modelData.empty
+                            width: cell.width
+                            height: cell.height
+                            visible: !cell.isEmpty
                             Accessible.role: Accessible.Button
-                            Accessible.name: String(cell.modelData.day)
-                            onClicked: monthModel.select(cell.modelData.date)
+                            Accessible.name: String(cell.day)
+                            onClicked: monthModel.selectDay(cell.day) // qmllint disable controls-sanity
                         }
                         Rectangle {
-                            anchors.centerIn: parent
-                            visible: !cell.modelData.empty
+                            x: (cell.width - width) / 2
+                            y: (cell.height - height) / 2
+                            visible: !cell.isEmpty
                             width: 16
                             height: 16
                             radius: 8
-                            color: cell.modelData.isToday ? Qt.rgba(1, 0.271, 0.227, 1)
-                                 : cell.modelData.isSelected ? Qt.rgba(1, 1, 1, 0.2) : "transparent"
+                            color: cell.isToday ? Qt.rgba(1, 0.271, 0.227, 1)
+                                 : cell.isSelected ? Qt.rgba(1, 1, 1, 0.2) : "transparent"
                         }
                         TabularText {
-                            anchors.horizontalCenter: parent.horizontalCenter
+                            x: (cell.width - width) / 2
                             y: 0
                             height: 12
-                            visible: !cell.modelData.empty
-                            text: cell.modelData.empty ? "" : String(cell.modelData.day)
-                            color: Qt.rgba(1, 1, 1, cell.marked || cell.modelData.hasEvents ? 1 : 0.55)
+                            visible: !cell.isEmpty
+                            text: cell.isEmpty ? "" : String(cell.day)
+                            color: Qt.rgba(1, 1, 1, cell.marked || cell.hasEvents ? 1 : 0.55)
                             font.pixelSize: 10
                             font.weight: cell.marked ? Font.Bold : Font.Medium
                         }
                         Rectangle {
-                            anchors.horizontalCenter: parent.horizontalCenter
+                            x: (cell.width - width) / 2
                             y: 12
                             width: 3
                             height: 3
                             radius: 1.5
-                            visible: !cell.modelData.empty && !!cell.modelData.hasEvents
-                            color: Qt.rgba(1, 1, 1, cell.modelData.isToday ? 1 : 0.6)
+                            visible: !cell.isEmpty && cell.hasEvents
+                            color: Qt.rgba(1, 1, 1, cell.isToday ? 1 : 0.6)
                         }
                     }
                 }
@@ -156,7 +170,8 @@ Item {
         }
 
         Column {
-            width: parent.width - 140 - 1 - 2 * parent.spacing
+            id: dayList
+            width: content.width - 140 - 1 - 2 * content.spacing
             spacing: 6
 
             Text {
@@ -168,7 +183,7 @@ Item {
             }
             Text {
                 objectName: "noEventsOnDay"
-                visible: monthModel.selectedRows.length === 0
+                visible: monthModel.selectedRows.count === 0
                 text: "No events"
                 color: Qt.rgba(1, 1, 1, 0.45)
                 font.pixelSize: 11
@@ -177,10 +192,8 @@ Item {
             Repeater {
                 model: monthModel.selectedRows
                 CalendarEventRow {
-                    required property var modelData
                     objectName: "dayRow"
-                    width: parent.width
-                    entry: modelData
+                    width: dayList.width
                     compact: true
                 }
             }

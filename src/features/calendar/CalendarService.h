@@ -28,7 +28,7 @@ class CalendarService final : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
     /// Whether the user allowed the island to show their events.
-    Q_PROPERTY(CalendarAccesses::CalendarAccess access READ access NOTIFY accessChanged)
+    Q_PROPERTY(CalendarAccesses::CalendarAccess access READ access NOTIFY accessChanged FINAL)
 public:
     using MonthEvents = QMap<QDateTime, QList<CalendarEvent>>;
     struct MonthInterval {

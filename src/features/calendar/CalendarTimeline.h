@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DelayedTask.h"
+#include "MinuteTicker.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -10,8 +10,8 @@ class Clock;
 class Scheduler;
 class WallClockEvents;
 
-/// "Now" for the calendar views, moved on at each minute boundary by one
-/// single-shot task, and at once after a sleep or a set clock.
+/// "Now" for the calendar views, moved on by a MinuteTicker: at each minute
+/// boundary, and at once after a sleep or a set clock.
 class CalendarTimeline : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -23,15 +23,11 @@ public:
     CalendarTimeline(Scheduler& scheduler, const Clock& clock, WallClockEvents& events, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(CalendarTimeline)
 
-    QDateTime now() const { return m_now; }
+    QDateTime now() const { return m_ticker.now(); }
 
 Q_SIGNALS:
     void nowChanged();
 
 private:
-    void tick();
-
-    const Clock& m_clock;
-    DelayedTask m_nextMinute;
-    QDateTime m_now;
+    MinuteTicker m_ticker;
 };

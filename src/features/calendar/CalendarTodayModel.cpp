@@ -1,6 +1,5 @@
 #include "CalendarTodayModel.h"
 
-#include "CalendarEventRowText.h"
 #include "CalendarService.h"
 
 #include <QLocale>
@@ -17,9 +16,18 @@ void CalendarTodayModel::setService(CalendarService* service)
     disconnect(m_connection);
     m_service = service;
     if (service)
-        m_connection = connect(service, &CalendarService::todayEventsChanged, this, &CalendarTodayModel::changed);
+        m_connection = connect(service, &CalendarService::todayEventsChanged, this, &CalendarTodayModel::refresh);
     Q_EMIT serviceChanged();
-    Q_EMIT changed();
+    refresh();
+}
+
+void CalendarTodayModel::setNow(const QDateTime& now)
+{
+    if (now == m_now)
+        return;
+    m_now = now;
+    Q_EMIT nowChanged();
+    refresh();
 }
 
 QString CalendarTodayModel::weekdayText() const
@@ -33,15 +41,7 @@ QString CalendarTodayModel::dayText() const
     return QString::number(m_now.toLocalTime().date().day());
 }
 
-QVariantList CalendarTodayModel::rows() const
+void CalendarTodayModel::refresh()
 {
-    QVariantList rows;
-    if (!m_service)
-        return rows;
-    const QLocale locale;
-    const QList<CalendarEvent>& events = m_service->todayEvents();
-    const QString next = CalendarEvent::nextUpcomingID(events, m_now);
-    for (const CalendarEvent& e : events)
-        rows.append(CalendarEventRowText::row(e, m_now, !next.isEmpty() && e.id == next, locale));
-    return rows;
+    m_rows.update(m_service ? m_service->todayEvents() : QList<CalendarEvent>(), m_now);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "CalendarEventRowModel.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 class CalendarService;
@@ -17,30 +18,35 @@ class CalendarTodayModel : public QObject {
     Q_MOC_INCLUDE("CalendarService.h")
     Q_PROPERTY(CalendarService* service READ service WRITE setService NOTIFY serviceChanged)
     /// The time the rows are relative to; the view's minute timeline sets it.
-    Q_PROPERTY(QDateTime now MEMBER m_now NOTIFY changed)
+    Q_PROPERTY(QDateTime now READ now WRITE setNow NOTIFY nowChanged)
     /// Today's weekday abbreviated and upper-cased, e.g. "MON".
-    Q_PROPERTY(QString weekdayText READ weekdayText NOTIFY changed)
+    Q_PROPERTY(QString weekdayText READ weekdayText NOTIFY nowChanged)
     /// Today's day of the month.
-    Q_PROPERTY(QString dayText READ dayText NOTIFY changed)
-    /// Rows as CalendarEventRowText::row() makes them.
-    Q_PROPERTY(QVariantList rows READ rows NOTIFY changed)
+    Q_PROPERTY(QString dayText READ dayText NOTIFY nowChanged)
+    /// One row per event of today's list; the same object for the model's life.
+    Q_PROPERTY(CalendarEventRowModel* rows READ rows CONSTANT)
 public:
     explicit CalendarTodayModel(QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(CalendarTodayModel)
 
     CalendarService* service() const { return m_service; }
     void setService(CalendarService* service);
+    QDateTime now() const { return m_now; }
+    void setNow(const QDateTime& now);
 
     QString weekdayText() const;
     QString dayText() const;
-    QVariantList rows() const;
+    CalendarEventRowModel* rows() { return &m_rows; }
 
 Q_SIGNALS:
     void serviceChanged();
-    void changed();
+    void nowChanged();
 
 private:
+    void refresh();
+
     QPointer<CalendarService> m_service;
     QMetaObject::Connection m_connection;
     QDateTime m_now;
+    CalendarEventRowModel m_rows;
 };

@@ -2,22 +2,26 @@
 
 #include "ClipboardService.h"
 #include "Clock.h"
+#include "WallClockEvents.h"
 
 #include <QLocale>
 
 ClipboardViewLogic::ClipboardViewLogic(QObject* parent)
-    : ClipboardViewLogic(Scheduler::system(), parent)
+    : ClipboardViewLogic(Scheduler::system(), WallClockEvents::system(), parent)
 {
 }
 
-ClipboardViewLogic::ClipboardViewLogic(Scheduler& scheduler, QObject* parent)
+ClipboardViewLogic::ClipboardViewLogic(Scheduler& scheduler, WallClockEvents& events, QObject* parent)
     : QObject(parent)
-    , m_scheduler(scheduler)
     , m_now(Clock::system().now())
     , m_feedbackTask(scheduler)
     , m_clearConfirmationTask(scheduler)
-    , m_minuteTask(scheduler)
+    , m_minutes(scheduler, Clock::system(), events)
 {
+    connect(&m_minutes, &MinuteTicker::ticked, this, [this](const QDateTime& now) {
+        m_now = now;
+        refresh();
+    });
     refresh();
 }
 
@@ -46,11 +50,10 @@ void ClipboardViewLogic::setActive(bool active)
     if (active) {
         if (m_service)
             m_service->refreshAccess(); // a changed setting shows as soon as the tab opens
-        m_now = Clock::system().now();
-        scheduleMinuteTick();
+        m_minutes.start();
     } else {
         // The tab went away: nothing of its own state outlives it.
-        m_minuteTask.cancel();
+        m_minutes.stop();
         m_feedbackTask.cancel();
         m_copiedItemID.reset();
         m_clearConfirmationTask.cancel();
@@ -58,18 +61,6 @@ void ClipboardViewLogic::setActive(bool active)
     }
     Q_EMIT activeChanged();
     refresh();
-}
-
-void ClipboardViewLogic::scheduleMinuteTick()
-{
-    // On the minute, while the tab is shown, so the ages move on together.
-    const QDateTime now = Clock::system().now();
-    const qint64 intoMinute = now.toMSecsSinceEpoch() % 60'000;
-    m_minuteTask.start(Scheduler::Duration(60'000 - intoMinute), [this] {
-        m_now = Clock::system().now();
-        refresh();
-        scheduleMinuteTick();
-    });
 }
 
 void ClipboardViewLogic::historyChanged()

@@ -2,6 +2,7 @@
 
 #include "ClipboardRowModel.h"
 #include "DelayedTask.h"
+#include "MinuteTicker.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -44,7 +45,7 @@ public:
     static constexpr std::chrono::milliseconds clearConfirmation { 5000 };
 
     explicit ClipboardViewLogic(QObject* parent = nullptr);
-    explicit ClipboardViewLogic(Scheduler& scheduler, QObject* parent = nullptr);
+    ClipboardViewLogic(Scheduler& scheduler, WallClockEvents& events, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(ClipboardViewLogic)
 
     ClipboardService* service() const { return m_service; }
@@ -79,13 +80,11 @@ Q_SIGNALS:
 
 private:
     void historyChanged();
-    void scheduleMinuteTick();
     void setConfirming(bool confirming);
     // Brings the content, the header and the rows up to date, telling only
     // what changed.
     void refresh();
 
-    Scheduler& m_scheduler;
     QPointer<ClipboardService> m_service;
     bool m_active = false;
     QDateTime m_now;
@@ -96,5 +95,6 @@ private:
     ClipboardRowModel m_rows;
     DelayedTask m_feedbackTask;
     DelayedTask m_clearConfirmationTask;
-    DelayedTask m_minuteTask;
+    // Ages move on together at each minute, while the tab is shown.
+    MinuteTicker m_minutes;
 };

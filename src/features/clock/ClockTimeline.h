@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ClockText.h"
-#include "DelayedTask.h"
+#include "MinuteTicker.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -12,9 +12,9 @@ class Clock;
 class Scheduler;
 class WallClockEvents;
 
-/// The time the clock shows, moved on at each minute boundary by one
-/// single-shot task, so nothing redraws between minutes. After a sleep or a
-/// change of the time or time zone it reads the wall clock again at once.
+/// The time the clock shows, moved on by a MinuteTicker: nothing redraws
+/// between minutes, and a sleep or a change of the time or time zone shows
+/// at once.
 class ClockTimeline : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -38,10 +38,9 @@ Q_SIGNALS:
     void textChanged();
 
 private:
-    void tick();
+    void show(const QDateTime& now);
 
-    const Clock& m_clock;
     QLocale m_locale;
-    DelayedTask m_nextMinute;
+    MinuteTicker m_ticker;
     ClockText::Parts m_parts;
 };

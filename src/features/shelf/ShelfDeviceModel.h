@@ -1,13 +1,13 @@
 #pragma once
 
 #include "DeviceSharing.h"
-#include "ShelfListModel.h"
+#include "KeyedListModel.h"
 
 /// The devices files can be sent to now, in the order the sharing service
 /// lists them, keyed by their id.
 // Not final: Qt 6.4's QML registration derives from every type it could
 // default-construct, uncreatable or not.
-class ShelfDeviceModel : public ShelfListModel {
+class ShelfDeviceModel : public KeyedListModel {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Made by ShelfViewLogic")
@@ -18,7 +18,7 @@ public:
         NameRole,
     };
 
-    using ShelfListModel::ShelfListModel;
+    using KeyedListModel::KeyedListModel;
 
     void setDevices(const QList<DeviceSharing::Device>& devices);
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "KeyedListModel.h"
 #include "ShelfItem.h"
-#include "ShelfListModel.h"
 
 #include <QPointer>
 
@@ -11,7 +11,7 @@ class ShelfService;
 /// that arrives changes its own row only.
 // Not final: Qt 6.4's QML registration derives from every type it could
 // default-construct, uncreatable or not.
-class ShelfTileModel : public ShelfListModel {
+class ShelfTileModel : public KeyedListModel {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Made by ShelfViewLogic")
@@ -27,7 +27,7 @@ public:
         PreviewRole,
     };
 
-    using ShelfListModel::ShelfListModel;
+    using KeyedListModel::KeyedListModel;
 
     void setService(ShelfService* service);
 

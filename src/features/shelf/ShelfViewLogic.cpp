@@ -11,7 +11,7 @@
 ShelfViewLogic::ShelfViewLogic(QObject* parent)
     : QObject(parent)
 {
-    connect(&m_tiles, &ShelfListModel::countChanged, this, [this] {
+    connect(&m_tiles, &KeyedListModel::countChanged, this, [this] {
         Q_EMIT headerTextChanged();
         const ShelfContent content = m_tiles.rowCount() > 0 ? ShelfContent::items : ShelfContent::empty;
         if (content != m_content) {
@@ -19,7 +19,7 @@ ShelfViewLogic::ShelfViewLogic(QObject* parent)
             Q_EMIT contentChanged();
         }
     });
-    connect(&m_devices, &ShelfListModel::countChanged, this, [this, couldSend = false]() mutable {
+    connect(&m_devices, &KeyedListModel::countChanged, this, [this, couldSend = false]() mutable {
         if (canSend() != couldSend) {
             couldSend = canSend();
             Q_EMIT canSendChanged();

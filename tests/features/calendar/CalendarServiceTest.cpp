@@ -1,4 +1,6 @@
 #include "CalendarService.h"
+#include "CalendarMonthModel.h"
+#include "CalendarTimeline.h"
 #include "CombinedCalendarStore.h"
 #include "FakeCalendarStore.h"
 #include "LazyCalendarStore.h"
@@ -7,6 +9,7 @@
 #include "TempDir.h"
 #include "UserDefaults.h"
 
+#include <QAbstractItemModelTester>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -43,6 +46,33 @@ QStringList titles(const QList<CalendarEvent>& events)
     QStringList out;
     for (const CalendarEvent& e : events)
         out << e.title;
+    return out;
+}
+
+/// What a list model told its views: "change N" per changed row, and resets.
+struct ModelNotes {
+    explicit ModelNotes(QAbstractItemModel& model)
+    {
+        using M = QAbstractItemModel;
+        QObject::connect(&model, &M::dataChanged, &context,
+            [this](const QModelIndex& at) { notes << QStringLiteral("change %1").arg(at.row()); });
+        QObject::connect(&model, &M::modelReset, &context, [this] { notes << QStringLiteral("reset"); });
+    }
+    QStringList take() { return std::exchange(notes, {}); }
+    QObject context;
+    QStringList notes;
+};
+
+// Each row's suffix as "now", "in …" or "-", and whether it is dimmed.
+QStringList shown(const CalendarEventRowModel& model)
+{
+    QStringList out;
+    for (const CalendarEventRowModel::Row& row : model.rows()) {
+        out << (row.text.suffix == CalendarEventSuffix::now            ? QStringLiteral("now")
+                       : row.text.suffix == CalendarEventSuffix::until ? QStringLiteral("in ") + row.text.until
+                                                                       : QStringLiteral("-"))
+                + (row.isDimmed ? QStringLiteral(" dimmed") : QString());
+    }
     return out;
 }
 
@@ -317,4 +347,94 @@ TEST_F(CalendarServiceTest, WakeAndTheNewDayReloadBothLists)
     // Midnight: the day task reloads both (today's refresh task reloads today too).
     scheduler.advance(10 * 3600 * 1000 + 1000);
     EXPECT_GE(store.pending.size(), 2);
+}
+
+TEST(CalendarEventRowModelTest, SuffixAndDimmingOnEachSideOfAnEventsMinutesAndOnlyChangedRowsTold)
+{
+    QList<CalendarEvent> day;
+    for (const CalendarStoreEvent& e : { allDay(QStringLiteral("a"), QDate(2026, 1, 5)),
+             timed(QStringLiteral("b"), at(5, 10), at(5, 11)), timed(QStringLiteral("c"), at(5, 11, 20), at(5, 12)) })
+        day << CalendarEvent::make(e, {});
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    CalendarEventRowModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ModelNotes notes(model);
+
+    // Only the next upcoming event counts down; 30 s round up to a minute.
+    model.update(day, at(5, 9, 59).addSecs(30), english);
+    EXPECT_EQ(shown(model), (QStringList { "-", "in 1 min", "-" }));
+    EXPECT_EQ(model.rows()[1].text.base, QStringLiteral("10:00 AM – 11:00 AM"));
+    notes.take();
+    // The minute it starts it runs, and the next one counts down.
+    model.update(day, at(5, 10), english);
+    EXPECT_EQ(shown(model), (QStringList { "-", "now", "in 1 hr, 20 min" }));
+    EXPECT_EQ(notes.take(), (QStringList { "change 1", "change 2" }));
+    // A tick within it tells only the countdown's row.
+    model.update(day, at(5, 10, 1), english);
+    EXPECT_EQ(notes.take(), QStringList { "change 2" });
+    model.update(day, at(5, 10, 59), english);
+    EXPECT_EQ(shown(model), (QStringList { "-", "now", "in 21 min" }));
+    // The minute it ends it is dimmed; the all-day one never is.
+    model.update(day, at(5, 11), english);
+    EXPECT_EQ(shown(model), (QStringList { "-", "- dimmed", "in 20 min" }));
+    // Another day than today: the time ranges alone.
+    model.update(day, std::nullopt, QLocale::c());
+    EXPECT_EQ(shown(model), (QStringList { "-", "-", "-" }));
+    EXPECT_EQ(model.rows()[1].text.base, QStringLiteral("10:00 – 11:00"));
+    EXPECT_EQ(CalendarEventRowText::timeUntil(at(5, 9), at(5, 11)), QStringLiteral("2 hr"));
+}
+
+TEST_F(CalendarServiceTest, MonthModelFollowsTheTimelineAndTellsOnlyTheCellsAndRowsThatChanged)
+{
+    // February 2026 starts on a Sunday: no leading slot and four weeks when Sunday comes first.
+    const QList<std::optional<QDate>> february = CalendarMonthModel::weekSlots(QDate(2026, 2, 10), Qt::Sunday);
+    EXPECT_TRUE(february.first() && february.size() == 4 * 7);
+
+    scheduler.jumpWallClock(-30'000); // 13:59:30
+    Clock::setSystem(&scheduler);
+    store.events = { timed(QStringLiteral("a"), at(5, 13), at(5, 14)), timed(QStringLiteral("b"), at(7, 9), at(7, 10)) };
+    service.start();
+    CalendarTimeline timeline(scheduler, scheduler, wallClock);
+    CalendarMonthModel model; // as the view binds it
+    QObject::connect(&timeline, &CalendarTimeline::nowChanged, &model, [&] { model.setNow(timeline.now()); });
+    model.setNow(timeline.now());
+    model.setService(&service);
+    store.answerAll();
+    QAbstractItemModelTester tester(model.cells(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ModelNotes cells(*model.cells());
+    ModelNotes rows(*model.selectedRows());
+    // Under LC_ALL=C weeks start on Monday: January 2026 has three leading slots.
+    const auto cell = [&](int day) { return model.cells()->cells().value(day + 2); };
+    EXPECT_TRUE(cell(5).isToday && cell(5).isSelected && cell(5).hasEvents);
+    EXPECT_TRUE(cell(7).hasEvents && !cell(6).hasEvents && cell(1).day == 1);
+
+    // The event ends on the minute the timeline moves to.
+    scheduler.advance(29'999);
+    EXPECT_EQ(shown(*model.selectedRows()), QStringList { "now" });
+    scheduler.advance(1);
+    EXPECT_EQ(shown(*model.selectedRows()), QStringList { "- dimmed" });
+    EXPECT_EQ(rows.take(), QStringList { "change 0" });
+    EXPECT_EQ(cells.take(), QStringList());
+
+    // Another day: two cells change, and its row has no "now".
+    model.selectDay(7);
+    EXPECT_EQ(cells.take(), (QStringList { "change 7", "change 9" }));
+    EXPECT_EQ(shown(*model.selectedRows()), QStringList { "-" });
+    model.selectDay(32); // no such day: logged, nothing changes
+    EXPECT_EQ(model.selectedDay(), at(7, 0));
+
+    // Each month is loaded; the grid keeps its cells and adds or drops whole weeks at its end.
+    model.showMonth(1);
+    EXPECT_EQ(model.selectedDay(), at(1, 0, 0, 2)); // not the current month: its first day
+    EXPECT_EQ(service.loadedMonth()->start, at(1, 0, 0, 2));
+    model.showMonth(1);
+    EXPECT_EQ(model.cells()->rowCount(), 6 * 7);
+    model.showMonth(-2);
+    EXPECT_EQ(model.selectedDay(), at(5, 0)); // back in the current month: today
+    EXPECT_EQ(model.cells()->rowCount(), 5 * 7);
+    EXPECT_FALSE(cells.take().contains(QStringLiteral("reset")));
+    model.showMonth(-1);
+    model.showToday();
+    EXPECT_EQ(model.displayedMonth(), at(1, 0));
+    Clock::setSystem(nullptr);
 }

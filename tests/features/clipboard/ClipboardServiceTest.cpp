@@ -4,6 +4,7 @@
 #include "LogCapture.h"
 #include "ManualScheduler.h"
 #include "TempDir.h"
+#include "WallClockEvents.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -266,7 +267,8 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
 TEST_F(ClipboardServiceTest, TheTabTellsEachChangeAsTheRowsItTouches)
 {
     service().start();
-    ClipboardViewLogic view(scheduler);
+    WallClockEvents wallClock;
+    ClipboardViewLogic view(scheduler, wallClock);
     view.setService(&service());
     view.setActive(true);
     ModelFollower events(*view.rows());
@@ -285,6 +287,11 @@ TEST_F(ClipboardServiceTest, TheTabTellsEachChangeAsTheRowsItTouches)
     scheduler.advance(60'000);
     EXPECT_EQ(events.take(), (QStringList { "change 0 metadata", "change 1 metadata" }));
     EXPECT_EQ(row(0).metadata, QStringLiteral("Terminal · 1 min. ago"));
+    // A resume reads the ages at once.
+    scheduler.jumpWallClock(2 * 3600 * 1000);
+    Q_EMIT wallClock.wallClockChanged();
+    EXPECT_EQ(events.take(), (QStringList { "change 0 metadata", "change 1 metadata" }));
+    EXPECT_EQ(row(0).metadata, QStringLiteral("Terminal · 2 hr. ago"));
 
     // A copy-back moves the row to the top with its "Copied", for 1.2 s
     // from the last click.

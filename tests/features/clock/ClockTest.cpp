@@ -1,6 +1,7 @@
 #include "ClockText.h"
 #include "ClockTimeline.h"
 #include "ManualScheduler.h"
+#include "MinuteTicker.h"
 #include "WallClockEvents.h"
 
 #include <QSignalSpy>
@@ -27,52 +28,49 @@ TEST(ClockTextTest, TwentyFourAndTwelveHourLocales)
     EXPECT_FALSE(ClockText::usesTwelveHourClock(QLocale::c()));
 }
 
-TEST(ClockTimelineTest, ChangesTextOnlyAtMinuteBoundaries)
+// The one minute tick of the clock, the calendar and the clipboard's ages.
+TEST(MinuteTickerTest, TicksOnEachSideOfABoundaryOnlyOnceAndAtOnceWhenWallTimeJumps)
 {
     qputenv("TZ", "UTC");
     tzset();
     ManualScheduler time(QDateTime(QDate(2026, 1, 5), QTime(21, 4, 30), Qt::UTC));
     WallClockEvents events;
+    MinuteTicker ticker(time, time, events);
+    QList<QTime> ticks;
+    QObject::connect(&ticker, &MinuteTicker::ticked, [&](const QDateTime& now) { ticks << now.time(); });
     ClockTimeline clock(time, time, QLocale(QLocale::German, QLocale::Germany), events);
-    QSignalSpy changes(&clock, &ClockTimeline::textChanged);
-    EXPECT_EQ(clock.timeText(), QStringLiteral("21:04"));
-    EXPECT_EQ(time.pendingCount(), 1);
+    ticker.start();
+    EXPECT_EQ(ticks, QList { QTime(21, 4, 30) });
 
-    time.advance(29'000);
-    EXPECT_EQ(changes.count(), 0);
-    time.advance(1'100);
-    EXPECT_EQ(clock.timeText(), QStringLiteral("21:05"));
-    EXPECT_EQ(changes.count(), 1);
-    time.advance(59'000);
-    EXPECT_EQ(changes.count(), 1);
-    time.advance(1'000);
-    EXPECT_EQ(clock.timeText(), QStringLiteral("21:06"));
-    EXPECT_EQ(time.pendingCount(), 1); // one task, never a repeating tick
-}
+    time.advance(29'999);
+    EXPECT_EQ(ticks.size(), 1);
+    time.advance(1);
+    EXPECT_EQ(ticks.last(), QTime(21, 5));
+    EXPECT_EQ(time.pendingCount(), 2); // one task each, never a repeating tick
 
-TEST(ClockTimelineTest, ReadsTheWallClockAgainAfterASleepOrAClockChange)
-{
-    qputenv("TZ", "UTC");
-    tzset();
-    ManualScheduler time(QDateTime(QDate(2026, 1, 5), QTime(21, 4, 30), Qt::UTC));
-    WallClockEvents events;
-    ClockTimeline clock(time, time, QLocale(QLocale::German, QLocale::Germany), events);
+    // A wall clock half a second behind the timer: no second tick in 21:05.
+    time.jumpWallClock(-500);
+    time.advance(60'000);
+    EXPECT_EQ(ticks.size(), 2);
+    time.advance(500);
+    EXPECT_EQ(ticks.last(), QTime(21, 6));
 
-    // Two hours asleep: the wall clock went on, monotonic time did not.
+    // Two hours asleep (or a clock set by hand, a new time zone): the wall
+    // clock moved, monotonic time did not. The next tick comes at the new
+    // time's boundary, 50 s on.
     time.jumpWallClock((2 * 3600 + 10) * 1000);
     Q_EMIT events.wallClockChanged();
-    EXPECT_EQ(clock.timeText(), QStringLiteral("23:04"));
-    // The next change comes at the new time's boundary (23:05:00, 20 s on),
-    // not when the minute that began before the sleep would have ended.
-    time.advance(19'000);
-    EXPECT_EQ(clock.timeText(), QStringLiteral("23:04"));
-    time.advance(1'100);
-    EXPECT_EQ(clock.timeText(), QStringLiteral("23:05"));
-    EXPECT_EQ(time.pendingCount(), 1);
+    EXPECT_EQ(ticks.last(), QTime(23, 6, 10));
+    EXPECT_EQ(clock.timeText(), QStringLiteral("23:06"));
+    time.advance(49'999);
+    EXPECT_EQ(ticks.size(), 4);
+    time.advance(1);
+    EXPECT_EQ(ticks.last(), QTime(23, 7));
 
-    // The clock set back by hand, or a new time zone: shown at once.
-    time.jumpWallClock(-3 * 3600 * 1000);
+    // Stopped, it neither ticks nor follows jumps.
+    ticker.stop();
     Q_EMIT events.wallClockChanged();
-    EXPECT_EQ(clock.timeText(), QStringLiteral("20:05"));
+    time.advance(120'000);
+    EXPECT_EQ(ticks.size(), 5);
     EXPECT_EQ(time.pendingCount(), 1);
 }

@@ -9,11 +9,11 @@
 /// A list model over keyed rows that reaches a new list by removals, moves,
 /// inserts and changed rows, never a reset: views keep their delegates, so
 /// scroll position, hover and tooltips survive an update.
-class ShelfListModel : public QAbstractListModel {
+class KeyedListModel : public QAbstractListModel {
     Q_OBJECT
     QML_ANONYMOUS
     /// The number of rows.
-    Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
+    Q_PROPERTY(int count READ rowCount NOTIFY countChanged FINAL)
 
 Q_SIGNALS:
     void countChanged();
@@ -26,7 +26,7 @@ protected:
     template <typename Row, typename KeyOf> void sync(QList<Row>& rows, const QList<Row>& next, KeyOf keyOf);
 };
 
-template <typename Row, typename KeyOf> void ShelfListModel::sync(QList<Row>& rows, const QList<Row>& next, KeyOf keyOf)
+template <typename Row, typename KeyOf> void KeyedListModel::sync(QList<Row>& rows, const QList<Row>& next, KeyOf keyOf)
 {
     const qsizetype before = rows.size();
     const auto find = [&](const auto& key, qsizetype from) {

@@ -13,7 +13,7 @@ class ShelfListModel : public QAbstractListModel {
     Q_OBJECT
     QML_ANONYMOUS
     /// The number of rows.
-    Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
+    Q_PROPERTY(int count READ rowCount NOTIFY countChanged FINAL)
 
 Q_SIGNALS:
     void countChanged();

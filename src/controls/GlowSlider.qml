@@ -41,7 +41,7 @@ Item {
 
     property real barHeight: logic.barHeight
     Behavior on barHeight {
-        NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
+        NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
     }
 
     IslandShape {
@@ -64,15 +64,13 @@ Item {
             color: Qt.rgba(1, 1, 1, 0.2)
         }
 
-        // The two glows of the fill, drawn with room to spread.
+        // The two glows of the fill, the outer one first, drawn with room to spread.
         Repeater {
-            model: [
-                { radius: logic.outerGlowRadius, strength: logic.outerGlowOpacity },
-                { radius: logic.innerGlowRadius, strength: logic.innerGlowOpacity }
-            ]
+            model: 2
             ShapeShadow {
-                required property var modelData
-                readonly property real spread: 3 * modelData.radius
+                required property int index
+                readonly property bool isOuter: index === 0
+                readonly property real spread: 3 * radius
                 // On whole pixels: a glow this soft looks the same a fraction
                 // of a pixel shorter, and a fill that grows slowly (a playing
                 // track's progress) then redraws it about once a second
@@ -85,8 +83,8 @@ Item {
                 shape: capsule
                 shapeRect: Qt.rect(spread, spread, glowWidth, bar.height)
                 color: "white"
-                radius: modelData.radius
-                strength: modelData.strength
+                radius: isOuter ? logic.outerGlowRadius : logic.innerGlowRadius
+                strength: isOuter ? logic.outerGlowOpacity : logic.innerGlowOpacity
                 visible: strength > 0 && logic.fillWidth > 0
             }
         }
@@ -108,7 +106,7 @@ Item {
             opacity: slider.isDragging ? 1 : 0
             visible: opacity > 0
             Behavior on opacity {
-                NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
+                NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
             }
 
             IslandShape {

@@ -9,40 +9,40 @@ class GlowSliderLogic : public QObject {
     QML_ELEMENT
 
     /// The level to show; drawn limited to 0…1.
-    Q_PROPERTY(qreal value MEMBER m_value NOTIFY inputsChanged)
+    Q_PROPERTY(qreal value MEMBER m_value NOTIFY inputsChanged FINAL)
     /// Draws brighter and accepts drags.
-    Q_PROPERTY(bool isEnabled MEMBER m_isEnabled NOTIFY inputsChanged)
+    Q_PROPERTY(bool isEnabled MEMBER m_isEnabled NOTIFY inputsChanged FINAL)
     /// Whether anybody listens to drags.
-    Q_PROPERTY(bool hasDragAction MEMBER m_hasDragAction NOTIFY inputsChanged)
+    Q_PROPERTY(bool hasDragAction MEMBER m_hasDragAction NOTIFY inputsChanged FINAL)
     /// A drag is under way.
-    Q_PROPERTY(bool isDragging MEMBER m_isDragging NOTIFY inputsChanged)
+    Q_PROPERTY(bool isDragging MEMBER m_isDragging NOTIFY inputsChanged FINAL)
     /// The bar's width, the whole width offered.
-    Q_PROPERTY(qreal width MEMBER m_width NOTIFY inputsChanged)
+    Q_PROPERTY(qreal width MEMBER m_width NOTIFY inputsChanged FINAL)
     /// Bar height at rest.
-    Q_PROPERTY(qreal trackHeight MEMBER m_trackHeight NOTIFY inputsChanged)
+    Q_PROPERTY(qreal trackHeight MEMBER m_trackHeight NOTIFY inputsChanged FINAL)
     /// Bar height while dragged.
-    Q_PROPERTY(qreal draggingTrackHeight MEMBER m_draggingTrackHeight NOTIFY inputsChanged)
+    Q_PROPERTY(qreal draggingTrackHeight MEMBER m_draggingTrackHeight NOTIFY inputsChanged FINAL)
     /// Diameter of the knob shown while dragged.
-    Q_PROPERTY(qreal knobSize MEMBER m_knobSize NOTIFY inputsChanged)
+    Q_PROPERTY(qreal knobSize MEMBER m_knobSize NOTIFY inputsChanged FINAL)
 
     /// The value as drawn, 0…1.
-    Q_PROPERTY(qreal fraction READ fraction NOTIFY outputsChanged)
+    Q_PROPERTY(qreal fraction READ fraction NOTIFY outputsChanged FINAL)
     /// Width of the bright fill.
-    Q_PROPERTY(qreal fillWidth READ fillWidth NOTIFY outputsChanged)
+    Q_PROPERTY(qreal fillWidth READ fillWidth NOTIFY outputsChanged FINAL)
     /// The bar's height now (thicker while dragged).
-    Q_PROPERTY(qreal barHeight READ barHeight NOTIFY outputsChanged)
+    Q_PROPERTY(qreal barHeight READ barHeight NOTIFY outputsChanged FINAL)
     /// 0.9 enabled, 0.35 disabled.
-    Q_PROPERTY(qreal fillOpacity READ fillOpacity NOTIFY outputsChanged)
+    Q_PROPERTY(qreal fillOpacity READ fillOpacity NOTIFY outputsChanged FINAL)
     /// The tight glow around the fill.
-    Q_PROPERTY(qreal innerGlowRadius READ innerGlowRadius NOTIFY outputsChanged)
-    Q_PROPERTY(qreal innerGlowOpacity READ innerGlowOpacity NOTIFY outputsChanged)
+    Q_PROPERTY(qreal innerGlowRadius READ innerGlowRadius NOTIFY outputsChanged FINAL)
+    Q_PROPERTY(qreal innerGlowOpacity READ innerGlowOpacity NOTIFY outputsChanged FINAL)
     /// The wide glow around the fill.
-    Q_PROPERTY(qreal outerGlowRadius READ outerGlowRadius NOTIFY outputsChanged)
-    Q_PROPERTY(qreal outerGlowOpacity READ outerGlowOpacity NOTIFY outputsChanged)
+    Q_PROPERTY(qreal outerGlowRadius READ outerGlowRadius NOTIFY outputsChanged FINAL)
+    Q_PROPERTY(qreal outerGlowOpacity READ outerGlowOpacity NOTIFY outputsChanged FINAL)
     /// Left edge of the knob shown while dragging.
-    Q_PROPERTY(qreal knobX READ knobX NOTIFY outputsChanged)
+    Q_PROPERTY(qreal knobX READ knobX NOTIFY outputsChanged FINAL)
     /// Drags are taken only when enabled and somebody listens.
-    Q_PROPERTY(bool acceptsDrag READ acceptsDrag NOTIFY outputsChanged)
+    Q_PROPERTY(bool acceptsDrag READ acceptsDrag NOTIFY outputsChanged FINAL)
 
 public:
     explicit GlowSliderLogic(QObject* parent = nullptr);

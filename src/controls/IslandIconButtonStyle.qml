@@ -15,9 +15,9 @@ Item {
     opacity: isPressed ? 0.7 : 1
 
     Behavior on scale {
-        NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
+        NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
     }
     Behavior on opacity {
-        NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
+        NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
     }
 }

@@ -13,13 +13,13 @@ class IslandShape : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
-    Q_PROPERTY(Kind kind READ kind WRITE setKind NOTIFY shapeChanged)
+    Q_PROPERTY(Kind kind READ kind WRITE setKind NOTIFY shapeChanged FINAL)
     /// Notch outline: radius of the flares into the top edge.
-    Q_PROPERTY(qreal topCornerRadius READ topCornerRadius WRITE setTopCornerRadius NOTIFY shapeChanged)
+    Q_PROPERTY(qreal topCornerRadius READ topCornerRadius WRITE setTopCornerRadius NOTIFY shapeChanged FINAL)
     /// Notch outline: radius of the bottom corners.
-    Q_PROPERTY(qreal bottomCornerRadius READ bottomCornerRadius WRITE setBottomCornerRadius NOTIFY shapeChanged)
+    Q_PROPERTY(qreal bottomCornerRadius READ bottomCornerRadius WRITE setBottomCornerRadius NOTIFY shapeChanged FINAL)
     /// Rounded rectangle: corner radius, limited to half the shorter side.
-    Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius NOTIFY shapeChanged)
+    Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius NOTIFY shapeChanged FINAL)
 
 public:
     /// The notch outline, or a rounded rectangle (a capsule at full radius).

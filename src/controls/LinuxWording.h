@@ -10,21 +10,21 @@ class LinuxWording final : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    Q_PROPERTY(QString nowPlayingEmptySubtitle READ nowPlayingEmptySubtitle CONSTANT)
-    Q_PROPERTY(QString showTrayIcon READ showTrayIcon CONSTANT)
-    Q_PROPERTY(QString generalStartupFooter READ generalStartupFooter CONSTANT)
-    Q_PROPERTY(QString replaceSystemHUD READ replaceSystemHUD CONSTANT)
-    Q_PROPERTY(QString keyCaptureRow READ keyCaptureRow CONSTANT)
-    Q_PROPERTY(QString replaceOnFooter READ replaceOnFooter CONSTANT)
-    Q_PROPERTY(QString replaceOffFooter READ replaceOffFooter CONSTANT)
-    Q_PROPERTY(QString nowPlayingFooter READ nowPlayingFooter CONSTANT)
-    Q_PROPERTY(QString calendarWithdraw READ calendarWithdraw CONSTANT)
-    Q_PROPERTY(QString shelfFooter READ shelfFooter CONSTANT)
-    Q_PROPERTY(QString clipboardFooterEnd READ clipboardFooterEnd CONSTANT)
-    Q_PROPERTY(QString clearClipboardMessage READ clearClipboardMessage CONSTANT)
-    Q_PROPERTY(QString showInFolder READ showInFolder CONSTANT)
-    Q_PROPERTY(QString sendToDevice READ sendToDevice CONSTANT)
-    Q_PROPERTY(QString sendAllToDevice READ sendAllToDevice CONSTANT)
+    Q_PROPERTY(QString nowPlayingEmptySubtitle READ nowPlayingEmptySubtitle CONSTANT FINAL)
+    Q_PROPERTY(QString showTrayIcon READ showTrayIcon CONSTANT FINAL)
+    Q_PROPERTY(QString generalStartupFooter READ generalStartupFooter CONSTANT FINAL)
+    Q_PROPERTY(QString replaceSystemHUD READ replaceSystemHUD CONSTANT FINAL)
+    Q_PROPERTY(QString keyCaptureRow READ keyCaptureRow CONSTANT FINAL)
+    Q_PROPERTY(QString replaceOnFooter READ replaceOnFooter CONSTANT FINAL)
+    Q_PROPERTY(QString replaceOffFooter READ replaceOffFooter CONSTANT FINAL)
+    Q_PROPERTY(QString nowPlayingFooter READ nowPlayingFooter CONSTANT FINAL)
+    Q_PROPERTY(QString calendarWithdraw READ calendarWithdraw CONSTANT FINAL)
+    Q_PROPERTY(QString shelfFooter READ shelfFooter CONSTANT FINAL)
+    Q_PROPERTY(QString clipboardFooterEnd READ clipboardFooterEnd CONSTANT FINAL)
+    Q_PROPERTY(QString clearClipboardMessage READ clearClipboardMessage CONSTANT FINAL)
+    Q_PROPERTY(QString showInFolder READ showInFolder CONSTANT FINAL)
+    Q_PROPERTY(QString sendToDevice READ sendToDevice CONSTANT FINAL)
+    Q_PROPERTY(QString sendAllToDevice READ sendAllToDevice CONSTANT FINAL)
 public:
     using QObject::QObject;
 

@@ -18,17 +18,17 @@ class ShapeShadow : public QQuickPaintedItem {
     QML_ELEMENT
 
     /// The outline that casts the shadow.
-    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged)
+    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged FINAL)
     /// Where the shape lies, in this item's coordinates.
-    Q_PROPERTY(QRectF shapeRect READ shapeRect WRITE setShapeRect NOTIFY shapeRectChanged)
+    Q_PROPERTY(QRectF shapeRect READ shapeRect WRITE setShapeRect NOTIFY shapeRectChanged FINAL)
     /// Colour of the shadow (white for a glow).
-    Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY colorChanged)
+    Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY colorChanged FINAL)
     /// Blur radius: the Gaussian's standard deviation.
-    Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged)
+    Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged FINAL)
     /// How far the shadow is moved from the shape.
-    Q_PROPERTY(QPointF offset READ offset WRITE setOffset NOTIFY offsetChanged)
+    Q_PROPERTY(QPointF offset READ offset WRITE setOffset NOTIFY offsetChanged FINAL)
     /// Opacity of the shadow, 0…1.
-    Q_PROPERTY(qreal strength READ strength WRITE setStrength NOTIFY strengthChanged)
+    Q_PROPERTY(qreal strength READ strength WRITE setStrength NOTIFY strengthChanged FINAL)
 
 public:
     explicit ShapeShadow(QQuickItem* parent = nullptr);

@@ -10,6 +10,6 @@ NumberAnimation {
     property real dampingFraction: 0.825
 
     duration: Springs.duration(response, dampingFraction)
-    easing.type: Easing.BezierSpline // qmllint disable unqualified
+    easing.type: Easing.BezierSpline
     easing.bezierCurve: Springs.bezierCurve(response, dampingFraction)
 }

@@ -19,7 +19,7 @@ class SymbolCatalog : public QObject {
     QML_SINGLETON
 
     /// The icon font's family; empty until loadFont() succeeded.
-    Q_PROPERTY(QString fontFamily READ fontFamily CONSTANT)
+    Q_PROPERTY(QString fontFamily READ fontFamily CONSTANT FINAL)
 
 public:
     explicit SymbolCatalog(QObject* parent = nullptr);

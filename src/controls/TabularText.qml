@@ -14,20 +14,13 @@ Item {
     /// Horizontal placement of the text when the label is wider than it.
     property int horizontalAlignment: Text.AlignLeft
 
-    readonly property real digitWidth: {
-        let widest = 0;
-        for (let digit = 0; digit <= 9; ++digit)
-            widest = Math.max(widest, metrics.advanceWidth(String(digit)));
-        return Math.ceil(widest);
-    }
-    readonly property real contentWidth: {
-        let total = 0;
-        for (let i = 0; i < text.length; ++i)
-            total += isDigit(text.charAt(i)) ? digitWidth : metrics.advanceWidth(text.charAt(i));
-        return Math.ceil(total);
-    }
+    readonly property real digitWidth: Math.ceil(Math.max(metrics.advanceWidth("0"), metrics.advanceWidth("1"),
+        metrics.advanceWidth("2"), metrics.advanceWidth("3"), metrics.advanceWidth("4"), metrics.advanceWidth("5"),
+        metrics.advanceWidth("6"), metrics.advanceWidth("7"), metrics.advanceWidth("8"), metrics.advanceWidth("9")))
+    // The cells' widths, summed by the row that lays them out.
+    readonly property real contentWidth: Math.ceil(cells.implicitWidth)
 
-    function isDigit(character) {
+    function isDigit(character: string): bool {
         return character >= "0" && character <= "9";
     }
 
@@ -41,6 +34,7 @@ Item {
     }
 
     Row {
+        id: cells
         objectName: "cells"
         x: label.horizontalAlignment === Text.AlignHCenter ? Math.max(0, (label.width - label.contentWidth) / 2)
          : label.horizontalAlignment === Text.AlignRight ? Math.max(0, label.width - label.contentWidth) : 0

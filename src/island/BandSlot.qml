@@ -22,6 +22,6 @@ Item {
     visible: opacity > 0
 
     Behavior on opacity {
-        NumberAnimation { duration: 250; easing.type: Easing.InOutQuad } // qmllint disable unqualified
+        NumberAnimation { duration: 250; easing.type: Easing.InOutQuad }
     }
 }

@@ -15,9 +15,9 @@ class BlurBehindArea : public QQuickItem {
     QML_ELEMENT
 
     /// The outline to blur behind; the item's rectangle without one.
-    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged)
+    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged FINAL)
     /// Blur only while the translucent background shows.
-    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged FINAL)
 
 public:
     explicit BlurBehindArea(QQuickItem* parent = nullptr);

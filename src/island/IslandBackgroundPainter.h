@@ -17,13 +17,13 @@ class IslandBackgroundPainter : public QQuickPaintedItem {
     QML_ELEMENT
 
     /// The outline to fill.
-    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged)
+    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY shapeChanged FINAL)
     /// Black, or glass (drawn only as far as `expansion`).
-    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle style READ style WRITE setStyle NOTIFY styleChanged)
+    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle style READ style WRITE setStyle NOTIFY styleChanged FINAL)
     /// Glow strength; drawn limited to 0…1.
-    Q_PROPERTY(qreal glow READ glow WRITE setGlow NOTIFY glowChanged)
+    Q_PROPERTY(qreal glow READ glow WRITE setGlow NOTIFY glowChanged FINAL)
     /// How far the glass has replaced the black: 0 closed, 1 open.
-    Q_PROPERTY(qreal expansion READ expansion WRITE setExpansion NOTIFY expansionChanged)
+    Q_PROPERTY(qreal expansion READ expansion WRITE setExpansion NOTIFY expansionChanged FINAL)
 
 public:
     explicit IslandBackgroundPainter(QQuickItem* parent = nullptr);

@@ -17,17 +17,17 @@ class IslandFeaturesObject final : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the island's window controller")
     /// The battery service, or null.
-    Q_PROPERTY(BatteryService* battery READ battery CONSTANT)
+    Q_PROPERTY(BatteryService* battery READ battery CONSTANT FINAL)
     /// The calendar service, or null.
-    Q_PROPERTY(CalendarService* calendar READ calendar CONSTANT)
+    Q_PROPERTY(CalendarService* calendar READ calendar CONSTANT FINAL)
     /// The Now Playing service, or null.
-    Q_PROPERTY(NowPlayingService* nowPlaying READ nowPlaying CONSTANT)
+    Q_PROPERTY(NowPlayingService* nowPlaying READ nowPlaying CONSTANT FINAL)
     /// The clipboard history, or null.
-    Q_PROPERTY(ClipboardService* clipboard READ clipboard CONSTANT)
+    Q_PROPERTY(ClipboardService* clipboard READ clipboard CONSTANT FINAL)
     /// The HUD controller, or null.
-    Q_PROPERTY(HUDController* hud READ hud CONSTANT)
+    Q_PROPERTY(HUDController* hud READ hud CONSTANT FINAL)
     /// The shelf, or null.
-    Q_PROPERTY(ShelfService* shelf READ shelf CONSTANT)
+    Q_PROPERTY(ShelfService* shelf READ shelf CONSTANT FINAL)
 public:
     explicit IslandFeaturesObject(const IslandFeatures& features, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandFeaturesObject)

@@ -17,13 +17,13 @@ class IslandOutlineReporter : public QObject {
     QML_ELEMENT
 
     /// The item `rect` is in (the root view).
-    Q_PROPERTY(QQuickItem* item MEMBER m_item NOTIFY outlineChanged)
+    Q_PROPERTY(QQuickItem* item MEMBER m_item NOTIFY outlineChanged FINAL)
     /// The island's outline.
-    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY outlineChanged)
+    Q_PROPERTY(IslandShape* shape READ shape WRITE setShape NOTIFY outlineChanged FINAL)
     /// Where the island is drawn now, in `item`.
-    Q_PROPERTY(QRectF rect MEMBER m_rect NOTIFY outlineChanged)
+    Q_PROPERTY(QRectF rect MEMBER m_rect NOTIFY outlineChanged FINAL)
     /// False before the first placement: then there is no outline.
-    Q_PROPERTY(bool active MEMBER m_active NOTIFY outlineChanged)
+    Q_PROPERTY(bool active MEMBER m_active NOTIFY outlineChanged FINAL)
 
 public:
     using QObject::QObject;

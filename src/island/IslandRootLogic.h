@@ -17,53 +17,53 @@ class IslandRootLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
-    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
+    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged FINAL)
     /// The island is open (the spring may still be moving).
-    Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
+    Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged FINAL)
     /// Position of the open/close spring: 0 closed, 1 open.
-    Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged)
+    Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged FINAL)
     /// The closed island's size from the layout.
-    Q_PROPERTY(QSizeF compactSize MEMBER m_compactSize NOTIFY inputsChanged)
+    Q_PROPERTY(QSizeF compactSize MEMBER m_compactSize NOTIFY inputsChanged FINAL)
     /// The open island's size from the layout.
-    Q_PROPERTY(QSizeF expandedSize MEMBER m_expandedSize NOTIFY inputsChanged)
+    Q_PROPERTY(QSizeF expandedSize MEMBER m_expandedSize NOTIFY inputsChanged FINAL)
     /// The closed width as currently drawn (it springs when the activity changes).
-    Q_PROPERTY(qreal shownCompactWidth MEMBER m_shownCompactWidth NOTIFY inputsChanged)
+    Q_PROPERTY(qreal shownCompactWidth MEMBER m_shownCompactWidth NOTIFY inputsChanged FINAL)
     /// The open island's background.
-    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle backgroundStyle MEMBER m_backgroundStyle NOTIFY inputsChanged)
+    Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle backgroundStyle MEMBER m_backgroundStyle NOTIFY inputsChanged FINAL)
     /// The glow setting, any value; used limited to 0…1.
-    Q_PROPERTY(qreal glassGlow MEMBER m_glassGlow NOTIFY inputsChanged)
+    Q_PROPERTY(qreal glassGlow MEMBER m_glassGlow NOTIFY inputsChanged FINAL)
 
     /// Whether the latest change of the closed width should spring: only
     /// while closed and with the band height unchanged (same screen). A new
     /// placement changes without animation.
-    Q_PROPERTY(bool compactResizeAnimated READ compactResizeAnimated NOTIFY compactResizeAnimatedChanged)
+    Q_PROPERTY(bool compactResizeAnimated READ compactResizeAnimated NOTIFY compactResizeAnimatedChanged FINAL)
     /// The closed width to show; changes after compactResizeAnimated.
-    Q_PROPERTY(qreal compactWidth READ compactWidth NOTIFY compactWidthChanged)
+    Q_PROPERTY(qreal compactWidth READ compactWidth NOTIFY compactWidthChanged FINAL)
 
     /// The island's width as drawn now.
-    Q_PROPERTY(qreal islandWidth READ islandWidth NOTIFY outputsChanged)
+    Q_PROPERTY(qreal islandWidth READ islandWidth NOTIFY outputsChanged FINAL)
     /// The island's height as drawn now.
-    Q_PROPERTY(qreal islandHeight READ islandHeight NOTIFY outputsChanged)
+    Q_PROPERTY(qreal islandHeight READ islandHeight NOTIFY outputsChanged FINAL)
     /// Notch outline: radius of the flares into the top edge.
-    Q_PROPERTY(qreal topCornerRadius READ topCornerRadius NOTIFY outputsChanged)
+    Q_PROPERTY(qreal topCornerRadius READ topCornerRadius NOTIFY outputsChanged FINAL)
     /// Notch outline: radius of the bottom corners.
-    Q_PROPERTY(qreal bottomCornerRadius READ bottomCornerRadius NOTIFY outputsChanged)
+    Q_PROPERTY(qreal bottomCornerRadius READ bottomCornerRadius NOTIFY outputsChanged FINAL)
     /// Pill outline radius.
-    Q_PROPERTY(qreal cornerRadius READ cornerRadius NOTIFY outputsChanged)
+    Q_PROPERTY(qreal cornerRadius READ cornerRadius NOTIFY outputsChanged FINAL)
     /// openness limited to 0…1: how far the glass background has faded in.
-    Q_PROPERTY(qreal expansion READ expansion NOTIFY outputsChanged)
+    Q_PROPERTY(qreal expansion READ expansion NOTIFY outputsChanged FINAL)
     /// Glow strength handed to the band and the open content.
-    Q_PROPERTY(qreal waveGlow READ waveGlow NOTIFY outputsChanged)
+    Q_PROPERTY(qreal waveGlow READ waveGlow NOTIFY outputsChanged FINAL)
     /// Opacity of the white outer glow as drawn now.
-    Q_PROPERTY(qreal outerGlowOpacity READ outerGlowOpacity NOTIFY outputsChanged)
+    Q_PROPERTY(qreal outerGlowOpacity READ outerGlowOpacity NOTIFY outputsChanged FINAL)
     /// Opacity of the black drop shadow as drawn now.
-    Q_PROPERTY(qreal dropShadowOpacity READ dropShadowOpacity NOTIFY outputsChanged)
+    Q_PROPERTY(qreal dropShadowOpacity READ dropShadowOpacity NOTIFY outputsChanged FINAL)
     /// Scale of the open content: 0.92 closed, 1 open.
-    Q_PROPERTY(qreal contentScale READ contentScale NOTIFY outputsChanged)
+    Q_PROPERTY(qreal contentScale READ contentScale NOTIFY outputsChanged FINAL)
     /// Opacity of the open content.
-    Q_PROPERTY(qreal contentOpacity READ contentOpacity NOTIFY outputsChanged)
+    Q_PROPERTY(qreal contentOpacity READ contentOpacity NOTIFY outputsChanged FINAL)
     /// Side padding of the open content.
-    Q_PROPERTY(qreal contentHorizontalPadding READ contentHorizontalPadding NOTIFY outputsChanged)
+    Q_PROPERTY(qreal contentHorizontalPadding READ contentHorizontalPadding NOTIFY outputsChanged FINAL)
 
 public:
     struct Radii {

@@ -171,11 +171,11 @@ Item {
                     anchors.rightMargin: logic.contentHorizontalPadding
                     anchors.bottomMargin: 14
 
-                    property bool wanted: false
+                    property bool wanted
                     Binding on wanted {
                         when: expandedFrame.visible
                         value: true
-                        restoreMode: Binding.RestoreNone // qmllint disable unqualified
+                        restoreMode: Binding.RestoreNone
                     }
                     onWantedChanged: setSource(Qt.resolvedUrl("ExpandedIslandView.qml"), {
                         objectName: "expandedView",

@@ -18,8 +18,7 @@ Item {
     readonly property Item activeButton: {
         void tabRepeater.count;
         void tabRow.width;
-        const index = tabs.indexOf(activeTab);
-        return index >= 0 ? tabRepeater.itemAt(index) : null;
+        return tabRepeater.itemAt(bar.tabs.indexOf(bar.activeTab));
     }
 
     implicitHeight: tabRow.implicitHeight

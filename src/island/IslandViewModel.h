@@ -22,48 +22,49 @@ class IslandViewModel : public QObject {
     QML_UNCREATABLE("Created by the island's window controller")
 
     /// Closed or open.
-    Q_PROPERTY(IslandStates::IslandState state READ state NOTIFY stateChanged)
+    Q_PROPERTY(IslandStates::IslandState state READ state NOTIFY stateChanged FINAL)
     /// True when the island is open.
-    Q_PROPERTY(bool isExpanded READ isExpanded NOTIFY stateChanged)
+    Q_PROPERTY(bool isExpanded READ isExpanded NOTIFY stateChanged FINAL)
     /// False when the last change of state is to be shown at once, without
     /// the open or close spring (placement, an immediate close).
-    Q_PROPERTY(bool animatesState READ animatesState NOTIFY animatesStateChanged)
+    Q_PROPERTY(bool animatesState READ animatesState NOTIFY animatesStateChanged FINAL)
     /// False until the island has been placed on a screen.
-    Q_PROPERTY(bool hasLayout READ hasLayout NOTIFY layoutChanged)
+    Q_PROPERTY(bool hasLayout READ hasLayout NOTIFY layoutChanged FINAL)
     /// Notch or pill; a pill without a layout.
-    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle READ layoutStyle NOTIFY layoutChanged)
+    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle READ layoutStyle NOTIFY layoutChanged FINAL)
     /// Gap between the screen's top edge and the island; 0 without a layout.
-    Q_PROPERTY(qreal topOffset READ topOffset NOTIFY layoutChanged)
+    Q_PROPERTY(qreal topOffset READ topOffset NOTIFY layoutChanged FINAL)
     /// Width of the notch; 0 for a pill or without a layout.
-    Q_PROPERTY(qreal notchWidth READ notchWidth NOTIFY layoutChanged)
+    Q_PROPERTY(qreal notchWidth READ notchWidth NOTIFY layoutChanged FINAL)
     /// Height of the status band; 0 without a layout.
-    Q_PROPERTY(qreal statusBandHeight READ statusBandHeight NOTIFY layoutChanged)
+    Q_PROPERTY(qreal statusBandHeight READ statusBandHeight NOTIFY layoutChanged FINAL)
     /// Height at the top of the open island kept free of content.
-    Q_PROPERTY(qreal contentTopInset READ contentTopInset NOTIFY layoutChanged)
+    Q_PROPERTY(qreal contentTopInset READ contentTopInset NOTIFY layoutChanged FINAL)
     /// The closed island's size; empty without a layout.
-    Q_PROPERTY(QSizeF compactSize READ compactSize NOTIFY layoutChanged)
+    Q_PROPERTY(QSizeF compactSize READ compactSize NOTIFY layoutChanged FINAL)
     /// The open island's size, without the panel's margins.
-    Q_PROPERTY(QSizeF expandedSize READ expandedSize NOTIFY layoutChanged)
+    Q_PROPERTY(QSizeF expandedSize READ expandedSize NOTIFY layoutChanged FINAL)
     /// The status band shows the clock.
-    Q_PROPERTY(bool showsClock READ showsClock NOTIFY statusContentChanged)
+    Q_PROPERTY(bool showsClock READ showsClock NOTIFY statusContentChanged FINAL)
     /// The status band shows the battery (never without a battery).
-    Q_PROPERTY(bool showsBattery READ showsBattery NOTIFY statusContentChanged)
+    Q_PROPERTY(bool showsBattery READ showsBattery NOTIFY statusContentChanged FINAL)
     /// The closed island may show the status band.
-    Q_PROPERTY(bool showsInCompact READ showsInCompact NOTIFY statusContentChanged)
+    Q_PROPERTY(bool showsInCompact READ showsInCompact NOTIFY statusContentChanged FINAL)
     /// What the closed island shows beside the notch.
-    Q_PROPERTY(IslandCompactActivities::IslandCompactActivity compactActivity READ compactActivity NOTIFY compactActivityChanged)
+    Q_PROPERTY(
+        IslandCompactActivities::IslandCompactActivity compactActivity READ compactActivity NOTIFY compactActivityChanged FINAL)
     /// The tabs whose features are on (IslandTab values), in tab order.
-    Q_PROPERTY(QList<int> availableTabs READ availableTabValues NOTIFY availableTabsChanged)
+    Q_PROPERTY(QList<int> availableTabs READ availableTabValues NOTIFY availableTabsChanged FINAL)
     /// The chosen tab; values that name no tab are ignored.
-    Q_PROPERTY(IslandTabs::IslandTab selectedTab READ selectedTab WRITE setSelectedTab NOTIFY selectedTabChanged)
+    Q_PROPERTY(IslandTabs::IslandTab selectedTab READ selectedTab WRITE setSelectedTab NOTIFY selectedTabChanged FINAL)
     /// The open island shows a tab (false when no feature is on).
-    Q_PROPERTY(bool hasActiveTab READ hasActiveTab NOTIFY activeTabChanged)
+    Q_PROPERTY(bool hasActiveTab READ hasActiveTab NOTIFY activeTabChanged FINAL)
     /// The tab the open island shows; meaningless without hasActiveTab.
-    Q_PROPERTY(IslandTabs::IslandTab activeTab READ activeTabValue NOTIFY activeTabChanged)
+    Q_PROPERTY(IslandTabs::IslandTab activeTab READ activeTabValue NOTIFY activeTabChanged FINAL)
     /// How the Calendar tab looks.
-    Q_PROPERTY(CalendarTabStyles::CalendarTabStyle calendarStyle READ calendarStyle NOTIFY calendarStyleChanged)
+    Q_PROPERTY(CalendarTabStyles::CalendarTabStyle calendarStyle READ calendarStyle NOTIFY calendarStyleChanged FINAL)
     /// A drag hovers over the island.
-    Q_PROPERTY(bool isDropTargeted READ isDropTargeted WRITE setDropTargeted NOTIFY isDropTargetedChanged)
+    Q_PROPERTY(bool isDropTargeted READ isDropTargeted WRITE setDropTargeted NOTIFY isDropTargetedChanged FINAL)
 
 public:
     explicit IslandViewModel(QObject* parent = nullptr);

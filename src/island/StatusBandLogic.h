@@ -12,44 +12,44 @@ class StatusBandLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
-    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged)
+    Q_PROPERTY(IslandLayoutStyles::IslandLayoutStyle layoutStyle MEMBER m_layoutStyle NOTIFY inputsChanged FINAL)
     /// The island is open.
-    Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged)
+    Q_PROPERTY(bool isExpanded MEMBER m_isExpanded NOTIFY inputsChanged FINAL)
     /// Position of the open/close spring, 0…1 (paddings follow it).
-    Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged)
+    Q_PROPERTY(qreal openness MEMBER m_openness NOTIFY inputsChanged FINAL)
     /// What the closed island shows.
-    Q_PROPERTY(IslandCompactActivities::IslandCompactActivity compactActivity MEMBER m_activity NOTIFY inputsChanged)
+    Q_PROPERTY(IslandCompactActivities::IslandCompactActivity compactActivity MEMBER m_activity NOTIFY inputsChanged FINAL)
     /// The status content includes the clock.
-    Q_PROPERTY(bool showsClock MEMBER m_showsClock NOTIFY inputsChanged)
+    Q_PROPERTY(bool showsClock MEMBER m_showsClock NOTIFY inputsChanged FINAL)
     /// The status content includes the battery.
-    Q_PROPERTY(bool showsBattery MEMBER m_showsBattery NOTIFY inputsChanged)
+    Q_PROPERTY(bool showsBattery MEMBER m_showsBattery NOTIFY inputsChanged FINAL)
     /// The battery service has a status to show.
-    Q_PROPERTY(bool hasBatteryStatus MEMBER m_hasBatteryStatus NOTIFY inputsChanged)
+    Q_PROPERTY(bool hasBatteryStatus MEMBER m_hasBatteryStatus NOTIFY inputsChanged FINAL)
     /// The HUD presenter has a level to show.
-    Q_PROPERTY(bool hasHudState MEMBER m_hasHudState NOTIFY inputsChanged)
+    Q_PROPERTY(bool hasHudState MEMBER m_hasHudState NOTIFY inputsChanged FINAL)
     /// Width of the notch; 0 for a pill.
-    Q_PROPERTY(qreal notchWidth MEMBER m_notchWidth NOTIFY inputsChanged)
+    Q_PROPERTY(qreal notchWidth MEMBER m_notchWidth NOTIFY inputsChanged FINAL)
     /// Width of the open island.
-    Q_PROPERTY(qreal expandedWidth MEMBER m_expandedWidth NOTIFY inputsChanged)
+    Q_PROPERTY(qreal expandedWidth MEMBER m_expandedWidth NOTIFY inputsChanged FINAL)
     /// Height of the band.
-    Q_PROPERTY(qreal statusBandHeight MEMBER m_statusBandHeight NOTIFY inputsChanged)
+    Q_PROPERTY(qreal statusBandHeight MEMBER m_statusBandHeight NOTIFY inputsChanged FINAL)
 
     /// Space at each end of the band; follows the spring between its closed and open values.
-    Q_PROPERTY(qreal horizontalPadding READ horizontalPadding NOTIFY outputsChanged)
+    Q_PROPERTY(qreal horizontalPadding READ horizontalPadding NOTIFY outputsChanged FINAL)
     /// Smallest gap between the leading and trailing items (the notch).
-    Q_PROPERTY(qreal spacerMinimumWidth READ spacerMinimumWidth NOTIFY outputsChanged)
+    Q_PROPERTY(qreal spacerMinimumWidth READ spacerMinimumWidth NOTIFY outputsChanged FINAL)
     /// The HUD level replaces the band's other items.
-    Q_PROPERTY(bool isHudShown READ isHudShown NOTIFY outputsChanged)
+    Q_PROPERTY(bool isHudShown READ isHudShown NOTIFY outputsChanged FINAL)
     /// The HUD's icon, the artwork, the clock or none.
-    Q_PROPERTY(BandItems::BandItem leadingItem READ leadingItem NOTIFY outputsChanged)
+    Q_PROPERTY(BandItems::BandItem leadingItem READ leadingItem NOTIFY outputsChanged FINAL)
     /// The HUD's level, the audio bars, the battery or none.
-    Q_PROPERTY(BandItems::BandItem trailingItem READ trailingItem NOTIFY outputsChanged)
+    Q_PROPERTY(BandItems::BandItem trailingItem READ trailingItem NOTIFY outputsChanged FINAL)
     /// Width of the HUD level bar.
-    Q_PROPERTY(qreal hudBarWidth READ hudBarWidth NOTIFY outputsChanged)
+    Q_PROPERTY(qreal hudBarWidth READ hudBarWidth NOTIFY outputsChanged FINAL)
     /// Track height of the HUD level bar: 4 closed, 5 open.
-    Q_PROPERTY(qreal hudTrackHeight READ hudTrackHeight NOTIFY outputsChanged)
+    Q_PROPERTY(qreal hudTrackHeight READ hudTrackHeight NOTIFY outputsChanged FINAL)
     /// Side of the Now Playing artwork thumbnail.
-    Q_PROPERTY(qreal artworkSize READ artworkSize NOTIFY outputsChanged)
+    Q_PROPERTY(qreal artworkSize READ artworkSize NOTIFY outputsChanged FINAL)
 
 public:
     explicit StatusBandLogic(QObject* parent = nullptr);

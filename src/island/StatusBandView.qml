@@ -133,17 +133,17 @@ Item {
             Binding on level {
                 when: band.hasBatteryStatus
                 value: band.battery ? band.battery.level : 0
-                restoreMode: Binding.RestoreNone // qmllint disable unqualified
+                restoreMode: Binding.RestoreNone
             }
             Binding on isCharging {
                 when: band.hasBatteryStatus
                 value: band.battery ? band.battery.isCharging : false
-                restoreMode: Binding.RestoreNone // qmllint disable unqualified
+                restoreMode: Binding.RestoreNone
             }
             Binding on isPluggedIn {
                 when: band.hasBatteryStatus
                 value: band.battery ? band.battery.isPluggedIn : false
-                restoreMode: Binding.RestoreNone // qmllint disable unqualified
+                restoreMode: Binding.RestoreNone
             }
         }
     }

@@ -16,11 +16,11 @@ class LaunchAtLoginService : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
     /// The login item's status as last read, numbered as LoginItemStatus.
-    Q_PROPERTY(int status READ statusValue NOTIFY statusChanged)
+    Q_PROPERTY(int status READ statusValue NOTIFY statusChanged FINAL)
     /// The item waits for the user's approval.
-    Q_PROPERTY(bool requiresApproval READ requiresApproval NOTIFY statusChanged)
+    Q_PROPERTY(bool requiresApproval READ requiresApproval NOTIFY statusChanged FINAL)
     /// Enabled, or waiting for the user's approval.
-    Q_PROPERTY(bool isEnabled READ isEnabled NOTIFY statusChanged)
+    Q_PROPERTY(bool isEnabled READ isEnabled NOTIFY statusChanged FINAL)
 public:
     /// The status starts as the item's current one.
     explicit LaunchAtLoginService(LoginItem& item, QObject* parent = nullptr);

@@ -13,9 +13,9 @@
 /// A connected display as the settings window lists it.
 struct DisplayInfo {
     Q_GADGET
-    Q_PROPERTY(QString id MEMBER id CONSTANT)
-    Q_PROPERTY(QString name MEMBER name CONSTANT)
-    Q_PROPERTY(bool hasNotch MEMBER hasNotch CONSTANT)
+    Q_PROPERTY(QString id MEMBER id CONSTANT FINAL)
+    Q_PROPERTY(QString name MEMBER name CONSTANT FINAL)
+    Q_PROPERTY(bool hasNotch MEMBER hasNotch CONSTANT FINAL)
 public:
     /// The display's UUID text; what `preferredDisplayID` stores.
     QString id;
@@ -32,7 +32,7 @@ public:
 class ScreenService final : public QObject {
     Q_OBJECT
     /// Connected displays in the platform's screen order.
-    Q_PROPERTY(QList<DisplayInfo> displays READ displays NOTIFY displaysChanged)
+    Q_PROPERTY(QList<DisplayInfo> displays READ displays NOTIFY displaysChanged FINAL)
 
 public:
     /// Builds the display list and starts following the source.

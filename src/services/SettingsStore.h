@@ -20,34 +20,35 @@ class SettingsStore final : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
 
-    Q_PROPERTY(double hoverDelay READ hoverDelay WRITE setHoverDelay NOTIFY hoverDelayChanged)
+    Q_PROPERTY(double hoverDelay READ hoverDelay WRITE setHoverDelay NOTIFY hoverDelayChanged FINAL)
     /// Empty string in QML means automatic choice.
+    Q_PROPERTY(QString preferredDisplayID READ preferredDisplayIDText WRITE setPreferredDisplayIDText NOTIFY
+            preferredDisplayIDChanged FINAL)
+    Q_PROPERTY(bool showClock READ showClock WRITE setShowClock NOTIFY showClockChanged FINAL)
+    Q_PROPERTY(bool showBattery READ showBattery WRITE setShowBattery NOTIFY showBatteryChanged FINAL)
     Q_PROPERTY(
-        QString preferredDisplayID READ preferredDisplayIDText WRITE setPreferredDisplayIDText NOTIFY preferredDisplayIDChanged)
-    Q_PROPERTY(bool showClock READ showClock WRITE setShowClock NOTIFY showClockChanged)
-    Q_PROPERTY(bool showBattery READ showBattery WRITE setShowBattery NOTIFY showBatteryChanged)
-    Q_PROPERTY(bool showStatusInCompact READ showStatusInCompact WRITE setShowStatusInCompact NOTIFY showStatusInCompactChanged)
-    Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY showCalendarChanged)
+        bool showStatusInCompact READ showStatusInCompact WRITE setShowStatusInCompact NOTIFY showStatusInCompactChanged FINAL)
+    Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY showCalendarChanged FINAL)
     Q_PROPERTY(bool calendarShowsTodayOnly READ calendarShowsTodayOnly WRITE setCalendarShowsTodayOnly NOTIFY
-            calendarShowsTodayOnlyChanged)
-    Q_PROPERTY(bool showClipboard READ showClipboard WRITE setShowClipboard NOTIFY showClipboardChanged)
-    Q_PROPERTY(bool showNowPlaying READ showNowPlaying WRITE setShowNowPlaying NOTIFY showNowPlayingChanged)
+            calendarShowsTodayOnlyChanged FINAL)
+    Q_PROPERTY(bool showClipboard READ showClipboard WRITE setShowClipboard NOTIFY showClipboardChanged FINAL)
+    Q_PROPERTY(bool showNowPlaying READ showNowPlaying WRITE setShowNowPlaying NOTIFY showNowPlayingChanged FINAL)
     /// The player read whenever it plays; empty for automatic.
-    Q_PROPERTY(QString preferredPlayer READ preferredPlayer WRITE setPreferredPlayer NOTIFY preferredPlayerChanged)
+    Q_PROPERTY(QString preferredPlayer READ preferredPlayer WRITE setPreferredPlayer NOTIFY preferredPlayerChanged FINAL)
     /// Players never shown nor controlled.
-    Q_PROPERTY(QStringList ignoredPlayers READ ignoredPlayers WRITE setIgnoredPlayers NOTIFY ignoredPlayersChanged)
-    Q_PROPERTY(bool showVolumeHUD READ showVolumeHUD WRITE setShowVolumeHUD NOTIFY showVolumeHUDChanged)
-    Q_PROPERTY(bool showBrightnessHUD READ showBrightnessHUD WRITE setShowBrightnessHUD NOTIFY showBrightnessHUDChanged)
-    Q_PROPERTY(bool replaceSystemHUD READ replaceSystemHUD WRITE setReplaceSystemHUD NOTIFY replaceSystemHUDChanged)
-    Q_PROPERTY(double hudDuration READ hudDuration WRITE setHudDuration NOTIFY hudDurationChanged)
-    Q_PROPERTY(bool showTrayIcon READ showTrayIcon WRITE setShowTrayIcon NOTIFY showTrayIconChanged)
-    Q_PROPERTY(bool showShelf READ showShelf WRITE setShowShelf NOTIFY showShelfChanged)
+    Q_PROPERTY(QStringList ignoredPlayers READ ignoredPlayers WRITE setIgnoredPlayers NOTIFY ignoredPlayersChanged FINAL)
+    Q_PROPERTY(bool showVolumeHUD READ showVolumeHUD WRITE setShowVolumeHUD NOTIFY showVolumeHUDChanged FINAL)
+    Q_PROPERTY(bool showBrightnessHUD READ showBrightnessHUD WRITE setShowBrightnessHUD NOTIFY showBrightnessHUDChanged FINAL)
+    Q_PROPERTY(bool replaceSystemHUD READ replaceSystemHUD WRITE setReplaceSystemHUD NOTIFY replaceSystemHUDChanged FINAL)
+    Q_PROPERTY(double hudDuration READ hudDuration WRITE setHudDuration NOTIFY hudDurationChanged FINAL)
+    Q_PROPERTY(bool showTrayIcon READ showTrayIcon WRITE setShowTrayIcon NOTIFY showTrayIconChanged FINAL)
+    Q_PROPERTY(bool showShelf READ showShelf WRITE setShowShelf NOTIFY showShelfChanged FINAL)
     Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle expandedBackgroundStyle READ expandedBackgroundStyle WRITE
-            setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged)
-    Q_PROPERTY(double glassGlow READ glassGlow WRITE setGlassGlow NOTIFY glassGlowChanged)
+            setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged FINAL)
+    Q_PROPERTY(double glassGlow READ glassGlow WRITE setGlassGlow NOTIFY glassGlowChanged FINAL)
     /// Where the island sits beside a top panel; kept as its raw value.
-    Q_PROPERTY(
-        IslandPositions::IslandPosition islandPosition READ islandPosition WRITE setIslandPosition NOTIFY islandPositionChanged)
+    Q_PROPERTY(IslandPositions::IslandPosition islandPosition READ islandPosition WRITE setIslandPosition NOTIFY
+            islandPositionChanged FINAL)
 
 public:
     /// Registers the defaults on `defaults` and loads every preference.

@@ -18,14 +18,14 @@ class UpdaterService : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
     /// A check can start now.
-    Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
+    Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged FINAL)
     /// The updater runs (a valid feed, started without error).
-    Q_PROPERTY(bool isAvailable READ isAvailable NOTIFY isAvailableChanged)
+    Q_PROPERTY(bool isAvailable READ isAvailable NOTIFY isAvailableChanged FINAL)
     /// A package manager brings the updates: no feed is read, no controls shown.
-    Q_PROPERTY(bool isPackaged READ isPackaged CONSTANT)
+    Q_PROPERTY(bool isPackaged READ isPackaged CONSTANT FINAL)
     /// The framework's automatic-check setting.
     Q_PROPERTY(bool automaticallyChecksForUpdates READ automaticallyChecksForUpdates WRITE setAutomaticallyChecksForUpdates NOTIFY
-            automaticallyChecksForUpdatesChanged)
+            automaticallyChecksForUpdatesChanged FINAL)
 public:
     /// Reads the feed and the packaging of `build`; nothing starts yet.
     UpdaterService(UpdateFramework& controller, BuildInfo build, QObject* parent = nullptr);

@@ -67,19 +67,19 @@ SettingsForm {
                 objectName: "backgroundPicker"
                 spacing: 0
                 Repeater {
-                    model: [
-                        { title: "Black", style: IslandBackgroundStyles.IslandBackgroundStyle.black },
-                        { title: "Glass", style: IslandBackgroundStyles.IslandBackgroundStyle.glass }
-                    ]
+                    // In the order of IslandBackgroundStyles.IslandBackgroundStyle.
+                    model: ["Black", "Glass"]
                     delegate: Button {
-                        required property var modelData
-                        objectName: "background" + modelData.title
-                        text: modelData.title
+                        id: styleButton
+                        required property string modelData
+                        required property int index
+                        objectName: "background" + styleButton.modelData
+                        text: styleButton.modelData
                         checkable: true
-                        checked: pane.settings.expandedBackgroundStyle === modelData.style
+                        checked: pane.settings.expandedBackgroundStyle === styleButton.index
                         highlighted: checked
                         width: 72
-                        onClicked: pane.settings.expandedBackgroundStyle = modelData.style
+                        onClicked: pane.settings.expandedBackgroundStyle = styleButton.index
                     }
                 }
             }
@@ -109,8 +109,7 @@ SettingsForm {
             ComboBox {
                 id: displayPicker
                 objectName: "displayPicker"
-                model: pane.logic.displayChoices
-                textRole: "label"
+                model: pane.logic.displayChoiceLabels
                 currentIndex: pane.logic.displayChoiceIndex
                 Layout.preferredWidth: 240
                 onActivated: index => {

@@ -64,7 +64,8 @@ SettingsForm {
                 required property string modelData
                 objectName: "ignore_" + ignoreRow.modelData
                 title: ignoreRow.modelData
-                checked: pane.settings.ignoredPlayers.indexOf(ignoreRow.modelData) >= 0
+                // Qt 6.4's qmllint gives a QStringList none of the array methods it has at run time.
+                checked: pane.settings.ignoredPlayers.indexOf(ignoreRow.modelData) >= 0 // qmllint disable type compiler
                 onToggled: on => pane.logic.setPlayerIgnored(ignoreRow.modelData, on)
             }
         }

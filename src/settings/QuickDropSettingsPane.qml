@@ -102,13 +102,14 @@ SettingsForm {
         footer: DialogButtonBox {
             Button {
                 text: "Cancel"
-                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+                // Qt 6.4's description of DialogButtonBox lacks the roles it takes from QPlatformDialogHelper.
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole // qmllint disable type compiler
             }
             Button {
                 objectName: "confirmClearClipboard"
                 text: "Clear " + pane.logic.clipboardCount + " Items"
                 palette.buttonText: "#ff6961"
-                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole // qmllint disable type compiler
                 onClicked: {
                     pane.clipboard.clear();
                     pane.isConfirmingClipboardClear = false;
@@ -136,13 +137,14 @@ SettingsForm {
         footer: DialogButtonBox {
             Button {
                 text: "Cancel"
-                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+                // Qt 6.4's description of DialogButtonBox lacks the roles it takes from QPlatformDialogHelper.
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole // qmllint disable type compiler
             }
             Button {
                 objectName: "confirmClearShelf"
                 text: "Clear " + pane.logic.shelfCount + " Items"
                 palette.buttonText: "#ff6961"
-                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole // qmllint disable type compiler
                 onClicked: {
                     pane.shelf.clear();
                     pane.isConfirmingShelfClear = false;

@@ -76,14 +76,18 @@ Item {
             Repeater {
                 model: view.logic.panes
                 delegate: SettingsSidebarRow {
-                    required property var modelData
-                    objectName: "sidebarRow_" + modelData.pane
+                    id: sidebarRow
+                    required property int pane
+                    required property string paneTitle
+                    required property string paneSymbol
+                    required property color paneTileColor
+                    objectName: "sidebarRow_" + sidebarRow.pane
                     width: 184
-                    title: modelData.title
-                    symbol: modelData.symbol
-                    tileColor: modelData.tileColor
-                    isSelected: view.logic.selectedPane === modelData.pane
-                    onClicked: view.logic.selectedPane = modelData.pane
+                    title: sidebarRow.paneTitle
+                    symbol: sidebarRow.paneSymbol
+                    tileColor: sidebarRow.paneTileColor
+                    isSelected: view.logic.selectedPane === sidebarRow.pane
+                    onClicked: view.logic.selectedPane = sidebarRow.pane
                 }
             }
         }
@@ -99,7 +103,7 @@ Item {
 
             Text {
                 objectName: "paneTitle"
-                text: view.logic.panes[view.logic.selectedPane].title
+                text: view.logic.selectedPaneTitle
                 color: "white"
                 font.pixelSize: 22
                 font.weight: Font.DemiBold

@@ -22,6 +22,7 @@ SettingsViewLogic::SettingsViewLogic(SettingsStore& settings, ScreenService& scr
     , m_screens(screens)
     , m_defaults(defaults)
     , m_selectedPane(paneFromRaw(defaults.stringValue(selectedPaneKey()).value_or(QString())))
+    , m_panes(new SettingsPaneModel(this))
 {
     connect(&m_screens, &ScreenService::displaysChanged, this, &SettingsViewLogic::displayChoicesChanged);
     connect(&m_settings, &SettingsStore::preferredDisplayIDChanged, this, &SettingsViewLogic::displayChoicesChanged);
@@ -72,15 +73,12 @@ void SettingsViewLogic::setSelectedPane(SettingsPane pane)
     Q_EMIT selectedPaneChanged();
 }
 
-QVariantList SettingsViewLogic::panes() const
+QStringList SettingsViewLogic::displayChoiceLabels() const
 {
-    QVariantList list;
-    for (SettingsPane pane : allSettingsPanes) {
-        const SettingsPaneInfo info = settingsPaneInfo(pane);
-        list << QVariantMap { { QStringLiteral("pane"), int(pane) }, { QStringLiteral("title"), QString::fromUtf8(info.title) },
-            { QStringLiteral("symbol"), QString::fromLatin1(info.symbol) }, { QStringLiteral("tileColor"), info.tileColor } };
-    }
-    return list;
+    QStringList labels;
+    for (const SettingsDisplayChoice& choice : displayChoices())
+        labels << choice.label;
+    return labels;
 }
 
 void SettingsViewLogic::follow(QObject* service)
@@ -157,12 +155,10 @@ void SettingsViewLogic::setTrayHost(TrayHost* host)
     Q_EMIT servicesChanged();
 }
 
-QVariantList SettingsViewLogic::displayChoices() const
+QList<SettingsDisplayChoice> SettingsViewLogic::displayChoices() const
 {
-    const auto choice = [](const QString& id, const QString& label) {
-        return QVariantMap { { QStringLiteral("id"), id }, { QStringLiteral("label"), label } };
-    };
-    QVariantList list { choice(QString(), QStringLiteral("Automatic")) };
+    const auto choice = [](const QString& id, const QString& label) { return SettingsDisplayChoice { id, label }; };
+    QList<SettingsDisplayChoice> list { choice(QString(), QStringLiteral("Automatic")) };
     bool listed = false;
     const std::optional<QString>& preferred = m_settings.preferredDisplayID();
     for (const DisplayInfo& display : m_screens.displays()) {
@@ -177,10 +173,10 @@ QVariantList SettingsViewLogic::displayChoices() const
 
 int SettingsViewLogic::displayChoiceIndex() const
 {
-    const QVariantList choices = displayChoices();
+    const QList<SettingsDisplayChoice> choices = displayChoices();
     const QString preferred = m_settings.preferredDisplayIDText();
     for (qsizetype i = 0; i < choices.size(); ++i) {
-        if (choices[i].toMap().value(QStringLiteral("id")).toString() == preferred)
+        if (choices[i].id == preferred)
             return int(i);
     }
     return 0;
@@ -188,10 +184,10 @@ int SettingsViewLogic::displayChoiceIndex() const
 
 void SettingsViewLogic::chooseDisplay(int index)
 {
-    const QVariantList choices = displayChoices();
+    const QList<SettingsDisplayChoice> choices = displayChoices();
     if (index < 0 || index >= choices.size())
         return;
-    const QString id = choices[index].toMap().value(QStringLiteral("id")).toString();
+    const QString& id = choices[index].id;
     m_settings.setPreferredDisplayID(id.isEmpty() ? std::nullopt : std::optional<QString>(id));
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "SettingsPane.h"
+#include "SettingsPaneModel.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSizeF>
-#include <QVariantList>
+#include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 namespace KeyCaptureStates {
@@ -16,6 +19,15 @@ enum class KeyCaptureState { allow, allowed, starting };
 Q_ENUM_NS(KeyCaptureState)
 } // namespace KeyCaptureStates
 using KeyCaptureStates::KeyCaptureState;
+
+/// One entry of "Show on display".
+struct SettingsDisplayChoice {
+    /// The display id stored as the preference; empty for automatic.
+    QString id;
+    QString label;
+
+    friend bool operator==(const SettingsDisplayChoice&, const SettingsDisplayChoice&) = default;
+};
 
 class BrightnessService;
 class CalendarService;
@@ -39,46 +51,48 @@ class SettingsViewLogic : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the settings window")
     /// The pane shown; kept under "settingsSelectedPane" as its raw value.
-    Q_PROPERTY(SettingsPanes::SettingsPane selectedPane READ selectedPane WRITE setSelectedPane NOTIFY selectedPaneChanged)
-    /// One entry per pane in sidebar order: pane, title, symbol, tileColor.
-    Q_PROPERTY(QVariantList panes READ panes CONSTANT)
-    /// "Show on display" entries: id ("" is automatic) and label.
-    Q_PROPERTY(QVariantList displayChoices READ displayChoices NOTIFY displayChoicesChanged)
+    Q_PROPERTY(SettingsPanes::SettingsPane selectedPane READ selectedPane WRITE setSelectedPane NOTIFY selectedPaneChanged FINAL)
+    /// The sidebar title of the pane shown.
+    Q_PROPERTY(QString selectedPaneTitle READ selectedPaneTitle NOTIFY selectedPaneChanged FINAL)
+    /// One entry per pane in sidebar order.
+    Q_PROPERTY(SettingsPaneModel* panes READ panes CONSTANT FINAL)
+    /// The labels of displayChoices(), "Automatic" first.
+    Q_PROPERTY(QStringList displayChoiceLabels READ displayChoiceLabels NOTIFY displayChoicesChanged FINAL)
     /// The entry of displayChoices standing for the stored preference.
-    Q_PROPERTY(int displayChoiceIndex READ displayChoiceIndex NOTIFY displayChoicesChanged)
+    Q_PROPERTY(int displayChoiceIndex READ displayChoiceIndex NOTIFY displayChoicesChanged FINAL)
     /// The name of the display the island is on; empty without a screen.
-    Q_PROPERTY(QString notchDisplayName READ notchDisplayName NOTIFY notchChanged)
+    Q_PROPERTY(QString notchDisplayName READ notchDisplayName NOTIFY notchChanged FINAL)
     /// The notch of that display; an empty size when it has none.
-    Q_PROPERTY(QSizeF notchSize READ notchSize NOTIFY notchChanged)
+    Q_PROPERTY(QSizeF notchSize READ notchSize NOTIFY notchChanged FINAL)
     /// The media key row's state.
-    Q_PROPERTY(KeyCaptureStates::KeyCaptureState keyCaptureState READ keyCaptureState NOTIFY servicesChanged)
+    Q_PROPERTY(KeyCaptureStates::KeyCaptureState keyCaptureState READ keyCaptureState NOTIFY servicesChanged FINAL)
     /// After "Allow…" failed: which desktop setting holds the keys; else empty.
-    Q_PROPERTY(QString keyCaptureHint READ keyCaptureHint NOTIFY servicesChanged)
+    Q_PROPERTY(QString keyCaptureHint READ keyCaptureHint NOTIFY servicesChanged FINAL)
     /// The HUD pane's first footer.
-    Q_PROPERTY(QString hudFooter READ hudFooter NOTIFY servicesChanged)
+    Q_PROPERTY(QString hudFooter READ hudFooter NOTIFY servicesChanged FINAL)
     /// The Now Playing pane's "Reading from" value.
-    Q_PROPERTY(QString nowPlayingSource READ nowPlayingSource NOTIFY servicesChanged)
+    Q_PROPERTY(QString nowPlayingSource READ nowPlayingSource NOTIFY servicesChanged FINAL)
     /// "Automatic", then every player seen or stored as preferred.
-    Q_PROPERTY(QStringList playerChoices READ playerChoices NOTIFY playerChoicesChanged)
-    Q_PROPERTY(int playerChoiceIndex READ playerChoiceIndex NOTIFY playerChoicesChanged)
+    Q_PROPERTY(QStringList playerChoices READ playerChoices NOTIFY playerChoicesChanged FINAL)
+    Q_PROPERTY(int playerChoiceIndex READ playerChoiceIndex NOTIFY playerChoicesChanged FINAL)
     /// The players present and those already ignored, for "Never show".
-    Q_PROPERTY(QStringList ignorablePlayers READ ignorablePlayers NOTIFY playerChoicesChanged)
+    Q_PROPERTY(QStringList ignorablePlayers READ ignorablePlayers NOTIFY playerChoicesChanged FINAL)
     /// The calendar access, as CalendarAccesses.CalendarAccess; -1 without a calendar.
-    Q_PROPERTY(int calendarAccess READ calendarAccess NOTIFY servicesChanged)
+    Q_PROPERTY(int calendarAccess READ calendarAccess NOTIFY servicesChanged FINAL)
     /// Entries in the clipboard history.
-    Q_PROPERTY(int clipboardCount READ clipboardCount NOTIFY servicesChanged)
+    Q_PROPERTY(int clipboardCount READ clipboardCount NOTIFY servicesChanged FINAL)
     /// Items on the shelf; 0 without a shelf.
-    Q_PROPERTY(int shelfCount READ shelfCount NOTIFY servicesChanged)
+    Q_PROPERTY(int shelfCount READ shelfCount NOTIFY servicesChanged FINAL)
     /// How many items the shelf keeps.
-    Q_PROPERTY(int shelfLimit READ shelfLimit CONSTANT)
+    Q_PROPERTY(int shelfLimit READ shelfLimit CONSTANT FINAL)
     /// How many of today's events the Calendar tab lists.
-    Q_PROPERTY(int todayLimit READ todayLimit CONSTANT)
+    Q_PROPERTY(int todayLimit READ todayLimit CONSTANT FINAL)
     /// How many entries the clipboard history keeps.
-    Q_PROPERTY(int clipboardLimit READ clipboardLimit CONSTANT)
+    Q_PROPERTY(int clipboardLimit READ clipboardLimit CONSTANT FINAL)
     /// The desktop shows tray icons (true when unknown).
-    Q_PROPERTY(bool showsTrayIcons READ showsTrayIcons NOTIFY servicesChanged)
+    Q_PROPERTY(bool showsTrayIcons READ showsTrayIcons NOTIFY servicesChanged FINAL)
     /// "Version 1.4 (27)".
-    Q_PROPERTY(QString versionDescription READ versionDescription CONSTANT)
+    Q_PROPERTY(QString versionDescription READ versionDescription CONSTANT FINAL)
 
 public:
     /// The pane is remembered in `defaults`.
@@ -98,8 +112,11 @@ public:
 
     SettingsPane selectedPane() const { return m_selectedPane; }
     void setSelectedPane(SettingsPane pane);
-    QVariantList panes() const;
-    QVariantList displayChoices() const;
+    QString selectedPaneTitle() const { return QString::fromUtf8(settingsPaneInfo(m_selectedPane).title); }
+    SettingsPaneModel* panes() const { return m_panes; }
+    /// The "Show on display" entries, "Automatic" first.
+    QList<SettingsDisplayChoice> displayChoices() const;
+    QStringList displayChoiceLabels() const;
     int displayChoiceIndex() const;
     QString notchDisplayName() const;
     QSizeF notchSize() const;
@@ -163,4 +180,5 @@ private:
     QPointer<ShelfService> m_shelf;
     QPointer<TrayHost> m_trayHost;
     QString m_keyCaptureHint;
+    SettingsPaneModel* m_panes;
 };

@@ -126,8 +126,13 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
         { SettingsPane::calendar, "calendar", "showCalendar", "Calendar" },
         { SettingsPane::quickDrop, "quickDrop", "showShelf", "Shelf" }, { SettingsPane::about, "about", "versionText", "" } };
     for (const Pane& pane : panes) {
-        click(item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane.pane)))));
+        QQuickItem* sidebarRow = item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane.pane))));
+        ASSERT_NE(sidebarRow, nullptr) << pane.name;
+        click(sidebarRow);
         EXPECT_EQ(m_controller->logic().selectedPane(), pane.pane);
+        const QString paneTitle = QString::fromUtf8(settingsPaneInfo(pane.pane).title);
+        EXPECT_EQ(sidebarRow->property("title").toString(), paneTitle);
+        EXPECT_EQ(item("paneTitle")->property("text").toString(), paneTitle);
         ViewProbe::shoot(*window, QStringLiteral("settings-%1").arg(QLatin1String(pane.name)));
         for (const Pane& other : panes) {
             QQuickItem* row = item(other.firstRow);

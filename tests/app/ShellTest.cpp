@@ -227,8 +227,8 @@ TEST_F(AutostartTest, SettingsWindowRemembersItsPaneAndKeepsADisconnectedDisplay
     settings.setPreferredDisplayID(QStringLiteral("unplugged"));
     const auto labels = [&] {
         QStringList out;
-        for (const QVariant& choice : logic.displayChoices())
-            out << choice.toMap().value(QStringLiteral("label")).toString();
+        for (const SettingsDisplayChoice& choice : logic.displayChoices())
+            out << choice.label;
         return out;
     };
     EXPECT_EQ(labels(),

@@ -11,18 +11,18 @@
 class BatteryIndicatorLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(int level MEMBER m_level NOTIFY inputsChanged)
-    Q_PROPERTY(bool isCharging MEMBER m_isCharging NOTIFY inputsChanged)
-    Q_PROPERTY(bool isPluggedIn MEMBER m_isPluggedIn NOTIFY inputsChanged)
+    Q_PROPERTY(int level MEMBER m_level NOTIFY inputsChanged FINAL)
+    Q_PROPERTY(bool isCharging MEMBER m_isCharging NOTIFY inputsChanged FINAL)
+    Q_PROPERTY(bool isPluggedIn MEMBER m_isPluggedIn NOTIFY inputsChanged FINAL)
 
     /// The level and "%", e.g. "87%".
-    Q_PROPERTY(QString text READ text NOTIFY inputsChanged)
+    Q_PROPERTY(QString text READ text NOTIFY inputsChanged FINAL)
     /// A bolt on external power, else a battery filled to the level.
-    Q_PROPERTY(QString systemImage READ systemImage NOTIFY inputsChanged)
+    Q_PROPERTY(QString systemImage READ systemImage NOTIFY inputsChanged FINAL)
     /// Green while charging, red at 20 % or less on battery, else white.
-    Q_PROPERTY(QColor iconColor READ iconColor NOTIFY inputsChanged)
+    Q_PROPERTY(QColor iconColor READ iconColor NOTIFY inputsChanged FINAL)
     /// "Battery 54 percent", with ", charging" or ", plugged in".
-    Q_PROPERTY(QString accessibleName READ accessibleName NOTIFY inputsChanged)
+    Q_PROPERTY(QString accessibleName READ accessibleName NOTIFY inputsChanged FINAL)
 public:
     explicit BatteryIndicatorLogic(QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(BatteryIndicatorLogic)

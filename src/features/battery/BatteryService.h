@@ -16,13 +16,13 @@ class BatteryService final : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
     /// True while a status is published: started, with an internal battery.
-    Q_PROPERTY(bool hasStatus READ hasStatus NOTIFY statusChanged)
+    Q_PROPERTY(bool hasStatus READ hasStatus NOTIFY statusChanged FINAL)
     /// Charge in percent, 0…100; 0 without a status.
-    Q_PROPERTY(int level READ level NOTIFY statusChanged)
+    Q_PROPERTY(int level READ level NOTIFY statusChanged FINAL)
     /// The battery is being charged; false without a status.
-    Q_PROPERTY(bool isCharging READ isCharging NOTIFY statusChanged)
+    Q_PROPERTY(bool isCharging READ isCharging NOTIFY statusChanged FINAL)
     /// The machine runs on external power; false without a status.
-    Q_PROPERTY(bool isPluggedIn READ isPluggedIn NOTIFY statusChanged)
+    Q_PROPERTY(bool isPluggedIn READ isPluggedIn NOTIFY statusChanged FINAL)
 public:
     explicit BatteryService(PowerSources& sources, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(BatteryService)

@@ -21,8 +21,8 @@ class ClipboardService : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
-    Q_PROPERTY(int count READ count NOTIFY itemsChanged)
-    Q_PROPERTY(bool isAccessDenied READ isAccessDenied NOTIFY isAccessDeniedChanged)
+    Q_PROPERTY(int count READ count NOTIFY itemsChanged FINAL)
+    Q_PROPERTY(bool isAccessDenied READ isAccessDenied NOTIFY isAccessDeniedChanged FINAL)
 public:
     static constexpr int historyLimit = 20;
     static constexpr qsizetype longestText = 100'000;

@@ -46,6 +46,7 @@ Item {
     }
 
     Column {
+        id: history
         anchors.fill: parent
         spacing: 6
         visible: logic.content === ClipboardContents.ClipboardContent.history
@@ -88,7 +89,7 @@ Item {
             id: list
             objectName: "clipboardList"
             width: parent.width
-            height: parent.height - header.height - parent.spacing
+            height: history.height - header.height - history.spacing
             clip: true
             spacing: 2
             boundsBehavior: Flickable.StopAtBounds
@@ -155,7 +156,8 @@ Item {
                     anchors.fill: parent
                     hoverEnabled: true
                     onClicked: {
-                        logic.copy(row.itemID);
+                        // Qt 6.4 has no QML type for QUuid: the id goes back to C++ as it came.
+                        logic.copy(row.itemID); // qmllint disable compiler
                         // The row moved to the top. Lay the list out now rather
                         // than at the next frame's polish, so that the frame
                         // drawing the move also hovers the row that came under

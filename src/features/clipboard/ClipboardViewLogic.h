@@ -31,15 +31,15 @@ class ClipboardViewLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
     Q_MOC_INCLUDE("ClipboardService.h")
-    Q_PROPERTY(ClipboardService* service READ service WRITE setService NOTIFY serviceChanged)
+    Q_PROPERTY(ClipboardService* service READ service WRITE setService NOTIFY serviceChanged FINAL)
     /// The tab is on screen: ages move on each minute and access is re-read.
-    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
-    Q_PROPERTY(ClipboardContents::ClipboardContent content READ content NOTIFY contentChanged)
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged FINAL)
+    Q_PROPERTY(ClipboardContents::ClipboardContent content READ content NOTIFY contentChanged FINAL)
     /// One row per entry, newest first; the same object for the view's life.
-    Q_PROPERTY(ClipboardRowModel* rows READ rows CONSTANT)
+    Q_PROPERTY(ClipboardRowModel* rows READ rows CONSTANT FINAL)
     /// "3 of 20 · Click to copy", or "Clear all 3 items?" while confirming.
-    Q_PROPERTY(QString headerText READ headerText NOTIFY headerTextChanged)
-    Q_PROPERTY(bool isConfirmingClear READ isConfirmingClear NOTIFY isConfirmingClearChanged)
+    Q_PROPERTY(QString headerText READ headerText NOTIFY headerTextChanged FINAL)
+    Q_PROPERTY(bool isConfirmingClear READ isConfirmingClear NOTIFY isConfirmingClearChanged FINAL)
 public:
     static constexpr std::chrono::milliseconds copiedFeedback { 1200 };
     static constexpr std::chrono::milliseconds clearConfirmation { 5000 };

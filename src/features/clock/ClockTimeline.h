@@ -20,9 +20,9 @@ class ClockTimeline : public QObject {
     QML_ELEMENT
 
     /// Hour and minute, e.g. "21:05" or "9:05".
-    Q_PROPERTY(QString timeText READ timeText NOTIFY textChanged)
+    Q_PROPERTY(QString timeText READ timeText NOTIFY textChanged FINAL)
     /// "AM"/"PM" for a twelve-hour locale, else empty.
-    Q_PROPERTY(QString periodText READ periodText NOTIFY textChanged)
+    Q_PROPERTY(QString periodText READ periodText NOTIFY textChanged FINAL)
 
 public:
     /// The system clock, timers and clock events, and the user's locale.

@@ -14,9 +14,9 @@
 class BrightnessService final : public QObject {
     Q_OBJECT
     /// Brightness of the built-in display, 0…1, as last read, set or reported.
-    Q_PROPERTY(double level READ level NOTIFY levelChanged)
+    Q_PROPERTY(double level READ level NOTIFY levelChanged FINAL)
     /// Brightness can be read and set.
-    Q_PROPERTY(bool isAvailable READ isAvailable NOTIFY isAvailableChanged)
+    Q_PROPERTY(bool isAvailable READ isAvailable NOTIFY isAvailableChanged FINAL)
 public:
     BrightnessService(DisplayBrightness& display, Scheduler& scheduler, QObject* parent = nullptr);
     BrightnessService(const BrightnessService&) = delete;

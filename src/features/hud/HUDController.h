@@ -19,7 +19,7 @@ class HUDController : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
-    Q_PROPERTY(HUDPresenter* presenter READ presenter CONSTANT)
+    Q_PROPERTY(HUDPresenter* presenter READ presenter CONSTANT FINAL)
 public:
     /// A media key without the fine modifier moves the level by 1/16.
     static constexpr double normalStep = 0.0625;

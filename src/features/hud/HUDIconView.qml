@@ -56,9 +56,9 @@ Item {
 
     ParallelAnimation {
         id: replace
-        NumberAnimation { target: previous; property: "opacity"; from: 1; to: 0; duration: 200; easing.type: Easing.InOutQuad } // qmllint disable unqualified
-        NumberAnimation { target: previous; property: "scale"; from: 1; to: 0.8; duration: 200; easing.type: Easing.InOutQuad } // qmllint disable unqualified
-        NumberAnimation { target: current; property: "opacity"; from: 0; to: 1; duration: 200; easing.type: Easing.InOutQuad } // qmllint disable unqualified
-        NumberAnimation { target: current; property: "scale"; from: 0.8; to: 1; duration: 200; easing.type: Easing.InOutQuad } // qmllint disable unqualified
+        NumberAnimation { target: previous; property: "opacity"; from: 1; to: 0; duration: 200; easing.type: Easing.InOutQuad }
+        NumberAnimation { target: previous; property: "scale"; from: 1; to: 0.8; duration: 200; easing.type: Easing.InOutQuad }
+        NumberAnimation { target: current; property: "opacity"; from: 0; to: 1; duration: 200; easing.type: Easing.InOutQuad }
+        NumberAnimation { target: current; property: "scale"; from: 0.8; to: 1; duration: 200; easing.type: Easing.InOutQuad }
     }
 }

@@ -42,7 +42,7 @@ Item {
         // Key and outside changes glide; the pointer is followed at once.
         Behavior on value {
             enabled: !slider.isDragging
-            NumberAnimation { duration: 150; easing.type: Easing.OutQuad } // qmllint disable unqualified
+            NumberAnimation { duration: 150; easing.type: Easing.OutQuad }
         }
         Accessible.role: Accessible.Slider
         Accessible.name: logic.accessibleName

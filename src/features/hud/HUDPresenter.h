@@ -37,16 +37,16 @@ class HUDPresenter : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Owned by the HUD controller")
     /// A level is visible.
-    Q_PROPERTY(bool hasState READ hasState NOTIFY stateChanged)
+    Q_PROPERTY(bool hasState READ hasState NOTIFY stateChanged FINAL)
     // The last state shown stays readable once hidden, so the views keep
     // it while they fade out.
     /// The visible (or last visible) level's kind.
-    Q_PROPERTY(HUDKinds::HUDKind kind READ kind NOTIFY stateChanged)
+    Q_PROPERTY(HUDKinds::HUDKind kind READ kind NOTIFY stateChanged FINAL)
     /// The visible (or last visible) level, 0…1 (a volume may be above 1).
-    Q_PROPERTY(double level READ level NOTIFY stateChanged)
-    Q_PROPERTY(bool isMuted READ isMuted NOTIFY stateChanged)
+    Q_PROPERTY(double level READ level NOTIFY stateChanged FINAL)
+    Q_PROPERTY(bool isMuted READ isMuted NOTIFY stateChanged FINAL)
     /// The user drags the level bar: no hide is scheduled meanwhile.
-    Q_PROPERTY(bool isInteracting READ isInteracting NOTIFY isInteractingChanged)
+    Q_PROPERTY(bool isInteracting READ isInteracting NOTIFY isInteractingChanged FINAL)
 public:
     using Duration = std::chrono::milliseconds;
 

@@ -14,20 +14,20 @@
 class HUDIconLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(HUDKinds::HUDKind kind MEMBER m_kind NOTIFY inputsChanged)
-    Q_PROPERTY(double level MEMBER m_level NOTIFY inputsChanged)
-    Q_PROPERTY(bool isMuted MEMBER m_isMuted NOTIFY inputsChanged)
+    Q_PROPERTY(HUDKinds::HUDKind kind MEMBER m_kind NOTIFY inputsChanged FINAL)
+    Q_PROPERTY(double level MEMBER m_level NOTIFY inputsChanged FINAL)
+    Q_PROPERTY(bool isMuted MEMBER m_isMuted NOTIFY inputsChanged FINAL)
 
     /// The symbol of the level shown: a speaker or a sun.
-    Q_PROPERTY(QString systemImage READ systemImage NOTIFY inputsChanged)
+    Q_PROPERTY(QString systemImage READ systemImage NOTIFY inputsChanged FINAL)
     /// The symbol drawn: the speaker's waves follow the level, as far as
     /// the icon font has wave counts to show it.
-    Q_PROPERTY(QString drawnImage READ drawnImage NOTIFY inputsChanged)
+    Q_PROPERTY(QString drawnImage READ drawnImage NOTIFY inputsChanged FINAL)
     /// "Volume muted", or "Volume 74 percent" / "Brightness 50 percent";
     /// an over-amplified sink gives its real percentage, "Volume 120 percent".
-    Q_PROPERTY(QString accessibleName READ accessibleName NOTIFY inputsChanged)
+    Q_PROPERTY(QString accessibleName READ accessibleName NOTIFY inputsChanged FINAL)
     /// The level bar's value: 0 while muted, full above the normal volume.
-    Q_PROPERTY(double barValue READ barValue NOTIFY inputsChanged)
+    Q_PROPERTY(double barValue READ barValue NOTIFY inputsChanged FINAL)
 public:
     explicit HUDIconLogic(QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(HUDIconLogic)

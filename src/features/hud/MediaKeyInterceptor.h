@@ -14,9 +14,9 @@
 class MediaKeyInterceptor final : public QObject {
     Q_OBJECT
     /// The keys can be taken (no other program holds them), as last read.
-    Q_PROPERTY(bool isTrusted READ isTrusted NOTIFY isTrustedChanged)
+    Q_PROPERTY(bool isTrusted READ isTrusted NOTIFY isTrustedChanged FINAL)
     /// The keys are taken.
-    Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged)
+    Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged FINAL)
 public:
     using Key = MediaKey;
     using Press = MediaKeyPress;

@@ -11,10 +11,10 @@ class VolumeService final : public QObject {
     Q_OBJECT
     /// Volume of the bound device: 1 is its normal volume, above 1 an
     /// over-amplified sink; 0 without a device or volume control.
-    Q_PROPERTY(double level READ level NOTIFY levelChanged)
-    Q_PROPERTY(bool isMuted READ isMuted NOTIFY isMutedChanged)
+    Q_PROPERTY(double level READ level NOTIFY levelChanged FINAL)
+    Q_PROPERTY(bool isMuted READ isMuted NOTIFY isMutedChanged FINAL)
     /// The bound device has a settable volume.
-    Q_PROPERTY(bool isAdjustable READ isAdjustable NOTIFY isAdjustableChanged)
+    Q_PROPERTY(bool isAdjustable READ isAdjustable NOTIFY isAdjustableChanged FINAL)
 public:
     enum class ChangeReporting { none, ifChanged, always };
 

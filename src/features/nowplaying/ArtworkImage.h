@@ -15,11 +15,11 @@ class ArtworkImage : public QQuickPaintedItem {
     QML_ELEMENT
     /// The picture: a QImage (as the service publishes it); anything else,
     /// or a null image, draws nothing.
-    Q_PROPERTY(QVariant image READ image WRITE setImage NOTIFY imageChanged)
+    Q_PROPERTY(QVariant image READ image WRITE setImage NOTIFY imageChanged FINAL)
     /// Corner radius, limited to half the shorter side.
-    Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius NOTIFY cornerRadiusChanged)
+    Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius NOTIFY cornerRadiusChanged FINAL)
     /// True when there is a picture to draw.
-    Q_PROPERTY(bool hasImage READ hasImage NOTIFY imageChanged)
+    Q_PROPERTY(bool hasImage READ hasImage NOTIFY imageChanged FINAL)
 public:
     explicit ArtworkImage(QQuickItem* parent = nullptr);
     Q_DISABLE_COPY_MOVE(ArtworkImage)

@@ -11,9 +11,9 @@ class AudioWave : public QObject {
     QML_ELEMENT
     QML_SINGLETON
     /// Number of bars.
-    Q_PROPERTY(int barCount READ barCount CONSTANT)
+    Q_PROPERTY(int barCount READ barCount CONSTANT FINAL)
     /// Vertical scale of a resting bar and the low end of the animation.
-    Q_PROPERTY(double restingScale READ restingScale CONSTANT)
+    Q_PROPERTY(double restingScale READ restingScale CONSTANT FINAL)
 public:
     using QObject::QObject;
 

@@ -9,11 +9,11 @@ struct AudioWaveStyle {
     Q_GADGET
     QML_VALUE_TYPE(audioWaveStyle)
     /// Width of one bar.
-    Q_PROPERTY(double barWidth MEMBER barWidth)
+    Q_PROPERTY(double barWidth MEMBER barWidth FINAL)
     /// Gap between two bars.
-    Q_PROPERTY(double barSpacing MEMBER barSpacing)
+    Q_PROPERTY(double barSpacing MEMBER barSpacing FINAL)
     /// Height of the view and of a bar at full scale.
-    Q_PROPERTY(double height MEMBER height)
+    Q_PROPERTY(double height MEMBER height FINAL)
 public:
     double barWidth = 0;
     double barSpacing = 0;

@@ -35,14 +35,14 @@ Item {
         repeat: true
         // Hidden bars need no frames; they go on from where they were.
         running: wave.isAnimating && wave.visible
-        // Timer is unresolved for Qt 6.4's qmllint, so are its handlers.
-        onRunningChanged: frames.last = 0 // qmllint disable unqualified
-        onTriggered: { // qmllint disable unqualified
-            const now = Date.now();
+        onRunningChanged: frames.last = 0
+        onTriggered: frames.advance(Date.now())
+
+        function advance(now: double) {
             // A late tick or a clock change never makes the bars leap.
-            if (last > 0)
-                wave.time += Math.min(Math.max(now - last, 0), 100) / 1000;
-            last = now;
+            if (frames.last > 0)
+                wave.time += Math.min(Math.max(now - frames.last, 0), 100) / 1000;
+            frames.last = now;
         }
     }
 

@@ -50,8 +50,7 @@ Item {
     onSystemImageChanged: {
         if (!isReady)
             return;
-        const front = firstIsFront ? first : second;
-        if (front.systemImage === systemImage)
+        if ((firstIsFront ? first : second).systemImage === systemImage)
             return;
         (firstIsFront ? second : first).systemImage = systemImage;
         firstIsFront = !firstIsFront;
@@ -86,8 +85,8 @@ Item {
                 opacity: button.firstIsFront ? 1 : 0
                 scale: button.firstIsFront ? 1 : 0.5
                 visible: opacity > 0
-                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
-                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
             }
             SystemImage {
                 id: second
@@ -98,8 +97,8 @@ Item {
                 opacity: button.firstIsFront ? 0 : 1
                 scale: button.firstIsFront ? 0.5 : 1
                 visible: opacity > 0
-                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
-                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+                Behavior on scale { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
             }
         }
     }
@@ -107,7 +106,7 @@ Item {
     // The bounce: a quick press-in, then a springy return.
     SequentialAnimation {
         id: bounce
-        NumberAnimation { target: symbol; property: "scale"; to: 0.8; duration: 90; easing.type: Easing.OutQuad } // qmllint disable unqualified
+        NumberAnimation { target: symbol; property: "scale"; to: 0.8; duration: 90; easing.type: Easing.OutQuad }
         SpringNumberAnimation { target: symbol; property: "scale"; to: 1; response: 0.3; dampingFraction: 0.5 }
     }
 }

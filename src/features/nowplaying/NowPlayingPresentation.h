@@ -18,19 +18,19 @@ class NowPlayingPresentation : public QObject {
     QML_ELEMENT
     Q_MOC_INCLUDE("NowPlayingService.h")
     /// The service shown; null shows the placeholder.
-    Q_PROPERTY(NowPlayingService* service READ service WRITE setService NOTIFY serviceChanged)
+    Q_PROPERTY(NowPlayingService* service READ service WRITE setService NOTIFY serviceChanged FINAL)
     /// True while a track is published.
-    Q_PROPERTY(bool hasTrack READ hasTrack NOTIFY changed)
+    Q_PROPERTY(bool hasTrack READ hasTrack NOTIFY changed FINAL)
     /// The track's title, or "Not Playing".
-    Q_PROPERTY(QString title READ title NOTIFY changed)
+    Q_PROPERTY(QString title READ title NOTIFY changed FINAL)
     /// Artist and album joined by " · ", or the placeholder's hint.
-    Q_PROPERTY(QString subtitle READ subtitle NOTIFY changed)
+    Q_PROPERTY(QString subtitle READ subtitle NOTIFY changed FINAL)
     /// True while the track plays: the audio bars animate.
-    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY changed)
+    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY changed FINAL)
     /// Tooltip and accessibility label of the source button.
-    Q_PROPERTY(QString sourceButtonLabel READ sourceButtonLabel NOTIFY changed)
+    Q_PROPERTY(QString sourceButtonLabel READ sourceButtonLabel NOTIFY changed FINAL)
     /// The audio bars' colour: the accent colour, else white.
-    Q_PROPERTY(QColor waveColor READ waveColor NOTIFY changed)
+    Q_PROPERTY(QColor waveColor READ waveColor NOTIFY changed FINAL)
 public:
     explicit NowPlayingPresentation(QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(NowPlayingPresentation)

@@ -22,23 +22,23 @@ class NowPlayingProgress : public QObject {
     QML_ELEMENT
     Q_MOC_INCLUDE("NowPlayingService.h")
     /// The service whose track is shown and sought.
-    Q_PROPERTY(NowPlayingService* service READ service WRITE setService NOTIFY serviceChanged)
+    Q_PROPERTY(NowPlayingService* service READ service WRITE setService NOTIFY serviceChanged FINAL)
     /// Position in seconds shown now (the drag's while dragging).
-    Q_PROPERTY(double position READ position NOTIFY positionChanged)
+    Q_PROPERTY(double position READ position NOTIFY positionChanged FINAL)
     /// position / duration in 0…1; 0 without a duration.
-    Q_PROPERTY(double fraction READ fraction NOTIFY positionChanged)
+    Q_PROPERTY(double fraction READ fraction NOTIFY positionChanged FINAL)
     /// format(position), or "--:--" without a duration.
-    Q_PROPERTY(QString elapsedLabel READ elapsedLabel NOTIFY positionChanged)
+    Q_PROPERTY(QString elapsedLabel READ elapsedLabel NOTIFY positionChanged FINAL)
     /// "-" and the time left, or "--:--" without a duration.
-    Q_PROPERTY(QString remainingLabel READ remainingLabel NOTIFY positionChanged)
+    Q_PROPERTY(QString remainingLabel READ remainingLabel NOTIFY positionChanged FINAL)
     /// True when the track has a duration, so the bar can be dragged.
-    Q_PROPERTY(bool canSeek READ canSeek NOTIFY positionChanged)
+    Q_PROPERTY(bool canSeek READ canSeek NOTIFY positionChanged FINAL)
     /// True while the timeline redraws (playing, moving, not dragging).
-    Q_PROPERTY(bool isTimelineRunning READ isTimelineRunning NOTIFY timelineRunningChanged)
+    Q_PROPERTY(bool isTimelineRunning READ isTimelineRunning NOTIFY timelineRunningChanged FINAL)
     /// False while the row is not shown: the timeline then stays still.
-    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged FINAL)
     /// The bar's accessibility label.
-    Q_PROPERTY(QString accessibleName READ accessibleName CONSTANT)
+    Q_PROPERTY(QString accessibleName READ accessibleName CONSTANT FINAL)
 public:
     static constexpr auto timelineInterval = std::chrono::milliseconds(50);
 

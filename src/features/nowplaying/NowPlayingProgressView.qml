@@ -32,6 +32,7 @@ Item {
     }
 
     Row {
+        id: timeline
         anchors.fill: parent
         spacing: 8
 
@@ -43,7 +44,7 @@ Item {
 
         GlowSlider {
             objectName: "progressBar"
-            width: Math.max(0, row.width - elapsed.width - remaining.width - 2 * parent.spacing)
+            width: Math.max(0, row.width - elapsed.width - remaining.width - 2 * timeline.spacing)
             height: 14
             value: progress.fraction
             isEnabled: true

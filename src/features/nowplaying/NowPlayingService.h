@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QObject>
+#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
@@ -30,23 +31,24 @@ class NowPlayingService final : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
     /// True while a track is published.
-    Q_PROPERTY(bool hasTrack READ hasTrack NOTIFY trackChanged)
-    /// The decoded artwork of the track; null when there is none.
-    Q_PROPERTY(QImage artwork READ artworkImage NOTIFY artworkChanged)
+    Q_PROPERTY(bool hasTrack READ hasTrack NOTIFY trackChanged FINAL)
+    /// The decoded artwork of the track, a QImage (which has no QML type);
+    /// null when there is none.
+    Q_PROPERTY(QVariant artwork READ artworkValue NOTIFY artworkChanged FINAL)
     /// Grows by one whenever the artwork bytes change (also to none).
-    Q_PROPERTY(int artworkID READ artworkID NOTIFY artworkIDChanged)
+    Q_PROPERTY(int artworkID READ artworkID NOTIFY artworkIDChanged FINAL)
     /// Accent colour taken from the artwork; invalid when there is none.
-    Q_PROPERTY(QColor accentColor READ accentColorValue NOTIFY accentColorChanged)
+    Q_PROPERTY(QColor accentColor READ accentColorValue NOTIFY accentColorChanged FINAL)
     /// Display name of the playing application; empty when unknown.
-    Q_PROPERTY(QString sourceName READ sourceNameValue NOTIFY sourceNameChanged)
+    Q_PROPERTY(QString sourceName READ sourceNameValue NOTIFY sourceNameChanged FINAL)
     /// True when the playing application's icon is known.
-    Q_PROPERTY(bool hasSourceIcon READ hasSourceIcon NOTIFY sourceIconChanged)
+    Q_PROPERTY(bool hasSourceIcon READ hasSourceIcon NOTIFY sourceIconChanged FINAL)
     /// True while something plays (falls 1.5 s after playback stops).
-    Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged)
+    Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged FINAL)
     /// The name of the player being read ("vlc"); empty when none.
-    Q_PROPERTY(QString playerName READ playerName NOTIFY playerNameChanged)
+    Q_PROPERTY(QString playerName READ playerName NOTIFY playerNameChanged FINAL)
     /// The names of the players present, for the choice of a preferred one.
-    Q_PROPERTY(QStringList players READ players NOTIFY playersChanged)
+    Q_PROPERTY(QStringList players READ players NOTIFY playersChanged FINAL)
 public:
     NowPlayingService(MediaPlayers& players, ApplicationCatalog& applications, WebLoader& web,
         Scheduler& scheduler = Scheduler::system(), Clock& clock = Clock::system(),
@@ -80,6 +82,7 @@ public:
     bool hasTrack() const { return m_track.has_value(); }
     const std::optional<QImage>& artwork() const { return m_artwork; }
     QImage artworkImage() const { return m_artwork.value_or(QImage()); }
+    QVariant artworkValue() const { return m_artwork ? QVariant(*m_artwork) : QVariant(); }
     int artworkID() const { return m_artworkID; }
     const std::optional<QColor>& accentColor() const { return m_accentColor; }
     QColor accentColorValue() const { return m_accentColor.value_or(QColor()); }

@@ -111,7 +111,7 @@ Item {
         spacing: 16
         opacity: view.hasTrack ? 0 : 0.45
         visible: opacity > 0
-        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } }
 
         ArtworkLayer {
             Accessible.ignored: true
@@ -119,7 +119,7 @@ Item {
         }
         TrackText {
             anchors.verticalCenter: parent.verticalCenter
-            width: parent.width - 96 - parent.spacing
+            width: placeholder.width - 96 - placeholder.spacing
             title: "Not Playing"
             subtitle: LinuxWording.nowPlayingEmptySubtitle
         }
@@ -135,7 +135,7 @@ Item {
         spacing: 16
         opacity: view.hasTrack ? 1 : 0
         visible: opacity > 0
-        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+        Behavior on opacity { NumberAnimation { duration: 350; easing.type: Easing.InOutQuad } }
 
         // The old artwork fades out as the new one fades in.
         Item {
@@ -147,7 +147,7 @@ Item {
 
             property bool firstIsFront: true
 
-            function show(image) {
+            function show(image: var) {
                 (firstIsFront ? secondArtwork : firstArtwork).image = image;
                 firstIsFront = !firstIsFront;
             }
@@ -158,12 +158,12 @@ Item {
             ArtworkLayer {
                 id: firstArtwork
                 opacity: artwork.firstIsFront ? 1 : 0
-                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
             }
             ArtworkLayer {
                 id: secondArtwork
                 opacity: artwork.firstIsFront ? 0 : 1
-                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } } // qmllint disable unqualified
+                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
             }
             ArtworkOutline {}
 
@@ -177,7 +177,7 @@ Item {
         Column {
             id: details
             anchors.verticalCenter: parent.verticalCenter
-            width: parent.width - artwork.width - parent.spacing
+            width: playing.width - artwork.width - playing.spacing
             spacing: 8
 
             Item {
@@ -197,14 +197,14 @@ Item {
                     property: "title"
                     value: presentation.title
                     when: view.hasTrack
-                    restoreMode: Binding.RestoreNone // qmllint disable unqualified
+                    restoreMode: Binding.RestoreNone
                 }
                 Binding {
                     target: trackText
                     property: "subtitle"
                     value: presentation.subtitle
                     when: view.hasTrack
-                    restoreMode: Binding.RestoreNone // qmllint disable unqualified
+                    restoreMode: Binding.RestoreNone
                 }
 
                 Row {
@@ -225,7 +225,8 @@ Item {
                         Accessible.name: presentation.sourceButtonLabel
                         contentItem: Image {
                             source: sourceButton.visible ? "image://nowplaying/sourceIcon/" + view.sourceIconVersion : ""
-                            sourceSize: Qt.size(64, 64)
+                            sourceSize.width: 64
+                            sourceSize.height: 64
                             fillMode: Image.PreserveAspectFit
                             smooth: true
                             mipmap: true

@@ -31,8 +31,8 @@ class ShelfService : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Created by the application")
-    Q_PROPERTY(int count READ count NOTIFY itemsChanged)
-    Q_PROPERTY(bool canEmail READ canEmail NOTIFY sharingChanged)
+    Q_PROPERTY(int count READ count NOTIFY itemsChanged FINAL)
+    Q_PROPERTY(bool canEmail READ canEmail NOTIFY sharingChanged FINAL)
 public:
     static constexpr int shelfLimit = 30;
     static constexpr int thumbnailPoints = 96;

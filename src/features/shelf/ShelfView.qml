@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Shapes
@@ -13,8 +14,11 @@ Item {
     id: view
 
     property ShelfService service: null
-    /// The island view model: `isDropTargeted` and `startExternalDrag()`.
-    property QtObject viewModel: null
+    /// A drag hovers over the island: the drop frame shows.
+    property bool isDropTargeted: false
+
+    /// A tile started to drag out of the island.
+    signal externalDragStarted()
 
     readonly property alias logic: logic
 
@@ -71,10 +75,11 @@ Item {
                 // Only while a device can take the files: without one the
                 // button could do nothing but log.
                 CapsuleButton {
+                    id: sendAllButton
                     objectName: "sendAllButton"
                     visible: logic.canSend
                     text: LinuxWording.sendAllToDevice
-                    onClicked: view.sendAll(this)
+                    onClicked: view.sendAll(sendAllButton)
                 }
                 CapsuleButton {
                     objectName: "clearButton"
@@ -103,7 +108,7 @@ Item {
                 required property var preview // a QImage
                 objectName: "shelfTile"
                 width: 72
-                height: ListView.view.height
+                height: strip.height
                 Accessible.role: Accessible.Button
                 Accessible.name: name
                 T.ToolTip.visible: mouse.containsMouse && !mouse.pressed
@@ -121,7 +126,8 @@ Item {
                             id: preview
                             objectName: "shelfPreview"
                             anchors.fill: parent
-                            image: tile.preview
+                            // Qt 6.4 has no QML type for QImage; the preview goes from the model to C++.
+                            image: tile.preview // qmllint disable type compiler
                         }
                         SystemImage {
                             anchors.centerIn: parent
@@ -149,7 +155,8 @@ Item {
                     property bool dragging: false
                     anchors.fill: parent
                     hoverEnabled: true
-                    acceptedButtons: Qt.LeftButton | Qt.RightButton
+                    // Qt 6.4's compiler has no bitwise or: this binding stays interpreted.
+                    acceptedButtons: Qt.LeftButton | Qt.RightButton // qmllint disable compiler
                     onPressed: mouse => {
                         pressedAt = Qt.point(mouse.x, mouse.y);
                         dragging = false;
@@ -160,8 +167,7 @@ Item {
                         if (Math.hypot(mouse.x - pressedAt.x, mouse.y - pressedAt.y) < Application.styleHints.startDragDistance)
                             return;
                         dragging = true;
-                        if (view.viewModel)
-                            view.viewModel.startExternalDrag();
+                        view.externalDragStarted();
                         logic.startDrag(tile.itemId, tile);
                     }
                     onDoubleClicked: mouse => {
@@ -178,12 +184,13 @@ Item {
     }
 
     // Sends the item to the only device, or asks which one when there are
-    // several.
+    // several. Qt 6.4 has no QML type for QUuid, so calls that take the
+    // item's id stay uncompiled; the id goes back to C++ as it came.
     function send(itemId: var, anchor: Item) {
         if (logic.devices.count > 1)
             targets.openFor(itemId, false, false, anchor);
         else
-            logic.send(itemId, "");
+            logic.send(itemId, ""); // qmllint disable compiler
     }
 
     function sendAll(anchor: Item) {
@@ -200,7 +207,7 @@ Item {
         if (targets.forAll)
             logic.sendAll(deviceId);
         else
-            logic.send(targets.itemId, deviceId);
+            logic.send(targets.itemId, deviceId); // qmllint disable compiler
     }
 
     function openMenu(itemId: var, anchor: Item, x: real, y: real) {
@@ -212,21 +219,22 @@ Item {
     IslandMenu {
         id: itemMenu
         objectName: "shelfItemMenu"
+        // Qt 6.4 has no QML type for QUuid: the menu's calls stay uncompiled.
         property var itemId // a QUuid
         property Item anchor: null
         readonly property bool canShare: logic.canSend || (view.service !== null && view.service.canEmail)
 
         IslandMenuItem {
             text: "Open"
-            onTriggered: logic.open(itemMenu.itemId)
+            onTriggered: logic.open(itemMenu.itemId) // qmllint disable compiler
         }
         IslandMenuItem {
             text: LinuxWording.showInFolder
-            onTriggered: logic.reveal(itemMenu.itemId)
+            onTriggered: logic.reveal(itemMenu.itemId) // qmllint disable compiler
         }
         IslandMenuItem {
             text: "Copy"
-            onTriggered: logic.copy(itemMenu.itemId)
+            onTriggered: logic.copy(itemMenu.itemId) // qmllint disable compiler
         }
         IslandMenuSeparator {
             visible: logic.canSend || itemMenu.canShare
@@ -248,7 +256,7 @@ Item {
         IslandMenuSeparator {}
         IslandMenuItem {
             text: "Remove from Shelf"
-            onTriggered: logic.remove(itemMenu.itemId)
+            onTriggered: logic.remove(itemMenu.itemId) // qmllint disable compiler
         }
     }
 
@@ -281,7 +289,7 @@ Item {
                     text: name
                     highlighted: hovered
                     // Qt 6.4's qmllint loses the file's ids in a delegate under a popup's contentItem.
-                    onTriggered: view.sendTo(deviceId) // qmllint disable unqualified
+                    onTriggered: view.sendTo(deviceId)
                 }
             }
             IslandMenuItem {
@@ -291,7 +299,8 @@ Item {
                 highlighted: hovered
                 onTriggered: {
                     targets.close();
-                    logic.email(targets.itemId);
+                    // Qt 6.4 has no QML type for QUuid.
+                    logic.email(targets.itemId); // qmllint disable compiler
                 }
             }
         }
@@ -301,10 +310,10 @@ Item {
     Item {
         objectName: "dropFrame"
         anchors.fill: parent
-        opacity: view.viewModel && view.viewModel.isDropTargeted ? 1 : 0
+        opacity: view.isDropTargeted ? 1 : 0
         visible: opacity > 0
         Behavior on opacity {
-            NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } // qmllint disable unqualified
+            NumberAnimation { duration: 200; easing.type: Easing.InOutQuad }
         }
 
         Rectangle {

@@ -22,19 +22,19 @@ class ShelfViewLogic : public QObject {
     Q_OBJECT
     QML_ELEMENT
     Q_MOC_INCLUDE("ShelfService.h")
-    Q_PROPERTY(ShelfService* service READ service WRITE setService NOTIFY serviceChanged)
+    Q_PROPERTY(ShelfService* service READ service WRITE setService NOTIFY serviceChanged FINAL)
     /// The tab is on screen.
-    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged FINAL)
     /// The message of an empty shelf, or the strip.
-    Q_PROPERTY(ShelfContents::ShelfContent content READ content NOTIFY contentChanged)
+    Q_PROPERTY(ShelfContents::ShelfContent content READ content NOTIFY contentChanged FINAL)
     /// "3 items · Drag out to use".
-    Q_PROPERTY(QString headerText READ headerText NOTIFY headerTextChanged)
+    Q_PROPERTY(QString headerText READ headerText NOTIFY headerTextChanged FINAL)
     /// One row per item, newest first.
-    Q_PROPERTY(ShelfTileModel* tiles READ tiles CONSTANT)
+    Q_PROPERTY(ShelfTileModel* tiles READ tiles CONSTANT FINAL)
     /// The devices files can be sent to now.
-    Q_PROPERTY(ShelfDeviceModel* devices READ devices CONSTANT)
+    Q_PROPERTY(ShelfDeviceModel* devices READ devices CONSTANT FINAL)
     /// A device is reachable, so "Send to Device" can do something.
-    Q_PROPERTY(bool canSend READ canSend NOTIFY canSendChanged)
+    Q_PROPERTY(bool canSend READ canSend NOTIFY canSendChanged FINAL)
 public:
     explicit ShelfViewLogic(QObject* parent = nullptr);
 
@@ -86,8 +86,8 @@ class ShelfPreview : public QQuickPaintedItem {
     Q_OBJECT
     QML_ELEMENT
     /// A QImage, as the tile model's preview role gives it.
-    Q_PROPERTY(QImage image READ image WRITE setImage NOTIFY imageChanged)
-    Q_PROPERTY(bool hasImage READ hasImage NOTIFY imageChanged)
+    Q_PROPERTY(QImage image READ image WRITE setImage NOTIFY imageChanged FINAL)
+    Q_PROPERTY(bool hasImage READ hasImage NOTIFY imageChanged FINAL)
 public:
     explicit ShelfPreview(QQuickItem* parent = nullptr);
 

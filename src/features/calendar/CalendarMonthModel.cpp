@@ -1,8 +1,8 @@
 #include "CalendarMonthModel.h"
 
+#include "CalendarLog.h"
 #include "CalendarService.h"
 #include "Clock.h"
-#include "Log.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #include "CalendarService.h"
 
+#include "CalendarLog.h"
 #include "CalendarStore.h"
-#include "Log.h"
 #include "UserDefaults.h"
 
 #include <QPointer>
@@ -10,9 +10,7 @@
 #include <chrono>
 #include <vector>
 
-namespace {
 BRIMWELL_LOGGING_CATEGORY(lcCalendar, "brimwell.calendar", "Calendar")
-} // namespace
 
 namespace {
 

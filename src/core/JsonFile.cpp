@@ -72,4 +72,24 @@ std::optional<QString> keepAside(const QString& path)
     return aside;
 }
 
+void setListAside(const QString& path, const QString& error, QMessageLogger::CategoryFunction category, const char* what)
+{
+    const std::optional<QString> aside = keepAside(path);
+    qCCritical(category, "Unable to read %s: %s%s", what, qUtf8Printable(error),
+        aside ? qUtf8Printable(QStringLiteral("; kept as %1").arg(*aside)) : "");
+}
+
+QJsonArray readArray(const QString& path, QMessageLogger::CategoryFunction category, const char* what)
+{
+    QString error;
+    const std::optional<QJsonDocument> document = read(path, &error);
+    if (document && document->isArray())
+        return document->array();
+    if (document)
+        error = QStringLiteral("the file does not hold a JSON array");
+    if (!error.isEmpty())
+        setListAside(path, error, category, what);
+    return {};
+}
+
 } // namespace JsonFile

@@ -175,27 +175,8 @@ QList<ClipboardItem> ClipboardService::loadItems()
 {
     if (!m_storagePath)
         return {};
-    QString error;
-    const std::optional<QJsonDocument> document = JsonFile::read(*m_storagePath, &error);
-    if (!document && error.isEmpty())
-        return {}; // no file yet
-    QList<ClipboardItem> items;
-    if (document && !document->isArray())
-        error = QStringLiteral("the file does not hold a JSON array");
-    for (const QJsonValue& value : error.isEmpty() ? document->array() : QJsonArray()) {
-        const std::optional<ClipboardItem> item = ClipboardItem::fromJson(value, error);
-        if (!item)
-            break;
-        items.append(*item);
-    }
-    if (!error.isEmpty()) {
-        // Kept aside rather than overwritten by the next save: nothing the
-        // user had is destroyed silently.
-        const std::optional<QString> aside = JsonFile::keepAside(*m_storagePath);
-        qCCritical(lcClipboard, "Unable to read clipboard history: %s%s", qUtf8Printable(error),
-            aside ? qUtf8Printable(QStringLiteral("; kept as %1").arg(*aside)) : "");
-        return {};
-    }
+    QList<ClipboardItem> items
+        = JsonFile::readList<ClipboardItem>(*m_storagePath, lcClipboard, "clipboard history", &ClipboardItem::fromJson);
     if (items.size() > historyLimit)
         items.resize(historyLimit);
     return items;

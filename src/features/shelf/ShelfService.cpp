@@ -386,25 +386,7 @@ void ShelfService::loadItems()
 
 QList<StoredShelfItem> ShelfService::readStoredItems(const QString& path)
 {
-    QString error;
-    const std::optional<QJsonDocument> document = JsonFile::read(path, &error);
-    QList<StoredShelfItem> stored;
-    if (document && !document->isArray())
-        error = QStringLiteral("the file does not hold a JSON array");
-    for (const QJsonValue& value : document&& error.isEmpty() ? document->array() : QJsonArray()) {
-        const std::optional<StoredShelfItem> item = StoredShelfItem::fromJson(value, error);
-        if (!item)
-            break;
-        stored.append(*item);
-    }
-    if (!error.isEmpty()) {
-        // Kept aside rather than overwritten by the next save.
-        const std::optional<QString> aside = JsonFile::keepAside(path);
-        qCCritical(lcShelf, "Unable to read shelf: %s%s", qUtf8Printable(error),
-            aside ? qUtf8Printable(QStringLiteral("; kept as %1").arg(*aside)) : "");
-        stored.clear();
-    }
-    return stored;
+    return JsonFile::readList<StoredShelfItem>(path, lcShelf, "shelf", &StoredShelfItem::fromJson);
 }
 
 void ShelfService::finishLoading(const QList<ShelfItem>& loaded)

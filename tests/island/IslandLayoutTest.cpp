@@ -60,8 +60,11 @@ TEST(IslandLayout, PillBelowATopPanelHiddenPanelAndNarrowScreens)
     // Nothing reserved at the top: the status bar's thickness stands in.
     PlatformScreen hidden = plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
     EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 20); // its panel frames: the window controller's test
-    hidden.statusBarThickness = 32;
-    EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 28);
+    // The band is the thickness less 4, never under 20.
+    for (const auto& [thickness, band] : { std::pair { 32, 28 }, { 25, 21 }, { 24, 20 }, { 23, 20 }, { 1, 20 } }) {
+        hidden.statusBarThickness = thickness;
+        EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, band) << thickness;
+    }
 
     // Narrower than the closed island plus margins: open as wide as closed.
     const IslandLayout narrowNotch(notched(QStringLiteral("n"), QRect(0, 0, 300, 600), QSizeF(200, 32)), 72);

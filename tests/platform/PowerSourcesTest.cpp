@@ -139,6 +139,8 @@ TEST(UPowerValuesTest, OnlyBatteriesThatPowerTheMachineCount)
     EXPECT_FALSE(UPowerPowerSources::describe(mouse, false, false).isInternalBattery);
     EXPECT_FALSE(UPowerPowerSources::describe(unpowering, false, false).isInternalBattery);
     EXPECT_FALSE(UPowerPowerSources::describe(ups, true, false).isInternalBattery); // a desktop on a UPS
+    // A battery that does not say it powers the machine does not count, unless it is the display device.
+    EXPECT_FALSE(UPowerPowerSources::describe(display, false, false).isInternalBattery);
     // The display device powers the machine by definition and rounds as its percentage.
     EXPECT_EQ(BatteryStatus::read({ UPowerPowerSources::describe(display, true, true) }), (BatteryStatus { 100, false, true }));
 }

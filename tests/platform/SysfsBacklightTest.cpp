@@ -146,6 +146,10 @@ TEST_F(SysfsBacklightTest, TheLowestStepLeavesThePanelLitAndAnOutsideZeroShowsAs
     EXPECT_FLOAT_EQ(float(service.level()), 0.01f) << "the HUD shows the level the panel has";
     service.setLevel(0.02);
     EXPECT_TRUE(fileBecomes("2"));
+    // 1 % of 10050 is 100.5: the floor rounds up.
+    write(root() + QStringLiteral("/intel_backlight/max_brightness"), "10050");
+    service.setLevel(0);
+    EXPECT_TRUE(fileBecomes("101")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
     write(root() + QStringLiteral("/intel_backlight/max_brightness"), "10000");
     service.setLevel(0);
     EXPECT_TRUE(fileBecomes("100")) << brightnessFile(QStringLiteral("intel_backlight")).constData();

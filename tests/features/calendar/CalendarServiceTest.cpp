@@ -382,6 +382,9 @@ TEST(CalendarEventRowModelTest, SuffixAndDimmingOnEachSideOfAnEventsMinutesAndOn
     EXPECT_EQ(shown(model), (QStringList { "-", "-", "-" }));
     EXPECT_EQ(model.rows()[1].text.base, QStringLiteral("10:00 – 11:00"));
     EXPECT_EQ(CalendarEventRowText::timeUntil(at(5, 9), at(5, 11)), QStringLiteral("2 hr"));
+    // A part of a minute counts as a whole one: 61 s is 2 min.
+    EXPECT_EQ(CalendarEventRowText::timeUntil(at(5, 9), at(5, 9).addSecs(60)), QStringLiteral("1 min"));
+    EXPECT_EQ(CalendarEventRowText::timeUntil(at(5, 9), at(5, 9).addSecs(61)), QStringLiteral("2 min"));
 }
 
 TEST_F(CalendarServiceTest, MonthModelFollowsTheTimelineAndTellsOnlyTheCellsAndRowsThatChanged)

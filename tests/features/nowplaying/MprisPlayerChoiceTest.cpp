@@ -26,6 +26,10 @@ TEST(MprisPlayerChoice, TheLatestToStartPlayingWinsThenTheLatestToPause)
     // Both paused: the one paused last.
     choice.setStatus(QStringLiteral(":1.2"), Status::paused);
     EXPECT_EQ(choice.chosen(), QStringLiteral(":1.2"));
+    // Played and paused again, the other is now the one paused last.
+    choice.setStatus(QStringLiteral(":1.1"), Status::playing);
+    choice.setStatus(QStringLiteral(":1.1"), Status::paused);
+    EXPECT_EQ(choice.chosen(), QStringLiteral(":1.1"));
     // A stopped player is never shown; one that goes away hands over.
     choice.setStatus(QStringLiteral(":1.2"), Status::stopped);
     EXPECT_EQ(choice.chosen(), QStringLiteral(":1.1"));

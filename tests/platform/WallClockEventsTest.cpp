@@ -10,7 +10,40 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
 namespace {
+// Whether the machine's clock was set: every CANCEL_ON_SET timer sees that,
+// the one under test too, so a step it falls in is done again.
+class ClockSetWatch {
+public:
+    ClockSetWatch() { arm(); }
+    ~ClockSetWatch() { ::close(m_fd); }
+    ClockSetWatch(const ClockSetWatch&) = delete;
+    ClockSetWatch& operator=(const ClockSetWatch&) = delete;
+    bool wasSet()
+    {
+        std::uint64_t expirations = 0;
+        const bool set = ::read(m_fd, &expirations, sizeof expirations) < 0 && errno == ECANCELED;
+        if (set)
+            arm();
+        return set;
+    }
+
+private:
+    void arm()
+    {
+        itimerspec expiry {};
+        expiry.it_value.tv_sec = 4'000'000'000;
+        timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr);
+    }
+    int m_fd = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+};
+
 struct Ping final : QDBusVirtualObject {
     int pings = 0;
     QString introspect(const QString&) const override { return {}; }
@@ -28,6 +61,7 @@ struct Ping final : QDBusVirtualObject {
 // timerfd; setting the clock is not something a test may do.)
 TEST(LinuxWallClockEvents, ResumeAndANewTimeZoneAreReportedOtherSignalsNot)
 {
+    ClockSetWatch clockSet;
     ChildProcess::PrivateBus daemon;
     QDBusConnection bus = QDBusConnection::connectToBus(daemon.address, QStringLiteral("wallclock"));
     QDBusConnection timedated = QDBusConnection::connectToBus(daemon.address, QStringLiteral("timedated"));
@@ -51,12 +85,21 @@ TEST(LinuxWallClockEvents, ResumeAndANewTimeZoneAreReportedOtherSignalsNot)
     // arrives after its signal, so once it is here the signal was handled.
     Ping ping;
     ASSERT_TRUE(bus.registerVirtualObject(QStringLiteral("/ping"), &ping));
-    propertiesChanged(QStringLiteral("/org/freedesktop/hostname1"));
-    timedated.asyncCall(QDBusMessage::createMethodCall(bus.baseService(), QStringLiteral("/ping"), {}, QStringLiteral("Ping")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ping.pings > 0; }, 5000));
-    EXPECT_EQ(changed.count(), 1);
+    for (int attempt = 1;; ++attempt) {
+        const qsizetype before = changed.count();
+        propertiesChanged(QStringLiteral("/org/freedesktop/hostname1"));
+        timedated.asyncCall(
+            QDBusMessage::createMethodCall(bus.baseService(), QStringLiteral("/ping"), {}, QStringLiteral("Ping")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ping.pings >= attempt; }, 5000));
+        if (!clockSet.wasSet() || attempt == 3) {
+            EXPECT_EQ(changed.count(), before);
+            break;
+        }
+        QCoreApplication::processEvents(); // the set's own notice, before the next try
+    }
+    const qsizetype before = changed.count();
     propertiesChanged(QStringLiteral("/org/freedesktop/timedate1"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return changed.count() == 2; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changed.count() > before; }, 5000));
 
     QDBusConnection::disconnectFromBus(QStringLiteral("timedated"));
     QDBusConnection::disconnectFromBus(QStringLiteral("wallclock"));

@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "ActivityService.h"
 #include "AppInfo.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
@@ -52,6 +53,8 @@ AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPla
     }
     if (factories.shelf)
         m_shelf = factories.shelf();
+    if (factories.activities)
+        m_activities = factories.activities();
     if (shell.updates)
         m_updater = std::make_unique<UpdaterService>(*shell.updates, AppInfo::main().build());
     m_features.battery = m_battery.get();
@@ -59,6 +62,7 @@ AppDelegate::AppDelegate(UserDefaults& defaults, InstanceGuard& guard, IslandPla
     m_features.clipboard = m_clipboard.get();
     m_features.nowPlaying = m_nowPlaying.get();
     m_features.shelf = m_shelf.get();
+    m_features.activities = m_activities.get();
     m_makeHud = std::move(factories.hud);
 }
 
@@ -131,6 +135,9 @@ bool AppDelegate::started()
     m_islandController->start();
     if (HUDController* controller = hud())
         controller->start(); // its own settings start its parts
+    // Callers are answered once the island follows the switch that allows them.
+    if (m_activities)
+        m_activities->start();
 
     m_launched = true;
     const AppInfo& app = AppInfo::main();

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class ActivityService;
 class ClipboardService;
 class ShelfService;
 class BatteryService;
@@ -76,6 +77,7 @@ private:
     std::unique_ptr<LaunchAtLoginService> m_launchAtLogin;
     std::unique_ptr<ClipboardService> m_clipboard;
     std::unique_ptr<ShelfService> m_shelf;
+    std::unique_ptr<ActivityService> m_activities;
     std::unique_ptr<BatteryService> m_battery;
     std::unique_ptr<CalendarService> m_calendar;
     std::unique_ptr<NowPlayingService> m_nowPlaying;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+class ActivityService;
 class ClipboardService;
 class BatteryService;
 class CalendarService;
@@ -23,6 +24,7 @@ struct FeatureFactories {
     std::function<std::unique_ptr<CalendarService>()> calendar;
     std::function<std::unique_ptr<NowPlayingService>()> nowPlaying;
     std::function<std::unique_ptr<ShelfService>()> shelf;
+    std::function<std::unique_ptr<ActivityService>()> activities;
     /// Called when the HUD is first needed, over the delegate's settings.
     std::function<std::unique_ptr<HUDController>(SettingsStore&)> hud;
 };

@@ -48,6 +48,15 @@ const QHash<QString, char32_t>& table()
         { QStringLiteral("tray.and.arrow.down.fill"), 0xe168 }, // move_to_inbox
         { QStringLiteral("rectangle.topthird.inset.filled"), 0xe069 }, // web_asset
         { QStringLiteral("info"), 0xe88e }, // info
+        // For activities other programs post.
+        { QStringLiteral("timer"), 0xe425 }, // timer
+        { QStringLiteral("hourglass"), 0xe88b }, // hourglass_empty
+        { QStringLiteral("arrow.down.to.line"), 0xe2c4 }, // file_download
+        { QStringLiteral("phone.fill"), 0xe0cd }, // phone
+        { QStringLiteral("record.circle"), 0xe061 }, // fiber_manual_record
+        { QStringLiteral("hammer.fill"), 0xe869 }, // build
+        { QStringLiteral("video.fill"), 0xe04b }, // videocam
+        { QStringLiteral("xmark"), 0xe5cd }, // close
     };
     return map;
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import Brimwell.Activities
 import Brimwell.Calendar
 import Brimwell.Controls
 import Brimwell.Island
@@ -74,6 +75,7 @@ Item {
                 case IslandTabs.IslandTab.calendar: return calendarSlot;
                 case IslandTabs.IslandTab.clipboard: return clipboardSlot;
                 case IslandTabs.IslandTab.shelf: return shelfSlot;
+                case IslandTabs.IslandTab.activities: return activitiesSlot;
                 default: return null;
                 }
             }
@@ -101,6 +103,12 @@ Item {
         id: clipboardSlot
         ClipboardView {
             service: view.features ? view.features.clipboard : null // qmllint disable unqualified compiler
+        }
+    }
+    Component {
+        id: activitiesSlot
+        ActivitiesView {
+            service: view.features ? view.features.activities : null // qmllint disable unqualified compiler
         }
     }
     Component {

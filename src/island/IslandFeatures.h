@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class ActivityService;
 class BatteryService;
 class CalendarService;
 class ClipboardService;
@@ -19,6 +20,7 @@ struct IslandFeatures {
     NowPlayingService* nowPlaying = nullptr;
     HUDController* hud = nullptr;
     ShelfService* shelf = nullptr;
+    ActivityService* activities = nullptr;
 };
 
 /// Application-level callbacks for the island, called on the GUI thread.

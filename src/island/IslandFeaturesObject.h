@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ActivityService.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
 #include "ClipboardService.h"
@@ -28,6 +29,8 @@ class IslandFeaturesObject final : public QObject {
     Q_PROPERTY(HUDController* hud READ hud CONSTANT FINAL)
     /// The shelf, or null.
     Q_PROPERTY(ShelfService* shelf READ shelf CONSTANT FINAL)
+    /// The live activities, or null.
+    Q_PROPERTY(ActivityService* activities READ activities CONSTANT FINAL)
 public:
     explicit IslandFeaturesObject(const IslandFeatures& features, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandFeaturesObject)
@@ -38,6 +41,7 @@ public:
     HUDController* hud() const { return m_features.hud; }
     ClipboardService* clipboard() const { return m_features.clipboard; }
     ShelfService* shelf() const { return m_features.shelf; }
+    ActivityService* activities() const { return m_features.activities; }
 
 private:
     IslandFeatures m_features;

@@ -24,6 +24,9 @@ qreal IslandLayout::compactWingWidth(IslandCompactActivity activity)
         return 72;
     case IslandCompactActivity::media:
         return 44;
+    case IslandCompactActivity::liveActivity:
+        // Room for "1:05:00" beside the notch.
+        return 56;
     case IslandCompactActivity::hud:
         return 80;
     }

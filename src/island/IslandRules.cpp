@@ -1,6 +1,7 @@
 #include "IslandRules.h"
 
-QList<IslandTab> IslandRules::availableTabs(bool showNowPlaying, bool showCalendar, bool showClipboard, bool showShelf)
+QList<IslandTab> IslandRules::availableTabs(
+    bool showNowPlaying, bool showCalendar, bool showClipboard, bool showShelf, bool hasActivities)
 {
     QList<IslandTab> tabs;
     if (showNowPlaying)
@@ -11,6 +12,8 @@ QList<IslandTab> IslandRules::availableTabs(bool showNowPlaying, bool showCalend
         tabs.append(IslandTab::clipboard);
     if (showShelf)
         tabs.append(IslandTab::shelf);
+    if (hasActivities)
+        tabs.append(IslandTab::activities);
     return tabs;
 }
 
@@ -33,10 +36,13 @@ IslandStatusContent IslandRules::statusContent(bool showClock, bool showBattery,
     return IslandStatusContent { showClock, showBattery && hasBattery, showStatusInCompact };
 }
 
-IslandCompactActivity IslandRules::compactActivity(const IslandStatusContent& content, bool mediaActive, bool hudVisible)
+IslandCompactActivity IslandRules::compactActivity(
+    const IslandStatusContent& content, bool mediaActive, bool hudVisible, bool activityRunning)
 {
     if (hudVisible)
         return IslandCompactActivity::hud;
+    if (activityRunning)
+        return IslandCompactActivity::liveActivity;
     if (mediaActive)
         return IslandCompactActivity::media;
     if ((content.showsClock || content.showsBattery) && content.showsInCompact)

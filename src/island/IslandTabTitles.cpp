@@ -16,6 +16,8 @@ QString IslandTabTitles::title(IslandTab tab)
         return QStringLiteral("Clipboard");
     case IslandTab::shelf:
         return QStringLiteral("Shelf");
+    case IslandTab::activities:
+        return QStringLiteral("Activities");
     }
     return {};
 }

@@ -16,8 +16,8 @@ public:
     explicit IslandTabTitles(QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(IslandTabTitles)
 
-    /// "Now Playing", "Calendar", "Clipboard" or "Shelf"; empty for an unknown tab.
+    /// "Now Playing", "Calendar", "Clipboard", "Shelf" or "Activities"; empty for an unknown tab.
     Q_INVOKABLE static QString title(IslandTabs::IslandTab tab);
-    /// "nowPlaying", "calendar", "clipboard" or "shelf", for object names.
+    /// "nowPlaying", "calendar", "clipboard", "shelf" or "activities", for object names.
     Q_INVOKABLE static QString rawValue(IslandTabs::IslandTab tab);
 };

@@ -11,6 +11,8 @@ QString IslandTabs::rawValue(IslandTab tab)
         return QStringLiteral("clipboard");
     case IslandTab::shelf:
         return QStringLiteral("shelf");
+    case IslandTab::activities:
+        return QStringLiteral("activities");
     }
     return {};
 }

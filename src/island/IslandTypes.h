@@ -24,7 +24,7 @@ namespace IslandTabs {
 Q_NAMESPACE
 QML_ELEMENT
 /// The open island's tabs, in the order of every tab list.
-enum class IslandTab { nowPlaying, calendar, clipboard, shelf };
+enum class IslandTab { nowPlaying, calendar, clipboard, shelf, activities };
 Q_ENUM_NS(IslandTab)
 } // namespace IslandTabs
 using IslandTabs::IslandTab;
@@ -32,8 +32,8 @@ using IslandTabs::IslandTab;
 namespace IslandCompactActivities {
 Q_NAMESPACE
 QML_ELEMENT
-/// What the closed island shows beside the notch.
-enum class IslandCompactActivity { none, status, media, hud };
+/// What the closed island shows beside the notch, in rising priority.
+enum class IslandCompactActivity { none, status, media, liveActivity, hud };
 Q_ENUM_NS(IslandCompactActivity)
 } // namespace IslandCompactActivities
 using IslandCompactActivities::IslandCompactActivity;
@@ -51,7 +51,7 @@ namespace BandItems {
 Q_NAMESPACE
 QML_ELEMENT
 /// What one side of the status band shows.
-enum class BandItem { none, clock, battery, artwork, audioBars, hudIcon, hudLevel };
+enum class BandItem { none, clock, battery, artwork, audioBars, hudIcon, hudLevel, activitySymbol, activityValue };
 Q_ENUM_NS(BandItem)
 } // namespace BandItems
 using BandItems::BandItem;
@@ -78,8 +78,8 @@ namespace IslandTabs {
 /// Every tab, in order.
 inline QList<IslandTab> allCases()
 {
-    return { IslandTab::nowPlaying, IslandTab::calendar, IslandTab::clipboard, IslandTab::shelf };
+    return { IslandTab::nowPlaying, IslandTab::calendar, IslandTab::clipboard, IslandTab::shelf, IslandTab::activities };
 }
-/// "nowPlaying", "calendar", "clipboard", "shelf".
+/// "nowPlaying", "calendar", "clipboard", "shelf", "activities".
 QString rawValue(IslandTab tab);
 } // namespace IslandTabs

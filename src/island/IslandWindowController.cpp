@@ -1,5 +1,7 @@
 #include "IslandWindowController.h"
 
+#include "ActivityIconProvider.h"
+#include "ActivityService.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
 #include "ClipboardService.h"
@@ -65,6 +67,10 @@ IslandWindowController::IslandWindowController(SettingsStore& settings, ScreenSe
         if (QQmlEngine* engine = qmlEngine(root))
             engine->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(m_features.nowPlaying));
     }
+    if (QQuickItem* root = m_panel->rootItem(); root && m_features.activities) {
+        if (QQmlEngine* engine = qmlEngine(root))
+            engine->addImageProvider(QStringLiteral("activityicon"), new ActivityIconProvider);
+    }
     // The window's shape follows the island as drawn, springs included.
     if (QQuickItem* root = m_panel->rootItem()) {
         m_outlineReporter = root->findChild<IslandOutlineReporter*>(QString(), Qt::FindDirectChildrenOnly);
@@ -124,6 +130,10 @@ void IslandWindowController::start()
 
     observeDistinct(&m_settings, &SettingsStore::showShelf, &SettingsStore::showShelfChanged, this,
         [this](bool on) { m_panel->setAcceptsDrops(on); });
+    if (ActivityService* activities = m_features.activities) {
+        observeDistinct(&m_settings, &SettingsStore::showActivities, &SettingsStore::showActivitiesChanged, this,
+            [activities](bool on) { activities->setAllowed(on); });
+    }
 
     for (auto signal : { &SettingsStore::showNowPlayingChanged, &SettingsStore::showCalendarChanged,
              &SettingsStore::showClipboardChanged, &SettingsStore::showShelfChanged })
@@ -145,6 +155,14 @@ void IslandWindowController::start()
             m_nowPlayingActive = active;
             compactInputsDidChange();
         });
+    }
+    if (ActivityService* activities = m_features.activities) {
+        observeDistinct(activities, &ActivityService::hasActivities, &ActivityService::hasActivitiesChanged, this,
+            [this](bool running) {
+                m_activityRunning = running;
+                updateAvailableTabs();
+                compactInputsDidChange();
+            });
     }
     if (HUDController* hud = m_features.hud) {
         observeDistinct(hud->presenter(), &HUDPresenter::hasState, &HUDPresenter::stateChanged, this, [this](bool visible) {
@@ -173,8 +191,8 @@ void IslandWindowController::start()
 
 void IslandWindowController::updateAvailableTabs()
 {
-    m_viewModel->setAvailableTabs(IslandRules::availableTabs(
-        m_settings.showNowPlaying(), m_settings.showCalendar(), m_settings.showClipboard(), m_settings.showShelf()));
+    m_viewModel->setAvailableTabs(IslandRules::availableTabs(m_settings.showNowPlaying(), m_settings.showCalendar(),
+        m_settings.showClipboard(), m_settings.showShelf(), m_activityRunning));
 }
 
 void IslandWindowController::compactInputsDidChange()
@@ -184,6 +202,7 @@ void IslandWindowController::compactInputsDidChange()
             m_settings.showClock(), m_settings.showBattery(), m_settings.showStatusInCompact(), m_hasBattery),
         m_settings.showNowPlaying() && m_nowPlayingActive,
         m_hudVisible,
+        m_activityRunning,
     };
     if (m_lastCompactInputs == inputs)
         return;
@@ -193,8 +212,8 @@ void IslandWindowController::compactInputsDidChange()
     QMetaObject::invokeMethod(
         this,
         [this, inputs] {
-            applyCompactPresentation(
-                inputs.content, IslandRules::compactActivity(inputs.content, inputs.mediaActive, inputs.hudVisible));
+            applyCompactPresentation(inputs.content,
+                IslandRules::compactActivity(inputs.content, inputs.mediaActive, inputs.hudVisible, inputs.activityRunning));
         },
         Qt::QueuedConnection);
 }

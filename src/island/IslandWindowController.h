@@ -76,6 +76,7 @@ private:
         IslandStatusContent content;
         bool mediaActive = false;
         bool hudVisible = false;
+        bool activityRunning = false;
         friend bool operator==(const CompactInputs&, const CompactInputs&) = default;
     };
 
@@ -104,6 +105,7 @@ private:
     bool m_hasBattery = false;
     bool m_nowPlayingActive = false;
     bool m_hudVisible = false;
+    bool m_activityRunning = false;
     std::optional<CompactInputs> m_lastCompactInputs;
     std::optional<QString> m_lastPreferredDisplayID;
 };

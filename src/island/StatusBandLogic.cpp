@@ -35,6 +35,8 @@ BandItem StatusBandLogic::leadingItem(bool expanded, IslandCompactActivity activ
         return BandItem::hudIcon;
     if (!expanded && activity == IslandCompactActivity::media)
         return BandItem::artwork;
+    if (!expanded && activity == IslandCompactActivity::liveActivity)
+        return BandItem::activitySymbol;
     if (!expanded && activity == IslandCompactActivity::status && showsClock)
         return BandItem::clock;
     if (expanded && showsClock)
@@ -49,6 +51,8 @@ BandItem StatusBandLogic::trailingItem(
         return BandItem::hudLevel;
     if (!expanded && activity == IslandCompactActivity::media)
         return BandItem::audioBars;
+    if (!expanded && activity == IslandCompactActivity::liveActivity)
+        return BandItem::activityValue;
     const bool batteryWanted
         = (!expanded && activity == IslandCompactActivity::status && showsBattery) || (expanded && showsBattery);
     if (batteryWanted && hasBatteryStatus)

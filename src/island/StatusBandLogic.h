@@ -40,9 +40,9 @@ class StatusBandLogic : public QObject {
     Q_PROPERTY(qreal spacerMinimumWidth READ spacerMinimumWidth NOTIFY outputsChanged FINAL)
     /// The HUD level replaces the band's other items.
     Q_PROPERTY(bool isHudShown READ isHudShown NOTIFY outputsChanged FINAL)
-    /// The HUD's icon, the artwork, the clock or none.
+    /// The HUD's icon, the artwork, an activity's symbol, the clock or none.
     Q_PROPERTY(BandItems::BandItem leadingItem READ leadingItem NOTIFY outputsChanged FINAL)
-    /// The HUD's level, the audio bars, the battery or none.
+    /// The HUD's level, the audio bars, an activity's value, the battery or none.
     Q_PROPERTY(BandItems::BandItem trailingItem READ trailingItem NOTIFY outputsChanged FINAL)
     /// Width of the HUD level bar.
     Q_PROPERTY(qreal hudBarWidth READ hudBarWidth NOTIFY outputsChanged FINAL)

@@ -5,10 +5,12 @@ import Brimwell.Clock
 import Brimwell.NowPlaying
 import Brimwell.HUD
 import Brimwell.Battery
+import Brimwell.Activities
 
 // The band along the island's top edge: beside the notch when closed,
 // across the top when open. A leading item (HUD icon, artwork or clock)
-// and a trailing item (HUD level, audio bars or battery), in white.
+// and a trailing item (HUD level, audio bars or battery), in white; a live
+// activity's symbol and countdown, counter or percentage in its accent.
 Item {
     id: band
 
@@ -24,6 +26,7 @@ Item {
     readonly property bool hasBatteryStatus: battery !== null && battery.hasStatus
     readonly property HUDController hud: features ? features.hud : null
     readonly property HUDPresenter hudPresenter: hud ? hud.presenter : null
+    readonly property ActivityService activities: features ? features.activities : null
 
     readonly property int leadingItem: logic.leadingItem
     readonly property int trailingItem: logic.trailingItem
@@ -86,6 +89,21 @@ Item {
         }
     }
 
+    BandSlot {
+        objectName: "activitySymbolSlot"
+        anchors.left: parent.left
+        anchors.leftMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.leadingItem === BandItems.BandItem.activitySymbol
+        scales: true
+        ActivitySymbol {
+            systemImage: band.activities ? band.activities.compactSymbol : ""
+            iconSource: band.activities ? band.activities.compactIconSource : ""
+            color: band.activities ? band.activities.compactAccent : "white"
+            size: 12
+        }
+    }
+
     // Trailing items.
     BandSlot {
         objectName: "hudLevelSlot"
@@ -120,6 +138,21 @@ Item {
             style.barSpacing: 2
             style.height: 14
             glow: band.waveGlow
+        }
+    }
+    BandSlot {
+        objectName: "activityValueSlot"
+        anchors.right: parent.right
+        anchors.rightMargin: logic.horizontalPadding
+        anchors.verticalCenter: parent.verticalCenter
+        shown: logic.trailingItem === BandItems.BandItem.activityValue
+        scales: true
+        TabularText {
+            objectName: "activityValueText"
+            text: band.activities ? band.activities.compactText : ""
+            color: band.activities ? band.activities.compactAccent : "white"
+            font.pixelSize: 12
+            font.weight: Font.DemiBold
         }
     }
     BandSlot {

@@ -36,6 +36,7 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
         { QStringLiteral("replaceSystemHUD"), false },
         { QStringLiteral("showMenuBarIcon"), false },
         { QStringLiteral("showShelf"), true },
+        { QStringLiteral("showActivities"), true },
         { QStringLiteral("hudDuration"), 1.5 },
         { QStringLiteral("expandedBackgroundStyle"), QStringLiteral("black") },
         { QStringLiteral("glassGlow"), 0.6 },
@@ -59,6 +60,7 @@ SettingsStore::SettingsStore(UserDefaults& defaults, QObject* parent)
     m_hudDuration = clampTo(m_defaults.doubleValue(QStringLiteral("hudDuration")), 0.5, 4.0);
     m_showTrayIcon = m_defaults.boolValue(QStringLiteral("showMenuBarIcon"));
     m_showShelf = m_defaults.boolValue(QStringLiteral("showShelf"));
+    m_showActivities = m_defaults.boolValue(QStringLiteral("showActivities"));
     m_expandedBackgroundStyle
         = parseIslandBackgroundStyle(m_defaults.stringValue(QStringLiteral("expandedBackgroundStyle")).value_or(QString()));
     m_glassGlow = clampTo(m_defaults.doubleValue(QStringLiteral("glassGlow")), 0.0, 1.0);
@@ -219,6 +221,15 @@ void SettingsStore::setShowShelf(bool value)
     m_showShelf = value;
     Q_EMIT showShelfChanged();
     m_defaults.setBool(QStringLiteral("showShelf"), value);
+}
+
+void SettingsStore::setShowActivities(bool value)
+{
+    if (m_showActivities == value)
+        return;
+    m_showActivities = value;
+    Q_EMIT showActivitiesChanged();
+    m_defaults.setBool(QStringLiteral("showActivities"), value);
 }
 
 void SettingsStore::setGlassGlow(double value)

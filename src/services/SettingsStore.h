@@ -43,6 +43,8 @@ class SettingsStore final : public QObject {
     Q_PROPERTY(double hudDuration READ hudDuration WRITE setHudDuration NOTIFY hudDurationChanged FINAL)
     Q_PROPERTY(bool showTrayIcon READ showTrayIcon WRITE setShowTrayIcon NOTIFY showTrayIconChanged FINAL)
     Q_PROPERTY(bool showShelf READ showShelf WRITE setShowShelf NOTIFY showShelfChanged FINAL)
+    /// Other programs may show live activities in the island.
+    Q_PROPERTY(bool showActivities READ showActivities WRITE setShowActivities NOTIFY showActivitiesChanged FINAL)
     Q_PROPERTY(IslandBackgroundStyles::IslandBackgroundStyle expandedBackgroundStyle READ expandedBackgroundStyle WRITE
             setExpandedBackgroundStyle NOTIFY expandedBackgroundStyleChanged FINAL)
     Q_PROPERTY(double glassGlow READ glassGlow WRITE setGlassGlow NOTIFY glassGlowChanged FINAL)
@@ -94,6 +96,8 @@ public:
     void setShowTrayIcon(bool value);
     bool showShelf() const { return m_showShelf; }
     void setShowShelf(bool value);
+    bool showActivities() const { return m_showActivities; }
+    void setShowActivities(bool value);
     IslandBackgroundStyle expandedBackgroundStyle() const { return m_expandedBackgroundStyle; }
     void setExpandedBackgroundStyle(IslandBackgroundStyle value);
     double glassGlow() const { return m_glassGlow; }
@@ -119,6 +123,7 @@ Q_SIGNALS:
     void hudDurationChanged();
     void showTrayIconChanged();
     void showShelfChanged();
+    void showActivitiesChanged();
     void expandedBackgroundStyleChanged();
     void glassGlowChanged();
     void islandPositionChanged();
@@ -142,6 +147,7 @@ private:
     double m_hudDuration {};
     bool m_showTrayIcon {};
     bool m_showShelf {};
+    bool m_showActivities {};
     IslandBackgroundStyle m_expandedBackgroundStyle {};
     double m_glassGlow {};
     IslandPosition m_islandPosition {};

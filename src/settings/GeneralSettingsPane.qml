@@ -58,6 +58,17 @@ SettingsForm {
     }
 
     SettingsSection {
+        header: "Activities"
+
+        SettingsToggleRow {
+            objectName: "showActivities"
+            title: "Live activities from other apps"
+            checked: pane.settings.showActivities
+            onToggled: on => pane.settings.showActivities = on
+        }
+    }
+
+    SettingsSection {
         header: "Appearance"
         footer: "The closed island always stays black so it blends with the notch. When expanded, Glass stays dark at the top and turns clearer with a white glow toward the bottom edge. This window uses the same look."
 

@@ -1,0 +1,4 @@
+# Live activities: where other programs of the session post them.
+target_sources(brimwell_platform PRIVATE
+  ActivityHost.h
+)

@@ -157,8 +157,8 @@ void IslandWindowController::start()
         });
     }
     if (ActivityService* activities = m_features.activities) {
-        observeDistinct(activities, &ActivityService::hasActivities, &ActivityService::hasActivitiesChanged, this,
-            [this](bool running) {
+        observeDistinct(
+            activities, &ActivityService::hasActivities, &ActivityService::hasActivitiesChanged, this, [this](bool running) {
                 m_activityRunning = running;
                 updateAvailableTabs();
                 compactInputsDidChange();

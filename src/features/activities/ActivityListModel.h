@@ -57,7 +57,10 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     const QList<Row>& rows() const { return m_rows; }
-    void update(const QList<Row>& rows) { sync(m_rows, rows, [](const Row& row) { return row.id; }); }
+    void update(const QList<Row>& rows)
+    {
+        sync(m_rows, rows, [](const Row& row) { return row.id; });
+    }
 
 private:
     QList<Row> m_rows;

@@ -97,7 +97,8 @@ ActivityAnswer ActivityService::start(const QString& caller, const QString& appI
         return refuse(ActivityRefusal::invalid, *problem);
     if (auto problem = ActivityHints::textProblem(title, ActivityHints::maxTitleLength, "title"))
         return refuse(ActivityRefusal::invalid, *problem);
-    const auto ofCaller = std::count_if(m_entries.begin(), m_entries.end(), [&](const auto& e) { return e->live.caller == caller; });
+    const auto ofCaller
+        = std::count_if(m_entries.begin(), m_entries.end(), [&](const auto& e) { return e->live.caller == caller; });
     if (ofCaller >= maxPerCaller)
         return refuse(ActivityRefusal::tooMany, QStringLiteral("at most %1 activities per caller").arg(maxPerCaller));
     if (int(m_entries.size()) >= maxInAll)
@@ -133,8 +134,8 @@ std::optional<ActivityAnswer> ActivityService::refuseChange(const Entry* entry, 
         return ActivityAnswer::refused(ActivityRefusal::notFound, QStringLiteral("no activity %1 runs").arg(id));
     }
     if (entry->live.owned && entry->live.caller != caller) {
-        qCWarning(lcActivities, "%s may not change activity %u of %s", qUtf8Printable(caller), id,
-            qUtf8Printable(entry->live.caller));
+        qCWarning(
+            lcActivities, "%s may not change activity %u of %s", qUtf8Printable(caller), id, qUtf8Printable(entry->live.caller));
         return ActivityAnswer::refused(
             ActivityRefusal::notAllowed, QStringLiteral("activity %1 belongs to another caller").arg(id));
     }
@@ -148,8 +149,8 @@ ActivityAnswer ActivityService::update(const QString& caller, quint32 id, const 
         return *refusal;
     QStringList unknown;
     if (auto problem = ActivityHints::apply(entry->live, hints, nowMs(), false, &unknown)) {
-        qCWarning(lcActivities, "Refused an update of activity %u from %s: %s", id, qUtf8Printable(caller),
-            qUtf8Printable(*problem));
+        qCWarning(
+            lcActivities, "Refused an update of activity %u from %s: %s", id, qUtf8Printable(caller), qUtf8Printable(*problem));
         return ActivityAnswer::refused(ActivityRefusal::invalid, *problem);
     }
     noteUnknown(caller, unknown);
@@ -197,9 +198,9 @@ void ActivityService::finish(quint32 id, ActivityEndReason reason)
     const bool wasOwned = (*it)->live.owned;
     m_entries.erase(it);
     qCInfo(lcActivities, "Activity %u ended (reason %u)", id, quint32(reason));
-    if (wasOwned
-        && std::none_of(m_entries.begin(), m_entries.end(),
-            [&](const auto& entry) { return entry->live.owned && entry->live.caller == caller; }))
+    if (wasOwned && std::none_of(m_entries.begin(), m_entries.end(), [&](const auto& entry) {
+            return entry->live.owned && entry->live.caller == caller;
+        }))
         m_host.unwatchCaller(caller);
     m_host.announceEnded(id, reason);
     refresh();
@@ -253,8 +254,8 @@ void ActivityService::show(Entry& entry)
     const qint64 now = m_scheduler.monotonicMs();
     if (entry.lastShownMs && now - *entry.lastShownMs < minShowInterval.count()) {
         if (!entry.showTask.isPending()) {
-            entry.showTask.start(std::chrono::milliseconds(*entry.lastShownMs + minShowInterval.count() - now),
-                [this, &entry] { show(entry); });
+            entry.showTask.start(
+                std::chrono::milliseconds(*entry.lastShownMs + minShowInterval.count() - now), [this, &entry] { show(entry); });
         }
         return;
     }

@@ -1,5 +1,7 @@
+#include "ActivityService.h"
 #include "BatteryService.h"
 #include "CalendarService.h"
+#include "FakeActivityHost.h"
 #include "FakeAudioHardware.h"
 #include "FakeCalendarStore.h"
 #include "FakeClipboard.h"
@@ -660,4 +662,89 @@ TEST_F(IslandScreenshotTest, ShelfStripKeepsItsPlaceAndHoverWhileTilesChange)
     EXPECT_EQ(m_sharing.sent[0].first, QStringLiteral("t"));
     EXPECT_EQ(m_sharing.sent[0].second.size(), 21);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !entries[1]->isVisible(); }, 2000)) << "the menu closes";
+}
+
+// A download at a quarter, then a five-minute tea timer in orange with a Stop button.
+struct PostedActivities {
+    explicit PostedActivities(ManualScheduler& clock)
+        : service(host, clock, clock)
+    {
+        const qint64 now = clock.now().toMSecsSinceEpoch();
+        host.start(QStringLiteral(":1.4"), QStringLiteral("Download"),
+            { { QStringLiteral("progress"), 0.25 }, { QStringLiteral("symbol"), QStringLiteral("arrow.down.to.line") } });
+        timer = host.start(QStringLiteral(":1.4"), QStringLiteral("Tea"),
+                        { { QStringLiteral("subtitle"), QStringLiteral("Green, 80 °C") },
+                            { QStringLiteral("endsAt"), now + 5 * 60'000 }, { QStringLiteral("symbol"), QStringLiteral("timer") },
+                            { QStringLiteral("accent"), QStringLiteral("#ff9f0a") },
+                            { QStringLiteral("actions"), QStringList { QStringLiteral("Stop") } } })
+                    .id;
+    }
+    IslandFeatures features()
+    {
+        IslandFeatures f;
+        f.activities = &service;
+        return f;
+    }
+
+    FakeActivityHost host;
+    ActivityService service;
+    quint32 timer = 0;
+};
+
+TEST_F(IslandScreenshotTest, ALiveActivityShowsItsSymbolLeftAndCountdownRightOfTheNotch)
+{
+    Clock::setSystem(&m_clock);
+    PostedActivities posted(m_clock);
+    m_features = std::make_unique<IslandFeaturesObject>(posted.features());
+    m_model.setCompactActivity(IslandCompactActivity::liveActivity);
+    show(notch(IslandCompactActivity::liveActivity), false);
+    const QImage closed = shoot(QStringLiteral("closed-notch-activity"));
+    ASSERT_EQ(closed.width(), 324);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownWithin("activityValueText", QRectF(262, 0, 45, 32)); }, 3000))
+        << sceneRect(item("activityValueText")).x();
+    EXPECT_EQ(text("activityValueText"), QStringLiteral("5:00"));
+    EXPECT_TRUE(shownWithin("activitySymbolSlot", QRectF(18, 0, 44, 32)));
+    EXPECT_FALSE(item("clockSlot")->isVisible());
+    // Drawn in the accent: an orange glyph left of the notch, none under it.
+    const auto orange = [&](QRect area) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += qRed(closed.pixel(x, y)) > 200 && qGreen(closed.pixel(x, y)) > 120 && qBlue(closed.pixel(x, y)) < 60;
+        return n;
+    };
+    EXPECT_GT(orange(QRect(18, 0, 44, 32)), 10);
+    EXPECT_EQ(orange(QRect(62, 0, 200, 32)), 0);
+}
+
+TEST_F(IslandScreenshotTest, TheActivitiesTabListsTheNewestFirstWithItsButtons)
+{
+    Clock::setSystem(&m_clock);
+    PostedActivities posted(m_clock);
+    m_features = std::make_unique<IslandFeaturesObject>(posted.features());
+    m_model.setAvailableTabs({ IslandTab::activities });
+    show(pill(), true);
+    shoot(QStringLiteral("open-activities"));
+    QList<QQuickItem*> titles = findAll(root(), QStringLiteral("activityTitle"));
+    ASSERT_EQ(titles.size(), 2);
+    std::sort(titles.begin(), titles.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).y() < sceneRect(b).y(); });
+    EXPECT_EQ(titles[0]->property("text").toString(), QStringLiteral("Tea"));
+    EXPECT_EQ(titles[1]->property("text").toString(), QStringLiteral("Download"));
+    const QList<QQuickItem*> bars = findAll(root(), QStringLiteral("activityProgress"));
+    const auto shownBar = std::find_if(bars.begin(), bars.end(), [](QQuickItem* i) { return i->isVisible(); });
+    ASSERT_NE(shownBar, bars.end());
+    EXPECT_NEAR(sceneRect(*shownBar).y(), sceneRect(titles[1]).bottom() + 3, 1); // under the download's title
+    const QList<QQuickItem*> buttons = findAll(root(), QStringLiteral("activityAction"));
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(buttons[0]->property("text").toString(), QStringLiteral("Stop"));
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(buttons[0]).center().toPoint());
+    EXPECT_EQ(posted.host.actions, (QList<std::pair<quint32, QString>> { { posted.timer, QStringLiteral("Stop") } }));
+    // Its close button ends it as the user's choice.
+    const QList<QQuickItem*> closes = findAll(root(), QStringLiteral("activityClose"));
+    const auto first = std::min_element(
+        closes.begin(), closes.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).y() < sceneRect(b).y(); });
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(*first).center().toPoint());
+    ASSERT_FALSE(posted.host.ended.isEmpty());
+    EXPECT_EQ(posted.host.ended.last(), std::pair(posted.timer, ActivityEndReason::byUser));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return findAll(root(), QStringLiteral("activityTitle")).size() == 1; }, 2000));
 }

@@ -83,6 +83,12 @@ TEST(StatusBandLogicTest, ItemsAndTheHudBarBesideTheNotch)
     EXPECT_EQ(StatusBandLogic::leadingItem(false, media, false, true), BandItem::artwork);
     EXPECT_EQ(StatusBandLogic::trailingItem(false, media, false, true, true), BandItem::audioBars);
     EXPECT_EQ(StatusBandLogic::leadingItem(true, media, false, false), none);
+    // A live activity: its symbol and value closed, the status band open.
+    const auto live = IslandCompactActivity::liveActivity;
+    EXPECT_EQ(StatusBandLogic::leadingItem(false, live, false, true), BandItem::activitySymbol);
+    EXPECT_EQ(StatusBandLogic::trailingItem(false, live, false, true, true), BandItem::activityValue);
+    EXPECT_EQ(StatusBandLogic::leadingItem(true, live, false, true), BandItem::clock);
+    EXPECT_EQ(StatusBandLogic::trailingItem(true, live, false, true, true), BandItem::battery);
 
     // A HUD state shows closed only as the HUD activity, and always when open.
     EXPECT_FALSE(StatusBandLogic::isHudShown(true, false, media));

@@ -28,6 +28,9 @@ TEST(IslandRules, TabsFollowTheirSwitchesAndTheSelectionIsRemembered)
     EXPECT_EQ(model.activeTab(), IslandTab::nowPlaying);
     EXPECT_EQ(active.count(), 2);
 
+    // Activities is a tab only while one runs.
+    model.setAvailableTabs(IslandRules::availableTabs(false, false, false, false, true));
+    EXPECT_EQ(model.activeTab(), IslandTab::activities);
     model.setAvailableTabs(IslandRules::availableTabs(false, false, false, false));
     EXPECT_FALSE(model.activeTab());
     EXPECT_FALSE(model.property("hasActiveTab").toBool());
@@ -47,6 +50,9 @@ TEST(IslandRules, CompactActivityPriorityAndStatusContent)
 {
     const IslandStatusContent status = statusContent(true, true, true, true);
     EXPECT_EQ(compactActivity(status, true, true), IslandCompactActivity::hud);
+    EXPECT_EQ(compactActivity(status, true, true, true), IslandCompactActivity::hud);
+    EXPECT_EQ(compactActivity(status, true, false, true), IslandCompactActivity::liveActivity);
+    EXPECT_EQ(compactActivity(status, false, false, true), IslandCompactActivity::liveActivity);
     EXPECT_EQ(compactActivity(status, true, false), IslandCompactActivity::media);
     EXPECT_EQ(compactActivity(status, false, false), IslandCompactActivity::status);
     // Clock and battery on, but not shown in the closed island.

@@ -4,6 +4,7 @@
 #include "FakeIslandPanel.h"
 #include "FakePointerState.h"
 #include "FakeScreenSource.h"
+#include "IslandRules.h"
 #include "IslandViewModel.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
@@ -91,7 +92,7 @@ TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNext
     EXPECT_FALSE(panel->shown);
     EXPECT_FALSE(model().layout());
     EXPECT_TRUE(panel->accepting);
-    EXPECT_EQ(model().availableTabs(), IslandTabs::allCases());
+    EXPECT_EQ(model().availableTabs(), IslandRules::availableTabs(true, true, true, true));
 
     scheduler.advance(0);
     EXPECT_TRUE(panel->shown);

@@ -1,7 +1,6 @@
 pragma ComponentBehavior: Bound
 
 import QtQuick
-import Brimwell.Controls
 import Brimwell.Activities
 
 // The Activities tab: every running activity, newest first.
@@ -16,7 +15,7 @@ Item {
         clip: true
         spacing: 6
         boundsBehavior: Flickable.StopAtBounds
-        model: view.service ? view.service.list : null
+        model: view.service ? view.service.rows : null
 
         delegate: ActivityRow {
             id: row

@@ -12,7 +12,7 @@ QVariant ActivityListModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows.at(index.row());
     switch (role) {
     case activityIdRole:
-        return row.id;
+        return int(row.id);
     case titleRole:
         return row.title;
     case subtitleRole:

@@ -4,7 +4,6 @@
 
 #include <QColor>
 #include <QStringList>
-#include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
 /// The running activities as the open island lists them, newest first.
@@ -37,7 +36,7 @@ public:
         /// activity has none or names a theme icon.
         QString symbol;
         /// A theme icon's address, for a symbol the catalog lacks.
-        QUrl iconSource;
+        QString iconSource;
         /// White without an accent of its own.
         QColor accent;
         QString valueText;

@@ -14,7 +14,7 @@ Item {
     required property string title
     required property string subtitle
     required property string symbol
-    required property url iconSource
+    required property string iconSource
     required property color accent
     required property string valueText
     required property bool hasProgress
@@ -89,6 +89,7 @@ Item {
             maximumLineCount: 1
         }
         Rectangle {
+            id: track
             objectName: "activityProgress"
             visible: row.hasProgress
             width: parent.width
@@ -96,9 +97,9 @@ Item {
             radius: 2
             color: Qt.rgba(1, 1, 1, 0.2)
             Rectangle {
-                width: parent.width * row.progress
-                height: parent.height
-                radius: parent.radius
+                width: track.width * row.progress
+                height: track.height
+                radius: track.radius
                 color: row.accent
             }
         }

@@ -174,19 +174,19 @@ QList<ActivitySummary> ActivityService::list() const
     return summaries;
 }
 
-void ActivityService::dismiss(quint32 id)
+void ActivityService::dismiss(int id)
 {
-    if (find(id))
-        finish(id, ActivityEndReason::byUser);
+    if (id > 0 && find(quint32(id)))
+        finish(quint32(id), ActivityEndReason::byUser);
 }
 
-void ActivityService::invokeAction(quint32 id, int index)
+void ActivityService::invokeAction(int id, int index)
 {
-    const Entry* entry = find(id);
+    const Entry* entry = id > 0 ? find(quint32(id)) : nullptr;
     if (!entry || index < 0 || index >= entry->live.actions.size())
         return;
     qCInfo(lcActivities, "Action %d of activity %u pressed", index, id);
-    m_host.announceAction(id, entry->live.actions.at(index));
+    m_host.announceAction(quint32(id), entry->live.actions.at(index));
 }
 
 void ActivityService::finish(quint32 id, ActivityEndReason reason)
@@ -273,7 +273,7 @@ void ActivityService::refresh()
         const LiveActivity& a = (*it)->shown;
         const bool inCatalog = SymbolCatalog::codePoint(a.symbol) != 0;
         rows.append({ a.id, a.title, a.subtitle, inCatalog ? a.symbol : QString(),
-            inCatalog || a.symbol.isEmpty() ? QUrl() : QUrl(QStringLiteral("image://activityicon/") + a.symbol),
+            inCatalog || a.symbol.isEmpty() ? QString() : QStringLiteral("image://activityicon/") + a.symbol,
             a.accent.isEmpty() ? QColor(Qt::white) : QColor(a.accent), a.valueText(now), a.progress.has_value(),
             a.progress.value_or(0), a.isDone(now), a.actions });
     }
@@ -291,16 +291,10 @@ void ActivityService::scheduleTick()
     const qint64 now = nowMs();
     std::optional<qint64> next;
     for (const auto& entry : m_entries) {
-        const LiveActivity& shown = entry->shown;
-        if (!shown.counts(now))
-            continue;
-        // One wake-up a second for all of them, on the wall clock's second
-        // as the clock's; a countdown's end shows on time.
-        qint64 due = 1000 - now % 1000;
-        if (shown.endsAtMs)
-            due = std::min(due, *shown.endsAtMs - now);
-        next = std::min(next.value_or(due), due);
+        if (const std::optional<qint64> due = entry->shown.untilTextChanges(now))
+            next = std::min(next.value_or(*due), *due);
     }
+    // A counter wakes the program once a second, when its text changes.
     if (next)
         m_tick.start(std::chrono::milliseconds(*next), [this] { refresh(); });
     else

@@ -29,11 +29,11 @@ class ActivityService final : public QObject, public ActivityHost::Handler {
     /// At least one activity runs (and activities are allowed).
     Q_PROPERTY(bool hasActivities READ hasActivities NOTIFY hasActivitiesChanged FINAL)
     /// The running activities, newest first.
-    Q_PROPERTY(ActivityListModel* list READ list CONSTANT FINAL)
+    Q_PROPERTY(ActivityListModel* rows READ rows CONSTANT FINAL)
     /// The newest activity's symbol, for the closed island's leading side.
     Q_PROPERTY(QString compactSymbol READ compactSymbol NOTIFY compactChanged FINAL)
     /// The newest activity's theme icon, when its symbol is not the catalog's.
-    Q_PROPERTY(QUrl compactIconSource READ compactIconSource NOTIFY compactChanged FINAL)
+    Q_PROPERTY(QString compactIconSource READ compactIconSource NOTIFY compactChanged FINAL)
     /// The newest activity's countdown, counter or percentage.
     Q_PROPERTY(QString compactText READ compactText NOTIFY compactChanged FINAL)
     /// The newest activity's accent; white without one.
@@ -66,14 +66,14 @@ public:
     QList<ActivitySummary> list() const override;
 
     /// The close button: ends the activity as the user's choice.
-    Q_INVOKABLE void dismiss(quint32 id);
+    Q_INVOKABLE void dismiss(int id);
     /// One of the activity's buttons, by its place in the actions.
-    Q_INVOKABLE void invokeAction(quint32 id, int index);
+    Q_INVOKABLE void invokeAction(int id, int index);
 
     bool hasActivities() const { return !m_entries.empty(); }
-    ActivityListModel* list() { return &m_model; }
+    ActivityListModel* rows() { return &m_model; }
     QString compactSymbol() const { return m_compact.symbol; }
-    QUrl compactIconSource() const { return m_compact.iconSource; }
+    QString compactIconSource() const { return m_compact.iconSource; }
     QString compactText() const { return m_compact.valueText; }
     QColor compactAccent() const { return m_compact.accent; }
     /// The activity with `id`, if it runs.

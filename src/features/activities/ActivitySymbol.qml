@@ -10,7 +10,7 @@ Item {
     /// A catalog symbol's name, or empty.
     property string systemImage
     /// A theme icon's address, or empty.
-    property url iconSource
+    property string iconSource
     property color color: "white"
     /// The text size the symbol is drawn to match.
     property real size: 12
@@ -27,7 +27,7 @@ Item {
     }
     Image {
         anchors.fill: parent
-        visible: symbol.iconSource.toString() !== ""
+        visible: symbol.iconSource !== ""
         source: symbol.iconSource
         sourceSize.width: Math.ceil(width * Screen.devicePixelRatio)
         sourceSize.height: Math.ceil(height * Screen.devicePixelRatio)

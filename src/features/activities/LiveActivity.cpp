@@ -39,8 +39,21 @@ QString LiveActivity::valueText(qint64 nowMs) const
     return {};
 }
 
-bool LiveActivity::counts(qint64 nowMs) const
+std::optional<qint64> LiveActivity::untilTextChanges(qint64 nowMs) const
 {
-    const Value kind = value();
-    return kind == Value::elapsed || (kind == Value::countdown && !isDone(nowMs));
+    switch (value()) {
+    case Value::countdown:
+        // Rounded up: "0:05" until exactly 4 s are left.
+        if (isDone(nowMs))
+            return std::nullopt;
+        return (*endsAtMs - nowMs - 1) % 1000 + 1;
+    case Value::elapsed: {
+        const qint64 elapsed = nowMs - *startedAtMs;
+        return elapsed < 0 ? 1000 - elapsed : 1000 - elapsed % 1000;
+    }
+    case Value::progress:
+    case Value::none:
+        break;
+    }
+    return std::nullopt;
 }

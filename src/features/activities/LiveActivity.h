@@ -38,8 +38,8 @@ struct LiveActivity {
     /// "4:59" (rounded up, so a fresh five minutes reads "5:00"), "1:02:03",
     /// "Done", an elapsed "0:42" (rounded down), "40%", or empty.
     QString valueText(qint64 nowMs) const;
-    /// The value text changes as time passes.
-    bool counts(qint64 nowMs) const;
+    /// How long until the value text changes; none for a text that stays.
+    std::optional<qint64> untilTextChanges(qint64 nowMs) const;
 
     /// "m:ss" below an hour, "h:mm:ss" from there.
     static QString durationText(qint64 seconds);

@@ -40,8 +40,7 @@ TEST(IslandLayout, NotchedLaptopScreen)
     EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::none)).compactSize.width(), 212);
     EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::media)).compactSize.width(), 300);
     EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::hud)).compactSize.width(), 372);
-    EXPECT_EQ(
-        IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::liveActivity)).compactSize.width(), 324);
+    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::liveActivity)).compactSize.width(), 324);
 }
 
 TEST(IslandLayout, PillBelowATopPanelHiddenPanelAndNarrowScreens)

@@ -80,6 +80,8 @@ protected:
     {
         IslandViews::initialize();
         WindowBlur::install(&m_blur);
+        // The clock reads 14:00, so screenshots match their references.
+        Clock::setSystem(&m_clock);
         m_defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
         m_settings = std::make_unique<SettingsStore>(*m_defaults);
         m_view = std::make_unique<QQuickView>();
@@ -138,7 +140,6 @@ protected:
     // today's events: one ended, one running, one to come.
     void showCalendar(CalendarTabStyle style, bool granted = true)
     {
-        Clock::setSystem(&m_clock);
         if (granted)
             m_defaults->setString(CalendarService::accessKey(), QStringLiteral("granted"));
         const auto event = [](const char* title, QTime start, QTime end, QColor color) {
@@ -693,7 +694,6 @@ struct PostedActivities {
 
 TEST_F(IslandScreenshotTest, ALiveActivityShowsItsSymbolLeftAndCountdownRightOfTheNotch)
 {
-    Clock::setSystem(&m_clock);
     PostedActivities posted(m_clock);
     m_features = std::make_unique<IslandFeaturesObject>(posted.features());
     m_model.setCompactActivity(IslandCompactActivity::liveActivity);
@@ -719,7 +719,6 @@ TEST_F(IslandScreenshotTest, ALiveActivityShowsItsSymbolLeftAndCountdownRightOfT
 
 TEST_F(IslandScreenshotTest, TheActivitiesTabListsTheNewestFirstWithItsButtons)
 {
-    Clock::setSystem(&m_clock);
     PostedActivities posted(m_clock);
     m_features = std::make_unique<IslandFeaturesObject>(posted.features());
     m_model.setAvailableTabs({ IslandTab::activities });

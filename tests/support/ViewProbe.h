@@ -1,10 +1,16 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QQmlError>
 #include <QQuickItem>
 #include <QQuickView>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 /// Looking at views drawn in a real window: their pixels, their items and
 /// screenshots kept under screenshots/ in the build tree for a person.
@@ -45,11 +51,59 @@ inline void save(const QImage& image, const QString& name)
     image.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
-/// The window's content as RGB32, also saved as screenshots/<name>.png.
+/// What differs between `image` and the reference tests/reference/<name>.png,
+/// or empty when they match or no reference is kept. A pixel differs when a
+/// channel is off by more than 48; up to 0.5 % may, for anti-aliasing. With
+/// BRIMWELL_UPDATE_REFERENCES=1 a kept reference is written anew instead.
+inline QString compareWithReference(const QImage& image, const QString& name)
+{
+    const QString path
+        = qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + QStringLiteral("/tests/reference/") + name + QStringLiteral(".png");
+    if (!QFile::exists(path))
+        return {};
+    if (qEnvironmentVariableIntValue("BRIMWELL_UPDATE_REFERENCES") == 1) {
+        image.save(path);
+        return {};
+    }
+    const QImage reference = QImage(path).convertToFormat(QImage::Format_RGB32);
+    if (reference.size() != image.size())
+        return QStringLiteral("%1: %2x%3, the reference is %4x%5")
+            .arg(name)
+            .arg(image.width())
+            .arg(image.height())
+            .arg(reference.width())
+            .arg(reference.height());
+    QImage diff(image.size(), QImage::Format_RGB32);
+    diff.fill(Qt::black);
+    qsizetype differing = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb a = image.pixel(x, y), b = reference.pixel(x, y);
+            const int off
+                = std::max({ std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)) });
+            if (off > 48) {
+                ++differing;
+                diff.setPixel(x, y, qRgb(255, 0, 255));
+            }
+        }
+    }
+    if (differing * 200 <= qsizetype(image.width()) * image.height())
+        return {};
+    save(diff, name + QStringLiteral("-diff"));
+    return QStringLiteral("%1: %2 of %3 pixels differ from the reference (see screenshots/%1-diff.png)")
+        .arg(name)
+        .arg(differing)
+        .arg(qsizetype(image.width()) * image.height());
+}
+
+/// The window's content as RGB32, saved as screenshots/<name>.png and
+/// compared with its reference where one is kept.
 inline QImage shoot(QQuickWindow& window, const QString& name)
 {
     const QImage image = window.grabWindow().convertToFormat(QImage::Format_RGB32);
     save(image, name);
+    if (const QString difference = compareWithReference(image, name); !difference.isEmpty())
+        ADD_FAILURE() << qPrintable(difference);
     return image;
 }
 

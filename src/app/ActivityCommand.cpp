@@ -43,7 +43,7 @@ struct ActivityUsageError {
     QString message;
 };
 
-void printTo(FILE* stream, const QString& text)
+void writeActivityLine(FILE* stream, const QString& text)
 {
     std::fputs(qUtf8Printable(text), stream);
     std::fputc('\n', stream);
@@ -202,7 +202,7 @@ int ActivityCommand::run(int argc, char** argv)
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        printTo(
+        writeActivityLine(
             stderr, QStringLiteral("brimwell: no session bus, so Brimwell is not running (%1)").arg(bus.lastError().message()));
         return 1;
     }
@@ -211,7 +211,7 @@ int ActivityCommand::run(int argc, char** argv)
     const auto failed = [](const QDBusPendingCall& call) {
         const QString problem = activityCallProblem(call.error());
         if (!problem.isEmpty())
-            printTo(stderr, QStringLiteral("brimwell: ") + problem);
+            writeActivityLine(stderr, QStringLiteral("brimwell: ") + problem);
         return !problem.isEmpty();
     };
     if (request.verb == QLatin1String("start")) {
@@ -219,7 +219,7 @@ int ActivityCommand::run(int argc, char** argv)
         reply.waitForFinished();
         if (failed(reply))
             return 1;
-        printTo(stdout, QString::number(reply.value()));
+        writeActivityLine(stdout, QString::number(reply.value()));
     } else if (request.verb == QLatin1String("update")) {
         QDBusPendingReply<> reply = activities.Update(request.id, request.hints);
         reply.waitForFinished();
@@ -237,7 +237,7 @@ int ActivityCommand::run(int argc, char** argv)
             return 1;
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (const ActivitySummary& summary : reply.value())
-            printTo(stdout, activityLine(summary, now));
+            writeActivityLine(stdout, activityLine(summary, now));
     }
     return 0;
 }

@@ -22,9 +22,8 @@
 // notch screen, whose width follows what it shows.
 namespace {
 
-const QString activitiesService = QStringLiteral("com.larkmoor.Brimwell");
-const QString activitiesPath = QStringLiteral("/com/larkmoor/Brimwell/Activities");
-const QString activitiesInterface = QStringLiteral("com.larkmoor.Brimwell.Activities1");
+const QString activitiesPath = "/com/larkmoor/Brimwell/Activities";
+const QString activitiesInterface = "com.larkmoor.Brimwell.Activities1";
 const QRect statusNotch(462, 0, 356, 32);
 const QRect activityNotch(478, 0, 324, 32);
 
@@ -49,38 +48,35 @@ protected:
     {
         ASSERT_TRUE(x.isRunning()) << "Xvfb did not start";
         ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
-        if (QStandardPaths::findExecutable(QStringLiteral("gdbus")).isEmpty())
+        if (QStandardPaths::findExecutable("gdbus").isEmpty())
             BRIMWELL_MISSING_REAL_PART("gdbus (libglib2.0-bin) is missing");
-        connection
-            = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, QStringLiteral("activities-test")));
-        ASSERT_TRUE(connection->isConnected());
-        ASSERT_TRUE(connection->connect(
-            {}, activitiesPath, activitiesInterface, QStringLiteral("Ended"), &ended, SLOT(ended(uint, uint))));
+        connection = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-test"));
+        ASSERT_TRUE(connection->connect({}, activitiesPath, activitiesInterface, "Ended", &ended, SLOT(ended(uint, uint))));
     }
     void TearDown() override
     {
         connection.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("activities-test"));
+        QDBusConnection::disconnectFromBus("activities-test");
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), x.display());
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
-        return env;
-    }
     /// The program on a screen with a notch, with `settings` written first.
     void launch(const QVariantMap& settings = {})
     {
         {
-            QSettings file(path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")), QSettings::IniFormat);
-            file.setValue(QStringLiteral("DisplayNotches/screen"), QStringLiteral("200x32"));
+            QSettings file(path("config/com.larkmoor.Brimwell/settings.ini"), QSettings::IniFormat);
+            file.setValue("DisplayNotches/screen", "200x32");
             for (auto it = settings.begin(); it != settings.end(); ++it)
                 file.setValue(it.key(), it.value());
         }
         program.launch(environment());
         ASSERT_TRUE(program.logShows("Live activities served at /com/larkmoor/Brimwell/Activities")) << program.log.constData();
         ASSERT_NE(panel = x.islandOf(program.processId(), 10000), 0u);
+    }
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), x.display());
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+        return env;
     }
     bool frameBecomes(const QRect& frame) { return x.geometryBecomes(panel, frame, 10000); }
 
@@ -94,21 +90,21 @@ protected:
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError()) };
     }
-    Finished gdbus(const QString& method, const QStringList& arguments)
+    Finished gdbus(const QString& method, const QStringList& arguments = {})
     {
-        return finish(QStringLiteral("gdbus"),
-            QStringList { QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), activitiesService,
-                QStringLiteral("--object-path"), activitiesPath, QStringLiteral("--method"),
-                activitiesInterface + QLatin1Char('.') + method }
+        return finish("gdbus",
+            QStringList { "call", "--session", "--dest", "com.larkmoor.Brimwell", "--object-path", activitiesPath, "--method",
+                activitiesInterface + '.' + method }
                 + arguments);
     }
     Finished cli(const QStringList& arguments)
     {
-        return finish(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), QStringList { QStringLiteral("activity") } + arguments);
+        return finish(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), QStringList { "activity" } + arguments);
     }
     QDBusMessage call(const QString& method, const QVariantList& arguments, QDBusConnection* from = nullptr)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(activitiesService, activitiesPath, activitiesInterface, method);
+        QDBusMessage message
+            = QDBusMessage::createMethodCall("com.larkmoor.Brimwell", activitiesPath, activitiesInterface, method);
         message.setArguments(arguments);
         return (from ? from : connection.get())->call(message);
     }
@@ -131,11 +127,10 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWi
     ASSERT_TRUE(frameBecomes(statusNotch));
 
     const qint64 endsAt = QDateTime::currentMSecsSinceEpoch() + 5 * 60 * 1000;
-    const Finished started = gdbus(QStringLiteral("Start"),
-        { QStringLiteral("kitchen-timer"), QStringLiteral("Tea"),
-            QStringLiteral("{'endsAt': <int64 %1>, 'symbol': <'timer'>, 'owned': <false>}").arg(endsAt) });
+    const Finished started = gdbus("Start",
+        { "kitchen-timer", "Tea", QString("{'endsAt': <int64 %1>, 'symbol': <'timer'>, 'owned': <false>}").arg(endsAt) });
     ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
-    EXPECT_EQ(started.out.trimmed(), QStringLiteral("(uint32 1,)"));
+    EXPECT_EQ(started.out, "(uint32 1,)\n");
     EXPECT_TRUE(program.logShows("Activity 1 started by :1.")) << program.log.constData();
     EXPECT_TRUE(frameBecomes(activityNotch)) << x.geometry(panel).x() << " " << x.geometry(panel).width();
     // The countdown is drawn in the trailing wing once the wings have grown
@@ -150,19 +145,17 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWi
         return still.hasExpired() && ViewProbe::brightPixels(now, now.rect()) > 20;
     })) << "no countdown in the trailing wing";
     EXPECT_TRUE(x.waitFor([&] { return x.image(trailing) != settled; }, 3000)) << "the countdown does not tick";
-    const QDBusMessage listed = call(QStringLiteral("List"), {});
-    EXPECT_EQ(listed.signature(), QStringLiteral("a(ussa{sv})"));
-    EXPECT_TRUE(gdbus(QStringLiteral("List"), {}).out.contains(QStringLiteral("'Tea', {'endsAt': <int64 %1>").arg(endsAt)));
+    EXPECT_EQ(call("List", {}).signature(), "a(ussa{sv})");
+    EXPECT_TRUE(gdbus("List").out.contains(QString("'Tea', {'endsAt': <int64 %1>").arg(endsAt)));
 
-    EXPECT_EQ(gdbus(QStringLiteral("End"), { QStringLiteral("1") }).exitCode, 0);
+    EXPECT_EQ(gdbus("End", { "1" }).exitCode, 0);
     EXPECT_TRUE(sawEnded(1, 1));
     EXPECT_TRUE(frameBecomes(statusNotch));
 
     // gdbus leaves the bus right after its call: its owned activity goes with it.
-    const Finished owned = gdbus(
-        QStringLiteral("Start"), { QStringLiteral("build"), QStringLiteral("Build"), QStringLiteral("{'progress': <0.5>}") });
+    const Finished owned = gdbus("Start", { "build", "Build", "{'progress': <0.5>}" });
     ASSERT_EQ(owned.exitCode, 0) << qPrintable(owned.err);
-    EXPECT_EQ(owned.out.trimmed(), QStringLiteral("(uint32 2,)"));
+    EXPECT_EQ(owned.out, "(uint32 2,)\n");
     EXPECT_TRUE(sawEnded(2, 4));
     EXPECT_TRUE(frameBecomes(statusNotch));
     EXPECT_EQ(program.state(), QProcess::Running);
@@ -171,130 +164,109 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWi
 TEST_F(ActivitiesBusTest, TheCommandLineStartsListsUpdatesAndEnds)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
-    const Finished started = cli({ QStringLiteral("start"), QStringLiteral("Copying"), QStringLiteral("--progress"),
-        QStringLiteral("0.25"), QStringLiteral("--symbol"), QStringLiteral("folder") });
+    const Finished started = cli({ "start", "Copying", "--progress", "0.25", "--symbol", "folder" });
     ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
-    EXPECT_EQ(started.out, QStringLiteral("1\n"));
-    EXPECT_EQ(cli({ QStringLiteral("list") }).out, QStringLiteral("1\tCopying\t25%\n"));
-    EXPECT_EQ(cli({ QStringLiteral("update"), QStringLiteral("1"), QStringLiteral("--progress=0.5") }).exitCode, 0);
-    EXPECT_EQ(cli({ QStringLiteral("list") }).out, QStringLiteral("1\tCopying\t50%\n"));
+    EXPECT_EQ(started.out, "1\n");
+    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t25%\n");
+    EXPECT_EQ(cli({ "update", "1", "--progress=0.5" }).exitCode, 0);
+    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t50%\n");
     EXPECT_TRUE(program.logShows("Activity 1 started by")) << program.log.constData();
     EXPECT_TRUE(program.log.contains(", not owned")) << "the command line's activities outlive it";
-    EXPECT_EQ(cli({ QStringLiteral("end"), QStringLiteral("1") }).exitCode, 0);
+    EXPECT_EQ(cli({ "end", "1" }).exitCode, 0);
     EXPECT_TRUE(sawEnded(1, 1));
-    EXPECT_EQ(cli({ QStringLiteral("list") }).out, QString());
+    EXPECT_EQ(cli({ "list" }).out, "");
 
     // Refused by Brimwell: status 1 and its reason.
-    const Finished again = cli({ QStringLiteral("end"), QStringLiteral("1") });
+    const Finished again = cli({ "end", "1" });
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err, QStringLiteral("brimwell: no activity 1 runs\n"));
-    EXPECT_EQ(
-        cli({ QStringLiteral("start"), QStringLiteral("Half"), QStringLiteral("--progress"), QStringLiteral("1.5") }).exitCode,
-        1);
+    EXPECT_EQ(again.err, "brimwell: no activity 1 runs\n");
+    EXPECT_EQ(cli({ "start", "Half", "--progress", "1.5" }).exitCode, 1);
 
     // Timers: the shortest and a long one run; zero, negative and other text are usage errors.
-    for (const QString& timer : { QStringLiteral("1s"), QStringLiteral("1h30m") })
-        EXPECT_EQ(cli({ QStringLiteral("start"), timer, QStringLiteral("--timer"), timer }).exitCode, 0) << qPrintable(timer);
-    const QString timers = cli({ QStringLiteral("list") }).out;
-    EXPECT_TRUE(timers.contains(QRegularExpression(QStringLiteral("\\t1h30m\\t1:(30:00|29:\\d\\d)\n")))) << qPrintable(timers);
-    for (const QString& bad : { QStringLiteral("0s"), QStringLiteral("-5m"), QStringLiteral("5"), QStringLiteral("5x") }) {
-        const Finished refused = cli({ QStringLiteral("start"), QStringLiteral("Tea"), QStringLiteral("--timer"), bad });
-        EXPECT_EQ(refused.exitCode, 2) << qPrintable(bad);
-        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("brimwell activity: --timer takes a time above zero")))
-            << qPrintable(refused.err);
+    for (const char* timer : { "1s", "1h30m" })
+        EXPECT_EQ(cli({ "start", timer, "--timer", timer }).exitCode, 0) << timer;
+    const QString timers = cli({ "list" }).out;
+    EXPECT_TRUE(timers.contains(QRegularExpression("\\t1h30m\\t1:(30:00|29:\\d\\d)\n"))) << qPrintable(timers);
+    for (const char* bad : { "0s", "-5m", "5", "5x" }) {
+        const Finished refused = cli({ "start", "Tea", "--timer", bad });
+        EXPECT_EQ(refused.exitCode, 2) << bad;
+        EXPECT_TRUE(refused.err.startsWith("brimwell activity: --timer takes a time above zero")) << qPrintable(refused.err);
     }
-    EXPECT_EQ(cli({ QStringLiteral("start"), QStringLiteral("Tea"), QStringLiteral("--timer"), QStringLiteral("5m"),
-                      QStringLiteral("--elapsed") })
-                  .exitCode,
-        2);
-    EXPECT_EQ(cli({ QStringLiteral("update"), QStringLiteral("one") }).exitCode, 2);
-    const Finished help = cli({ QStringLiteral("--help") });
+    EXPECT_EQ(cli({ "start", "Tea", "--timer", "5m", "--elapsed" }).exitCode, 2);
+    EXPECT_EQ(cli({ "update", "one" }).exitCode, 2);
+    const Finished help = cli({ "--help" });
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage:\n  brimwell activity start TITLE")));
+    EXPECT_TRUE(help.out.startsWith("Usage:\n  brimwell activity start TITLE"));
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 
 TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunning)
 {
-    const Finished nobody = cli({ QStringLiteral("list") });
+    const Finished nobody = cli({ "list" });
     EXPECT_EQ(nobody.exitCode, 1);
-    EXPECT_EQ(nobody.err, QStringLiteral("brimwell: Brimwell is not running\n"));
+    EXPECT_EQ(nobody.err, "brimwell: Brimwell is not running\n");
 
     // The name owned by a connection that serves no activities.
-    ASSERT_TRUE(connection->registerService(activitiesService));
-    const Finished withoutObject = cli({ QStringLiteral("end"), QStringLiteral("3") });
+    ASSERT_TRUE(connection->registerService("com.larkmoor.Brimwell"));
+    const Finished withoutObject = cli({ "end", "3" });
     EXPECT_EQ(withoutObject.exitCode, 1);
-    EXPECT_TRUE(withoutObject.err.startsWith(QStringLiteral("brimwell: the running Brimwell takes no live activities (")))
+    EXPECT_TRUE(withoutObject.err.startsWith("brimwell: the running Brimwell takes no live activities ("))
         << qPrintable(withoutObject.err);
 }
 
 TEST_F(ActivitiesBusTest, EveryBadRequestIsRefusedByNameAndTheProgramKeepsRunning)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
-    std::unique_ptr<QDBusConnection> other
-        = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, QStringLiteral("activities-other")));
+    auto other = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-other"));
     const auto cleanup = qScopeGuard([&] {
         other.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("activities-other"));
+        QDBusConnection::disconnectFromBus("activities-other");
     });
-    const QDBusMessage othersOwn
-        = call(QStringLiteral("Start"), { QStringLiteral("other"), QStringLiteral("Call"), QVariantMap {} }, other.get());
+    const QDBusMessage othersOwn = call("Start", { "other", "Call", QVariantMap {} }, other.get());
     ASSERT_EQ(othersOwn.type(), QDBusMessage::ReplyMessage) << qPrintable(othersOwn.errorMessage());
     const uint othersId = othersOwn.arguments().value(0).toUInt();
 
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const QString invalid = activitiesInterface + QStringLiteral(".Error.Invalid");
-    const QString notAllowed = activitiesInterface + QStringLiteral(".Error.NotAllowed");
+    const QString invalid = activitiesInterface + ".Error.Invalid";
+    const QString notAllowed = activitiesInterface + ".Error.NotAllowed";
     const auto start = [](const QString& title, const QVariantMap& hints = {}) {
-        return std::make_pair(QStringLiteral("Start"), QVariantList { QStringLiteral("app"), title, hints });
+        return std::make_pair(QString("Start"), QVariantList { "app", title, hints });
     };
     const struct {
         const char* what;
         std::pair<QString, QVariantList> request;
         QString error;
     } cases[] = {
-        { "empty title", start(QString()), invalid },
-        { "121-character title", start(QString(121, QLatin1Char('t'))), invalid },
-        { "201-character subtitle",
-            start(QStringLiteral("T"), { { QStringLiteral("subtitle"), QString(201, QLatin1Char('s')) } }), invalid },
-        { "progress 1.5", start(QStringLiteral("T"), { { QStringLiteral("progress"), 1.5 } }), invalid },
-        { "progress x", start(QStringLiteral("T"), { { QStringLiteral("progress"), QStringLiteral("x") } }), invalid },
-        { "countdown in the past", start(QStringLiteral("T"), { { QStringLiteral("endsAt"), now - 60'000 } }), invalid },
-        { "symbol with a slash", start(QStringLiteral("T"), { { QStringLiteral("symbol"), QStringLiteral("../etc/passwd") } }),
-            invalid },
-        { "three actions",
-            start(QStringLiteral("T"),
-                { { QStringLiteral("actions"), QStringList { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C") } } }),
-            invalid },
-        { "unknown id", { QStringLiteral("End"), { 99u } }, activitiesInterface + QStringLiteral(".Error.NotFound") },
-        { "another caller's owned activity",
-            { QStringLiteral("Update"), { othersId, QVariantMap { { QStringLiteral("progress"), 0.5 } } } }, notAllowed },
+        { "empty title", start(""), invalid },
+        { "121-character title", start(QString(121, 't')), invalid },
+        { "201-character subtitle", start("T", { { "subtitle", QString(201, 's') } }), invalid },
+        { "progress 1.5", start("T", { { "progress", 1.5 } }), invalid },
+        { "progress x", start("T", { { "progress", "x" } }), invalid },
+        { "countdown in the past", start("T", { { "endsAt", QDateTime::currentMSecsSinceEpoch() - 60'000 } }), invalid },
+        { "symbol with a slash", start("T", { { "symbol", "../etc/passwd" } }), invalid },
+        { "three actions", start("T", { { "actions", QStringList { "A", "B", "C" } } }), invalid },
+        { "unknown id", { "End", { 99u } }, activitiesInterface + ".Error.NotFound" },
+        { "another caller's owned activity", { "Update", { othersId, QVariantMap { { "progress", 0.5 } } } }, notAllowed },
     };
     for (const auto& c : cases) {
         const QDBusMessage reply = call(c.request.first, c.request.second);
-        EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << c.what;
         EXPECT_EQ(reply.errorName(), c.error) << c.what << ": " << qPrintable(reply.errorMessage());
         EXPECT_FALSE(reply.errorMessage().isEmpty()) << c.what;
     }
 
     // Just inside the limits, then one past them: 8 per caller.
-    const QVariantMap longest { { QStringLiteral("subtitle"), QString(200, QLatin1Char('s')) },
-        { QStringLiteral("progress"), 1.0 }, { QStringLiteral("unknownHint"), 1 } };
+    const QVariantMap longest { { "subtitle", QString(200, 's') }, { "progress", 1.0 }, { "unknownHint", 1 } };
     for (int i = 0; i < 8; ++i) {
-        const QDBusMessage reply
-            = call(QStringLiteral("Start"), { QStringLiteral("app"), QString(120, QLatin1Char('t')), longest });
+        const QDBusMessage reply = call("Start", { "app", QString(120, 't'), longest });
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << i << ": " << qPrintable(reply.errorMessage());
     }
-    EXPECT_EQ(call(QStringLiteral("Start"), { QStringLiteral("app"), QStringLiteral("Ninth"), QVariantMap {} }).errorName(),
-        activitiesInterface + QStringLiteral(".Error.TooMany"));
+    EXPECT_EQ(call("Start", { "app", "Ninth", QVariantMap {} }).errorName(), activitiesInterface + ".Error.TooMany");
     EXPECT_TRUE(program.logShows("Ignoring unknown hints from")) << program.log.constData();
     EXPECT_EQ(program.state(), QProcess::Running);
 
     // Turned off in the settings before launch: nobody may start one.
     ASSERT_TRUE(program.stop()) << program.log.constData();
-    ASSERT_NO_FATAL_FAILURE(launch({ { QStringLiteral("showActivities"), false } }));
-    EXPECT_EQ(
-        call(QStringLiteral("Start"), { QStringLiteral("app"), QStringLiteral("Off"), QVariantMap {} }).errorName(), notAllowed);
+    ASSERT_NO_FATAL_FAILURE(launch({ { "showActivities", false } }));
+    EXPECT_EQ(call("Start", { "app", "Off", QVariantMap {} }).errorName(), notAllowed);
 }
 
 } // namespace

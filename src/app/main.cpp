@@ -1,3 +1,5 @@
+#include "ActivityCommand.h"
+#include "ActivityService.h"
 #include "AppDelegate.h"
 #include "AppInfo.h"
 #include "AppcastUpdater.h"
@@ -6,6 +8,7 @@
 #include "ClipboardService.h"
 #include "Clock.h"
 #include "CombinedCalendarStore.h"
+#include "DBusActivityHost.h"
 #include "DBusFileBrowser.h"
 #include "DBusInstanceGuard.h"
 #include "DesktopApplicationCatalog.h"
@@ -106,6 +109,9 @@ void presentUpdates(AppcastUpdater& updater)
 
 int main(int argc, char** argv)
 {
+    // `brimwell activity …` asks the running copy and exits: nothing graphical.
+    if (ActivityCommand::matches(argc, argv))
+        return ActivityCommand::run(argc, argv);
     // Artwork, previews and clipboard texts come and go in buffers of
     // hundreds of kilobytes. glibc raises its mmap threshold after the first
     // such buffer is freed and then carves them from the heap, whose freed
@@ -190,6 +196,8 @@ int main(int argc, char** argv)
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), QDir::homePath());
     };
     factories.nowPlaying = [&] { return std::make_unique<NowPlayingService>(mediaPlayers, applications, webLoader); };
+    DBusActivityHost activityHost(QDBusConnection::sessionBus());
+    factories.activities = [&] { return std::make_unique<ActivityService>(activityHost, Scheduler::system(), Clock::system()); };
     // Made with the HUD, which connects to the sound server at once.
     std::unique_ptr<PulseAudioHardware> audio;
     std::unique_ptr<SysfsBacklight> backlight;

@@ -10,6 +10,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcPlatformClipboard) // brimwell.platform.clipboard: 
 Q_DECLARE_LOGGING_CATEGORY(lcPlatformMedia) // brimwell.platform.media: NowPlaying
 Q_DECLARE_LOGGING_CATEGORY(lcPlatformHardware) // brimwell.platform.hardware: HUD
 Q_DECLARE_LOGGING_CATEGORY(lcPlatformFiles) // brimwell.platform.files: Shelf
+Q_DECLARE_LOGGING_CATEGORY(lcPlatformActivities) // brimwell.platform.activities: Activities
 
 // Traces at the boundaries to other programs, off by default; turn them on
 // with QT_LOGGING_RULES="brimwell.platform.*.debug=true" (or one of them).

@@ -1,0 +1,274 @@
+#include "ChildProcess.h"
+#include "PrivateXServer.h"
+#include "RealPart.h"
+#include "TempDir.h"
+#include "ViewProbe.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The real program's live activities on a private session bus and X server,
+// called by gdbus (a client nobody here wrote), by the program's own command
+// line and by the test's connections; the closed island is watched on a
+// notch screen, whose width follows what it shows.
+namespace {
+
+const QString activitiesPath = "/com/larkmoor/Brimwell/Activities";
+const QString activitiesInterface = "com.larkmoor.Brimwell.Activities1";
+const QRect statusNotch(462, 0, 356, 32);
+const QRect activityNotch(478, 0, 324, 32);
+
+/// The Ended signals the test's connection saw.
+class EndedSignals : public QObject {
+    Q_OBJECT
+public:
+    QList<QPair<uint, uint>> seen;
+public Q_SLOTS:
+    void ended(uint id, uint reason) { seen.append({ id, reason }); }
+};
+
+struct Finished {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class ActivitiesBusTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(x.isRunning()) << "Xvfb did not start";
+        ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
+        if (QStandardPaths::findExecutable("gdbus").isEmpty())
+            BRIMWELL_MISSING_REAL_PART("gdbus (libglib2.0-bin) is missing");
+        connection = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-test"));
+        ASSERT_TRUE(connection->connect({}, activitiesPath, activitiesInterface, "Ended", &ended, SLOT(ended(uint, uint))));
+    }
+    void TearDown() override
+    {
+        connection.reset();
+        QDBusConnection::disconnectFromBus("activities-test");
+    }
+
+    /// The program on a screen with a notch, with `settings` written first.
+    void launch(const QVariantMap& settings = {})
+    {
+        {
+            QSettings file(path("config/com.larkmoor.Brimwell/settings.ini"), QSettings::IniFormat);
+            file.setValue("DisplayNotches/screen", "200x32");
+            for (auto it = settings.begin(); it != settings.end(); ++it)
+                file.setValue(it.key(), it.value());
+        }
+        program.launch(environment());
+        ASSERT_TRUE(program.logShows("Live activities served at /com/larkmoor/Brimwell/Activities")) << program.log.constData();
+        ASSERT_NE(panel = x.islandOf(program.processId(), 10000), 0u);
+    }
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), x.display());
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+        return env;
+    }
+    bool frameBecomes(const QRect& frame) { return x.geometryBecomes(panel, frame, 10000); }
+
+    Finished finish(const QString& command, const QStringList& arguments)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(command, arguments);
+        if (!process.waitForFinished(10000))
+            process.kill();
+        return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError()) };
+    }
+    Finished gdbus(const QString& method, const QStringList& arguments = {})
+    {
+        return finish("gdbus",
+            QStringList { "call", "--session", "--dest", "com.larkmoor.Brimwell", "--object-path", activitiesPath, "--method",
+                activitiesInterface + '.' + method }
+                + arguments);
+    }
+    Finished cli(const QStringList& arguments)
+    {
+        return finish(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), QStringList { "activity" } + arguments);
+    }
+    QDBusMessage call(const QString& method, const QVariantList& arguments, QDBusConnection* from = nullptr)
+    {
+        QDBusMessage message
+            = QDBusMessage::createMethodCall("com.larkmoor.Brimwell", activitiesPath, activitiesInterface, method);
+        message.setArguments(arguments);
+        return (from ? from : connection.get())->call(message);
+    }
+    bool sawEnded(uint id, uint reason)
+    {
+        return QTest::qWaitFor([&] { return ended.seen.contains(qMakePair(id, reason)); }, 10000);
+    }
+
+    PrivateXServer x;
+    ChildProcess::PrivateBus bus;
+    std::unique_ptr<QDBusConnection> connection;
+    EndedSignals ended;
+    ChildProcess::Brimwell program;
+    xcb_window_t panel = 0;
+};
+
+TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWithItsCaller)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_TRUE(frameBecomes(statusNotch));
+
+    const qint64 endsAt = QDateTime::currentMSecsSinceEpoch() + 5 * 60 * 1000;
+    const Finished started = gdbus("Start",
+        { "kitchen-timer", "Tea", QString("{'endsAt': <int64 %1>, 'symbol': <'timer'>, 'owned': <false>}").arg(endsAt) });
+    ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
+    EXPECT_EQ(started.out, "(uint32 1,)\n");
+    EXPECT_TRUE(program.logShows("Activity 1 started by :1.")) << program.log.constData();
+    EXPECT_TRUE(frameBecomes(activityNotch)) << x.geometry(panel).x() << " " << x.geometry(panel).width();
+    // The countdown is drawn in the trailing wing once the wings have grown
+    // (unchanged for 300 ms), and counts down from there.
+    const QRect trailing(activityNotch.right() - 60, 4, 56, 24);
+    QImage settled;
+    QDeadlineTimer still(300);
+    EXPECT_TRUE(x.waitFor([&] {
+        const QImage now = x.image(trailing);
+        if (now != settled)
+            std::tie(settled, still) = std::make_pair(now, QDeadlineTimer(300));
+        return still.hasExpired() && ViewProbe::brightPixels(now, now.rect()) > 20;
+    })) << "no countdown in the trailing wing";
+    EXPECT_TRUE(x.waitFor([&] { return x.image(trailing) != settled; }, 3000)) << "the countdown does not tick";
+    EXPECT_EQ(call("List", {}).signature(), "a(ussa{sv})");
+    EXPECT_TRUE(gdbus("List").out.contains(QString("'Tea', {'endsAt': <int64 %1>").arg(endsAt)));
+
+    EXPECT_EQ(gdbus("End", { "1" }).exitCode, 0);
+    EXPECT_TRUE(sawEnded(1, 1));
+    EXPECT_TRUE(frameBecomes(statusNotch));
+
+    // gdbus leaves the bus right after its call: its owned activity goes with it.
+    const Finished owned = gdbus("Start", { "build", "Build", "{'progress': <0.5>}" });
+    ASSERT_EQ(owned.exitCode, 0) << qPrintable(owned.err);
+    EXPECT_EQ(owned.out, "(uint32 2,)\n");
+    EXPECT_TRUE(sawEnded(2, 4));
+    EXPECT_TRUE(frameBecomes(statusNotch));
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+TEST_F(ActivitiesBusTest, TheCommandLineStartsListsUpdatesAndEnds)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const Finished started = cli({ "start", "Copying", "--progress", "0.25", "--symbol", "folder" });
+    ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
+    EXPECT_EQ(started.out, "1\n");
+    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t25%\n");
+    EXPECT_EQ(cli({ "update", "1", "--progress=0.5" }).exitCode, 0);
+    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t50%\n");
+    EXPECT_TRUE(program.logShows("Activity 1 started by")) << program.log.constData();
+    EXPECT_TRUE(program.log.contains(", not owned")) << "the command line's activities outlive it";
+    EXPECT_EQ(cli({ "end", "1" }).exitCode, 0);
+    EXPECT_TRUE(sawEnded(1, 1));
+    EXPECT_EQ(cli({ "list" }).out, "");
+
+    // Refused by Brimwell: status 1 and its reason.
+    const Finished again = cli({ "end", "1" });
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err, "brimwell: no activity 1 runs\n");
+    EXPECT_EQ(cli({ "start", "Half", "--progress", "1.5" }).exitCode, 1);
+
+    // Timers: the shortest and a long one run; zero, negative and other text are usage errors.
+    for (const char* timer : { "1s", "1h30m" })
+        EXPECT_EQ(cli({ "start", timer, "--timer", timer }).exitCode, 0) << timer;
+    const QString timers = cli({ "list" }).out;
+    EXPECT_TRUE(timers.contains(QRegularExpression("\\t1h30m\\t1:(30:00|29:\\d\\d)\n"))) << qPrintable(timers);
+    for (const char* bad : { "0s", "-5m", "5", "5x" }) {
+        const Finished refused = cli({ "start", "Tea", "--timer", bad });
+        EXPECT_EQ(refused.exitCode, 2) << bad;
+        EXPECT_TRUE(refused.err.startsWith("brimwell activity: --timer takes a time above zero")) << qPrintable(refused.err);
+    }
+    EXPECT_EQ(cli({ "start", "Tea", "--timer", "5m", "--elapsed" }).exitCode, 2);
+    EXPECT_EQ(cli({ "update", "one" }).exitCode, 2);
+    const Finished help = cli({ "--help" });
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage:\n  brimwell activity start TITLE"));
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunning)
+{
+    const Finished nobody = cli({ "list" });
+    EXPECT_EQ(nobody.exitCode, 1);
+    EXPECT_EQ(nobody.err, "brimwell: Brimwell is not running\n");
+
+    // The name owned by a connection that serves no activities.
+    ASSERT_TRUE(connection->registerService("com.larkmoor.Brimwell"));
+    const Finished withoutObject = cli({ "end", "3" });
+    EXPECT_EQ(withoutObject.exitCode, 1);
+    EXPECT_TRUE(withoutObject.err.startsWith("brimwell: the running Brimwell takes no live activities ("))
+        << qPrintable(withoutObject.err);
+}
+
+TEST_F(ActivitiesBusTest, EveryBadRequestIsRefusedByNameAndTheProgramKeepsRunning)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    auto other = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-other"));
+    const auto cleanup = qScopeGuard([&] {
+        other.reset();
+        QDBusConnection::disconnectFromBus("activities-other");
+    });
+    const QDBusMessage othersOwn = call("Start", { "other", "Call", QVariantMap {} }, other.get());
+    ASSERT_EQ(othersOwn.type(), QDBusMessage::ReplyMessage) << qPrintable(othersOwn.errorMessage());
+    const uint othersId = othersOwn.arguments().value(0).toUInt();
+
+    const QString invalid = activitiesInterface + ".Error.Invalid";
+    const QString notAllowed = activitiesInterface + ".Error.NotAllowed";
+    const auto start = [](const QString& title, const QVariantMap& hints = {}) {
+        return std::make_pair(QString("Start"), QVariantList { "app", title, hints });
+    };
+    const struct {
+        const char* what;
+        std::pair<QString, QVariantList> request;
+        QString error;
+    } cases[] = {
+        { "empty title", start(""), invalid },
+        { "121-character title", start(QString(121, 't')), invalid },
+        { "201-character subtitle", start("T", { { "subtitle", QString(201, 's') } }), invalid },
+        { "progress 1.5", start("T", { { "progress", 1.5 } }), invalid },
+        { "progress x", start("T", { { "progress", "x" } }), invalid },
+        { "countdown in the past", start("T", { { "endsAt", QDateTime::currentMSecsSinceEpoch() - 60'000 } }), invalid },
+        { "symbol with a slash", start("T", { { "symbol", "../etc/passwd" } }), invalid },
+        { "three actions", start("T", { { "actions", QStringList { "A", "B", "C" } } }), invalid },
+        { "unknown id", { "End", { 99u } }, activitiesInterface + ".Error.NotFound" },
+        { "another caller's owned activity", { "Update", { othersId, QVariantMap { { "progress", 0.5 } } } }, notAllowed },
+    };
+    for (const auto& c : cases) {
+        const QDBusMessage reply = call(c.request.first, c.request.second);
+        EXPECT_EQ(reply.errorName(), c.error) << c.what << ": " << qPrintable(reply.errorMessage());
+        EXPECT_FALSE(reply.errorMessage().isEmpty()) << c.what;
+    }
+
+    // Just inside the limits, then one past them: 8 per caller.
+    const QVariantMap longest { { "subtitle", QString(200, 's') }, { "progress", 1.0 }, { "unknownHint", 1 } };
+    for (int i = 0; i < 8; ++i) {
+        const QDBusMessage reply = call("Start", { "app", QString(120, 't'), longest });
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << i << ": " << qPrintable(reply.errorMessage());
+    }
+    EXPECT_EQ(call("Start", { "app", "Ninth", QVariantMap {} }).errorName(), activitiesInterface + ".Error.TooMany");
+    EXPECT_TRUE(program.logShows("Ignoring unknown hints from")) << program.log.constData();
+    EXPECT_EQ(program.state(), QProcess::Running);
+
+    // Turned off in the settings before launch: nobody may start one.
+    ASSERT_TRUE(program.stop()) << program.log.constData();
+    ASSERT_NO_FATAL_FAILURE(launch({ { "showActivities", false } }));
+    EXPECT_EQ(call("Start", { "app", "Off", QVariantMap {} }).errorName(), notAllowed);
+}
+
+} // namespace
+
+#include "ActivitiesBusTest.moc"

@@ -27,6 +27,7 @@ Item {
     readonly property HUDController hud: features ? features.hud : null
     readonly property HUDPresenter hudPresenter: hud ? hud.presenter : null
     readonly property ActivityService activities: features ? features.activities : null
+    readonly property bool hasActivities: activities !== null && activities.hasActivities
 
     readonly property int leadingItem: logic.leadingItem
     readonly property int trailingItem: logic.trailingItem
@@ -89,18 +90,28 @@ Item {
         }
     }
 
+    // Made while an activity runs (and while it fades out), so a program
+    // that never sees one never pays for it. Qt 6.4 refuses to load a bound
+    // component through a Loader, so these reach `band` by id without the
+    // Bound pragma, which qmllint cannot follow: each such line says so.
     BandSlot {
+        id: activitySymbolSlot
         objectName: "activitySymbolSlot"
         anchors.left: parent.left
         anchors.leftMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
         shown: logic.leadingItem === BandItems.BandItem.activitySymbol
         scales: true
-        ActivitySymbol {
-            systemImage: band.activities ? band.activities.compactSymbol : ""
-            iconSource: band.activities ? band.activities.compactIconSource : ""
-            color: band.activities ? band.activities.compactAccent : "white"
-            size: 12
+        Loader {
+            active: band.hasActivities || activitySymbolSlot.visible
+            sourceComponent: Component {
+                ActivitySymbol {
+                    systemImage: band.activities ? band.activities.compactSymbol : "" // qmllint disable unqualified compiler
+                    iconSource: band.activities ? band.activities.compactIconSource : "" // qmllint disable unqualified compiler
+                    color: band.activities ? band.activities.compactAccent : "white" // qmllint disable unqualified compiler
+                    size: 12
+                }
+            }
         }
     }
 
@@ -141,18 +152,24 @@ Item {
         }
     }
     BandSlot {
+        id: activityValueSlot
         objectName: "activityValueSlot"
         anchors.right: parent.right
         anchors.rightMargin: logic.horizontalPadding
         anchors.verticalCenter: parent.verticalCenter
         shown: logic.trailingItem === BandItems.BandItem.activityValue
         scales: true
-        TabularText {
-            objectName: "activityValueText"
-            text: band.activities ? band.activities.compactText : ""
-            color: band.activities ? band.activities.compactAccent : "white"
-            font.pixelSize: 12
-            font.weight: Font.DemiBold
+        Loader {
+            active: band.hasActivities || activityValueSlot.visible
+            sourceComponent: Component {
+                TabularText {
+                    objectName: "activityValueText"
+                    text: band.activities ? band.activities.compactText : "" // qmllint disable unqualified compiler
+                    color: band.activities ? band.activities.compactAccent : "white" // qmllint disable unqualified compiler
+                    font.pixelSize: 12
+                    font.weight: Font.DemiBold
+                }
+            }
         }
     }
     BandSlot {

@@ -3,6 +3,7 @@
 #include "FakeClipboard.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
+#include "ModelMirror.h"
 #include "TempDir.h"
 #include "WallClockEvents.h"
 
@@ -19,45 +20,6 @@
 #include <random>
 
 namespace {
-
-/// A view that learns of the rows only through the notifications: what they
-/// said, and the rows it now holds.
-struct ModelFollower {
-    explicit ModelFollower(ClipboardRowModel& model)
-        : rows(model.rows())
-    {
-        using M = QAbstractItemModel;
-        QObject::connect(&model, &M::rowsInserted, &context, [&model, this](const QModelIndex&, int first, int last) {
-            events << QStringLiteral("insert %1-%2").arg(first).arg(last);
-            for (int i = first; i <= last; ++i)
-                rows.insert(i, model.rows().at(i));
-        });
-        QObject::connect(&model, &M::rowsRemoved, &context, [this](const QModelIndex&, int first, int last) {
-            events << QStringLiteral("remove %1-%2").arg(first).arg(last);
-            rows.remove(first, last - first + 1);
-        });
-        QObject::connect(&model, &M::rowsMoved, &context, [this](const QModelIndex&, int from, int, const QModelIndex&, int to) {
-            events << QStringLiteral("move %1->%2").arg(from).arg(to);
-            rows.move(from, to > from ? to - 1 : to);
-        });
-        QObject::connect(&model, &M::modelReset, &context, [&model, this] {
-            events << QStringLiteral("reset");
-            rows = model.rows();
-        });
-        QObject::connect(&model, &M::dataChanged, &context,
-            [&model, this](const QModelIndex& at, const QModelIndex&, const QList<int>& roles) {
-                events << QStringLiteral("change %1").arg(at.row());
-                for (int role : roles)
-                    events.last() += QLatin1Char(' ') + QString::fromLatin1(model.roleNames().value(role));
-                rows[at.row()] = model.rows().at(at.row());
-            });
-    }
-    QStringList take() { return std::exchange(events, {}); }
-
-    QObject context;
-    QList<ClipboardRow> rows;
-    QStringList events;
-};
 
 TEST(ClipboardItemTest, PreviewCutsWholeCharactersAndCollapsesWhiteSpace)
 {
@@ -271,7 +233,7 @@ TEST_F(ClipboardServiceTest, TheTabTellsEachChangeAsTheRowsItTouches)
     ClipboardViewLogic view(scheduler, wallClock);
     view.setService(&service());
     view.setActive(true);
-    ModelFollower events(*view.rows());
+    ModelMirror<ClipboardRow> events(*view.rows(), [&](int i) { return view.rows()->rows().at(i); });
     const auto row = [&](int i) { return view.rows()->rows().value(i); };
 
     copied(QStringLiteral("one"));
@@ -328,7 +290,7 @@ TEST(ClipboardRowModelTest, AViewFollowingTheNotificationsHoldsTheRowsAfterAnyUp
 {
     ClipboardRowModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ModelFollower view(model);
+    ModelMirror<ClipboardRow> view(model, [&](int i) { return model.rows().at(i); });
     QList<QUuid> ids(6);
     for (QUuid& id : ids)
         id = QUuid::createUuid();

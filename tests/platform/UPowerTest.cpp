@@ -1,5 +1,6 @@
 #include "BatteryService.h"
 #include "ChildProcess.h"
+#include "DBusMock.h"
 #include "LogCapture.h"
 #include "SysfsPowerSupplies.h"
 #include "TempDir.h"
@@ -7,7 +8,6 @@
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
@@ -51,37 +51,14 @@ protected:
 
     void startUPower(bool onBattery = true)
     {
-        QDBusServiceWatcher watcher(upower, *m_connection, QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_bus.address);
-        m_upower.setProcessEnvironment(env);
-        m_upower.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_upower.setStandardOutputFile(QProcess::nullDevice());
-        m_upower.start(QStringLiteral("/usr/bin/python3"),
-            { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), QStringLiteral("upower"),
-                QStringLiteral("--parameters"),
+        m_upower = std::make_unique<DBusMock>(*m_connection, m_bus.address, upower,
+            QStringList { QStringLiteral("--template"), QStringLiteral("upower"), QStringLiteral("--parameters"),
                 QStringLiteral("{\"OnBattery\": %1}").arg(onBattery ? QStringLiteral("true") : QStringLiteral("false")) });
-        ASSERT_TRUE(registered.wait(10000)) << "dbusmock did not start";
     }
-    void stopUPower()
-    {
-        m_upower.terminate();
-        if (!m_upower.waitForFinished(3000)) {
-            m_upower.kill();
-            m_upower.waitForFinished(2000);
-        }
-    }
-
-    // A call on the stand-in's control interface.
+    void stopUPower() { m_upower.reset(); }
     QDBusMessage mock(const QString& method, const QVariantList& arguments)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            upower, QStringLiteral("/org/freedesktop/UPower"), QStringLiteral("org.freedesktop.DBus.Mock"), method);
-        call.setArguments(arguments);
-        const QDBusMessage reply = m_connection->call(call);
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(method) << ": " << qPrintable(reply.errorMessage());
-        return reply;
+        return m_upower->mock(QStringLiteral("/org/freedesktop/UPower"), method, arguments);
     }
     void addBattery(const QString& name, double percentage, bool charging = false)
     {
@@ -116,7 +93,7 @@ protected:
 
     ChildProcess::PrivateBus m_bus;
     std::unique_ptr<QDBusConnection> m_connection;
-    QProcess m_upower;
+    std::unique_ptr<DBusMock> m_upower;
     std::unique_ptr<SysfsPowerSupplies> m_fallback;
     std::unique_ptr<UPowerPowerSources> m_sources;
     std::unique_ptr<BatteryService> m_service;

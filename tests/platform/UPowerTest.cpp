@@ -28,9 +28,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
-        m_connection
-            = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.address, QStringLiteral("upower-test")));
-        ASSERT_TRUE(m_connection->isConnected());
+        ASSERT_TRUE(m_connection.isConnected());
         // The kernel's folder the sources fall back on: one battery at 33 %.
         const QString battery = path(QStringLiteral("power_supply/BAT0"));
         QDir().mkpath(battery);
@@ -40,18 +38,9 @@ protected:
             f.write(value);
         }
     }
-    void TearDown() override
-    {
-        stopUPower();
-        m_service.reset();
-        m_sources.reset();
-        m_connection.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("upower-test"));
-    }
-
     void startUPower(bool onBattery = true)
     {
-        m_upower = std::make_unique<DBusMock>(*m_connection, m_bus.address, upower,
+        m_upower = std::make_unique<DBusMock>(m_connection, m_bus.address, upower,
             QStringList { QStringLiteral("--template"), QStringLiteral("upower"), QStringLiteral("--parameters"),
                 QStringLiteral("{\"OnBattery\": %1}").arg(onBattery ? QStringLiteral("true") : QStringLiteral("false")) });
     }
@@ -74,14 +63,14 @@ protected:
         QDBusMessage set = QDBusMessage::createMethodCall(upower, QStringLiteral("/org/freedesktop/UPower"),
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
         set << upower << QStringLiteral("OnBattery") << QVariant::fromValue(QDBusVariant(value));
-        EXPECT_EQ(m_connection->call(set).type(), QDBusMessage::ReplyMessage);
+        EXPECT_EQ(m_connection.call(set).type(), QDBusMessage::ReplyMessage);
     }
 
     BatteryService& startService(bool withFallback = false)
     {
         if (withFallback)
             m_fallback = std::make_unique<SysfsPowerSupplies>(path(QStringLiteral("power_supply")));
-        m_sources = std::make_unique<UPowerPowerSources>(*m_connection, m_fallback.get());
+        m_sources = std::make_unique<UPowerPowerSources>(m_connection, m_fallback.get());
         m_service = std::make_unique<BatteryService>(*m_sources);
         m_service->start();
         return *m_service;
@@ -92,7 +81,7 @@ protected:
     }
 
     ChildProcess::PrivateBus m_bus;
-    std::unique_ptr<QDBusConnection> m_connection;
+    BusConnection m_connection { m_bus.address, QStringLiteral("upower-test") };
     std::unique_ptr<DBusMock> m_upower;
     std::unique_ptr<SysfsPowerSupplies> m_fallback;
     std::unique_ptr<UPowerPowerSources> m_sources;

@@ -131,12 +131,6 @@ protected:
         return i && i->isVisible() && i->opacity() > 0 && area.contains(sceneRect(i));
     }
     QString text(const char* name) const { return item(name) ? item(name)->property("text").toString() : QString(); }
-    /// The name a screen reader says for `i`.
-    static QString spoken(QQuickItem* i)
-    {
-        QAccessibleInterface* accessible = i ? QAccessible::queryAccessibleInterface(i) : nullptr;
-        return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("(not accessible)");
-    }
     /// `items` top to bottom, or left to right.
     QList<QQuickItem*> sorted(QList<QQuickItem*> items, bool byX = false) const
     {
@@ -335,7 +329,7 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlightedAn
 
     // The gear names itself, opens the settings, and its menu quits.
     QQuickItem* gear = item("settingsButton");
-    EXPECT_EQ(spoken(gear), QStringLiteral("Settings"));
+    EXPECT_EQ(ViewProbe::accessibleName(gear), QStringLiteral("Settings"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(gear)->role(), QAccessible::Button);
 
     const QPoint centre = sceneRect(gear).center().toPoint();
@@ -446,7 +440,7 @@ TEST_F(IslandScreenshotTest, TheBandShowsTheBatteryRightOfTheNotchAndInThePill)
     EXPECT_TRUE(shownWithin("batterySlot", QRectF(280, 0, 60, 32))); // right of the notch
     EXPECT_EQ(text("batteryLevel"), QStringLiteral("87%"));
     EXPECT_EQ(brightPixels(shot, QRect(100, 0, 170, 32)), 0); // nothing under the notch
-    EXPECT_EQ(spoken(item("batterySlot")->childItems().value(0)), QStringLiteral("Battery 87 percent"));
+    EXPECT_EQ(ViewProbe::accessibleName(item("batterySlot")->childItems().value(0)), QStringLiteral("Battery 87 percent"));
 
     // White down to 21 %, red from 20 % on battery power, green charging.
     const auto iconColour = [&] { return item("batteryIcon")->property("color").value<QColor>(); };
@@ -489,8 +483,8 @@ TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealP
     ASSERT_TRUE(bar);
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->property("value").toDouble() == 1.0; }, 3000))
         << bar->property("value").toDouble();
-    EXPECT_EQ(spoken(bar), QStringLiteral("Volume 120 percent"));
-    EXPECT_EQ(spoken(item("hudIconSlot")->childItems().value(0)), QStringLiteral("Volume 120 percent"));
+    EXPECT_EQ(ViewProbe::accessibleName(bar), QStringLiteral("Volume 120 percent"));
+    EXPECT_EQ(ViewProbe::accessibleName(item("hudIconSlot")->childItems().value(0)), QStringLiteral("Volume 120 percent"));
     // Lit to its right end, beside the loud speaker once it has faded in.
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("hudIcon")->opacity() == 1.0; }, 3000));
     const QImage shot = shoot(QStringLiteral("closed-notch-hud-120"));

@@ -188,11 +188,8 @@ protected:
     {
         QMimeData drop;
         QList<QUrl> urls;
-        for (const QString& name : names) {
-            QFile file(path(name));
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            urls.append(QUrl::fromLocalFile(file.fileName()));
-        }
+        for (const QString& name : names)
+            urls.append(QUrl::fromLocalFile(writeFile(name, {})));
         m_shelf = std::make_unique<ShelfService>(
             ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_systemClipboard }, std::nullopt, m_dir.path());
         drop.setUrls(urls);
@@ -639,9 +636,7 @@ TEST_F(IslandScreenshotTest, ShelfStripKeepsItsPlaceAndHoverWhileTilesChange)
     Q_EMIT m_sharing.availabilityChanged();
     EXPECT_TRUE(kept()) << "devices came";
     QMimeData drop;
-    QFile file(path(QStringLiteral("new.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    drop.setUrls({ QUrl::fromLocalFile(file.fileName()) });
+    drop.setUrls({ QUrl::fromLocalFile(writeFile(QStringLiteral("new.txt"), {})) });
     ASSERT_TRUE(m_shelf->add(drop));
     EXPECT_TRUE(kept()) << "a drop went on top, out of sight";
 

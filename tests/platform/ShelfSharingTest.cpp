@@ -166,13 +166,10 @@ TEST_F(ShelfSharingTest, EmailAttachesLocalFiles)
 {
     // xdg-email as a script that writes down its arguments.
     const QString bin = path(QStringLiteral("bin"));
-    QDir().mkpath(bin);
-    QFile script(bin + QStringLiteral("/xdg-email"));
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
-                     .arg(path(QStringLiteral("args")))
-                     .toUtf8());
-    script.close();
+    QFile script(writeFile(QStringLiteral("bin/xdg-email"),
+        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
+            .arg(path(QStringLiteral("args")))
+            .toUtf8()));
     script.setPermissions(script.permissions() | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", bin.toUtf8() + ':' + oldPath);
@@ -180,10 +177,7 @@ TEST_F(ShelfSharingTest, EmailAttachesLocalFiles)
     qputenv("PATH", oldPath);
 
     ASSERT_TRUE(sharing.canEmail());
-    QDir().mkpath(path(QStringLiteral("dir")));
-    QFile attachment(file().toLocalFile());
-    ASSERT_TRUE(attachment.open(QIODevice::WriteOnly));
-    attachment.close();
+    writeFile(QStringLiteral("dir/a b é.txt"), {});
     sharing.email({ file(), QUrl::fromLocalFile(path(QStringLiteral("dir"))), QUrl(QStringLiteral("https://example.org/a")) });
     QFile args(path(QStringLiteral("args")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return args.exists(); }, 5000));

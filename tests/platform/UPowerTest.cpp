@@ -30,13 +30,8 @@ protected:
         ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
         ASSERT_TRUE(m_connection.isConnected());
         // The kernel's folder the sources fall back on: one battery at 33 %.
-        const QString battery = path(QStringLiteral("power_supply/BAT0"));
-        QDir().mkpath(battery);
-        for (const auto& [name, value] : { std::pair { "type", "Battery" }, { "capacity", "33" }, { "status", "Discharging" } }) {
-            QFile f(battery + QLatin1Char('/') + QLatin1String(name));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(value);
-        }
+        for (const auto& [name, value] : { std::pair { "type", "Battery" }, { "capacity", "33" }, { "status", "Discharging" } })
+            writeFile(QStringLiteral("power_supply/BAT0/") + QLatin1String(name), value);
     }
     void startUPower(bool onBattery = true)
     {

@@ -46,18 +46,14 @@ protected:
         return *m_service;
     }
     QString file() const { return path(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json")); }
-    void writeFile(const QByteArray& bytes)
+    void writeHistory(const QByteArray& bytes)
     {
-        QDir().mkpath(path(QStringLiteral("com.larkmoor.Brimwell")));
-        QFile f(file());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        writeFile(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"), bytes);
     }
     QJsonArray saved()
     {
         service().waitForSaves();
-        QFile f(file());
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+        return readJsonArray(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"));
     }
     /// Another program copies; the next beat looks and the read answers.
     void copied(const QString& text, SystemClipboard::Kind kind = SystemClipboard::Kind::plain,
@@ -176,7 +172,7 @@ TEST_F(ClipboardServiceTest, LoadsTheFileAndKeepsAnUnreadableOneAside)
             { "text", QString::number(i) }, { "copiedAt", 700'000'000.5 + i } });
     entries[0] = QJsonObject { { "id", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F" }, { "text", "first" }, { "copiedAt", 0.25 },
         { "sourceAppName", QJsonValue::Null } };
-    writeFile(QJsonDocument(entries).toJson());
+    writeHistory(QJsonDocument(entries).toJson());
     ASSERT_EQ(service().count(), 20);
     const ClipboardItem& first = service().items().first();
     EXPECT_EQ(first.copiedAt, QDateTime(QDate(2001, 1, 1), QTime(0, 0, 0, 250), Qt::UTC));
@@ -203,7 +199,7 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
     for (const QByteArray& bytes : broken) {
         m_service.reset();
         QFile::remove(file());
-        writeFile(bytes);
+        writeHistory(bytes);
         EXPECT_TRUE(service().items().isEmpty()) << bytes.constData();
         EXPECT_TRUE(log.mentions(QStringLiteral("Unable to read clipboard history")));
         EXPECT_FALSE(QFileInfo::exists(file()));
@@ -215,7 +211,7 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
 
     // An empty array is an empty history, not a broken file.
     m_service.reset();
-    writeFile("[]");
+    writeHistory("[]");
     EXPECT_TRUE(service().items().isEmpty());
     EXPECT_TRUE(QFileInfo::exists(file()));
     QFile::remove(file());

@@ -48,16 +48,11 @@ protected:
         service();
     }
     QString folder() const { return path(QStringLiteral("support/com.larkmoor.Brimwell")); }
-    QString listFile() const { return folder() + QStringLiteral("/shelf.json"); }
+    QString listFile() const { return path(listName); }
     /// A user's file under files/.
     QString userFile(const QString& name, const QByteArray& content = "x")
     {
-        const QString file = path(QStringLiteral("files/") + name);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile f(file);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return file;
+        return writeFile(QStringLiteral("files/") + name, content);
     }
     bool drop(const QStringList& files)
     {
@@ -85,11 +80,9 @@ protected:
             names.append(item.url.fileName());
         return names;
     }
-    QJsonArray saved() const
-    {
-        QFile f(listFile());
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
+    QJsonArray saved() const { return readJsonArray(listName); }
+    void writeList(const QByteArray& bytes) { writeFile(listName, bytes); }
+    const QString listName = QStringLiteral("support/com.larkmoor.Brimwell/shelf.json");
     static QByteArray png()
     {
         QImage image(40, 20, QImage::Format_RGB32);
@@ -220,9 +213,7 @@ TEST_F(ShelfServiceTest, RemovingDeletesOnlyTheShelfsOwnFiles)
 
     // A list that calls a user's file temporary cannot have it deleted, nor
     // one in a folder whose name only begins like the shelf's.
-    QDir().mkpath(folder() + QStringLiteral("/Shelfish"));
-    const QString neighbour = folder() + QStringLiteral("/Shelfish/n.txt");
-    ASSERT_TRUE(QFile(neighbour).open(QIODevice::WriteOnly));
+    const QString neighbour = writeFile(QStringLiteral("support/com.larkmoor.Brimwell/Shelfish/n.txt"), {});
     ASSERT_TRUE(drop({ mine, neighbour }));
     QJsonArray list = saved();
     for (qsizetype i = 0; i < list.size(); ++i) {
@@ -230,10 +221,7 @@ TEST_F(ShelfServiceTest, RemovingDeletesOnlyTheShelfsOwnFiles)
         entry[QStringLiteral("isTemporary")] = true;
         list[i] = entry;
     }
-    QFile f(listFile());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QJsonDocument(list).toJson());
-    f.close();
+    writeList(QJsonDocument(list).toJson());
     restart();
     ASSERT_EQ(service().count(), 2);
     service().clear();
@@ -278,13 +266,7 @@ TEST_F(ShelfServiceTest, TheListSurvivesARestartAndFollowsRenamedFiles)
 
 TEST_F(ShelfServiceTest, BadListsAreKeptAsideAndBadBookmarksLeaveTheShelf)
 {
-    QDir().mkpath(folder());
-    const auto write = [&](const QByteArray& bytes) {
-        QFile f(listFile());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    };
-    write("[{\"id\":\"nope\"}]");
+    writeList("[{\"id\":\"nope\"}]");
     restart();
     EXPECT_EQ(service().count(), 0);
     EXPECT_TRUE(log.mentions("Unable to read shelf"));
@@ -300,7 +282,7 @@ TEST_F(ShelfServiceTest, BadListsAreKeptAsideAndBadBookmarksLeaveTheShelf)
         entry[QStringLiteral("bookmark")] = QString::fromLatin1(bookmark.toBase64());
         list.append(entry);
     }
-    write(QJsonDocument(list).toJson());
+    writeList(QJsonDocument(list).toJson());
     restart();
     EXPECT_EQ(names(), (QStringList { "good.txt" }));
     EXPECT_TRUE(log.mentions("could not be found again"));

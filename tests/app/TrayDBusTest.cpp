@@ -86,9 +86,7 @@ protected:
     {
         ASSERT_TRUE(m_x.isRunning()) << "Xvfb did not start";
         ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
-        m_connection
-            = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.address, QStringLiteral("tray-test")));
-        ASSERT_TRUE(m_connection->isConnected());
+        ASSERT_TRUE(m_connection.isConnected());
     }
     void TearDown() override
     {
@@ -98,8 +96,6 @@ protected:
                 p->kill();
         }
         m_watcher.reset();
-        m_connection.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("tray-test"));
     }
 
     QProcessEnvironment environment() const
@@ -110,7 +106,7 @@ protected:
     }
     void startWatcher()
     {
-        m_watcher = std::make_unique<DBusMock>(*m_connection, m_bus.address, watcherName,
+        m_watcher = std::make_unique<DBusMock>(m_connection, m_bus.address, watcherName,
             QStringList { QStringLiteral("-t"),
                 qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + QStringLiteral("/tests/app/status_notifier_watcher.py") });
     }
@@ -134,7 +130,7 @@ protected:
     {
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, iface, method);
         message.setArguments(args);
-        const QDBusMessage reply = m_connection->call(message);
+        const QDBusMessage reply = m_connection.call(message);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(method) << ": " << qPrintable(reply.errorMessage());
         return reply;
     }
@@ -154,7 +150,7 @@ protected:
 
     PrivateXServer m_x;
     ChildProcess::PrivateBus m_bus;
-    std::unique_ptr<QDBusConnection> m_connection;
+    BusConnection m_connection { m_bus.address, QStringLiteral("tray-test") };
     std::unique_ptr<DBusMock> m_watcher;
     QProcess m_tray;
     QProcess m_windowManager;

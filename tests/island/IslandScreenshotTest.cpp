@@ -135,6 +135,25 @@ protected:
         return i && i->isVisible() && i->opacity() > 0 && area.contains(sceneRect(i));
     }
     QString text(const char* name) const { return item(name) ? item(name)->property("text").toString() : QString(); }
+    /// `items` top to bottom, or left to right.
+    QList<QQuickItem*> sorted(QList<QQuickItem*> items, bool byX = false) const
+    {
+        std::sort(items.begin(), items.end(), [&](QQuickItem* a, QQuickItem* b) {
+            return byX ? sceneRect(a).x() < sceneRect(b).x() : sceneRect(a).y() < sceneRect(b).y();
+        });
+        return items;
+    }
+    void click(QQuickItem* i) { QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(i).center().toPoint()); }
+    void setFeatures(const IslandFeatures& features) { m_features = std::make_unique<IslandFeaturesObject>(features); }
+    /// A battery service over `m_power`, reporting `level` percent.
+    BatteryService& battery(int level)
+    {
+        m_power.sources = { FakePowerSources::battery(level) };
+        m_battery = std::make_unique<BatteryService>(m_power);
+        m_battery->start();
+        setFeatures(IslandFeatures { m_battery.get() });
+        return *m_battery;
+    }
 
     // The Calendar tab at 14:00 on Monday 5 January 2026 with three of
     // today's events: one ended, one running, one to come.
@@ -159,7 +178,7 @@ protected:
         m_calendarStore.answerAll();
         IslandFeatures features;
         features.calendar = m_calendar.get();
-        m_features = std::make_unique<IslandFeaturesObject>(features);
+        setFeatures(features);
         m_model.setSelectedTab(IslandTab::calendar);
         m_model.setCalendarStyle(style);
         show(pill(), true);
@@ -172,11 +191,8 @@ protected:
     {
         QMimeData drop;
         QList<QUrl> urls;
-        for (const QString& name : names) {
-            QFile file(path(name));
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            urls.append(QUrl::fromLocalFile(file.fileName()));
-        }
+        for (const QString& name : names)
+            urls.append(QUrl::fromLocalFile(writeFile(name, {})));
         m_shelf = std::make_unique<ShelfService>(
             ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_systemClipboard }, std::nullopt, m_dir.path());
         drop.setUrls(urls);
@@ -186,11 +202,13 @@ protected:
         m_thumbnails.answer(urls.first().toLocalFile(), red);
         IslandFeatures features;
         features.shelf = m_shelf.get();
-        m_features = std::make_unique<IslandFeaturesObject>(features);
+        setFeatures(features);
         m_model.setSelectedTab(IslandTab::shelf);
         show(pill(), true);
     }
 
+    FakePowerSources m_power;
+    std::unique_ptr<BatteryService> m_battery;
     FakeFileThumbnails m_thumbnails;
     FakeFileBrowser m_browser;
     FakeDeviceSharing m_sharing;
@@ -228,11 +246,7 @@ TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheCloc
     EXPECT_FALSE(item("batterySlot")->isVisible());
 
     // With a battery shown: its percentage on the right, 10 from the capsule's end.
-    FakePowerSources sources;
-    sources.sources = { FakePowerSources::battery(54) };
-    BatteryService battery(sources);
-    battery.start();
-    m_features = std::make_unique<IslandFeaturesObject>(IslandFeatures { &battery });
+    battery(54);
     m_model.setStatusContent({ true, true, true });
     show(pill(), false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return shownWithin("batterySlot", QRectF(80, 2, 60, 20)); }, 3000));
@@ -315,10 +329,8 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlightedAn
 
     // The gear names itself, opens the settings, and its menu quits.
     QQuickItem* gear = item("settingsButton");
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(gear);
-    ASSERT_TRUE(accessible);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Settings"));
-    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(ViewProbe::accessibleName(gear), QStringLiteral("Settings"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(gear)->role(), QAccessible::Button);
 
     const QPoint centre = sceneRect(gear).center().toPoint();
     QTest::mouseMove(m_view.get(), centre);
@@ -339,7 +351,7 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlightedAn
         if (candidate->property("text").toString() == QStringLiteral("Quit Brimwell"))
             quit = candidate;
     ASSERT_TRUE(quit);
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(quit).center().toPoint());
+    click(quit);
     EXPECT_EQ(m_actions.quitCalls, 1);
     EXPECT_EQ(m_actions.openSettingsCalls, 1);
 }
@@ -402,7 +414,7 @@ TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideIt
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(24, 0, 520, 217));
     EXPECT_TRUE(item("tab_clipboard")->isVisible());
     EXPECT_FALSE(item("tab_nowPlaying"));
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("tab_shelf")).center().toPoint());
+    click(item("tab_shelf"));
     EXPECT_EQ(m_model.selectedTab(), IslandTab::shelf);
 
     m_model.setState(IslandState::compact);
@@ -422,36 +434,30 @@ TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideIt
 
 TEST_F(IslandScreenshotTest, TheBandShowsTheBatteryRightOfTheNotchAndInThePill)
 {
-    FakePowerSources sources;
-    sources.sources = { FakePowerSources::battery(87) };
-    BatteryService battery(sources);
-    battery.start();
-    m_features = std::make_unique<IslandFeaturesObject>(IslandFeatures { &battery });
+    battery(87);
     show(notch(), false);
     const QImage shot = shoot(QStringLiteral("closed-notch-battery"));
     EXPECT_TRUE(shownWithin("batterySlot", QRectF(280, 0, 60, 32))); // right of the notch
     EXPECT_EQ(text("batteryLevel"), QStringLiteral("87%"));
     EXPECT_EQ(brightPixels(shot, QRect(100, 0, 170, 32)), 0); // nothing under the notch
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(item("batterySlot")->childItems().value(0));
-    ASSERT_TRUE(accessible);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Battery 87 percent"));
+    EXPECT_EQ(ViewProbe::accessibleName(item("batterySlot")->childItems().value(0)), QStringLiteral("Battery 87 percent"));
 
     // White down to 21 %, red from 20 % on battery power, green charging.
     const auto iconColour = [&] { return item("batteryIcon")->property("color").value<QColor>(); };
     EXPECT_EQ(iconColour(), QColor(Qt::white));
-    sources.change({ FakePowerSources::battery(21) });
+    m_power.change({ FakePowerSources::battery(21) });
     EXPECT_EQ(iconColour(), QColor(Qt::white)) << qPrintable(iconColour().name());
-    sources.change({ FakePowerSources::battery(20) });
+    m_power.change({ FakePowerSources::battery(20) });
     QColor ink = iconColour();
     EXPECT_TRUE(ink.red() > 150 && ink.red() > 2 * ink.green()) << qPrintable(ink.name());
     shoot(QStringLiteral("closed-notch-battery-low"));
-    sources.change({ FakePowerSources::battery(20, true, true) });
+    m_power.change({ FakePowerSources::battery(20, true, true) });
     ink = iconColour();
     EXPECT_TRUE(ink.green() > 150 && ink.green() > 2 * ink.red()) << qPrintable(ink.name());
     shoot(QStringLiteral("closed-notch-battery-charging"));
 
     // No battery any more: the indicator fades out.
-    sources.change({});
+    m_power.change({});
     EXPECT_TRUE(QTest::qWaitFor([&] { return !item("batterySlot")->isVisible(); }, 3000));
 }
 
@@ -469,7 +475,7 @@ TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealP
     ASSERT_TRUE(hud.presenter()->hasState());
     IslandFeatures features;
     features.hud = &hud;
-    m_features = std::make_unique<IslandFeaturesObject>(features);
+    setFeatures(features);
     m_model.setCompactActivity(IslandCompactActivity::hud);
     show(notch(IslandCompactActivity::hud), false);
 
@@ -477,12 +483,8 @@ TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealP
     ASSERT_TRUE(bar);
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->property("value").toDouble() == 1.0; }, 3000))
         << bar->property("value").toDouble();
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(bar);
-    ASSERT_TRUE(accessible);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Volume 120 percent"));
-    accessible = QAccessible::queryAccessibleInterface(item("hudIconSlot")->childItems().value(0));
-    ASSERT_TRUE(accessible);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Volume 120 percent"));
+    EXPECT_EQ(ViewProbe::accessibleName(bar), QStringLiteral("Volume 120 percent"));
+    EXPECT_EQ(ViewProbe::accessibleName(item("hudIconSlot")->childItems().value(0)), QStringLiteral("Volume 120 percent"));
     // Lit to its right end, beside the loud speaker once it has faded in.
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("hudIcon")->opacity() == 1.0; }, 3000));
     const QImage shot = shoot(QStringLiteral("closed-notch-hud-120"));
@@ -514,9 +516,8 @@ TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessThenListsTodaysEventsBeside
     settle();
     shot = shoot(QStringLiteral("open-calendar-today"));
 
-    QList<QQuickItem*> rows = findAll(root(), QStringLiteral("todayRow"));
+    const QList<QQuickItem*> rows = sorted(findAll(root(), QStringLiteral("todayRow")));
     ASSERT_EQ(rows.size(), 3);
-    std::sort(rows.begin(), rows.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).y() < sceneRect(b).y(); });
     // Running, then to come, then ended (dimmed).
     EXPECT_EQ(find(rows[0], QStringLiteral("eventTitle"))->property("text").toString(), QStringLiteral("Lunch with Sam"));
     EXPECT_TRUE(find(rows[0], QStringLiteral("eventNow"))->isVisible());
@@ -556,7 +557,7 @@ TEST_F(IslandScreenshotTest, CalendarTabMonthMarksTodayAndListsTheSelectedDay)
     EXPECT_EQ(findAll(root(), QStringLiteral("dayRow")).size(), 3);
 
     // Another day: its (empty) list.
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("day_6")).center().toPoint());
+    click(item("day_6"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("noEventsOnDay")->isVisible(); }, 3000));
     shoot(QStringLiteral("open-calendar-month-other-day"));
 }
@@ -568,9 +569,8 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
         QStringLiteral("a quarterly report with a very long name.pdf"), QStringLiteral("slides.odp") });
     QImage shot = shoot(QStringLiteral("open-shelf"));
 
-    QList<QQuickItem*> tiles = findAll(root(), QStringLiteral("shelfTile"));
+    const QList<QQuickItem*> tiles = sorted(findAll(root(), QStringLiteral("shelfTile")), true);
     ASSERT_EQ(tiles.size(), 4);
-    std::sort(tiles.begin(), tiles.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).x() < sceneRect(b).x(); });
     EXPECT_EQ(item("shelfHeaderText")->property("text").toString(), QStringLiteral("4 items · Drag out to use"));
     // Sending is offered only while a device can take the files.
     EXPECT_FALSE(item("sendAllButton")->isVisible());
@@ -639,14 +639,12 @@ TEST_F(IslandScreenshotTest, ShelfStripKeepsItsPlaceAndHoverWhileTilesChange)
     Q_EMIT m_sharing.availabilityChanged();
     EXPECT_TRUE(kept()) << "devices came";
     QMimeData drop;
-    QFile file(path(QStringLiteral("new.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    drop.setUrls({ QUrl::fromLocalFile(file.fileName()) });
+    drop.setUrls({ QUrl::fromLocalFile(writeFile(QStringLiteral("new.txt"), {})) });
     ASSERT_TRUE(m_shelf->add(drop));
     EXPECT_TRUE(kept()) << "a drop went on top, out of sight";
 
     // With two devices "Send All to Device" asks which; the choice takes every file.
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(item("sendAllButton")).center().toPoint());
+    click(item("sendAllButton"));
     QList<QQuickItem*> entries;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -654,11 +652,10 @@ TEST_F(IslandScreenshotTest, ShelfStripKeepsItsPlaceAndHoverWhileTilesChange)
             return entries.size() == 2 && entries[1]->isVisible() && sceneRect(entries[0]).y() != sceneRect(entries[1]).y();
         },
         2000));
-    std::sort(
-        entries.begin(), entries.end(), [this](QQuickItem* a, QQuickItem* b) { return sceneRect(a).y() < sceneRect(b).y(); });
+    entries = sorted(entries);
     shoot(QStringLiteral("open-shelf-devices"));
     EXPECT_EQ(entries[1]->property("text").toString(), QStringLiteral("Tablet"));
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, sceneRect(entries[1]).center().toPoint());
+    click(entries[1]);
     ASSERT_EQ(m_sharing.sent.size(), 1);
     EXPECT_EQ(m_sharing.sent[0].first, QStringLiteral("t"));
     EXPECT_EQ(m_sharing.sent[0].second.size(), 21);

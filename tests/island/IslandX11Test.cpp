@@ -137,12 +137,9 @@ TEST_F(IslandOnX11Test, UnderACompositorClicksOutsideTheOutlineReachTheWindowBel
     // Alpha is blended there, so the panel keeps no bounding shape: only its
     // input shape lets the margin's clicks through.
     QProcess picom;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    picom.setProcessEnvironment(env);
-    picom.start(QStringLiteral("picom"),
-        { QStringLiteral("--backend"), QStringLiteral("xrender"), QStringLiteral("--config"), QStringLiteral("/dev/null") });
-    if (!picom.waitForStarted(5000)) {
+    if (!startOnServer(picom, QStringLiteral("picom"),
+            { QStringLiteral("--backend"), QStringLiteral("xrender"), QStringLiteral("--config"),
+                QStringLiteral("/dev/null") })) {
         BRIMWELL_MISSING_REAL_PART("picom is not installed");
     }
     ASSERT_TRUE(x.waitFor([&] { return x.selectionOwner("_NET_WM_CM_S0") != 0; })) << "picom did not start";
@@ -341,11 +338,8 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     };
     const auto xclip = [&](const QStringList& arguments, const QByteArray& input = {}) {
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), x.display());
-        process.setProcessEnvironment(env);
-        process.start(
-            QStringLiteral("xclip"), QStringList { QStringLiteral("-selection"), QStringLiteral("clipboard") } + arguments);
+        EXPECT_TRUE(startOnServer(process, QStringLiteral("xclip"),
+            QStringList { QStringLiteral("-selection"), QStringLiteral("clipboard") } + arguments));
         process.write(input);
         process.closeWriteChannel();
         process.waitForFinished(5000);

@@ -1,9 +1,9 @@
 #include "ChildProcess.h"
+#include "DBusMock.h"
 #include "QtScreenSource.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
 
-#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QSignalSpy>
 
@@ -19,7 +19,7 @@ TEST_F(ScreenSourceResumeTest, ResumeFromSleepIsAnnouncedAndGoingToSleepIsNot)
     ASSERT_FALSE(address.isEmpty());
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
 
-    QDBusConnection logind = QDBusConnection::connectToBus(address, QStringLiteral("logind"));
+    BusConnection logind(address, QStringLiteral("logind"));
     ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
     const auto prepareForSleep = [&](bool starting) {
         QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
@@ -39,6 +39,4 @@ TEST_F(ScreenSourceResumeTest, ResumeFromSleepIsAnnouncedAndGoingToSleepIsNot)
     ASSERT_TRUE(woke.wait(5000));
     QCoreApplication::processEvents();
     EXPECT_EQ(woke.count(), 1);
-
-    QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
 }

@@ -1,5 +1,6 @@
 #include "DBusPropertyMirror.h"
 #include "ChildProcess.h"
+#include "DBusMock.h"
 
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
@@ -39,8 +40,6 @@ protected:
     {
         mirror.reset();
         server.unregisterObject(QStringLiteral("/thing"));
-        QDBusConnection::disconnectFromBus(server.name());
-        QDBusConnection::disconnectFromBus(client.name());
     }
 
     /// Waits for the `n`th GetAll to arrive and answers it.
@@ -51,8 +50,8 @@ protected:
     }
 
     ChildProcess::PrivateBus bus;
-    QDBusConnection server = QDBusConnection::connectToBus(bus.address, QStringLiteral("mirror-server"));
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address, QStringLiteral("mirror-client"));
+    BusConnection server { bus.address, QStringLiteral("mirror-server") };
+    BusConnection client { bus.address, QStringLiteral("mirror-client") };
     HeldProperties object;
     std::unique_ptr<DBusPropertyMirror> mirror;
 };

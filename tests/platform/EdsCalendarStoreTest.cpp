@@ -9,7 +9,6 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QFile>
 #include <QProcess>
 #include <QTest>
 
@@ -42,18 +41,6 @@ protected:
             if (!p->waitForFinished(3000))
                 p->kill();
         }
-    }
-
-    QString busConfig()
-    {
-        QFile f(path(QStringLiteral("bus.conf")));
-        f.open(QIODevice::WriteOnly);
-        f.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
-                "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-        return f.fileName();
     }
 
     bool startServer()
@@ -114,7 +101,7 @@ protected:
             20000);
     }
 
-    ChildProcess::PrivateBus m_bus { busConfig() };
+    ChildProcess::PrivateBus m_bus { ChildProcess::writeBusConfig(path(QStringLiteral("bus.conf"))) };
     QProcess m_registry;
     QProcess m_factory;
     // Today just after midnight, so the events of the test stay today.

@@ -1,36 +1,18 @@
 #include "FreedesktopThumbnails.h"
 #include "LogCapture.h"
 #include "TempDir.h"
+#include "TestImages.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray bigEndian(quint32 value)
-{
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
-
-QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
-{
-    quint32 crc = 0xffffffff;
-    for (const char c : type + data) {
-        crc ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320 & (0u - (crc & 1)));
-    }
-    return bigEndian(data.size()) + type + data + bigEndian(~crc);
-}
 
 class FileThumbnailsTest : public TempDirTest {
 protected:
@@ -94,12 +76,7 @@ TEST_F(FileThumbnailsTest, CachedPreviewIsUsedOnlyWhileItMatchesTheFile)
 
 TEST_F(FileThumbnailsTest, AHugeClaimIsRefusedBeforeDecoding)
 {
-    // 8-bit RGBA; the pixels that follow are a few bytes of zeros.
-    const QByteArray header = bigEndian(100000) + bigEndian(100000) + QByteArray("\x08\x06\x00\x00\x00", 5);
-    QFile file(path("huge.png"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\x89PNG\r\n\x1a\n" + pngChunk("IHDR", header) + pngChunk("IDAT", qCompress(QByteArray(64, 0)).mid(4)));
-    file.close();
+    QFile file(writeFile(QStringLiteral("huge.png"), TestImages::hugePng()));
 
     LogCapture log;
     EXPECT_TRUE(render(file.fileName()).isNull());

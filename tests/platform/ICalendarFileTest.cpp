@@ -161,13 +161,7 @@ TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
 namespace {
 class ICalendarFileStoreTest : public TempDirTest {
 protected:
-    void write(const QString& name, const QByteArray& bytes)
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void write(const QString& name, const QByteArray& bytes) { writeFile(name, bytes); }
     static QByteArray event(const QByteArray& uid, const QByteArray& title, const QByteArray& start = "20260105T090000Z")
     {
         return calendar(vevent("UID:" + uid + "\nSUMMARY:" + title + "\nDTSTART:" + start + "\n"));

@@ -1,12 +1,9 @@
+#include "X11Keys.h"
 #include "X11MediaKeyGrabber.h"
 
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTest>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -14,21 +11,6 @@
 // xdotool), with a second client standing in for a desktop's own key handler
 // and for the focused window.
 namespace {
-
-xcb_keycode_t keycodeOf(xcb_connection_t* c, xcb_keysym_t keysym)
-{
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    auto* mapping = xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, setup->min_keycode, uint8_t(count)), nullptr);
-    xcb_keycode_t found = 0;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
-    for (int i = 0; i < count * mapping->keysyms_per_keycode && !found; ++i) {
-        if (syms[i] == keysym)
-            found = xcb_keycode_t(setup->min_keycode + i / mapping->keysyms_per_keycode);
-    }
-    std::free(mapping);
-    return found;
-}
 
 class MediaKeyGrabberTest : public ::testing::Test {
 protected:

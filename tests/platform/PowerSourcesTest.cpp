@@ -21,13 +21,8 @@ protected:
     QString root() const { return path(QStringLiteral("power_supply")); }
     void supply(const QString& name, std::initializer_list<std::pair<const char*, const char*>> attributes)
     {
-        const QString folder = root() + QLatin1Char('/') + name;
-        QDir().mkpath(folder);
-        for (const auto& [attribute, value] : attributes) {
-            QFile f(folder + QLatin1Char('/') + QLatin1String(attribute));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(value) + '\n');
-        }
+        for (const auto& [attribute, value] : attributes)
+            writeFile(QStringLiteral("power_supply/%1/%2").arg(name, QLatin1String(attribute)), QByteArray(value) + '\n');
     }
     std::optional<BatteryStatus> status() const { return BatteryStatus::read(SysfsPowerSupplies::read(root())); }
 };

@@ -29,20 +29,12 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
-        m_connection = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(m_bus.address, QStringLiteral("shelf-sharing-test")));
-        ASSERT_TRUE(m_connection->isConnected());
-    }
-    void TearDown() override
-    {
-        m_mock.reset();
-        m_connection.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("shelf-sharing-test"));
+        ASSERT_TRUE(m_connection.isConnected());
     }
 
     DBusMock& startMock(const QString& service, const QString& path, const QString& interface)
     {
-        m_mock = std::make_unique<DBusMock>(*m_connection, m_bus.address, service, path, interface);
+        m_mock = std::make_unique<DBusMock>(m_connection, m_bus.address, service, path, interface);
         return *m_mock;
     }
 
@@ -83,19 +75,8 @@ protected:
 
     // A session bus without the installed services, so that no real file
     // manager or KDE Connect is started by the calls.
-    QString busConfig() const
-    {
-        const QString file = path(QStringLiteral("bus.conf"));
-        QFile f(file);
-        if (f.open(QIODevice::WriteOnly))
-            f.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-                    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-        return file;
-    }
-
-    ChildProcess::PrivateBus m_bus { busConfig() };
-    std::unique_ptr<QDBusConnection> m_connection;
+    ChildProcess::PrivateBus m_bus { ChildProcess::writeBusConfig(path(QStringLiteral("bus.conf"))) };
+    BusConnection m_connection { m_bus.address, QStringLiteral("shelf-sharing-test") };
     std::unique_ptr<DBusMock> m_mock;
 };
 
@@ -104,7 +85,7 @@ protected:
 TEST_F(ShelfSharingTest, ShowsFilesInTheFileManagerOrElseOpensTheirFolders)
 {
     QList<QUrl> opened;
-    DBusFileBrowser browser(*m_connection, [&](const QUrl& url) {
+    DBusFileBrowser browser(m_connection, [&](const QUrl& url) {
         opened.append(url);
         return true;
     });
@@ -140,7 +121,7 @@ TEST_F(ShelfSharingTest, SendsToReachablePairedDevicesWhileKdeConnectRuns)
     startKdeConnect();
     addDevice(QStringLiteral("phone"), QStringLiteral("Pixel"), true);
     addDevice(QStringLiteral("tablet"), QStringLiteral("Tab"), false);
-    KdeConnectSharing sharing(*m_connection);
+    KdeConnectSharing sharing(m_connection);
     QSignalSpy changed(&sharing, &DeviceSharing::availabilityChanged);
     using Device = DeviceSharing::Device;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sharing.devices().isEmpty(); }, 5000));
@@ -161,7 +142,7 @@ TEST_F(ShelfSharingTest, SendsToReachablePairedDevicesWhileKdeConnectRuns)
     QDBusMessage set = QDBusMessage::createMethodCall(kdeconnect, devicePath(QStringLiteral("tablet")),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
     set << deviceInterface << QStringLiteral("isReachable") << QVariant::fromValue(QDBusVariant(true));
-    ASSERT_EQ(m_connection->call(set).type(), QDBusMessage::ReplyMessage);
+    ASSERT_EQ(m_connection.call(set).type(), QDBusMessage::ReplyMessage);
     addDevice(QStringLiteral("laptop"), 7, true);
     m_mock->mock(QStringLiteral("/modules/kdeconnect"), QStringLiteral("EmitSignal"),
         { QStringLiteral("org.kde.kdeconnect.daemon"), QStringLiteral("deviceVisibilityChanged"), QStringLiteral("sb"),
@@ -185,24 +166,18 @@ TEST_F(ShelfSharingTest, EmailAttachesLocalFiles)
 {
     // xdg-email as a script that writes down its arguments.
     const QString bin = path(QStringLiteral("bin"));
-    QDir().mkpath(bin);
-    QFile script(bin + QStringLiteral("/xdg-email"));
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
-                     .arg(path(QStringLiteral("args")))
-                     .toUtf8());
-    script.close();
+    QFile script(writeFile(QStringLiteral("bin/xdg-email"),
+        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
+            .arg(path(QStringLiteral("args")))
+            .toUtf8()));
     script.setPermissions(script.permissions() | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", bin.toUtf8() + ':' + oldPath);
-    KdeConnectSharing sharing(*m_connection);
+    KdeConnectSharing sharing(m_connection);
     qputenv("PATH", oldPath);
 
     ASSERT_TRUE(sharing.canEmail());
-    QDir().mkpath(path(QStringLiteral("dir")));
-    QFile attachment(file().toLocalFile());
-    ASSERT_TRUE(attachment.open(QIODevice::WriteOnly));
-    attachment.close();
+    writeFile(QStringLiteral("dir/a b é.txt"), {});
     sharing.email({ file(), QUrl::fromLocalFile(path(QStringLiteral("dir"))), QUrl(QStringLiteral("https://example.org/a")) });
     QFile args(path(QStringLiteral("args")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return args.exists(); }, 5000));

@@ -22,21 +22,16 @@ protected:
     void addDevice(const QString& name, const char* type, long maximum, long value, const QString& connector = {})
     {
         const QString folder = root() + QLatin1Char('/') + name;
-        QDir().mkpath(folder);
-        write(folder + QStringLiteral("/type"), type);
-        write(folder + QStringLiteral("/max_brightness"), QByteArray::number(qlonglong(maximum)));
-        write(folder + QStringLiteral("/brightness"), QByteArray::number(qlonglong(value)));
+        set(name + QStringLiteral("/type"), type);
+        set(name + QStringLiteral("/max_brightness"), QByteArray::number(qlonglong(maximum)));
+        set(name + QStringLiteral("/brightness"), QByteArray::number(qlonglong(value)));
         if (!connector.isEmpty()) {
             QDir().mkpath(path(QStringLiteral("drm/") + connector));
             QFile::link(path(QStringLiteral("drm/") + connector), folder + QStringLiteral("/device"));
         }
     }
-    static void write(const QString& file, const QByteArray& text)
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
-    }
+    /// Writes `text` to `file` under the backlight folder, as the kernel or another tool would.
+    void set(const QString& file, const QByteArray& text) { writeFile(QStringLiteral("backlight/") + file, text); }
     QByteArray brightnessFile(const QString& device) const
     {
         QFile f(root() + QLatin1Char('/') + device + QStringLiteral("/brightness"));
@@ -86,7 +81,7 @@ TEST_F(SysfsBacklightTest, ABrokenMaximumMakesBrightnessUnavailableWithoutDividi
     EXPECT_FALSE(backlight.canChangeBrightness(1));
     EXPECT_EQ(backlight.brightness(1, level), SysfsBacklight::noMaximum);
     EXPECT_NE(backlight.setBrightness(1, 0.5f), 0);
-    write(root() + QStringLiteral("/panel/max_brightness"), "garbage");
+    set(QStringLiteral("panel/max_brightness"), "garbage");
     EXPECT_NE(backlight.brightness(1, level), 0);
     EXPECT_EQ(
         SysfsBacklight(path(QStringLiteral("nothing")), QDBusConnection(QStringLiteral("none"))).builtInDisplay(), std::nullopt);
@@ -111,12 +106,12 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)
     EXPECT_DOUBLE_EQ(changed.takeFirst().first().toDouble(), 0.25);
 
     // Another tool writes the file: the change reaches us without polling.
-    write(root() + QStringLiteral("/intel_backlight/brightness"), "900");
+    set(QStringLiteral("intel_backlight/brightness"), "900");
     ASSERT_TRUE(changed.wait(5000));
     EXPECT_DOUBLE_EQ(changed.takeFirst().first().toDouble(), 0.75);
 
     backlight.stopObservingChanges(*display);
-    write(root() + QStringLiteral("/intel_backlight/brightness"), "100");
+    set(QStringLiteral("intel_backlight/brightness"), "100");
     EXPECT_FALSE(changed.wait(300));
 
     // The HUD's brightness over it: an outside jump within a second is shown.
@@ -124,7 +119,7 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)
     service.start();
     ASSERT_TRUE(service.isAvailable());
     QSignalSpy shown(&service, &BrightnessService::changes);
-    write(root() + QStringLiteral("/intel_backlight/brightness"), "600");
+    set(QStringLiteral("intel_backlight/brightness"), "600");
     ASSERT_TRUE(shown.wait(5000));
     EXPECT_DOUBLE_EQ(service.level(), 0.5);
 }
@@ -147,17 +142,17 @@ TEST_F(SysfsBacklightTest, TheLowestStepLeavesThePanelLitAndAnOutsideZeroShowsAs
     service.setLevel(0.02);
     EXPECT_TRUE(fileBecomes("2"));
     // 1 % of 10050 is 100.5: the floor rounds up.
-    write(root() + QStringLiteral("/intel_backlight/max_brightness"), "10050");
+    set(QStringLiteral("intel_backlight/max_brightness"), "10050");
     service.setLevel(0);
     EXPECT_TRUE(fileBecomes("101")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
-    write(root() + QStringLiteral("/intel_backlight/max_brightness"), "10000");
+    set(QStringLiteral("intel_backlight/max_brightness"), "10000");
     service.setLevel(0);
     EXPECT_TRUE(fileBecomes("100")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
     service.setLevel(0.0101);
     EXPECT_TRUE(fileBecomes("101"));
 
     // Another tool may still switch the panel off: that reads as 0.
-    write(root() + QStringLiteral("/intel_backlight/brightness"), "0");
+    set(QStringLiteral("intel_backlight/brightness"), "0");
     EXPECT_TRUE(QTest::qWaitFor([&] { return service.level() == 0; }, 5000)) << service.level();
 }
 

@@ -1,5 +1,6 @@
 #include "BatteryService.h"
 #include "ChildProcess.h"
+#include "DBusMock.h"
 #include "LogCapture.h"
 #include "SysfsPowerSupplies.h"
 #include "TempDir.h"
@@ -7,7 +8,6 @@
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
@@ -28,60 +28,21 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
-        m_connection
-            = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.address, QStringLiteral("upower-test")));
-        ASSERT_TRUE(m_connection->isConnected());
+        ASSERT_TRUE(m_connection.isConnected());
         // The kernel's folder the sources fall back on: one battery at 33 %.
-        const QString battery = path(QStringLiteral("power_supply/BAT0"));
-        QDir().mkpath(battery);
-        for (const auto& [name, value] : { std::pair { "type", "Battery" }, { "capacity", "33" }, { "status", "Discharging" } }) {
-            QFile f(battery + QLatin1Char('/') + QLatin1String(name));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(value);
-        }
+        for (const auto& [name, value] : { std::pair { "type", "Battery" }, { "capacity", "33" }, { "status", "Discharging" } })
+            writeFile(QStringLiteral("power_supply/BAT0/") + QLatin1String(name), value);
     }
-    void TearDown() override
-    {
-        stopUPower();
-        m_service.reset();
-        m_sources.reset();
-        m_connection.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("upower-test"));
-    }
-
     void startUPower(bool onBattery = true)
     {
-        QDBusServiceWatcher watcher(upower, *m_connection, QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_bus.address);
-        m_upower.setProcessEnvironment(env);
-        m_upower.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_upower.setStandardOutputFile(QProcess::nullDevice());
-        m_upower.start(QStringLiteral("/usr/bin/python3"),
-            { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), QStringLiteral("upower"),
-                QStringLiteral("--parameters"),
+        m_upower = std::make_unique<DBusMock>(m_connection, m_bus.address, upower,
+            QStringList { QStringLiteral("--template"), QStringLiteral("upower"), QStringLiteral("--parameters"),
                 QStringLiteral("{\"OnBattery\": %1}").arg(onBattery ? QStringLiteral("true") : QStringLiteral("false")) });
-        ASSERT_TRUE(registered.wait(10000)) << "dbusmock did not start";
     }
-    void stopUPower()
-    {
-        m_upower.terminate();
-        if (!m_upower.waitForFinished(3000)) {
-            m_upower.kill();
-            m_upower.waitForFinished(2000);
-        }
-    }
-
-    // A call on the stand-in's control interface.
+    void stopUPower() { m_upower.reset(); }
     QDBusMessage mock(const QString& method, const QVariantList& arguments)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            upower, QStringLiteral("/org/freedesktop/UPower"), QStringLiteral("org.freedesktop.DBus.Mock"), method);
-        call.setArguments(arguments);
-        const QDBusMessage reply = m_connection->call(call);
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(method) << ": " << qPrintable(reply.errorMessage());
-        return reply;
+        return m_upower->mock(QStringLiteral("/org/freedesktop/UPower"), method, arguments);
     }
     void addBattery(const QString& name, double percentage, bool charging = false)
     {
@@ -97,14 +58,14 @@ protected:
         QDBusMessage set = QDBusMessage::createMethodCall(upower, QStringLiteral("/org/freedesktop/UPower"),
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
         set << upower << QStringLiteral("OnBattery") << QVariant::fromValue(QDBusVariant(value));
-        EXPECT_EQ(m_connection->call(set).type(), QDBusMessage::ReplyMessage);
+        EXPECT_EQ(m_connection.call(set).type(), QDBusMessage::ReplyMessage);
     }
 
     BatteryService& startService(bool withFallback = false)
     {
         if (withFallback)
             m_fallback = std::make_unique<SysfsPowerSupplies>(path(QStringLiteral("power_supply")));
-        m_sources = std::make_unique<UPowerPowerSources>(*m_connection, m_fallback.get());
+        m_sources = std::make_unique<UPowerPowerSources>(m_connection, m_fallback.get());
         m_service = std::make_unique<BatteryService>(*m_sources);
         m_service->start();
         return *m_service;
@@ -115,8 +76,8 @@ protected:
     }
 
     ChildProcess::PrivateBus m_bus;
-    std::unique_ptr<QDBusConnection> m_connection;
-    QProcess m_upower;
+    BusConnection m_connection { m_bus.address, QStringLiteral("upower-test") };
+    std::unique_ptr<DBusMock> m_upower;
     std::unique_ptr<SysfsPowerSupplies> m_fallback;
     std::unique_ptr<UPowerPowerSources> m_sources;
     std::unique_ptr<BatteryService> m_service;

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "DBusMock.h"
 #include "FakeScreenSource.h"
 #include "LinuxWallClockEvents.h"
 
@@ -63,8 +64,8 @@ TEST(LinuxWallClockEvents, ResumeAndANewTimeZoneAreReportedOtherSignalsNot)
 {
     ClockSetWatch clockSet;
     ChildProcess::PrivateBus daemon;
-    QDBusConnection bus = QDBusConnection::connectToBus(daemon.address, QStringLiteral("wallclock"));
-    QDBusConnection timedated = QDBusConnection::connectToBus(daemon.address, QStringLiteral("timedated"));
+    BusConnection bus(daemon.address, QStringLiteral("wallclock"));
+    BusConnection timedated(daemon.address, QStringLiteral("timedated"));
     ASSERT_TRUE(bus.isConnected() && timedated.isConnected());
     FakeScreenSource screens;
     LinuxWallClockEvents events(screens, bus);
@@ -100,7 +101,4 @@ TEST(LinuxWallClockEvents, ResumeAndANewTimeZoneAreReportedOtherSignalsNot)
     const qsizetype before = changed.count();
     propertiesChanged(QStringLiteral("/org/freedesktop/timedate1"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return changed.count() > before; }, 5000));
-
-    QDBusConnection::disconnectFromBus(QStringLiteral("timedated"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("wallclock"));
 }

@@ -9,6 +9,19 @@
 
 #include <gtest/gtest.h>
 
+/// A named connection to a test's private bus, closed with the object so
+/// that the next test's bus of the same name is a new one.
+class BusConnection : public QDBusConnection {
+public:
+    BusConnection(const QString& address, const QString& name)
+        : QDBusConnection(connectToBus(address, name))
+    {
+    }
+    ~BusConnection() { disconnectFromBus(name()); }
+    BusConnection(const BusConnection&) = delete;
+    BusConnection& operator=(const BusConnection&) = delete;
+};
+
 /// One python3-dbusmock service on a test's private session bus: started
 /// with its main object, driven through its org.freedesktop.DBus.Mock
 /// interface, stopped with the object.

@@ -385,14 +385,6 @@ public:
         return reply ? reply->owner : xcb_window_t(XCB_NONE);
     }
 
-    /// Takes ownership of a selection, as a compositing manager does with
-    /// _NET_WM_CM_S0.
-    void ownSelection(const char* name)
-    {
-        xcb_set_selection_owner(m_connection, createWindow(), atom(name), XCB_CURRENT_TIME);
-        xcb_flush(m_connection);
-    }
-
 private:
     Reply<xcb_get_window_attributes_reply_t> attributes(xcb_window_t window) const
     {

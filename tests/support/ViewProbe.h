@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -41,6 +42,13 @@ inline QQuickItem* find(QQuickItem* from, const QString& name)
         if (QQuickItem* found = find(child, name))
             return found;
     return nullptr;
+}
+
+/// The name a screen reader says for `item`.
+inline QString accessibleName(QQuickItem* item)
+{
+    QAccessibleInterface* accessible = item ? QAccessible::queryAccessibleInterface(item) : nullptr;
+    return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("(not accessible)");
 }
 
 /// Keeps `image` as screenshots/<name>.png in the build tree.

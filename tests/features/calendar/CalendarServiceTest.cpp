@@ -6,6 +6,7 @@
 #include "LazyCalendarStore.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
+#include "ModelMirror.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
 
@@ -50,17 +51,11 @@ QStringList titles(const QList<CalendarEvent>& events)
 }
 
 /// What a list model told its views: "change N" per changed row, and resets.
-struct ModelNotes {
+struct ModelNotes : ModelMirror<int> {
     explicit ModelNotes(QAbstractItemModel& model)
+        : ModelMirror<int>(model, [](int) { return 0; })
     {
-        using M = QAbstractItemModel;
-        QObject::connect(&model, &M::dataChanged, &context,
-            [this](const QModelIndex& at) { notes << QStringLiteral("change %1").arg(at.row()); });
-        QObject::connect(&model, &M::modelReset, &context, [this] { notes << QStringLiteral("reset"); });
     }
-    QStringList take() { return std::exchange(notes, {}); }
-    QObject context;
-    QStringList notes;
 };
 
 // Each row's suffix as "now", "in …" or "-", and whether it is dimmed.

@@ -3,6 +3,7 @@
 #include "FakeClipboard.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
+#include "ModelMirror.h"
 #include "TempDir.h"
 #include "WallClockEvents.h"
 
@@ -19,45 +20,6 @@
 #include <random>
 
 namespace {
-
-/// A view that learns of the rows only through the notifications: what they
-/// said, and the rows it now holds.
-struct ModelFollower {
-    explicit ModelFollower(ClipboardRowModel& model)
-        : rows(model.rows())
-    {
-        using M = QAbstractItemModel;
-        QObject::connect(&model, &M::rowsInserted, &context, [&model, this](const QModelIndex&, int first, int last) {
-            events << QStringLiteral("insert %1-%2").arg(first).arg(last);
-            for (int i = first; i <= last; ++i)
-                rows.insert(i, model.rows().at(i));
-        });
-        QObject::connect(&model, &M::rowsRemoved, &context, [this](const QModelIndex&, int first, int last) {
-            events << QStringLiteral("remove %1-%2").arg(first).arg(last);
-            rows.remove(first, last - first + 1);
-        });
-        QObject::connect(&model, &M::rowsMoved, &context, [this](const QModelIndex&, int from, int, const QModelIndex&, int to) {
-            events << QStringLiteral("move %1->%2").arg(from).arg(to);
-            rows.move(from, to > from ? to - 1 : to);
-        });
-        QObject::connect(&model, &M::modelReset, &context, [&model, this] {
-            events << QStringLiteral("reset");
-            rows = model.rows();
-        });
-        QObject::connect(&model, &M::dataChanged, &context,
-            [&model, this](const QModelIndex& at, const QModelIndex&, const QList<int>& roles) {
-                events << QStringLiteral("change %1").arg(at.row());
-                for (int role : roles)
-                    events.last() += QLatin1Char(' ') + QString::fromLatin1(model.roleNames().value(role));
-                rows[at.row()] = model.rows().at(at.row());
-            });
-    }
-    QStringList take() { return std::exchange(events, {}); }
-
-    QObject context;
-    QList<ClipboardRow> rows;
-    QStringList events;
-};
 
 TEST(ClipboardItemTest, PreviewCutsWholeCharactersAndCollapsesWhiteSpace)
 {
@@ -84,18 +46,14 @@ protected:
         return *m_service;
     }
     QString file() const { return path(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json")); }
-    void writeFile(const QByteArray& bytes)
+    void writeHistory(const QByteArray& bytes)
     {
-        QDir().mkpath(path(QStringLiteral("com.larkmoor.Brimwell")));
-        QFile f(file());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        writeFile(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"), bytes);
     }
     QJsonArray saved()
     {
         service().waitForSaves();
-        QFile f(file());
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+        return readJsonArray(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"));
     }
     /// Another program copies; the next beat looks and the read answers.
     void copied(const QString& text, SystemClipboard::Kind kind = SystemClipboard::Kind::plain,
@@ -214,7 +172,7 @@ TEST_F(ClipboardServiceTest, LoadsTheFileAndKeepsAnUnreadableOneAside)
             { "text", QString::number(i) }, { "copiedAt", 700'000'000.5 + i } });
     entries[0] = QJsonObject { { "id", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F" }, { "text", "first" }, { "copiedAt", 0.25 },
         { "sourceAppName", QJsonValue::Null } };
-    writeFile(QJsonDocument(entries).toJson());
+    writeHistory(QJsonDocument(entries).toJson());
     ASSERT_EQ(service().count(), 20);
     const ClipboardItem& first = service().items().first();
     EXPECT_EQ(first.copiedAt, QDateTime(QDate(2001, 1, 1), QTime(0, 0, 0, 250), Qt::UTC));
@@ -241,7 +199,7 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
     for (const QByteArray& bytes : broken) {
         m_service.reset();
         QFile::remove(file());
-        writeFile(bytes);
+        writeHistory(bytes);
         EXPECT_TRUE(service().items().isEmpty()) << bytes.constData();
         EXPECT_TRUE(log.mentions(QStringLiteral("Unable to read clipboard history")));
         EXPECT_FALSE(QFileInfo::exists(file()));
@@ -253,7 +211,7 @@ TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
 
     // An empty array is an empty history, not a broken file.
     m_service.reset();
-    writeFile("[]");
+    writeHistory("[]");
     EXPECT_TRUE(service().items().isEmpty());
     EXPECT_TRUE(QFileInfo::exists(file()));
     QFile::remove(file());
@@ -271,7 +229,7 @@ TEST_F(ClipboardServiceTest, TheTabTellsEachChangeAsTheRowsItTouches)
     ClipboardViewLogic view(scheduler, wallClock);
     view.setService(&service());
     view.setActive(true);
-    ModelFollower events(*view.rows());
+    ModelMirror<ClipboardRow> events(*view.rows(), [&](int i) { return view.rows()->rows().at(i); });
     const auto row = [&](int i) { return view.rows()->rows().value(i); };
 
     copied(QStringLiteral("one"));
@@ -328,7 +286,7 @@ TEST(ClipboardRowModelTest, AViewFollowingTheNotificationsHoldsTheRowsAfterAnyUp
 {
     ClipboardRowModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ModelFollower view(model);
+    ModelMirror<ClipboardRow> view(model, [&](int i) { return model.rows().at(i); });
     QList<QUuid> ids(6);
     for (QUuid& id : ids)
         id = QUuid::createUuid();

@@ -3,6 +3,7 @@
 
 #include "ChildProcess.h"
 #include "Clock.h"
+#include "DBusMock.h"
 #include "DesktopApplicationCatalog.h"
 #include "FakeWebLoader.h"
 #include "LogCapture.h"
@@ -76,18 +77,12 @@ protected:
         ASSERT_FALSE(m_address.isEmpty());
         // Children (the players) find the bus through the environment.
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
-        m_bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, m_address));
-        ASSERT_TRUE(m_bus->isConnected());
-    }
-    void TearDown() override
-    {
-        m_bus.reset();
-        QDBusConnection::disconnectFromBus(m_address);
+        ASSERT_TRUE(m_bus.isConnected());
     }
 
     ChildProcess::PrivateBus m_daemon;
     const QString m_address = m_daemon.address;
-    std::unique_ptr<QDBusConnection> m_bus;
+    BusConnection m_bus { m_address, m_address };
 };
 
 QByteArray pngDataUrl()
@@ -109,9 +104,9 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     entry.write("[Desktop Entry]\nType=Application\nName=Test Player\nIcon=audio-x-generic\nExec=true %U\n");
     entry.close();
 
-    MprisWatcher players(*m_bus, Clock::system());
+    MprisWatcher players(m_bus, Clock::system());
     FakeWebLoader web;
-    DesktopApplicationCatalog catalog(*m_bus);
+    DesktopApplicationCatalog catalog(m_bus);
     NowPlayingService service(players, catalog, web);
 
     Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
@@ -180,9 +175,9 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
 
 TEST_F(DBusFixture, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
 {
-    MprisWatcher players(*m_bus, Clock::system());
+    MprisWatcher players(m_bus, Clock::system());
     FakeWebLoader web;
-    DesktopApplicationCatalog catalog(*m_bus);
+    DesktopApplicationCatalog catalog(m_bus);
     // Artwork is read inline, so its log line comes from this thread.
     NowPlayingService service(players, catalog, web, Scheduler::system(), Clock::system(), {});
     service.start();
@@ -262,9 +257,9 @@ TEST_F(DBusFixture, MpvIsReadAndControlledThroughItsMprisPlugin)
     cover.fill(QColor(20, 40, 200));
     ASSERT_TRUE(cover.save(dir.filePath(QStringLiteral("cover.png"))));
 
-    MprisWatcher players(*m_bus, Clock::system());
+    MprisWatcher players(m_bus, Clock::system());
     FakeWebLoader web;
-    DesktopApplicationCatalog catalog(*m_bus);
+    DesktopApplicationCatalog catalog(m_bus);
     NowPlayingService service(players, catalog, web);
     service.start();
     QProcess mpv;
@@ -316,7 +311,7 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
         << "dbus-monitor did not start";
 
     Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
-    DesktopApplicationCatalog catalog(*m_bus);
+    DesktopApplicationCatalog catalog(m_bus);
     std::optional<QString> error;
     catalog.openApplication(QStringLiteral("brimwelltestplayer"), [&](const QString& e) { error = e; });
     ASSERT_TRUE(alpha.saw("called Raise"));

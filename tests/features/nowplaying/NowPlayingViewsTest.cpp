@@ -1,16 +1,21 @@
-#include "NowPlayingScene.h"
+#include "NowPlayingImageProvider.h"
+#include "NowPlayingRig.h"
 #include "NowPlayingService.h"
+#include "SymbolCatalog.h"
 #include "ViewProbe.h"
 
-#include <QAccessible>
+#include <QPainter>
+#include <QQmlEngine>
 #include <QQuickItem>
+#include <QQuickView>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-// The Now Playing views drawn in a real X window with a real service:
-// items, texts and geometry from the item tree, pixels only where colour is
-// the point. Each screenshot is kept under screenshots/ in the build tree.
+// The Now Playing views drawn in a real X window with a real service fed by
+// fakes: items, texts and geometry from the item tree, pixels only where
+// colour is the point. Each screenshot is kept under screenshots/ in the
+// build tree.
 namespace {
 
 using ViewProbe::lightness;
@@ -26,15 +31,68 @@ QRect rectOf(QQuickItem* item)
     return item->mapRectToScene(item->boundingRect()).toAlignedRect();
 }
 
+/// "Harbour Lights" by "Ann" on "Tidal", 30 s into 120 s, from VLC; its
+/// artwork orange with a blue square in the middle third.
+MediaPlayerState playingTrack()
+{
+    QImage artwork(300, 300, QImage::Format_RGB32);
+    artwork.fill(QColor(235, 110, 30));
+    QPainter(&artwork).fillRect(100, 100, 100, 100, QColor(30, 90, 235));
+    MediaPlayerState t;
+    t.player = QStringLiteral("vlc");
+    t.title = QStringLiteral("Harbour Lights");
+    t.artist = QStringLiteral("Ann");
+    t.album = QStringLiteral("Tidal");
+    t.artUrl = NowPlayingRig::dataUrl(NowPlayingRig::png(artwork));
+    t.isPlaying = true;
+    t.desktopEntry = QStringLiteral("org.videolan.vlc");
+    t.processIdentifier = 4242;
+    t.lengthMicros = 120'000'000;
+    t.positionMicros = 30'000'000;
+    t.positionReadAt = Clock::system().now();
+    return t;
+}
+
 class NowPlayingViewsTest : public ::testing::Test {
 protected:
+    NowPlayingViewsTest()
+    {
+        QPixmap icon(64, 64);
+        icon.fill(Qt::transparent);
+        QPainter p(&icon);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(255, 136, 0));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(icon.rect());
+        rig.catalog.installed.insert(QStringLiteral("org.videolan.vlc"), ApplicationInfo { QIcon(icon), QStringLiteral("VLC") });
+        // Positions are read from the rig's virtual clock, by the service and
+        // by the views alike, so they stand still unless the test moves them.
+        // The service's timers wait for it too, so optimistic states stay.
+        Clock::setSystem(&rig.clock);
+        rig.build(rig.clock);
+        rig.service->start();
+        SymbolCatalog::loadFont();
+        view.engine()->addImageProvider(QStringLiteral("nowplaying"), new NowPlayingImageProvider(rig.service.get()));
+        view.setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        view.setColor(Qt::black);
+        view.setResizeMode(QQuickView::SizeViewToRootObject);
+    }
+    ~NowPlayingViewsTest() override { Clock::setSystem(nullptr); }
+
+    /// The views on black, at the top the closed island's media items, below
+    /// the tab at the open island's content size.
     void open(const std::optional<MediaPlayerState>& track, double waveGlow = 0)
     {
-        ASSERT_TRUE(scene.load(waveGlow)) << qPrintable(scene.errors());
-        scene.report(track);
-        ASSERT_TRUE(scene.show());
-        content = scene.item(QStringLiteral("playingContent"));
-        placeholder = scene.item(QStringLiteral("placeholder"));
+        view.setInitialProperties(
+            { { QStringLiteral("service"), QVariant::fromValue(rig.service.get()) }, { QStringLiteral("waveGlow"), waveGlow } });
+        view.setSource(QUrl(QStringLiteral("qrc:/nowplaying-harness/NowPlayingHarness.qml")));
+        ASSERT_EQ(view.status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(view));
+        rig.players.show(track);
+        view.setPosition(0, 0);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        content = item("playingContent");
+        placeholder = item("placeholder");
         ASSERT_TRUE(content && placeholder);
         EXPECT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + content->opacity(), 1.0 + (track ? 1.0 : 0.0)); }, 3000))
             << content->opacity();
@@ -43,10 +101,14 @@ protected:
             << placeholder->opacity();
     }
 
-    QImage shoot(const QString& name) { return ViewProbe::shoot(scene.view(), QStringLiteral("nowplaying-") + name); }
+    QImage shoot(const QString& name) { return ViewProbe::shoot(view, QStringLiteral("nowplaying-") + name); }
 
-    NowPlayingService& service() { return scene.service(); }
-    QQuickItem* inContent(const char* name) const { return scene.item(QString::fromLatin1(name), content); }
+    NowPlayingService& service() { return *rig.service; }
+    QQuickItem* item(const char* name, QQuickItem* from = nullptr) const
+    {
+        return ViewProbe::find(from ? from : view.rootObject(), QString::fromLatin1(name));
+    }
+    QQuickItem* inContent(const char* name) const { return item(name, content); }
 
     double filled() const { return inContent("progressBar")->property("value").toDouble(); }
     static QColor colorOf(QQuickItem* item) { return item->property("color").value<QColor>(); }
@@ -54,7 +116,7 @@ protected:
     void click(QQuickItem* item, double fraction = 0.5)
     {
         const QRect r = rectOf(item);
-        QTest::mouseClick(&scene.view(), Qt::LeftButton, {}, QPoint(r.left() + int(fraction * r.width()), r.center().y()));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(r.left() + int(fraction * r.width()), r.center().y()));
     }
 
     // A swap is over when only the new symbol is drawn, fully opaque.
@@ -70,7 +132,8 @@ protected:
         return shown == 1 && settled;
     }
 
-    NowPlayingScene scene;
+    NowPlayingRig rig;
+    QQuickView view;
     QQuickItem* content = nullptr;
     QQuickItem* placeholder = nullptr;
 };
@@ -79,7 +142,7 @@ protected:
 
 TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandItems)
 {
-    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
+    ASSERT_NO_FATAL_FAILURE(open(playingTrack()));
     const QImage shot = shoot(QStringLiteral("playing"));
 
     // Artwork: 96 square, cropped to fill, rounded corners.
@@ -102,18 +165,14 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     EXPECT_DOUBLE_EQ(filled(), 30.0 / 120);
     EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("0:30"));
     EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("-1:30"));
-    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(inContent("progressBar"));
-    ASSERT_TRUE(slider);
-    EXPECT_EQ(slider->text(QAccessible::Name), QStringLiteral("Playback position"));
+    EXPECT_EQ(ViewProbe::accessibleName(inContent("progressBar")), QStringLiteral("Playback position"));
 
     // The player's icon opens the player.
     QQuickItem* source = inContent("sourceButton");
     ASSERT_TRUE(source->isVisible());
     EXPECT_TRUE(near(shot.pixel(rectOf(source).center()), QColor(255, 136, 0), 24));
-    QAccessibleInterface* sourceAccessible = QAccessible::queryAccessibleInterface(source);
-    ASSERT_TRUE(sourceAccessible);
-    EXPECT_EQ(sourceAccessible->text(QAccessible::Name), QStringLiteral("Open VLC"));
-    QTest::mouseMove(&scene.view(), rectOf(source).center());
+    EXPECT_EQ(ViewProbe::accessibleName(source), QStringLiteral("Open VLC"));
+    QTest::mouseMove(&view, rectOf(source).center());
     QObject* tip = source->findChild<QObject*>(QStringLiteral("sourceToolTip"));
     ASSERT_TRUE(tip);
     EXPECT_TRUE(QTest::qWaitFor([&] { return tip->property("opened").toBool(); }, 3000));
@@ -121,7 +180,7 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     EXPECT_GT(tip->property("width").toDouble(), 40); // a box around the text
     shoot(QStringLiteral("source-tooltip"));
     click(source);
-    EXPECT_EQ(scene.catalog().opened, QStringList { QStringLiteral("org.videolan.vlc") });
+    EXPECT_EQ(rig.catalog.opened, QStringList { QStringLiteral("org.videolan.vlc") });
 
     // Bars in the artwork's accent colour, moving.
     QQuickItem* bars = inContent("audioBars");
@@ -130,15 +189,15 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     EXPECT_NE(bars->property("color").value<QColor>(), QColor(Qt::white));
 
     // The closed island's items: a 20-pt thumbnail and 14 × 14 bars.
-    const QRect thumb = rectOf(scene.item(QStringLiteral("bandThumbnail")));
+    const QRect thumb = rectOf(item("bandThumbnail"));
     EXPECT_EQ(thumb.size(), QSize(20, 20));
     EXPECT_TRUE(near(shot.pixel(thumb.center()), QColor(30, 90, 235), 24));
-    EXPECT_EQ(rectOf(scene.item(QStringLiteral("bandBars"))).size(), QSize(14, 14));
+    EXPECT_EQ(rectOf(item("bandBars")).size(), QSize(14, 14));
 }
 
 TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotion)
 {
-    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
+    ASSERT_NO_FATAL_FAILURE(open(playingTrack()));
     QQuickItem* playPause = inContent("playPauseButton");
     ASSERT_TRUE(playPause);
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("pause.fill"));
@@ -147,9 +206,7 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     click(playPause);
     EXPECT_FALSE(service().track()->isPlaying); // shown at once, pending confirmation
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(playPause);
-    ASSERT_TRUE(accessible);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Play"));
+    EXPECT_EQ(ViewProbe::accessibleName(playPause), QStringLiteral("Play"));
     // The swap settles with only the new symbol drawn.
     ASSERT_EQ(playPause->findChildren<QQuickItem*>(QStringLiteral("symbol")).size(), 2);
     EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
@@ -158,7 +215,7 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     // Paused: no timeline, no moving bars.
     EXPECT_FALSE(inContent("progressRow")->property("progress").value<QObject*>()->property("isTimelineRunning").toBool());
     EXPECT_FALSE(inContent("audioBars")->property("isMoving").toBool());
-    EXPECT_FALSE(scene.item(QStringLiteral("bandBars"))->property("isMoving").toBool());
+    EXPECT_FALSE(item("bandBars")->property("isMoving").toBool());
 
     QQuickItem* next = inContent("nextTrackButton");
     click(next);
@@ -166,24 +223,24 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     EXPECT_EQ(next->property("bounceTrigger").toInt(), 1);
     EXPECT_EQ(playPause->property("bounceTrigger").toInt(), 0);
     EXPECT_EQ(
-        scene.commands(), (QStringList { QStringLiteral("PlayPause"), QStringLiteral("Next"), QStringLiteral("Previous") }));
+        rig.players.commands, (QStringList { QStringLiteral("PlayPause"), QStringLiteral("Next"), QStringLiteral("Previous") }));
 }
 
 TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeSought)
 {
-    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack()));
+    ASSERT_NO_FATAL_FAILURE(open(playingTrack()));
     click(inContent("progressBar"), 0.75);
     EXPECT_NEAR(*service().track()->elapsed(Clock::system().now()), 90, 0.5);
-    ASSERT_EQ(scene.commands().filter(QStringLiteral("SetPosition ")).size(), 1);
-    EXPECT_NEAR(scene.commands().filter(QStringLiteral("SetPosition ")).constFirst().mid(12).toDouble() / 1e6, 90, 1);
+    ASSERT_EQ(rig.players.commands.filter(QStringLiteral("SetPosition ")).size(), 1);
+    EXPECT_NEAR(rig.players.commands.filter(QStringLiteral("SetPosition ")).constFirst().mid(12).toDouble() / 1e6, 90, 1);
 
-    scene.scheduler().advance(1500); // the optimistic seek expires
-    MediaPlayerState live = NowPlayingScene::playingTrack();
+    rig.clock.advance(1500); // the optimistic seek expires
+    MediaPlayerState live = playingTrack();
     live.isPlaying = false;
     live.lengthMicros.reset();
     live.positionMicros = 42'000'000;
     live.desktopEntry = QStringLiteral("org.example.unknown"); // no icon for this one
-    scene.report(live);
+    rig.players.show(live);
     EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("--:--"));
     EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("--:--"));
     EXPECT_FALSE(inContent("sourceButton")->isVisible());
@@ -204,17 +261,17 @@ TEST_F(NowPlayingViewsTest, WithoutATrackTheDimmedPlaceholderShows)
     ASSERT_NO_FATAL_FAILURE(open(std::nullopt)); // the placeholder dimmed to 45 %
     shoot(QStringLiteral("no-track"));
     EXPECT_FALSE(content->isVisible());
-    EXPECT_EQ(scene.item(QStringLiteral("title"), placeholder)->property("text").toString(), QStringLiteral("Not Playing"));
-    EXPECT_EQ(scene.item(QStringLiteral("subtitle"), placeholder)->property("text").toString(),
+    EXPECT_EQ(item("title", placeholder)->property("text").toString(), QStringLiteral("Not Playing"));
+    EXPECT_EQ(item("subtitle", placeholder)->property("text").toString(),
         QStringLiteral("Play something in your music player, Spotify or your browser"));
-    EXPECT_TRUE(scene.item(QStringLiteral("thumbnailPlaceholder"), scene.item(QStringLiteral("bandThumbnail")))->isVisible());
-    EXPECT_FALSE(scene.item(QStringLiteral("bandBars"))->property("isMoving").toBool());
+    EXPECT_TRUE(item("thumbnailPlaceholder", item("bandThumbnail"))->isVisible());
+    EXPECT_FALSE(item("bandBars")->property("isMoving").toBool());
 }
 
 TEST_F(NowPlayingViewsTest, BarsGlowInTheirColourAndKeepTheirPhaseWhenTurnedOnAgain)
 {
-    ASSERT_NO_FATAL_FAILURE(open(NowPlayingScene::playingTrack(), 1.0));
-    QQuickItem* bars = scene.item(QStringLiteral("bandBars"));
+    ASSERT_NO_FATAL_FAILURE(open(playingTrack(), 1.0));
+    QQuickItem* bars = item("bandBars");
     EXPECT_TRUE(QTest::qWaitFor([&] { return bars->property("time").toDouble() > 0.2; }, 3000));
     const QRect r = rectOf(bars);
     // The gaps between the bars catch the glow.

@@ -3,8 +3,10 @@
 #include "FakeShelfPlatform.h"
 #include "LogCapture.h"
 #include "ManualScheduler.h"
+#include "ModelMirror.h"
 #include "ShelfViewLogic.h"
 #include "TempDir.h"
+#include "TestImages.h"
 
 #include <QAbstractItemModelTester>
 #include <QBuffer>
@@ -21,42 +23,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// What a view holds of a model's rows, kept from the row signals alone.
-struct RowMirror {
-    RowMirror(QAbstractItemModel& model, int role)
-    {
-        const auto value = [&model, role](int row) { return model.data(model.index(row, 0), role).toString(); };
-        QObject::connect(
-            &model, &QAbstractItemModel::rowsInserted, &context, [this, value](const QModelIndex&, int first, int last) {
-                for (int row = first; row <= last; ++row)
-                    rows.insert(row, value(row));
-            });
-        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &context,
-            [this](const QModelIndex&, int first, int last) { rows.remove(first, last - first + 1); });
-        QObject::connect(&model, &QAbstractItemModel::rowsMoved, &context,
-            [this](const QModelIndex&, int first, int last, const QModelIndex&, int to) {
-                ++moves;
-                const QStringList moved = rows.mid(first, last - first + 1);
-                rows.remove(first, moved.size());
-                for (int i = 0; i < moved.size(); ++i)
-                    rows.insert((to > first ? to - int(moved.size()) : to) + i, moved[i]);
-            });
-        QObject::connect(&model, &QAbstractItemModel::dataChanged, &context,
-            [this, value](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
-                for (int row = from.row(); row <= to.row(); ++row) {
-                    rows[row] = value(row);
-                    changed.append({ row, roles });
-                }
-            });
-        QObject::connect(&model, &QAbstractItemModel::modelReset, &context, [this] { ++resets; });
-    }
-
-    QStringList rows;
-    int moves = 0, resets = 0;
-    QList<QPair<int, QList<int>>> changed;
-    QObject context;
-};
 
 class ShelfServiceTest : public TempDirTest {
 protected:
@@ -82,16 +48,11 @@ protected:
         service();
     }
     QString folder() const { return path(QStringLiteral("support/com.larkmoor.Brimwell")); }
-    QString listFile() const { return folder() + QStringLiteral("/shelf.json"); }
+    QString listFile() const { return path(listName); }
     /// A user's file under files/.
     QString userFile(const QString& name, const QByteArray& content = "x")
     {
-        const QString file = path(QStringLiteral("files/") + name);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile f(file);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return file;
+        return writeFile(QStringLiteral("files/") + name, content);
     }
     bool drop(const QStringList& files)
     {
@@ -119,24 +80,9 @@ protected:
             names.append(item.url.fileName());
         return names;
     }
-    QJsonArray saved() const
-    {
-        QFile f(listFile());
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
-    /// A PNG chunk's checksum, big-endian.
-    static QByteArray crc32(const QByteArray& bytes)
-    {
-        quint32 crc = 0xffffffff;
-        for (const char byte : bytes) {
-            crc ^= quint8(byte);
-            for (int bit = 0; bit < 8; ++bit)
-                crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
-        }
-        crc = ~crc;
-        const char big[] = { char(crc >> 24), char(crc >> 16), char(crc >> 8), char(crc) };
-        return QByteArray(big, 4);
-    }
+    QJsonArray saved() const { return readJsonArray(listName); }
+    void writeList(const QByteArray& bytes) { writeFile(listName, bytes); }
+    const QString listName = QStringLiteral("support/com.larkmoor.Brimwell/shelf.json");
     static QByteArray png()
     {
         QImage image(40, 20, QImage::Format_RGB32);
@@ -247,10 +193,7 @@ TEST_F(ShelfServiceTest, ImagesAndTextsAreWrittenIntoTheShelfFolder)
     EXPECT_TRUE(service().add(broken));
     service().waitForDiskWork();
     EXPECT_TRUE(names().first().startsWith(QLatin1String("Text ")));
-    QByteArray huge = png();
-    huge.replace(16, 8, QByteArray::fromHex("000186a0000186a0")); // IHDR width and height
-    huge.replace(29, 4, crc32(huge.mid(12, 17)));
-    EXPECT_FALSE(dropData(QStringLiteral("image/png"), huge));
+    EXPECT_FALSE(dropData(QStringLiteral("image/png"), TestImages::hugePng()));
     EXPECT_TRUE(log.mentions("100000 × 100000 pixels is too large"));
     EXPECT_EQ(service().count(), 5);
 }
@@ -270,9 +213,7 @@ TEST_F(ShelfServiceTest, RemovingDeletesOnlyTheShelfsOwnFiles)
 
     // A list that calls a user's file temporary cannot have it deleted, nor
     // one in a folder whose name only begins like the shelf's.
-    QDir().mkpath(folder() + QStringLiteral("/Shelfish"));
-    const QString neighbour = folder() + QStringLiteral("/Shelfish/n.txt");
-    ASSERT_TRUE(QFile(neighbour).open(QIODevice::WriteOnly));
+    const QString neighbour = writeFile(QStringLiteral("support/com.larkmoor.Brimwell/Shelfish/n.txt"), {});
     ASSERT_TRUE(drop({ mine, neighbour }));
     QJsonArray list = saved();
     for (qsizetype i = 0; i < list.size(); ++i) {
@@ -280,10 +221,7 @@ TEST_F(ShelfServiceTest, RemovingDeletesOnlyTheShelfsOwnFiles)
         entry[QStringLiteral("isTemporary")] = true;
         list[i] = entry;
     }
-    QFile f(listFile());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QJsonDocument(list).toJson());
-    f.close();
+    writeList(QJsonDocument(list).toJson());
     restart();
     ASSERT_EQ(service().count(), 2);
     service().clear();
@@ -328,13 +266,7 @@ TEST_F(ShelfServiceTest, TheListSurvivesARestartAndFollowsRenamedFiles)
 
 TEST_F(ShelfServiceTest, BadListsAreKeptAsideAndBadBookmarksLeaveTheShelf)
 {
-    QDir().mkpath(folder());
-    const auto write = [&](const QByteArray& bytes) {
-        QFile f(listFile());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    };
-    write("[{\"id\":\"nope\"}]");
+    writeList("[{\"id\":\"nope\"}]");
     restart();
     EXPECT_EQ(service().count(), 0);
     EXPECT_TRUE(log.mentions("Unable to read shelf"));
@@ -350,7 +282,7 @@ TEST_F(ShelfServiceTest, BadListsAreKeptAsideAndBadBookmarksLeaveTheShelf)
         entry[QStringLiteral("bookmark")] = QString::fromLatin1(bookmark.toBase64());
         list.append(entry);
     }
-    write(QJsonDocument(list).toJson());
+    writeList(QJsonDocument(list).toJson());
     restart();
     EXPECT_EQ(names(), (QStringList { "good.txt" }));
     EXPECT_TRUE(log.mentions("could not be found again"));
@@ -363,7 +295,7 @@ TEST_F(ShelfServiceTest, TheTabFollowsTheShelfRowByRow)
     ShelfViewLogic logic;
     ShelfTileModel& tiles = *logic.tiles();
     QAbstractItemModelTester tester(&tiles);
-    RowMirror view(tiles, ShelfTileModel::NameRole);
+    ModelMirror<QString> view(tiles, [&](int row) { return tiles.data(tiles.index(row), ShelfTileModel::NameRole).toString(); });
     QSignalSpy content(&logic, &ShelfViewLogic::contentChanged);
     logic.setService(&service());
     EXPECT_EQ(logic.content(), ShelfContent::empty);
@@ -381,9 +313,9 @@ TEST_F(ShelfServiceTest, TheTabFollowsTheShelfRowByRow)
     // A preview that arrives changes its own row, in that role alone.
     QImage rendered(10, 10, QImage::Format_RGB32);
     rendered.fill(Qt::blue);
-    view.changed.clear(); // a's icon came at once
+    view.take(); // a's icon came at once
     thumbnails.answer(b, rendered);
-    EXPECT_EQ(view.changed, (QList<QPair<int, QList<int>>> { { 1, { ShelfTileModel::PreviewRole } } }));
+    EXPECT_EQ(view.take(), QStringList { "change 1 preview" });
     EXPECT_EQ(tiles.data(tiles.index(1), ShelfTileModel::PreviewRole).value<QImage>(), rendered);
 
     ASSERT_TRUE(drop({ userFile(QStringLiteral("c.png")) }));
@@ -411,7 +343,8 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRow)
     logic.setService(&service());
     ShelfDeviceModel& devices = *logic.devices();
     QAbstractItemModelTester tester(&devices);
-    RowMirror menu(devices, ShelfDeviceModel::NameRole);
+    ModelMirror<QString> menu(
+        devices, [&](int row) { return devices.data(devices.index(row), ShelfDeviceModel::NameRole).toString(); });
     QSignalSpy canSend(&logic, &ShelfViewLogic::canSendChanged);
     const auto offer = [&](const QList<Device>& reachable) {
         sharing.reachable = reachable;
@@ -423,11 +356,11 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRow)
     EXPECT_EQ(offer({ phone, tablet, laptop }), (QStringList { "Phone", "Tablet", "Laptop" }));
     EXPECT_TRUE(logic.canSend());
     EXPECT_EQ(offer({ laptop, phone, tablet }), (QStringList { "Laptop", "Phone", "Tablet" }));
-    EXPECT_EQ(menu.moves, 1);
+    EXPECT_EQ(menu.events.filter(QStringLiteral("move")).size(), 1);
     EXPECT_EQ(offer({ tablet, watch, laptop }), (QStringList { "Tablet", "Watch", "Laptop" }));
     EXPECT_EQ(
         offer({ tablet, { watch.id, QStringLiteral("Old watch") }, laptop }), (QStringList { "Tablet", "Old watch", "Laptop" }));
-    EXPECT_EQ(menu.changed.last().first, 1);
+    EXPECT_EQ(menu.events.last(), QStringLiteral("change 1"));
     EXPECT_EQ(canSend.count(), 1);
     EXPECT_EQ(offer({}), QStringList());
     EXPECT_FALSE(logic.canSend());

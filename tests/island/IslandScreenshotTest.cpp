@@ -39,15 +39,14 @@
 #include <memory>
 #include <vector>
 
-// The island drawn by its real views in a real X window, compared on the
-// pixels that matter. Each screenshot is kept under screenshots/ in the
-// build tree for a person to look at.
+// The island drawn by its real views in a real X window: items, texts and
+// geometry from the item tree, colour and shape by the shots' references.
+// Each screenshot is kept under screenshots/ in the build tree.
 namespace {
 // What the harness window shows around the island, like a desktop behind
 // the transparent panel.
 const QColor desktop(96, 112, 136);
 
-using ViewProbe::brightPixels;
 using ViewProbe::find;
 using ViewProbe::lightness;
 
@@ -60,11 +59,6 @@ QList<QQuickItem*> findAll(QQuickItem* from, const QString& name)
     for (QQuickItem* child : from->childItems())
         found << findAll(child, name);
     return found;
-}
-
-bool isBlack(QRgb c)
-{
-    return lightness(c) < 12;
 }
 
 class IslandScreenshotTest : public TempDirTest {
@@ -232,14 +226,7 @@ TEST_F(IslandScreenshotTest, ClosedPillIsABlackCapsuleBelowTheTopEdgeWithTheCloc
 {
     m_model.setStatusContent({ true, false, true });
     show(pill(), false);
-    const QImage shot = shoot(QStringLiteral("closed-pill"));
-    ASSERT_EQ(shot.size(), QSize(150, 22));
-
-    EXPECT_EQ(shot.pixel(75, 0), desktop.rgb()); // the 2-pt gap above the pill
-    EXPECT_TRUE(isBlack(shot.pixel(75, 12)));
-    EXPECT_TRUE(isBlack(shot.pixel(140, 12)));
-    EXPECT_EQ(shot.pixel(0, 3), desktop.rgb()); // capsule ends are round
-    EXPECT_EQ(shot.pixel(149, 20), desktop.rgb());
+    shoot(QStringLiteral("closed-pill"));
     // The clock on the left half, nothing on the right.
     EXPECT_TRUE(shownWithin("clockTime", QRectF(10, 2, 65, 20))) << qPrintable(text("clockTime"));
     EXPECT_FALSE(text("clockTime").isEmpty());
@@ -260,16 +247,8 @@ TEST_F(IslandScreenshotTest, ClosedNotchFlaresIntoTheTopEdgeWithTheClockLeftOfTh
 {
     // No battery service: right side empty.
     show(notch(), false);
-    const QImage shot = shoot(QStringLiteral("closed-notch"));
-    ASSERT_EQ(shot.size(), QSize(356, 32));
-
-    EXPECT_TRUE(isBlack(shot.pixel(4, 0))); // the flare reaches the top edge
-    EXPECT_EQ(shot.pixel(2, 16), desktop.rgb()); // but not further down
-    EXPECT_EQ(shot.pixel(7, 31), desktop.rgb()); // rounded bottom corner
-    EXPECT_TRUE(isBlack(shot.pixel(178, 16)));
-    EXPECT_TRUE(isBlack(shot.pixel(8, 16)));
+    shoot(QStringLiteral("closed-notch"));
     EXPECT_TRUE(shownWithin("clockTime", QRectF(18, 0, 60, 32))); // left of the notch
-    EXPECT_EQ(brightPixels(shot, QRect(100, 0, 240, 32)), 0); // nothing under the notch nor right of it
 
     // The outline a panel shapes its window to is the drawn one.
     const QRegion outline = IslandViews::outline(root());
@@ -291,16 +270,10 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlightedAn
     m_model.setSelectedTab(IslandTab::calendar);
     show(pill(), true);
     const QImage shot = shoot(QStringLiteral("open-tabs"));
-    ASSERT_EQ(shot.size(), QSize(568, 237));
-
-    EXPECT_TRUE(isBlack(shot.pixel(284, 150)));
-    EXPECT_TRUE(isBlack(shot.pixel(30, 100))); // 24 of panel, then the island
-    EXPECT_LT(lightness(shot.pixel(284, 222)), lightness(desktop.rgb())); // drop shadow below
-    EXPECT_EQ(shot.pixel(2, 100), desktop.rgb());
     EXPECT_TRUE(shownWithin("clockTime", QRectF(42, 0, 80, 32))); // the clock in the open band
 
     // Each tab named, in order left to right, inside the island; only the
-    // active one on the highlight's grey.
+    // active one on the highlight's grey (too faint for the reference).
     qreal left = 0;
     for (const auto& [name, title] : { std::pair("nowPlaying", "Now Playing"), std::pair("calendar", "Calendar"),
              std::pair("clipboard", "Clipboard"), std::pair("shelf", "Shelf") }) {
@@ -311,11 +284,8 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsWithTheActiveOneHighlightedAn
         EXPECT_TRUE(QRect(24, 0, 520, 217).contains(r)) << name;
         EXPECT_GT(r.left(), left) << name;
         left = r.right();
-        const QRgb inside = shot.pixel(r.left() + 5, r.center().y()); // left of the label
-        if (name == std::string_view("calendar"))
-            EXPECT_NEAR(lightness(inside), 41, 8);
-        else
-            EXPECT_TRUE(isBlack(inside)) << name;
+        const int inside = lightness(shot.pixel(r.left() + 5, r.center().y())); // left of the label
+        EXPECT_NEAR(inside, name == std::string_view("calendar") ? 41 : 0, 8) << name;
     }
     EXPECT_TRUE(shownWithin("settingsButton", QRectF(24, 0, 520, 217)));
 
@@ -372,9 +342,8 @@ TEST_F(IslandScreenshotTest, WithNoFeatureTheOpenIslandLeadsToTheSettings)
     EXPECT_EQ(button->property("text").toString(), QStringLiteral("Open Settings"));
     const QRect buttonRect = sceneRect(button).toAlignedRect();
     EXPECT_GT(buttonRect.width(), 60);
-    // The capsule is lighter than the island, its label white.
+    // The capsule is lighter than the island (too faint for the reference).
     EXPECT_NEAR(lightness(shot.pixel(buttonRect.left() + 4, buttonRect.center().y())), 46, 10);
-    EXPECT_GT(brightPixels(shot, buttonRect, 180), 10);
 
     QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, buttonRect.center());
     EXPECT_EQ(m_actions.openSettingsCalls, 1);
@@ -385,14 +354,7 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
     m_settings->setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
     m_settings->setGlassGlow(0.6);
     show(pill(), true);
-    const QImage shot = shoot(QStringLiteral("open-glass"));
-
-    const int top = lightness(shot.pixel(284, 80));
-    const int lower = lightness(shot.pixel(284, 200));
-    EXPECT_LT(top, 40);
-    EXPECT_GT(lower, top + 25);
-    // The rim brightens the bottom edge.
-    EXPECT_GT(lightness(shot.pixel(284, 212)), lower);
+    shoot(QStringLiteral("open-glass"));
 
     // The desktop is asked to blur behind the glass island, and only there.
     const QRegion blurred = m_blur.regions.value(m_view.get());
@@ -436,10 +398,9 @@ TEST_F(IslandScreenshotTest, TheBandShowsTheBatteryRightOfTheNotchAndInThePill)
 {
     battery(87);
     show(notch(), false);
-    const QImage shot = shoot(QStringLiteral("closed-notch-battery"));
+    shoot(QStringLiteral("closed-notch-battery"));
     EXPECT_TRUE(shownWithin("batterySlot", QRectF(280, 0, 60, 32))); // right of the notch
     EXPECT_EQ(text("batteryLevel"), QStringLiteral("87%"));
-    EXPECT_EQ(brightPixels(shot, QRect(100, 0, 170, 32)), 0); // nothing under the notch
     EXPECT_EQ(ViewProbe::accessibleName(item("batterySlot")->childItems().value(0)), QStringLiteral("Battery 87 percent"));
 
     // White down to 21 %, red from 20 % on battery power, green charging.
@@ -487,16 +448,14 @@ TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealP
     EXPECT_EQ(ViewProbe::accessibleName(item("hudIconSlot")->childItems().value(0)), QStringLiteral("Volume 120 percent"));
     // Lit to its right end, beside the loud speaker once it has faded in.
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("hudIcon")->opacity() == 1.0; }, 3000));
-    const QImage shot = shoot(QStringLiteral("closed-notch-hud-120"));
-    const QRect track = sceneRect(bar).toAlignedRect();
-    EXPECT_GT(brightPixels(shot, QRect(track.right() - 6, track.top(), 5, track.height()), 200), 3);
+    shoot(QStringLiteral("closed-notch-hud-120"));
     m_view.reset(); // before the controller it shows
 }
 
 TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessThenListsTodaysEventsBesideTheDateBadge)
 {
     showCalendar(CalendarTabStyle::today, false);
-    QImage shot = shoot(QStringLiteral("open-calendar-access"));
+    shoot(QStringLiteral("open-calendar-access"));
     QQuickItem* message = item("calendarAccessMessage");
     ASSERT_TRUE(message && message->isVisible());
     EXPECT_EQ(message->property("title").toString(), QStringLiteral("See your events here"));
@@ -505,16 +464,13 @@ TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessThenListsTodaysEventsBeside
     ASSERT_EQ(buttons.size(), 1);
     ASSERT_TRUE(buttons[0]->isVisible());
     EXPECT_EQ(buttons[0]->property("text").toString(), QStringLiteral("Allow Calendar Access"));
-    const QRect buttonRect = sceneRect(buttons[0]).toAlignedRect();
-    EXPECT_GT(brightPixels(shot, buttonRect, 180), 10);
-
-    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, buttonRect.center());
+    click(buttons[0]);
     EXPECT_EQ(m_calendar->access(), CalendarAccess::granted);
     m_calendarStore.answerAll();
     ASSERT_TRUE(QTest::qWaitFor([&] { return findAll(root(), QStringLiteral("todayRow")).size() == 3; }, 3000));
     EXPECT_FALSE(message->isVisible());
     settle();
-    shot = shoot(QStringLiteral("open-calendar-today"));
+    shoot(QStringLiteral("open-calendar-today"));
 
     const QList<QQuickItem*> rows = sorted(findAll(root(), QStringLiteral("todayRow")));
     ASSERT_EQ(rows.size(), 3);
@@ -524,35 +480,13 @@ TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessThenListsTodaysEventsBeside
     EXPECT_TRUE(find(rows[1], QStringLiteral("eventUntil"))->isVisible());
     EXPECT_EQ(find(rows[1], QStringLiteral("eventUntil"))->property("text").toString(), QStringLiteral(" · in 2 hr, 15 min"));
     EXPECT_DOUBLE_EQ(rows[2]->opacity(), 0.45);
-
-    // The colour bars, the red weekday and the white day number.
-    const QRect firstRow = sceneRect(rows[0]).toAlignedRect();
-    const QRgb bar = shot.pixel(firstRow.left() + 1, firstRow.center().y());
-    EXPECT_GT(qGreen(bar), 150);
-    EXPECT_LT(qRed(bar), 100);
-    const QRect badge = sceneRect(item("dateBadge")).toAlignedRect();
-    int red = 0;
-    for (int y = badge.top(); y < badge.top() + 14; ++y)
-        for (int x = badge.left(); x <= badge.right(); ++x)
-            red += qRed(shot.pixel(x, y)) > 180 && qGreen(shot.pixel(x, y)) < 110;
-    EXPECT_GT(red, 10);
-    EXPECT_GT(brightPixels(shot, badge.adjusted(0, 14, 0, 0), 180), 40);
 }
 
 TEST_F(IslandScreenshotTest, CalendarTabMonthMarksTodayAndListsTheSelectedDay)
 {
     showCalendar(CalendarTabStyle::month);
-    const QImage shot = shoot(QStringLiteral("open-calendar-month"));
-
-    QQuickItem* today = item("day_5");
-    ASSERT_TRUE(today);
-    const QRect cell = sceneRect(today).toAlignedRect();
-    const QRgb mark = shot.pixel(cell.center().x() - 5, cell.center().y());
-    EXPECT_GT(qRed(mark), 180); // today's red circle
-    EXPECT_LT(qGreen(mark), 110);
-    EXPECT_LT(lightness(shot.pixel(sceneRect(item("day_6")).toAlignedRect().center().x() - 6,
-                  sceneRect(item("day_6")).toAlignedRect().center().y())),
-        20);
+    shoot(QStringLiteral("open-calendar-month"));
+    ASSERT_TRUE(item("day_5") && item("day_6"));
     EXPECT_EQ(item("selectedDayTitle")->property("text").toString(), QLocale().toString(QDate(2026, 1, 5), "dddd, MMMM d"));
     EXPECT_EQ(findAll(root(), QStringLiteral("dayRow")).size(), 3);
 
@@ -567,7 +501,7 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
     m_thumbnails.withoutIcon = { path(QStringLiteral("notes.txt")) };
     showShelf({ QStringLiteral("photo.png"), QStringLiteral("notes.txt"),
         QStringLiteral("a quarterly report with a very long name.pdf"), QStringLiteral("slides.odp") });
-    QImage shot = shoot(QStringLiteral("open-shelf"));
+    shoot(QStringLiteral("open-shelf"));
 
     const QList<QQuickItem*> tiles = sorted(findAll(root(), QStringLiteral("shelfTile")), true);
     ASSERT_EQ(tiles.size(), 4);
@@ -582,20 +516,13 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
     Q_EMIT m_sharing.availabilityChanged();
     EXPECT_FALSE(item("sendAllButton")->isVisible());
     // The rendered preview is drawn; a tile without any shows the symbol.
-    const QRect preview = sceneRect(find(tiles[0], QStringLiteral("shelfPreview"))).toAlignedRect();
-    const QRgb centre = shot.pixel(preview.center());
-    EXPECT_GT(qRed(centre), 200);
-    EXPECT_LT(qGreen(centre), 60);
+    EXPECT_TRUE(find(tiles[0], QStringLiteral("shelfPreview"))->property("hasImage").toBool());
     EXPECT_FALSE(find(tiles[1], QStringLiteral("shelfPreview"))->property("hasImage").toBool());
-    EXPECT_GT(brightPixels(shot, sceneRect(find(tiles[1], QStringLiteral("shelfPreview"))).toAlignedRect(), 90), 20);
 
     m_model.setDropTargeted(true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + item("dropFrame")->opacity(), 1.0 + (1.0)); }, 2000))
         << item("dropFrame")->opacity();
-    shot = shoot(QStringLiteral("open-shelf-drop-frame"));
-    const QRect frame = sceneRect(item("dropFrame")).toAlignedRect();
-    EXPECT_LT(lightness(shot.pixel(preview.center())), 120) << "the frame darkens the tiles below";
-    EXPECT_GT(brightPixels(shot, frame, 120), 150) << "dashes and label";
+    shoot(QStringLiteral("open-shelf-drop-frame"));
 
     // Clearing leaves the message of an empty shelf under the frame.
     m_model.setDropTargeted(false);
@@ -695,23 +622,12 @@ TEST_F(IslandScreenshotTest, ALiveActivityShowsItsSymbolLeftAndCountdownRightOfT
     m_features = std::make_unique<IslandFeaturesObject>(posted.features());
     m_model.setCompactActivity(IslandCompactActivity::liveActivity);
     show(notch(IslandCompactActivity::liveActivity), false);
-    const QImage closed = shoot(QStringLiteral("closed-notch-activity"));
-    ASSERT_EQ(closed.width(), 324);
+    shoot(QStringLiteral("closed-notch-activity"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return shownWithin("activityValueText", QRectF(262, 0, 45, 32)); }, 3000))
         << sceneRect(item("activityValueText")).x();
     EXPECT_EQ(text("activityValueText"), QStringLiteral("5:00"));
     EXPECT_TRUE(shownWithin("activitySymbolSlot", QRectF(18, 0, 44, 32)));
     EXPECT_FALSE(item("clockSlot")->isVisible());
-    // Drawn in the accent: an orange glyph left of the notch, none under it.
-    const auto orange = [&](QRect area) {
-        int n = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                n += qRed(closed.pixel(x, y)) > 200 && qGreen(closed.pixel(x, y)) > 120 && qBlue(closed.pixel(x, y)) < 60;
-        return n;
-    };
-    EXPECT_GT(orange(QRect(18, 0, 44, 32)), 10);
-    EXPECT_EQ(orange(QRect(62, 0, 200, 32)), 0);
 }
 
 TEST_F(IslandScreenshotTest, TheActivitiesTabListsTheNewestFirstWithItsButtons)

@@ -86,8 +86,9 @@ TEST_F(FileThumbnailsTest, AHugeClaimAndAnythingButARegularFileGetNoPreview)
         SCOPED_TRACE(file.toStdString());
         LogCapture log;
         EXPECT_TRUE(render(file).isNull());
-        if (file == huge)
+        if (file == huge) {
             EXPECT_TRUE(log.mentions(file));
+        }
     }
 }
 

@@ -61,7 +61,7 @@ inline void save(const QImage& image, const QString& name)
 
 /// What differs between `image` and the reference tests/reference/<name>.png,
 /// or empty when they match or no reference is kept. A pixel differs when a
-/// channel is off by more than 48; up to 0.05 % may, for anti-aliasing. With
+/// channel is off by more than 24; up to 0.05 % may, for anti-aliasing. With
 /// BRIMWELL_UPDATE_REFERENCES=1 a kept reference is written anew instead.
 inline QString compareWithReference(const QImage& image, const QString& name)
 {
@@ -89,7 +89,7 @@ inline QString compareWithReference(const QImage& image, const QString& name)
             const QRgb a = image.pixel(x, y), b = reference.pixel(x, y);
             const int off
                 = std::max({ std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)) });
-            if (off > 48) {
+            if (off > 24) {
                 ++differing;
                 diff.setPixel(x, y, qRgb(255, 0, 255));
             }

@@ -21,4 +21,10 @@ M = [
  ("src/platform/linux/Appcast.cpp", "return ln.size() < rn.size() ? -1 : 1;", "return ln.size() < rn.size() ? 1 : -1;", "shell_tests|platform_updates", "shell_tests platform_updates_tests"),
  ("src/island/IslandWindowController.cpp", "        if (!m_panel->leaveIsFinal())\n            openAfterHoverDelay();", "        openAfterHoverDelay();", "island_tests", "island_tests"),
  ("src/platform/linux/X11Clipboard.cpp", 'markerValue(passwordHintType).trimmed() == "secret"', 'markerValue(passwordHintType) == "secret"', "platform_x11_tests", "platform_x11_tests"),
+ ("src/features/activities/ActivityService.cpp", "if (ofCaller >= maxPerCaller)", "if (ofCaller > maxPerCaller)", "activities_tests", "activities_tests"),
+ ("src/features/activities/LiveActivity.cpp", "durationText((*endsAtMs - nowMs + 999) / 1000)", "durationText((*endsAtMs - nowMs) / 1000)", "activities_tests", "activities_tests"),
+ ("src/features/activities/ActivityService.cpp", "    if (entry->live.owned && entry->live.caller != caller) {", "    if (entry->live.caller != caller) {", "activities_tests", "activities_tests"),
+ ("src/features/activities/ActivityHints.cpp", "if (endsAt < nowMs)", "if (endsAt <= nowMs)", "activities_tests", "activities_tests"),
+ ("src/features/activities/ActivityService.cpp", "        if (entry->live.owned && entry->live.caller == caller)\n            owned.append", "        if (entry->live.caller == caller)\n            owned.append", "activities_tests", "activities_tests"),
+ ("src/features/activities/ActivityService.cpp", "if (entry.lastShownMs && now - *entry.lastShownMs < minShowInterval.count()) {", "if (entry.lastShownMs && now - *entry.lastShownMs < minShowInterval.count() / 2) {", "activities_tests", "activities_tests"),
 ]

@@ -125,3 +125,25 @@ function(brimwell_check_layers)
     message(FATAL_ERROR "Dependencies must point down the layers (README, Layout):\n${errors}")
   endif()
 endfunction()
+
+# brimwell_wayland_protocols(OUT_VAR xml...): client headers and code generated
+# by wayland-scanner into <binary dir>/wayland. The code is C; a .cpp of the
+# target includes each generated .c after its header (see WaylandProtocols.cpp).
+function(brimwell_wayland_protocols out)
+  find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
+  set(gen ${CMAKE_CURRENT_BINARY_DIR}/wayland)
+  set(files)
+  foreach(xml ${ARGN})
+    get_filename_component(name ${xml} NAME_WE)
+    add_custom_command(
+      OUTPUT ${gen}/${name}-client-protocol.h ${gen}/${name}-protocol.c
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${gen}
+      COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${gen}/${name}-client-protocol.h
+      COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${gen}/${name}-protocol.c
+      DEPENDS ${xml}
+      VERBATIM)
+    set_source_files_properties(${gen}/${name}-protocol.c PROPERTIES HEADER_FILE_ONLY ON)
+    list(APPEND files ${gen}/${name}-client-protocol.h ${gen}/${name}-protocol.c)
+  endforeach()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()

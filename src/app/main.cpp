@@ -37,6 +37,7 @@
 #include "UserDefaults.h"
 #include "X11Clipboard.h"
 #include "X11Connection.h"
+#include "WaylandIslandPanel.h"
 #include "X11IslandPanel.h"
 #include "X11MediaKeyGrabber.h"
 #include "X11PointerState.h"
@@ -129,9 +130,11 @@ int main(int argc, char** argv)
             session.display.isEmpty() ? "unset" : session.display.constData());
         return 1;
     }
+    const bool native = session.outcome == SessionPlatform::Outcome::nativeWayland;
     std::vector<char*> arguments = session.outcome == SessionPlatform::Outcome::throughXWayland
         ? SessionPlatform::withX11Platform(argc, argv)
-        : std::vector<char*>(argv, argv + argc + 1);
+        : native ? SessionPlatform::withWaylandPlatform(argc, argv)
+                 : std::vector<char*>(argv, argv + argc + 1);
     int appArgc = int(arguments.size()) - 1;
     if (session.withoutInputMethod)
         qputenv("QT_IM_MODULE", "none");
@@ -140,7 +143,10 @@ int main(int argc, char** argv)
     if (session.withoutInputMethod)
         qunsetenv("QT_IM_MODULE");
     const QString renderer = Footprint::chooseRenderer();
-    if (session.outcome == SessionPlatform::Outcome::throughXWayland) {
+    if (native) {
+        qCInfo(lcApp,
+            "Wayland session: the island is a layer-shell surface of the compositor's; the desktop handles media keys");
+    } else if (session.outcome == SessionPlatform::Outcome::throughXWayland) {
         qCInfo(lcApp,
             "Wayland session: running through XWayland on display %s, since the island's panel, pointer tracking, key grabs "
             "and drops need X11",
@@ -162,10 +168,15 @@ int main(int argc, char** argv)
     QtScreenSource screens(defaults);
     LinuxWallClockEvents wallClock(screens, QDBusConnection::systemBus());
     WallClockEvents::setSystem(&wallClock);
+    // Only asked where the display server reports no final leave (X11).
     X11PointerState pointer;
     KWinBlurBehind blur;
     WindowBlur::install(&blur);
-    IslandPlatform island { &screens, &pointer, [] { return std::make_unique<X11IslandPanel>(); } };
+    IslandPlatform island { &screens, &pointer, [native]() -> std::unique_ptr<IslandPanel> {
+                               if (native)
+                                   return std::make_unique<WaylandIslandPanel>();
+                               return std::make_unique<X11IslandPanel>();
+                           } };
     // Platform objects outlive the delegate and the services built on them.
     MprisWatcher mediaPlayers(QDBusConnection::sessionBus(), Clock::system());
     NetworkWebLoader webLoader;

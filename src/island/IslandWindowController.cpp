@@ -318,6 +318,10 @@ void IslandWindowController::place(const std::optional<PlatformScreen>& screen)
     // The panel takes the closed frame at once: a close spring would play
     // clipped inside it.
     m_viewModel->setState(IslandState::compact, false);
+    // Where the display server places the island beside its panels, only a
+    // notch or the user's choice keeps it over them.
+    m_panel->setOverTopPanels(
+        layout.style == IslandLayout::Style::notch || m_settings.islandPosition() == IslandPosition::topEdge);
     setPanelFrame(layout.closedPanelFrame());
     m_panel->orderFrontRegardless();
     qCInfo(lcIsland, "Island placed on %s style %s compact %fx%f", qUtf8Printable(screen->localizedName),

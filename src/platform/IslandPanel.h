@@ -40,6 +40,10 @@ public:
     /// over the panel opens the island (a panel placed under the stale
     /// position gets an enter without motion).
     virtual bool leaveIsFinal() const { return false; }
+    /// The island stays at the top edge over the panels that reserve the top
+    /// of the screen (true), or the display server may place it below them.
+    /// Where the panel itself places the island (X11), the frame says it all.
+    virtual void setOverTopPanels(bool over) { Q_UNUSED(over); }
     /// Registers (true) or unregisters (false) the panel as a drop target.
     virtual void setAcceptsDrops(bool accepts) = 0;
     virtual bool acceptsDrops() const = 0;

@@ -17,6 +17,7 @@ brimwell_wayland_protocols(BRIMWELL_WAYLAND_GENERATED
 target_sources(brimwell_platform PRIVATE
   ${BRIMWELL_WAYLAND_GENERATED}
   linux/wayland/WaylandProtocols.cpp
+  linux/WaylandIslandPanel.cpp linux/WaylandIslandPanel.h
 )
 target_include_directories(brimwell_platform PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/wayland)
 target_link_libraries(brimwell_platform PRIVATE PkgConfig::WAYLAND)

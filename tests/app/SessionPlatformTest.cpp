@@ -14,9 +14,10 @@ struct Case {
     std::vector<const char*> arguments;
     bool xAnswers;
     Outcome expected;
+    bool layerShell = false;
 };
 
-TEST(SessionPlatformTest, RunsThroughXWaylandOnlyOnAWaylandSessionWhereTheUserChoseNothing)
+TEST(SessionPlatformTest, ChoosesNativeWaylandOrXWaylandOnlyWhereTheUserChoseNothing)
 {
     const Case cases[] = {
         { "X11 session", { { "DISPLAY", ":0" }, { "XDG_SESSION_TYPE", "x11" } }, {}, true, Outcome::asChosen },
@@ -32,6 +33,14 @@ TEST(SessionPlatformTest, RunsThroughXWaylandOnlyOnAWaylandSessionWhereTheUserCh
             Outcome::throughXWayland },
         { "no DISPLAY", { { "WAYLAND_DISPLAY", "w" } }, {}, true, Outcome::noXWayland },
         { "X does not answer", { { "DISPLAY", ":9" }, { "WAYLAND_DISPLAY", "w" } }, {}, false, Outcome::noXWayland },
+        // Native wherever the compositor offers the layer shell, X or not.
+        { "layer shell", { { "DISPLAY", ":1" }, { "WAYLAND_DISPLAY", "w" } }, {}, true, Outcome::nativeWayland, true },
+        { "layer shell, no X", { { "WAYLAND_DISPLAY", "w" } }, {}, false, Outcome::nativeWayland, true },
+        { "layer shell, X chosen", { { "WAYLAND_DISPLAY", "w" }, { "QT_QPA_PLATFORM", "xcb" } }, {}, true, Outcome::asChosen,
+            true },
+        // Without a socket to ask, only XWayland is left.
+        { "session type only, layer shell", { { "DISPLAY", ":1" }, { "XDG_SESSION_TYPE", "wayland" } }, {}, true,
+            Outcome::throughXWayland, true },
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv { "brimwell" };
@@ -39,6 +48,7 @@ TEST(SessionPlatformTest, RunsThroughXWaylandOnlyOnAWaylandSessionWhereTheUserCh
         const SessionPlatform::Environment environment {
             [&](const char* name) { return c.environment.value(name); },
             [&](const QByteArray&) { return c.xAnswers; },
+            [&] { return c.layerShell; },
         };
         EXPECT_EQ(SessionPlatform::decide(int(argv.size()), argv.data(), environment).outcome, c.expected) << c.name;
     }
@@ -49,13 +59,16 @@ TEST(SessionPlatformTest, DoesWithoutAnInputMethodOnlyWhenTheUserChoseWaylandAnd
     const auto decide = [](QMap<QByteArray, QByteArray> variables, std::vector<const char*> argv) {
         argv.insert(argv.begin(), "brimwell");
         return SessionPlatform::decide(int(argv.size()), argv.data(),
-            { [&](const char* name) { return variables.value(name); }, [](const QByteArray&) { return true; } });
+            { [&](const char* name) { return variables.value(name); }, [](const QByteArray&) { return true; },
+                [&] { return variables.contains("layer shell"); } });
     };
     EXPECT_TRUE(decide({ { "QT_QPA_PLATFORM", "wayland" } }, {}).withoutInputMethod);
     EXPECT_TRUE(decide({ { "QT_QPA_PLATFORM", "xcb" } }, { "-platform", "wayland-egl" }).withoutInputMethod);
     EXPECT_FALSE(decide({ { "QT_QPA_PLATFORM", "wayland" }, { "QT_IM_MODULE", "ibus" } }, {}).withoutInputMethod);
     EXPECT_FALSE(decide({ { "QT_QPA_PLATFORM", "wayland" } }, { "-platform", "xcb" }).withoutInputMethod);
     EXPECT_FALSE(decide({ { "WAYLAND_DISPLAY", "w" }, { "DISPLAY", ":1" } }, {}).withoutInputMethod);
+    EXPECT_TRUE(decide({ { "WAYLAND_DISPLAY", "w" }, { "layer shell", "" } }, {}).withoutInputMethod);
+    EXPECT_FALSE(decide({ { "WAYLAND_DISPLAY", "w" }, { "layer shell", "" }, { "QT_IM_MODULE", "ibus" } }, {}).withoutInputMethod);
 }
 
 TEST(SessionPlatformTest, AddsTheX11PlatformToANullTerminatedCommandLine)
@@ -67,6 +80,7 @@ TEST(SessionPlatformTest, AddsTheX11PlatformToANullTerminatedCommandLine)
     EXPECT_STREQ(arguments[1], "-platform");
     EXPECT_STREQ(arguments[2], "xcb");
     EXPECT_EQ(arguments[3], nullptr);
+    EXPECT_STREQ(SessionPlatform::withWaylandPlatform(1, argv)[2], "wayland");
 }
 
 } // namespace

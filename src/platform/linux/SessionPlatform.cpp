@@ -1,5 +1,7 @@
 #include "SessionPlatform.h"
 
+#include "WaylandIslandPanel.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -44,6 +46,11 @@ Decision decide(int argc, const char* const* argv, const Environment& environmen
         = !environment.variable("WAYLAND_DISPLAY").isEmpty() || environment.variable("XDG_SESSION_TYPE") == "wayland";
     if (!wayland)
         return decision;
+    if (!environment.variable("WAYLAND_DISPLAY").isEmpty() && environment.offersLayerShell()) {
+        decision.outcome = Outcome::nativeWayland;
+        decision.withoutInputMethod = environment.variable("QT_IM_MODULE").isEmpty();
+        return decision;
+    }
     const bool reachable = !decision.display.isEmpty() && environment.canReachX(decision.display);
     decision.outcome = reachable ? Outcome::throughXWayland : Outcome::noXWayland;
     return decision;
@@ -59,18 +66,34 @@ Environment systemEnvironment()
             xcb_disconnect(connection);
             return ok;
         },
+        [] { return WaylandIslandPanel::compositorOffersLayerShell(); },
     };
 }
 
-std::vector<char*> withX11Platform(int argc, char** argv)
+namespace {
+
+std::vector<char*> withPlatform(int argc, char** argv, char* platform)
 {
     static char platformOption[] = "-platform";
-    static char xcb[] = "xcb";
     std::vector<char*> arguments(argv, argv + argc);
     arguments.push_back(platformOption);
-    arguments.push_back(xcb);
+    arguments.push_back(platform);
     arguments.push_back(nullptr);
     return arguments;
+}
+
+} // namespace
+
+std::vector<char*> withX11Platform(int argc, char** argv)
+{
+    static char xcb[] = "xcb";
+    return withPlatform(argc, argv, xcb);
+}
+
+std::vector<char*> withWaylandPlatform(int argc, char** argv)
+{
+    static char wayland[] = "wayland";
+    return withPlatform(argc, argv, wayland);
 }
 
 } // namespace SessionPlatform

@@ -35,9 +35,9 @@
 #include "SysfsPowerSupplies.h"
 #include "UPowerPowerSources.h"
 #include "UserDefaults.h"
+#include "WaylandIslandPanel.h"
 #include "X11Clipboard.h"
 #include "X11Connection.h"
-#include "WaylandIslandPanel.h"
 #include "X11IslandPanel.h"
 #include "X11MediaKeyGrabber.h"
 #include "X11PointerState.h"
@@ -144,8 +144,7 @@ int main(int argc, char** argv)
         qunsetenv("QT_IM_MODULE");
     const QString renderer = Footprint::chooseRenderer();
     if (native) {
-        qCInfo(lcApp,
-            "Wayland session: the island is a layer-shell surface of the compositor's; the desktop handles media keys");
+        qCInfo(lcApp, "Wayland session: the island is a layer-shell surface of the compositor's; the desktop handles media keys");
     } else if (session.outcome == SessionPlatform::Outcome::throughXWayland) {
         qCInfo(lcApp,
             "Wayland session: running through XWayland on display %s, since the island's panel, pointer tracking, key grabs "

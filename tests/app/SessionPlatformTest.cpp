@@ -68,7 +68,8 @@ TEST(SessionPlatformTest, DoesWithoutAnInputMethodOnlyWhenTheUserChoseWaylandAnd
     EXPECT_FALSE(decide({ { "QT_QPA_PLATFORM", "wayland" } }, { "-platform", "xcb" }).withoutInputMethod);
     EXPECT_FALSE(decide({ { "WAYLAND_DISPLAY", "w" }, { "DISPLAY", ":1" } }, {}).withoutInputMethod);
     EXPECT_TRUE(decide({ { "WAYLAND_DISPLAY", "w" }, { "layer shell", "" } }, {}).withoutInputMethod);
-    EXPECT_FALSE(decide({ { "WAYLAND_DISPLAY", "w" }, { "layer shell", "" }, { "QT_IM_MODULE", "ibus" } }, {}).withoutInputMethod);
+    EXPECT_FALSE(
+        decide({ { "WAYLAND_DISPLAY", "w" }, { "layer shell", "" }, { "QT_IM_MODULE", "ibus" } }, {}).withoutInputMethod);
 }
 
 TEST(SessionPlatformTest, AddsTheX11PlatformToANullTerminatedCommandLine)

@@ -115,8 +115,8 @@ QString waylandUtf8Text()
 
 const QStringList& waylandDropTypes()
 {
-    static const QStringList types { QStringLiteral("text/uri-list"), QStringLiteral("image/png"),
-        QStringLiteral("image/tiff"), QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("text/plain") };
+    static const QStringList types { QStringLiteral("text/uri-list"), QStringLiteral("image/png"), QStringLiteral("image/tiff"),
+        QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("text/plain") };
     return types;
 }
 
@@ -169,8 +169,8 @@ void xdgOutputName(void* data, zxdg_output_v1*, const char* name)
     static_cast<WaylandOutput*>(data)->name = QString::fromUtf8(name);
 }
 
-const zxdg_output_v1_listener waylandXdgOutputListener = { xdgOutputPosition, xdgOutputSize,
-    ignoreEvent<zxdg_output_v1*>, xdgOutputName, ignoreEvent<zxdg_output_v1*, const char*> };
+const zxdg_output_v1_listener waylandXdgOutputListener = { xdgOutputPosition, xdgOutputSize, ignoreEvent<zxdg_output_v1*>,
+    xdgOutputName, ignoreEvent<zxdg_output_v1*, const char*> };
 
 void watchXdgOutput(WaylandIslandClient* client, WaylandOutput* output)
 {
@@ -282,8 +282,8 @@ void deviceEnter(void* data, wl_data_device*, uint32_t serial, wl_surface* surfa
         return;
     client->dragSerial = serial;
     const QStringList& types = client->dragOffer->types;
-    const auto wanted = std::find_if(waylandDropTypes().begin(), waylandDropTypes().end(),
-        [&](const QString& type) { return types.contains(type); });
+    const auto wanted = std::find_if(
+        waylandDropTypes().begin(), waylandDropTypes().end(), [&](const QString& type) { return types.contains(type); });
     const bool droppable = client->panel->acceptsDrops() && wanted != waylandDropTypes().end();
     wl_data_offer_accept(offer, serial, droppable ? wanted->toUtf8().constData() : nullptr);
     if (wl_data_offer_get_version(offer) >= 3) {
@@ -442,7 +442,8 @@ const wl_data_device_listener waylandDataDeviceListener = { deviceDataOffer, dev
 
 // --- globals ---------------------------------------------------------------
 
-template <typename T> T* bind(wl_registry* registry, uint32_t name, const wl_interface* interface, uint32_t offered, uint32_t wanted)
+template <typename T>
+T* bind(wl_registry* registry, uint32_t name, const wl_interface* interface, uint32_t offered, uint32_t wanted)
 {
     return static_cast<T*>(wl_registry_bind(registry, name, interface, std::min(offered, wanted)));
 }
@@ -459,15 +460,14 @@ void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char
         client->seat = bind<wl_seat>(registry, name, &wl_seat_interface, version, 5);
         wl_seat_add_listener(client->seat, &waylandSeatListener, client);
     } else if (is(wl_data_device_manager_interface)) {
-        client->dataDeviceManager
-            = bind<wl_data_device_manager>(registry, name, &wl_data_device_manager_interface, version, 3);
+        client->dataDeviceManager = bind<wl_data_device_manager>(registry, name, &wl_data_device_manager_interface, version, 3);
     } else if (is(zwlr_layer_shell_v1_interface)) {
         client->layerShell = bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface, version, 1);
     } else if (is(wp_viewporter_interface)) {
         client->viewporter = bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
     } else if (is(wp_fractional_scale_manager_v1_interface)) {
-        client->fractionalScaleManager = bind<wp_fractional_scale_manager_v1>(
-            registry, name, &wp_fractional_scale_manager_v1_interface, version, 1);
+        client->fractionalScaleManager
+            = bind<wp_fractional_scale_manager_v1>(registry, name, &wp_fractional_scale_manager_v1_interface, version, 1);
     } else if (is(zxdg_output_manager_v1_interface)) {
         client->xdgOutputManager = bind<zxdg_output_manager_v1>(registry, name, &zxdg_output_manager_v1_interface, version, 3);
         for (const auto& output : client->outputs)
@@ -591,8 +591,7 @@ WaylandShmBuffer* WaylandIslandClient::freeBuffer(QSize pixels)
                 return nullptr;
             }
             wl_shm_pool* pool = wl_shm_create_pool(shm, fd, int32_t(buffer.bytes));
-            buffer.buffer
-                = wl_shm_pool_create_buffer(pool, 0, pixels.width(), pixels.height(), stride, WL_SHM_FORMAT_ARGB8888);
+            buffer.buffer = wl_shm_pool_create_buffer(pool, 0, pixels.width(), pixels.height(), stride, WL_SHM_FORMAT_ARGB8888);
             wl_shm_pool_destroy(pool);
             ::close(fd);
             wl_buffer_add_listener(buffer.buffer, &waylandBufferListener, &buffer);
@@ -665,9 +664,9 @@ WaylandIslandPanel::WaylandIslandPanel(QObject* parent)
     }
     if (m_client->compositor && m_client->shm) {
         const int cursorSize = qEnvironmentVariableIsSet("XCURSOR_SIZE") ? qEnvironmentVariableIntValue("XCURSOR_SIZE") : 24;
-        m_client->cursorTheme = wl_cursor_theme_load(
-            qEnvironmentVariableIsSet("XCURSOR_THEME") ? qgetenv("XCURSOR_THEME").constData() : nullptr,
-            cursorSize > 0 ? cursorSize : 24, m_client->shm);
+        m_client->cursorTheme
+            = wl_cursor_theme_load(qEnvironmentVariableIsSet("XCURSOR_THEME") ? qgetenv("XCURSOR_THEME").constData() : nullptr,
+                cursorSize > 0 ? cursorSize : 24, m_client->shm);
         m_client->cursorSurface = wl_compositor_create_surface(m_client->compositor);
     }
     qCInfo(lcPlatformDisplay, "Island on the compositor's layer shell%s%s",
@@ -765,8 +764,7 @@ void WaylandIslandPanel::applyPlacement()
     m_stateChanged = true;
     const QRect output = m_client->surfaceOutput ? m_client->surfaceOutput->logical : QRect();
     zwlr_layer_surface_v1_set_size(m_client->layerSurface, uint32_t(m_frame.width()), uint32_t(m_frame.height()));
-    zwlr_layer_surface_v1_set_margin(
-        m_client->layerSurface, m_frame.top() - output.top(), 0, 0, m_frame.left() - output.left());
+    zwlr_layer_surface_v1_set_margin(m_client->layerSurface, m_frame.top() - output.top(), 0, 0, m_frame.left() - output.left());
     // -1: not moved for the panels that reserve the top; 0: placed below them.
     zwlr_layer_surface_v1_set_exclusive_zone(m_client->layerSurface, m_overTopPanels ? -1 : 0);
     if (m_client->viewport)
@@ -1077,8 +1075,8 @@ void WaylandIslandPanel::handlePointerAxis(bool vertical, qreal value)
     // Ten surface units are one notch of a wheel, which Qt counts as 120;
     // Wayland's positive is down or right, Qt's is up or left.
     const QPoint angle = vertical ? QPoint(0, int(-value * 12)) : QPoint(int(-value * 12), 0);
-    QWheelEvent wheel(m_pointer, m_frame.topLeft() + m_pointer, QPoint(), angle, m_buttons, Qt::NoModifier,
-        Qt::NoScrollPhase, false);
+    QWheelEvent wheel(
+        m_pointer, m_frame.topLeft() + m_pointer, QPoint(), angle, m_buttons, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(m_window, &wheel);
 }
 

@@ -15,6 +15,7 @@
 #include <ftw.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <functional>
 
 /// A Wayland session of the test's own: sway from Debian's package, headless
@@ -25,7 +26,8 @@
 /// `failure` says why the session is not there; waits are bounded.
 class SwaySession {
 public:
-    explicit SwaySession(bool xwayland = true, QSize output = QSize(1280, 800))
+    /// `output` in pixels; at `scale` the layout is output / scale points.
+    explicit SwaySession(bool xwayland = true, QSize output = QSize(1280, 800), double scale = 1)
     {
         if (QStandardPaths::findExecutable(QStringLiteral("sway")).isEmpty()) {
             failure = QStringLiteral("sway is not installed");
@@ -37,13 +39,14 @@ public:
         if (!config.open(QIODevice::WriteOnly))
             return;
         config.write(QStringLiteral("xwayland %1\n"
-                                    "output HEADLESS-1 resolution %2x%3 position 0 0\n"
+                                    "output HEADLESS-1 resolution %2x%3 position 0 0 scale %5\n"
                                     "default_border none\n"
                                     "exec sh -c 'echo \"x$DISPLAY\" > %4/display'\n")
                          .arg(xwayland ? QStringLiteral("force") : QStringLiteral("disable"))
                          .arg(output.width())
                          .arg(output.height())
                          .arg(home())
+                         .arg(scale)
                          .toUtf8());
         config.close();
         giveToUser(m_home.path());
@@ -76,7 +79,8 @@ public:
             return;
         }
         startAsUser(m_pointer, QStringLiteral("%1/tests/test-virtual-pointer").arg(qEnvironmentVariable("BRIMWELL_BINARY_DIR")),
-            { QString::number(output.width()), QString::number(output.height()) }, environment());
+            { QString::number(std::lround(output.width() / scale)), QString::number(std::lround(output.height() / scale)) },
+            environment());
         if (!readLine(m_pointer, "ready")) {
             failure = QStringLiteral("the virtual pointer did not start: ") + QString::fromUtf8(m_pointer.readAllStandardError());
             return;

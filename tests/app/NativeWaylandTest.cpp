@@ -1,0 +1,205 @@
+#include "RealPart.h"
+#include "SwaySession.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+// The real program as a layer-shell surface of sway, with XWayland off, so
+// nothing of it can go through X: what the compositor draws is read back
+// with grim, and a virtual pointer on sway's seat moves over it.
+namespace {
+
+// The pill on a 1280x800 layout at any scale, in points: closed 150x20 and
+// open 520x211, 2 below the top edge, centred.
+constexpr QSize closedPoints(150, 20);
+constexpr QSize openPoints(520, 211);
+
+class NativeWaylandTest : public ::testing::Test {
+protected:
+    void start(double scale)
+    {
+        m_scale = scale;
+        session = std::make_unique<SwaySession>(false, QSize(1280, 800), scale);
+        if (!session->failure.isEmpty())
+            BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
+        session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session->environment());
+        ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
+        EXPECT_TRUE(log.contains("layer-shell surface")) << log.constData();
+    }
+    void TearDown() override
+    {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+
+    QImage screenshot()
+    {
+        const QString path = session->home() + QStringLiteral("/shot.png");
+        QFile::remove(path);
+        if (session->run(QStringLiteral("grim"), { path }) != 0)
+            return {};
+
+        return QImage(path).convertToFormat(QImage::Format_RGB32);
+    }
+    /// The island's outline on the screenshot: the box of the pixels darker
+    /// than halfway between sway's grey background and black, so an edge
+    /// pixel half covered counts once. Only the band the open island takes
+    /// is looked at; the pointer rests below it.
+    QRect darkBox(const QImage& shot) const
+    {
+        QRect box;
+        const int band = int((openPoints.height() + 10) * m_scale);
+        for (int y = 0; y < std::min(shot.height(), band); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
+            for (int x = 0; x < shot.width(); ++x) {
+                if (qGray(line[x]) < 32)
+                    box |= QRect(x, y, 1, 1);
+            }
+        }
+        return box;
+    }
+    /// The box the island of `points` takes at this session's scale.
+    QRect expected(QSize points) const
+    {
+        const double left = std::round(std::ceil(1280 / m_scale) / 2 - points.width() / 2.0);
+        return QRect(int(std::lround(left * m_scale)), int(std::lround(2 * m_scale)), int(std::lround(points.width() * m_scale)),
+            int(std::lround(points.height() * m_scale)));
+    }
+    /// Waits until the island takes `box`, within a pixel on each edge.
+    bool showsBox(const QRect& box, int boundMs = 5000)
+    {
+        return SwaySession::waitFor(
+            [&] {
+                m_lastBox = darkBox(screenshot());
+                return std::abs(m_lastBox.left() - box.left()) <= 1 && std::abs(m_lastBox.right() - box.right()) <= 1
+                    && std::abs(m_lastBox.top() - box.top()) <= 1 && std::abs(m_lastBox.bottom() - box.bottom()) <= 1;
+            },
+            boundMs);
+    }
+    QString describe() const
+    {
+        return QStringLiteral("island at %1x%2+%3+%4\n")
+                   .arg(m_lastBox.width())
+                   .arg(m_lastBox.height())
+                   .arg(m_lastBox.x())
+                   .arg(m_lastBox.y())
+            + QString::fromUtf8(log);
+    }
+    /// The layout's centre line, in points.
+    int centre() const { return int(std::ceil(1280 / m_scale)) / 2; }
+    /// Onto the island and a motion over it.
+    void hover()
+    {
+        ASSERT_TRUE(session->movePointer(centre() - 10, 8));
+        ASSERT_TRUE(session->movePointer(centre(), 10));
+    }
+    /// Onto the desktop, below where the open island reaches.
+    bool park() { return session->movePointer(centre(), int(std::round(800 / m_scale)) - 20); }
+
+    /// test-drag-source, a Qt program on Wayland, started with `arguments`:
+    /// its window fills the output below the island; pressed there, its
+    /// drag is carried onto the island and dropped.
+    void dropOnIsland(const QStringList& arguments)
+    {
+        QProcess source;
+        QProcessEnvironment env = session->environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        session->startAsUser(
+            source, qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/test-drag-source"), arguments, env);
+        // It maps a moment after it starts: press until the drag begins.
+        bool pressed = false;
+        for (int attempt = 0; attempt < 20 && !pressed; ++attempt) {
+            ASSERT_TRUE(session->movePointer(centre(), 700 + attempt % 2));
+            ASSERT_TRUE(session->pressButton(true));
+            pressed = source.waitForReadyRead(500) && source.readLine().trimmed() == "pressed";
+            if (!pressed) {
+                ASSERT_TRUE(session->pressButton(false));
+            }
+        }
+        ASSERT_TRUE(pressed) << "the drag source never started a drag";
+        ASSERT_TRUE(session->movePointer(centre(), 300));
+        ASSERT_TRUE(session->movePointer(centre(), 12));
+        // The drag over the island opens it on the shelf.
+        ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
+        ASSERT_TRUE(session->movePointer(centre() + 2, 14));
+        ASSERT_TRUE(session->pressButton(false));
+        ASSERT_TRUE(source.waitForReadyRead(5000));
+        EXPECT_EQ(source.readLine().trimmed(), "dropped");
+        source.waitForFinished(5000);
+        ASSERT_TRUE(park());
+    }
+    /// The items in the shelf's file; -1 without a readable file.
+    qsizetype shelfItems() const
+    {
+        QFile file(session->home() + QStringLiteral("/data/com.larkmoor.Brimwell/shelf.json"));
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).array().size() : -1;
+    }
+
+    std::unique_ptr<SwaySession> session;
+    QProcess program;
+    QByteArray log;
+    double m_scale = 1;
+    QRect m_lastBox;
+};
+
+} // namespace
+
+TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1));
+    ASSERT_TRUE(park());
+    ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
+    ASSERT_NO_FATAL_FAILURE(hover());
+    ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
+    // Onto the desktop: the compositor's leave closes it, with nothing else
+    // to ask.
+    ASSERT_TRUE(park());
+    ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
+
+    // Another Wayland program drags two files onto the island, then a PNG.
+    const QString files = session->home() + QStringLiteral("/files/");
+    QDir().mkpath(files);
+    for (const char* name : { "a.txt", "b.txt" }) {
+        QFile file(files + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("shelved\n");
+    }
+    QImage png(8, 8, QImage::Format_ARGB32);
+    png.fill(Qt::red);
+    ASSERT_TRUE(png.save(files + QStringLiteral("c.png")));
+    SwaySession::giveToUser(session->home());
+    ASSERT_NO_FATAL_FAILURE(
+        dropOnIsland({ QStringLiteral("--uri"), QUrl::fromLocalFile(files + QStringLiteral("a.txt")).toString(),
+            QStringLiteral("--uri"), QUrl::fromLocalFile(files + QStringLiteral("b.txt")).toString() }));
+    EXPECT_TRUE(SwaySession::waitFor([&] { return shelfItems() == 2; })) << shelfItems();
+    ASSERT_NO_FATAL_FAILURE(dropOnIsland({ QStringLiteral("--png"), files + QStringLiteral("c.png") }));
+    EXPECT_TRUE(SwaySession::waitFor([&] { return shelfItems() == 3; })) << shelfItems();
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndDoubleScale)
+{
+    for (const double scale : { 1.5, 2.0 }) {
+        SCOPED_TRACE(scale);
+        TearDown();
+        log.clear();
+        ASSERT_NO_FATAL_FAILURE(start(scale));
+        ASSERT_TRUE(park());
+        ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
+        // A straight edge stays one step from the background to black: a
+        // resampled buffer would blur it over two or more pixels.
+        const QImage shot = screenshot();
+        const int middle = m_lastBox.center().x();
+        int between = 0;
+        for (int y = 0; y < m_lastBox.top() + 4; ++y) {
+            const int gray = qGray(shot.pixel(middle, y));
+            between += gray > 4 && gray < 0x3b;
+        }
+        EXPECT_LE(between, 1) << "the top edge is blurred";
+        ASSERT_NO_FATAL_FAILURE(hover());
+        ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
+    }
+}

@@ -17,6 +17,7 @@ class LinuxWording final : public QObject {
     Q_PROPERTY(QString keyCaptureRow READ keyCaptureRow CONSTANT FINAL)
     Q_PROPERTY(QString replaceOnFooter READ replaceOnFooter CONSTANT FINAL)
     Q_PROPERTY(QString replaceOffFooter READ replaceOffFooter CONSTANT FINAL)
+    Q_PROPERTY(QString keysHeldByDesktopFooter READ keysHeldByDesktopFooter CONSTANT FINAL)
     Q_PROPERTY(QString nowPlayingFooter READ nowPlayingFooter CONSTANT FINAL)
     Q_PROPERTY(QString calendarWithdraw READ calendarWithdraw CONSTANT FINAL)
     Q_PROPERTY(QString shelfFooter READ shelfFooter CONSTANT FINAL)
@@ -55,6 +56,14 @@ public:
     {
         return QStringLiteral("The volume, mute and brightness keys are handled by Brimwell, so the system pop-up no longer "
                               "appears. Hold Shift and Alt for finer steps.");
+    }
+
+    /// Wayland lets no program take keys: the desktop keeps them, and the
+    /// island shows every change of the level instead.
+    static QString keysHeldByDesktopFooter()
+    {
+        return QStringLiteral("On Wayland the desktop handles the volume, mute and brightness keys. The island shows every "
+                              "change of the level; replacing the system pop-up is not available.");
     }
 
     /// "The macOS pop-up still appears. Turn on “Replace” to show only the island."

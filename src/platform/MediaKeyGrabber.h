@@ -28,6 +28,9 @@ public:
 
     using QObject::QObject;
 
+    /// Whether the display server lets a program take keys at all: on
+    /// Wayland only the desktop does.
+    virtual bool canGrab() const { return true; }
     /// Whether the keys can be taken now (no other program holds them).
     virtual bool isTrusted() = 0;
     /// Takes every key; false, with nothing taken, when any is held elsewhere.

@@ -32,7 +32,8 @@ SettingsForm {
 
     SettingsSection {
         header: "Behavior"
-        footer: pane.settings.replaceSystemHUD ? LinuxWording.replaceOnFooter : LinuxWording.replaceOffFooter
+        footer: pane.logic.keysHeldByDesktop ? LinuxWording.keysHeldByDesktopFooter
+                : pane.settings.replaceSystemHUD ? LinuxWording.replaceOnFooter : LinuxWording.replaceOffFooter
 
         SettingsSliderRow {
             objectName: "hudDuration"
@@ -47,12 +48,13 @@ SettingsForm {
         SettingsToggleRow {
             objectName: "replaceSystemHUD"
             title: LinuxWording.replaceSystemHUD
-            checked: pane.settings.replaceSystemHUD
+            enabled: !pane.logic.keysHeldByDesktop
+            checked: pane.settings.replaceSystemHUD && !pane.logic.keysHeldByDesktop
             onToggled: on => pane.settings.replaceSystemHUD = on
         }
         SettingsRow {
             objectName: "keyCapture"
-            visible: pane.settings.replaceSystemHUD
+            visible: pane.settings.replaceSystemHUD && !pane.logic.keysHeldByDesktop
             title: LinuxWording.keyCaptureRow
             Button {
                 objectName: "allowKeyCapture"
@@ -69,7 +71,7 @@ SettingsForm {
         }
         Text {
             objectName: "keyCaptureHint"
-            visible: pane.settings.replaceSystemHUD && pane.logic.keyCaptureHint !== ""
+            visible: pane.settings.replaceSystemHUD && !pane.logic.keysHeldByDesktop && pane.logic.keyCaptureHint !== ""
             text: pane.logic.keyCaptureHint
             color: Qt.rgba(1, 0.8, 0.4, 0.9)
             font.pixelSize: 11

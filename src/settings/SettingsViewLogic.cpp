@@ -191,6 +191,11 @@ void SettingsViewLogic::chooseDisplay(int index)
     m_settings.setPreferredDisplayID(id.isEmpty() ? std::nullopt : std::optional<QString>(id));
 }
 
+bool SettingsViewLogic::keysHeldByDesktop() const
+{
+    return m_keys && !m_keys->canGrab();
+}
+
 KeyCaptureState SettingsViewLogic::keyCaptureState() const
 {
     if (!m_keys || !m_keys->isTrusted())

@@ -68,6 +68,8 @@ class SettingsViewLogic : public QObject {
     Q_PROPERTY(KeyCaptureStates::KeyCaptureState keyCaptureState READ keyCaptureState NOTIFY servicesChanged FINAL)
     /// After "Allow…" failed: which desktop setting holds the keys; else empty.
     Q_PROPERTY(QString keyCaptureHint READ keyCaptureHint NOTIFY servicesChanged FINAL)
+    /// The desktop keeps the media keys (Wayland): replacing its HUD is not available.
+    Q_PROPERTY(bool keysHeldByDesktop READ keysHeldByDesktop NOTIFY servicesChanged FINAL)
     /// The HUD pane's first footer.
     Q_PROPERTY(QString hudFooter READ hudFooter NOTIFY servicesChanged FINAL)
     /// The Now Playing pane's "Reading from" value.
@@ -122,6 +124,7 @@ public:
     QSizeF notchSize() const;
     KeyCaptureState keyCaptureState() const;
     QString keyCaptureHint() const { return m_keyCaptureHint; }
+    bool keysHeldByDesktop() const;
     QString hudFooter() const;
     QString nowPlayingSource() const;
     QStringList playerChoices() const;

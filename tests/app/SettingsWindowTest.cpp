@@ -13,6 +13,7 @@
 #include "FakeUpdateFramework.h"
 #include "HUDController.h"
 #include "LaunchAtLoginService.h"
+#include "LinuxWording.h"
 #include "NowPlayingRig.h"
 #include "ScreenService.h"
 #include "SettingsStore.h"
@@ -333,4 +334,30 @@ TEST_F(TempDirTest, TheGearAReopenAndTheCalendarsPrivacyLinkOpenTheOneSettingsWi
     EXPECT_FALSE(delegate.trayController()->isVisible());
     delegate.settings().setShowTrayIcon(true);
     EXPECT_TRUE(delegate.trayController()->isVisible());
+}
+
+TEST_F(SettingsWindowTest, WhereOnlyTheDesktopTakesKeysTheHUDPaneSaysSoAndOffersNoReplacing)
+{
+    m_settings.setReplaceSystemHUD(true);
+    const std::function<bool(QQuickItem*, const QString&)> shows = [&](QQuickItem* from, const QString& text) {
+        if (from->isVisible() && from->property("text").toString() == text)
+            return true;
+        const QList<QQuickItem*> children = from->childItems();
+        return std::any_of(children.begin(), children.end(), [&](QQuickItem* child) { return shows(child, text); });
+    };
+    for (const bool wayland : { false, true }) {
+        SCOPED_TRACE(wayland ? "Wayland" : "X11");
+        m_keys.waylandLike = wayland;
+        // Fixed for a session; flipped here, so the pane is told.
+        Q_EMIT m_controller->logic().servicesChanged();
+        const auto find = open(*m_controller, SettingsPane::hud);
+        QQuickItem* replace = find(QStringLiteral("replaceSystemHUD"));
+        ASSERT_NE(replace, nullptr);
+        EXPECT_EQ(replace->isEnabled(), !wayland);
+        EXPECT_EQ(replace->property("checked").toBool(), !wayland);
+        EXPECT_EQ(find(QStringLiteral("keyCapture"))->isVisible(), !wayland);
+        EXPECT_EQ(shows(m_controller->window()->rootObject(), LinuxWording::keysHeldByDesktopFooter()), wayland);
+        m_controller->window()->close();
+    }
+    EXPECT_TRUE(m_settings.replaceSystemHUD()) << "the stored choice is kept for an X11 session";
 }

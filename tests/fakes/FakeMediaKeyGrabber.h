@@ -5,6 +5,7 @@
 /// Media keys that another program holds while `heldElsewhere` is true.
 class FakeMediaKeyGrabber final : public MediaKeyGrabber {
 public:
+    bool canGrab() const override { return !waylandLike; }
     bool isTrusted() override { return m_grabbed || !heldElsewhere; }
     bool grab() override
     {
@@ -18,6 +19,8 @@ public:
     bool press(const MediaKeyPress& press) { return m_grabbed && handle(press); }
 
     bool heldElsewhere = false;
+    /// No program may take keys.
+    bool waylandLike = false;
     int grabCalls = 0;
 
 private:

@@ -28,6 +28,8 @@ public:
     MediaKeyInterceptor(const MediaKeyInterceptor&) = delete;
     MediaKeyInterceptor& operator=(const MediaKeyInterceptor&) = delete;
 
+    /// False where only the desktop can take the keys (Wayland).
+    bool canGrab() const { return m_grabber.canGrab(); }
     bool isTrusted() const { return m_isTrusted; }
     bool isActive() const { return m_isActive; }
     bool wantsToRun() const { return m_wantsToRun; }

@@ -22,6 +22,7 @@ public:
     X11MediaKeyGrabber(const X11MediaKeyGrabber&) = delete;
     X11MediaKeyGrabber& operator=(const X11MediaKeyGrabber&) = delete;
 
+    bool canGrab() const override { return m_connection != nullptr; }
     bool isTrusted() override;
     bool grab() override;
     void release() override;

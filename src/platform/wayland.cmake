@@ -9,6 +9,7 @@ if(NOT WAYLAND_PROTOCOLS_DIR)
 endif()
 brimwell_wayland_protocols(BRIMWELL_WAYLAND_GENERATED
   ${CMAKE_CURRENT_SOURCE_DIR}/linux/wayland/wlr-layer-shell-unstable-v1.xml
+  ${CMAKE_CURRENT_SOURCE_DIR}/linux/wayland/wlr-data-control-unstable-v1.xml
   ${WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml
   ${WAYLAND_PROTOCOLS_DIR}/unstable/xdg-output/xdg-output-unstable-v1.xml
   ${WAYLAND_PROTOCOLS_DIR}/stable/viewporter/viewporter.xml
@@ -18,6 +19,7 @@ target_sources(brimwell_platform PRIVATE
   ${BRIMWELL_WAYLAND_GENERATED}
   linux/wayland/WaylandProtocols.cpp
   linux/WaylandIslandPanel.cpp linux/WaylandIslandPanel.h
+  linux/WaylandDataControlClipboard.cpp linux/WaylandDataControlClipboard.h
 )
 target_include_directories(brimwell_platform PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/wayland)
 target_link_libraries(brimwell_platform PRIVATE PkgConfig::WAYLAND)

@@ -31,13 +31,10 @@ bool isMetaTarget(const QString& name)
         || name == QLatin1String("SAVE_TARGETS");
 }
 
-// Marks our own writes; other programs see it as one more type.
-constexpr const char* ownWriteType = "application/x-brimwell-history-copy";
 // KeePassXC and KDE's password tools: with the content "secret", a password.
 constexpr const char* passwordHintType = "x-kde-passwordManagerHint";
 // A list of URLs: files copied when every entry is a file: URL.
 constexpr const char* uriListType = "text/uri-list";
-constexpr qsizetype markerBoundBytes = 64 * 1024;
 
 // Types that mark a copy as not to be kept by their presence alone. Besides
 // Linux file managers' own, the markers of other platforms' password

@@ -25,6 +25,11 @@ public:
     /// Text beyond this many bytes is not read (no text of 100,000 UTF-16
     /// code units needs more than 300,000 UTF-8 bytes).
     static constexpr qsizetype textBoundBytes = 400'000;
+    /// The list of types and the markers (the password manager's hint, a URI
+    /// list) are read up to this many bytes.
+    static constexpr qsizetype markerBoundBytes = 64 * 1024;
+    /// Marks our own writes; other programs see it as one more type.
+    static constexpr const char* ownWriteType = "application/x-brimwell-history-copy";
 
     /// Connects to `display` (empty: $DISPLAY). Without a display, or
     /// without XFixes, the counter never moves and reads find nothing.

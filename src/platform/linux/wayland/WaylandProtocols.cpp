@@ -3,6 +3,7 @@
 // reports as ignored on the definitions).
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "wlr-data-control-unstable-v1-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
@@ -12,6 +13,7 @@
 #pragma GCC diagnostic ignored "-Wpedantic"
 #include "fractional-scale-v1-protocol.c"
 #include "viewporter-protocol.c"
+#include "wlr-data-control-unstable-v1-protocol.c"
 #include "wlr-layer-shell-unstable-v1-protocol.c"
 #include "xdg-output-unstable-v1-protocol.c"
 #include "xdg-shell-protocol.c"

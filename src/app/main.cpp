@@ -35,6 +35,7 @@
 #include "SysfsPowerSupplies.h"
 #include "UPowerPowerSources.h"
 #include "UserDefaults.h"
+#include "WaylandDataControlClipboard.h"
 #include "WaylandIslandPanel.h"
 #include "X11Clipboard.h"
 #include "X11Connection.h"
@@ -180,7 +181,11 @@ int main(int argc, char** argv)
     MprisWatcher mediaPlayers(QDBusConnection::sessionBus(), Clock::system());
     NetworkWebLoader webLoader;
     DesktopApplicationCatalog applications;
-    X11Clipboard systemClipboard;
+    // XFixes on X11 and through XWayland; data control on the native path,
+    // where the island never has the keyboard focus Qt's clipboard needs.
+    const std::unique_ptr<SystemClipboard> systemClipboard = native
+        ? std::unique_ptr<SystemClipboard>(std::make_unique<WaylandDataControlClipboard>())
+        : std::make_unique<X11Clipboard>();
     // UPower where it runs or can be started; the kernel's folder otherwise.
     SysfsPowerSupplies powerSupplies(QStringLiteral("/sys/class/power_supply"));
     UPowerPowerSources powerSources(QDBusConnection::systemBus(), &powerSupplies);
@@ -195,14 +200,14 @@ int main(int argc, char** argv)
     factories.calendar = [&] { return std::make_unique<CalendarService>(calendarStore, defaults); };
     factories.clipboard = [&] {
         return std::make_unique<ClipboardService>(
-            systemClipboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+            *systemClipboard, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     };
     FreedesktopThumbnails fileThumbnails;
     DBusFileBrowser fileBrowser(QDBusConnection::sessionBus());
     KdeConnectSharing deviceSharing(QDBusConnection::sessionBus());
     factories.shelf = [&] {
         return std::make_unique<ShelfService>(
-            ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, systemClipboard },
+            ShelfService::Platform { fileThumbnails, fileBrowser, deviceSharing, *systemClipboard },
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), QDir::homePath());
     };
     factories.nowPlaying = [&] { return std::make_unique<NowPlayingService>(mediaPlayers, applications, webLoader); };

@@ -177,7 +177,28 @@ TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
     EXPECT_TRUE(SwaySession::waitFor([&] { return shelfItems() == 2; })) << shelfItems();
     ASSERT_NO_FATAL_FAILURE(dropOnIsland({ QStringLiteral("--png"), files + QStringLiteral("c.png") }));
     EXPECT_TRUE(SwaySession::waitFor([&] { return shelfItems() == 3; })) << shelfItems();
+
+    // Copies of other programs reach the history through data control; one
+    // marked as a password does not.
+    const auto history = [&] {
+        QFile file(session->home() + QStringLiteral("/data/com.larkmoor.Brimwell/clipboard-history.json"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ASSERT_EQ(session->run(QStringLiteral("wl-copy"), { QStringLiteral("copied on sway") }), 0);
+    EXPECT_TRUE(SwaySession::waitFor([&] { return history().contains("copied on sway"); })) << history().constData();
+    ASSERT_EQ(session->run(QStringLiteral("wl-copy"),
+                  { QStringLiteral("--type"), QStringLiteral("x-kde-passwordManagerHint"), QStringLiteral("secret") }),
+        0);
+    ASSERT_EQ(session->run(QStringLiteral("wl-copy"), { QStringLiteral("after the password") }), 0);
+    EXPECT_TRUE(SwaySession::waitFor([&] { return history().contains("after the password"); })) << history().constData();
+    EXPECT_FALSE(history().contains("\"secret\"")) << history().constData();
     EXPECT_EQ(program.state(), QProcess::Running);
+
+    // The compositor going away ends the program with status 1, not a crash.
+    session.reset();
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
 }
 
 TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndDoubleScale)

@@ -224,3 +224,66 @@ TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndDoubl
         ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
     }
 }
+
+// KDE Plasma's compositor, headless (its virtual backend), at a fractional
+// scale it announces through the fractional scale protocol. There is no
+// screenshot tool for it here, so the log tells what the island got.
+TEST(NativeKWinTest, TheIslandShowsAtTheCompositorsFractionalScaleAndEndsWithIt)
+{
+    const QString kwinPath = QStandardPaths::findExecutable(QStringLiteral("kwin_wayland"));
+    if (kwinPath.isEmpty())
+        BRIMWELL_MISSING_REAL_PART("kwin_wayland is not installed (kwin-wayland)");
+    QTemporaryDir home;
+    const QString runtime = home.path() + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Debian gives kwin_wayland a file capability (to raise its priority)
+    // that a container's bounding set refuses at exec; a copy has none.
+    const QString kwin = home.path() + QStringLiteral("/kwin_wayland");
+    ASSERT_TRUE(QFile::copy(kwinPath, kwin));
+    SwaySession::giveToUser(home.path());
+
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const auto asUser = [&](QProcess& process, const QString& program, const QStringList& arguments) {
+        process.setProcessEnvironment(env);
+        if (::geteuid() == 0)
+            process.start(QStringLiteral("setpriv"),
+                QStringList { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                    QStringLiteral("--"), program }
+                    + arguments);
+        else
+            process.start(program, arguments);
+    };
+    QProcess compositor;
+    compositor.setProcessChannelMode(QProcess::MergedChannels);
+    asUser(compositor, kwin,
+        { QStringLiteral("--virtual"), QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"),
+            QStringLiteral("wayland-kw"), QStringLiteral("--width"), QStringLiteral("1280"), QStringLiteral("--height"),
+            QStringLiteral("800"), QStringLiteral("--scale"), QStringLiteral("1.5") });
+    ASSERT_TRUE(SwaySession::waitFor([&] { return QFile::exists(runtime + QStringLiteral("/wayland-kw")); }, 20000))
+        << compositor.readAll().constData();
+
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-kw"));
+    env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home.path() + QStringLiteral("/no-bus"));
+    env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+    QProcess program;
+    asUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+    QByteArray log;
+    EXPECT_TRUE(ChildProcess::waitForStderr(program, log, "preferred scale 1.5")) << log.constData();
+    EXPECT_TRUE(log.contains("layer-shell surface")) << log.constData();
+    EXPECT_TRUE(log.contains("Island shown on Virtual-0")) << log.constData();
+
+    compositor.kill();
+    compositor.waitForFinished(5000);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+}

@@ -682,7 +682,7 @@ WaylandIslandPanel::WaylandIslandPanel(QObject* parent)
     m_window->setColor(Qt::transparent);
     // The software renderer draws into the buffer's image; an RHI would
     // need a GPU context this path never uses.
-    if (QQuickWindow::graphicsApi() != QSGRendererInterface::Software)
+    if (QQuickWindow::sceneGraphBackend() != QLatin1String("software"))
         qCWarning(lcPlatformDisplay, "The island on Wayland draws with the software renderer only");
     connect(m_renderControl, &QQuickRenderControl::renderRequested, this, &WaylandIslandPanel::scheduleFrame);
     connect(m_renderControl, &QQuickRenderControl::sceneChanged, this, &WaylandIslandPanel::scheduleFrame);
@@ -894,6 +894,11 @@ qreal WaylandIslandPanel::scale() const
 void WaylandIslandPanel::handleConfigure(uint32_t serial)
 {
     zwlr_layer_surface_v1_ack_configure(m_client->layerSurface, serial);
+    if (!m_configured) {
+        const WaylandOutput* output = m_client->surfaceOutput;
+        qCInfo(lcPlatformDisplay, "Island shown on %s at scale %g",
+            output ? qUtf8Printable(output->name) : "the compositor's output", scale());
+    }
     m_configured = true;
     m_frameWanted = true;
     renderFrame();
@@ -931,6 +936,7 @@ void WaylandIslandPanel::handlePreferredScale(qreal scale)
     if (scale <= 0 || m_preferredScale == scale)
         return;
     m_preferredScale = scale;
+    qCInfo(lcPlatformDisplay, "Island drawn at the compositor's preferred scale %g", scale);
     scheduleFrame();
 }
 

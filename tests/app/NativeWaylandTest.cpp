@@ -12,8 +12,8 @@
 // with grim, and a virtual pointer on sway's seat moves over it.
 namespace {
 
-// The pill on a 1280x800 layout at any scale, in points: closed 150x20 and
-// open 520x211, 2 below the top edge, centred.
+// The pill on a 1280x800 layout (an output of that size times the scale),
+// in points: closed 150x20 and open 520x211, 2 below the top edge, centred.
 constexpr QSize closedPoints(150, 20);
 constexpr QSize openPoints(520, 211);
 
@@ -22,7 +22,7 @@ protected:
     void start(double scale)
     {
         m_scale = scale;
-        session = std::make_unique<SwaySession>(false, QSize(1280, 800), scale);
+        session = std::make_unique<SwaySession>(false, QSize(int(1280 * scale), int(800 * scale)), scale);
         if (!session->failure.isEmpty())
             BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
         session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session->environment());
@@ -39,20 +39,19 @@ protected:
     {
         const QString path = session->home() + QStringLiteral("/shot.png");
         QFile::remove(path);
-        if (session->run(QStringLiteral("grim"), { path }) != 0)
+        // The band the open island takes, in layout points.
+        if (session->run(QStringLiteral("grim"), { QStringLiteral("-g"), QStringLiteral("0,0 1280x240"), path }) != 0)
             return {};
 
         return QImage(path).convertToFormat(QImage::Format_RGB32);
     }
     /// The island's outline on the screenshot: the box of the pixels darker
     /// than halfway between sway's grey background and black, so an edge
-    /// pixel half covered counts once. Only the band the open island takes
-    /// is looked at; the pointer rests below it.
-    QRect darkBox(const QImage& shot) const
+    /// pixel half covered counts once. The pointer rests below the band.
+    static QRect darkBox(const QImage& shot)
     {
         QRect box;
-        const int band = int((openPoints.height() + 10) * m_scale);
-        for (int y = 0; y < std::min(shot.height(), band); ++y) {
+        for (int y = 0; y < shot.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
             for (int x = 0; x < shot.width(); ++x) {
                 if (qGray(line[x]) < 32)
@@ -64,7 +63,7 @@ protected:
     /// The box the island of `points` takes at this session's scale.
     QRect expected(QSize points) const
     {
-        const double left = std::round(std::ceil(1280 / m_scale) / 2 - points.width() / 2.0);
+        const double left = 640 - points.width() / 2.0;
         return QRect(int(std::lround(left * m_scale)), int(std::lround(2 * m_scale)), int(std::lround(points.width() * m_scale)),
             int(std::lround(points.height() * m_scale)));
     }
@@ -89,7 +88,7 @@ protected:
             + QString::fromUtf8(log);
     }
     /// The layout's centre line, in points.
-    int centre() const { return int(std::ceil(1280 / m_scale)) / 2; }
+    static int centre() { return 640; }
     /// Onto the island and a motion over it.
     void hover()
     {
@@ -97,7 +96,7 @@ protected:
         ASSERT_TRUE(session->movePointer(centre(), 10));
     }
     /// Onto the desktop, below where the open island reaches.
-    bool park() { return session->movePointer(centre(), int(std::round(800 / m_scale)) - 20); }
+    bool park() { return session->movePointer(centre(), 780); }
 
     /// test-drag-source, a Qt program on Wayland, started with `arguments`:
     /// its window fills the output below the island; pressed there, its
@@ -201,9 +200,9 @@ TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
     EXPECT_EQ(program.exitCode(), 1);
 }
 
-TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndDoubleScale)
+TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndWholeScales)
 {
-    for (const double scale : { 1.5, 2.0 }) {
+    for (const double scale : { 1.25, 1.5, 2.0, 3.0 }) {
         SCOPED_TRACE(scale);
         TearDown();
         log.clear();
@@ -220,6 +219,11 @@ TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndDoubl
             between += gray > 4 && gray < 0x3b;
         }
         EXPECT_LE(between, 1) << "the top edge is blurred";
+        // Drawn at the output's pixel size: a buffer of points the compositor
+        // scales up takes the same box, sharp or not.
+        log += program.readAllStandardError();
+        EXPECT_TRUE(log.contains(QStringLiteral("Island shown on HEADLESS-1 at scale %1").arg(scale).toUtf8()))
+            << log.constData();
         ASSERT_NO_FATAL_FAILURE(hover());
         ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
     }

@@ -42,21 +42,16 @@ protected:
     QDBusConnection startLogind()
     {
         const QString session = QStringLiteral("/org/freedesktop/login1/session/auto");
-        QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address, QStringLiteral("backlight-test"));
-        m_logind = std::make_unique<DBusMock>(bus, m_bus.address, QStringLiteral("org.freedesktop.login1"), session,
+        m_logind = std::make_unique<DBusMock>(m_bus, m_daemon.address, QStringLiteral("org.freedesktop.login1"), session,
             QStringLiteral("org.freedesktop.login1.Session"));
         m_logind->mock(session, QStringLiteral("AddMethod"),
             { QString(), QStringLiteral("SetBrightness"), QStringLiteral("ssu"), QString(),
                 QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root()) });
-        return bus;
-    }
-    void TearDown() override
-    {
-        m_logind.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("backlight-test")); // the next test has a bus of its own
+        return m_bus;
     }
 
-    ChildProcess::PrivateBus m_bus;
+    ChildProcess::PrivateBus m_daemon;
+    BusConnection m_bus { m_daemon.address, QStringLiteral("backlight-test") };
     std::unique_ptr<DBusMock> m_logind;
 };
 

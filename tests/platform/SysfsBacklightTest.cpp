@@ -67,9 +67,14 @@ TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelsBacklight)
     EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("acpi_video0"));
 }
 
-TEST_F(SysfsBacklightTest, ABrokenMaximumMakesBrightnessUnavailableWithoutDividingByZero)
+TEST_F(SysfsBacklightTest, WithoutLogindTheFileIsWrittenAndABrokenMaximumIsNoDivisionByZero)
 {
-    addDevice(QStringLiteral("panel"), "raw", 0, 10);
+    addDevice(QStringLiteral("panel"), "platform", 255, 0);
+    SysfsBacklight writer(root(), QDBusConnection(QStringLiteral("none")));
+    EXPECT_EQ(writer.setBrightness(1, 1.5f), 0);
+    EXPECT_EQ(brightnessFile(QStringLiteral("panel")), QByteArray("255"));
+
+    set(QStringLiteral("panel/max_brightness"), "0");
     SysfsBacklight backlight(root(), QDBusConnection(QStringLiteral("none")));
     ASSERT_EQ(backlight.builtInDisplay(), 1u);
     float level = -1;
@@ -149,14 +154,6 @@ TEST_F(SysfsBacklightTest, TheLowestStepLeavesThePanelLitAndAnOutsideZeroShowsAs
     // Another tool may still switch the panel off: that reads as 0.
     set(QStringLiteral("intel_backlight/brightness"), "0");
     EXPECT_TRUE(QTest::qWaitFor([&] { return service.level() == 0; }, 5000)) << service.level();
-}
-
-TEST_F(SysfsBacklightTest, WritesTheFileItselfWhereThereIsNoLogind)
-{
-    addDevice(QStringLiteral("panel"), "platform", 255, 0);
-    SysfsBacklight backlight(root(), QDBusConnection(QStringLiteral("none")));
-    EXPECT_EQ(backlight.setBrightness(1, 1.5f), 0);
-    EXPECT_EQ(brightnessFile(QStringLiteral("panel")), QByteArray("255"));
 }
 
 } // namespace

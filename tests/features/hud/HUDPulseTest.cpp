@@ -24,12 +24,10 @@ protected:
     {
         ASSERT_TRUE(server.start()) << "pulseaudio did not start";
         ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);
-        defaults = std::make_unique<UserDefaults>(path(QStringLiteral("settings.ini")));
-        settings = std::make_unique<SettingsStore>(*defaults);
-        settings->setReplaceSystemHUD(true);
+        settings.setReplaceSystemHUD(true);
         display.display.reset();
         audio = std::make_unique<PulseAudioHardware>();
-        hud = std::make_unique<HUDController>(*settings, *audio, display, keys);
+        hud = std::make_unique<HUDController>(settings, *audio, display, keys);
         hud->start();
     }
     bool press(MediaKey key, bool fine = false) { return keys.press({ key, true, fine }); }
@@ -49,8 +47,8 @@ protected:
 
     LogCapture log;
     PrivatePulseServer server { { QStringLiteral("speakers") } };
-    std::unique_ptr<UserDefaults> defaults;
-    std::unique_ptr<SettingsStore> settings;
+    UserDefaults defaults { path(QStringLiteral("settings.ini")) };
+    SettingsStore settings { defaults };
     FakeDisplayBrightness display;
     FakeMediaKeyGrabber keys;
     std::unique_ptr<PulseAudioHardware> audio;

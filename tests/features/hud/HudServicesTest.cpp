@@ -223,6 +223,7 @@ TEST_F(MediaKeyInterceptorTest, WaitsForHeldKeysWithOnePollTakesThemWhenFreeAndP
     interceptor.setWantsToRun(true);
     interceptor.refreshTrust();
     interceptor.stop();
+    EXPECT_EQ(scheduler.pendingCount(), 0);
     grabber.heldElsewhere = false;
     scheduler.advance(10000);
     EXPECT_FALSE(interceptor.isActive());

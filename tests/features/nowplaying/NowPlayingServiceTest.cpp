@@ -38,7 +38,7 @@ protected:
 
 } // namespace
 
-TEST(ArtworkAccent, AveragesTheWholeImageThenLiftsSaturationAndBrightness)
+TEST(ArtworkDecoding, AccentAveragesTheImageAndDecodesNoLargerThanDrawnNorAbsurdHeaders)
 {
     QImage image(2, 1, QImage::Format_ARGB32);
     image.setPixel(0, 0, qRgb(255, 0, 0));
@@ -56,10 +56,7 @@ TEST(ArtworkAccent, AveragesTheWholeImageThenLiftsSaturationAndBrightness)
 
     EXPECT_FALSE(ArtworkDecoder::accentColor(QImage()));
     EXPECT_TRUE(ArtworkDecoder::decodeNow(QByteArray("not an image")).image.isNull());
-}
 
-TEST(ArtworkDecoding, DecodesNoLargerThanDrawnAndRefusesAbsurdHeaders)
-{
     // Scaled while decoding, just covering the drawn square, aspect kept.
     const auto decoded = [](QSize size) {
         return ArtworkDecoder::decodeNow(TestImages::png(TestImages::filled(size, Qt::red)), QSize(192, 192)).image.size();

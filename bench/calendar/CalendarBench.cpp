@@ -5,11 +5,11 @@
 // expanding); gui_ms is what the GUI thread spends on one publish: building
 // the events, grouping them by day and publishing the month (target < 4 ms).
 
+#include "../BenchLoop.h"
 #include "CalendarService.h"
 #include "ICalendarFileStore.h"
 #include "UserDefaults.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -86,17 +86,6 @@ private:
     CalendarStore& m_inner;
 };
 
-bool spinUntil(const std::function<bool()>& condition, int boundMs = 60000)
-{
-    QDeadlineTimer deadline(boundMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 // One month loaded, from a store that has read nothing yet (cold) or has
 // every file parsed already, as after a change (warm).
 void loadMonth(benchmark::State& state, bool cold)
@@ -126,7 +115,7 @@ void loadMonth(benchmark::State& state, bool cold)
         timed->monthAnswered = false;
         // Alternate months, so every load is a new one.
         service->loadMonth(QDateTime(QDate(2026, 3 + month++ % 2, 15), QTime(12, 0)));
-        if (!spinUntil([&] { return timed->monthAnswered; })) {
+        if (!spinUntil([&] { return timed->monthAnswered; }, 60000)) {
             state.SkipWithError("the month did not load");
             return;
         }

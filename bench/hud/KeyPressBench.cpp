@@ -2,6 +2,7 @@
 // sink's confirmation of the new volume and the HUD state published, over
 // 50 presses. Run by bench/hud/keypress, which starts a private Xvfb and
 // PulseAudio for it.
+#include "../BenchLoop.h"
 #include "../BenchStats.h"
 #include "HUDController.h"
 #include "PulseAudioHardware.h"
@@ -12,7 +13,6 @@
 #include "X11MediaKeyGrabber.h"
 
 #include <QDBusConnection>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -24,21 +24,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-namespace {
-
-bool waitUntil(const std::function<bool()>& condition, int boundMs)
-{
-    QDeadlineTimer deadline(boundMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -55,7 +40,7 @@ int main(int argc, char** argv)
     X11MediaKeyGrabber keys(x11 ? x11->connection() : nullptr);
     HUDController hud(settings, audio, backlight, keys);
     hud.start();
-    if (!waitUntil([&] { return hud.volume().isAdjustable() && keys.isGrabbed(); }, 10000)) {
+    if (!spinUntil([&] { return hud.volume().isAdjustable() && keys.isGrabbed(); }, 10000)) {
         std::fprintf(stderr, "no sink or the media keys were not taken\n");
         return 1;
     }
@@ -65,7 +50,7 @@ int main(int argc, char** argv)
     const xcb_keycode_t up = keycodeOf(user, 0x1008FF13);
     const xcb_keycode_t down = keycodeOf(user, 0x1008FF11);
     hud.volume().setLevel(0.5);
-    waitUntil([] { return false; }, 300); // let the server settle
+    spinFor(300); // let the server settle
 
     bool confirmed = false;
     QObject::connect(&audio, &AudioHardware::deviceChanged, [&] { confirmed = true; });
@@ -80,7 +65,7 @@ int main(int argc, char** argv)
         xcb_test_fake_input(user, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, root, 0, 0, 0);
         xcb_test_fake_input(user, XCB_KEY_RELEASE, key, XCB_CURRENT_TIME, root, 0, 0, 0);
         xcb_flush(user);
-        const bool done = waitUntil(
+        const bool done = spinUntil(
             [&] {
                 const auto& state = hud.presenter()->state();
                 return confirmed && state && state->level == expected;

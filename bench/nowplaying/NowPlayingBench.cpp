@@ -3,6 +3,7 @@
 // The end-to-end one starts a private dbus-daemon and the test MPRIS player;
 // it needs BRIMWELL_BINARY_DIR (defaults to the build tree).
 
+#include "../BenchLoop.h"
 #include "../BenchStats.h"
 #include "ArtworkDecoder.h"
 #include "ChildProcess.h"
@@ -13,7 +14,6 @@
 #include "NowPlayingService.h"
 
 #include <QBuffer>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,8 +25,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
-#include <ctime>
 
 namespace {
 
@@ -46,17 +44,6 @@ QByteArray coverJpeg(int side)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPEG", 90);
     return bytes;
-}
-
-bool spinUntil(const std::function<bool()>& condition, int boundMs = 5000)
-{
-    QDeadlineTimer deadline(boundMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 void ArtworkDecodeAndAccentOffThread(benchmark::State& state)
@@ -97,13 +84,6 @@ void ArtworkGuiThreadTime(benchmark::State& state)
     }
 }
 BENCHMARK(ArtworkGuiThreadTime)->UseManualTime()->Unit(benchmark::kMillisecond);
-
-qint64 monotonicNs()
-{
-    timespec now {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
 
 void PlayerSignalToPublishedTrack(benchmark::State& state)
 {

@@ -5,13 +5,13 @@
 // items and their icons) and for each arriving preview (target < 4 ms per
 // publish), and the time from the drop until the last preview shows.
 
-#include "DeviceSharing.h"
-#include "FileBrowser.h"
+#include "../BenchLoop.h"
+#include "../BenchStats.h"
+#include "FakeClipboard.h"
+#include "FakeShelfPlatform.h"
 #include "FreedesktopThumbnails.h"
 #include "ShelfService.h"
-#include "SystemClipboard.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -24,27 +24,6 @@
 #include <cstdio>
 
 namespace {
-
-// The shelf's other parts do nothing here.
-class NoBrowser final : public FileBrowser {
-public:
-    void open(const QUrl&) override { }
-    void reveal(const QList<QUrl>&) override { }
-};
-class NoSharing final : public DeviceSharing {
-public:
-    QList<Device> devices() const override { return {}; }
-    bool canEmail() const override { return false; }
-    bool send(const QList<QUrl>&, const QString&) override { return false; }
-    void email(const QList<QUrl>&) override { }
-};
-class NoClipboard final : public SystemClipboard {
-public:
-    int changeCount() const override { return 0; }
-    void read(ReadHandler) override { }
-    bool writeText(const QString&) override { return false; }
-    bool writeFiles(const QList<QUrl>&) override { return false; }
-};
 
 // Times what the GUI thread does with each preview the real renderer hands back.
 class TimedThumbnails final : public FileThumbnails {
@@ -79,14 +58,6 @@ private:
     FileThumbnails& m_inner;
 };
 
-double percentile(QList<double> values, double p)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min<qsizetype>(values.size() - 1, qsizetype(p * double(values.size())))];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -107,15 +78,15 @@ int main(int argc, char** argv)
         image.save(photos.last(), "JPEG", 90);
     }
 
-    QList<double> dropMs, iconMs, publishMs, lastMs;
+    std::vector<double> dropMs, iconMs, publishMs, lastMs;
     for (int round = 0; round < rounds; ++round) {
         // A fresh cache folder each round: every preview is rendered.
         QTemporaryDir cache;
         FreedesktopThumbnails real(cache.path());
         TimedThumbnails thumbnails(real);
-        NoBrowser browser;
-        NoSharing sharing;
-        NoClipboard systemClipboard;
+        FakeFileBrowser browser;
+        FakeDeviceSharing sharing;
+        FakeClipboard systemClipboard;
         ShelfService shelf({ thumbnails, browser, sharing, systemClipboard }, std::nullopt, dir.path());
         QMimeData drop;
         QList<QUrl> urls;
@@ -126,13 +97,11 @@ int main(int argc, char** argv)
         QElapsedTimer clock;
         clock.start();
         shelf.add(drop);
-        dropMs.append(double(clock.nsecsElapsed()) / 1e6);
-        iconMs.append(thumbnails.iconMs);
-        QDeadlineTimer deadline(120'000);
-        while (thumbnails.publishMs.size() < 30 && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        lastMs.append(double(clock.nsecsElapsed()) / 1e6);
-        publishMs.append(thumbnails.publishMs);
+        dropMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+        iconMs.push_back(thumbnails.iconMs);
+        spinUntil([&] { return thumbnails.publishMs.size() >= 30; }, 120'000);
+        lastMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+        publishMs.insert(publishMs.end(), thumbnails.publishMs.begin(), thumbnails.publishMs.end());
         if (thumbnails.rendered != 30)
             std::fprintf(stderr, "round %d: %d of 30 previews rendered\n", round, thumbnails.rendered);
     }

@@ -6,6 +6,8 @@
 // Usage (needs DISPLAY; the software renderer unless QT_QUICK_BACKEND is set):
 //   bench_island_views frames [cycles=10]   open/close cycles, frame times
 //   bench_island_views idle [seconds=60]    frames drawn and CPU used at rest
+#include "../BenchLoop.h"
+#include "../BenchStats.h"
 #include "FakeIslandActions.h"
 #include "IslandLayout.h"
 #include "IslandViewModel.h"
@@ -15,7 +17,6 @@
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -32,39 +33,11 @@
 
 namespace {
 
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p / 100.0 * double(values.size() - 1) + 0.5));
-    return values[index];
-}
-
 double cpuSeconds()
 {
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop until `done` or the bound passes.
-bool spinUntil(const std::function<bool()>& done, int boundMs)
-{
-    QDeadlineTimer deadline(boundMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-void spinFor(int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, int(std::max<qint64>(1, deadline.remainingTime())));
 }
 
 struct Harness {
@@ -157,10 +130,10 @@ int frames(int cycles)
     std::printf("renderer %s, %d open/close cycles, %zu frames\n",
         qPrintable(QQuickWindow::sceneGraphBackend().isEmpty() ? QStringLiteral("default") : QQuickWindow::sceneGraphBackend()),
         cycles, work.size());
-    std::printf("frame time (sync to swap): median %.2f ms, p95 %.2f ms, max %.2f ms\n", percentile(work, 50),
-        percentile(work, 95), percentile(work, 100));
-    std::printf("frame interval: median %.2f ms, p95 %.2f ms, frames later than 25 ms: %ld\n", percentile(intervals, 50),
-        percentile(intervals, 95), long(dropped));
+    std::printf("frame time (sync to swap): median %.2f ms, p95 %.2f ms, max %.2f ms\n", percentile(work, 0.5),
+        percentile(work, 0.95), percentile(work, 1));
+    std::printf("frame interval: median %.2f ms, p95 %.2f ms, frames later than 25 ms: %ld\n", percentile(intervals, 0.5),
+        percentile(intervals, 0.95), long(dropped));
     return 0;
 }
 

@@ -143,9 +143,7 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
         QQuickItem* row = item(pane.firstRow);
         const QRectF at = row->mapRectToScene(row->boundingRect());
         EXPECT_TRUE(QRectF(QPointF(0, 0), window->size()).contains(at)) << pane.name;
-        EXPECT_GT(
-            at.left(), item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane.pane))))->mapRectToScene(QRectF()).right())
-            << pane.name;
+        EXPECT_GT(at.left(), sidebarRow->mapRectToScene(QRectF()).right()) << pane.name;
         if (*pane.title)
             EXPECT_TRUE(row->property("title").toString().startsWith(QLatin1String(pane.title))) << pane.name;
         else
@@ -166,7 +164,7 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
     EXPECT_EQ(m_controller->logic().selectedPane(), SettingsPane::about);
 }
 
-TEST_F(SettingsWindowTest, SwitchesWriteSettingsAtOnceAndThePickerListsEveryDisplay)
+TEST_F(SettingsWindowTest, SwitchesAndPickersOfTheGeneralPaneWriteTheirSettingsAtOnce)
 {
     open(*m_controller, SettingsPane::general);
 
@@ -186,6 +184,36 @@ TEST_F(SettingsWindowTest, SwitchesWriteSettingsAtOnceAndThePickerListsEveryDisp
     m_controller->logic().chooseDisplay(2);
     EXPECT_EQ(m_settings.preferredDisplayID(), QStringLiteral("B"));
     EXPECT_EQ(picker->property("currentText").toString(), QStringLiteral("DELL U2720Q"));
+    m_controller->logic().chooseDisplay(0);
+    EXPECT_FALSE(m_settings.preferredDisplayID());
+
+    const auto choose = [](QQuickItem* combo, int index) {
+        ASSERT_NE(combo, nullptr);
+        QMetaObject::invokeMethod(combo, "activated", Q_ARG(int, index));
+    };
+    EXPECT_EQ(item("positionPicker")->property("currentText").toString(), QStringLiteral("Automatic"));
+    choose(item("positionPicker"), 2);
+    EXPECT_EQ(m_settings.islandPosition(), IslandPosition::belowTopPanel);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QSettings(path(QStringLiteral("settings.ini")), QSettings::IniFormat).value(QStringLiteral("islandPosition"))
+        == QStringLiteral("belowTopPanel"));
+    EXPECT_EQ(item("positionPicker")->property("currentText").toString(), QStringLiteral("Below the top panel"));
+
+    // The island's display (the first one, back on automatic), no notch, then one of its size.
+    EXPECT_EQ(item("notchDisplayName")->property("text").toString(), QStringLiteral("Built-in Display"));
+    EXPECT_EQ(item("notchPicker")->property("currentText").toString(), QStringLiteral("None"));
+    EXPECT_FALSE(item("notchWidth")->isVisible());
+    choose(item("notchPicker"), 1);
+    ASSERT_TRUE(m_screens.screen(std::nullopt)->topInset > 0);
+    EXPECT_TRUE(m_screens.displays()[0].hasNotch);
+    EXPECT_TRUE(item("notchWidth")->isVisible());
+    item("notchWidth")->setProperty("value", 185);
+    QMetaObject::invokeMethod(item("notchWidth"), "valueModified");
+    EXPECT_EQ(ScreenService::notchFrame(*m_screens.screen(std::nullopt))->size(), QSizeF(185, 32));
+    ViewProbe::shoot(*m_controller->window(), QStringLiteral("settings-general-notch"));
+    choose(item("notchPicker"), 0);
+    EXPECT_FALSE(m_screens.displays()[0].hasNotch);
+    EXPECT_EQ(item("notchPicker")->property("currentText").toString(), QStringLiteral("None"));
 }
 
 TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNoUpdateControls)
@@ -213,39 +241,6 @@ TEST_F(SettingsWindowTest, ANoteSaysWhenNoTrayShowsTheIconAndAPackagedBuildHasNo
     EXPECT_EQ(packagedNote->property("text").toString(), QStringLiteral("Updates come from your package manager."));
     for (const char* hidden : { "automaticallyChecksForUpdates", "checkForUpdates", "updatesUnavailable" })
         EXPECT_FALSE(find(QLatin1String(hidden))->isVisible()) << hidden;
-}
-
-TEST_F(SettingsWindowTest, PositionAndNotchRowsWriteTheirSettingsAtOnce)
-{
-    open(*m_controller, SettingsPane::general);
-    const auto choose = [](QQuickItem* picker, int index) {
-        ASSERT_NE(picker, nullptr);
-        QMetaObject::invokeMethod(picker, "activated", Q_ARG(int, index));
-    };
-
-    EXPECT_EQ(item("positionPicker")->property("currentText").toString(), QStringLiteral("Automatic"));
-    choose(item("positionPicker"), 2);
-    EXPECT_EQ(m_settings.islandPosition(), IslandPosition::belowTopPanel);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(QSettings(path(QStringLiteral("settings.ini")), QSettings::IniFormat).value(QStringLiteral("islandPosition"))
-        == QStringLiteral("belowTopPanel"));
-    EXPECT_EQ(item("positionPicker")->property("currentText").toString(), QStringLiteral("Below the top panel"));
-
-    // The island's display (the first one here), no notch, then one of its size.
-    EXPECT_EQ(item("notchDisplayName")->property("text").toString(), QStringLiteral("Built-in Display"));
-    EXPECT_EQ(item("notchPicker")->property("currentText").toString(), QStringLiteral("None"));
-    EXPECT_FALSE(item("notchWidth")->isVisible());
-    choose(item("notchPicker"), 1);
-    ASSERT_TRUE(m_screens.screen(std::nullopt)->topInset > 0);
-    EXPECT_TRUE(m_screens.displays()[0].hasNotch);
-    EXPECT_TRUE(item("notchWidth")->isVisible());
-    item("notchWidth")->setProperty("value", 185);
-    QMetaObject::invokeMethod(item("notchWidth"), "valueModified");
-    EXPECT_EQ(ScreenService::notchFrame(*m_screens.screen(std::nullopt))->size(), QSizeF(185, 32));
-    ViewProbe::shoot(*m_controller->window(), QStringLiteral("settings-general-notch"));
-    choose(item("notchPicker"), 0);
-    EXPECT_FALSE(m_screens.displays()[0].hasNotch);
-    EXPECT_EQ(item("notchPicker")->property("currentText").toString(), QStringLiteral("None"));
 }
 
 TEST_F(SettingsWindowTest, PlayerRowsListThePlayersSeenAndStoreTheChoiceAtOnce)

@@ -73,7 +73,7 @@ TEST(UpdaterTest, StartsOnlyWithAFeedAndMirrorsWhetherACheckCanStart)
     EXPECT_FALSE(updater.isPackaged());
 }
 
-TEST(AppcastTest, OffersOnlyANewerVersionAndSkipsBadItems)
+TEST(AppcastTest, OffersOnlyANewerVersionByItsNumbersAndSkipsBadItems)
 {
     const QByteArray feed = R"(<?xml version="1.0"?>
 <rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
@@ -106,10 +106,8 @@ TEST(AppcastTest, OffersOnlyANewerVersionAndSkipsBadItems)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(Appcast::parse("<html><body/></html>", &error));
     EXPECT_EQ(error, QStringLiteral("not an RSS document"));
-}
 
-TEST(AppcastTest, ComparesVersionsByTheirNumbers)
-{
+    // Versions compare by their numbers.
     EXPECT_GT(Appcast::compareVersions(QStringLiteral("1.10"), QStringLiteral("1.9")), 0);
     EXPECT_EQ(Appcast::compareVersions(QStringLiteral("2"), QStringLiteral("2.0")), 0);
     EXPECT_LT(Appcast::compareVersions(QStringLiteral("1.0beta"), QStringLiteral("1.0.1")), 0);
@@ -127,7 +125,7 @@ protected:
     void writeEntry(const QByteArray& text) { writeFile(QStringLiteral("autostart/com.larkmoor.Brimwell.desktop"), text); }
 };
 
-TEST_F(AutostartTest, StatusComesFromTheEntry)
+TEST_F(AutostartTest, StatusComesFromTheEntryWhichEnablingWritesOrReportsWhyNot)
 {
     EXPECT_EQ(item().status(), LoginItemStatus::notRegistered); // absent
     writeEntry(XdgAutostartLoginItem::entryText(program()));
@@ -142,10 +140,9 @@ TEST_F(AutostartTest, StatusComesFromTheEntry)
     EXPECT_EQ(XdgAutostartLoginItem::statusOfEntry(
                   XdgAutostartLoginItem::entryText(QStringLiteral("/no such/brimwell")), QStringLiteral("/no such/brimwell")),
         LoginItemStatus::notFound);
-}
 
-TEST_F(AutostartTest, EnablingWritesTheEntryAndAnUnwritableFolderIsReported)
-{
+    // Enabling writes the entry, making its folder; an unwritable folder is reported.
+    QDir(folder()).removeRecursively();
     LogCapture log;
     XdgAutostartLoginItem entry = item();
     LaunchAtLoginService service(entry);

@@ -26,14 +26,6 @@ namespace {
 
 const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
 
-struct MenuEntry {
-    int id = 0;
-    QString label;
-    QString type;
-    QString toggleType;
-    int toggleState = -1;
-};
-
 QVariantMap properties(const QDBusArgument& arg)
 {
     QVariantMap map;
@@ -41,10 +33,11 @@ QVariantMap properties(const QDBusArgument& arg)
     return map;
 }
 
-// The children of a dbusmenu layout (ia{sv}av).
-QList<MenuEntry> children(const QDBusArgument& layout)
+// The labels of a dbusmenu layout's (ia{sv}av) children, by their ids. What
+// the menu holds is the tray's unit test's; here it is only found and clicked.
+QMap<QString, int> children(const QDBusArgument& layout)
 {
-    QList<MenuEntry> entries;
+    QMap<QString, int> entries;
     int id = 0;
     layout.beginStructure();
     layout >> id;
@@ -54,15 +47,10 @@ QList<MenuEntry> children(const QDBusArgument& layout)
         QDBusVariant child;
         layout >> child;
         const QDBusArgument item = child.variant().value<QDBusArgument>();
-        MenuEntry entry;
+        int id = 0;
         item.beginStructure();
-        item >> entry.id;
-        const QVariantMap props = properties(item);
-        entry.label = props.value(QStringLiteral("label")).toString();
-        entry.type = props.value(QStringLiteral("type")).toString();
-        entry.toggleType = props.value(QStringLiteral("toggle-type")).toString();
-        entry.toggleState = props.value(QStringLiteral("toggle-state"), -1).toInt();
-        entries << entry;
+        item >> id;
+        entries.insert(properties(item).value(QStringLiteral("label")).toString(), id);
     }
     layout.endArray();
     layout.endStructure();
@@ -173,18 +161,12 @@ TEST_F(TrayDBusTest, TheTrayMenuOpensSettingsAndASecondLaunchBringsTheSameWindow
     ASSERT_FALSE(menu.isEmpty());
     const QDBusMessage layout
         = call(item, menu, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"), { 0, -1, QStringList() });
-    const QList<MenuEntry> entries = children(layout.arguments().value(1).value<QDBusArgument>());
-    ASSERT_EQ(entries.size(), 4);
-    EXPECT_EQ(entries[0].label, QStringLiteral("Settings…"));
-    EXPECT_EQ(entries[1].label, QStringLiteral("Launch at Login"));
-    EXPECT_EQ(entries[1].toggleType, QStringLiteral("checkmark"));
-    EXPECT_EQ(entries[1].toggleState, 0);
-    EXPECT_EQ(entries[2].type, QStringLiteral("separator"));
-    EXPECT_EQ(entries[3].label, QStringLiteral("Quit Brimwell"));
+    const QMap<QString, int> entries = children(layout.arguments().value(1).value<QDBusArgument>());
+    ASSERT_TRUE(entries.contains(QStringLiteral("Settings…"))) << qPrintable(entries.keys().join(','));
 
     EXPECT_EQ(settingsWindow(), 0u) << "made on first use";
     call(item, menu, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"),
-        { entries[0].id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u });
+        { entries.value(QStringLiteral("Settings…")), QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u });
     xcb_window_t window = 0;
     ASSERT_TRUE(m_x.waitFor([&] { return (window = settingsWindow()) != 0 && m_x.isViewable(window); }, 10000));
 

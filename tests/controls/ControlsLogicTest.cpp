@@ -8,7 +8,7 @@
 
 #include <limits>
 
-TEST(NotchShapeTest, RadiiAreLimitedToWhatFits)
+TEST(NotchShapeTest, RadiiAreLimitedToWhatFitsAndThePathFlaresIntoTheTopEdge)
 {
     const NotchShape shape(8, 14);
     const auto wide = shape.clampedRadii({ 200, 32 });
@@ -23,10 +23,8 @@ TEST(NotchShapeTest, RadiiAreLimitedToWhatFits)
     const auto empty = shape.clampedRadii({ 0, 0 });
     EXPECT_DOUBLE_EQ(empty.top, 0);
     EXPECT_DOUBLE_EQ(empty.bottom, 0);
-}
 
-TEST(NotchShapeTest, PathFlaresIntoTheTopEdgeAndNegativeRadiiGiveASquareBody)
-{
+    // The path flares into the top edge; negative radii give a square body.
     const QRectF rect(10, 0, 200, 32);
     const QPainterPath notch = NotchShape(8, 14).path(rect);
     EXPECT_EQ(notch.boundingRect(), rect);

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "DBusActivityHost.h"
+#include "DBusMock.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,20 +14,9 @@ namespace {
 class DBusActivityHostTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start"; }
-    void TearDown() override
-    {
-        for (const QString& name : std::as_const(names))
-            QDBusConnection::disconnectFromBus(name);
-    }
-    QDBusConnection connect(const QString& name)
-    {
-        names << name;
-        return QDBusConnection::connectToBus(bus.address, name);
-    }
 
     ChildProcess::PrivateBus bus;
-    QStringList names;
-    QDBusConnection host = connect(QStringLiteral("host"));
+    BusConnection host { bus.address, QStringLiteral("host") };
 };
 
 TEST_F(DBusActivityHostTest, ReportsCallersThatLeaveAndThoseGoneBeforeTheWatch)
@@ -38,19 +28,17 @@ TEST_F(DBusActivityHostTest, ReportsCallersThatLeaveAndThoseGoneBeforeTheWatch)
     ASSERT_TRUE(QTest::qWaitFor([&] { return left.count() == 1; }, 5000));
     EXPECT_EQ(left.takeFirst().value(0).toString(), QStringLiteral(":1.4242"));
 
-    QString watchedName;
-    {
-        const QString droppedName = connect(QStringLiteral("dropped")).baseService();
-        watchedName = connect(QStringLiteral("watched")).baseService();
-        activities.watchCaller(droppedName);
-        activities.watchCaller(watchedName);
-        activities.watchCaller(watchedName);
-        activities.unwatchCaller(droppedName);
-    }
+    auto dropped = std::make_unique<BusConnection>(bus.address, QStringLiteral("dropped"));
+    auto watched = std::make_unique<BusConnection>(bus.address, QStringLiteral("watched"));
+    const QString watchedName = watched->baseService();
+    activities.watchCaller(dropped->baseService());
+    activities.watchCaller(watchedName);
+    activities.watchCaller(watchedName);
+    activities.unwatchCaller(dropped->baseService());
     // The dropped one leaves first: by the time the watched one is reported,
     // a report of the dropped one would have come.
-    QDBusConnection::disconnectFromBus(QStringLiteral("dropped"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("watched"));
+    dropped.reset();
+    watched.reset();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !left.isEmpty(); }, 5000));
     EXPECT_EQ(left.count(), 1);
     EXPECT_EQ(left.takeFirst().value(0).toString(), watchedName);

@@ -18,8 +18,7 @@ class FileThumbnailsTest : public TempDirTest {
 protected:
     QString writeImage(const QString& name, QSize size, Qt::GlobalColor colour, const QMap<QString, QString>& keys = {})
     {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(colour);
+        QImage image = TestImages::filled(size, colour);
         for (auto it = keys.begin(); it != keys.end(); ++it)
             image.setText(it.key(), it.value());
         const QString file = path(name);
@@ -42,11 +41,20 @@ protected:
 
 } // namespace
 
-TEST_F(FileThumbnailsTest, ImagesAreReducedToFitTheBoxKeepingTheirShape)
+TEST_F(FileThumbnailsTest, ImagesAreReducedToFitTheBoxKeepingTheirShapeWhileSomeoneWaits)
 {
     EXPECT_EQ(render(writeImage("wide.jpg", { 400, 200 }, Qt::red)).size(), QSize(192, 96));
     EXPECT_EQ(render(writeImage("tall.png", { 100, 300 }, Qt::red)).size(), QSize(64, 192));
     EXPECT_EQ(render(writeImage("small.png", { 50, 40 }, Qt::red)).size(), QSize(50, 40));
+
+    // No answer once the request's context is gone.
+    const QString image = writeImage("image.png", { 10, 10 }, Qt::red);
+    bool answered = false;
+    auto context = std::make_unique<QObject>();
+    m_thumbnails.request(image, { 96, 96 }, context.get(), [&](const QImage&) { answered = true; });
+    context.reset();
+    EXPECT_FALSE(render(image).isNull()); // answered after the first
+    EXPECT_FALSE(answered);
 }
 
 TEST_F(FileThumbnailsTest, CachedPreviewIsUsedOnlyWhileItMatchesTheFile)
@@ -90,15 +98,4 @@ TEST_F(FileThumbnailsTest, AHugeClaimAndAnythingButARegularFileGetNoPreview)
             EXPECT_TRUE(log.mentions(file));
         }
     }
-}
-
-TEST_F(FileThumbnailsTest, NoAnswerOnceTheContextIsGone)
-{
-    const QString image = writeImage("image.png", { 10, 10 }, Qt::red);
-    bool answered = false;
-    auto context = std::make_unique<QObject>();
-    m_thumbnails.request(image, { 96, 96 }, context.get(), [&](const QImage&) { answered = true; });
-    context.reset();
-    EXPECT_FALSE(render(image).isNull()); // answered after the first
-    EXPECT_FALSE(answered);
 }

@@ -52,7 +52,7 @@ QStringList titles(const QList<CalendarEvent>& events)
 
 } // namespace
 
-TEST(ICalendarFileTest, EventsGetTheirTitlesTimesAndIdentifiersFromTheComponents)
+TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdentifiersAndCancelledOrDeclinedOnesAreDropped)
 {
     const ICalendarFile file = ICalendarFile::parse(calendar(vevent("UID:titled\nDTSTART:20260105T090000Z\n"
                                                                     "DTEND:20260105T100000Z\nSUMMARY:  Standup \\n \n")
@@ -84,6 +84,21 @@ TEST(ICalendarFileTest, EventsGetTheirTitlesTimesAndIdentifiersFromTheComponents
     EXPECT_EQ(events[3].endDate, events[3].startDate); // end before start
     EXPECT_EQ(events[4].startDate, local(1, 5, 18)); // floating: the wall time here
     EXPECT_EQ(events[4].endDate, local(1, 5, 18, 30));
+
+    // Cancelled events and the ones the user (me@example.com, in any case) declined are dropped.
+    const ICalendarFile invites
+        = ICalendarFile::parse(calendar(vevent("UID:a\nSUMMARY:Cancelled\nSTATUS:CANCELLED\nDTSTART:20260105T090000Z\n")
+                                   + vevent("UID:b\nSUMMARY:Declined\nDTSTART:20260105T100000Z\n"
+                                            "ATTENDEE;PARTSTAT=ACCEPTED:mailto:boss@example.com\n"
+                                            "ATTENDEE;PARTSTAT=DECLINED:MAILTO:Me@Example.com\n")
+                                   + vevent("UID:c\nSUMMARY:Others declined\nDTSTART:20260105T110000Z\n"
+                                            "ATTENDEE;PARTSTAT=DECLINED:mailto:boss@example.com\n"
+                                            "ATTENDEE;PARTSTAT=ACCEPTED:mailto:me@example.com\n")
+                                   + vevent("UID:d\nSUMMARY:Not mine\nDTSTART:20260105T120000Z\n"
+                                            "ATTENDEE;PARTSTAT=DECLINED:mailto:someone@example.com\n")),
+            QStringLiteral("invites.ics"));
+    EXPECT_EQ(titles(shown(invites.occurrences(local(1, 5), local(1, 6), { QStringLiteral("me@example.com") }, {}))),
+        QStringList({ "Others declined", "Not mine" }));
 }
 
 TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
@@ -109,24 +124,6 @@ TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
     ASSERT_EQ(spring.size(), 3);
     for (const CalendarEvent& e : spring)
         EXPECT_EQ(e.startDate.toLocalTime().time(), QTime(9, 0)) << qPrintable(e.startDate.toString(Qt::ISODate));
-}
-
-TEST(ICalendarFileTest, CancelledEventsAndTheOnesTheUserDeclinedAreDropped)
-{
-    const ICalendarFile file
-        = ICalendarFile::parse(calendar(vevent("UID:a\nSUMMARY:Cancelled\nSTATUS:CANCELLED\nDTSTART:20260105T090000Z\n")
-                                   + vevent("UID:b\nSUMMARY:Declined\nDTSTART:20260105T100000Z\n"
-                                            "ATTENDEE;PARTSTAT=ACCEPTED:mailto:boss@example.com\n"
-                                            "ATTENDEE;PARTSTAT=DECLINED:MAILTO:Me@Example.com\n")
-                                   + vevent("UID:c\nSUMMARY:Others declined\nDTSTART:20260105T110000Z\n"
-                                            "ATTENDEE;PARTSTAT=DECLINED:mailto:boss@example.com\n"
-                                            "ATTENDEE;PARTSTAT=ACCEPTED:mailto:me@example.com\n")
-                                   + vevent("UID:d\nSUMMARY:Not mine\nDTSTART:20260105T120000Z\n"
-                                            "ATTENDEE;PARTSTAT=DECLINED:mailto:someone@example.com\n")),
-            QStringLiteral("invites.ics"));
-    const QList<CalendarEvent> events
-        = shown(file.occurrences(local(1, 5), local(1, 6), { QStringLiteral("me@example.com") }, {}));
-    EXPECT_EQ(titles(events), QStringList({ "Others declined", "Not mine" }));
 }
 
 TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)

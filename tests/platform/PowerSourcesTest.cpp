@@ -92,7 +92,7 @@ TEST(SysfsUeventTest, RecognisesPowerSupplyEvents)
     EXPECT_FALSE(SysfsPowerSupplies::isPowerSupplyEvent(QByteArray()));
 }
 
-TEST(UPowerValuesTest, TakesWellTypedPropertiesAndLogsTheRest)
+TEST(UPowerValuesTest, TakesWellTypedPropertiesLogsTheRestAndCountsOnlyBatteriesPoweringTheMachine)
 {
     LogCapture log;
     const QString path = QStringLiteral("/org/freedesktop/UPower/devices/battery_BAT0");
@@ -123,10 +123,8 @@ TEST(UPowerValuesTest, TakesWellTypedPropertiesAndLogsTheRest)
 
     EXPECT_EQ(UPowerPowerSources::onBattery({ { QStringLiteral("OnBattery"), false } }), false);
     EXPECT_EQ(UPowerPowerSources::onBattery({ { QStringLiteral("OnBattery"), QStringLiteral("no") } }), std::nullopt);
-}
 
-TEST(UPowerValuesTest, OnlyBatteriesThatPowerTheMachineCount)
-{
+    // Only batteries that power the machine count.
     const UPowerPowerSources::Device mouse { 5u, false, true, 40.0, 2u, std::nullopt };
     const UPowerPowerSources::Device unpowering { 2u, false, true, 40.0, 2u, std::nullopt };
     const UPowerPowerSources::Device display { 2u, std::nullopt, true, 99.5, 4u, std::nullopt };

@@ -2,6 +2,7 @@
 #include "PrivatePulseServer.h"
 
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,11 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkBothWays)
     EXPECT_TRUE(sinkVolume("speakers").contains(QLatin1String("front-left: 52429 /  80%")));
     EXPECT_TRUE(sinkVolume("speakers").contains(QLatin1String("front-right: 26214 /  40%")));
     EXPECT_EQ(server.pactl({ "get-sink-mute", "speakers" }).output, QStringLiteral("Mute: yes"));
+    // Above the normal volume as well, where another mixer may have put the sink.
+    EXPECT_EQ(hardware.setVolume(speakers, 1.125f), 0);
+    EXPECT_NEAR(*hardware.volume(speakers), 1.125, 0.001);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sinkVolume("speakers").contains(QLatin1String("front-left: 73728 / 113%")); }, 5000))
+        << qPrintable(sinkVolume("speakers"));
 
     // Switching outputs rebinds to the new default sink.
     QSignalSpy switched(&hardware, &AudioHardware::defaultOutputDeviceChanged);

@@ -42,21 +42,16 @@ protected:
     QDBusConnection startLogind()
     {
         const QString session = QStringLiteral("/org/freedesktop/login1/session/auto");
-        QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address, QStringLiteral("backlight-test"));
-        m_logind = std::make_unique<DBusMock>(bus, m_bus.address, QStringLiteral("org.freedesktop.login1"), session,
+        m_logind = std::make_unique<DBusMock>(m_bus, m_daemon.address, QStringLiteral("org.freedesktop.login1"), session,
             QStringLiteral("org.freedesktop.login1.Session"));
         m_logind->mock(session, QStringLiteral("AddMethod"),
             { QString(), QStringLiteral("SetBrightness"), QStringLiteral("ssu"), QString(),
                 QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root()) });
-        return bus;
-    }
-    void TearDown() override
-    {
-        m_logind.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("backlight-test")); // the next test has a bus of its own
+        return m_bus;
     }
 
-    ChildProcess::PrivateBus m_bus;
+    ChildProcess::PrivateBus m_daemon;
+    BusConnection m_bus { m_daemon.address, QStringLiteral("backlight-test") };
     std::unique_ptr<DBusMock> m_logind;
 };
 
@@ -72,9 +67,14 @@ TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelsBacklight)
     EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("acpi_video0"));
 }
 
-TEST_F(SysfsBacklightTest, ABrokenMaximumMakesBrightnessUnavailableWithoutDividingByZero)
+TEST_F(SysfsBacklightTest, WithoutLogindTheFileIsWrittenAndABrokenMaximumIsNoDivisionByZero)
 {
-    addDevice(QStringLiteral("panel"), "raw", 0, 10);
+    addDevice(QStringLiteral("panel"), "platform", 255, 0);
+    SysfsBacklight writer(root(), QDBusConnection(QStringLiteral("none")));
+    EXPECT_EQ(writer.setBrightness(1, 1.5f), 0);
+    EXPECT_EQ(brightnessFile(QStringLiteral("panel")), QByteArray("255"));
+
+    set(QStringLiteral("panel/max_brightness"), "0");
     SysfsBacklight backlight(root(), QDBusConnection(QStringLiteral("none")));
     ASSERT_EQ(backlight.builtInDisplay(), 1u);
     float level = -1;
@@ -154,14 +154,6 @@ TEST_F(SysfsBacklightTest, TheLowestStepLeavesThePanelLitAndAnOutsideZeroShowsAs
     // Another tool may still switch the panel off: that reads as 0.
     set(QStringLiteral("intel_backlight/brightness"), "0");
     EXPECT_TRUE(QTest::qWaitFor([&] { return service.level() == 0; }, 5000)) << service.level();
-}
-
-TEST_F(SysfsBacklightTest, WritesTheFileItselfWhereThereIsNoLogind)
-{
-    addDevice(QStringLiteral("panel"), "platform", 255, 0);
-    SysfsBacklight backlight(root(), QDBusConnection(QStringLiteral("none")));
-    EXPECT_EQ(backlight.setBrightness(1, 1.5f), 0);
-    EXPECT_EQ(brightnessFile(QStringLiteral("panel")), QByteArray("255"));
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 #include "FakeWebLoader.h"
 #include "ManualScheduler.h"
 #include "NowPlayingService.h"
+#include "TestImages.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
 
@@ -41,26 +41,14 @@ public:
     qsizetype heldWorkCount() const { return m_heldWork.size(); }
 
     /// An 8 x 8 cover of one colour, as a data: address of PNG bytes.
-    static QString cover(Qt::GlobalColor color)
-    {
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(color);
-        return dataUrl(png(image));
-    }
+    static QString cover(Qt::GlobalColor color) { return dataUrl(png(TestImages::filled(QSize(8, 8), color))); }
 
     static QString dataUrl(const QByteArray& bytes)
     {
         return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
     }
 
-    static QByteArray png(const QImage& image)
-    {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
+    static QByteArray png(const QImage& image) { return TestImages::png(image); }
 
     ManualScheduler clock;
     FakeMediaPlayers players;

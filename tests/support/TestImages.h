@@ -1,9 +1,30 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QColor>
+#include <QImage>
 #include <QtEndian>
 
 namespace TestImages {
+
+/// An image of one colour.
+inline QImage filled(QSize size, const QColor& color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+/// `image` as PNG bytes.
+inline QByteArray png(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
 
 /// A PNG whose header claims 100,000 x 100,000 pixels (8-bit RGBA), followed
 /// by a few bytes of zeros: what a decoder must refuse before allocating.

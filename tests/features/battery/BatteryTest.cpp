@@ -24,17 +24,15 @@ std::optional<int> levelOf(const QList<PowerSourceDescription>& sources)
 
 } // namespace
 
-TEST(BatteryStatusTest, LevelRoundsHalvesUpAndStaysWithinAHundred)
+TEST(BatteryStatusTest, LevelRoundsHalvesUpWithinAHundredFromTheFirstUsableInternalBattery)
 {
     EXPECT_EQ(levelOf({ withCapacities(4321, 5000) }), 86);
     EXPECT_EQ(levelOf({ withCapacities(4974, 5000) }), 99);
     EXPECT_EQ(levelOf({ withCapacities(4975, 5000) }), 100); // 99.5 goes up
     EXPECT_EQ(levelOf({ withCapacities(6000, 5000) }), 100);
     EXPECT_EQ(levelOf({ withCapacities(-20, 5000) }), 0);
-}
 
-TEST(BatteryStatusTest, TakesTheFirstPresentInternalBatteryWithUsableCapacities)
-{
+    // The first present internal battery with usable capacities counts.
     PowerSourceDescription external;
     external.isOnACPower = true;
     PowerSourceDescription mouse = FakePowerSources::battery(10);

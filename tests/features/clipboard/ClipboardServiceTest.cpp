@@ -164,7 +164,7 @@ TEST_F(ClipboardServiceTest, MarkedSecretsFileCopiesAndOurOwnWritesAreNeverTaken
     EXPECT_EQ(service().count(), 2);
 }
 
-TEST_F(ClipboardServiceTest, LoadsTheFileAndKeepsAnUnreadableOneAside)
+TEST_F(ClipboardServiceTest, LoadsTheFileSavesItPrivatelyAndKeepsAnUnreadableOneAside)
 {
     QJsonArray entries;
     for (int i = 0; i < 25; ++i)
@@ -185,10 +185,8 @@ TEST_F(ClipboardServiceTest, LoadsTheFileAndKeepsAnUnreadableOneAside)
     ASSERT_EQ(saved().size(), 20);
     EXPECT_EQ(QFileInfo(file()).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     EXPECT_EQ(QFileInfo(path(QStringLiteral("com.larkmoor.Brimwell"))).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
-}
 
-TEST_F(ClipboardServiceTest, ABrokenFileStartsEmptyAndIsNeverOverwritten)
-{
+    // A broken file starts an empty history and is never overwritten.
     const QList<QByteArray> broken {
         "{\"not\": \"an array\"}",
         "[{\"id\": \"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\", \"copiedAt\": 1}]",

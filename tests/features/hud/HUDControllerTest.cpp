@@ -23,7 +23,7 @@ protected:
     HUDPresenter presenter { scheduler };
 };
 
-TEST_F(HUDPresenterTest, HidesOneDisplayDurationAfterTheLastShowEvenOfTheSameState)
+TEST_F(HUDPresenterTest, HidesOneDisplayDurationAfterTheLastShowWhichUpdatesNeitherMakeNorExtend)
 {
     presenter.show(volumeAt(0.5));
     scheduler.advance(1000);
@@ -42,10 +42,10 @@ TEST_F(HUDPresenterTest, HidesOneDisplayDurationAfterTheLastShowEvenOfTheSameSta
     presenter.show(volumeAt(0.25));
     scheduler.advance(2999);
     EXPECT_TRUE(presenter.hasState());
-}
+    scheduler.advance(1);
 
-TEST_F(HUDPresenterTest, UpdatesNeverShowOrSwitchKindNorExtendTheCountdown)
-{
+    // Updates never show, switch kind or extend the countdown.
+    presenter.setDisplayDuration(std::chrono::milliseconds(1500));
     presenter.update(volumeAt(0.3));
     EXPECT_FALSE(presenter.hasState());
 

@@ -123,7 +123,7 @@ protected:
     QSignalSpy changes { &brightness, &BrightnessService::changes };
 };
 
-TEST_F(BrightnessServiceTest, ShowsAnOutsideChangeOnlyWhenItMovesThreeHundredthsWithinASecond)
+TEST_F(BrightnessServiceTest, ShowsOutsideMovesOfThreeHundredthsWithinASecondAndClampsLevelsSet)
 {
     brightness.start();
     ASSERT_TRUE(brightness.isAvailable());
@@ -157,11 +157,10 @@ TEST_F(BrightnessServiceTest, ShowsAnOutsideChangeOnlyWhenItMovesThreeHundredths
     report(0.1, 10);
     EXPECT_DOUBLE_EQ(brightness.level(), 0.86) << "ignored after stop";
     EXPECT_FALSE(display.observing);
-}
 
-TEST_F(BrightnessServiceTest, SetsClampedLevelsAndIsUnavailableWithoutABuiltInDisplay)
-{
+    // Levels set are clamped.
     brightness.start();
+    changes.clear();
     brightness.setLevel(1.4);
     EXPECT_FLOAT_EQ(display.level, 1.0f);
     brightness.setLevel(-1);
@@ -191,7 +190,7 @@ protected:
     MediaKeyInterceptor interceptor { grabber, scheduler };
 };
 
-TEST_F(MediaKeyInterceptorTest, WaitsForHeldKeysWithOnePollAndTakesThemWhenFree)
+TEST_F(MediaKeyInterceptorTest, WaitsForHeldKeysWithOnePollTakesThemWhenFreeAndPassesPressesOn)
 {
     grabber.heldElsewhere = true;
     LogCapture log;
@@ -216,18 +215,19 @@ TEST_F(MediaKeyInterceptorTest, WaitsForHeldKeysWithOnePollAndTakesThemWhenFree)
     Q_EMIT grabber.trustMayHaveChanged();
     scheduler.advance(500);
     EXPECT_TRUE(interceptor.isActive());
-}
 
-TEST_F(MediaKeyInterceptorTest, StopWhileWaitingCancelsThePollAndPressesReachTheHandler)
-{
+    // A stop while waiting cancels the poll.
+    interceptor.stop();
+    const int grabs = grabber.grabCalls;
     grabber.heldElsewhere = true;
     interceptor.setWantsToRun(true);
     interceptor.refreshTrust();
     interceptor.stop();
+    EXPECT_EQ(scheduler.pendingCount(), 0);
     grabber.heldElsewhere = false;
     scheduler.advance(10000);
     EXPECT_FALSE(interceptor.isActive());
-    EXPECT_EQ(grabber.grabCalls, 0);
+    EXPECT_EQ(grabber.grabCalls, grabs);
 
     QList<MediaKeyPress> seen;
     interceptor.setHandler([&](const MediaKeyPress& press) {

@@ -85,13 +85,6 @@ protected:
     BusConnection m_bus { m_address, m_address };
 };
 
-QByteArray pngDataUrl()
-{
-    QImage image(6, 6, QImage::Format_RGB32);
-    image.fill(QColor(20, 40, 200));
-    return "data:image/png;base64," + NowPlayingRig::png(image).toBase64();
-}
-
 } // namespace
 
 TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
@@ -110,7 +103,8 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     NowPlayingService service(players, catalog, web);
 
     Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
-    alpha.send("track /t/1|Song|Ann,Bob|Album|200000000|" + pngDataUrl() + "\nposition 5000000\nplay\n");
+    const QString art = NowPlayingRig::dataUrl(TestImages::png(TestImages::filled(QSize(6, 6), QColor(20, 40, 200))));
+    alpha.send("track /t/1|Song|Ann,Bob|Album|200000000|" + art.toLatin1() + "\nposition 5000000\nplay\n");
     service.start();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return service.track() && service.track()->isPlaying && service.track()->elapsedTime; }, boundMs));
@@ -253,9 +247,7 @@ TEST_F(DBusFixture, MpvIsReadAndControlledThroughItsMprisPlugin)
     QTemporaryDir dir;
     ASSERT_NO_FATAL_FAILURE(writeWav(dir.filePath(QStringLiteral("a.wav")), "First Light", "Ann", "Dawn"));
     ASSERT_NO_FATAL_FAILURE(writeWav(dir.filePath(QStringLiteral("b.wav")), "Second Wind", "Bob", "Dusk"));
-    QImage cover(16, 16, QImage::Format_RGB32);
-    cover.fill(QColor(20, 40, 200));
-    ASSERT_TRUE(cover.save(dir.filePath(QStringLiteral("cover.png"))));
+    ASSERT_TRUE(TestImages::filled(QSize(16, 16), QColor(20, 40, 200)).save(dir.filePath(QStringLiteral("cover.png"))));
 
     MprisWatcher players(m_bus, Clock::system());
     FakeWebLoader web;

@@ -38,7 +38,7 @@ protected:
 
 } // namespace
 
-TEST(ArtworkAccent, AveragesTheWholeImageThenLiftsSaturationAndBrightness)
+TEST(ArtworkDecoding, AccentAveragesTheImageAndDecodesNoLargerThanDrawnNorAbsurdHeaders)
 {
     QImage image(2, 1, QImage::Format_ARGB32);
     image.setPixel(0, 0, qRgb(255, 0, 0));
@@ -56,17 +56,13 @@ TEST(ArtworkAccent, AveragesTheWholeImageThenLiftsSaturationAndBrightness)
 
     EXPECT_FALSE(ArtworkDecoder::accentColor(QImage()));
     EXPECT_TRUE(ArtworkDecoder::decodeNow(QByteArray("not an image")).image.isNull());
-}
 
-TEST(ArtworkDecoding, DecodesNoLargerThanDrawnAndRefusesAbsurdHeaders)
-{
-    QImage cover(1200, 600, QImage::Format_RGB32);
-    cover.fill(Qt::darkCyan);
     // Scaled while decoding, just covering the drawn square, aspect kept.
-    EXPECT_EQ(ArtworkDecoder::decodeNow(NowPlayingRig::png(cover), QSize(192, 192)).image.size(), QSize(384, 192));
-    QImage small(50, 50, QImage::Format_RGB32);
-    small.fill(Qt::red);
-    EXPECT_EQ(ArtworkDecoder::decodeNow(NowPlayingRig::png(small), QSize(192, 192)).image.size(), QSize(50, 50));
+    const auto decoded = [](QSize size) {
+        return ArtworkDecoder::decodeNow(TestImages::png(TestImages::filled(size, Qt::red)), QSize(192, 192)).image.size();
+    };
+    EXPECT_EQ(decoded(QSize(1200, 600)), QSize(384, 192));
+    EXPECT_EQ(decoded(QSize(50, 50)), QSize(50, 50));
 
     // A header claiming more than 6000 x 6000 pixels is refused unread; one
     // at the bound is tried (and, cut short, gives no image).
@@ -185,11 +181,9 @@ TEST_F(ServiceFixture, APauseWithoutFreshTimingKeepsThePositionTheUserSaw)
 
 TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
 {
-    QImage red(4, 4, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    QImage pixmap(16, 16, QImage::Format_RGB32);
-    pixmap.fill(Qt::blue);
-    catalog.installed.insert(QStringLiteral("vlc"), ApplicationInfo { QIcon(QPixmap::fromImage(pixmap)), QStringLiteral("VLC") });
+    const QImage red = TestImages::filled(QSize(4, 4), Qt::red);
+    const QPixmap icon = QPixmap::fromImage(TestImages::filled(QSize(16, 16), Qt::blue));
+    catalog.installed.insert(QStringLiteral("vlc"), ApplicationInfo { QIcon(icon), QStringLiteral("VLC") });
     catalog.running.insert(5, ApplicationInfo { QIcon(), QStringLiteral("mpv") });
     service->start();
 
@@ -242,7 +236,7 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     EXPECT_TRUE(log.contains(QStringLiteral("Unable to open source app: no such file")));
 }
 
-TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
+TEST_F(ServiceFixture, BackgroundDecodingShowsOnlyTheNewestCoverAndNeverTheLastTracks)
 {
     build(clock, heldWork());
     service->start();
@@ -255,27 +249,16 @@ TEST_F(ServiceFixture, BackgroundDecodingKeepsOnlyTheNewestArtwork)
     runHeldWork({ 1, 0 }); // the stale decode finishes last; it must not win
     EXPECT_EQ(service->artworkID(), 1);
     EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
-}
-
-TEST_F(ServiceFixture, ANewTrackNeverShowsTheLastCoverWhileItsOwnDecodes)
-{
-    build(clock, heldWork());
-    service->start();
-    MediaPlayerState a = track("A", true);
-    a.artUrl = cover(Qt::green);
-    report(a);
-    runHeldWork({ 0 });
-    ASSERT_TRUE(service->artwork().has_value());
 
     MediaPlayerState b = track("B", true);
-    b.artUrl = cover(Qt::blue);
+    b.artUrl = cover(Qt::red);
     report(b);
     EXPECT_EQ(service->track()->title, QStringLiteral("B"));
     EXPECT_FALSE(service->artwork()); // the placeholder until the new cover is decoded
     EXPECT_FALSE(service->accentColor());
     runHeldWork({ 0 });
     ASSERT_TRUE(service->artwork().has_value());
-    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#0000ff"));
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#ff0000"));
     EXPECT_EQ(service->artworkID(), 2);
 }
 
@@ -353,8 +336,7 @@ TEST_F(ServiceFixture, CommandsGoToTheShownPlayerWhoseNameIsPublished)
 TEST_F(ServiceFixture, ArtworkComesFromRegularFilesDataAndHttpsOnly)
 {
     QTemporaryDir dir;
-    QImage red(4, 4, QImage::Format_RGB32);
-    red.fill(Qt::red);
+    const QImage red = TestImages::filled(QSize(4, 4), Qt::red);
     ASSERT_TRUE(red.save(dir.filePath(QStringLiteral("cover.png"))));
     service->start();
     MediaPlayerState a = track("A", true);

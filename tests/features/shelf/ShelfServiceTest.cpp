@@ -9,7 +9,6 @@
 #include "TestImages.h"
 
 #include <QAbstractItemModelTester>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -83,16 +82,6 @@ protected:
     QJsonArray saved() const { return readJsonArray(listName); }
     void writeList(const QByteArray& bytes) { writeFile(listName, bytes); }
     const QString listName = QStringLiteral("support/com.larkmoor.Brimwell/shelf.json");
-    static QByteArray png()
-    {
-        QImage image(40, 20, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
 
     ManualScheduler clock { QDateTime(QDate(2025, 1, 31), QTime(9, 5, 7), Qt::UTC) };
     FakeFileThumbnails thumbnails;
@@ -161,8 +150,9 @@ TEST_F(ShelfServiceTest, DropsGoOnTopInTheirOrderOnceEachAndThirtyAtMost)
 
 TEST_F(ShelfServiceTest, ImagesAndTextsAreWrittenIntoTheShelfFolder)
 {
-    ASSERT_TRUE(dropData(QStringLiteral("image/png"), png()));
-    ASSERT_TRUE(dropData(QStringLiteral("image/png"), png()));
+    const QByteArray png = TestImages::png(TestImages::filled(QSize(40, 20), Qt::red));
+    ASSERT_TRUE(dropData(QStringLiteral("image/png"), png));
+    ASSERT_TRUE(dropData(QStringLiteral("image/png"), png));
     EXPECT_EQ(names(), (QStringList { "Image 2025-01-31T09-05-07 2.png", "Image 2025-01-31T09-05-07.png" }));
     EXPECT_TRUE(service().items()[0].isTemporary);
     EXPECT_EQ(QImage(service().items()[0].url.toLocalFile()).size(), QSize(40, 20));
@@ -288,7 +278,7 @@ TEST_F(ShelfServiceTest, BadListsAreKeptAsideAndBadBookmarksLeaveTheShelf)
     EXPECT_TRUE(log.mentions("could not be found again"));
 }
 
-TEST_F(ShelfServiceTest, TheTabFollowsTheShelfRowByRow)
+TEST_F(ShelfServiceTest, TheTabFollowsTheShelfRowByRowAndPreviewsReplaceIcons)
 {
     const QString a = userFile(QStringLiteral("a.png")), b = userFile(QStringLiteral("b.png"));
     thumbnails.withoutIcon = { b };
@@ -309,14 +299,27 @@ TEST_F(ShelfServiceTest, TheTabFollowsTheShelfRowByRow)
     EXPECT_EQ(id.metaType(), QMetaType::fromType<QUuid>());
     EXPECT_EQ(id.toUuid(), service().items()[1].id);
     EXPECT_EQ(tiles.data(tiles.index(1), ShelfTileModel::PathRole).toString(), b);
+    const QUuid idA = service().items()[0].id;
+    EXPECT_TRUE(service().thumbnails().contains(idA));
+    EXPECT_FALSE(service().thumbnails().contains(id.toUuid()));
+    EXPECT_EQ(thumbnails.lastSize.width(), qRound(96 * qApp->primaryScreen()->devicePixelRatio()));
 
-    // A preview that arrives changes its own row, in that role alone.
-    QImage rendered(10, 10, QImage::Format_RGB32);
-    rendered.fill(Qt::blue);
+    // A preview that arrives changes its own row, in that role alone; none made leaves the icon.
+    const QImage rendered = TestImages::filled(QSize(10, 10), Qt::blue);
     view.take(); // a's icon came at once
     thumbnails.answer(b, rendered);
     EXPECT_EQ(view.take(), QStringList { "change 1 preview" });
     EXPECT_EQ(tiles.data(tiles.index(1), ShelfTileModel::PreviewRole).value<QImage>(), rendered);
+    thumbnails.answer(a, QImage());
+    EXPECT_EQ(service().thumbnails().value(idA).pixelColor(0, 0), QColor(Qt::gray));
+
+    // A late preview for an item already gone is dropped.
+    const QString d = userFile(QStringLiteral("d.png"));
+    ASSERT_TRUE(drop({ d }));
+    const QUuid idD = service().items()[0].id;
+    service().remove(service().items()[0]);
+    thumbnails.answer(d, rendered);
+    EXPECT_FALSE(service().thumbnails().contains(idD));
 
     ASSERT_TRUE(drop({ userFile(QStringLiteral("c.png")) }));
     EXPECT_EQ(view.rows, (QStringList { "c.png", "a.png", "b.png" }));
@@ -366,31 +369,6 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRow)
     EXPECT_FALSE(logic.canSend());
     EXPECT_EQ(canSend.count(), 2);
     EXPECT_EQ(menu.resets, 0);
-}
-
-TEST_F(ShelfServiceTest, PreviewsStartAsIconsAndLateOnesForGoneItemsAreDropped)
-{
-    const QString a = userFile(QStringLiteral("a.png")), b = userFile(QStringLiteral("b.png"));
-    thumbnails.withoutIcon = { b };
-    ASSERT_TRUE(drop({ a, b }));
-    const QUuid idA = service().items()[0].id, idB = service().items()[1].id;
-    EXPECT_TRUE(service().thumbnails().contains(idA));
-    EXPECT_FALSE(service().thumbnails().contains(idB));
-    EXPECT_EQ(thumbnails.lastSize.width(), qRound(96 * qApp->primaryScreen()->devicePixelRatio()));
-
-    QImage rendered(10, 10, QImage::Format_RGB32);
-    rendered.fill(Qt::blue);
-    thumbnails.answer(b, rendered);
-    EXPECT_EQ(service().thumbnails().value(idB), rendered);
-    thumbnails.answer(a, QImage()); // none made: the icon stays
-    EXPECT_EQ(service().thumbnails().value(idA).pixelColor(0, 0), QColor(Qt::gray));
-
-    const QString c = userFile(QStringLiteral("c.png"));
-    ASSERT_TRUE(drop({ c }));
-    const QUuid idC = service().items()[0].id;
-    service().remove(service().items()[0]);
-    thumbnails.answer(c, rendered);
-    EXPECT_FALSE(service().thumbnails().contains(idC));
 }
 
 TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosenAndMailToAMailProgram)

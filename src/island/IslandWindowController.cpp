@@ -417,7 +417,7 @@ void IslandWindowController::panelOcclusionDidChange()
 void IslandWindowController::watchPointerUntilExit()
 {
     m_pointerWatchTask.startRepeating(pointerWatchInterval, [this] {
-        if (m_isExternalDragActive && !m_pointer.isPrimaryButtonPressed())
+        if (m_isExternalDragActive && !m_pointer.isPrimaryButtonPressed() && !m_panel->isDraggingOut())
             m_isExternalDragActive = false;
         if (!isExpanded()) {
             m_pointerWatchTask.cancel();

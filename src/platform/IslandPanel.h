@@ -44,6 +44,9 @@ public:
     /// of the screen (true), or the display server may place it below them.
     /// Where the panel itself places the island (X11), the frame says it all.
     virtual void setOverTopPanels(bool over) { Q_UNUSED(over); }
+    /// A drag out of the panel that the display server runs, where the
+    /// pointer's buttons cannot be read from outside (Wayland).
+    virtual bool isDraggingOut() const { return false; }
     /// Registers (true) or unregisters (false) the panel as a drop target.
     virtual void setAcceptsDrops(bool accepts) = 0;
     virtual bool acceptsDrops() const = 0;

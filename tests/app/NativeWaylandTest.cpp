@@ -177,6 +177,44 @@ TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
     ASSERT_NO_FATAL_FAILURE(dropOnIsland({ QStringLiteral("--png"), files + QStringLiteral("c.png") }));
     EXPECT_TRUE(SwaySession::waitFor([&] { return shelfItems() == 3; })) << shelfItems();
 
+    // A tile dragged out of the island reaches another program's window.
+    QProcess target;
+    QProcessEnvironment targetEnv = session->environment();
+    targetEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    session->startAsUser(target, qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/test-drag-source"),
+        { QStringLiteral("--target") }, targetEnv);
+    // Its window fills the output, blue below the island.
+    ASSERT_TRUE(SwaySession::waitFor([&] { return qBlue(screenshot().pixel(10, 230)) == 0xa0; }));
+    ASSERT_NO_FATAL_FAILURE(hover());
+    ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
+    // The shelf is the tab last shown; its tiles in the order they came:
+    // the image, a.txt, b.txt.
+    ASSERT_TRUE(session->movePointer(513, 140));
+    ASSERT_TRUE(session->pressButton(true));
+    ASSERT_TRUE(session->movePointer(530, 160));
+    // The drag starts once Brimwell has seen the motion: carry it over the
+    // target until the target sees it.
+    QByteArray dropped;
+    for (int attempt = 0; attempt < 20 && !dropped.contains("entered"); ++attempt) {
+        ASSERT_TRUE(session->movePointer(640, 600 + attempt % 2));
+        target.waitForReadyRead(250);
+        dropped += target.readAllStandardOutput();
+    }
+    ASSERT_TRUE(dropped.contains("entered")) << "no drag reached the target";
+    // Out of the island, the drag keeps it open.
+    EXPECT_FALSE(showsBox(expected(closedPoints), 600)) << "closed during its own drag";
+    ASSERT_TRUE(session->pressButton(false));
+    ASSERT_TRUE(SwaySession::waitFor([&] {
+        dropped += target.readAllStandardOutput();
+        return dropped.contains("dropped");
+    })) << dropped.constData();
+    EXPECT_TRUE(dropped.contains("dropped " + QUrl::fromLocalFile(files + QStringLiteral("a.txt")).toEncoded() + "\n"))
+        << dropped.constData();
+    EXPECT_TRUE(showsBox(expected(closedPoints))) << "still open once its drag ended off the island";
+    target.kill();
+    target.waitForFinished(5000);
+    EXPECT_EQ(shelfItems(), 3) << "a tile dragged out stays on the shelf";
+
     // Copies of other programs reach the history through data control; one
     // marked as a password does not.
     const auto history = [&] {

@@ -3,9 +3,13 @@
 //   test-drag-source [--uri URL]... [--png FILE] [--text TEXT]
 // Prints "pressed" when the drag starts, then "dropped" or "refused" with
 // the action the target chose once it ends, and exits.
+//   test-drag-source --target
+// Instead takes drops: prints "entered" when a drag with URLs comes over it,
+// then "dropped URL…" (space-separated) on the drop, and exits.
 
 #include <QCommandLineParser>
 #include <QDrag>
+#include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -27,8 +31,41 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), QColor(0x30, 0x60, 0xa0)); }
+    bool event(QEvent* event) override
+    {
+        if (m_offer)
+            return QRasterWindow::event(event);
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!drag->mimeData()->hasUrls())
+                return QRasterWindow::event(event);
+            if (event->type() == QEvent::DragEnter)
+                QTextStream(stdout) << "entered" << Qt::endl;
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QStringList urls;
+            for (const QUrl& url : drop->mimeData()->urls())
+                urls.append(url.toString());
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            QTextStream(stdout) << "dropped " << urls.join(QLatin1Char(' ')) << Qt::endl;
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            return true;
+        }
+        default:
+            return QRasterWindow::event(event);
+        }
+    }
     void mousePressEvent(QMouseEvent*) override
     {
+        if (!m_offer)
+            return;
         // Started from the event loop's next turn, outside the press handler.
         QTimer::singleShot(0, this, [this] {
             QTextStream(stdout) << "pressed" << Qt::endl;
@@ -53,6 +90,7 @@ int main(int argc, char** argv)
     parser.addOption({ QStringLiteral("uri"), QStringLiteral("A URL to offer."), QStringLiteral("url") });
     parser.addOption({ QStringLiteral("png"), QStringLiteral("A PNG file whose bytes to offer."), QStringLiteral("file") });
     parser.addOption({ QStringLiteral("text"), QStringLiteral("Plain text to offer."), QStringLiteral("text") });
+    parser.addOption({ QStringLiteral("target"), QStringLiteral("Take drops instead.") });
     parser.process(app);
     QList<QUrl> urls;
     for (const QString& url : parser.values(QStringLiteral("uri")))
@@ -65,7 +103,7 @@ int main(int argc, char** argv)
         png = file.readAll();
     }
     const QString text = parser.value(QStringLiteral("text"));
-    DragSourceWindow window([=] {
+    DragSourceWindow window(parser.isSet(QStringLiteral("target")) ? std::function<QMimeData*()>() : [=] {
         auto* data = new QMimeData;
         if (!urls.isEmpty())
             data->setUrls(urls);

@@ -1,12 +1,11 @@
 #include "ShelfViewLogic.h"
 
+#include "ItemDrag.h"
 #include "ShelfService.h"
 
-#include <QDrag>
 #include <QMimeData>
 #include <QPainter>
 #include <QQuickItem>
-#include <QQuickWindow>
 
 ShelfViewLogic::ShelfViewLogic(QObject* parent)
     : QObject(parent)
@@ -131,16 +130,7 @@ void ShelfViewLogic::startDrag(const QUuid& id, QQuickItem* source)
     auto* data = new QMimeData;
     data->setUrls({ item->url });
     data->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\n" + item->url.toEncoded());
-    auto* drag = new QDrag(source);
-    drag->setMimeData(data);
-    const QImage preview = m_service->thumbnails().value(item->id);
-    if (!preview.isNull()) {
-        const qreal scale = source->window() ? source->window()->devicePixelRatio() : 1.0;
-        QPixmap pixmap = QPixmap::fromImage(preview.scaled(QSize(48, 48) * scale, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        pixmap.setDevicePixelRatio(scale);
-        drag->setPixmap(pixmap);
-    }
-    drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
+    ItemDrag::current().start(source, data, m_service->thumbnails().value(item->id));
 }
 
 ShelfPreview::ShelfPreview(QQuickItem* parent)

@@ -96,6 +96,10 @@ struct WaylandIslandClient {
     std::unique_ptr<WaylandOffer> pendingOffer; // announced, not yet entered
     std::unique_ptr<WaylandOffer> dragOffer; // over the island
     uint32_t dragSerial = 0;
+    /// A drag out of the island, while the compositor runs it.
+    wl_data_source* dragSource = nullptr;
+    std::unique_ptr<QMimeData> dragData;
+    void endDragOut();
 
     ~WaylandIslandClient();
     void destroyBuffers();
@@ -216,9 +220,9 @@ void pointerMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y
     static_cast<WaylandIslandClient*>(data)->panel->handlePointerMotion(surfacePoint(x, y));
 }
 
-void pointerButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state)
+void pointerButton(void* data, wl_pointer*, uint32_t serial, uint32_t, uint32_t button, uint32_t state)
 {
-    static_cast<WaylandIslandClient*>(data)->panel->handlePointerButton(button, state == WL_POINTER_BUTTON_STATE_PRESSED);
+    static_cast<WaylandIslandClient*>(data)->panel->handlePointerButton(serial, button, state == WL_POINTER_BUTTON_STATE_PRESSED);
 }
 
 void pointerAxis(void* data, wl_pointer*, uint32_t, uint32_t axis, wl_fixed_t value)
@@ -278,7 +282,8 @@ void deviceEnter(void* data, wl_data_device*, uint32_t serial, wl_surface* surfa
     destroyOffer(client->dragOffer);
     if (client->pendingOffer && client->pendingOffer->offer == offer)
         client->dragOffer = std::move(client->pendingOffer);
-    if (!client->dragOffer || surface != client->surface)
+    // Our own drag passing over the island is no drop.
+    if (!client->dragOffer || surface != client->surface || client->dragSource)
         return;
     client->dragSerial = serial;
     const QStringList& types = client->dragOffer->types;
@@ -440,6 +445,33 @@ void deviceSelection(void* data, wl_data_device*, wl_data_offer* offer)
 const wl_data_device_listener waylandDataDeviceListener = { deviceDataOffer, deviceEnter, deviceLeave,
     ignoreEvent<wl_data_device*, uint32_t, wl_fixed_t, wl_fixed_t>, deviceDrop, deviceSelection };
 
+// --- drags out -------------------------------------------------------------
+
+void sourceSend(void* data, wl_data_source*, const char* type, int32_t fd)
+{
+    auto* client = static_cast<WaylandIslandClient*>(data);
+    const QByteArray bytes = client->dragData ? client->dragData->data(QString::fromUtf8(type)) : QByteArray();
+    // A file's URL is a line: the pipe takes it at once.
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        written += count;
+    }
+    ::close(fd);
+}
+
+void sourceEnded(void* data, wl_data_source*)
+{
+    static_cast<WaylandIslandClient*>(data)->endDragOut();
+}
+
+const wl_data_source_listener waylandSourceListener = { ignoreEvent<wl_data_source*, const char*>, sourceSend, sourceEnded,
+    ignoreEvent<wl_data_source*>, sourceEnded, ignoreEvent<wl_data_source*, uint32_t> };
+
 // --- globals ---------------------------------------------------------------
 
 template <typename T>
@@ -541,8 +573,17 @@ const wl_buffer_listener waylandBufferListener = { bufferRelease };
 
 } // namespace
 
+void WaylandIslandClient::endDragOut()
+{
+    if (dragSource)
+        wl_data_source_destroy(dragSource);
+    dragSource = nullptr;
+    dragData.reset();
+}
+
 WaylandIslandClient::~WaylandIslandClient()
 {
+    endDragOut();
     destroyBuffers();
     pendingOffer.reset();
     dragOffer.reset();
@@ -672,6 +713,9 @@ WaylandIslandPanel::WaylandIslandPanel(QObject* parent)
     qCInfo(lcPlatformDisplay, "Island on the compositor's layer shell%s%s",
         m_client->fractionalScaleManager ? ", fractional scale" : "", m_client->viewporter ? ", viewporter" : "");
 
+    m_qtDrag = &ItemDrag::current();
+    ItemDrag::install(this);
+
     m_notifier = new QSocketNotifier(wl_display_get_fd(m_client->display), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &WaylandIslandPanel::dispatch);
     flush();
@@ -690,6 +734,8 @@ WaylandIslandPanel::WaylandIslandPanel(QObject* parent)
 
 WaylandIslandPanel::~WaylandIslandPanel()
 {
+    if (m_qtDrag)
+        ItemDrag::install(m_qtDrag);
     delete m_root;
     delete m_window;
     delete m_renderControl;
@@ -839,6 +885,11 @@ void WaylandIslandPanel::destroySurface()
     m_configured = false;
     if (m_dragInside)
         handleDragLeave();
+}
+
+bool WaylandIslandPanel::isDraggingOut() const
+{
+    return m_client->dragSource != nullptr;
 }
 
 bool WaylandIslandPanel::isVisibleOnScreen() const
@@ -1056,8 +1107,10 @@ void WaylandIslandPanel::handlePointerMotion(QPointF position)
         Q_EMIT events().pointerMoved();
 }
 
-void WaylandIslandPanel::handlePointerButton(uint32_t button, bool pressed)
+void WaylandIslandPanel::handlePointerButton(uint32_t serial, uint32_t button, bool pressed)
 {
+    if (pressed)
+        m_pressSerial = serial;
     Qt::MouseButton qtButton = Qt::NoButton;
     switch (button) {
     case BTN_LEFT:
@@ -1115,4 +1168,32 @@ void WaylandIslandPanel::handleDrop(const QMimeData& data)
         Q_EMIT events().dropped(data, &accepted);
     else
         Q_EMIT events().dropTargetChanged(false);
+}
+
+void WaylandIslandPanel::start(QQuickItem* source, QMimeData* data, const QImage& preview)
+{
+    if (!source || source->window() != m_window) {
+        m_qtDrag->start(source, data, preview);
+        return;
+    }
+    std::unique_ptr<QMimeData> owned(data);
+    if (!m_client->dataDevice || !m_client->surface || !m_buttons.testFlag(Qt::LeftButton)) {
+        qCInfo(lcPlatformDisplay, "No drag out of the island: no data device, or no press holds the pointer");
+        return;
+    }
+    m_client->endDragOut();
+    m_client->dragSource = wl_data_device_manager_create_data_source(m_client->dataDeviceManager);
+    wl_data_source_add_listener(m_client->dragSource, &waylandSourceListener, m_client.get());
+    for (const QString& format : owned->formats())
+        wl_data_source_offer(m_client->dragSource, format.toUtf8().constData());
+    if (wl_data_source_get_version(m_client->dragSource) >= 3)
+        wl_data_source_set_actions(m_client->dragSource, WL_DATA_DEVICE_MANAGER_DND_ACTION_COPY);
+    m_client->dragData = std::move(owned);
+    wl_data_device_start_drag(m_client->dataDevice, m_client->dragSource, m_client->surface, nullptr, m_pressSerial);
+    // The compositor holds the pointer now: the press that started the drag
+    // is no click.
+    if (QQuickItem* grabber = m_window->mouseGrabberItem())
+        grabber->ungrabMouse();
+    m_buttons = Qt::NoButton;
+    flush();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IslandPanel.h"
+#include "ItemDrag.h"
 
 #include <QEvent>
 #include <QImage>
@@ -24,8 +25,10 @@ struct WaylandIslandClient;
 /// viewporter, never resampled), a frame only when the scene changed and
 /// the compositor asked for one, with only the changed rectangle damaged.
 /// The compositor reports the pointer entering and leaving the surface, so
-/// its leave is final. Drops come through the seat's data device.
-class WaylandIslandPanel final : public QObject, public IslandPanel {
+/// its leave is final. Drops come through the seat's data device, and drags
+/// out of the scene start there too (installed as the ItemDrag while the
+/// panel lives).
+class WaylandIslandPanel final : public QObject, public IslandPanel, public ItemDrag {
     Q_OBJECT
 public:
     /// Connects to the compositor of $WAYLAND_DISPLAY. A compositor that
@@ -50,6 +53,11 @@ public:
     void setAcceptsDrops(bool accepts) override { m_acceptsDrops = accepts; }
     bool acceptsDrops() const override { return m_acceptsDrops; }
     void setOverTopPanels(bool over) override;
+    bool isDraggingOut() const override;
+
+    /// A drag out of an item of the island's scene, from the press that
+    /// holds the pointer; items of other windows go through QDrag.
+    void start(QQuickItem* source, QMimeData* data, const QImage& preview) override;
 
     /// The buffer's scale against surface units, from the output's preferred
     /// fractional scale, else its mode against its logical size, else its
@@ -65,7 +73,7 @@ public:
     void handlePointerEnter(uint32_t serial, QPointF position);
     void handlePointerLeave();
     void handlePointerMotion(QPointF position);
-    void handlePointerButton(uint32_t button, bool pressed);
+    void handlePointerButton(uint32_t serial, uint32_t button, bool pressed);
     void handlePointerAxis(bool vertical, qreal value);
     void handleDragEnter(bool droppable);
     void handleDragLeave();
@@ -85,6 +93,8 @@ private:
     void sendMouse(QEvent::Type type, Qt::MouseButton button);
 
     std::unique_ptr<WaylandIslandClient> m_client;
+    ItemDrag* m_qtDrag = nullptr;
+    uint32_t m_pressSerial = 0;
     QSocketNotifier* m_notifier = nullptr;
     QQmlEngine* m_engine = nullptr;
     QQuickRenderControl* m_renderControl = nullptr;

@@ -40,7 +40,7 @@ protected:
         const QString path = session->home() + QStringLiteral("/shot.png");
         QFile::remove(path);
         // The band the open island takes, in layout points.
-        if (session->run(QStringLiteral("grim"), { QStringLiteral("-g"), QStringLiteral("0,0 1280x240"), path }) != 0)
+        if (session->run(QStringLiteral("grim"), { QStringLiteral("-g"), QStringLiteral("0,0 1280x260"), path }) != 0)
             return {};
 
         return QImage(path).convertToFormat(QImage::Format_RGB32);
@@ -265,6 +265,43 @@ TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndWhole
         ASSERT_NO_FATAL_FAILURE(hover());
         ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
     }
+}
+
+TEST_F(NativeWaylandTest, StaysBelowATopPanelUnlessPlacedAtTheTopEdge)
+{
+    // A bar that reserves the top 30 points, before and after Brimwell starts.
+    const auto startPanel = [&](QProcess& panel) {
+        session->startAsUser(panel, qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/test-layer-panel"),
+            { QStringLiteral("30") }, session->environment());
+        return panel.waitForReadyRead(5000) && panel.readLine().trimmed() == "ready";
+    };
+    const QRect belowPanel = expected(closedPoints).translated(0, 30);
+    ASSERT_NO_FATAL_FAILURE(start(1));
+    ASSERT_TRUE(park());
+    ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
+    QProcess panel;
+    ASSERT_TRUE(startPanel(panel));
+    EXPECT_TRUE(showsBox(belowPanel)) << qPrintable(describe());
+    // Hover still opens it where it is.
+    ASSERT_TRUE(session->movePointer(centre() - 10, 38));
+    ASSERT_TRUE(session->movePointer(centre(), 40));
+    EXPECT_TRUE(showsBox(expected(openPoints).translated(0, 30))) << qPrintable(describe());
+    ASSERT_TRUE(park());
+
+    // "At the top edge": over the bar.
+    TearDown();
+    QDir().mkpath(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell"));
+    QFile settings(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell/settings.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::Append));
+    settings.write("\n[General]\nislandPosition=topEdge\n");
+    settings.close();
+    SwaySession::giveToUser(session->home());
+    log.clear();
+    session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session->environment());
+    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
+    EXPECT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
+    panel.kill();
+    panel.waitForFinished(5000);
 }
 
 // KDE Plasma's compositor, headless (its virtual backend), at a fractional

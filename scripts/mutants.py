@@ -27,4 +27,9 @@ M = [
  ("src/features/activities/ActivityHints.cpp", "if (endsAt < nowMs)", "if (endsAt <= nowMs)", "activities_tests", "activities_tests"),
  ("src/features/activities/ActivityService.cpp", "        if (entry->live.owned && entry->live.caller == caller)\n            owned.append", "        if (entry->live.caller == caller)\n            owned.append", "activities_tests", "activities_tests"),
  ("src/features/activities/ActivityService.cpp", "if (entry.lastShownMs && now - *entry.lastShownMs < minShowInterval.count()) {", "if (entry.lastShownMs && now - *entry.lastShownMs < minShowInterval.count() / 2) {", "activities_tests", "activities_tests"),
+ ("src/platform/linux/WaylandIslandPanel.cpp", "zwlr_layer_surface_v1_set_exclusive_zone(m_client->layerSurface, m_overTopPanels ? -1 : 0);", "zwlr_layer_surface_v1_set_exclusive_zone(m_client->layerSurface, -1);", "app_native_wayland", "brimwell app_native_wayland_tests"),
+ ("src/platform/linux/WaylandIslandPanel.cpp", "        return qreal(output->modePixels.width()) / output->logical.width();", "        return output->integerScale;", "app_native_wayland", "brimwell app_native_wayland_tests"),
+ ("src/platform/linux/WaylandIslandPanel.cpp", "    if (!client->dragOffer || surface != client->surface || client->dragSource)", "    if (!client->dragOffer || surface != client->surface)", "app_native_wayland", "brimwell app_native_wayland_tests"),
+ ("src/island/IslandWindowController.cpp", "!m_pointer.isPrimaryButtonPressed() && !m_panel->isDraggingOut())", "!m_pointer.isPrimaryButtonPressed())", "app_native_wayland", "brimwell app_native_wayland_tests"),
 ]
+

@@ -327,22 +327,13 @@ TEST(NativeKWinTest, TheIslandShowsAtTheCompositorsFractionalScaleAndEndsWithIt)
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const auto asUser = [&](QProcess& process, const QString& program, const QStringList& arguments) {
-        process.setProcessEnvironment(env);
-        if (::geteuid() == 0)
-            process.start(QStringLiteral("setpriv"),
-                QStringList { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
-                    QStringLiteral("--"), program }
-                    + arguments);
-        else
-            process.start(program, arguments);
-    };
     QProcess compositor;
     compositor.setProcessChannelMode(QProcess::MergedChannels);
-    asUser(compositor, kwin,
+    SwaySession::startAsUser(compositor, kwin,
         { QStringLiteral("--virtual"), QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"),
             QStringLiteral("wayland-kw"), QStringLiteral("--width"), QStringLiteral("1280"), QStringLiteral("--height"),
-            QStringLiteral("800"), QStringLiteral("--scale"), QStringLiteral("1.5") });
+            QStringLiteral("800"), QStringLiteral("--scale"), QStringLiteral("1.5") },
+        env);
     ASSERT_TRUE(SwaySession::waitFor([&] { return QFile::exists(runtime + QStringLiteral("/wayland-kw")); }, 20000))
         << compositor.readAll().constData();
 
@@ -354,7 +345,7 @@ TEST(NativeKWinTest, TheIslandShowsAtTheCompositorsFractionalScaleAndEndsWithIt)
     env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home.path() + QStringLiteral("/no-bus"));
     env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
     QProcess program;
-    asUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
+    SwaySession::startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, env);
     QByteArray log;
     EXPECT_TRUE(ChildProcess::waitForStderr(program, log, "preferred scale 1.5")) << log.constData();
     EXPECT_TRUE(log.contains("layer-shell surface")) << log.constData();

@@ -136,7 +136,8 @@ public:
     }
 
     /// Starts a program in the session as its user.
-    void startAsUser(QProcess& process, const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
+    static void startAsUser(
+        QProcess& process, const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
     {
         process.setProcessEnvironment(env);
         if (::geteuid() == 0) {

@@ -49,6 +49,7 @@ struct WaylandOutput {
 
 /// A buffer in shared memory the compositor reads from until it releases it.
 struct WaylandShmBuffer {
+    WaylandIslandPanel* panel = nullptr;
     wl_buffer* buffer = nullptr;
     void* data = nullptr;
     size_t bytes = 0;
@@ -566,7 +567,10 @@ const wl_callback_listener waylandFrameListener = { frameDone };
 
 void bufferRelease(void* data, wl_buffer*)
 {
-    static_cast<WaylandShmBuffer*>(data)->busy = false;
+    auto* buffer = static_cast<WaylandShmBuffer*>(data);
+    buffer->busy = false;
+    // A frame that waited for a free buffer is drawn now.
+    buffer->panel->handleFrameDone();
 }
 
 const wl_buffer_listener waylandBufferListener = { bufferRelease };
@@ -635,6 +639,7 @@ WaylandShmBuffer* WaylandIslandClient::freeBuffer(QSize pixels)
             buffer.buffer = wl_shm_pool_create_buffer(pool, 0, pixels.width(), pixels.height(), stride, WL_SHM_FORMAT_ARGB8888);
             wl_shm_pool_destroy(pool);
             ::close(fd);
+            buffer.panel = panel;
             wl_buffer_add_listener(buffer.buffer, &waylandBufferListener, &buffer);
             // Premultiplied ARGB in native order is what wl_shm's ARGB8888 is.
             buffer.image = QImage(
@@ -1015,7 +1020,7 @@ void WaylandIslandPanel::renderFrame()
     const QSize pixels(int(std::lround(m_frame.width() * renderRatio)), int(std::lround(m_frame.height() * renderRatio)));
     WaylandShmBuffer* buffer = m_client->freeBuffer(pixels);
     if (!buffer)
-        return; // both in the compositor's hands: the release brings the next frame
+        return; // both in the compositor's hands: a release brings the next frame
     m_frameWanted = false;
 
     // The software renderer repaints only what changed since its last frame

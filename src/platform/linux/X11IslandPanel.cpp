@@ -97,8 +97,23 @@ void X11IslandPanel::loadRoot(const QUrl& url, const QVariantMap& initialPropert
 
 void X11IslandPanel::setFrame(const QRect& frame)
 {
+    // Qt sends the move at once, and the new outline follows only once the
+    // scene is laid out: a click in between would fall through the island
+    // onto the window below. The outline is shifted to stay where it is on
+    // screen, under a server grab so the shift and the move land together.
+    const QPoint shift = m_frame.topLeft() - frame.topLeft();
     m_frame = frame;
+    xcb_connection_t* connection = m_shape.isEmpty() || shift.isNull() ? nullptr : x11Connection("moving the panel");
+    if (connection) {
+        xcb_grab_server(connection);
+        m_shape.translate(shift);
+        applyShape();
+    }
     setGeometry(frame);
+    if (connection) {
+        xcb_ungrab_server(connection);
+        xcb_flush(connection);
+    }
     // Lay the scene out for the new size now rather than when the server
     // confirms the resize.
     if (QQuickItem* root = rootObject())

@@ -131,6 +131,17 @@ TEST_F(ServiceFixture, PlayPauseIsOptimisticUntilConfirmedOrExpired)
     EXPECT_FALSE(service->track()->isPlaying);
     EXPECT_NEAR(shownPosition(), 13.9, 1e-9);
     EXPECT_FALSE(service->isActive()); // 1.5 s after the pause showed
+
+    // A pause without fresh timing (the playing report's time and stamp) keeps the position the user saw.
+    MediaPlayerState playing = track("A", true, 10);
+    report(playing);
+    clock.advance(5000);
+    playing.isPlaying = false;
+    report(playing);
+    EXPECT_FALSE(service->track()->isPlaying);
+    EXPECT_DOUBLE_EQ(shownPosition(), 15);
+    clock.advance(3000);
+    EXPECT_DOUBLE_EQ(shownPosition(), 15);
 }
 
 TEST_F(ServiceFixture, SeeksClampJumpAndWaitForConfirmation)
@@ -162,21 +173,6 @@ TEST_F(ServiceFixture, SeeksClampJumpAndWaitForConfirmation)
     EXPECT_NEAR(shownPosition(), 41.499, 1e-9); // still pending
     clock.advance(1); // expired: the source's position shows again
     EXPECT_NEAR(shownPosition(), 12.3, 1e-9);
-}
-
-TEST_F(ServiceFixture, APauseWithoutFreshTimingKeepsThePositionTheUserSaw)
-{
-    service->start();
-    MediaPlayerState playing = track("A", true, 10);
-    report(playing);
-    clock.advance(5000);
-    MediaPlayerState paused = playing;
-    paused.isPlaying = false; // same elapsed time and timestamp as the playing report
-    report(paused);
-    EXPECT_FALSE(service->track()->isPlaying);
-    EXPECT_DOUBLE_EQ(shownPosition(), 15);
-    clock.advance(3000);
-    EXPECT_DOUBLE_EQ(shownPosition(), 15);
 }
 
 TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
@@ -234,6 +230,41 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     service->activateSource();
     EXPECT_EQ(catalog.opened, QStringList { QStringLiteral("vlc") });
     EXPECT_TRUE(log.contains(QStringLiteral("Unable to open source app: no such file")));
+
+    // Artwork comes from regular files, data and https only.
+    QTemporaryDir dir;
+    ASSERT_TRUE(red.save(dir.filePath(QStringLiteral("cover.png"))));
+    a = track("A", true);
+    a.artUrl = QUrl::fromLocalFile(dir.filePath(QStringLiteral("cover.png"))).toString();
+    report(a);
+    ASSERT_TRUE(service->accentColor());
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#ff0000"));
+
+    a.artUrl = QStringLiteral("file:///dev/zero");
+    report(a);
+    EXPECT_FALSE(service->artwork());
+    EXPECT_TRUE(log.contains(QStringLiteral("Ignoring artwork /dev/zero: not a regular file of at most 5242880 bytes")));
+
+    a.artUrl = QStringLiteral("https://covers.example/b.png");
+    report(a);
+    ASSERT_EQ(web.requested.size(), 1);
+    EXPECT_EQ(web.requested.constFirst(), QUrl(QStringLiteral("https://covers.example/b.png")));
+    EXPECT_TRUE(web.finish(png(red)));
+    EXPECT_TRUE(service->artwork());
+
+    a.artUrl = QStringLiteral("http://covers.example/c.png");
+    report(a);
+    EXPECT_EQ(web.requested.size(), 1); // plain http is never fetched
+    EXPECT_TRUE(log.contains(QStringLiteral("Ignoring artwork at a http address")));
+    EXPECT_FALSE(service->artwork());
+
+    // A download overtaken by the next cover is dropped, not shown late.
+    a.artUrl = QStringLiteral("https://covers.example/d.png");
+    report(a);
+    a.artUrl = cover(Qt::green);
+    report(a);
+    EXPECT_EQ(web.pendingCount(), 0);
+    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#00ff00"));
 }
 
 TEST_F(ServiceFixture, BackgroundDecodingShowsOnlyTheNewestCoverAndNeverTheLastTracks)
@@ -331,44 +362,4 @@ TEST_F(ServiceFixture, CommandsGoToTheShownPlayerWhoseNameIsPublished)
     EXPECT_EQ(players.preferences, std::make_pair(QStringLiteral("mpv"), QStringList { QStringLiteral("vlc") }));
     service->stop();
     EXPECT_FALSE(players.watching);
-}
-
-TEST_F(ServiceFixture, ArtworkComesFromRegularFilesDataAndHttpsOnly)
-{
-    QTemporaryDir dir;
-    const QImage red = TestImages::filled(QSize(4, 4), Qt::red);
-    ASSERT_TRUE(red.save(dir.filePath(QStringLiteral("cover.png"))));
-    service->start();
-    MediaPlayerState a = track("A", true);
-    a.artUrl = QUrl::fromLocalFile(dir.filePath(QStringLiteral("cover.png"))).toString();
-    report(a);
-    ASSERT_TRUE(service->accentColor());
-    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#ff0000"));
-
-    LogCapture log;
-    a.artUrl = QStringLiteral("file:///dev/zero");
-    report(a);
-    EXPECT_FALSE(service->artwork());
-    EXPECT_TRUE(log.contains(QStringLiteral("Ignoring artwork /dev/zero: not a regular file of at most 5242880 bytes")));
-
-    a.artUrl = QStringLiteral("https://covers.example/b.png");
-    report(a);
-    ASSERT_EQ(web.requested.size(), 1);
-    EXPECT_EQ(web.requested.constFirst(), QUrl(QStringLiteral("https://covers.example/b.png")));
-    EXPECT_TRUE(web.finish(png(red)));
-    EXPECT_TRUE(service->artwork());
-
-    a.artUrl = QStringLiteral("http://covers.example/c.png");
-    report(a);
-    EXPECT_EQ(web.requested.size(), 1); // plain http is never fetched
-    EXPECT_TRUE(log.contains(QStringLiteral("Ignoring artwork at a http address")));
-    EXPECT_FALSE(service->artwork());
-
-    // A download overtaken by the next cover is dropped, not shown late.
-    a.artUrl = QStringLiteral("https://covers.example/d.png");
-    report(a);
-    a.artUrl = cover(Qt::green);
-    report(a);
-    EXPECT_EQ(web.pendingCount(), 0);
-    EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#00ff00"));
 }

@@ -159,9 +159,11 @@ TEST(MprisPlayerChoice, PreferredPlayersWinOnlyWhilePlayingAndIgnoredOnesNeverSh
     EXPECT_EQ(choice.chosen(), c); // started earlier, but preferred
     choice.setStatus(c, Status::paused);
     EXPECT_EQ(choice.chosen(), a); // a paused preference yields to one that plays
-    choice.setPreferences(QStringLiteral("mp"), {}); // a prefix is not the name
+    choice.setPreferences(QStringLiteral("mp"), {}); // a prefix is not the name: simply the newest
     choice.setStatus(c, Status::playing);
-    EXPECT_EQ(choice.chosen(), c); // simply the newest
+    choice.setStatus(a, Status::paused);
+    choice.setStatus(a, Status::playing);
+    EXPECT_EQ(choice.chosen(), a);
 
     choice.setPreferences(QStringLiteral("mpv"), { QStringLiteral("mpv") });
     EXPECT_EQ(choice.chosen(), a);

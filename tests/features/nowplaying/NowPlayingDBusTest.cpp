@@ -147,7 +147,8 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     ASSERT_TRUE(alpha.saw("called Previous"));
     service.seek(42.5);
     ASSERT_TRUE(alpha.saw("called SetPosition /t/1 42500000"));
-    EXPECT_TRUE(until([&] { return players.current() && players.current()->positionMicros == 42'500'000; })); // Seeked
+    EXPECT_TRUE(until([&] { return players.current() && players.current()->positionMicros == 42'500'000; })) // Seeked
+        << (players.current() ? players.current()->positionMicros.value_or(-1) : -2);
     ASSERT_TRUE(until([&] { return service.track() && !service.track()->isPlaying; }));
     alpha.send("play\n");
 

@@ -12,10 +12,8 @@
 #include "NowPlayingService.h"
 #include "RealPart.h"
 
-#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>

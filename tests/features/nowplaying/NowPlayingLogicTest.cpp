@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QUrl>
 
 #include <sys/stat.h>
 

@@ -1,14 +1,11 @@
 #include "ArtworkDecoder.h"
-#include "AudioWave.h"
 #include "LogCapture.h"
 #include "NowPlayingImageProvider.h"
-#include "NowPlayingPresentation.h"
 #include "NowPlayingProgress.h"
 #include "NowPlayingRig.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>

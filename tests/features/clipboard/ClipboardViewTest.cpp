@@ -36,7 +36,6 @@ TEST(ClipboardViewTest, AnAgeTickAndACopyBackKeepTheScrollPositionAndTheHoveredR
         time.advance(750);
         clipboard.answer();
     }
-    // The tab as the open island sizes it.
     SymbolCatalog::loadFont();
     QQuickView window;
     QQmlComponent component(window.engine());

@@ -125,7 +125,6 @@ TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndStopAtTheEnds)
         EXPECT_FLOAT_EQ(volume(), float(c.to));
         EXPECT_EQ(*audio.devices[7].muted, c.mutedAfter);
     }
-    // The mute key shows the same level, muted.
     setVolume(0.4f);
     tap(MediaKey::mute);
     EXPECT_EQ(hud->presenter()->state(), volumeAt(0.4f, true));

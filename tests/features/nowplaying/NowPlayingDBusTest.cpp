@@ -107,7 +107,6 @@ struct InlineArtwork : DBusFixture {
 
 TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
 {
-    // A desktop entry for the first player, found by its DesktopEntry.
     const QString apps = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
     QDir().mkpath(apps);
     QFile entry(apps + QStringLiteral("/brimwelltestplayer.desktop"));

@@ -370,7 +370,6 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRowAndSendingGoesToTheOnlyOrTh
     EXPECT_EQ(canSend.count(), 2);
     EXPECT_EQ(menu.resets, 0);
 
-    // Sending goes to the only device or the one chosen.
     const QString a = userFile(QStringLiteral("a"));
     ASSERT_TRUE(drop({ a }));
     service().sendToDevice(service().items());

@@ -108,7 +108,7 @@ TEST_F(ActivityServiceTest, LimitsPerCallerAndInAll)
     EXPECT_FALSE(host.start(QStringLiteral(":3.1"), QStringLiteral("Extra")).refusal);
 }
 
-TEST_F(ActivityServiceTest, OnlyTheOwnerChangesAnOwnedActivity)
+TEST_F(ActivityServiceTest, OnlyTheOwnerChangesAnOwnedActivityWhichEndsWithItsCaller)
 {
     const quint32 owned = started();
     const quint32 shared = started(notOwned());
@@ -122,19 +122,27 @@ TEST_F(ActivityServiceTest, OnlyTheOwnerChangesAnOwnedActivity)
     EXPECT_EQ(host.update(app, owned, { { "subtitle", "x" }, { "progress", 2.0 } }).refusal, ActivityRefusal::invalid);
     EXPECT_TRUE(service.activity(owned)->subtitle.isEmpty());
 
-    EXPECT_FALSE(host.end(other, shared).refusal);
-    EXPECT_EQ(host.ended.last(), std::pair(shared, ActivityEndReason::byOwner));
-    EXPECT_EQ(host.end(app, shared).refusal, ActivityRefusal::notFound);
-}
+    // An unowned one ends an hour after its last update; an owned one only with its caller.
+    time.advance(ActivityService::unownedIdleLimit.count() / 2);
+    host.update(app, shared, { { QStringLiteral("subtitle"), QStringLiteral("still here") } });
+    time.advance(ActivityService::unownedIdleLimit.count() - 1);
+    EXPECT_TRUE(service.activity(shared));
+    time.advance(1);
+    EXPECT_FALSE(service.activity(shared));
+    EXPECT_EQ(host.ended.last(), std::pair(shared, ActivityEndReason::timedOut));
+    time.advance(10 * ActivityService::unownedIdleLimit.count());
+    ASSERT_TRUE(service.activity(owned));
+    const quint32 second = started(notOwned());
+    EXPECT_FALSE(host.end(other, second).refusal);
+    EXPECT_EQ(host.ended.last(), std::pair(second, ActivityEndReason::byOwner));
+    EXPECT_EQ(host.end(app, second).refusal, ActivityRefusal::notFound);
 
-TEST_F(ActivityServiceTest, OwnedActivitiesEndWithTheirCaller)
-{
-    const quint32 owned = started();
-    const quint32 shared = started(notOwned());
+    const quint32 third = started(notOwned());
     EXPECT_TRUE(host.watched.contains(app));
+    host.ended.clear();
     host.leave(app);
     EXPECT_EQ(host.ended, (QList<std::pair<quint32, ActivityEndReason>> { { owned, ActivityEndReason::ownerLeft } }));
-    EXPECT_TRUE(service.activity(shared));
+    EXPECT_TRUE(service.activity(third));
     EXPECT_FALSE(host.watched.contains(app));
 }
 
@@ -182,21 +190,6 @@ TEST_F(ActivityServiceTest, ClockFormatsAndWhatTicks)
     EXPECT_EQ(time.pendingCount(), 1);
     // Newest first, in the list as in the closed island.
     EXPECT_EQ(service.rows()->rows().at(1).valueText, QStringLiteral("43%"));
-}
-
-TEST_F(ActivityServiceTest, UnownedActivitiesEndAfterAnHourWithoutUpdate)
-{
-    const quint32 owned = started();
-    const quint32 shared = started(notOwned());
-    time.advance(ActivityService::unownedIdleLimit.count() / 2);
-    host.update(app, shared, { { QStringLiteral("subtitle"), QStringLiteral("still here") } });
-    time.advance(ActivityService::unownedIdleLimit.count() - 1);
-    EXPECT_TRUE(service.activity(shared));
-    time.advance(1);
-    EXPECT_FALSE(service.activity(shared));
-    EXPECT_EQ(host.ended.last(), std::pair(shared, ActivityEndReason::timedOut));
-    time.advance(10 * ActivityService::unownedIdleLimit.count());
-    EXPECT_TRUE(service.activity(owned));
 }
 
 TEST_F(ActivityServiceTest, FastUpdatesAreShownAtMostThirtyTimesASecond)

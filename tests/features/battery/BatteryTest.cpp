@@ -88,15 +88,11 @@ TEST(BatteryServiceTest, PublishesChangesOnlyWhileStarted)
     EXPECT_FALSE(service.hasStatus());
     service.stop();
     EXPECT_EQ(published.count(), count);
-}
 
-TEST(BatteryServiceTest, WithoutChangeNotificationsLogsAndShowsTheFirstRead)
-{
+    // Without change notifications: a line says so, and the first read shows.
     LogCapture log;
-    FakePowerSources sources;
     sources.canObserve = false;
     sources.sources = { FakePowerSources::battery(64) };
-    BatteryService service(sources);
     service.start();
     EXPECT_EQ(service.level(), 64);
     ASSERT_EQ(log.entries.size(), 1u);
@@ -113,20 +109,13 @@ TEST(BatteryIndicatorTest, SymbolColourAndLabelFollowLevelAndPower)
         const char* image;
         QColor color;
     };
-    for (const Case& c : {
-             Case { 88, false, false, "battery.100percent", white },
-             Case { 87, false, false, "battery.75percent", white },
-             Case { 63, false, false, "battery.75percent", white },
-             Case { 62, false, false, "battery.50percent", white },
-             Case { 38, false, false, "battery.50percent", white },
-             Case { 37, false, false, "battery.25percent", white },
-             Case { 21, false, false, "battery.25percent", white },
-             Case { 20, false, false, "battery.25percent", red },
-             Case { 13, false, false, "battery.25percent", red },
-             Case { 12, false, false, "battery.0percent", red },
-             Case { 20, false, true, "bolt.fill", white },
-             Case { 5, true, true, "bolt.fill", green },
-         }) {
+    for (const Case& c :
+        { Case { 88, false, false, "battery.100percent", white }, Case { 87, false, false, "battery.75percent", white },
+            Case { 63, false, false, "battery.75percent", white }, Case { 62, false, false, "battery.50percent", white },
+            Case { 38, false, false, "battery.50percent", white }, Case { 37, false, false, "battery.25percent", white },
+            Case { 21, false, false, "battery.25percent", white }, Case { 20, false, false, "battery.25percent", red },
+            Case { 13, false, false, "battery.25percent", red }, Case { 12, false, false, "battery.0percent", red },
+            Case { 20, false, true, "bolt.fill", white }, Case { 5, true, true, "bolt.fill", green } }) {
         EXPECT_EQ(BatteryIndicatorLogic::systemImage(c.level, c.charging, c.pluggedIn), QLatin1String(c.image)) << c.level;
         EXPECT_EQ(BatteryIndicatorLogic::iconColor(c.level, c.charging, c.pluggedIn), c.color) << c.level;
     }

@@ -172,16 +172,15 @@ TEST_F(CalendarServiceTest, MonthListsAnEventOnEachLocalDayItTouchesAcrossTheClo
     const CalendarService::MonthInterval march = CalendarService::monthInterval(at(15, 12, 0, 3));
     EXPECT_EQ(march.start, at(1, 0, 0, 3));
     EXPECT_EQ(march.end, at(1, 0, 0, 4));
-    const QList<CalendarEvent> events {
-        CalendarEvent::make(timed(QStringLiteral("overnight"), at(3, 22, 0, 3), at(5, 2, 0, 3)), {}),
-        CalendarEvent::make(timed(QStringLiteral("to midnight"), at(10, 9, 0, 3), at(11, 0, 0, 3)), {}),
-        CalendarEvent::make(timed(QStringLiteral("into April"), at(31, 23, 0, 3), at(1, 1, 0, 4)), {}),
-        CalendarEvent::make(timed(QStringLiteral("from February"), at(28, 20, 0, 2), at(1, 8, 0, 3)), {}),
-        // 29 March has 23 hours in Berlin.
-        CalendarEvent::make(allDay(QStringLiteral("clock change"), QDate(2026, 3, 29)), {}),
-        CalendarEvent::make(timed(QStringLiteral("after"), at(30, 9, 0, 3), at(30, 10, 0, 3)), {}),
-        CalendarEvent::make(timed(QStringLiteral("early"), at(29, 1, 0, 3), at(29, 4, 0, 3)), {}),
-    };
+    QList<CalendarEvent> events;
+    for (const CalendarStoreEvent& e : { timed(QStringLiteral("overnight"), at(3, 22, 0, 3), at(5, 2, 0, 3)),
+             timed(QStringLiteral("to midnight"), at(10, 9, 0, 3), at(11, 0, 0, 3)),
+             timed(QStringLiteral("into April"), at(31, 23, 0, 3), at(1, 1, 0, 4)),
+             timed(QStringLiteral("from February"), at(28, 20, 0, 2), at(1, 8, 0, 3)),
+             allDay(QStringLiteral("clock change"), QDate(2026, 3, 29)), // 23 hours in Berlin
+             timed(QStringLiteral("after"), at(30, 9, 0, 3), at(30, 10, 0, 3)),
+             timed(QStringLiteral("early"), at(29, 1, 0, 3), at(29, 4, 0, 3)) })
+        events << CalendarEvent::make(e, {});
     const CalendarService::MonthEvents byDay = CalendarService::groupByDay(events, march);
 
     QMap<int, QStringList> listed;
@@ -190,16 +189,10 @@ TEST_F(CalendarServiceTest, MonthListsAnEventOnEachLocalDayItTouchesAcrossTheClo
         EXPECT_EQ(local.time(), QTime(0, 0)) << qPrintable(local.toString());
         listed[local.date().day()] = titles(it.value());
     }
-    const QMap<int, QStringList> expected {
-        { 1, { "from February" } },
-        { 3, { "overnight" } },
-        { 4, { "overnight" } },
-        { 5, { "overnight" } },
-        { 10, { "to midnight" } },
-        { 29, { "clock change", "early" } }, // all-day first
-        { 30, { "after" } },
-        { 31, { "into April" } },
-    };
+    // All-day first on 29 March.
+    const QMap<int, QStringList> expected { { 1, { "from February" } }, { 3, { "overnight" } }, { 4, { "overnight" } },
+        { 5, { "overnight" } }, { 10, { "to midnight" } }, { 29, { "clock change", "early" } }, { 30, { "after" } },
+        { 31, { "into April" } } };
     EXPECT_EQ(listed, expected);
 }
 

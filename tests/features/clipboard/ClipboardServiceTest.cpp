@@ -8,7 +8,6 @@
 #include "WallClockEvents.h"
 
 #include <QAbstractItemModelTester>
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>

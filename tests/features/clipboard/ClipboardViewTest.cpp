@@ -8,35 +8,25 @@
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 // The Clipboard tab drawn in a real X window and read while its history
 // changes under a resting pointer; its timers run in the test's time.
-namespace {
 using ViewProbe::find;
-
-/// The test's time for the clock and for the timers of what QML makes.
-struct InstalledTime {
-    InstalledTime()
-    {
-        Clock::setSystem(&time);
-        Scheduler::setSystem(&time);
-    }
-    ~InstalledTime()
-    {
-        Clock::setSystem(nullptr);
-        Scheduler::setSystem(nullptr);
-    }
-    ManualScheduler time;
-};
-} // namespace
 
 TEST(ClipboardViewTest, AnAgeTickAndACopyBackKeepTheScrollPositionAndTheHoveredRow)
 {
-    InstalledTime installed;
-    ManualScheduler& time = installed.time;
+    // The test's time for the clock and for the timers of what QML makes.
+    ManualScheduler time;
+    Clock::setSystem(&time);
+    Scheduler::setSystem(&time);
+    const auto restore = qScopeGuard([] {
+        Clock::setSystem(nullptr);
+        Scheduler::setSystem(nullptr);
+    });
     FakeClipboard clipboard;
     ClipboardService service(clipboard, std::nullopt, time);
     service.start();
@@ -46,7 +36,6 @@ TEST(ClipboardViewTest, AnAgeTickAndACopyBackKeepTheScrollPositionAndTheHoveredR
         time.advance(750);
         clipboard.answer();
     }
-    // The tab as the open island sizes it.
     SymbolCatalog::loadFont();
     QQuickView window;
     QQmlComponent component(window.engine());

@@ -4,8 +4,6 @@
 #include "MinuteTicker.h"
 #include "WallClockEvents.h"
 
-#include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>

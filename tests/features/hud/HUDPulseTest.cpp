@@ -41,7 +41,6 @@ protected:
     {
         return QTest::qWaitFor([&] { return hud->volume().isAdjustable() == adjustable; }, 10000);
     }
-    std::optional<HUDState> shown() { return hud->presenter()->state(); }
 
     LogCapture log;
     PrivatePulseServer server { { QStringLiteral("speakers") } };
@@ -53,42 +52,24 @@ protected:
     std::unique_ptr<HUDController> hud;
 };
 
-TEST_F(HUDOnPulseTest, KeysSetTheRealSinkAndOutsideChangesShow)
+// Steps, the fine key and other mixers over the real server are the island's own test (IslandX11Test).
+TEST_F(HUDOnPulseTest, KeysSetTheRealSinkAndARestartedServerIsBoundAgain)
 {
     ASSERT_TRUE(adjustableBecomes(true));
     EXPECT_FALSE(log.contains(QStringLiteral("No default output device"))) << "the first lookup is no failure";
-    EXPECT_FALSE(shown()) << "binding is silent";
-
     EXPECT_TRUE(press(MediaKey::volumeUp));
     EXPECT_TRUE(sinkReads("36864 /  56%")); // 0.5625
-    EXPECT_EQ(shown(), (HUDState { HUDKind::volume, 0.5625, false }));
-
-    press(MediaKey::volumeDown);
-    press(MediaKey::volumeUp, true);
-    EXPECT_TRUE(sinkReads("33792 /  52%")); // 0.515625
-
+    EXPECT_EQ(hud->presenter()->state(), (HUDState { HUDKind::volume, 0.5625, false }));
     press(MediaKey::mute);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             return server.pactl({ "get-sink-mute", "speakers" }).output == QLatin1String("Mute: yes");
         },
         5000));
-    EXPECT_TRUE(shown()->isMuted);
 
-    // Another mixer's change shows the HUD.
-    hud->presenter()->dismiss();
-    ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "25%" }).exitCode, 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().has_value(); }, 5000));
-    EXPECT_EQ(shown(), (HUDState { HUDKind::volume, 0.25, true }));
-}
-
-TEST_F(HUDOnPulseTest, ARestartedServerIsBoundAgainAndKeysPassMeanwhile)
-{
-    ASSERT_TRUE(adjustableBecomes(true));
     server.stop();
     ASSERT_TRUE(adjustableBecomes(false));
     EXPECT_FALSE(press(MediaKey::volumeUp)) << "the desktop gets the key while there is no sink";
-
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(adjustableBecomes(true));
     ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);

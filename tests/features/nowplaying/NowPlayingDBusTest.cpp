@@ -12,10 +12,8 @@
 #include "NowPlayingService.h"
 #include "RealPart.h"
 
-#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,9 +24,9 @@ namespace {
 
 constexpr int boundMs = 10000;
 
-QString binaryDir()
+template <typename Condition> bool until(Condition condition)
 {
-    return qEnvironmentVariable("BRIMWELL_BINARY_DIR");
+    return QTest::qWaitFor(condition, boundMs);
 }
 
 /// One test player process, driven through its stdin.
@@ -36,7 +34,7 @@ class Player {
 public:
     Player(const QString& name, const QStringList& options = {})
     {
-        m_process.setProgram(binaryDir() + QStringLiteral("/tests/test-mpris-player"));
+        m_process.setProgram(qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/test-mpris-player"));
         m_process.setArguments(QStringList { name } + options);
         m_process.start();
         EXPECT_TRUE(saw("ready")) << "player " << qPrintable(name) << " did not start";
@@ -50,12 +48,10 @@ public:
     /// Waits until the player reported `line`.
     bool saw(const QByteArray& line)
     {
-        return QTest::qWaitFor(
-            [&] {
-                m_output += m_process.readAllStandardOutput();
-                return m_output.contains(line + '\n');
-            },
-            boundMs);
+        return until([&] {
+            m_output += m_process.readAllStandardOutput();
+            return m_output.contains(line + '\n');
+        });
     }
     void quit()
     {
@@ -72,6 +68,10 @@ private:
 /// Each test gets its own bus, so bus names never meet across tests.
 class DBusFixture : public ::testing::Test {
 protected:
+    explicit DBusFixture(ArtworkDecoder::Executor artwork = ArtworkDecoder::workerThreads())
+        : service(players, catalog, web, Scheduler::system(), Clock::system(), std::move(artwork))
+    {
+    }
     void SetUp() override
     {
         ASSERT_FALSE(m_address.isEmpty());
@@ -80,16 +80,33 @@ protected:
         ASSERT_TRUE(m_bus.isConnected());
     }
 
+    /// Waits until the shown track has `title`.
+    bool shows(const char* title)
+    {
+        return until([&] { return service.track() && service.track()->title == QLatin1String(title); });
+    }
+
     ChildProcess::PrivateBus m_daemon;
     const QString m_address = m_daemon.address;
     BusConnection m_bus { m_address, m_address };
+    MprisWatcher players { m_bus, Clock::system() };
+    FakeWebLoader web;
+    DesktopApplicationCatalog catalog { m_bus };
+    NowPlayingService service;
+};
+
+/// Artwork is read inline, so its log lines come from this thread.
+struct InlineArtwork : DBusFixture {
+    InlineArtwork()
+        : DBusFixture({})
+    {
+    }
 };
 
 } // namespace
 
 TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
 {
-    // A desktop entry for the first player, found by its DesktopEntry.
     const QString apps = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
     QDir().mkpath(apps);
     QFile entry(apps + QStringLiteral("/brimwelltestplayer.desktop"));
@@ -97,17 +114,11 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     entry.write("[Desktop Entry]\nType=Application\nName=Test Player\nIcon=audio-x-generic\nExec=true %U\n");
     entry.close();
 
-    MprisWatcher players(m_bus, Clock::system());
-    FakeWebLoader web;
-    DesktopApplicationCatalog catalog(m_bus);
-    NowPlayingService service(players, catalog, web);
-
     Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
     const QString art = NowPlayingRig::dataUrl(TestImages::png(TestImages::filled(QSize(6, 6), QColor(20, 40, 200))));
     alpha.send("track /t/1|Song|Ann,Bob|Album|200000000|" + art.toLatin1() + "\nposition 5000000\nplay\n");
     service.start();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return service.track() && service.track()->isPlaying && service.track()->elapsedTime; }, boundMs));
+    ASSERT_TRUE(until([&] { return service.track() && service.track()->isPlaying && service.track()->elapsedTime; }));
     const NowPlayingTrack shown = *service.track();
     EXPECT_EQ(shown.title, QStringLiteral("Song"));
     EXPECT_EQ(shown.artist, QStringLiteral("Ann, Bob"));
@@ -116,10 +127,10 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     EXPECT_DOUBLE_EQ(*shown.duration, 200);
     EXPECT_NEAR(*shown.elapsed(QDateTime::currentDateTimeUtc()), 5, 2);
     EXPECT_TRUE(service.isActive());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.artwork().has_value(); }, boundMs));
+    ASSERT_TRUE(until([&] { return service.artwork().has_value(); }));
     EXPECT_EQ(service.artwork()->size(), QSize(6, 6));
     EXPECT_TRUE(service.accentColor());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track()->processIdentifier && service.track()->desktopEntry; }, boundMs));
+    ASSERT_TRUE(until([&] { return service.track()->processIdentifier && service.track()->desktopEntry; }));
     EXPECT_EQ(service.track()->desktopEntry, QStringLiteral("brimwelltestplayer"));
     EXPECT_EQ(service.track()->processIdentifier, qint32(alpha.process().processId()));
     EXPECT_EQ(service.sourceName(), QStringLiteral("Test Player"));
@@ -133,19 +144,21 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     ASSERT_TRUE(alpha.saw("called Previous"));
     service.seek(42.5);
     ASSERT_TRUE(alpha.saw("called SetPosition /t/1 42500000"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && !service.track()->isPlaying; }, boundMs));
+    EXPECT_TRUE(until([&] { return players.current() && players.current()->positionMicros == 42'500'000; })) // Seeked
+        << (players.current() ? players.current()->positionMicros.value_or(-1) : -2);
+    ASSERT_TRUE(until([&] { return service.track() && !service.track()->isPlaying; }));
     alpha.send("play\n");
 
     // A second player that starts playing takes over; under two names it is one player.
     Player beta(QStringLiteral("beta"));
     beta.send("also beta.instance42\ntrack /t/9|Other|||300000000|\nplay\n");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Other"); }, boundMs));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.players().size() == 2; }, boundMs));
+    ASSERT_TRUE(shows("Other"));
+    ASSERT_TRUE(until([&] { return service.players().size() == 2; }));
     EXPECT_EQ(service.players(), (QStringList { QStringLiteral("alpha"), QStringLiteral("beta") }));
     service.send(NowPlayingCommand::nextTrack); // commands follow the shown player
     ASSERT_TRUE(beta.saw("called Next"));
     // No desktop entry: raised through its process.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->processIdentifier; }, boundMs));
+    ASSERT_TRUE(until([&] { return service.track() && service.track()->processIdentifier; }));
     service.activateSource();
     ASSERT_TRUE(beta.saw("called Raise"));
 
@@ -153,50 +166,43 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     service.setPlayerPreferences(QStringLiteral("alpha"), {});
     EXPECT_EQ(service.track()->title, QStringLiteral("Song"));
     service.setPlayerPreferences({}, { QStringLiteral("beta"), QStringLiteral("alpha") });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track(); }, boundMs));
+    ASSERT_TRUE(until([&] { return !service.track(); }));
     service.setPlayerPreferences({}, {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Other"); }, boundMs));
+    ASSERT_TRUE(shows("Other"));
 
     // Players that quit hand over, and leave no stale track once the grace period is over.
     beta.quit();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Song"); }, boundMs));
+    ASSERT_TRUE(shows("Song"));
     alpha.quit();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track() && !service.isActive(); }, boundMs));
+    ASSERT_TRUE(until([&] { return !service.track() && !service.isActive(); }));
     EXPECT_TRUE(service.players().isEmpty());
     service.stop();
     entry.remove();
 }
 
-TEST_F(DBusFixture, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
+TEST_F(InlineArtwork, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
 {
-    MprisWatcher players(m_bus, Clock::system());
-    FakeWebLoader web;
-    DesktopApplicationCatalog catalog(m_bus);
-    // Artwork is read inline, so its log line comes from this thread.
-    NowPlayingService service(players, catalog, web, Scheduler::system(), Clock::system(), {});
     service.start();
     LogCapture log;
     {
         Player odd(QStringLiteral("odd"), { QStringLiteral("--no-position") });
         odd.send("empty-metadata\nplay\nstring-metadata\n");
         odd.send("track /t/2|No length|||bogus|https://127.0.0.1:9/none.png\n");
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("No length"); }, boundMs));
+        ASSERT_TRUE(shows("No length"));
         EXPECT_FALSE(service.track()->duration);
         EXPECT_FALSE(service.track()->elapsedTime); // no Position property: no progress
         odd.send("misshapen-signal\nhostile-metadata\n");
         ASSERT_TRUE(odd.saw("sent misshapen"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title.size() == 500; }, boundMs));
+        ASSERT_TRUE(until([&] { return service.track() && service.track()->title.size() == 500; }));
         EXPECT_FALSE(service.track()->artist);
         EXPECT_FALSE(service.track()->album);
         EXPECT_FALSE(service.track()->duration);
         EXPECT_EQ(service.track()->playbackRate, 1.0);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return log.mentions(QStringLiteral("Ignoring artwork /dev/zero")); }, boundMs));
+        EXPECT_TRUE(until([&] { return log.mentions(QStringLiteral("Ignoring artwork /dev/zero")); }));
         EXPECT_FALSE(service.artwork());
         // Without a usable track id, seeking asks the position, which this player lacks.
         service.seek(3);
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return log.mentions(QStringLiteral("it reports neither a track id nor a position")); }, boundMs));
+        EXPECT_TRUE(until([&] { return log.mentions(QStringLiteral("it reports neither a track id nor a position")); }));
 
         // It stops answering, and dies while a command waits for its reply.
         odd.send("freeze\n");
@@ -206,35 +212,30 @@ TEST_F(DBusFixture, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
         odd.process().kill();
         odd.process().waitForFinished(boundMs);
         // Its pending reply goes with it: nothing is left to answer later.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return service.players().isEmpty(); }, boundMs));
+        EXPECT_TRUE(until([&] { return service.players().isEmpty(); }));
     }
     Player good(QStringLiteral("good"));
     good.send("track /t/5|Fine|Ann|LP|1000000|\nplay\n");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Fine"); }, boundMs));
+    ASSERT_TRUE(shows("Fine"));
     EXPECT_EQ(service.players(), QStringList { QStringLiteral("good") });
     service.stop();
 }
 
-/// A WAV file of silence whose RIFF INFO names the track, as mpv reads tags.
-static void writeWav(const QString& path, const QByteArray& title, const QByteArray& artist, const QByteArray& album)
+/// 30 s of silence as a WAV file whose RIFF INFO names the track, as mpv reads tags.
+static bool writeWav(const QString& path, const QByteArray& title, const QByteArray& artist, const QByteArray& album)
 {
     const auto chunk = [](const QByteArray& id, QByteArray payload) {
-        if (payload.size() % 2)
-            payload += '\0';
-        const quint32 size = quint32(payload.size());
+        payload.append(payload.size() % 2, '\0');
+        const quint32 size = qToLittleEndian(quint32(payload.size()));
         return id + QByteArray(reinterpret_cast<const char*>(&size), 4) + payload;
     };
     const QByteArray info = "INFO" + chunk("INAM", title + '\0') + chunk("IART", artist + '\0') + chunk("IPRD", album + '\0');
-    // PCM, mono, 8 kHz, 16 bit: 30 s.
-    const quint16 format[] = { 1, 1 };
-    const quint32 rates[] = { 8000, 16000 };
-    const quint16 block[] = { 2, 16 };
-    const QByteArray fmt = QByteArray(reinterpret_cast<const char*>(format), 4)
-        + QByteArray(reinterpret_cast<const char*>(rates), 8) + QByteArray(reinterpret_cast<const char*>(block), 4);
-    const QByteArray body = "WAVE" + chunk("fmt ", fmt) + chunk("LIST", info) + chunk("data", QByteArray(16000 * 30, '\0'));
+    const QByteArray fmt = QByteArray::fromHex("01000100401f0000803e000002001000"); // PCM, mono, 8 kHz, 16 bit
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(chunk("RIFF", body));
+    return file.open(QIODevice::WriteOnly)
+        && file.write(
+               chunk("RIFF", "WAVE" + chunk("fmt ", fmt) + chunk("LIST", info) + chunk("data", QByteArray(16000 * 30, '\0'))))
+        > 0;
 }
 
 // mpv with its MPRIS plugin, as users run it: tags, the cover beside the files,
@@ -245,14 +246,10 @@ TEST_F(DBusFixture, MpvIsReadAndControlledThroughItsMprisPlugin)
     if (QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty() || !QFile::exists(plugin))
         BRIMWELL_MISSING_REAL_PART("mpv and its MPRIS plugin (mpv-mpris) are not installed");
     QTemporaryDir dir;
-    ASSERT_NO_FATAL_FAILURE(writeWav(dir.filePath(QStringLiteral("a.wav")), "First Light", "Ann", "Dawn"));
-    ASSERT_NO_FATAL_FAILURE(writeWav(dir.filePath(QStringLiteral("b.wav")), "Second Wind", "Bob", "Dusk"));
+    ASSERT_TRUE(writeWav(dir.filePath(QStringLiteral("a.wav")), "First Light", "Ann", "Dawn"));
+    ASSERT_TRUE(writeWav(dir.filePath(QStringLiteral("b.wav")), "Second Wind", "Bob", "Dusk"));
     ASSERT_TRUE(TestImages::filled(QSize(16, 16), QColor(20, 40, 200)).save(dir.filePath(QStringLiteral("cover.png"))));
 
-    MprisWatcher players(m_bus, Clock::system());
-    FakeWebLoader web;
-    DesktopApplicationCatalog catalog(m_bus);
-    NowPlayingService service(players, catalog, web);
     service.start();
     QProcess mpv;
     mpv.start(QStringLiteral("mpv"),
@@ -260,29 +257,26 @@ TEST_F(DBusFixture, MpvIsReadAndControlledThroughItsMprisPlugin)
             QStringLiteral("--no-terminal"), QStringLiteral("--script=") + plugin, dir.filePath(QStringLiteral("a.wav")),
             dir.filePath(QStringLiteral("b.wav")) });
     // mpv names the track by its file until it has read the tags.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return service.track() && service.track()->isPlaying && service.track()->title == QLatin1String("First Light"); },
-        boundMs));
+    ASSERT_TRUE(until(
+        [&] { return service.track() && service.track()->isPlaying && service.track()->title == QLatin1String("First Light"); }));
     EXPECT_EQ(service.track()->artist, QStringLiteral("Ann"));
     EXPECT_EQ(service.track()->album, QStringLiteral("Dawn"));
     EXPECT_EQ(service.track()->player, QStringLiteral("mpv"));
     EXPECT_DOUBLE_EQ(service.track()->duration.value_or(0), 30);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.accentColor().has_value(); }, boundMs));
+    ASSERT_TRUE(until([&] { return service.accentColor().has_value(); }));
 
     service.send(NowPlayingCommand::playPause);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track()->isPlaying; }, boundMs));
+    ASSERT_TRUE(until([&] { return !service.track()->isPlaying; }));
     service.seek(20);
     // The player's own report (Seeked), not the optimistic position the service shows at once.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return players.current() && std::abs(players.current()->positionMicros.value_or(0) - 20'000'000) < 1'000'000; },
-        boundMs));
+    ASSERT_TRUE(until(
+        [&] { return players.current() && std::abs(players.current()->positionMicros.value_or(0) - 20'000'000) < 1'000'000; }));
     service.send(NowPlayingCommand::nextTrack);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return service.track() && service.track()->title == QLatin1String("Second Wind"); }, boundMs));
+    ASSERT_TRUE(shows("Second Wind"));
     EXPECT_EQ(service.track()->artist, QStringLiteral("Bob"));
     mpv.kill();
     mpv.waitForFinished(boundMs);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.track(); }, boundMs));
+    ASSERT_TRUE(until([&] { return !service.track(); }));
 }
 
 // Clicking the source icon must not wait on the bus: a proxy made on a
@@ -294,36 +288,28 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
     monitor.start(QStringLiteral("dbus-monitor"),
         { QStringLiteral("--address"), m_address, QStringLiteral("type='method_call',path='/org/mpris/MediaPlayer2'") });
     QByteArray calls;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            calls += monitor.readAllStandardOutput();
-            return calls.contains("NameLost");
-        },
-        boundMs))
-        << "dbus-monitor did not start";
+    ASSERT_TRUE(until([&] {
+        calls += monitor.readAllStandardOutput();
+        return calls.contains("NameLost");
+    })) << "dbus-monitor did not start";
 
     Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
-    DesktopApplicationCatalog catalog(m_bus);
     std::optional<QString> error;
     catalog.openApplication(QStringLiteral("brimwelltestplayer"), [&](const QString& e) { error = e; });
     ASSERT_TRUE(alpha.saw("called Raise"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return error.has_value(); }, boundMs));
+    ASSERT_TRUE(until([&] { return error.has_value(); }));
     EXPECT_TRUE(error->isEmpty()) << qPrintable(*error);
 
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            calls += monitor.readAllStandardOutput();
-            return calls.contains("member=Raise");
-        },
-        boundMs));
+    ASSERT_TRUE(until([&] {
+        calls += monitor.readAllStandardOutput();
+        return calls.contains("member=Raise");
+    }));
     monitor.kill();
     monitor.waitForFinished(2000);
     int toThePlayer = 0;
     for (const QByteArray& line : calls.split('\n')) {
-        if (!line.startsWith("method call"))
-            continue;
-        ++toThePlayer;
-        EXPECT_TRUE(line.contains("destination=:")) << line.constData();
+        if (line.startsWith("method call") && ++toThePlayer)
+            EXPECT_TRUE(line.contains("destination=:")) << line.constData();
     }
     EXPECT_GE(toThePlayer, 2); // the desktop entry is read, then the player raised
 }

@@ -151,13 +151,11 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     EXPECT_GT(rectOf(title).width(), 0);
     EXPECT_LT(rectOf(title).right(), rectOf(inContent("sourceButton")).left());
 
-    // The fill is as long as the position is far into the track.
     EXPECT_DOUBLE_EQ(filled(), 30.0 / 120);
     EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("0:30"));
     EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("-1:30"));
     EXPECT_EQ(ViewProbe::accessibleName(inContent("progressBar")), QStringLiteral("Playback position"));
 
-    // The player's icon opens the player.
     QQuickItem* source = inContent("sourceButton");
     ASSERT_TRUE(source->isVisible());
     EXPECT_EQ(ViewProbe::accessibleName(source), QStringLiteral("Open VLC"));
@@ -171,7 +169,6 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     click(source);
     EXPECT_EQ(rig.catalog.opened, QStringList { QStringLiteral("org.videolan.vlc") });
 
-    // Bars in the artwork's accent colour, moving.
     QQuickItem* bars = inContent("audioBars");
     EXPECT_EQ(rectOf(bars).size(), QSize(18, 18)); // 17.5 wide, on whole pixels
     EXPECT_TRUE(bars->property("isMoving").toBool());
@@ -194,12 +191,10 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     EXPECT_FALSE(service().track()->isPlaying); // shown at once, pending confirmation
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
     EXPECT_EQ(ViewProbe::accessibleName(playPause), QStringLiteral("Play"));
-    // The swap settles with only the new symbol drawn.
     ASSERT_EQ(playPause->findChildren<QQuickItem*>(QStringLiteral("symbol")).size(), 2);
     EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
     shoot(QStringLiteral("paused"));
 
-    // Paused: no timeline, no moving bars.
     EXPECT_FALSE(inContent("progressRow")->property("progress").value<QObject*>()->property("isTimelineRunning").toBool());
     EXPECT_FALSE(inContent("audioBars")->property("isMoving").toBool());
     EXPECT_FALSE(item("bandBars")->property("isMoving").toBool());

@@ -11,8 +11,8 @@
 // "signalled NS" (CLOCK_MONOTONIC) after every PropertiesChanged it sends.
 
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -25,7 +25,6 @@
 
 namespace {
 
-const QString rootIface = QStringLiteral("org.mpris.MediaPlayer2");
 const QString playerIface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString propsIface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString path = QStringLiteral("/org/mpris/MediaPlayer2");
@@ -34,6 +33,25 @@ void report(const QString& line)
 {
     std::printf("%s\n", qUtf8Printable(line));
     std::fflush(stdout);
+}
+
+/// A one-entry dictionary of the wrong type (a{ss}), as careless players build them.
+QVariant stringMap(const QString& key, const QString& value)
+{
+    QDBusArgument map;
+    map.beginMap(QMetaType::fromType<QString>(), QMetaType::fromType<QString>());
+    map.beginMapEntry();
+    map << key << value;
+    map.endMapEntry();
+    map.endMap();
+    return QVariant::fromValue(map);
+}
+
+void sendChanges(const QVariant& changes)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(path, propsIface, QStringLiteral("PropertiesChanged"));
+    signal << playerIface << changes << QStringList();
+    QDBusConnection::sessionBus().send(signal);
 }
 
 class Player final : public QDBusVirtualObject {
@@ -51,22 +69,15 @@ public:
         const QString member = message.member();
         const QVariantList args = message.arguments();
         if (message.interface() == propsIface && !m_frozen) {
-            if (member == QLatin1String("GetAll")) {
-                const QString iface = args.value(0).toString();
-                connection.send(message.createReply(QVariant::fromValue(properties(iface))));
-                return true;
-            }
-            if (member == QLatin1String("Get")) {
-                const QVariantMap all = properties(args.value(0).toString());
-                const QString name = args.value(1).toString();
-                if (!all.contains(name)) {
-                    connection.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("No such property")));
-                    return true;
-                }
-                connection.send(message.createReply(QVariant::fromValue(QDBusVariant(all.value(name)))));
-                return true;
-            }
-            connection.send(message.createErrorReply(QDBusError::NotSupported, QStringLiteral("read-only")));
+            const QVariantMap all = properties(args.value(0).toString());
+            if (member == QLatin1String("GetAll"))
+                connection.send(message.createReply(QVariant::fromValue(all)));
+            else if (member != QLatin1String("Get"))
+                connection.send(message.createErrorReply(QDBusError::NotSupported, QStringLiteral("read-only")));
+            else if (!all.contains(args.value(1).toString()))
+                connection.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("No such property")));
+            else
+                connection.send(message.createReply(QVariant::fromValue(QDBusVariant(all.value(args.value(1).toString())))));
             return true;
         }
         QString line = QStringLiteral("called ") + member;
@@ -75,10 +86,12 @@ public:
             return true;
         }
         if (member == QLatin1String("SetPosition")) {
-            line += QLatin1Char(' ') + qvariant_cast<QDBusObjectPath>(args.value(0)).path() + QLatin1Char(' ')
-                + QString::number(args.value(1).toLongLong());
             m_position = args.value(1).toLongLong();
-            seeked();
+            line += QLatin1Char(' ') + qvariant_cast<QDBusObjectPath>(args.value(0)).path() + QLatin1Char(' ')
+                + QString::number(m_position);
+            QDBusMessage seeked = QDBusMessage::createSignal(path, playerIface, QStringLiteral("Seeked"));
+            seeked << m_position;
+            QDBusConnection::sessionBus().send(seeked);
         } else if (member == QLatin1String("PlayPause")) {
             setStatus(m_status == QLatin1String("Playing") ? QStringLiteral("Paused") : QStringLiteral("Playing"));
         }
@@ -91,65 +104,41 @@ public:
     {
         const QString verb = line.section(QLatin1Char(' '), 0, 0);
         const QString rest = line.section(QLatin1Char(' '), 1);
-        if (verb == QLatin1String("track")) {
+        if (verb == QLatin1String("track") || verb == QLatin1String("empty-metadata")) {
             const QStringList f = rest.split(QLatin1Char('|'));
             QVariantMap m;
-            m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(f.value(0))));
-            m.insert(QStringLiteral("xesam:title"), f.value(1));
-            if (!f.value(2).isEmpty())
-                m.insert(QStringLiteral("xesam:artist"), f.value(2).split(QLatin1Char(',')));
-            if (!f.value(3).isEmpty())
-                m.insert(QStringLiteral("xesam:album"), f.value(3));
-            if (!f.value(4).isEmpty())
-                m.insert(QStringLiteral("mpris:length"), f.value(4).toLongLong());
-            if (!f.value(5).isEmpty())
-                m.insert(QStringLiteral("mpris:artUrl"), f.value(5));
-            m_metadata = m;
-            m_carelessMetadata = QVariant();
-            changed({ { QStringLiteral("Metadata"), m_metadata } });
+            const auto put = [&](const char* key, int field, const QVariant& value) {
+                if (!f.value(field).isEmpty())
+                    m.insert(QLatin1String(key), value);
+            };
+            put("mpris:trackid", 0, QVariant::fromValue(QDBusObjectPath(f.value(0))));
+            put("xesam:title", 0, f.value(1)); // a track always has its title, if only an empty one
+            put("xesam:artist", 2, f.value(2).split(QLatin1Char(',')));
+            put("xesam:album", 3, f.value(3));
+            put("mpris:length", 4, f.value(4).toLongLong());
+            put("mpris:artUrl", 5, f.value(5));
+            setMetadata(m);
         } else if (verb == QLatin1String("string-metadata")) {
-            // Metadata as a{ss}, as players that build the dictionary carelessly send it.
-            QDBusArgument careless;
-            careless.beginMap(QMetaType::fromType<QString>(), QMetaType::fromType<QString>());
-            careless.beginMapEntry();
-            careless << QStringLiteral("xesam:title") << QStringLiteral("Careless");
-            careless.endMapEntry();
-            careless.endMap();
-            m_carelessMetadata = QVariant::fromValue(careless);
+            m_carelessMetadata = stringMap(QStringLiteral("xesam:title"), QStringLiteral("Careless"));
             changed({ { QStringLiteral("Metadata"), m_carelessMetadata } });
         } else if (verb == QLatin1String("hostile-metadata")) {
-            m_metadata = { { QStringLiteral("xesam:title"), QString(2 * 1024 * 1024, QLatin1Char('x')) },
-                { QStringLiteral("xesam:artist"), 42 }, { QStringLiteral("xesam:album"), QStringList { QStringLiteral("a") } },
-                { QStringLiteral("mpris:length"), QStringLiteral("long") },
-                { QStringLiteral("mpris:artUrl"), QStringLiteral("file:///dev/zero") }, { QStringLiteral("mpris:trackid"), 7 } };
-            m_carelessMetadata = QVariant();
-            changed({ { QStringLiteral("Metadata"), m_metadata }, { QStringLiteral("Rate"), QStringLiteral("fast") },
-                { QStringLiteral("CanGoNext"), 1 } });
+            setMetadata({ { QStringLiteral("xesam:title"), QString(2 * 1024 * 1024, QLatin1Char('x')) },
+                            { QStringLiteral("xesam:artist"), 42 },
+                            { QStringLiteral("xesam:album"), QStringList { QStringLiteral("a") } },
+                            { QStringLiteral("mpris:length"), QStringLiteral("long") },
+                            { QStringLiteral("mpris:artUrl"), QStringLiteral("file:///dev/zero") },
+                            { QStringLiteral("mpris:trackid"), 7 } },
+                { { QStringLiteral("Rate"), QStringLiteral("fast") }, { QStringLiteral("CanGoNext"), 1 } });
         } else if (verb == QLatin1String("misshapen-signal")) {
-            // PropertiesChanged whose changes are a{ss} instead of a{sv}.
-            QDBusMessage signal = QDBusMessage::createSignal(path, propsIface, QStringLiteral("PropertiesChanged"));
-            QDBusArgument changes;
-            changes.beginMap(QMetaType::fromType<QString>(), QMetaType::fromType<QString>());
-            changes.beginMapEntry();
-            changes << QStringLiteral("PlaybackStatus") << QStringLiteral("Stopped");
-            changes.endMapEntry();
-            changes.endMap();
-            signal << playerIface << QVariant::fromValue(changes) << QStringList();
-            QDBusConnection::sessionBus().send(signal);
+            sendChanges(stringMap(QStringLiteral("PlaybackStatus"), QStringLiteral("Stopped")));
             report(QStringLiteral("sent misshapen"));
         } else if (verb == QLatin1String("also")) {
             QDBusConnection::sessionBus().registerService(QStringLiteral("org.mpris.MediaPlayer2.") + rest);
         } else if (verb == QLatin1String("freeze")) {
             m_frozen = true;
             report(QStringLiteral("frozen"));
-        } else if (verb == QLatin1String("empty-metadata")) {
-            m_metadata.clear();
-            m_carelessMetadata = QVariant();
-            changed({ { QStringLiteral("Metadata"), m_metadata } });
-        } else if (verb == QLatin1String("play")) {
-            setStatus(QStringLiteral("Playing"));
-        } else if (verb == QLatin1String("pause")) {
-            setStatus(QStringLiteral("Paused"));
+        } else if (verb == QLatin1String("play") || verb == QLatin1String("pause")) {
+            setStatus(verb == QLatin1String("play") ? QStringLiteral("Playing") : QStringLiteral("Paused"));
         } else if (verb == QLatin1String("position")) {
             m_position = rest.toLongLong();
         } else if (verb == QLatin1String("quit")) {
@@ -160,7 +149,7 @@ public:
 private:
     QVariantMap properties(const QString& iface) const
     {
-        if (iface == rootIface) {
+        if (iface == QLatin1String("org.mpris.MediaPlayer2")) {
             QVariantMap p { { QStringLiteral("Identity"), QStringLiteral("Test Player") }, { QStringLiteral("CanRaise"), true },
                 { QStringLiteral("CanQuit"), true } };
             if (!m_desktopEntry.isEmpty())
@@ -169,15 +158,22 @@ private:
         }
         if (iface != playerIface)
             return {};
-        QVariantMap p { { QStringLiteral("PlaybackStatus"), m_status }, { QStringLiteral("Metadata"), m_metadata },
-            { QStringLiteral("Rate"), 1.0 }, { QStringLiteral("CanSeek"), true }, { QStringLiteral("CanControl"), true },
-            { QStringLiteral("CanPlay"), true }, { QStringLiteral("CanPause"), true }, { QStringLiteral("CanGoNext"), true },
-            { QStringLiteral("CanGoPrevious"), true } };
+        QVariantMap p { { QStringLiteral("PlaybackStatus"), m_status },
+            { QStringLiteral("Metadata"), m_carelessMetadata.isValid() ? m_carelessMetadata : QVariant(m_metadata) },
+            { QStringLiteral("Rate"), 1.0 } };
+        for (const char* flag : { "CanSeek", "CanControl", "CanPlay", "CanPause", "CanGoNext", "CanGoPrevious" })
+            p.insert(QLatin1String(flag), true);
         if (m_hasPosition)
             p.insert(QStringLiteral("Position"), m_position);
-        if (m_carelessMetadata.isValid())
-            p.insert(QStringLiteral("Metadata"), m_carelessMetadata);
         return p;
+    }
+
+    void setMetadata(const QVariantMap& metadata, QVariantMap alongside = {})
+    {
+        m_metadata = metadata;
+        m_carelessMetadata = QVariant();
+        alongside.insert(QStringLiteral("Metadata"), m_metadata);
+        changed(alongside);
     }
 
     void setStatus(const QString& status)
@@ -188,20 +184,11 @@ private:
 
     void changed(const QVariantMap& values)
     {
-        QDBusMessage signal = QDBusMessage::createSignal(path, propsIface, QStringLiteral("PropertiesChanged"));
-        signal << playerIface << values << QStringList();
-        QDBusConnection::sessionBus().send(signal);
+        sendChanges(values);
         // When the change left, on the clock every process shares: benchmarks time from here.
         timespec now {};
         clock_gettime(CLOCK_MONOTONIC, &now);
         report(QStringLiteral("signalled %1").arg(qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec));
-    }
-
-    void seeked()
-    {
-        QDBusMessage signal = QDBusMessage::createSignal(path, playerIface, QStringLiteral("Seeked"));
-        signal << m_position;
-        QDBusConnection::sessionBus().send(signal);
     }
 
     QString m_desktopEntry;
@@ -222,19 +209,14 @@ int main(int argc, char** argv)
     if (args.size() < 2)
         return 2;
     QString desktopEntry;
-    bool hasPosition = true;
     for (const QString& arg : args.mid(2)) {
         if (arg.startsWith(QLatin1String("--desktop-entry=")))
             desktopEntry = arg.mid(16);
-        else if (arg == QLatin1String("--no-position"))
-            hasPosition = false;
     }
-
-    Player player(desktopEntry, hasPosition);
+    Player player(desktopEntry, !args.contains(QLatin1String("--no-position")));
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerVirtualObject(path, &player, QDBusConnection::SingleNode))
-        return 1;
-    if (!bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.") + args[1]))
+    if (!bus.registerVirtualObject(path, &player, QDBusConnection::SingleNode)
+        || !bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.") + args[1]))
         return 1;
 
     QByteArray pending;
@@ -242,15 +224,11 @@ int main(int argc, char** argv)
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
         char chunk[4096];
         const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (n <= 0) {
-            input.setEnabled(false);
-            return;
-        }
+        if (n <= 0)
+            return input.setEnabled(false);
         pending.append(chunk, n);
-        qsizetype newline;
-        while ((newline = pending.indexOf('\n')) >= 0) {
+        for (qsizetype newline; (newline = pending.indexOf('\n')) >= 0; pending.remove(0, newline + 1)) {
             const QString line = QString::fromUtf8(pending.left(newline)).trimmed();
-            pending.remove(0, newline + 1);
             if (!line.isEmpty())
                 player.command(line);
         }

@@ -339,7 +339,7 @@ TEST_F(ShelfServiceTest, TheTabFollowsTheShelfRowByRowAndPreviewsReplaceIcons)
     EXPECT_EQ(view.resets, 0);
 }
 
-TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRow)
+TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRowAndSendingGoesToTheOnlyOrTheChosenOne)
 {
     using Device = DeviceSharing::Device;
     ShelfViewLogic logic;
@@ -369,10 +369,7 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRow)
     EXPECT_FALSE(logic.canSend());
     EXPECT_EQ(canSend.count(), 2);
     EXPECT_EQ(menu.resets, 0);
-}
 
-TEST_F(ShelfServiceTest, SendingGoesToTheOnlyDeviceOrTheOneChosenAndMailToAMailProgram)
-{
     const QString a = userFile(QStringLiteral("a"));
     ASSERT_TRUE(drop({ a }));
     service().sendToDevice(service().items());

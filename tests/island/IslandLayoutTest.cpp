@@ -19,63 +19,39 @@
 
 using namespace TestScreens;
 
-TEST(IslandLayout, NotchedLaptopScreen)
+TEST(IslandLayout, NotchAndPillFramesBandsAndWings)
 {
-    // A 1512-wide screen whose auxiliary areas leave a 200 x 32 gap.
-    const PlatformScreen screen = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
-    EXPECT_EQ(ScreenService::notchFrame(screen), QRectF(656, 0, 200, 32));
+    // A 1512-wide screen whose auxiliary areas leave a 200 x 32 gap; the
+    // panel hangs from the top edge and, open, has room for shadows.
+    const PlatformScreen laptop = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
+    EXPECT_EQ(ScreenService::notchFrame(laptop), QRectF(656, 0, 200, 32));
+    const IslandLayout notch(laptop, IslandLayout::compactWingWidth(IslandCompactActivity::status));
+    EXPECT_EQ(
+        std::tuple(notch.style, notch.statusBandHeight, notch.contentTopInset, notch.closedPanelFrame(), notch.openPanelFrame()),
+        std::tuple(IslandLayout::Style::notch, 32, 32, QRect(578, 0, 356, 32), QRect(472, 0, 568, 241)));
+    for (const auto& [activity, width] :
+        { std::pair(IslandCompactActivity::none, 212), std::pair(IslandCompactActivity::media, 300),
+            std::pair(IslandCompactActivity::hud, 372), std::pair(IslandCompactActivity::liveActivity, 324) })
+        EXPECT_EQ(IslandLayout(laptop, IslandLayout::compactWingWidth(activity)).compactSize.width(), width) << int(activity);
 
-    const IslandLayout layout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::status));
-    EXPECT_EQ(layout.style, IslandLayout::Style::notch);
-    EXPECT_EQ(layout.anchorX, 756);
-    EXPECT_EQ(layout.topOffset, 0);
-    EXPECT_EQ(layout.statusBandHeight, 32);
-    EXPECT_EQ(layout.compactSize, QSizeF(356, 32));
-    EXPECT_EQ(layout.expandedSize, QSizeF(520, 217));
-    EXPECT_EQ(layout.contentTopInset, 32);
-    // The panel hangs from the top edge; open, it has room for shadows.
-    EXPECT_EQ(layout.closedPanelFrame(), QRect(578, 0, 356, 32));
-    EXPECT_EQ(layout.openPanelFrame(), QRect(472, 0, 568, 241));
-
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::none)).compactSize.width(), 212);
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::media)).compactSize.width(), 300);
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::hud)).compactSize.width(), 372);
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::liveActivity)).compactSize.width(), 324);
-}
-
-TEST(IslandLayout, PillBelowATopPanelHiddenPanelAndNarrowScreens)
-{
-    // An external screen with a 25-point top panel, right of the primary one.
-    const PlatformScreen external = plain(QStringLiteral("DP-1"), QRect(1512, -100, 1920, 1080), 25);
-    const IslandLayout pill(external, 80);
-    EXPECT_EQ(pill.style, IslandLayout::Style::pill);
-    EXPECT_EQ(pill.statusBandHeight, 21);
-    EXPECT_EQ(pill.compactSize, QSizeF(150, 21)); // the wing plays no part
-    EXPECT_EQ(pill.topOffset, 2);
-    EXPECT_EQ(pill.expandedSize, QSizeF(520, 212));
-    EXPECT_EQ(pill.contentTopInset, 27);
-    EXPECT_EQ(pill.notchWidth, 0);
-    EXPECT_EQ(pill.closedPanelFrame(), QRect(2397, -100, 150, 23));
-    EXPECT_EQ(pill.openPanelFrame(), QRect(2188, -100, 568, 238));
-
-    // Nothing reserved at the top: the status bar's thickness stands in.
+    // An external screen with a 25-point top panel, left of the origin's top:
+    // the wing plays no part in a pill.
+    const IslandLayout pill(plain(QStringLiteral("DP-1"), QRect(1512, -100, 1920, 1080), 25), 80);
+    EXPECT_EQ(std::tuple(pill.style, pill.statusBandHeight, pill.contentTopInset, pill.notchWidth, pill.closedPanelFrame(),
+                  pill.openPanelFrame()),
+        std::tuple(IslandLayout::Style::pill, 21, 27, 0, QRect(2397, -100, 150, 23), QRect(2188, -100, 568, 238)));
+    // Nothing reserved at the top: the band is the status bar's thickness
+    // less 4, never under 20.
     PlatformScreen hidden = plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
-    EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 20); // its panel frames: the window controller's test
-    // The band is the thickness less 4, never under 20.
+    EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 20);
     for (const auto& [thickness, band] : { std::pair { 32, 28 }, { 25, 21 }, { 24, 20 }, { 23, 20 }, { 1, 20 } }) {
         hidden.statusBarThickness = thickness;
         EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, band) << thickness;
     }
-
     // Narrower than the closed island plus margins: open as wide as closed.
-    const IslandLayout narrowNotch(notched(QStringLiteral("n"), QRect(0, 0, 300, 600), QSizeF(200, 32)), 72);
-    EXPECT_EQ(narrowNotch.expandedSize, QSizeF(356, 217));
-    const IslandLayout narrowPill(plain(QStringLiteral("p"), QRect(0, 0, 160, 600)), 0);
-    EXPECT_EQ(narrowPill.expandedSize.width(), 150);
-}
-
-TEST(IslandLayout, PanelPositionsRoundHalvesAwayFromZero)
-{
+    EXPECT_EQ(
+        IslandLayout(notched(QStringLiteral("n"), QRect(0, 0, 300, 600), QSizeF(200, 32)), 72).expandedSize, QSizeF(356, 217));
+    EXPECT_EQ(IslandLayout(plain(QStringLiteral("p"), QRect(0, 0, 160, 600)), 0).expandedSize.width(), 150);
     // Centre 500.5: 500.5 - 75 = 425.5 -> 426; mirrored left of the origin -> -576.
     EXPECT_EQ(IslandLayout(plain(QStringLiteral("a"), QRect(0, 0, 1001, 700)), 0).closedPanelFrame().x(), 426);
     EXPECT_EQ(IslandLayout(plain(QStringLiteral("b"), QRect(-1001, 0, 1001, 700)), 0).closedPanelFrame().x(), -576);
@@ -89,12 +65,10 @@ TEST(IslandLayout, BelowATopPanelOnlyWhereOneIsAndNeverOverANotch)
     PlatformScreen notch = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
     notch.topPanelHeight = 32;
     using enum IslandPosition;
-    EXPECT_EQ(IslandLayout::appliedPosition(automatic, paneled), belowTopPanel);
-    EXPECT_EQ(IslandLayout::appliedPosition(automatic, bare), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(automatic, notch), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(belowTopPanel, notch), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(topEdge, paneled), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(belowTopPanel, bare), belowTopPanel);
+    for (const auto& [chosen, screen, applied] :
+        { std::tuple(automatic, paneled, belowTopPanel), { automatic, bare, topEdge }, { automatic, notch, topEdge },
+            { belowTopPanel, notch, topEdge }, { topEdge, paneled, topEdge }, { belowTopPanel, bare, belowTopPanel } })
+        EXPECT_EQ(IslandLayout::appliedPosition(chosen, screen), applied) << qPrintable(screen.outputName) << int(chosen);
 
     // Moved down by the panel, with the same size and open frame.
     const IslandLayout below(paneled, 80, automatic);

@@ -104,7 +104,7 @@ TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNext
     EXPECT_EQ(panel->shape.boundingRect(), QRect(0, 2, 150, 20));
 }
 
-TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerStays)
+TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOutline)
 {
     launch();
     hoverAt(onIsland, true);
@@ -115,7 +115,8 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
     EXPECT_EQ(panel->currentFrame, openPill);
     EXPECT_EQ(panel->shape.boundingRect(), QRect(24, 2, 520, 211));
 
-    // Passing over faster than the delay opens nothing.
+    // Passing over faster than the delay opens nothing, nor does a pointer
+    // gone by the time the delay ends without a leave report.
     launch();
     panel->hover(true);
     scheduler.advance(150);
@@ -123,7 +124,6 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
     scheduler.advance(1000);
     EXPECT_FALSE(isOpen());
 
-    // Gone by the time the delay ends, without a leave report.
     hoverAt(onIsland, true);
     pointer.position = farAway;
     scheduler.advance(200);
@@ -156,18 +156,14 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
         scheduler.advance(opensAtMs > 0 ? 1 : 0);
         EXPECT_TRUE(isOpen());
     }
-}
 
-TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheAnimation)
-{
-    launch();
+    // Closes after leaving, the island animating inside the still-open panel.
     openByHover();
     hoverAt(farAway, false);
     scheduler.advance(119);
     EXPECT_TRUE(isOpen());
     scheduler.advance(1);
     EXPECT_FALSE(isOpen());
-    // The island animates closed inside the still-open panel.
     EXPECT_EQ(panel->currentFrame, openPill);
     EXPECT_EQ(panel->shape.boundingRect(), QRect(209, 2, 150, 20));
     scheduler.advance(449);
@@ -183,13 +179,8 @@ TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheA
     scheduler.advance(2000);
     EXPECT_TRUE(isOpen());
     EXPECT_EQ(panel->currentFrame, openPill);
-}
 
-TEST_F(IslandWindowControllerTest, TheOutlineNotThePanelDecidesWhetherThePointerLeft)
-{
-    launch();
-    openByHover();
-    // The panel's margin lets the pointer through: a leave into it closes.
+    // The outline, not the panel, decides: a leave into the margin closes.
     const QRect island = panel->shape.boundingRect().translated(openPill.topLeft());
     ASSERT_LT(island.bottom(), openPill.bottom());
     hoverAt(QPoint(640, island.bottom() + 1), false);
@@ -259,7 +250,7 @@ TEST_F(IslandWindowControllerTest, WhereLeavesAreFinalTheStalePointerIsNotAsked)
     EXPECT_FALSE(isOpen());
 }
 
-TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
+TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndStaysOpenWhileDraggingOut)
 {
     launch();
     openByHover();
@@ -281,6 +272,20 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
     panel->setExposed(false);
     panel->setExposed(true);
     scheduler.advance(1000);
+    EXPECT_FALSE(isOpen());
+
+    // Dragging an item out keeps it open until the button is up.
+    scheduler.advance(1000);
+    openByHover();
+    pointer.primaryPressed = true;
+    model().startExternalDrag();
+    EXPECT_TRUE(controller->isExternalDragActive());
+    hoverAt(farAway, false);
+    scheduler.advance(3000);
+    EXPECT_TRUE(isOpen());
+    pointer.primaryPressed = false;
+    scheduler.advance(300);
+    EXPECT_FALSE(controller->isExternalDragActive());
     EXPECT_FALSE(isOpen());
 }
 
@@ -327,23 +332,6 @@ TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShel
     EXPECT_FALSE(model().isDropTargeted());
 }
 
-TEST_F(IslandWindowControllerTest, DraggingAnItemOutKeepsTheIslandOpenUntilTheButtonIsUp)
-{
-    launch();
-    openByHover();
-    pointer.primaryPressed = true;
-    model().startExternalDrag();
-    EXPECT_TRUE(controller->isExternalDragActive());
-    hoverAt(farAway, false);
-    scheduler.advance(3000);
-    EXPECT_TRUE(isOpen());
-
-    pointer.primaryPressed = false;
-    scheduler.advance(300);
-    EXPECT_FALSE(controller->isExternalDragActive());
-    EXPECT_FALSE(isOpen());
-}
-
 TEST_F(IslandWindowControllerTest, ClosedIslandGrowsThePanelFirstAndShrinksItAfterTheContent)
 {
     launch({ TestScreens::notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32)) });
@@ -385,7 +373,7 @@ TEST_F(IslandWindowControllerTest, ClosedIslandGrowsThePanelFirstAndShrinksItAft
     EXPECT_EQ(panel->frames.size(), frames);
 }
 
-TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
+TEST_F(IslandWindowControllerTest, FollowsScreensThePreferredDisplayTopPanelsAndThePosition)
 {
     const PlatformScreen primary = TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
     const PlatformScreen second = TestScreens::plain(QStringLiteral("DP-2"), QRect(1280, 0, 1920, 1080), 28);
@@ -421,10 +409,8 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
     source->setScreens({ second });
     EXPECT_TRUE(panel->shown);
     EXPECT_EQ(panel->currentFrame, onSecond);
-}
 
-TEST_F(IslandWindowControllerTest, FollowsTheTopPanelAndThePositionSetting)
-{
+    // Below a top panel, open too, as the position setting says.
     PlatformScreen screen = TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800), 30);
     screen.topPanelHeight = 30;
     launch({ screen });
@@ -441,10 +427,8 @@ TEST_F(IslandWindowControllerTest, FollowsTheTopPanelAndThePositionSetting)
     screen.topPanelHeight = 0; // the panel went away
     source->setScreens({ screen });
     EXPECT_EQ(panel->currentFrame, belowPanel.translated(0, -30));
-}
 
-TEST_F(IslandWindowControllerTest, CalendarRunsWhileItsSwitchIsOn)
-{
+    // The calendar runs while its switch is on.
     FakeCalendarStore store;
     UserDefaults calendarDefaults(path(QStringLiteral("calendar.ini")));
     CalendarService calendar(store, calendarDefaults, scheduler, scheduler);

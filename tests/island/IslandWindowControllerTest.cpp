@@ -49,6 +49,12 @@ protected:
     }
     IslandViewModel& model() { return controller->viewModel(); }
     bool isOpen() { return model().state() == IslandState::expanded; }
+    /// Whether the island is open `ms` later.
+    bool openAfter(int ms)
+    {
+        scheduler.advance(ms);
+        return isOpen();
+    }
     /// The pointer at `at`, and the panel's report of it coming or going.
     void hoverAt(QPoint at, bool inside)
     {
@@ -58,8 +64,7 @@ protected:
     void openByHover(QPoint at = onIsland)
     {
         hoverAt(at, true);
-        scheduler.advance(200);
-        ASSERT_TRUE(isOpen());
+        ASSERT_TRUE(openAfter(200));
     }
 
     LogCapture log;
@@ -108,10 +113,8 @@ TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOut
 {
     launch();
     hoverAt(onIsland, true);
-    scheduler.advance(199);
-    EXPECT_FALSE(isOpen());
-    scheduler.advance(1);
-    EXPECT_TRUE(isOpen());
+    EXPECT_FALSE(openAfter(199));
+    EXPECT_TRUE(openAfter(1));
     EXPECT_EQ(panel->currentFrame, openPill);
     EXPECT_EQ(panel->shape.boundingRect(), QRect(24, 2, 520, 211));
 
@@ -121,21 +124,18 @@ TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOut
     panel->hover(true);
     scheduler.advance(150);
     hoverAt(farAway, false);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
 
     hoverAt(onIsland, true);
     pointer.position = farAway;
-    scheduler.advance(200);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(200));
     EXPECT_EQ(panel->frames.size(), 1u);
 
     // With no delay it opens on the next turn.
     settings->setHoverDelay(0);
     hoverAt(onIsland, true);
     EXPECT_FALSE(isOpen());
-    scheduler.advance(0);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(0));
 
     // A delay as stored, and stored ones past either end, held to 0 and 1 s.
     for (const auto& [stored, opensAtMs] :
@@ -149,21 +149,15 @@ TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOut
         launch();
         pointer.position = onIsland;
         panel->hover(true);
-        if (opensAtMs > 0) {
-            scheduler.advance(opensAtMs - 1);
-            EXPECT_FALSE(isOpen());
-        }
-        scheduler.advance(opensAtMs > 0 ? 1 : 0);
-        EXPECT_TRUE(isOpen());
+        EXPECT_FALSE(opensAtMs > 0 && openAfter(opensAtMs - 1));
+        EXPECT_TRUE(openAfter(opensAtMs > 0 ? 1 : 0));
     }
 
     // Closes after leaving, the island animating inside the still-open panel.
     openByHover();
     hoverAt(farAway, false);
-    scheduler.advance(119);
-    EXPECT_TRUE(isOpen());
-    scheduler.advance(1);
-    EXPECT_FALSE(isOpen());
+    EXPECT_TRUE(openAfter(119));
+    EXPECT_FALSE(openAfter(1));
     EXPECT_EQ(panel->currentFrame, openPill);
     EXPECT_EQ(panel->shape.boundingRect(), QRect(209, 2, 150, 20));
     scheduler.advance(449);
@@ -176,16 +170,14 @@ TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOut
     hoverAt(farAway, false);
     scheduler.advance(100);
     hoverAt(onIsland, true);
-    scheduler.advance(2000);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(2000));
     EXPECT_EQ(panel->currentFrame, openPill);
 
     // The outline, not the panel, decides: a leave into the margin closes.
     const QRect island = panel->shape.boundingRect().translated(openPill.topLeft());
     ASSERT_LT(island.bottom(), openPill.bottom());
     hoverAt(QPoint(640, island.bottom() + 1), false);
-    scheduler.advance(120);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(120));
     scheduler.advance(450);
     EXPECT_EQ(panel->currentFrame, closedPill);
 
@@ -193,11 +185,9 @@ TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOut
     // watched, and closed once it really goes.
     openByHover();
     hoverAt(QPoint(640, island.bottom()), false);
-    scheduler.advance(120 + 900);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(120 + 900));
     pointer.position = farAway;
-    scheduler.advance(300);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(300));
     scheduler.advance(450);
     EXPECT_EQ(scheduler.pendingCount(), 0);
 }
@@ -213,23 +203,17 @@ TEST_F(IslandWindowControllerTest, WhereLeavesAreFinalTheStalePointerIsNotAsked)
     pointer.position = onIsland;
     // Placed under that stale position: an enter without motion opens nothing.
     panel->hover(true);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
     panel->move();
-    scheduler.advance(199);
-    EXPECT_FALSE(isOpen());
-    scheduler.advance(1);
-    ASSERT_TRUE(isOpen());
+    EXPECT_FALSE(openAfter(199));
+    ASSERT_TRUE(openAfter(1));
     // Reshaping the open panel under the resting pointer: leave and enter.
     panel->hover(false);
     panel->hover(true);
-    scheduler.advance(1000);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(1000));
     panel->hover(false);
-    scheduler.advance(119);
-    EXPECT_TRUE(isOpen());
-    scheduler.advance(1);
-    EXPECT_FALSE(isOpen()) << "the stale position kept the island open";
+    EXPECT_TRUE(openAfter(119));
+    EXPECT_FALSE(openAfter(1)) << "the stale position kept the island open";
 
     // A drag that left the island closes it after the watch's tick, though
     // the position says it is inside.
@@ -237,20 +221,17 @@ TEST_F(IslandWindowControllerTest, WhereLeavesAreFinalTheStalePointerIsNotAsked)
     panel->dragOver(true);
     ASSERT_TRUE(isOpen());
     panel->dragOver(false);
-    scheduler.advance(300);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(300));
     // After a drop the pointer is over the island until the panel says it left.
     scheduler.advance(450);
     panel->dragOver(true);
     panel->drop(QMimeData());
-    scheduler.advance(3000);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(3000));
     panel->hover(false);
-    scheduler.advance(120);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(120));
 }
 
-TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndStaysOpenWhileDraggingOut)
+TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndFollowsDragsOutAndIn)
 {
     launch();
     openByHover();
@@ -262,8 +243,7 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndStaysOpenWhileDraggi
 
     // While not visible, resting on it opens nothing.
     hoverAt(onIsland, true);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
 
     // A pending open dies with the exposure too.
     panel->setExposed(true);
@@ -271,8 +251,7 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndStaysOpenWhileDraggi
     scheduler.advance(100);
     panel->setExposed(false);
     panel->setExposed(true);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
 
     // Dragging an item out keeps it open until the button is up.
     scheduler.advance(1000);
@@ -281,17 +260,14 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndStaysOpenWhileDraggi
     model().startExternalDrag();
     EXPECT_TRUE(controller->isExternalDragActive());
     hoverAt(farAway, false);
-    scheduler.advance(3000);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(3000));
     pointer.primaryPressed = false;
     scheduler.advance(300);
     EXPECT_FALSE(controller->isExternalDragActive());
     EXPECT_FALSE(isOpen());
-}
 
-TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShelf)
-{
-    launch();
+    // A drag opens the Shelf tab at once.
+    scheduler.advance(1000);
     model().setSelectedTab(IslandTab::calendar);
     pointer.position = onIsland;
     panel->dragOver(true);
@@ -303,11 +279,9 @@ TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShel
     // Leaving without a drop: the pointer watch closes it once outside.
     panel->dragOver(false);
     EXPECT_FALSE(model().isDropTargeted());
-    scheduler.advance(600);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(600));
     pointer.position = farAway;
-    scheduler.advance(300);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(300));
 
     // A drop is refused while there is no shelf, and logged.
     scheduler.advance(1000);
@@ -325,8 +299,7 @@ TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShel
     EXPECT_EQ(panel->acceptChanges, 2);
     EXPECT_FALSE(model().availableTabs().contains(IslandTab::shelf));
     hoverAt(farAway, false);
-    scheduler.advance(1000);
-    ASSERT_FALSE(isOpen());
+    ASSERT_FALSE(openAfter(1000));
     Q_EMIT panel->events().dropTargetChanged(true);
     EXPECT_FALSE(isOpen());
     EXPECT_FALSE(model().isDropTargeted());
@@ -400,8 +373,7 @@ TEST_F(IslandWindowControllerTest, FollowsScreensThePreferredDisplayTopPanelsAnd
     // A pending open is dropped by a placement.
     hoverAt(QPoint(2240, 10), true);
     source->setScreens({ primary, second });
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
 
     source->setScreens({});
     EXPECT_FALSE(panel->shown);

@@ -5,7 +5,6 @@
 #include "RealPart.h"
 #include "TempDir.h"
 #include "ViewProbe.h"
-#include "X11SelectionOwner.h"
 #include "XdndDragSource.h"
 
 #include <QBuffer>
@@ -266,16 +265,7 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
 
     ASSERT_TRUE(type("XF86AudioRaiseVolume"));
     EXPECT_TRUE(sinkReads("36864 /  56%")); // 0.5625
-    ASSERT_TRUE(frameBecomes(hudNotch));
-    // Icon left of the notch, the glowing level right of it.
-    x.setBackground(background);
-    QImage shot;
-    EXPECT_TRUE(x.waitFor([&] {
-        shot = x.image(hudNotch);
-        return ViewProbe::brightPixels(shot, QRect(18, 4, 40, 24)) > 10
-            && ViewProbe::brightPixels(shot, QRect(296, 4, 58, 24)) > 20;
-    })) << "saved as hud-notch.png";
-    ViewProbe::save(shot, QStringLiteral("hud-notch"));
+    ASSERT_TRUE(frameBecomes(hudNotch)); // the HUD's own width; the view test draws it
 
     ASSERT_TRUE(type("shift+alt+XF86AudioRaiseVolume"));
     EXPECT_TRUE(sinkReads("37888 /  58%")); // 0.578125
@@ -308,26 +298,11 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     };
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(frameBecomes(closedPill));
-    for (const char* text : { "first copy", "second copy", "third copy" }) {
+    // Secrets and files are left out by the clipboard's own tests.
+    for (const char* text : { "first copy", "second copy", "third copy", "fourth copy" }) {
         xclip({}, text);
         ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String(text); })) << program.log.constData();
     }
-    {
-        // A password marked as one, and files copied: neither is kept.
-        X11SelectionOwner secret(
-            x.display().toUtf8(), { { "UTF8_STRING", "hunter2" }, { "x-kde-passwordManagerHint", "secret" } });
-        ASSERT_TRUE(x.waitFor([&] { return secret.requests() >= 2; }));
-    }
-    {
-        X11SelectionOwner files(x.display().toUtf8(), { { "UTF8_STRING", "/tmp/a" }, { "text/uri-list", "file:///tmp/a\r\n" } });
-        ASSERT_TRUE(x.waitFor([&] { return files.requests() >= 2; }));
-    }
-    xclip({}, "fourth copy");
-    ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String("fourth copy"); }));
-    QFile file(path(history));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(file.readAll().contains("hunter2")) << "a marked password never reaches the disk";
-    EXPECT_EQ(savedTexts().size(), 4);
 
     // After a restart the tab shows the same entries; a click copies one back.
     ASSERT_NO_FATAL_FAILURE(restart());

@@ -20,6 +20,7 @@
 #include "SettingsStore.h"
 #include "ShelfService.h"
 #include "TempDir.h"
+#include "TestImages.h"
 #include "TestScreens.h"
 #include "UserDefaults.h"
 #include "ViewProbe.h"
@@ -187,9 +188,7 @@ protected:
             ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_systemClipboard }, std::nullopt, m_dir.path());
         drop.setUrls(urls);
         m_shelf->add(drop);
-        QImage red(120, 80, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        m_thumbnails.answer(urls.first().toLocalFile(), red);
+        m_thumbnails.answer(urls.first().toLocalFile(), TestImages::filled(QSize(120, 80), Qt::red));
         IslandFeatures features;
         features.shelf = m_shelf.get();
         setFeatures(features);
@@ -497,9 +496,7 @@ TEST_F(IslandScreenshotTest, ShelfStripKeepsItsPlaceAndHoverWhileTilesChange)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return hovered && strip->property("contentX").toReal() == end && mouse->property("containsMouse").toBool();
     };
-    QImage green(60, 60, QImage::Format_RGB32);
-    green.fill(Qt::green);
-    m_thumbnails.answer(path(QStringLiteral("file 20.txt")), green);
+    m_thumbnails.answer(path(QStringLiteral("file 20.txt")), TestImages::filled(QSize(60, 60), Qt::green));
     EXPECT_TRUE(find(hovered, QStringLiteral("shelfPreview"))->property("hasImage").toBool());
     EXPECT_TRUE(kept()) << "a preview arrived";
     m_sharing.reachable = { { QStringLiteral("p"), QStringLiteral("Phone") }, { QStringLiteral("t"), QStringLiteral("Tablet") } };

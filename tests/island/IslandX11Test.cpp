@@ -4,10 +4,10 @@
 #include "QtScreenSource.h"
 #include "RealPart.h"
 #include "TempDir.h"
+#include "TestImages.h"
 #include "ViewProbe.h"
 #include "XdndDragSource.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -43,11 +43,6 @@ protected:
         ASSERT_TRUE(program.logShows("Island placed on")) << program.log.constData();
         ASSERT_NE(panel = x.islandOf(program.processId()), 0u);
     }
-    void restart()
-    {
-        ASSERT_TRUE(program.stop()) << program.log.constData();
-        ASSERT_NO_FATAL_FAILURE(launch());
-    }
 
     bool frameBecomes(const QRect& frame, int boundMs = 5000) { return x.geometryBecomes(panel, frame, boundMs); }
     QRect frame() const { return x.geometry(panel); }
@@ -66,8 +61,6 @@ protected:
     {
         return ViewProbe::brightPixels(x.image(rect), QRect(QPoint(), rect.size()), level);
     }
-    // The strip of 72-wide tiles in the open pill's Shelf tab.
-    QRect stripArea() const { return QRect(openPill.x() + 42, openPill.y() + 111, openPill.width() - 84, 74); }
     /// Starts `command` on the test's X server, apart from the user's files.
     bool startOnServer(QProcess& process, const QString& command, const QStringList& arguments)
     {
@@ -161,13 +154,8 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     const QByteArray uris = QUrl::fromLocalFile(report).toEncoded() + "\r\n" + QUrl::fromLocalFile(notes).toEncoded() + "\r\n";
     EXPECT_EQ(dropOnIsland({ { "text/uri-list", uris } }), std::optional<bool>(true));
     EXPECT_TRUE(frameBecomes(openPill));
-    QImage red(64, 64, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
-    EXPECT_EQ(dropOnIsland({ { "image/png", png } }), std::optional<bool>(true));
+    EXPECT_EQ(dropOnIsland({ { "image/png", TestImages::png(TestImages::filled(QSize(64, 64), Qt::red)) } }),
+        std::optional<bool>(true));
     EXPECT_EQ(dropOnIsland({ { "text/plain", "a note to keep" } }), std::optional<bool>(true));
     EXPECT_EQ(dropOnIsland({ { "text/plain", "   " } }), std::optional<bool>(false)) << "blank text is refused";
     ASSERT_TRUE(x.waitFor([&] { return shelfList().size() == 4; })) << program.log.constData();
@@ -188,12 +176,11 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     ASSERT_TRUE(frameBecomes(openPill));
     const QPoint inside(openPill.x() + 20, openPill.bottom() - 20); // away from the tiles and their tooltips
     x.movePointer(inside.x(), inside.y()); // keeps it open once the drag leaves
-    const QRect strip = stripArea();
+    const QRect strip(openPill.x() + 42, openPill.y() + 111, openPill.width() - 84, 74); // the Shelf tab's tiles
     const QRect frameEdge(strip.x() - 4, strip.y(), 8, 48);
     const QRect label(openPill.center().x() - 60, strip.y() + 10, 120, 25);
     EXPECT_TRUE(x.waitFor([&] { return lit(frameEdge) > 20 && lit(label) > 100; }))
         << "the dashed frame and its label: " << lit(frameEdge) << ", " << lit(label);
-    ViewProbe::save(x.image(openPill), QStringLiteral("shelf-drop-frame"));
     x.sendClientMessage(panel, x.atom("XdndLeave"), { source, 0, 0, 0, 0 });
     EXPECT_TRUE(x.waitFor([&] { return lit(frameEdge) == 0; })) << "the frame fades out";
     EXPECT_EQ(shelfList().size(), 4) << "loading does not rewrite the list";
@@ -201,7 +188,6 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     // The newest tile, the written text, dragged onto another program once shown.
     const QPoint tile(strip.x() + 36, strip.y() + 28);
     ASSERT_TRUE(x.waitFor([&] { return lit(QRect(strip.topLeft(), QSize(72, 74)), 90) > 40; }));
-    ViewProbe::save(x.image(openPill), QStringLiteral("shelf-tiles"));
     const QRect target(60, 500, 200, 200);
     const xcb_window_t receiver = x.createDropTarget(target);
     x.movePointer(tile.x(), tile.y());
@@ -305,21 +291,19 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     }
 
     // After a restart the tab shows the same entries; a click copies one back.
-    ASSERT_NO_FATAL_FAILURE(restart());
+    ASSERT_TRUE(program.stop()) << program.log.constData();
+    ASSERT_NO_FATAL_FAILURE(launch());
     x.movePointer(640, 10);
     ASSERT_TRUE(frameBecomes(openPill));
     x.movePointer(699, 41); // the Clipboard tab
     x.setBackground(background);
-    QImage shot;
     // Clicked until it shows: a click while the island still springs open may land nowhere.
     EXPECT_TRUE(x.waitFor([&] {
-        shot = x.image(openPill);
-        if (ViewProbe::brightPixels(shot, QRect(20, 95, 200, 110)) > 200) // four rows of text
+        if (lit(QRect(openPill.x() + 20, openPill.y() + 95, 200, 110), 150) > 200) // four rows of text
             return true;
         x.click();
         return false;
     }));
-    ViewProbe::save(shot, QStringLiteral("clipboard-tab"));
     x.movePointer(640, 158); // the third row: "second copy"
     x.click();
     EXPECT_TRUE(x.waitFor([&] { return xclip({ QStringLiteral("-o") }) == "second copy"; }));
@@ -381,6 +365,4 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
     EXPECT_TRUE(frameBecomes(closedPill)) << frame().y() << " " << frame().height();
     ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
     EXPECT_TRUE(frameBecomes(belowPanel, 60000)) << frame().y();
-    x.setBackground(background);
-    ViewProbe::save(x.image(QRect(0, 0, 1280, 300)), QStringLiteral("below-tint2"));
 }

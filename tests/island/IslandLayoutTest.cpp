@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace TestScreens;
 
 TEST(IslandLayout, NotchAndPillFramesBandsAndWings)
@@ -118,17 +120,22 @@ TEST(IslandLayout, OutlineCoversTheIslandAndLeavesTheMarginsClear)
 
 TEST(ScreenService, NotchNeedsAnInsetBothAreasAndRoomBetweenThem)
 {
-    PlatformScreen s = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32));
-    PlatformScreen noInset = s;
-    noInset.topInset = 0;
-    EXPECT_FALSE(ScreenService::notchFrame(noInset));
-    PlatformScreen oneArea = s;
-    oneArea.auxiliaryTopRightArea.reset();
-    EXPECT_FALSE(ScreenService::notchFrame(oneArea));
-    PlatformScreen noGap = s;
-    noGap.auxiliaryTopLeftArea->setWidth(640);
-    noGap.auxiliaryTopRightArea->setWidth(640);
-    EXPECT_FALSE(ScreenService::notchFrame(noGap));
+    const auto notchWith = [](const std::function<void(PlatformScreen&)>& change) {
+        PlatformScreen s = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32));
+        change(s);
+        return ScreenService::notchFrame(s);
+    };
+    EXPECT_FALSE(notchWith([](PlatformScreen& s) { s.topInset = 0; }));
+    EXPECT_FALSE(notchWith([](PlatformScreen& s) { s.auxiliaryTopRightArea.reset(); }));
+    // Areas that meet leave none; the narrowest gap is a notch.
+    const auto areasOf = [](qreal width) {
+        return [width](PlatformScreen& s) {
+            s.auxiliaryTopLeftArea->setWidth(width);
+            s.auxiliaryTopRightArea->setWidth(width);
+        };
+    };
+    EXPECT_FALSE(notchWith(areasOf(640)));
+    EXPECT_EQ(notchWith(areasOf(639.5)), QRectF(639.5, 0, 1, 32));
 }
 
 TEST(ScreenService, ChoosesThePreferredDisplayThenANotchThenThePrimary)
@@ -258,7 +265,12 @@ TEST_F(NotchOverrideTest, OverridesAreParsedReadWrittenAndBadOnesLoggedOnce)
             ScreenService::notchFrame(screens[0]), QRectF(frame.left() + (frame.width() - 200) / 2.0, frame.top(), 200, 32));
     }
 
-    // Too wide for the screen: logged once, no notch.
+    {
+        store(QStringLiteral("%1x32").arg(frame.width() - 1)); // just narrower than the screen
+        UserDefaults defaults(file);
+        EXPECT_TRUE(ScreenService::notchFrame(QtScreenSource(defaults).screens().value(0)));
+    }
+    // As wide as the screen: logged once, no notch.
     store(QStringLiteral("%1x32").arg(frame.width()));
     LogCapture log;
     UserDefaults defaults(file);

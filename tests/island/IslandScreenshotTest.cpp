@@ -146,56 +146,6 @@ protected:
         setFeatures(IslandFeatures { m_battery.get() });
     }
 
-    // The Calendar tab at 14:00 on Monday 5 January 2026 with three of
-    // today's events: one ended, one running, one to come.
-    void showCalendar(CalendarTabStyle style, bool granted = true)
-    {
-        if (granted)
-            m_defaults->setString(CalendarService::accessKey(), QStringLiteral("granted"));
-        const auto event = [](const char* title, QTime start, QTime end, QColor color) {
-            CalendarStoreEvent e;
-            e.identifier = QString::fromLatin1(title);
-            e.title = e.identifier;
-            e.start = QDateTime(QDate(2026, 1, 5), start);
-            e.end = QDateTime(QDate(2026, 1, 5), end);
-            e.color = color;
-            return e;
-        };
-        m_calendarStore.events = { event("Design review", QTime(9, 0), QTime(10, 0), QColor(255, 149, 0)),
-            event("Lunch with Sam", QTime(13, 30), QTime(14, 30), QColor(52, 199, 89)),
-            event("Dentist", QTime(16, 15), QTime(17, 0), QColor(175, 82, 222)) };
-        m_calendar = std::make_unique<CalendarService>(m_calendarStore, *m_defaults, m_clock, m_clock);
-        m_calendar->start();
-        m_calendarStore.answerAll();
-        IslandFeatures features;
-        features.calendar = m_calendar.get();
-        setFeatures(features);
-        m_model.setSelectedTab(IslandTab::calendar);
-        m_model.setCalendarStyle(style);
-        show(pill(), true);
-        m_calendarStore.answerAll(); // the month the grid asked for
-    }
-
-    // The Shelf tab holding `names` (files made under the test folder), the
-    // first with a rendered red preview.
-    void showShelf(const QStringList& names)
-    {
-        QMimeData drop;
-        QList<QUrl> urls;
-        for (const QString& name : names)
-            urls.append(QUrl::fromLocalFile(writeFile(name, {})));
-        m_shelf = std::make_unique<ShelfService>(
-            ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_systemClipboard }, std::nullopt, m_dir.path());
-        drop.setUrls(urls);
-        m_shelf->add(drop);
-        m_thumbnails.answer(urls.first().toLocalFile(), TestImages::filled(QSize(120, 80), Qt::red));
-        IslandFeatures features;
-        features.shelf = m_shelf.get();
-        setFeatures(features);
-        m_model.setSelectedTab(IslandTab::shelf);
-        show(pill(), true);
-    }
-
     FakePowerSources m_power;
     std::unique_ptr<BatteryService> m_battery;
     FakeFileThumbnails m_thumbnails;
@@ -329,7 +279,7 @@ TEST_F(IslandScreenshotTest, OpenIslandShowsTheTabsAndTheGearOrLeadsToTheSetting
     EXPECT_EQ(m_actions.openSettingsCalls, 2);
 }
 
-TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
+TEST_F(IslandScreenshotTest, GlassGlowsFromBelowAndAnOpenNotchClosesInsideItsPanel)
 {
     m_settings->setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
     m_settings->setGlassGlow(0.6);
@@ -345,10 +295,8 @@ TEST_F(IslandScreenshotTest, GlassStyleGlowsFromBelow)
     m_model.setState(IslandState::compact);
     settle();
     EXPECT_TRUE(m_blur.regions.value(m_view.get()).isEmpty()); // the closed island is black
-}
 
-TEST_F(IslandScreenshotTest, OpenNotchShowsOnlyTheAvailableTabsAndClosesInsideItsPanel)
-{
+    // Open over a notch: only the available tabs, and closing inside the panel.
     m_model.setAvailableTabs({ IslandTab::clipboard, IslandTab::shelf });
     show(notch(), true);
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(24, 0, 520, 217));
@@ -403,7 +351,30 @@ TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealP
 
 TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessThenListsTodaysEventsOrTheMonth)
 {
-    showCalendar(CalendarTabStyle::today, false);
+    // 14:00 on Monday 5 January 2026 with three of today's events: one
+    // ended, one running, one to come.
+    const auto event = [](const char* title, QTime start, QTime end, QColor color) {
+        CalendarStoreEvent e;
+        e.identifier = QString::fromLatin1(title);
+        e.title = e.identifier;
+        e.start = QDateTime(QDate(2026, 1, 5), start);
+        e.end = QDateTime(QDate(2026, 1, 5), end);
+        e.color = color;
+        return e;
+    };
+    m_calendarStore.events = { event("Design review", QTime(9, 0), QTime(10, 0), QColor(255, 149, 0)),
+        event("Lunch with Sam", QTime(13, 30), QTime(14, 30), QColor(52, 199, 89)),
+        event("Dentist", QTime(16, 15), QTime(17, 0), QColor(175, 82, 222)) };
+    m_calendar = std::make_unique<CalendarService>(m_calendarStore, *m_defaults, m_clock, m_clock);
+    m_calendar->start();
+    m_calendarStore.answerAll();
+    IslandFeatures features;
+    features.calendar = m_calendar.get();
+    setFeatures(features);
+    m_model.setSelectedTab(IslandTab::calendar);
+    m_model.setCalendarStyle(CalendarTabStyle::today);
+    show(pill(), true);
+    m_calendarStore.answerAll(); // the month the grid asked for
     shoot(QStringLiteral("open-calendar-access"));
     QQuickItem* message = item("calendarAccessMessage");
     ASSERT_TRUE(message && message->isVisible());
@@ -439,11 +410,24 @@ TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessThenListsTodaysEventsOrTheM
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("noEventsOnDay")->isVisible(); }, 3000));
 }
 
-TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
+TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileTheDropFrameAndKeepsItsPlace)
 {
+    // Four files, the first with a rendered red preview, one without an icon.
     m_thumbnails.withoutIcon = { path(QStringLiteral("notes.txt")) };
-    showShelf({ QStringLiteral("photo.png"), QStringLiteral("notes.txt"),
-        QStringLiteral("a quarterly report with a very long name.pdf"), QStringLiteral("slides.odp") });
+    QMimeData four;
+    QList<QUrl> urls;
+    for (const char* name : { "photo.png", "notes.txt", "a quarterly report with a very long name.pdf", "slides.odp" })
+        urls.append(QUrl::fromLocalFile(writeFile(QString::fromUtf8(name), {})));
+    four.setUrls(urls);
+    m_shelf = std::make_unique<ShelfService>(
+        ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_systemClipboard }, std::nullopt, m_dir.path());
+    m_shelf->add(four);
+    m_thumbnails.answer(urls.first().toLocalFile(), TestImages::filled(QSize(120, 80), Qt::red));
+    IslandFeatures features;
+    features.shelf = m_shelf.get();
+    setFeatures(features);
+    m_model.setSelectedTab(IslandTab::shelf);
+    show(pill(), true);
     shoot(QStringLiteral("open-shelf"));
     const QList<QQuickItem*> tiles = all(QStringLiteral("shelfTile"), true);
     ASSERT_EQ(tiles.size(), 4);
@@ -469,24 +453,24 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileAndTheDropFrame)
     m_model.setDropTargeted(false);
     m_shelf->clear();
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("shelfMessage")->isVisible() && !item("dropFrame")->isVisible(); }, 2000));
-}
 
-TEST_F(IslandScreenshotTest, ShelfStripKeepsItsPlaceAndHoverWhileTilesChange)
-{
-    QStringList names;
+    // A full strip keeps its place and its hovered tile while tiles change.
+    QMimeData twenty;
+    urls.clear();
     for (int i = 1; i <= 20; ++i) {
-        names.append(QStringLiteral("file %1.txt").arg(i, 2, 10, QLatin1Char('0')));
-        m_thumbnails.withoutIcon.append(path(names.last()));
+        urls.append(QUrl::fromLocalFile(writeFile(QStringLiteral("file %1.txt").arg(i, 2, 10, QLatin1Char('0')), {})));
+        m_thumbnails.withoutIcon.append(urls.last().toLocalFile());
     }
-    showShelf(names);
+    twenty.setUrls(urls);
+    ASSERT_TRUE(m_shelf->add(twenty));
     QQuickItem* strip = item("shelfStrip");
     QMetaObject::invokeMethod(strip, "positionViewAtEnd");
     const qreal end = strip->property("contentX").toReal();
     ASSERT_GT(end, 0);
-    const QList<QQuickItem*> tiles = all(QStringLiteral("shelfTile"));
+    const QList<QQuickItem*> strung = all(QStringLiteral("shelfTile"));
     const auto last
-        = std::find_if(tiles.begin(), tiles.end(), [](QQuickItem* t) { return t->property("name") == "file 20.txt"; });
-    ASSERT_NE(last, tiles.end());
+        = std::find_if(strung.begin(), strung.end(), [](QQuickItem* t) { return t->property("name") == "file 20.txt"; });
+    ASSERT_NE(last, strung.end());
     const QPointer<QQuickItem> hovered = *last;
     QTest::mouseMove(m_view.get(), sceneRect(hovered).center().toPoint());
     QQuickItem* mouse = find(hovered, QStringLiteral("shelfTileMouse"));

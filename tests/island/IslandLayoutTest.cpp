@@ -266,7 +266,9 @@ TEST_F(NotchOverrideTest, OverridesAreParsedReadWrittenAndBadOnesLoggedOnce)
     }
 
     {
-        store(QStringLiteral("%1x32").arg(frame.width() - 1)); // just narrower than the screen
+        // Just narrower than the screen (and a file of another size, so that
+        // QSettings' cache sees the change made within the same second).
+        store(QStringLiteral("%1x32").arg(frame.width() - 0.5));
         UserDefaults defaults(file);
         EXPECT_TRUE(ScreenService::notchFrame(QtScreenSource(defaults).screens().value(0)));
     }

@@ -82,7 +82,7 @@ protected:
 
 } // namespace
 
-TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNextTurn)
+TEST_F(IslandWindowControllerTest, PlacesTheIslandOnTheNextTurnAndWhereLeavesAreFinalAsksNoPointer)
 {
     create();
     EXPECT_EQ(panel->rootUrl, IslandWindowController::rootViewUrl());
@@ -107,6 +107,42 @@ TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNext
     EXPECT_FALSE(model().statusContent().showsBattery); // no battery service
     EXPECT_TRUE(log.contains(QStringLiteral("Island placed on screen style pill compact 150.000000x20.000000")));
     EXPECT_EQ(panel->shape.boundingRect(), QRect(0, 2, 150, 20));
+
+    // XWayland: once the pointer is on a Wayland window, the X server still
+    // reports it on the island.
+    create();
+    panel->finalLeaves = true;
+    controller->start();
+    scheduler.advance(0);
+    pointer.position = onIsland;
+    // Placed under that stale position: an enter without motion opens nothing.
+    panel->hover(true);
+    EXPECT_FALSE(openAfter(1000));
+    panel->move();
+    EXPECT_FALSE(openAfter(199));
+    ASSERT_TRUE(openAfter(1));
+    // Reshaping the open panel under the resting pointer: leave and enter.
+    panel->hover(false);
+    panel->hover(true);
+    EXPECT_TRUE(openAfter(1000));
+    panel->hover(false);
+    EXPECT_TRUE(openAfter(119));
+    EXPECT_FALSE(openAfter(1)) << "the stale position kept the island open";
+
+    // A drag that left the island closes it after the watch's tick, though
+    // the position says it is inside.
+    settings->setShowShelf(true);
+    panel->dragOver(true);
+    ASSERT_TRUE(isOpen());
+    panel->dragOver(false);
+    EXPECT_FALSE(openAfter(300));
+    // After a drop the pointer is over the island until the panel says it left.
+    scheduler.advance(450);
+    panel->dragOver(true);
+    panel->drop(QMimeData());
+    EXPECT_TRUE(openAfter(3000));
+    panel->hover(false);
+    EXPECT_FALSE(openAfter(120));
 }
 
 TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOutline)
@@ -190,45 +226,6 @@ TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOut
     EXPECT_FALSE(openAfter(300));
     scheduler.advance(450);
     EXPECT_EQ(scheduler.pendingCount(), 0);
-}
-
-TEST_F(IslandWindowControllerTest, WhereLeavesAreFinalTheStalePointerIsNotAsked)
-{
-    // XWayland: once the pointer is on a Wayland window, the X server still
-    // reports it on the island.
-    create();
-    panel->finalLeaves = true;
-    controller->start();
-    scheduler.advance(0);
-    pointer.position = onIsland;
-    // Placed under that stale position: an enter without motion opens nothing.
-    panel->hover(true);
-    EXPECT_FALSE(openAfter(1000));
-    panel->move();
-    EXPECT_FALSE(openAfter(199));
-    ASSERT_TRUE(openAfter(1));
-    // Reshaping the open panel under the resting pointer: leave and enter.
-    panel->hover(false);
-    panel->hover(true);
-    EXPECT_TRUE(openAfter(1000));
-    panel->hover(false);
-    EXPECT_TRUE(openAfter(119));
-    EXPECT_FALSE(openAfter(1)) << "the stale position kept the island open";
-
-    // A drag that left the island closes it after the watch's tick, though
-    // the position says it is inside.
-    settings->setShowShelf(true);
-    panel->dragOver(true);
-    ASSERT_TRUE(isOpen());
-    panel->dragOver(false);
-    EXPECT_FALSE(openAfter(300));
-    // After a drop the pointer is over the island until the panel says it left.
-    scheduler.advance(450);
-    panel->dragOver(true);
-    panel->drop(QMimeData());
-    EXPECT_TRUE(openAfter(3000));
-    panel->hover(false);
-    EXPECT_FALSE(openAfter(120));
 }
 
 TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndFollowsDragsOutAndIn)

@@ -7,6 +7,7 @@
 #include "TempDir.h"
 #include "TestScreens.h"
 #include "UserDefaults.h"
+#include "X11TopPanels.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -17,65 +18,43 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace TestScreens;
 
-TEST(IslandLayout, NotchedLaptopScreen)
+TEST(IslandLayout, NotchAndPillFramesBandsAndWings)
 {
-    // A 1512-wide screen whose auxiliary areas leave a 200 x 32 gap.
-    const PlatformScreen screen = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
-    EXPECT_EQ(ScreenService::notchFrame(screen), QRectF(656, 0, 200, 32));
+    // A 1512-wide screen whose auxiliary areas leave a 200 x 32 gap; the
+    // panel hangs from the top edge and, open, has room for shadows.
+    const PlatformScreen laptop = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
+    EXPECT_EQ(ScreenService::notchFrame(laptop), QRectF(656, 0, 200, 32));
+    const IslandLayout notch(laptop, IslandLayout::compactWingWidth(IslandCompactActivity::status));
+    EXPECT_EQ(
+        std::tuple(notch.style, notch.statusBandHeight, notch.contentTopInset, notch.closedPanelFrame(), notch.openPanelFrame()),
+        std::tuple(IslandLayout::Style::notch, 32, 32, QRect(578, 0, 356, 32), QRect(472, 0, 568, 241)));
+    for (const auto& [activity, width] :
+        { std::pair(IslandCompactActivity::none, 212), std::pair(IslandCompactActivity::media, 300),
+            std::pair(IslandCompactActivity::hud, 372), std::pair(IslandCompactActivity::liveActivity, 324) })
+        EXPECT_EQ(IslandLayout(laptop, IslandLayout::compactWingWidth(activity)).compactSize.width(), width) << int(activity);
 
-    const IslandLayout layout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::status));
-    EXPECT_EQ(layout.style, IslandLayout::Style::notch);
-    EXPECT_EQ(layout.anchorX, 756);
-    EXPECT_EQ(layout.topOffset, 0);
-    EXPECT_EQ(layout.statusBandHeight, 32);
-    EXPECT_EQ(layout.compactSize, QSizeF(356, 32));
-    EXPECT_EQ(layout.expandedSize, QSizeF(520, 217));
-    EXPECT_EQ(layout.contentTopInset, 32);
-    // The panel hangs from the top edge; open, it has room for shadows.
-    EXPECT_EQ(layout.closedPanelFrame(), QRect(578, 0, 356, 32));
-    EXPECT_EQ(layout.openPanelFrame(), QRect(472, 0, 568, 241));
-
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::none)).compactSize.width(), 212);
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::media)).compactSize.width(), 300);
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::hud)).compactSize.width(), 372);
-    EXPECT_EQ(IslandLayout(screen, IslandLayout::compactWingWidth(IslandCompactActivity::liveActivity)).compactSize.width(), 324);
-}
-
-TEST(IslandLayout, PillBelowATopPanelHiddenPanelAndNarrowScreens)
-{
-    // An external screen with a 25-point top panel, right of the primary one.
-    const PlatformScreen external = plain(QStringLiteral("DP-1"), QRect(1512, -100, 1920, 1080), 25);
-    const IslandLayout pill(external, 80);
-    EXPECT_EQ(pill.style, IslandLayout::Style::pill);
-    EXPECT_EQ(pill.statusBandHeight, 21);
-    EXPECT_EQ(pill.compactSize, QSizeF(150, 21)); // the wing plays no part
-    EXPECT_EQ(pill.topOffset, 2);
-    EXPECT_EQ(pill.expandedSize, QSizeF(520, 212));
-    EXPECT_EQ(pill.contentTopInset, 27);
-    EXPECT_EQ(pill.notchWidth, 0);
-    EXPECT_EQ(pill.closedPanelFrame(), QRect(2397, -100, 150, 23));
-    EXPECT_EQ(pill.openPanelFrame(), QRect(2188, -100, 568, 238));
-
-    // Nothing reserved at the top: the status bar's thickness stands in.
+    // An external screen with a 25-point top panel, left of the origin's top:
+    // the wing plays no part in a pill.
+    const IslandLayout pill(plain(QStringLiteral("DP-1"), QRect(1512, -100, 1920, 1080), 25), 80);
+    EXPECT_EQ(std::tuple(pill.style, pill.statusBandHeight, pill.contentTopInset, pill.notchWidth, pill.closedPanelFrame(),
+                  pill.openPanelFrame()),
+        std::tuple(IslandLayout::Style::pill, 21, 27, 0, QRect(2397, -100, 150, 23), QRect(2188, -100, 568, 238)));
+    // Nothing reserved at the top: the band is the status bar's thickness
+    // less 4, never under 20.
     PlatformScreen hidden = plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
-    EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 20); // its panel frames: the window controller's test
-    // The band is the thickness less 4, never under 20.
+    EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, 20);
     for (const auto& [thickness, band] : { std::pair { 32, 28 }, { 25, 21 }, { 24, 20 }, { 23, 20 }, { 1, 20 } }) {
         hidden.statusBarThickness = thickness;
         EXPECT_EQ(IslandLayout(hidden, 0).statusBandHeight, band) << thickness;
     }
-
     // Narrower than the closed island plus margins: open as wide as closed.
-    const IslandLayout narrowNotch(notched(QStringLiteral("n"), QRect(0, 0, 300, 600), QSizeF(200, 32)), 72);
-    EXPECT_EQ(narrowNotch.expandedSize, QSizeF(356, 217));
-    const IslandLayout narrowPill(plain(QStringLiteral("p"), QRect(0, 0, 160, 600)), 0);
-    EXPECT_EQ(narrowPill.expandedSize.width(), 150);
-}
-
-TEST(IslandLayout, PanelPositionsRoundHalvesAwayFromZero)
-{
+    EXPECT_EQ(
+        IslandLayout(notched(QStringLiteral("n"), QRect(0, 0, 300, 600), QSizeF(200, 32)), 72).expandedSize, QSizeF(356, 217));
+    EXPECT_EQ(IslandLayout(plain(QStringLiteral("p"), QRect(0, 0, 160, 600)), 0).expandedSize.width(), 150);
     // Centre 500.5: 500.5 - 75 = 425.5 -> 426; mirrored left of the origin -> -576.
     EXPECT_EQ(IslandLayout(plain(QStringLiteral("a"), QRect(0, 0, 1001, 700)), 0).closedPanelFrame().x(), 426);
     EXPECT_EQ(IslandLayout(plain(QStringLiteral("b"), QRect(-1001, 0, 1001, 700)), 0).closedPanelFrame().x(), -576);
@@ -89,12 +68,10 @@ TEST(IslandLayout, BelowATopPanelOnlyWhereOneIsAndNeverOverANotch)
     PlatformScreen notch = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1512, 982), QSizeF(200, 32));
     notch.topPanelHeight = 32;
     using enum IslandPosition;
-    EXPECT_EQ(IslandLayout::appliedPosition(automatic, paneled), belowTopPanel);
-    EXPECT_EQ(IslandLayout::appliedPosition(automatic, bare), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(automatic, notch), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(belowTopPanel, notch), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(topEdge, paneled), topEdge);
-    EXPECT_EQ(IslandLayout::appliedPosition(belowTopPanel, bare), belowTopPanel);
+    for (const auto& [chosen, screen, applied] :
+        { std::tuple(automatic, paneled, belowTopPanel), { automatic, bare, topEdge }, { automatic, notch, topEdge },
+            { belowTopPanel, notch, topEdge }, { topEdge, paneled, topEdge }, { belowTopPanel, bare, belowTopPanel } })
+        EXPECT_EQ(IslandLayout::appliedPosition(chosen, screen), applied) << qPrintable(screen.outputName) << int(chosen);
 
     // Moved down by the panel, with the same size and open frame.
     const IslandLayout below(paneled, 80, automatic);
@@ -143,17 +120,22 @@ TEST(IslandLayout, OutlineCoversTheIslandAndLeavesTheMarginsClear)
 
 TEST(ScreenService, NotchNeedsAnInsetBothAreasAndRoomBetweenThem)
 {
-    PlatformScreen s = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32));
-    PlatformScreen noInset = s;
-    noInset.topInset = 0;
-    EXPECT_FALSE(ScreenService::notchFrame(noInset));
-    PlatformScreen oneArea = s;
-    oneArea.auxiliaryTopRightArea.reset();
-    EXPECT_FALSE(ScreenService::notchFrame(oneArea));
-    PlatformScreen noGap = s;
-    noGap.auxiliaryTopLeftArea->setWidth(640);
-    noGap.auxiliaryTopRightArea->setWidth(640);
-    EXPECT_FALSE(ScreenService::notchFrame(noGap));
+    const auto notchWith = [](const std::function<void(PlatformScreen&)>& change) {
+        PlatformScreen s = notched(QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), QSizeF(200, 32));
+        change(s);
+        return ScreenService::notchFrame(s);
+    };
+    EXPECT_FALSE(notchWith([](PlatformScreen& s) { s.topInset = 0; }));
+    EXPECT_FALSE(notchWith([](PlatformScreen& s) { s.auxiliaryTopRightArea.reset(); }));
+    // Areas that meet leave none; the narrowest gap is a notch.
+    const auto areasOf = [](qreal width) {
+        return [width](PlatformScreen& s) {
+            s.auxiliaryTopLeftArea->setWidth(width);
+            s.auxiliaryTopRightArea->setWidth(width);
+        };
+    };
+    EXPECT_FALSE(notchWith(areasOf(640)));
+    EXPECT_EQ(notchWith(areasOf(639.5)), QRectF(639.5, 0, 1, 32));
 }
 
 TEST(ScreenService, ChoosesThePreferredDisplayThenANotchThenThePrimary)
@@ -202,68 +184,58 @@ TEST(ScreenService, RepublishesDisplaysOnlyOnARealChangeButAlwaysAnnounces)
     EXPECT_EQ(service.screen(QStringLiteral("UUID-DP-2"))->outputName, QStringLiteral("DP-2"));
 }
 
-TEST(QtScreenSource, DisplayIdsAndNamesComeFromTheEdidElseTheOutput)
+TEST(QtScreenSource, DisplayIdsAndNamesComeFromTheEdidElseTheOutputAndTwinsGetTheirOwn)
 {
-    const QString edid = QtScreenSource::displayUUID(
-        QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-1"));
-    // Stable across ports and restarts; distinct per monitor; upper-case text.
-    EXPECT_EQ(edid,
-        QtScreenSource::displayUUID(
-            QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK1"), QStringLiteral("DP-3")));
-    EXPECT_NE(edid,
-        QtScreenSource::displayUUID(
-            QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("7XK2"), QStringLiteral("DP-1")));
-    EXPECT_EQ(edid, edid.toUpper());
-    EXPECT_EQ(QUuid(edid).version(), QUuid::Sha1);
-    const QString byName = QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("screen"));
-    EXPECT_EQ(byName, QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("screen")));
-    EXPECT_NE(byName, QtScreenSource::displayUUID({}, {}, {}, QStringLiteral("second")));
-
-    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("DP-1")),
-        QStringLiteral("DELL U2720Q"));
-    EXPECT_EQ(QtScreenSource::localizedName(QStringLiteral("BOE"), QStringLiteral("NV140"), QStringLiteral("eDP-1")),
-        QStringLiteral("BOE NV140"));
-    EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("eDP-1")), QStringLiteral("Built-in Display"));
-    EXPECT_EQ(QtScreenSource::localizedName({}, {}, QStringLiteral("HDMI-1")), QStringLiteral("HDMI-1"));
-}
-
-TEST(QtScreenSource, IdenticalMonitorsWithoutSerialGetIdsOfTheirOwn)
-{
-    const QString shared = QtScreenSource::displayUUID(QStringLiteral("AOC"), QStringLiteral("24G2"), {}, QStringLiteral("DP-1"));
-    const auto screen = [&](const QString& output, const QString& id) {
-        PlatformScreen s;
-        s.outputName = output;
-        s.displayUUID = id;
-        return s;
+    const auto dell = [](const char* serial, const char* output) {
+        return QtScreenSource::displayUUID(
+            QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QString::fromLatin1(serial), QString::fromLatin1(output));
     };
-    const QString other = QStringLiteral("OTHER");
-    QList<PlatformScreen> screens { screen(QStringLiteral("HDMI-1"), other), screen(QStringLiteral("DP-2"), shared),
-        screen(QStringLiteral("DP-1"), shared), screen(QStringLiteral("DP-3"), shared) };
-    QtScreenSource::makeDisplayIDsUnique(screens);
-    QSet<QString> ids;
-    for (const PlatformScreen& s : std::as_const(screens))
-        ids.insert(*s.displayUUID);
-    EXPECT_EQ(ids.size(), 4);
-    EXPECT_EQ(screens[0].displayUUID, other);
-    EXPECT_EQ(screens[2].displayUUID, shared); // the first output keeps the id a lone monitor has
+    const auto byName = [](const char* output) { return QtScreenSource::displayUUID({}, {}, {}, QString::fromLatin1(output)); };
+    // Stable across ports and restarts; distinct per monitor; upper-case text.
+    EXPECT_EQ(dell("7XK1", "DP-1"), dell("7XK1", "DP-3"));
+    EXPECT_NE(dell("7XK1", "DP-1"), dell("7XK2", "DP-1"));
+    EXPECT_EQ(dell("7XK1", "DP-1"), dell("7XK1", "DP-1").toUpper());
+    EXPECT_EQ(QUuid(dell("7XK1", "DP-1")).version(), QUuid::Sha1);
+    EXPECT_EQ(byName("screen"), byName("screen"));
+    EXPECT_NE(byName("screen"), byName("second"));
+    for (const auto& [maker, model, output, name] : { std::tuple("Dell Inc.", "DELL U2720Q", "DP-1", "DELL U2720Q"),
+             { "BOE", "NV140", "eDP-1", "BOE NV140" }, { "", "", "eDP-1", "Built-in Display" }, { "", "", "HDMI-1", "HDMI-1" } })
+        EXPECT_EQ(
+            QtScreenSource::localizedName(QString::fromLatin1(maker), QString::fromLatin1(model), QString::fromLatin1(output)),
+            QLatin1String(name));
 
-    // The same setup listed in another order, as after a restart: the same ids per output.
-    QList<PlatformScreen> again { screen(QStringLiteral("DP-3"), shared), screen(QStringLiteral("DP-1"), shared),
-        screen(QStringLiteral("DP-2"), shared), screen(QStringLiteral("HDMI-1"), other) };
-    QtScreenSource::makeDisplayIDsUnique(again);
-    EXPECT_EQ(again[0].displayUUID, screens[3].displayUUID);
-    EXPECT_EQ(again[1].displayUUID, screens[2].displayUUID);
-    EXPECT_EQ(again[2].displayUUID, screens[1].displayUUID);
-
-    // Twins that Qt cannot tell apart by output still differ.
-    QList<PlatformScreen> nameless { screen({}, shared), screen({}, shared) };
-    QtScreenSource::makeDisplayIDsUnique(nameless);
-    EXPECT_NE(nameless[0].displayUUID, nameless[1].displayUUID);
+    // Identical monitors without a serial: an id each, the same per output
+    // whatever order they are listed in, the first output keeping the id a
+    // lone monitor has; twins Qt cannot tell apart by output still differ.
+    const QString shared = QtScreenSource::displayUUID(QStringLiteral("AOC"), QStringLiteral("24G2"), {}, QStringLiteral("DP-1"));
+    const auto ids = [&](const QStringList& outputs) {
+        QList<PlatformScreen> screens;
+        for (const QString& output : outputs) {
+            screens.append(PlatformScreen {});
+            screens.last().outputName = output;
+            screens.last().displayUUID = output == QStringLiteral("HDMI-1") ? QStringLiteral("OTHER") : shared;
+        }
+        QtScreenSource::makeDisplayIDsUnique(screens);
+        QStringList result;
+        for (const PlatformScreen& s : std::as_const(screens))
+            result.append(*s.displayUUID);
+        return result;
+    };
+    const QStringList first
+        = ids({ QStringLiteral("HDMI-1"), QStringLiteral("DP-2"), QStringLiteral("DP-1"), QStringLiteral("DP-3") });
+    EXPECT_EQ(QSet<QString>(first.begin(), first.end()).size(), 4);
+    EXPECT_EQ(first[0], QStringLiteral("OTHER"));
+    EXPECT_EQ(first[2], shared);
+    const QStringList again
+        = ids({ QStringLiteral("DP-3"), QStringLiteral("DP-1"), QStringLiteral("DP-2"), QStringLiteral("HDMI-1") });
+    EXPECT_EQ(again.mid(0, 3), (QStringList { first[3], first[2], first[1] }));
+    const QStringList twins = ids({ QString(), QString() });
+    EXPECT_NE(twins[0], twins[1]);
 }
 
 class NotchOverrideTest : public TempDirTest { };
 
-TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
+TEST_F(NotchOverrideTest, OverridesAreParsedReadWrittenAndBadOnesLoggedOnce)
 {
     EXPECT_EQ(QtScreenSource::parseNotchSize(QStringLiteral("200x32")), QSizeF(200, 32));
     EXPECT_EQ(QtScreenSource::parseNotchSize(QStringLiteral(" 185.5 X 33 ")), QSizeF(185.5, 33));
@@ -291,10 +263,16 @@ TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
         EXPECT_EQ(screens[0].displayUUID, id);
         EXPECT_EQ(
             ScreenService::notchFrame(screens[0]), QRectF(frame.left() + (frame.width() - 200) / 2.0, frame.top(), 200, 32));
-        EXPECT_EQ(IslandLayout(screens[0], 72).compactSize, QSizeF(356, 32));
     }
 
-    // Too wide for the screen: logged once, no notch.
+    {
+        // Just narrower than the screen (and a file of another size, so that
+        // QSettings' cache sees the change made within the same second).
+        store(QStringLiteral("%1x32").arg(frame.width() - 0.5));
+        UserDefaults defaults(file);
+        EXPECT_TRUE(ScreenService::notchFrame(QtScreenSource(defaults).screens().value(0)));
+    }
+    // As wide as the screen: logged once, no notch.
     store(QStringLiteral("%1x32").arg(frame.width()));
     LogCapture log;
     UserDefaults defaults(file);
@@ -303,11 +281,9 @@ TEST_F(NotchOverrideTest, OverrideBecomesInsetAndAreasAndBadValuesAreLoggedOnce)
     EXPECT_FALSE(ScreenService::notchFrame(tooWide.screens()[0]));
     EXPECT_EQ(log.entries.size(), 1u);
     EXPECT_TRUE(log.messages().value(0).startsWith(QStringLiteral("Ignoring notch override")));
-}
+    defaults.remove(QStringLiteral("DisplayNotches/") + id);
 
-TEST_F(NotchOverrideTest, TheNotchRowWritesTheKeyThatIsReadAndTakesEffectAtOnce)
-{
-    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    // The settings' notch row writes the key that is read, and it takes effect at once.
     const auto notches = [&] { return defaults.group(QStringLiteral("DisplayNotches")); };
     PlatformScreen screen;
     screen.outputName = QStringLiteral("eDP-1");
@@ -330,4 +306,42 @@ TEST_F(NotchOverrideTest, TheNotchRowWritesTheKeyThatIsReadAndTakesEffectAtOnce)
     source.setNotchSize(source.screens()[0], QSizeF(200, 32));
     ASSERT_TRUE(changed.wait(1000));
     EXPECT_EQ(ScreenService::notchFrame(source.screens()[0])->size(), QSizeF(200, 32));
+}
+
+// Which panels reserve the top of which screen, from the X server's values.
+TEST(X11TopPanels, StrutsCountWhereTheyReachAScreensTopEdgeWithinItsWidth)
+{
+    // _NET_WM_STRUT_PARTIAL: left, right, top, bottom, then the start and end
+    // of each side's range; _NET_WM_STRUT: the four sides, the whole width.
+    const QList<uint32_t> partial { 0, 0, 30, 0, 0, 0, 0, 0, 0, 1919, 0, 0 };
+    EXPECT_EQ(X11TopPanels::topStrut(partial, 3200), (X11TopStrut { 30, 0, 1919 }));
+    EXPECT_EQ(X11TopPanels::topStrut({ 0, 0, 24, 0 }, 3200), (X11TopStrut { 24, 0, 3199 }));
+    EXPECT_FALSE(X11TopPanels::topStrut({ 0, 0, 0, 40 }, 3200)) << "a bottom panel";
+    EXPECT_FALSE(X11TopPanels::topStrut(partial.mid(0, 11), 3200));
+    EXPECT_FALSE(X11TopPanels::topStrut({ 0, 0, 30, 0, 0, 0, 0, 0, 1919, 0, 0, 0 }, 3200)) << "range backwards";
+    EXPECT_FALSE(X11TopPanels::topStrut({ 0, 0, 0xffffffe2, 0 }, 3200)) << "a negative height";
+
+    // Two monitors side by side and one lower down, right of them.
+    const QRect left(0, 0, 1920, 1080);
+    const QRect right(1920, 0, 1280, 800);
+    const QRect lower(3200, 30, 1024, 768);
+    const auto reserved = [&](const QRect& screen, QList<X11TopStrut> struts, QList<QRect> workAreas = {}) {
+        return X11TopPanels::reservedTop(screen, { std::move(struts), std::move(workAreas) });
+    };
+    EXPECT_EQ(reserved(left, { { 30, 0, 1919 } }), 30);
+    EXPECT_EQ(reserved(right, { { 30, 0, 1919 } }), 0) << "ends one pixel short of the screen";
+    EXPECT_EQ(reserved(right, { { 30, 0, 1920 } }), 30);
+    EXPECT_EQ(reserved(left, { { 30, 1920, 3199 } }), 0) << "starts one pixel past the screen";
+    EXPECT_EQ(reserved(left, { { 30, 1919, 3199 } }), 30);
+    EXPECT_EQ(reserved(lower, { { 30, 3200, 4223 } }), 0) << "ends at the screen's top edge";
+    EXPECT_EQ(reserved(lower, { { 31, 3200, 4223 } }), 1);
+    EXPECT_EQ(reserved(left, { { 30, 0, 1919 }, { 48, 100, 400 } }), 48) << "the lower of two panels";
+    EXPECT_EQ(reserved(left, {}), 0) << "the panel went away";
+
+    // No dock sets a strut: the work areas, per monitor where the window
+    // manager sets them, and only then.
+    EXPECT_EQ(reserved(left, {}, { QRect(0, 27, 1920, 1053), QRect(1920, 0, 1280, 800) }), 27);
+    EXPECT_EQ(reserved(right, {}, { QRect(0, 27, 1920, 1053), QRect(1920, 0, 1280, 800) }), 0);
+    EXPECT_EQ(reserved(right, { { 30, 0, 1919 } }, { QRect(1920, 27, 1280, 773) }), 0);
+    EXPECT_EQ(X11TopPanels::rects({ 0, 27, 1920, 1053, 1920, 0, 0, 0, 5 }), QList<QRect> { QRect(0, 27, 1920, 1053) });
 }

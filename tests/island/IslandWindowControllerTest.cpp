@@ -49,6 +49,12 @@ protected:
     }
     IslandViewModel& model() { return controller->viewModel(); }
     bool isOpen() { return model().state() == IslandState::expanded; }
+    /// Whether the island is open `ms` later.
+    bool openAfter(int ms)
+    {
+        scheduler.advance(ms);
+        return isOpen();
+    }
     /// The pointer at `at`, and the panel's report of it coming or going.
     void hoverAt(QPoint at, bool inside)
     {
@@ -58,8 +64,7 @@ protected:
     void openByHover(QPoint at = onIsland)
     {
         hoverAt(at, true);
-        scheduler.advance(200);
-        ASSERT_TRUE(isOpen());
+        ASSERT_TRUE(openAfter(200));
     }
 
     LogCapture log;
@@ -77,7 +82,7 @@ protected:
 
 } // namespace
 
-TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNextTurn)
+TEST_F(IslandWindowControllerTest, PlacesTheIslandOnTheNextTurnAndWhereLeavesAreFinalAsksNoPointer)
 {
     create();
     EXPECT_EQ(panel->rootUrl, IslandWindowController::rootViewUrl());
@@ -102,40 +107,71 @@ TEST_F(IslandWindowControllerTest, StartLoadsTheSceneAndPlacesTheIslandOnTheNext
     EXPECT_FALSE(model().statusContent().showsBattery); // no battery service
     EXPECT_TRUE(log.contains(QStringLiteral("Island placed on screen style pill compact 150.000000x20.000000")));
     EXPECT_EQ(panel->shape.boundingRect(), QRect(0, 2, 150, 20));
+
+    // XWayland: once the pointer is on a Wayland window, the X server still
+    // reports it on the island.
+    create();
+    panel->finalLeaves = true;
+    controller->start();
+    scheduler.advance(0);
+    pointer.position = onIsland;
+    // Placed under that stale position: an enter without motion opens nothing.
+    panel->hover(true);
+    EXPECT_FALSE(openAfter(1000));
+    panel->move();
+    EXPECT_FALSE(openAfter(199));
+    ASSERT_TRUE(openAfter(1));
+    // Reshaping the open panel under the resting pointer: leave and enter.
+    panel->hover(false);
+    panel->hover(true);
+    EXPECT_TRUE(openAfter(1000));
+    panel->hover(false);
+    EXPECT_TRUE(openAfter(119));
+    EXPECT_FALSE(openAfter(1)) << "the stale position kept the island open";
+
+    // A drag that left the island closes it after the watch's tick, though
+    // the position says it is inside.
+    settings->setShowShelf(true);
+    panel->dragOver(true);
+    ASSERT_TRUE(isOpen());
+    panel->dragOver(false);
+    EXPECT_FALSE(openAfter(300));
+    // After a drop the pointer is over the island until the panel says it left.
+    scheduler.advance(450);
+    panel->dragOver(true);
+    panel->drop(QMimeData());
+    EXPECT_TRUE(openAfter(3000));
+    panel->hover(false);
+    EXPECT_FALSE(openAfter(120));
 }
 
-TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerStays)
+TEST_F(IslandWindowControllerTest, OpensAndClosesOnHoverAfterTheirDelaysByTheOutline)
 {
     launch();
     hoverAt(onIsland, true);
-    scheduler.advance(199);
-    EXPECT_FALSE(isOpen());
-    scheduler.advance(1);
-    EXPECT_TRUE(isOpen());
+    EXPECT_FALSE(openAfter(199));
+    EXPECT_TRUE(openAfter(1));
     EXPECT_EQ(panel->currentFrame, openPill);
     EXPECT_EQ(panel->shape.boundingRect(), QRect(24, 2, 520, 211));
 
-    // Passing over faster than the delay opens nothing.
+    // Passing over faster than the delay opens nothing, nor does a pointer
+    // gone by the time the delay ends without a leave report.
     launch();
     panel->hover(true);
     scheduler.advance(150);
     hoverAt(farAway, false);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
 
-    // Gone by the time the delay ends, without a leave report.
     hoverAt(onIsland, true);
     pointer.position = farAway;
-    scheduler.advance(200);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(200));
     EXPECT_EQ(panel->frames.size(), 1u);
 
     // With no delay it opens on the next turn.
     settings->setHoverDelay(0);
     hoverAt(onIsland, true);
     EXPECT_FALSE(isOpen());
-    scheduler.advance(0);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(0));
 
     // A delay as stored, and stored ones past either end, held to 0 and 1 s.
     for (const auto& [stored, opensAtMs] :
@@ -149,25 +185,15 @@ TEST_F(IslandWindowControllerTest, OpensAfterTheHoverDelayOnlyWhileThePointerSta
         launch();
         pointer.position = onIsland;
         panel->hover(true);
-        if (opensAtMs > 0) {
-            scheduler.advance(opensAtMs - 1);
-            EXPECT_FALSE(isOpen());
-        }
-        scheduler.advance(opensAtMs > 0 ? 1 : 0);
-        EXPECT_TRUE(isOpen());
+        EXPECT_FALSE(opensAtMs > 0 && openAfter(opensAtMs - 1));
+        EXPECT_TRUE(openAfter(opensAtMs > 0 ? 1 : 0));
     }
-}
 
-TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheAnimation)
-{
-    launch();
+    // Closes after leaving, the island animating inside the still-open panel.
     openByHover();
     hoverAt(farAway, false);
-    scheduler.advance(119);
-    EXPECT_TRUE(isOpen());
-    scheduler.advance(1);
-    EXPECT_FALSE(isOpen());
-    // The island animates closed inside the still-open panel.
+    EXPECT_TRUE(openAfter(119));
+    EXPECT_FALSE(openAfter(1));
     EXPECT_EQ(panel->currentFrame, openPill);
     EXPECT_EQ(panel->shape.boundingRect(), QRect(209, 2, 150, 20));
     scheduler.advance(449);
@@ -180,21 +206,14 @@ TEST_F(IslandWindowControllerTest, ClosesAfterLeavingAndShrinksThePanelAfterTheA
     hoverAt(farAway, false);
     scheduler.advance(100);
     hoverAt(onIsland, true);
-    scheduler.advance(2000);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(2000));
     EXPECT_EQ(panel->currentFrame, openPill);
-}
 
-TEST_F(IslandWindowControllerTest, TheOutlineNotThePanelDecidesWhetherThePointerLeft)
-{
-    launch();
-    openByHover();
-    // The panel's margin lets the pointer through: a leave into it closes.
+    // The outline, not the panel, decides: a leave into the margin closes.
     const QRect island = panel->shape.boundingRect().translated(openPill.topLeft());
     ASSERT_LT(island.bottom(), openPill.bottom());
     hoverAt(QPoint(640, island.bottom() + 1), false);
-    scheduler.advance(120);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(120));
     scheduler.advance(450);
     EXPECT_EQ(panel->currentFrame, closedPill);
 
@@ -202,64 +221,14 @@ TEST_F(IslandWindowControllerTest, TheOutlineNotThePanelDecidesWhetherThePointer
     // watched, and closed once it really goes.
     openByHover();
     hoverAt(QPoint(640, island.bottom()), false);
-    scheduler.advance(120 + 900);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(120 + 900));
     pointer.position = farAway;
-    scheduler.advance(300);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(300));
     scheduler.advance(450);
     EXPECT_EQ(scheduler.pendingCount(), 0);
 }
 
-TEST_F(IslandWindowControllerTest, WhereLeavesAreFinalTheStalePointerIsNotAsked)
-{
-    // XWayland: once the pointer is on a Wayland window, the X server still
-    // reports it on the island.
-    create();
-    panel->finalLeaves = true;
-    controller->start();
-    scheduler.advance(0);
-    pointer.position = onIsland;
-    // Placed under that stale position: an enter without motion opens nothing.
-    panel->hover(true);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
-    panel->move();
-    scheduler.advance(199);
-    EXPECT_FALSE(isOpen());
-    scheduler.advance(1);
-    ASSERT_TRUE(isOpen());
-    // Reshaping the open panel under the resting pointer: leave and enter.
-    panel->hover(false);
-    panel->hover(true);
-    scheduler.advance(1000);
-    EXPECT_TRUE(isOpen());
-    panel->hover(false);
-    scheduler.advance(119);
-    EXPECT_TRUE(isOpen());
-    scheduler.advance(1);
-    EXPECT_FALSE(isOpen()) << "the stale position kept the island open";
-
-    // A drag that left the island closes it after the watch's tick, though
-    // the position says it is inside.
-    settings->setShowShelf(true);
-    panel->dragOver(true);
-    ASSERT_TRUE(isOpen());
-    panel->dragOver(false);
-    scheduler.advance(300);
-    EXPECT_FALSE(isOpen());
-    // After a drop the pointer is over the island until the panel says it left.
-    scheduler.advance(450);
-    panel->dragOver(true);
-    panel->drop(QMimeData());
-    scheduler.advance(3000);
-    EXPECT_TRUE(isOpen());
-    panel->hover(false);
-    scheduler.advance(120);
-    EXPECT_FALSE(isOpen());
-}
-
-TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
+TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenHiddenAndFollowsDragsOutAndIn)
 {
     launch();
     openByHover();
@@ -271,8 +240,7 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
 
     // While not visible, resting on it opens nothing.
     hoverAt(onIsland, true);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
 
     // A pending open dies with the exposure too.
     panel->setExposed(true);
@@ -280,13 +248,23 @@ TEST_F(IslandWindowControllerTest, ClosesAtOnceWhenThePanelStopsBeingVisible)
     scheduler.advance(100);
     panel->setExposed(false);
     panel->setExposed(true);
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
-}
+    EXPECT_FALSE(openAfter(1000));
 
-TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShelf)
-{
-    launch();
+    // Dragging an item out keeps it open until the button is up.
+    scheduler.advance(1000);
+    openByHover();
+    pointer.primaryPressed = true;
+    model().startExternalDrag();
+    EXPECT_TRUE(controller->isExternalDragActive());
+    hoverAt(farAway, false);
+    EXPECT_TRUE(openAfter(3000));
+    pointer.primaryPressed = false;
+    scheduler.advance(300);
+    EXPECT_FALSE(controller->isExternalDragActive());
+    EXPECT_FALSE(isOpen());
+
+    // A drag opens the Shelf tab at once.
+    scheduler.advance(1000);
     model().setSelectedTab(IslandTab::calendar);
     pointer.position = onIsland;
     panel->dragOver(true);
@@ -298,11 +276,9 @@ TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShel
     // Leaving without a drop: the pointer watch closes it once outside.
     panel->dragOver(false);
     EXPECT_FALSE(model().isDropTargeted());
-    scheduler.advance(600);
-    EXPECT_TRUE(isOpen());
+    EXPECT_TRUE(openAfter(600));
     pointer.position = farAway;
-    scheduler.advance(300);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(300));
 
     // A drop is refused while there is no shelf, and logged.
     scheduler.advance(1000);
@@ -320,28 +296,10 @@ TEST_F(IslandWindowControllerTest, DragsOpenTheShelfAtOnceAndDropsWaitForTheShel
     EXPECT_EQ(panel->acceptChanges, 2);
     EXPECT_FALSE(model().availableTabs().contains(IslandTab::shelf));
     hoverAt(farAway, false);
-    scheduler.advance(1000);
-    ASSERT_FALSE(isOpen());
+    ASSERT_FALSE(openAfter(1000));
     Q_EMIT panel->events().dropTargetChanged(true);
     EXPECT_FALSE(isOpen());
     EXPECT_FALSE(model().isDropTargeted());
-}
-
-TEST_F(IslandWindowControllerTest, DraggingAnItemOutKeepsTheIslandOpenUntilTheButtonIsUp)
-{
-    launch();
-    openByHover();
-    pointer.primaryPressed = true;
-    model().startExternalDrag();
-    EXPECT_TRUE(controller->isExternalDragActive());
-    hoverAt(farAway, false);
-    scheduler.advance(3000);
-    EXPECT_TRUE(isOpen());
-
-    pointer.primaryPressed = false;
-    scheduler.advance(300);
-    EXPECT_FALSE(controller->isExternalDragActive());
-    EXPECT_FALSE(isOpen());
 }
 
 TEST_F(IslandWindowControllerTest, ClosedIslandGrowsThePanelFirstAndShrinksItAfterTheContent)
@@ -385,7 +343,7 @@ TEST_F(IslandWindowControllerTest, ClosedIslandGrowsThePanelFirstAndShrinksItAft
     EXPECT_EQ(panel->frames.size(), frames);
 }
 
-TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
+TEST_F(IslandWindowControllerTest, FollowsScreensThePreferredDisplayTopPanelsAndThePosition)
 {
     const PlatformScreen primary = TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800));
     const PlatformScreen second = TestScreens::plain(QStringLiteral("DP-2"), QRect(1280, 0, 1920, 1080), 28);
@@ -412,8 +370,7 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
     // A pending open is dropped by a placement.
     hoverAt(QPoint(2240, 10), true);
     source->setScreens({ primary, second });
-    scheduler.advance(1000);
-    EXPECT_FALSE(isOpen());
+    EXPECT_FALSE(openAfter(1000));
 
     source->setScreens({});
     EXPECT_FALSE(panel->shown);
@@ -421,10 +378,8 @@ TEST_F(IslandWindowControllerTest, FollowsScreensAndThePreferredDisplay)
     source->setScreens({ second });
     EXPECT_TRUE(panel->shown);
     EXPECT_EQ(panel->currentFrame, onSecond);
-}
 
-TEST_F(IslandWindowControllerTest, FollowsTheTopPanelAndThePositionSetting)
-{
+    // Below a top panel, open too, as the position setting says.
     PlatformScreen screen = TestScreens::plain(QStringLiteral("screen"), QRect(0, 0, 1280, 800), 30);
     screen.topPanelHeight = 30;
     launch({ screen });
@@ -441,10 +396,8 @@ TEST_F(IslandWindowControllerTest, FollowsTheTopPanelAndThePositionSetting)
     screen.topPanelHeight = 0; // the panel went away
     source->setScreens({ screen });
     EXPECT_EQ(panel->currentFrame, belowPanel.translated(0, -30));
-}
 
-TEST_F(IslandWindowControllerTest, CalendarRunsWhileItsSwitchIsOn)
-{
+    // The calendar runs while its switch is on.
     FakeCalendarStore store;
     UserDefaults calendarDefaults(path(QStringLiteral("calendar.ini")));
     CalendarService calendar(store, calendarDefaults, scheduler, scheduler);

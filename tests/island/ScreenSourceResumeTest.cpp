@@ -15,11 +15,9 @@ class ScreenSourceResumeTest : public TempDirTest { };
 TEST_F(ScreenSourceResumeTest, ResumeFromSleepIsAnnouncedAndGoingToSleepIsNot)
 {
     ChildProcess::PrivateBus bus;
-    const QString& address = bus.address;
-    ASSERT_FALSE(address.isEmpty());
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
-
-    BusConnection logind(address, QStringLiteral("logind"));
+    ASSERT_FALSE(bus.address.isEmpty());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address.toUtf8());
+    BusConnection logind(bus.address, QStringLiteral("logind"));
     ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
     const auto prepareForSleep = [&](bool starting) {
         QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),

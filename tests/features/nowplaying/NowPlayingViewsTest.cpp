@@ -137,6 +137,10 @@ protected:
 TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandItems)
 {
     ASSERT_NO_FATAL_FAILURE(open(playingTrack()));
+    // The bars' phase follows the wall clock: held at their start for the
+    // shot, which renders before the next tick.
+    inContent("audioBars")->setProperty("time", 0.0);
+    item("bandBars")->setProperty("time", 0.0);
     shoot(QStringLiteral("playing"));
 
     // Artwork: 96 square (cropped to fill, rounded: the reference shows it).

@@ -308,8 +308,9 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
     monitor.waitForFinished(2000);
     int toThePlayer = 0;
     for (const QByteArray& line : calls.split('\n')) {
-        if (line.startsWith("method call") && ++toThePlayer)
+        if (line.startsWith("method call") && ++toThePlayer) {
             EXPECT_TRUE(line.contains("destination=:")) << line.constData();
+        }
     }
     EXPECT_GE(toThePlayer, 2); // the desktop entry is read, then the player raised
 }

@@ -112,7 +112,6 @@ TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
                                         "RECURRENCE-ID;TZID=Europe/Berlin:20260126T090000\n"
                                         "DTSTART;TZID=Europe/Berlin:20260126T090000\nDTEND;TZID=Europe/Berlin:20260126T100000\n");
     const ICalendarFile file = ICalendarFile::parse(calendar(master + moved + cancelled), QStringLiteral("weekly.ics"));
-
     const QList<CalendarEvent> january = shown(file.occurrences(local(1, 1), local(2, 1), {}, {}));
     ASSERT_EQ(titles(january), QStringList({ "Weekly", "Moved" }));
     EXPECT_EQ(january[0].startDate, local(1, 5, 9));
@@ -158,7 +157,6 @@ TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
 namespace {
 class ICalendarFileStoreTest : public TempDirTest {
 protected:
-    void write(const QString& name, const QByteArray& bytes) { writeFile(name, bytes); }
     static QByteArray event(const QByteArray& uid, const QByteArray& title, const QByteArray& start = "20260105T090000Z")
     {
         return calendar(vevent("UID:" + uid + "\nSUMMARY:" + title + "\nDTSTART:" + start + "\n"));
@@ -188,11 +186,11 @@ protected:
 TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfterChanges)
 {
     LogCapture log;
-    write(QStringLiteral("data/calendars/work/color"), "#00ff00\n");
-    write(QStringLiteral("data/calendars/work/a.ics"), event("a", "Work A"));
-    write(QStringLiteral("data/calendars/home/b.ics"), event("b", "Home B"));
-    write(QStringLiteral("data/calendars/home/huge.ics"), QByteArray(ICalendarFile::maxSize + 1, 'x'));
-    write(QStringLiteral("extra/holidays.ics"), event("h", "Holiday"));
+    writeFile(QStringLiteral("data/calendars/work/color"), "#00ff00\n");
+    writeFile(QStringLiteral("data/calendars/work/a.ics"), event("a", "Work A"));
+    writeFile(QStringLiteral("data/calendars/home/b.ics"), event("b", "Home B"));
+    writeFile(QStringLiteral("data/calendars/home/huge.ics"), QByteArray(ICalendarFile::maxSize + 1, 'x'));
+    writeFile(QStringLiteral("extra/holidays.ics"), event("h", "Holiday"));
     {
         QSettings settings(path(QStringLiteral("settings.ini")), QSettings::IniFormat);
         settings.setValue("Calendars/paths", QStringList { path(QStringLiteral("extra/holidays.ics")), path("gone") });
@@ -210,8 +208,8 @@ TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfter
 
     // A sync writes several files: one change once the folders are quiet.
     QSignalSpy changed(&store, &CalendarStore::changed);
-    write(QStringLiteral("data/calendars/work/c.ics"), event("c", "Work C"));
-    write(QStringLiteral("data/calendars/work/d.ics"), event("d", "Work D"));
+    writeFile(QStringLiteral("data/calendars/work/c.ics"), event("c", "Work C"));
+    writeFile(QStringLiteral("data/calendars/work/d.ics"), event("d", "Work D"));
     QFile::remove(path(QStringLiteral("data/calendars/work/a.ics")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return scheduler.pendingCount() > 0; }, 10000));
     QCoreApplication::processEvents();

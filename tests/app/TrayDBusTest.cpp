@@ -126,9 +126,8 @@ protected:
     /// A program of the desktop on the test's display, running until the test ends.
     void startDesktopProgram(QProcess& process, const QString& program, const QStringList& arguments)
     {
-        if (QStandardPaths::findExecutable(program).isEmpty()) {
+        if (QStandardPaths::findExecutable(program).isEmpty())
             BRIMWELL_MISSING_REAL_PART(qPrintable(program) << " is missing");
-        }
         process.setProcessEnvironment(environment());
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());

@@ -161,8 +161,20 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWi
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 
-TEST_F(ActivitiesBusTest, TheCommandLineStartsListsUpdatesAndEnds)
+TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunningAndStartsListsUpdatesAndEnds)
 {
+    const Finished nobody = cli({ "list" });
+    EXPECT_EQ(nobody.exitCode, 1);
+    EXPECT_EQ(nobody.err, "brimwell: Brimwell is not running\n");
+
+    // The name owned by a connection that serves no activities.
+    ASSERT_TRUE(connection->registerService("com.larkmoor.Brimwell"));
+    const Finished withoutObject = cli({ "end", "3" });
+    EXPECT_EQ(withoutObject.exitCode, 1);
+    EXPECT_TRUE(withoutObject.err.startsWith("brimwell: the running Brimwell takes no live activities ("))
+        << qPrintable(withoutObject.err);
+    ASSERT_TRUE(connection->unregisterService("com.larkmoor.Brimwell"));
+
     ASSERT_NO_FATAL_FAILURE(launch());
     const Finished started = cli({ "start", "Copying", "--progress", "0.25", "--symbol", "folder" });
     ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
@@ -198,20 +210,6 @@ TEST_F(ActivitiesBusTest, TheCommandLineStartsListsUpdatesAndEnds)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage:\n  brimwell activity start TITLE"));
     EXPECT_EQ(program.state(), QProcess::Running);
-}
-
-TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunning)
-{
-    const Finished nobody = cli({ "list" });
-    EXPECT_EQ(nobody.exitCode, 1);
-    EXPECT_EQ(nobody.err, "brimwell: Brimwell is not running\n");
-
-    // The name owned by a connection that serves no activities.
-    ASSERT_TRUE(connection->registerService("com.larkmoor.Brimwell"));
-    const Finished withoutObject = cli({ "end", "3" });
-    EXPECT_EQ(withoutObject.exitCode, 1);
-    EXPECT_TRUE(withoutObject.err.startsWith("brimwell: the running Brimwell takes no live activities ("))
-        << qPrintable(withoutObject.err);
 }
 
 TEST_F(ActivitiesBusTest, EveryBadRequestIsRefusedByNameAndTheProgramKeepsRunning)

@@ -72,12 +72,7 @@ protected:
         ASSERT_TRUE(program.logShows("Live activities served at /com/larkmoor/Brimwell/Activities")) << program.log.constData();
         ASSERT_NE(panel = x.islandOf(program.processId(), 10000), 0u);
     }
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), x.display());
-        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
-        return env;
-    }
+    QProcessEnvironment environment() const { return ChildProcess::x11Environment(m_dir.path(), x.display(), bus.address); }
     bool frameBecomes(const QRect& frame) { return x.geometryBecomes(panel, frame, 10000); }
 
     Finished finish(const QString& command, const QStringList& arguments)

@@ -86,12 +86,7 @@ protected:
         m_watcher.reset();
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), m_x.display());
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
-        return env;
-    }
+    QProcessEnvironment environment() const { return ChildProcess::x11Environment(m_dir.path(), m_x.display(), m_bus.address); }
     void startWatcher()
     {
         m_watcher = std::make_unique<DBusMock>(m_connection, m_bus.address, watcherName,

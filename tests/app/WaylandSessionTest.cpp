@@ -18,12 +18,10 @@ protected:
         if (m_wayland.isEmpty() || m_xwayland.isEmpty())
             BRIMWELL_MISSING_REAL_PART("No compositor: scripts/test starts weston for these tests");
         ASSERT_FALSE(m_bus.address.isEmpty()) << "dbus-daemon did not start";
-        m_env = ChildProcess::isolatedEnvironment(m_dir.path());
+        m_env = ChildProcess::x11Environment(m_dir.path(), m_xwayland, m_bus.address);
         m_env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         m_env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_wayland);
         m_env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
-        m_env.insert(QStringLiteral("DISPLAY"), m_xwayland);
-        m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
     }
     void start()
     {

@@ -321,12 +321,12 @@ TEST(NativeKWinTest, TheIslandShowsAtTheCompositorsFractionalScaleAndEndsWithIt)
         << compositor.readAll().constData();
 
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    for (const auto& [name, value] : { std::pair { "WAYLAND_DISPLAY", QStringLiteral("wayland-kw") },
-             { "XDG_SESSION_TYPE", QStringLiteral("wayland") }, { "XDG_CONFIG_HOME", home.path() + QStringLiteral("/config") },
-             { "XDG_DATA_HOME", home.path() + QStringLiteral("/data") },
-             { "DBUS_SYSTEM_BUS_ADDRESS", QStringLiteral("unix:path=") + home.path() + QStringLiteral("/no-bus") },
-             { "BRIMWELL_LOG", QStringLiteral("stderr") } })
-        env.insert(QLatin1String(name), value);
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-kw"));
+    env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home.path() + QStringLiteral("/no-bus"));
+    env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
     QProcess program;
     SwaySession::startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, env);
     QByteArray log;

@@ -116,19 +116,19 @@ public:
         QProcessEnvironment env = baseEnvironment();
         if (!m_xwayland.isEmpty())
             env.insert(QStringLiteral("DISPLAY"), m_xwayland);
-        // SWAYSOCK: swaymsg's way to the compositor.
-        for (const auto& [name, value] :
-            { std::pair { "WAYLAND_DISPLAY", QStringLiteral("wayland-1") }, { "XDG_SESSION_TYPE", QStringLiteral("wayland") },
-                { "SWAYSOCK",
-                    QStringLiteral("%1/sway-ipc.%2.%3.sock")
-                        .arg(runtimeDir())
-                        .arg(::geteuid() == 0 ? 65534 : ::getuid())
-                        .arg(m_sway.processId()) },
-                { "XDG_CONFIG_HOME", home() + QStringLiteral("/config") }, { "XDG_DATA_HOME", home() + QStringLiteral("/data") },
-                { "XDG_CACHE_HOME", home() + QStringLiteral("/cache") },
-                { "DBUS_SYSTEM_BUS_ADDRESS", QStringLiteral("unix:path=") + home() + QStringLiteral("/no-bus") },
-                { "BRIMWELL_LOG", QStringLiteral("stderr") } })
-            env.insert(QLatin1String(name), value);
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-1"));
+        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        // swaymsg's way to the compositor.
+        env.insert(QStringLiteral("SWAYSOCK"),
+            QStringLiteral("%1/sway-ipc.%2.%3.sock")
+                .arg(runtimeDir())
+                .arg(::geteuid() == 0 ? 65534 : ::getuid())
+                .arg(m_sway.processId()));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), home() + QStringLiteral("/cache"));
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home() + QStringLiteral("/no-bus"));
+        env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
         return env;
     }
 

@@ -101,7 +101,7 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
+TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneIsReusedAfterClosingAndSaysWhereTheDesktopTakesTheKeys)
 {
     m_settings.setReplaceSystemHUD(true);
     m_settings.setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
@@ -161,6 +161,29 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneAndIsReusedAfterClosing)
     EXPECT_EQ(m_controller->window(), window);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(m_controller->logic().selectedPane(), SettingsPane::about);
+
+    // Where only the desktop takes keys, the HUD pane says so and offers no replacing.
+    const std::function<bool(QQuickItem*, const QString&)> shows = [&](QQuickItem* from, const QString& text) {
+        if (from->isVisible() && from->property("text").toString() == text)
+            return true;
+        const QList<QQuickItem*> children = from->childItems();
+        return std::any_of(children.begin(), children.end(), [&](QQuickItem* child) { return shows(child, text); });
+    };
+    for (const bool wayland : { false, true }) {
+        SCOPED_TRACE(wayland ? "Wayland" : "X11");
+        m_keys.waylandLike = wayland;
+        // Fixed for a session; flipped here, so the pane is told.
+        Q_EMIT m_controller->logic().servicesChanged();
+        const auto find = open(*m_controller, SettingsPane::hud);
+        QQuickItem* replace = find(QStringLiteral("replaceSystemHUD"));
+        ASSERT_NE(replace, nullptr);
+        EXPECT_EQ(replace->isEnabled(), !wayland);
+        EXPECT_EQ(replace->property("checked").toBool(), !wayland);
+        EXPECT_EQ(find(QStringLiteral("keyCapture"))->isVisible(), !wayland);
+        EXPECT_EQ(shows(m_controller->window()->rootObject(), LinuxWording::keysHeldByDesktopFooter()), wayland);
+        m_controller->window()->close();
+    }
+    EXPECT_TRUE(m_settings.replaceSystemHUD()) << "the stored choice is kept for an X11 session";
 }
 
 TEST_F(SettingsWindowTest, SwitchesAndPickersOfTheGeneralPaneWriteTheirSettingsAtOnce)
@@ -326,30 +349,4 @@ TEST_F(TempDirTest, TheGearAReopenAndTheCalendarsPrivacyLinkOpenTheOneSettingsWi
     EXPECT_FALSE(delegate.trayController()->isVisible());
     delegate.settings().setShowTrayIcon(true);
     EXPECT_TRUE(delegate.trayController()->isVisible());
-}
-
-TEST_F(SettingsWindowTest, WhereOnlyTheDesktopTakesKeysTheHUDPaneSaysSoAndOffersNoReplacing)
-{
-    m_settings.setReplaceSystemHUD(true);
-    const std::function<bool(QQuickItem*, const QString&)> shows = [&](QQuickItem* from, const QString& text) {
-        if (from->isVisible() && from->property("text").toString() == text)
-            return true;
-        const QList<QQuickItem*> children = from->childItems();
-        return std::any_of(children.begin(), children.end(), [&](QQuickItem* child) { return shows(child, text); });
-    };
-    for (const bool wayland : { false, true }) {
-        SCOPED_TRACE(wayland ? "Wayland" : "X11");
-        m_keys.waylandLike = wayland;
-        // Fixed for a session; flipped here, so the pane is told.
-        Q_EMIT m_controller->logic().servicesChanged();
-        const auto find = open(*m_controller, SettingsPane::hud);
-        QQuickItem* replace = find(QStringLiteral("replaceSystemHUD"));
-        ASSERT_NE(replace, nullptr);
-        EXPECT_EQ(replace->isEnabled(), !wayland);
-        EXPECT_EQ(replace->property("checked").toBool(), !wayland);
-        EXPECT_EQ(find(QStringLiteral("keyCapture"))->isVisible(), !wayland);
-        EXPECT_EQ(shows(m_controller->window()->rootObject(), LinuxWording::keysHeldByDesktopFooter()), wayland);
-        m_controller->window()->close();
-    }
-    EXPECT_TRUE(m_settings.replaceSystemHUD()) << "the stored choice is kept for an X11 session";
 }

@@ -116,7 +116,7 @@ protected:
     xcb_window_t panel = 0;
 };
 
-TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWithItsCaller)
+TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAnOwnedActivityEndsWithItsCallerAndBadRequestsAreRefused)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(frameBecomes(statusNotch));
@@ -153,7 +153,58 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWi
     EXPECT_EQ(owned.out, "(uint32 2,)\n");
     EXPECT_TRUE(sawEnded(2, 4));
     EXPECT_TRUE(frameBecomes(statusNotch));
+
+    // Every bad request is refused by name and the program keeps running.
+    auto other = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-other"));
+    const auto cleanup = qScopeGuard([&] {
+        other.reset();
+        QDBusConnection::disconnectFromBus("activities-other");
+    });
+    const QDBusMessage othersOwn = call("Start", { "other", "Call", QVariantMap {} }, other.get());
+    ASSERT_EQ(othersOwn.type(), QDBusMessage::ReplyMessage) << qPrintable(othersOwn.errorMessage());
+    const uint othersId = othersOwn.arguments().value(0).toUInt();
+
+    const QString invalid = activitiesInterface + ".Error.Invalid";
+    const QString notAllowed = activitiesInterface + ".Error.NotAllowed";
+    const auto start = [](const QString& title, const QVariantMap& hints = {}) {
+        return std::make_pair(QString("Start"), QVariantList { "app", title, hints });
+    };
+    const struct {
+        const char* what;
+        std::pair<QString, QVariantList> request;
+        QString error;
+    } cases[] = {
+        { "empty title", start(""), invalid },
+        { "121-character title", start(QString(121, 't')), invalid },
+        { "201-character subtitle", start("T", { { "subtitle", QString(201, 's') } }), invalid },
+        { "progress 1.5", start("T", { { "progress", 1.5 } }), invalid },
+        { "progress x", start("T", { { "progress", "x" } }), invalid },
+        { "countdown in the past", start("T", { { "endsAt", QDateTime::currentMSecsSinceEpoch() - 60'000 } }), invalid },
+        { "symbol with a slash", start("T", { { "symbol", "../etc/passwd" } }), invalid },
+        { "three actions", start("T", { { "actions", QStringList { "A", "B", "C" } } }), invalid },
+        { "unknown id", { "End", { 99u } }, activitiesInterface + ".Error.NotFound" },
+        { "another caller's owned activity", { "Update", { othersId, QVariantMap { { "progress", 0.5 } } } }, notAllowed },
+    };
+    for (const auto& c : cases) {
+        const QDBusMessage reply = call(c.request.first, c.request.second);
+        EXPECT_EQ(reply.errorName(), c.error) << c.what << ": " << qPrintable(reply.errorMessage());
+        EXPECT_FALSE(reply.errorMessage().isEmpty()) << c.what;
+    }
+
+    // Just inside the limits, then one past them: 8 per caller.
+    const QVariantMap longest { { "subtitle", QString(200, 's') }, { "progress", 1.0 }, { "unknownHint", 1 } };
+    for (int i = 0; i < 8; ++i) {
+        const QDBusMessage reply = call("Start", { "app", QString(120, 't'), longest });
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << i << ": " << qPrintable(reply.errorMessage());
+    }
+    EXPECT_EQ(call("Start", { "app", "Ninth", QVariantMap {} }).errorName(), activitiesInterface + ".Error.TooMany");
+    EXPECT_TRUE(program.logShows("Ignoring unknown hints from")) << program.log.constData();
     EXPECT_EQ(program.state(), QProcess::Running);
+
+    // Turned off in the settings before launch: nobody may start one.
+    ASSERT_TRUE(program.stop()) << program.log.constData();
+    ASSERT_NO_FATAL_FAILURE(launch({ { "showActivities", false } }));
+    EXPECT_EQ(call("Start", { "app", "Off", QVariantMap {} }).errorName(), notAllowed);
 }
 
 TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunningAndStartsListsUpdatesAndEnds)
@@ -205,61 +256,6 @@ TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunningAndStartsLis
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage:\n  brimwell activity start TITLE"));
     EXPECT_EQ(program.state(), QProcess::Running);
-}
-
-TEST_F(ActivitiesBusTest, EveryBadRequestIsRefusedByNameAndTheProgramKeepsRunning)
-{
-    ASSERT_NO_FATAL_FAILURE(launch());
-    auto other = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-other"));
-    const auto cleanup = qScopeGuard([&] {
-        other.reset();
-        QDBusConnection::disconnectFromBus("activities-other");
-    });
-    const QDBusMessage othersOwn = call("Start", { "other", "Call", QVariantMap {} }, other.get());
-    ASSERT_EQ(othersOwn.type(), QDBusMessage::ReplyMessage) << qPrintable(othersOwn.errorMessage());
-    const uint othersId = othersOwn.arguments().value(0).toUInt();
-
-    const QString invalid = activitiesInterface + ".Error.Invalid";
-    const QString notAllowed = activitiesInterface + ".Error.NotAllowed";
-    const auto start = [](const QString& title, const QVariantMap& hints = {}) {
-        return std::make_pair(QString("Start"), QVariantList { "app", title, hints });
-    };
-    const struct {
-        const char* what;
-        std::pair<QString, QVariantList> request;
-        QString error;
-    } cases[] = {
-        { "empty title", start(""), invalid },
-        { "121-character title", start(QString(121, 't')), invalid },
-        { "201-character subtitle", start("T", { { "subtitle", QString(201, 's') } }), invalid },
-        { "progress 1.5", start("T", { { "progress", 1.5 } }), invalid },
-        { "progress x", start("T", { { "progress", "x" } }), invalid },
-        { "countdown in the past", start("T", { { "endsAt", QDateTime::currentMSecsSinceEpoch() - 60'000 } }), invalid },
-        { "symbol with a slash", start("T", { { "symbol", "../etc/passwd" } }), invalid },
-        { "three actions", start("T", { { "actions", QStringList { "A", "B", "C" } } }), invalid },
-        { "unknown id", { "End", { 99u } }, activitiesInterface + ".Error.NotFound" },
-        { "another caller's owned activity", { "Update", { othersId, QVariantMap { { "progress", 0.5 } } } }, notAllowed },
-    };
-    for (const auto& c : cases) {
-        const QDBusMessage reply = call(c.request.first, c.request.second);
-        EXPECT_EQ(reply.errorName(), c.error) << c.what << ": " << qPrintable(reply.errorMessage());
-        EXPECT_FALSE(reply.errorMessage().isEmpty()) << c.what;
-    }
-
-    // Just inside the limits, then one past them: 8 per caller.
-    const QVariantMap longest { { "subtitle", QString(200, 's') }, { "progress", 1.0 }, { "unknownHint", 1 } };
-    for (int i = 0; i < 8; ++i) {
-        const QDBusMessage reply = call("Start", { "app", QString(120, 't'), longest });
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << i << ": " << qPrintable(reply.errorMessage());
-    }
-    EXPECT_EQ(call("Start", { "app", "Ninth", QVariantMap {} }).errorName(), activitiesInterface + ".Error.TooMany");
-    EXPECT_TRUE(program.logShows("Ignoring unknown hints from")) << program.log.constData();
-    EXPECT_EQ(program.state(), QProcess::Running);
-
-    // Turned off in the settings before launch: nobody may start one.
-    ASSERT_TRUE(program.stop()) << program.log.constData();
-    ASSERT_NO_FATAL_FAILURE(launch({ { "showActivities", false } }));
-    EXPECT_EQ(call("Start", { "app", "Off", QVariantMap {} }).errorName(), notAllowed);
 }
 
 } // namespace

@@ -52,7 +52,7 @@ QStringList titles(const QList<CalendarEvent>& events)
 
 } // namespace
 
-TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdentifiersAndCancelledOrDeclinedOnesAreDropped)
+TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdsAndCancelledDeclinedOrBadOnesAreDroppedWithALogLine)
 {
     const ICalendarFile file = ICalendarFile::parse(calendar(vevent("UID:titled\nDTSTART:20260105T090000Z\n"
                                                                     "DTEND:20260105T100000Z\nSUMMARY:  Standup \\n \n")
@@ -99,6 +99,33 @@ TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdentifiersAndCancelledOrDeclined
             QStringLiteral("invites.ics"));
     EXPECT_EQ(titles(shown(invites.occurrences(local(1, 5), local(1, 6), { QStringLiteral("me@example.com") }, {}))),
         QStringList({ "Others declined", "Not mine" }));
+
+    // Bad input is logged with the file and skipped.
+    LogCapture log;
+    EXPECT_FALSE(ICalendarFile::parse("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:x\r\nDTSTART:2026", "cut.ics").isValid());
+    EXPECT_FALSE(ICalendarFile::parse(QByteArray("\x01\x02garbage END:VCALENDAR"), "junk.ics").isValid());
+    const ICalendarFile mixed = ICalendarFile::parse(
+        calendar(vevent("UID:nostart\nSUMMARY:No start\n") + vevent("UID:mars\nDTSTART;TZID=Mars/Olympus:20260105T090000\n")
+            + vevent("UID:good\nSUMMARY:Good\nDTSTART:20260105T090000Z\n")
+            + vevent("UID:minutely\nSUMMARY:Every minute\n"
+                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY\n")
+            + vevent("UID:thousand\nSUMMARY:A thousand\n"
+                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY;COUNT=1000\n")),
+        QStringLiteral("mixed.ics"));
+    const QList<CalendarStoreEvent> stored = mixed.occurrences(local(1, 5), local(1, 6), {}, {});
+    EXPECT_EQ(stored.first().title, QStringLiteral("Good"));
+    EXPECT_EQ(stored.size(), 1 + 1000 + 1000); // the endless rule is cut at its bound, the one at it is whole
+    EXPECT_FALSE(log.mentions(QStringLiteral("Event thousand")));
+
+    const QStringList expected {
+        "Skipped cut.ics: not a complete iCalendar file (no END:VCALENDAR at its end)",
+        "Skipped junk.ics: not an iCalendar file",
+        "Skipped event nostart in mixed.ics: it has no valid DTSTART",
+        "Skipped event mars in mixed.ics: unknown time zone \"Mars/Olympus\"",
+        "Event minutely in mixed.ics repeats more than 1000 times in the range; the rest are left out",
+    };
+    for (const QString& line : expected)
+        EXPECT_TRUE(log.contains(line)) << qPrintable(line) << "\n" << qPrintable(log.messages().join('\n'));
 }
 
 TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
@@ -123,35 +150,6 @@ TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
     ASSERT_EQ(spring.size(), 3);
     for (const CalendarEvent& e : spring)
         EXPECT_EQ(e.startDate.toLocalTime().time(), QTime(9, 0)) << qPrintable(e.startDate.toString(Qt::ISODate));
-}
-
-TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
-{
-    LogCapture log;
-    EXPECT_FALSE(ICalendarFile::parse("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:x\r\nDTSTART:2026", "cut.ics").isValid());
-    EXPECT_FALSE(ICalendarFile::parse(QByteArray("\x01\x02garbage END:VCALENDAR"), "junk.ics").isValid());
-    const ICalendarFile file = ICalendarFile::parse(
-        calendar(vevent("UID:nostart\nSUMMARY:No start\n") + vevent("UID:mars\nDTSTART;TZID=Mars/Olympus:20260105T090000\n")
-            + vevent("UID:good\nSUMMARY:Good\nDTSTART:20260105T090000Z\n")
-            + vevent("UID:minutely\nSUMMARY:Every minute\n"
-                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY\n")
-            + vevent("UID:thousand\nSUMMARY:A thousand\n"
-                     "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY;COUNT=1000\n")),
-        QStringLiteral("mixed.ics"));
-    const QList<CalendarStoreEvent> events = file.occurrences(local(1, 5), local(1, 6), {}, {});
-    EXPECT_EQ(events.first().title, QStringLiteral("Good"));
-    EXPECT_EQ(events.size(), 1 + 1000 + 1000); // the endless rule is cut at its bound, the one at it is whole
-    EXPECT_FALSE(log.mentions(QStringLiteral("Event thousand")));
-
-    const QStringList expected {
-        "Skipped cut.ics: not a complete iCalendar file (no END:VCALENDAR at its end)",
-        "Skipped junk.ics: not an iCalendar file",
-        "Skipped event nostart in mixed.ics: it has no valid DTSTART",
-        "Skipped event mars in mixed.ics: unknown time zone \"Mars/Olympus\"",
-        "Event minutely in mixed.ics repeats more than 1000 times in the range; the rest are left out",
-    };
-    for (const QString& line : expected)
-        EXPECT_TRUE(log.contains(line)) << qPrintable(line) << "\n" << qPrintable(log.messages().join('\n'));
 }
 
 namespace {

@@ -72,12 +72,7 @@ protected:
         ASSERT_TRUE(program.logShows("Live activities served at /com/larkmoor/Brimwell/Activities")) << program.log.constData();
         ASSERT_NE(panel = x.islandOf(program.processId(), 10000), 0u);
     }
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), x.display());
-        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
-        return env;
-    }
+    QProcessEnvironment environment() const { return ChildProcess::x11Environment(m_dir.path(), x.display(), bus.address); }
     bool frameBecomes(const QRect& frame) { return x.geometryBecomes(panel, frame, 10000); }
 
     Finished finish(const QString& command, const QStringList& arguments)
@@ -121,7 +116,7 @@ protected:
     xcb_window_t panel = 0;
 };
 
-TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWithItsCaller)
+TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAnOwnedActivityEndsWithItsCallerAndBadRequestsAreRefused)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(frameBecomes(statusNotch));
@@ -158,65 +153,8 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAndAnOwnedActivityEndsWi
     EXPECT_EQ(owned.out, "(uint32 2,)\n");
     EXPECT_TRUE(sawEnded(2, 4));
     EXPECT_TRUE(frameBecomes(statusNotch));
-    EXPECT_EQ(program.state(), QProcess::Running);
-}
 
-TEST_F(ActivitiesBusTest, TheCommandLineStartsListsUpdatesAndEnds)
-{
-    ASSERT_NO_FATAL_FAILURE(launch());
-    const Finished started = cli({ "start", "Copying", "--progress", "0.25", "--symbol", "folder" });
-    ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
-    EXPECT_EQ(started.out, "1\n");
-    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t25%\n");
-    EXPECT_EQ(cli({ "update", "1", "--progress=0.5" }).exitCode, 0);
-    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t50%\n");
-    EXPECT_TRUE(program.logShows("Activity 1 started by")) << program.log.constData();
-    EXPECT_TRUE(program.log.contains(", not owned")) << "the command line's activities outlive it";
-    EXPECT_EQ(cli({ "end", "1" }).exitCode, 0);
-    EXPECT_TRUE(sawEnded(1, 1));
-    EXPECT_EQ(cli({ "list" }).out, "");
-
-    // Refused by Brimwell: status 1 and its reason.
-    const Finished again = cli({ "end", "1" });
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err, "brimwell: no activity 1 runs\n");
-    EXPECT_EQ(cli({ "start", "Half", "--progress", "1.5" }).exitCode, 1);
-
-    // Timers: the shortest and a long one run; zero, negative and other text are usage errors.
-    for (const char* timer : { "1s", "1h30m" })
-        EXPECT_EQ(cli({ "start", timer, "--timer", timer }).exitCode, 0) << timer;
-    const QString timers = cli({ "list" }).out;
-    EXPECT_TRUE(timers.contains(QRegularExpression("\\t1h30m\\t1:(30:00|29:\\d\\d)\n"))) << qPrintable(timers);
-    for (const char* bad : { "0s", "-5m", "5", "5x" }) {
-        const Finished refused = cli({ "start", "Tea", "--timer", bad });
-        EXPECT_EQ(refused.exitCode, 2) << bad;
-        EXPECT_TRUE(refused.err.startsWith("brimwell activity: --timer takes a time above zero")) << qPrintable(refused.err);
-    }
-    EXPECT_EQ(cli({ "start", "Tea", "--timer", "5m", "--elapsed" }).exitCode, 2);
-    EXPECT_EQ(cli({ "update", "one" }).exitCode, 2);
-    const Finished help = cli({ "--help" });
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith("Usage:\n  brimwell activity start TITLE"));
-    EXPECT_EQ(program.state(), QProcess::Running);
-}
-
-TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunning)
-{
-    const Finished nobody = cli({ "list" });
-    EXPECT_EQ(nobody.exitCode, 1);
-    EXPECT_EQ(nobody.err, "brimwell: Brimwell is not running\n");
-
-    // The name owned by a connection that serves no activities.
-    ASSERT_TRUE(connection->registerService("com.larkmoor.Brimwell"));
-    const Finished withoutObject = cli({ "end", "3" });
-    EXPECT_EQ(withoutObject.exitCode, 1);
-    EXPECT_TRUE(withoutObject.err.startsWith("brimwell: the running Brimwell takes no live activities ("))
-        << qPrintable(withoutObject.err);
-}
-
-TEST_F(ActivitiesBusTest, EveryBadRequestIsRefusedByNameAndTheProgramKeepsRunning)
-{
-    ASSERT_NO_FATAL_FAILURE(launch());
+    // Every bad request is refused by name and the program keeps running.
     auto other = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-other"));
     const auto cleanup = qScopeGuard([&] {
         other.reset();
@@ -267,6 +205,57 @@ TEST_F(ActivitiesBusTest, EveryBadRequestIsRefusedByNameAndTheProgramKeepsRunnin
     ASSERT_TRUE(program.stop()) << program.log.constData();
     ASSERT_NO_FATAL_FAILURE(launch({ { "showActivities", false } }));
     EXPECT_EQ(call("Start", { "app", "Off", QVariantMap {} }).errorName(), notAllowed);
+}
+
+TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunningAndStartsListsUpdatesAndEnds)
+{
+    const Finished nobody = cli({ "list" });
+    EXPECT_EQ(nobody.exitCode, 1);
+    EXPECT_EQ(nobody.err, "brimwell: Brimwell is not running\n");
+
+    // The name owned by a connection that serves no activities.
+    ASSERT_TRUE(connection->registerService("com.larkmoor.Brimwell"));
+    const Finished withoutObject = cli({ "end", "3" });
+    EXPECT_EQ(withoutObject.exitCode, 1);
+    EXPECT_TRUE(withoutObject.err.startsWith("brimwell: the running Brimwell takes no live activities ("))
+        << qPrintable(withoutObject.err);
+    ASSERT_TRUE(connection->unregisterService("com.larkmoor.Brimwell"));
+
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const Finished started = cli({ "start", "Copying", "--progress", "0.25", "--symbol", "folder" });
+    ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
+    EXPECT_EQ(started.out, "1\n");
+    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t25%\n");
+    EXPECT_EQ(cli({ "update", "1", "--progress=0.5" }).exitCode, 0);
+    EXPECT_EQ(cli({ "list" }).out, "1\tCopying\t50%\n");
+    EXPECT_TRUE(program.logShows("Activity 1 started by")) << program.log.constData();
+    EXPECT_TRUE(program.log.contains(", not owned")) << "the command line's activities outlive it";
+    EXPECT_EQ(cli({ "end", "1" }).exitCode, 0);
+    EXPECT_TRUE(sawEnded(1, 1));
+    EXPECT_EQ(cli({ "list" }).out, "");
+
+    // Refused by Brimwell: status 1 and its reason.
+    const Finished again = cli({ "end", "1" });
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err, "brimwell: no activity 1 runs\n");
+    EXPECT_EQ(cli({ "start", "Half", "--progress", "1.5" }).exitCode, 1);
+
+    // Timers: the shortest and a long one run; zero, negative and other text are usage errors.
+    for (const char* timer : { "1s", "1h30m" })
+        EXPECT_EQ(cli({ "start", timer, "--timer", timer }).exitCode, 0) << timer;
+    const QString timers = cli({ "list" }).out;
+    EXPECT_TRUE(timers.contains(QRegularExpression("\\t1h30m\\t1:(30:00|29:\\d\\d)\n"))) << qPrintable(timers);
+    for (const char* bad : { "0s", "-5m", "5", "5x" }) {
+        const Finished refused = cli({ "start", "Tea", "--timer", bad });
+        EXPECT_EQ(refused.exitCode, 2) << bad;
+        EXPECT_TRUE(refused.err.startsWith("brimwell activity: --timer takes a time above zero")) << qPrintable(refused.err);
+    }
+    EXPECT_EQ(cli({ "start", "Tea", "--timer", "5m", "--elapsed" }).exitCode, 2);
+    EXPECT_EQ(cli({ "update", "one" }).exitCode, 2);
+    const Finished help = cli({ "--help" });
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage:\n  brimwell activity start TITLE"));
+    EXPECT_EQ(program.state(), QProcess::Running);
 }
 
 } // namespace

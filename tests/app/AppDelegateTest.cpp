@@ -87,18 +87,25 @@ TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
     EXPECT_EQ(terminate.count(), 1);
 }
 
-TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
+TEST_F(AppDelegateTest, NowPlayingAndTheBatteryFollowTheirSwitchesAndTheBatteryItsPresence)
 {
     NowPlayingRig rig;
     rig.build(Clock::system());
+    FakePowerSources sources;
+    sources.sources = { FakePowerSources::battery(64) };
     FeatureFactories factories;
     factories.nowPlaying = [&] { return std::move(rig.service); };
+    factories.battery = [&] { return std::make_unique<BatteryService>(sources); };
     AppDelegate delegate(defaults, guard, island(), factories);
     NowPlayingService* service = delegate.features().nowPlaying;
+    BatteryService* battery = delegate.features().battery;
     ASSERT_NE(service, nullptr);
+    ASSERT_NE(battery, nullptr);
     EXPECT_FALSE(service->isRunning()); // constructed, not started
+    EXPECT_FALSE(sources.observing);
 
     ASSERT_TRUE(delegate.started());
+    QCoreApplication::processEvents();
     EXPECT_TRUE(service->isRunning());
     delegate.settings().setShowNowPlaying(false);
     EXPECT_FALSE(service->isRunning());
@@ -108,6 +115,23 @@ TEST_F(AppDelegateTest, NowPlayingFollowsItsSwitchAndStopsWithTheProcess)
     delegate.settings().setPreferredPlayer(QStringLiteral("mpv"));
     delegate.settings().setIgnoredPlayers({ QStringLiteral("firefox"), QString(), QStringLiteral("firefox") });
     EXPECT_EQ(rig.players.preferences, std::make_pair(QStringLiteral("mpv"), QStringList { QStringLiteral("firefox") }));
+
+    const IslandViewModel& model = delegate.islandController()->viewModel();
+    EXPECT_EQ(battery->level(), 64);
+    EXPECT_TRUE(model.showsBattery());
+    // A machine without a battery never shows one.
+    sources.change({});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(model.showsBattery());
+    sources.change({ FakePowerSources::battery(63) });
+    delegate.settings().setShowBattery(false);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sources.observing);
+    EXPECT_FALSE(battery->hasStatus());
+    EXPECT_FALSE(model.showsBattery());
+    delegate.settings().setShowBattery(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model.showsBattery());
 
     delegate.quitting();
     EXPECT_FALSE(service->isRunning());
@@ -147,36 +171,4 @@ TEST_F(AppDelegateTest, TheHUDStartsAfterTheIslandShowsInItAndLetsGoOfTheKeysAtT
     EXPECT_FALSE(hud->volume().isRunning());
     EXPECT_FALSE(hud->presenter()->hasState());
     EXPECT_EQ(made, 1);
-}
-
-TEST_F(AppDelegateTest, TheBatteryFollowsItsSwitchAndItsPresenceDecidesTheBand)
-{
-    FakePowerSources sources;
-    sources.sources = { FakePowerSources::battery(64) };
-    FeatureFactories factories;
-    factories.battery = [&] { return std::make_unique<BatteryService>(sources); };
-    AppDelegate delegate(defaults, guard, island(), factories);
-    BatteryService* battery = delegate.features().battery;
-    ASSERT_NE(battery, nullptr);
-    EXPECT_FALSE(sources.observing); // constructed, not started
-
-    ASSERT_TRUE(delegate.started());
-    QCoreApplication::processEvents();
-    const IslandViewModel& model = delegate.islandController()->viewModel();
-    EXPECT_EQ(battery->level(), 64);
-    EXPECT_TRUE(model.showsBattery());
-
-    // A machine without a battery never shows one.
-    sources.change({});
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(model.showsBattery());
-    sources.change({ FakePowerSources::battery(63) });
-    delegate.settings().setShowBattery(false);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(sources.observing);
-    EXPECT_FALSE(battery->hasStatus());
-    EXPECT_FALSE(model.showsBattery());
-    delegate.settings().setShowBattery(true);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(model.showsBattery());
 }

@@ -42,7 +42,6 @@ protected:
         // The band the open island takes, in layout points.
         if (session->run(QStringLiteral("grim"), { QStringLiteral("-g"), QStringLiteral("0,0 1280x260"), path }) != 0)
             return {};
-
         return QImage(path).convertToFormat(QImage::Format_RGB32);
     }
     /// The island's outline on the screenshot: the box of the pixels darker
@@ -80,12 +79,8 @@ protected:
     }
     QString describe() const
     {
-        return QStringLiteral("island at %1x%2+%3+%4\n")
-                   .arg(m_lastBox.width())
-                   .arg(m_lastBox.height())
-                   .arg(m_lastBox.x())
-                   .arg(m_lastBox.y())
-            + QString::fromUtf8(log);
+        const QRect& b = m_lastBox;
+        return QStringLiteral("island at %1x%2+%3+%4\n%5").arg(b.width()).arg(b.height()).arg(b.x()).arg(b.y()).arg(log);
     }
     /// The layout's centre line, in points.
     static int centre() { return 640; }
@@ -98,16 +93,21 @@ protected:
     /// Onto the desktop, below where the open island reaches.
     bool park() { return session->movePointer(centre(), 780); }
 
-    /// test-drag-source, a Qt program on Wayland, started with `arguments`:
-    /// its window fills the output below the island; pressed there, its
-    /// drag is carried onto the island and dropped.
+    /// One of the tests' own programs (tests/<name>) in the session, as a Qt
+    /// program on Wayland.
+    void startTool(QProcess& process, const char* name, const QStringList& arguments)
+    {
+        QProcessEnvironment env = session->environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        session->startAsUser(process,
+            qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/") + QLatin1String(name), arguments, env);
+    }
+    /// test-drag-source started with `arguments`: its window fills the output
+    /// below the island; pressed there, its drag is dropped on the island.
     void dropOnIsland(const QStringList& arguments)
     {
         QProcess source;
-        QProcessEnvironment env = session->environment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-        session->startAsUser(
-            source, qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/test-drag-source"), arguments, env);
+        startTool(source, "test-drag-source", arguments);
         // It maps a moment after it starts: press until the drag begins.
         bool pressed = false;
         for (int attempt = 0; attempt < 20 && !pressed; ++attempt) {
@@ -146,7 +146,7 @@ protected:
 
 } // namespace
 
-TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
+TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTheCompositor)
 {
     ASSERT_NO_FATAL_FAILURE(start(1));
     ASSERT_TRUE(park());
@@ -163,8 +163,7 @@ TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
     QDir().mkpath(files);
     for (const char* name : { "a.txt", "b.txt" }) {
         QFile file(files + QLatin1String(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("shelved\n");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("shelved\n") == 8);
     }
     QImage png(8, 8, QImage::Format_ARGB32);
     png.fill(Qt::red);
@@ -179,10 +178,7 @@ TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
 
     // A tile dragged out of the island reaches another program's window.
     QProcess target;
-    QProcessEnvironment targetEnv = session->environment();
-    targetEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-    session->startAsUser(target, qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/test-drag-source"),
-        { QStringLiteral("--target") }, targetEnv);
+    startTool(target, "test-drag-source", { QStringLiteral("--target") });
     // Its window fills the output, blue below the island.
     ASSERT_TRUE(SwaySession::waitFor([&] { return qBlue(screenshot().pixel(10, 230)) == 0xa0; }));
     ASSERT_NO_FATAL_FAILURE(hover());
@@ -231,6 +227,33 @@ TEST_F(NativeWaylandTest, OpensOnHoverClosesOnLeaveAndTakesADrop)
     EXPECT_FALSE(history().contains("\"secret\"")) << history().constData();
     EXPECT_EQ(program.state(), QProcess::Running);
 
+    // A bar that reserves the top 30 points, started after Brimwell: the
+    // island moves below it.
+    QProcess panel;
+    startTool(panel, "test-layer-panel", { QStringLiteral("30") });
+    ASSERT_TRUE(panel.waitForReadyRead(5000) && panel.readLine().trimmed() == "ready");
+    EXPECT_TRUE(showsBox(expected(closedPoints).translated(0, 30))) << qPrintable(describe());
+    // Hover still opens it where it is.
+    ASSERT_TRUE(session->movePointer(centre() - 10, 38));
+    ASSERT_TRUE(session->movePointer(centre(), 40));
+    EXPECT_TRUE(showsBox(expected(openPoints).translated(0, 30))) << qPrintable(describe());
+    ASSERT_TRUE(park());
+
+    // "At the top edge": over the bar.
+    TearDown();
+    QDir().mkpath(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell"));
+    QFile settings(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell/settings.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::Append));
+    settings.write("\n[General]\nislandPosition=topEdge\n");
+    settings.close();
+    SwaySession::giveToUser(session->home());
+    log.clear();
+    session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session->environment());
+    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
+    EXPECT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
+    panel.kill();
+    panel.waitForFinished(5000);
+
     // The compositor going away ends the program with status 1, not a crash.
     session.reset();
     ASSERT_TRUE(program.waitForFinished(10000));
@@ -267,43 +290,6 @@ TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndWhole
     }
 }
 
-TEST_F(NativeWaylandTest, StaysBelowATopPanelUnlessPlacedAtTheTopEdge)
-{
-    // A bar that reserves the top 30 points, before and after Brimwell starts.
-    const auto startPanel = [&](QProcess& panel) {
-        session->startAsUser(panel, qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/test-layer-panel"),
-            { QStringLiteral("30") }, session->environment());
-        return panel.waitForReadyRead(5000) && panel.readLine().trimmed() == "ready";
-    };
-    const QRect belowPanel = expected(closedPoints).translated(0, 30);
-    ASSERT_NO_FATAL_FAILURE(start(1));
-    ASSERT_TRUE(park());
-    ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
-    QProcess panel;
-    ASSERT_TRUE(startPanel(panel));
-    EXPECT_TRUE(showsBox(belowPanel)) << qPrintable(describe());
-    // Hover still opens it where it is.
-    ASSERT_TRUE(session->movePointer(centre() - 10, 38));
-    ASSERT_TRUE(session->movePointer(centre(), 40));
-    EXPECT_TRUE(showsBox(expected(openPoints).translated(0, 30))) << qPrintable(describe());
-    ASSERT_TRUE(park());
-
-    // "At the top edge": over the bar.
-    TearDown();
-    QDir().mkpath(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell"));
-    QFile settings(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell/settings.ini"));
-    ASSERT_TRUE(settings.open(QIODevice::Append));
-    settings.write("\n[General]\nislandPosition=topEdge\n");
-    settings.close();
-    SwaySession::giveToUser(session->home());
-    log.clear();
-    session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session->environment());
-    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
-    EXPECT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
-    panel.kill();
-    panel.waitForFinished(5000);
-}
-
 // KDE Plasma's compositor, headless (its virtual backend), at a fractional
 // scale it announces through the fractional scale protocol. There is no
 // screenshot tool for it here, so the log tells what the island got.
@@ -330,10 +316,7 @@ TEST(NativeKWinTest, TheIslandShowsAtTheCompositorsFractionalScaleAndEndsWithIt)
     QProcess compositor;
     compositor.setProcessChannelMode(QProcess::MergedChannels);
     SwaySession::startAsUser(compositor, kwin,
-        { QStringLiteral("--virtual"), QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"),
-            QStringLiteral("wayland-kw"), QStringLiteral("--width"), QStringLiteral("1280"), QStringLiteral("--height"),
-            QStringLiteral("800"), QStringLiteral("--scale"), QStringLiteral("1.5") },
-        env);
+        QStringLiteral("--virtual --no-lockscreen --socket wayland-kw --width 1280 --height 800 --scale 1.5").split(' '), env);
     ASSERT_TRUE(SwaySession::waitFor([&] { return QFile::exists(runtime + QStringLiteral("/wayland-kw")); }, 20000))
         << compositor.readAll().constData();
 

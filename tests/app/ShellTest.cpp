@@ -23,16 +23,13 @@
 // The shell's logic: the update feed and appcast, the autostart entry, the
 // tray menu and the settings window's remembered pane and display choices.
 
-TEST(UpdaterTest, FeedURLMustBeAnHttpsAddressWithAHost)
+TEST(UpdaterTest, StartsOnlyWithAnHttpsFeedAndMirrorsWhetherACheckCanStart)
 {
     EXPECT_EQ(UpdaterService::feedURL(QStringLiteral("  https://updates.example.org/appcast.xml\n")),
         QUrl(QStringLiteral("https://updates.example.org/appcast.xml")));
     for (const char* bad : { "http://updates.example.org/appcast.xml", "https:///appcast.xml", "HTTPS-ish", "" })
         EXPECT_FALSE(UpdaterService::feedURL(QLatin1String(bad))) << bad;
-}
 
-TEST(UpdaterTest, StartsOnlyWithAFeedAndMirrorsWhetherACheckCanStart)
-{
     LogCapture log;
     FakeUpdateFramework framework;
     UpdaterService none(framework, {});
@@ -94,16 +91,15 @@ TEST(AppcastTest, OffersOnlyANewerVersionByItsNumbersAndSkipsBadItems)
     EXPECT_TRUE(log.mentions(QStringLiteral("has no version")));
     EXPECT_TRUE(log.mentions(QStringLiteral("has no https download")));
 
-    const auto newer = Appcast::newestNewerThan(*items, QStringLiteral("27"));
+    const auto newer = Appcast::newestNewerThan(*items, QStringLiteral("109"));
     ASSERT_TRUE(newer);
     EXPECT_EQ(newer->shortVersion, QStringLiteral("1.10"));
     EXPECT_EQ(newer->releaseNotesURL, QUrl(QStringLiteral("https://example.org/notes/1.10")));
     EXPECT_FALSE(Appcast::newestNewerThan(*items, QStringLiteral("110"))); // same
-    EXPECT_FALSE(Appcast::newestNewerThan(*items, QStringLiteral("200"))); // older
+    EXPECT_FALSE(Appcast::newestNewerThan(*items, QStringLiteral("111"))); // older
 
     QString error;
-    EXPECT_FALSE(Appcast::parse("<rss><channel><item>", &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(Appcast::parse("<rss><channel><item>", &error) || error.isEmpty());
     EXPECT_FALSE(Appcast::parse("<html><body/></html>", &error));
     EXPECT_EQ(error, QStringLiteral("not an RSS document"));
 
@@ -178,12 +174,11 @@ TEST(TrayTest, MenuHoldsItsThreeEntriesAndFollowsTheLoginItem)
 
     const QList<QAction*> actions = tray.actions();
     ASSERT_EQ(actions.size(), 4);
-    EXPECT_EQ(actions[0]->text(), QStringLiteral("Settings…"));
-    EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    EXPECT_EQ(actions[1]->text(), QStringLiteral("Launch at Login"));
+    QStringList menu;
+    for (const QAction* action : actions)
+        menu << action->text() + QLatin1Char('|') + action->shortcut().toString();
+    EXPECT_EQ(menu.join(u';').toStdString(), "Settings…|Ctrl+,;Launch at Login|;|;Quit Brimwell|Ctrl+Q");
     EXPECT_TRUE(actions[2]->isSeparator());
-    EXPECT_EQ(actions[3]->text(), QStringLiteral("Quit Brimwell"));
-    EXPECT_EQ(actions[3]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     actions[0]->trigger();
     actions[3]->trigger();
     EXPECT_EQ(opened, 1);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <array>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -44,11 +45,6 @@ protected:
     void SetUp() override { prepare(GetParam()); }
 };
 
-class LockFileTest : public ProgramRun {
-protected:
-    void SetUp() override { prepare(Bus::none); }
-};
-
 TEST_P(SingleInstanceTest, SecondCopyExitsCleanlyAndTheFirstReopensAndStopsOnSigterm)
 {
     ChildProcess::Brimwell first;
@@ -76,8 +72,9 @@ TEST_P(SingleInstanceTest, SecondCopyExitsCleanlyAndTheFirstReopensAndStopsOnSig
 }
 
 // A lock file that cannot be made is no other copy: the program starts.
-TEST_F(LockFileTest, StartsWhenTheLockFileCannotBeMade)
+TEST_F(ProgramRun, StartsWhenTheLockFileCannotBeMade)
 {
+    ASSERT_NO_FATAL_FAILURE(prepare(Bus::none));
     // A runtime folder whose path leaves no room for the lock file's name
     // (the path would pass PATH_MAX): an error, and one even root gets.
     QString runtime = m_home.path();
@@ -97,15 +94,7 @@ TEST_F(LockFileTest, StartsWhenTheLockFileCannotBeMade)
 
 INSTANTIATE_TEST_SUITE_P(
     Guards, SingleInstanceTest, ::testing::Values(Bus::session, Bus::refusesName, Bus::none), [](const auto& info) {
-        switch (info.param) {
-        case Bus::session:
-            return std::string("SessionBus");
-        case Bus::refusesName:
-            return std::string("BusRefusesName");
-        case Bus::none:
-            break;
-        }
-        return std::string("LockFile");
+        return std::string(std::array { "SessionBus", "BusRefusesName", "LockFile" }[int(info.param)]);
     });
 
 } // namespace

@@ -86,12 +86,7 @@ protected:
         m_watcher.reset();
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), m_x.display());
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
-        return env;
-    }
+    QProcessEnvironment environment() const { return ChildProcess::x11Environment(m_dir.path(), m_x.display(), m_bus.address); }
     void startWatcher()
     {
         m_watcher = std::make_unique<DBusMock>(m_connection, m_bus.address, watcherName,
@@ -126,9 +121,8 @@ protected:
     /// A program of the desktop on the test's display, running until the test ends.
     void startDesktopProgram(QProcess& process, const QString& program, const QStringList& arguments)
     {
-        if (QStandardPaths::findExecutable(program).isEmpty()) {
+        if (QStandardPaths::findExecutable(program).isEmpty())
             BRIMWELL_MISSING_REAL_PART(qPrintable(program) << " is missing");
-        }
         process.setProcessEnvironment(environment());
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());

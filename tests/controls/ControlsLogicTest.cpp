@@ -10,19 +10,31 @@
 
 TEST(NotchShapeTest, RadiiAreLimitedToWhatFitsAndThePathFlaresIntoTheTopEdge)
 {
-    const NotchShape shape(8, 14);
-    const auto wide = shape.clampedRadii({ 200, 32 });
-    EXPECT_DOUBLE_EQ(wide.top, 8);
-    EXPECT_DOUBLE_EQ(wide.bottom, 14);
-    const auto narrow = shape.clampedRadii({ 20, 32 });
-    EXPECT_DOUBLE_EQ(narrow.top, 5);
-    EXPECT_DOUBLE_EQ(narrow.bottom, 5);
-    const auto flat = NotchShape(30, 30).clampedRadii({ 200, 10 });
-    EXPECT_DOUBLE_EQ(flat.top, 5);
-    EXPECT_DOUBLE_EQ(flat.bottom, 5);
-    const auto empty = shape.clampedRadii({ 0, 0 });
-    EXPECT_DOUBLE_EQ(empty.top, 0);
-    EXPECT_DOUBLE_EQ(empty.bottom, 0);
+    // Each limit on both sides: the top radius by a quarter of the width and
+    // half the height, the bottom one by the body's half width and what the
+    // top leaves of the height.
+    const struct {
+        NotchShape shape;
+        QSizeF size;
+        double top, bottom;
+    } cases[] = {
+        { { 8, 14 }, { 200, 32 }, 8, 14 },
+        { { 8, 14 }, { 44, 32 }, 8, 14 },
+        { { 8, 14 }, { 43, 32 }, 8, 13.5 },
+        { { 8, 14 }, { 32, 32 }, 8, 8 },
+        { { 8, 14 }, { 31, 32 }, 7.75, 7.75 },
+        { { 8, 14 }, { 200, 22 }, 8, 14 },
+        { { 8, 14 }, { 200, 21 }, 8, 13 },
+        { { 8, 14 }, { 200, 16 }, 8, 8 },
+        { { 8, 14 }, { 200, 15 }, 7.5, 7.5 },
+        { { 30, 30 }, { 200, 10 }, 5, 5 },
+        { { 8, 14 }, { 0, 0 }, 0, 0 },
+    };
+    for (const auto& c : cases) {
+        const auto radii = c.shape.clampedRadii(c.size);
+        EXPECT_DOUBLE_EQ(radii.top, c.top) << c.size.width() << "x" << c.size.height();
+        EXPECT_DOUBLE_EQ(radii.bottom, c.bottom) << c.size.width() << "x" << c.size.height();
+    }
 
     // The path flares into the top edge; negative radii give a square body.
     const QRectF rect(10, 0, 200, 32);

@@ -11,23 +11,12 @@
 #include <memory>
 
 // The glow slider drawn in a real X window and dragged with the mouse.
-namespace {
-class GlowSliderTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_view.setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
-        m_view.setColor(Qt::black);
-        m_view.setResizeMode(QQuickView::SizeRootObjectToView);
-    }
-
-    QQuickView m_view;
-};
-} // namespace
-
-TEST_F(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
+TEST(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
 {
-    QQmlComponent component(m_view.engine());
+    QQuickView view;
+    view.setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+    view.setColor(Qt::black);
+    QQmlComponent component(view.engine());
     component.setData(R"(
         import QtQuick
         import Brimwell.Controls
@@ -50,18 +39,18 @@ TEST_F(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
     std::unique_ptr<QObject> object(component.create());
     ASSERT_TRUE(object) << qPrintable(component.errorString());
     auto* scene = qobject_cast<QQuickItem*>(object.get());
-    scene->setParentItem(m_view.contentItem());
-    m_view.resize(240, 40);
-    m_view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
+    scene->setParentItem(view.contentItem());
+    view.resize(240, 40);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
 
     // Value 1.3 draws a full bar with its glow: the reference shows it.
-    ViewProbe::shoot(m_view, QStringLiteral("glow-slider"));
+    ViewProbe::shoot(view, QStringLiteral("glow-slider"));
 
-    QTest::mousePress(&m_view, Qt::LeftButton, {}, QPoint(70, 20));
-    QTest::mouseMove(&m_view, QPoint(235, 20));
-    QTest::mouseMove(&m_view, QPoint(2, 20));
-    QTest::mouseRelease(&m_view, Qt::LeftButton, {}, QPoint(2, 20));
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(70, 20));
+    QTest::mouseMove(&view, QPoint(235, 20));
+    QTest::mouseMove(&view, QPoint(2, 20));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(2, 20));
     const QVariantList drags = scene->property("drags").toList();
     ASSERT_GE(drags.size(), 3);
     EXPECT_DOUBLE_EQ(drags.first().toDouble(), 0.25);
@@ -71,6 +60,6 @@ TEST_F(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
 
     scene->setProperty("drags", QVariantList());
     scene->setProperty("enabled_", false);
-    QTest::mouseClick(&m_view, Qt::LeftButton, {}, QPoint(120, 20));
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(120, 20));
     EXPECT_TRUE(scene->property("drags").toList().isEmpty());
 }

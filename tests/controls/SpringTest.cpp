@@ -26,15 +26,11 @@ double integrate(double stiffness, double damping, double until)
 
 TEST(SpringTest, ResponseAndFractionGiveStiffnessAndDamping)
 {
-    const Spring open(0.42, 0.72);
-    for (double t : { 0.05, 0.12, 0.3, 0.6 })
-        EXPECT_NEAR(open.value(t), integrate(open.stiffness(), open.damping(), t), 1e-6) << t;
-    const Spring close(0.32, 1.0);
-    for (double t : { 0.05, 0.2, 0.4 })
-        EXPECT_NEAR(close.value(t), integrate(close.stiffness(), close.damping(), t), 1e-6) << t;
-    const Spring slow(0.5, 1.6);
-    for (double t : { 0.1, 0.5 })
-        EXPECT_NEAR(slow.value(t), integrate(slow.stiffness(), slow.damping(), t), 1e-6) << t;
+    for (const auto& [spring, times] : { std::pair { Spring(0.42, 0.72), QList { 0.05, 0.12, 0.3, 0.6 } },
+             { Spring(0.32, 1.0), { 0.05, 0.2, 0.4 } }, { Spring(0.5, 1.6), { 0.1, 0.5 } } }) {
+        for (double t : times)
+            EXPECT_NEAR(spring.value(t), integrate(spring.stiffness(), spring.damping(), t), 1e-6) << t;
+    }
 }
 
 TEST(SpringTest, SettlesAndTheEasingCurveFollowsTheSpring)

@@ -6,12 +6,7 @@
 #include "X11SelectionOwner.h"
 #include "XdndDragSource.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 #include <QSettings>
@@ -150,8 +145,8 @@ protected:
         dragSource = x.createWindow();
     }
     QString dataFolder() const { return path(QStringLiteral("data/com.larkmoor.Brimwell")); }
-    QString historyPath() const { return dataFolder() + QStringLiteral("/clipboard-history.json"); }
-    QString shelfPath() const { return dataFolder() + QStringLiteral("/shelf.json"); }
+    QString historyPath() const { return path(historyFile); }
+    QString shelfPath() const { return path(shelfFile); }
     QString settingsPath() const { return path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")); }
     QList<std::tuple<ino_t, off_t, qint64>> stamps() const
     {
@@ -175,9 +170,8 @@ protected:
                 { QStringLiteral("bookmark"), QString::fromLatin1(bookmark->toBase64()) },
                 { QStringLiteral("addedAt"), 786000000.0 + i }, { QStringLiteral("isTemporary"), false } });
         }
-        writeFile(QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json"),
-            QJsonDocument(history).toJson(QJsonDocument::Compact));
-        writeFile(QStringLiteral("data/com.larkmoor.Brimwell/shelf.json"), QJsonDocument(shelf).toJson(QJsonDocument::Compact));
+        writeFile(historyFile, QJsonDocument(history).toJson(QJsonDocument::Compact));
+        writeFile(shelfFile, QJsonDocument(shelf).toJson(QJsonDocument::Compact));
         QSettings settings(settingsPath(), QSettings::IniFormat);
         const QMap<QString, QString> keys = seededSettings();
         for (auto it = keys.cbegin(); it != keys.cend(); ++it)
@@ -236,12 +230,6 @@ protected:
         EXPECT_EQ(QDir(dataFolder()).entryList({ QStringLiteral("*.corrupt*") }, QDir::Files), QStringList());
         for (const char* complaint : { "Unable to read", "Unable to save", "Unable to write" })
             EXPECT_FALSE(program.log.contains(complaint)) << "the log says \"" << complaint << "\"";
-    }
-
-    void start()
-    {
-        // No session bus: a second launch reaches the first through its socket.
-        program.launch(ChildProcess::x11Environment(m_dir.path(), x.display()));
     }
 
     /// Waits for the program to end (its own way after terminate(), or the
@@ -313,7 +301,8 @@ protected:
     {
         QElapsedTimer clock;
         clock.start();
-        start();
+        // No session bus: a second launch reaches the first through its socket.
+        program.launch(ChildProcess::x11Environment(m_dir.path(), x.display()));
         Offered offered;
         const auto initial = stamps();
         const auto saved = [&] {
@@ -332,6 +321,8 @@ protected:
         return savedMs;
     }
 
+    const QString historyFile = QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json");
+    const QString shelfFile = QStringLiteral("data/com.larkmoor.Brimwell/shelf.json");
     PrivateXServer x;
     xcb_window_t dragSource = 0;
     ChildProcess::Brimwell program;
@@ -368,7 +359,7 @@ TEST_F(CrashSafetyTest, FilesStayWholeAndLoadAgainWhenKilledAtAnyMoment)
         const qint64 delayMs = delay(random);
         SCOPED_TRACE("kill " + std::to_string(killNumber) + " after " + std::to_string(delayMs) + " ms");
         std::atomic<bool> fired { false };
-        start();
+        program.launch(ChildProcess::x11Environment(m_dir.path(), x.display()));
         const qint64 pid = program.processId();
         ASSERT_GT(pid, 0) << "the program did not start";
         std::thread killer([&, at = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs)] {
@@ -382,8 +373,7 @@ TEST_F(CrashSafetyTest, FilesStayWholeAndLoadAgainWhenKilledAtAnyMoment)
         finish(QProcess::CrashExit);
         const State now = readState();
         expectFollows(now, state, run);
-        if (HasFailure())
-            ADD_FAILURE() << program.log.constData();
+        EXPECT_FALSE(HasFailure()) << program.log.constData();
         state = now;
     }
 

@@ -78,11 +78,11 @@ protected:
     {
         QProcess openssl;
         openssl.start(QStringLiteral("openssl"),
-            { QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
-                QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"),
-                path(name + QStringLiteral(".key")), QStringLiteral("-out"), path(name + QStringLiteral(".pem")) });
+            QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1 "
+                           "-addext subjectAltName=IP:127.0.0.1")
+                    .split(u' ')
+                + QStringList { QStringLiteral("-keyout"), path(name + QStringLiteral(".key")), QStringLiteral("-out"),
+                    path(name + QStringLiteral(".pem")) });
         return openssl.waitForFinished(20000) && openssl.exitCode() == 0;
     }
 

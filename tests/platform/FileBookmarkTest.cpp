@@ -59,23 +59,7 @@ TEST_F(FileBookmarkTest, FollowsTheFileWhenEditedRenamedOrMovedWithinItsTree)
     EXPECT_EQ(resolve(moved), path("a/h/moved.txt"));
 }
 
-TEST_F(FileBookmarkTest, AnotherFileWithTheSameInodeIsNotTakenForIt)
-{
-    // A token of a file that was at gone/old.txt and has the inode of other.txt.
-    const Record other = *PosixFileBookmark::decode(token(write("elsewhere/other.txt")));
-    const auto moved = [&](qint64 sizeChange, qint64 timeChange) {
-        Record record = other;
-        record.path = QFile::encodeName(path("gone/old.txt"));
-        record.size += sizeChange;
-        record.modifiedNs += timeChange;
-        return resolve(PosixFileBookmark::encode(record));
-    };
-    EXPECT_EQ(moved(0, 0), path("elsewhere/other.txt"));
-    EXPECT_EQ(moved(1, 0), std::nullopt);
-    EXPECT_EQ(moved(0, -1), std::nullopt);
-}
-
-TEST_F(FileBookmarkTest, FallsBackToThePathThenToNothing)
+TEST_F(FileBookmarkTest, FallsBackToThePathThenToNothingAndTakesNoOtherFileWithTheSameInode)
 {
     // Saved by writing a new file over it: a new inode at the same path.
     const QByteArray saved = token(write("saved.txt"));
@@ -89,6 +73,19 @@ TEST_F(FileBookmarkTest, FallsBackToThePathThenToNothing)
     ASSERT_TRUE(QFile::link(path("target.txt"), path("dangling")));
     EXPECT_EQ(resolve(token(path("dangling"))), path("dangling"));
     EXPECT_EQ(FileBookmark::make(path("missing")), std::nullopt);
+
+    // A token of a file that was at gone/old.txt and has the inode of other.txt.
+    const Record other = *PosixFileBookmark::decode(token(write("elsewhere/other.txt")));
+    const auto moved = [&](qint64 sizeChange, qint64 timeChange) {
+        Record record = other;
+        record.path = QFile::encodeName(path("gone/old.txt"));
+        record.size += sizeChange;
+        record.modifiedNs += timeChange;
+        return resolve(PosixFileBookmark::encode(record));
+    };
+    EXPECT_EQ(moved(0, 0), path("elsewhere/other.txt"));
+    EXPECT_EQ(moved(1, 0), std::nullopt);
+    EXPECT_EQ(moved(0, -1), std::nullopt);
 }
 
 TEST_F(FileBookmarkTest, BadTokensResolveToNothingWithALogLine)

@@ -41,7 +41,7 @@ protected:
 
 } // namespace
 
-TEST_F(FileThumbnailsTest, ImagesAreReducedToFitTheBoxKeepingTheirShapeWhileSomeoneWaits)
+TEST_F(FileThumbnailsTest, ImagesAreReducedToFitWhileSomeoneWaitsOrComeFromAMatchingCache)
 {
     EXPECT_EQ(render(writeImage("wide.jpg", { 400, 200 }, Qt::red)).size(), QSize(192, 96));
     EXPECT_EQ(render(writeImage("tall.png", { 100, 300 }, Qt::red)).size(), QSize(64, 192));
@@ -55,10 +55,8 @@ TEST_F(FileThumbnailsTest, ImagesAreReducedToFitTheBoxKeepingTheirShapeWhileSome
     context.reset();
     EXPECT_FALSE(render(image).isNull()); // answered after the first
     EXPECT_FALSE(answered);
-}
 
-TEST_F(FileThumbnailsTest, CachedPreviewIsUsedOnlyWhileItMatchesTheFile)
-{
+    // A cached preview is used only while it matches the file.
     EXPECT_EQ(FreedesktopThumbnails::cacheUri(QString::fromUtf8("/tmp/a b/ü;#[x]!$&'()*+,:=@~%.png")),
         "file:///tmp/a%20b/%C3%BC%3B%23%5Bx%5D!$&'()*+,:=@~%25.png");
 
@@ -78,8 +76,10 @@ TEST_F(FileThumbnailsTest, CachedPreviewIsUsedOnlyWhileItMatchesTheFile)
     EXPECT_EQ(hit.size(), QSize(192, 192));
     EXPECT_EQ(hit.pixelColor(96, 96), QColor(Qt::blue));
 
-    cache(modified - 1);
-    EXPECT_EQ(render(photo).pixelColor(96, 96), QColor(Qt::red));
+    for (const qint64 stale : { modified - 1, modified + 1 }) {
+        cache(stale);
+        EXPECT_EQ(render(photo).pixelColor(96, 96), QColor(Qt::red)) << stale - modified;
+    }
 }
 
 TEST_F(FileThumbnailsTest, AHugeClaimAndAnythingButARegularFileGetNoPreview)

@@ -52,7 +52,7 @@ QStringList titles(const QList<CalendarEvent>& events)
 
 } // namespace
 
-TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdentifiersAndCancelledOrDeclinedOnesAreDropped)
+TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdsAndCancelledDeclinedOrBadOnesAreDroppedWithALogLine)
 {
     const ICalendarFile file = ICalendarFile::parse(calendar(vevent("UID:titled\nDTSTART:20260105T090000Z\n"
                                                                     "DTEND:20260105T100000Z\nSUMMARY:  Standup \\n \n")
@@ -99,39 +99,12 @@ TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdentifiersAndCancelledOrDeclined
             QStringLiteral("invites.ics"));
     EXPECT_EQ(titles(shown(invites.occurrences(local(1, 5), local(1, 6), { QStringLiteral("me@example.com") }, {}))),
         QStringList({ "Others declined", "Not mine" }));
-}
 
-TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
-{
-    const QByteArray master = vevent("UID:weekly\nSUMMARY:Weekly\nDTSTART;TZID=Europe/Berlin:20260105T090000\n"
-                                     "DTEND;TZID=Europe/Berlin:20260105T100000\nRRULE:FREQ=WEEKLY;BYDAY=MO\n"
-                                     "EXDATE;TZID=Europe/Berlin:20260112T090000\n");
-    const QByteArray moved = vevent("UID:weekly\nSUMMARY:Moved\nRECURRENCE-ID;TZID=Europe/Berlin:20260119T090000\n"
-                                    "DTSTART;TZID=Europe/Berlin:20260120T140000\nDTEND;TZID=Europe/Berlin:20260120T150000\n");
-    const QByteArray cancelled = vevent("UID:weekly\nSUMMARY:Weekly\nSTATUS:CANCELLED\n"
-                                        "RECURRENCE-ID;TZID=Europe/Berlin:20260126T090000\n"
-                                        "DTSTART;TZID=Europe/Berlin:20260126T090000\nDTEND;TZID=Europe/Berlin:20260126T100000\n");
-    const ICalendarFile file = ICalendarFile::parse(calendar(master + moved + cancelled), QStringLiteral("weekly.ics"));
-
-    const QList<CalendarEvent> january = shown(file.occurrences(local(1, 1), local(2, 1), {}, {}));
-    ASSERT_EQ(titles(january), QStringList({ "Weekly", "Moved" }));
-    EXPECT_EQ(january[0].startDate, local(1, 5, 9));
-    EXPECT_EQ(january[1].startDate, local(1, 20, 14));
-    EXPECT_NE(january[0].id, january[1].id);
-
-    // A rule without end gives only the range's occurrences, at 09:00 on either side of the clock change.
-    const QList<CalendarEvent> spring = shown(file.occurrences(local(3, 23), local(4, 7), {}, {}));
-    ASSERT_EQ(spring.size(), 3);
-    for (const CalendarEvent& e : spring)
-        EXPECT_EQ(e.startDate.toLocalTime().time(), QTime(9, 0)) << qPrintable(e.startDate.toString(Qt::ISODate));
-}
-
-TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
-{
+    // Bad input is logged with the file and skipped.
     LogCapture log;
     EXPECT_FALSE(ICalendarFile::parse("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:x\r\nDTSTART:2026", "cut.ics").isValid());
     EXPECT_FALSE(ICalendarFile::parse(QByteArray("\x01\x02garbage END:VCALENDAR"), "junk.ics").isValid());
-    const ICalendarFile file = ICalendarFile::parse(
+    const ICalendarFile mixed = ICalendarFile::parse(
         calendar(vevent("UID:nostart\nSUMMARY:No start\n") + vevent("UID:mars\nDTSTART;TZID=Mars/Olympus:20260105T090000\n")
             + vevent("UID:good\nSUMMARY:Good\nDTSTART:20260105T090000Z\n")
             + vevent("UID:minutely\nSUMMARY:Every minute\n"
@@ -139,9 +112,9 @@ TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
             + vevent("UID:thousand\nSUMMARY:A thousand\n"
                      "DTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY;COUNT=1000\n")),
         QStringLiteral("mixed.ics"));
-    const QList<CalendarStoreEvent> events = file.occurrences(local(1, 5), local(1, 6), {}, {});
-    EXPECT_EQ(events.first().title, QStringLiteral("Good"));
-    EXPECT_EQ(events.size(), 1 + 1000 + 1000); // the endless rule is cut at its bound, the one at it is whole
+    const QList<CalendarStoreEvent> stored = mixed.occurrences(local(1, 5), local(1, 6), {}, {});
+    EXPECT_EQ(stored.first().title, QStringLiteral("Good"));
+    EXPECT_EQ(stored.size(), 1 + 1000 + 1000); // the endless rule is cut at its bound, the one at it is whole
     EXPECT_FALSE(log.mentions(QStringLiteral("Event thousand")));
 
     const QStringList expected {
@@ -155,10 +128,33 @@ TEST(ICalendarFileTest, BadInputIsLoggedWithTheFileAndSkipped)
         EXPECT_TRUE(log.contains(line)) << qPrintable(line) << "\n" << qPrintable(log.messages().join('\n'));
 }
 
+TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
+{
+    const QByteArray master = vevent("UID:weekly\nSUMMARY:Weekly\nDTSTART;TZID=Europe/Berlin:20260105T090000\n"
+                                     "DTEND;TZID=Europe/Berlin:20260105T100000\nRRULE:FREQ=WEEKLY;BYDAY=MO\n"
+                                     "EXDATE;TZID=Europe/Berlin:20260112T090000\n");
+    const QByteArray moved = vevent("UID:weekly\nSUMMARY:Moved\nRECURRENCE-ID;TZID=Europe/Berlin:20260119T090000\n"
+                                    "DTSTART;TZID=Europe/Berlin:20260120T140000\nDTEND;TZID=Europe/Berlin:20260120T150000\n");
+    const QByteArray cancelled = vevent("UID:weekly\nSUMMARY:Weekly\nSTATUS:CANCELLED\n"
+                                        "RECURRENCE-ID;TZID=Europe/Berlin:20260126T090000\n"
+                                        "DTSTART;TZID=Europe/Berlin:20260126T090000\nDTEND;TZID=Europe/Berlin:20260126T100000\n");
+    const ICalendarFile file = ICalendarFile::parse(calendar(master + moved + cancelled), QStringLiteral("weekly.ics"));
+    const QList<CalendarEvent> january = shown(file.occurrences(local(1, 1), local(2, 1), {}, {}));
+    ASSERT_EQ(titles(january), QStringList({ "Weekly", "Moved" }));
+    EXPECT_EQ(january[0].startDate, local(1, 5, 9));
+    EXPECT_EQ(january[1].startDate, local(1, 20, 14));
+    EXPECT_NE(january[0].id, january[1].id);
+
+    // A rule without end gives only the range's occurrences, at 09:00 on either side of the clock change.
+    const QList<CalendarEvent> spring = shown(file.occurrences(local(3, 23), local(4, 7), {}, {}));
+    ASSERT_EQ(spring.size(), 3);
+    for (const CalendarEvent& e : spring)
+        EXPECT_EQ(e.startDate.toLocalTime().time(), QTime(9, 0)) << qPrintable(e.startDate.toString(Qt::ISODate));
+}
+
 namespace {
 class ICalendarFileStoreTest : public TempDirTest {
 protected:
-    void write(const QString& name, const QByteArray& bytes) { writeFile(name, bytes); }
     static QByteArray event(const QByteArray& uid, const QByteArray& title, const QByteArray& start = "20260105T090000Z")
     {
         return calendar(vevent("UID:" + uid + "\nSUMMARY:" + title + "\nDTSTART:" + start + "\n"));
@@ -188,11 +184,11 @@ protected:
 TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfterChanges)
 {
     LogCapture log;
-    write(QStringLiteral("data/calendars/work/color"), "#00ff00\n");
-    write(QStringLiteral("data/calendars/work/a.ics"), event("a", "Work A"));
-    write(QStringLiteral("data/calendars/home/b.ics"), event("b", "Home B"));
-    write(QStringLiteral("data/calendars/home/huge.ics"), QByteArray(ICalendarFile::maxSize + 1, 'x'));
-    write(QStringLiteral("extra/holidays.ics"), event("h", "Holiday"));
+    writeFile(QStringLiteral("data/calendars/work/color"), "#00ff00\n");
+    writeFile(QStringLiteral("data/calendars/work/a.ics"), event("a", "Work A"));
+    writeFile(QStringLiteral("data/calendars/home/b.ics"), event("b", "Home B"));
+    writeFile(QStringLiteral("data/calendars/home/huge.ics"), QByteArray(ICalendarFile::maxSize + 1, 'x'));
+    writeFile(QStringLiteral("extra/holidays.ics"), event("h", "Holiday"));
     {
         QSettings settings(path(QStringLiteral("settings.ini")), QSettings::IniFormat);
         settings.setValue("Calendars/paths", QStringList { path(QStringLiteral("extra/holidays.ics")), path("gone") });
@@ -210,8 +206,8 @@ TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfter
 
     // A sync writes several files: one change once the folders are quiet.
     QSignalSpy changed(&store, &CalendarStore::changed);
-    write(QStringLiteral("data/calendars/work/c.ics"), event("c", "Work C"));
-    write(QStringLiteral("data/calendars/work/d.ics"), event("d", "Work D"));
+    writeFile(QStringLiteral("data/calendars/work/c.ics"), event("c", "Work C"));
+    writeFile(QStringLiteral("data/calendars/work/d.ics"), event("d", "Work D"));
     QFile::remove(path(QStringLiteral("data/calendars/work/a.ics")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return scheduler.pendingCount() > 0; }, 10000));
     QCoreApplication::processEvents();

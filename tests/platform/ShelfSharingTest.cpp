@@ -82,7 +82,7 @@ protected:
 
 } // namespace
 
-TEST_F(ShelfSharingTest, ShowsFilesInTheFileManagerOrElseOpensTheirFolders)
+TEST_F(ShelfSharingTest, ShowsFilesInTheFileManagerOrElseOpensTheirFoldersAndEmailsLocalFiles)
 {
     QList<QUrl> opened;
     DBusFileBrowser browser(m_connection, [&](const QUrl& url) {
@@ -114,6 +114,27 @@ TEST_F(ShelfSharingTest, ShowsFilesInTheFileManagerOrElseOpensTheirFolders)
     const QString expected = QUrl::fromLocalFile(path(QStringLiteral("dir"))).toString() + QStringLiteral("/a%20b%20%C3%A9.txt");
     EXPECT_EQ(calls, (QList<QVariantList> { { QStringList { expected }, QString() } }));
     EXPECT_TRUE(opened.isEmpty());
+
+    // xdg-email as a script that writes down its arguments.
+    const QString bin = path(QStringLiteral("bin"));
+    QFile script(writeFile(QStringLiteral("bin/xdg-email"),
+        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
+            .arg(path(QStringLiteral("args")))
+            .toUtf8()));
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ':' + oldPath);
+    KdeConnectSharing sharing(m_connection);
+    qputenv("PATH", oldPath);
+
+    ASSERT_TRUE(sharing.canEmail());
+    writeFile(QStringLiteral("dir/a b é.txt"), {});
+    sharing.email({ file(), QUrl::fromLocalFile(path(QStringLiteral("dir"))), QUrl(QStringLiteral("https://example.org/a")) });
+    QFile args(path(QStringLiteral("args")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return args.exists(); }, 5000));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()),
+        QStringLiteral("--attach\n") + path(QStringLiteral("dir/a b é.txt")) + QLatin1Char('\n'));
 }
 
 TEST_F(ShelfSharingTest, SendsToReachablePairedDevicesWhileKdeConnectRuns)
@@ -160,28 +181,4 @@ TEST_F(ShelfSharingTest, SendsToReachablePairedDevicesWhileKdeConnectRuns)
     EXPECT_FALSE(sharing.send({ file() }, QStringLiteral("phone")));
     EXPECT_FALSE(sharing.send({ file() }, QStringLiteral("phone")));
     EXPECT_EQ(log.messages().filter(QStringLiteral("KDE Connect is not running")).size(), 1);
-}
-
-TEST_F(ShelfSharingTest, EmailAttachesLocalFiles)
-{
-    // xdg-email as a script that writes down its arguments.
-    const QString bin = path(QStringLiteral("bin"));
-    QFile script(writeFile(QStringLiteral("bin/xdg-email"),
-        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
-            .arg(path(QStringLiteral("args")))
-            .toUtf8()));
-    script.setPermissions(script.permissions() | QFile::ExeOwner);
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", bin.toUtf8() + ':' + oldPath);
-    KdeConnectSharing sharing(m_connection);
-    qputenv("PATH", oldPath);
-
-    ASSERT_TRUE(sharing.canEmail());
-    writeFile(QStringLiteral("dir/a b é.txt"), {});
-    sharing.email({ file(), QUrl::fromLocalFile(path(QStringLiteral("dir"))), QUrl(QStringLiteral("https://example.org/a")) });
-    QFile args(path(QStringLiteral("args")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return args.exists(); }, 5000));
-    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(args.readAll()),
-        QStringLiteral("--attach\n") + path(QStringLiteral("dir/a b é.txt")) + QLatin1Char('\n'));
 }

@@ -21,13 +21,12 @@ protected:
 
     void addDevice(const QString& name, const char* type, long maximum, long value, const QString& connector = {})
     {
-        const QString folder = root() + QLatin1Char('/') + name;
         set(name + QStringLiteral("/type"), type);
         set(name + QStringLiteral("/max_brightness"), QByteArray::number(qlonglong(maximum)));
         set(name + QStringLiteral("/brightness"), QByteArray::number(qlonglong(value)));
         if (!connector.isEmpty()) {
             QDir().mkpath(path(QStringLiteral("drm/") + connector));
-            QFile::link(path(QStringLiteral("drm/") + connector), folder + QStringLiteral("/device"));
+            QFile::link(path(QStringLiteral("drm/") + connector), root() + QLatin1Char('/') + name + QStringLiteral("/device"));
         }
     }
     /// Writes `text` to `file` under the backlight folder, as the kernel or another tool would.
@@ -55,7 +54,7 @@ protected:
     std::unique_ptr<DBusMock> m_logind;
 };
 
-TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelsBacklight)
+TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelWritesWithoutLogindAndABrokenMaximumIsNoDivisionByZero)
 {
     EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QString()); // no folder at all
     addDevice(QStringLiteral("ddcci5"), "raw", 100, 50, QStringLiteral("card0-DP-2"));
@@ -65,10 +64,8 @@ TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelsBacklight)
     EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("intel_backlight"));
     addDevice(QStringLiteral("acpi_video0"), "firmware", 100, 50);
     EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("acpi_video0"));
-}
+    QDir(root()).removeRecursively();
 
-TEST_F(SysfsBacklightTest, WithoutLogindTheFileIsWrittenAndABrokenMaximumIsNoDivisionByZero)
-{
     addDevice(QStringLiteral("panel"), "platform", 255, 0);
     SysfsBacklight writer(root(), QDBusConnection(QStringLiteral("none")));
     EXPECT_EQ(writer.setBrightness(1, 1.5f), 0);
@@ -87,7 +84,7 @@ TEST_F(SysfsBacklightTest, WithoutLogindTheFileIsWrittenAndABrokenMaximumIsNoDiv
         SysfsBacklight(path(QStringLiteral("nothing")), QDBusConnection(QStringLiteral("none"))).builtInDisplay(), std::nullopt);
 }
 
-TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)
+TEST_F(SysfsBacklightTest, SetsThroughLogindReportsOutsideChangesAndKeepsThePanelLit)
 {
     addDevice(QStringLiteral("intel_backlight"), "raw", 1200, 600, QStringLiteral("card0-eDP-1"));
     QDBusConnection bus = startLogind();
@@ -122,34 +119,24 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindAndReportsOutsideChanges)
     set(QStringLiteral("intel_backlight/brightness"), "600");
     ASSERT_TRUE(shown.wait(5000));
     EXPECT_DOUBLE_EQ(service.level(), 0.5);
-}
 
-TEST_F(SysfsBacklightTest, TheLowestStepLeavesThePanelLitAndAnOutsideZeroShowsAsZero)
-{
-    addDevice(QStringLiteral("intel_backlight"), "raw", 100, 50, QStringLiteral("card0-eDP-1"));
-    QDBusConnection bus = startLogind();
-    SysfsBacklight backlight(root(), bus);
-    BrightnessService service(backlight, Scheduler::system());
-    service.start();
-    ASSERT_TRUE(service.isAvailable());
-    const auto fileBecomes = [&](const char* raw) {
-        return QTest::qWaitFor([&] { return brightnessFile(QStringLiteral("intel_backlight")) == raw; }, 5000);
+    // The lowest step leaves the panel lit.
+    set(QStringLiteral("intel_backlight/max_brightness"), "100");
+    const auto expectFile = [&](double level, const char* raw) {
+        service.setLevel(level);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return brightnessFile(QStringLiteral("intel_backlight")) == raw; }, 5000))
+            << level << ": " << brightnessFile(QStringLiteral("intel_backlight")).constData();
     };
     // Each pair: the lowest step, then a level just above the floor, written as is.
-    service.setLevel(0);
-    EXPECT_TRUE(fileBecomes("1")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
+    expectFile(0, "1");
     EXPECT_FLOAT_EQ(float(service.level()), 0.01f) << "the HUD shows the level the panel has";
-    service.setLevel(0.02);
-    EXPECT_TRUE(fileBecomes("2"));
-    // 1 % of 10050 is 100.5: the floor rounds up.
-    set(QStringLiteral("intel_backlight/max_brightness"), "10050");
-    service.setLevel(0);
-    EXPECT_TRUE(fileBecomes("101")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
+    expectFile(0.02, "2");
+    // 1 % of 10001 is 100.01: the floor rounds up.
+    set(QStringLiteral("intel_backlight/max_brightness"), "10001");
+    expectFile(0, "101");
     set(QStringLiteral("intel_backlight/max_brightness"), "10000");
-    service.setLevel(0);
-    EXPECT_TRUE(fileBecomes("100")) << brightnessFile(QStringLiteral("intel_backlight")).constData();
-    service.setLevel(0.0101);
-    EXPECT_TRUE(fileBecomes("101"));
+    expectFile(0, "100");
+    expectFile(0.0101, "101");
 
     // Another tool may still switch the panel off: that reads as 0.
     set(QStringLiteral("intel_backlight/brightness"), "0");

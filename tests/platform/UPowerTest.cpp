@@ -1,7 +1,6 @@
 #include "BatteryService.h"
 #include "ChildProcess.h"
 #include "DBusMock.h"
-#include "LogCapture.h"
 #include "SysfsPowerSupplies.h"
 #include "TempDir.h"
 #include "UPowerPowerSources.h"
@@ -39,7 +38,6 @@ protected:
             QStringList { QStringLiteral("--template"), QStringLiteral("upower"), QStringLiteral("--parameters"),
                 QStringLiteral("{\"OnBattery\": %1}").arg(onBattery ? QStringLiteral("true") : QStringLiteral("false")) });
     }
-    void stopUPower() { m_upower.reset(); }
     QDBusMessage mock(const QString& method, const QVariantList& arguments)
     {
         return m_upower->mock(QStringLiteral("/org/freedesktop/UPower"), method, arguments);
@@ -142,34 +140,11 @@ TEST_F(UPowerTest, TakesUpARestartedUPowerAndReadsTheKernelInBetween)
     ASSERT_TRUE(statusBecomes(BatteryStatus { 61, false, false }));
     EXPECT_TRUE(m_sources->isUsingUPower());
 
-    stopUPower();
+    m_upower.reset();
     ASSERT_TRUE(statusBecomes(BatteryStatus { 33, false, false }));
 
     startUPower(false);
     addBattery(QStringLiteral("BAT0"), 62, true);
     ASSERT_TRUE(statusBecomes(BatteryStatus { 62, true, true }));
     EXPECT_EQ(service.level(), 62);
-}
-
-TEST_F(UPowerTest, WrongTypesAreLoggedAndLeftOut)
-{
-    LogCapture log;
-    startUPower();
-    addBattery(QStringLiteral("BAT0"), 50);
-    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("Percentage"), QStringLiteral("full") } });
-    addBattery(QStringLiteral("BAT1"), 40);
-    startService();
-    ASSERT_TRUE(statusBecomes(BatteryStatus { 40, false, false })); // the first battery has no usable level
-    EXPECT_TRUE(log.contains(QStringLiteral(
-        "UPower device /org/freedesktop/UPower/devices/BAT0: Percentage is QString, not a finite number; ignored")));
-
-    // While followed too.
-    setDevice(QStringLiteral("BAT1"), { { QStringLiteral("State"), QStringLiteral("charging") } });
-    setOnBattery(QStringLiteral("no"));
-    setDevice(QStringLiteral("BAT0"), { { QStringLiteral("Percentage"), 55.0 } });
-    ASSERT_TRUE(statusBecomes(BatteryStatus { 55, false, false }));
-    EXPECT_TRUE(log.contains(QStringLiteral(
-        "UPower device /org/freedesktop/UPower/devices/BAT1: State is QString, not an unsigned integer; ignored")));
-    EXPECT_TRUE(
-        log.contains(QStringLiteral("UPower device /org/freedesktop/UPower: OnBattery is QString, not a boolean; ignored")));
 }

@@ -53,7 +53,7 @@ protected:
     SystemClipboard::Contents readNow()
     {
         std::optional<SystemClipboard::Contents> result;
-        clipboard->read([&](const SystemClipboard::Contents& contents) { result = contents; });
+        clipboard->read([&](const SystemClipboard::Contents& c) { result = c; });
         EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
         return result.value_or(SystemClipboard::Contents {});
     }
@@ -62,7 +62,7 @@ protected:
     std::unique_ptr<WaylandDataControlClipboard> clipboard;
 };
 
-TEST_F(WaylandClipboardTest, ReadsOtherProgramsCopiesInWholeOrNotAtAllAndWritesItsOwn)
+TEST_F(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSecretsAndSilenceOut)
 {
     QSignalSpy changed(clipboard.get(), &SystemClipboard::changed);
     const int before = clipboard->changeCount();
@@ -118,17 +118,7 @@ TEST_F(WaylandClipboardTest, ReadsOtherProgramsCopiesInWholeOrNotAtAllAndWritesI
     EXPECT_EQ(slow.readAllStandardOutput().trimmed(), QByteArray("299999"));
     EXPECT_EQ(paste(QStringLiteral("wl-paste -n | head -c 3")), QByteArray("xxx"));
 
-    // The compositor going away ends the clipboard, not the program.
-    LogCapture log;
-    session.reset();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return log.mentions(QStringLiteral("Lost the compositor's clipboard")); }, 10000));
-    EXPECT_FALSE(clipboard->writeText(QStringLiteral("nowhere")));
-    EXPECT_FALSE(readNow().text);
-}
-
-TEST_F(WaylandClipboardTest, AMarkedSecretIsNotPlainAndAProgramThatNeverAnswersCostsNothing)
-{
-    QSignalSpy changed(clipboard.get(), &SystemClipboard::changed);
+    // A marked secret is not plain; a program that never answers costs nothing.
     ASSERT_NO_FATAL_FAILURE(copy("secret", { QStringLiteral("--type"), QStringLiteral("x-kde-passwordManagerHint") }));
     ASSERT_TRUE(changed.wait(5000));
     EXPECT_EQ(readNow().kind, Kind::secret);
@@ -140,7 +130,7 @@ TEST_F(WaylandClipboardTest, AMarkedSecretIsNotPlainAndAProgramThatNeverAnswersC
     ASSERT_TRUE(changed.wait(5000));
     ASSERT_EQ(::kill(pid_t(silent.processId()), SIGSTOP), 0);
     std::optional<SystemClipboard::Contents> result;
-    clipboard->read([&](const SystemClipboard::Contents& contents) { result = contents; });
+    clipboard->read([&](const SystemClipboard::Contents& c) { result = c; });
     EXPECT_FALSE(result) << "the read returns before the program answers";
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
     EXPECT_TRUE(result->timedOut);
@@ -152,6 +142,13 @@ TEST_F(WaylandClipboardTest, AMarkedSecretIsNotPlainAndAProgramThatNeverAnswersC
     EXPECT_EQ(readNow().text, QStringLiteral("after the silence"));
     silent.kill();
     silent.waitForFinished(5000);
+
+    // The compositor going away ends the clipboard, not the program.
+    LogCapture log;
+    session.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.mentions(QStringLiteral("Lost the compositor's clipboard")); }, 10000));
+    EXPECT_FALSE(clipboard->writeText(QStringLiteral("nowhere")));
+    EXPECT_FALSE(readNow().text);
 }
 
 TEST(WaylandClipboardWithoutDataControlTest, NoticesNothingAndWritesNothing)

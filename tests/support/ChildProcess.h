@@ -112,12 +112,15 @@ inline QProcessEnvironment isolatedEnvironment(const QString& home)
     return env;
 }
 
-/// isolatedEnvironment() on the X server `display`, without a session bus
-/// (the single-instance guard then uses its lock file and socket).
-inline QProcessEnvironment x11Environment(const QString& home, const QString& display)
+/// isolatedEnvironment() on the X server `display`, with the session bus at
+/// `busAddress` or none (the single-instance guard then uses its lock file
+/// and socket).
+inline QProcessEnvironment x11Environment(const QString& home, const QString& display, const QString& busAddress = {})
 {
     QProcessEnvironment env = isolatedEnvironment(home);
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    if (!busAddress.isEmpty())
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     env.insert(QStringLiteral("DISPLAY"), display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     return env;

@@ -36,9 +36,7 @@ public:
     {
         // -displayfd 1: the server picks a free display and prints its number.
         const QString display = ChildProcess::startAndReadLine(m_server, QStringLiteral("Xvfb"),
-            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("+extension"),
-                QStringLiteral("XTEST"), QStringLiteral("+extension"), QStringLiteral("RANDR") });
+            QStringLiteral("-displayfd 1 -screen 0 1280x800x24 -nolisten tcp +extension XTEST +extension RANDR").split(' '));
         if (!display.isEmpty())
             connectTo(QLatin1Char(':') + display);
     }
@@ -83,7 +81,6 @@ public:
             = own(xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, false, std::strlen(name), name), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
-
     /// The raw bytes of a window property; absent when it is not set.
     std::optional<QByteArray> property(xcb_window_t window, xcb_atom_t name) const
     {
@@ -143,7 +140,7 @@ public:
         return found;
     }
 
-    /// Where a window is in its parent, as the server has it.
+    /// Where a window is in its parent.
     QRect geometry(xcb_window_t window) const
     {
         const auto reply = own(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
@@ -174,7 +171,6 @@ public:
     {
         return waitFor([&] { return geometry(window) == rect; }, boundMs);
     }
-
     /// Reports the window's moves and resizes to us, so waits wake on them.
     void follow(xcb_window_t window)
     {
@@ -183,44 +179,35 @@ public:
         xcb_flush(m_connection);
     }
 
-    /// Moves the pointer as a user would (XTEST).
+    /// The pointer and its first button as a user moves them (XTEST).
     void movePointer(int x, int y)
     {
         xcb_test_fake_input(m_connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root, int16_t(x), int16_t(y), 0);
         xcb_flush(m_connection);
     }
-
-    /// Where the server has the pointer.
     QPoint pointer() const
     {
         const auto reply = own(xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
         return reply ? QPoint(reply->root_x, reply->root_y) : QPoint(-1, -1);
     }
-
-    /// Presses (true) or releases the first button where the pointer is.
     void pressButton(bool down)
     {
         xcb_test_fake_input(m_connection, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, m_root, 0, 0, 0);
         xcb_flush(m_connection);
     }
-
-    /// Presses and releases the first button where the pointer is.
     void click()
     {
         pressButton(true);
         pressButton(false);
     }
-
     void setBackground(uint32_t rgb)
     {
         xcb_change_window_attributes(m_connection, m_root, XCB_CW_BACK_PIXEL, &rgb);
         xcb_clear_area(m_connection, false, m_root, 0, 0, 0, 0);
         xcb_flush(m_connection);
     }
-
     /// The colour on screen at a point, as 0xRRGGBB.
     uint32_t pixel(int x, int y) const { return image(QRect(x, y, 1, 1)).pixel(0, 0) & 0xffffff; }
-
     /// What the screen shows in `rect`, as RGB32.
     QImage image(const QRect& rect) const
     {
@@ -234,25 +221,19 @@ public:
             std::memcpy(result.bits(), xcb_get_image_data(reply.get()), size_t(rect.width() * rect.height() * 4));
         return result;
     }
-
     xcb_keycode_t keycode(xcb_keysym_t keysym) const { return keycodeOf(m_connection, keysym); }
     /// Holds a key on the root window (no modifiers), as a desktop's own
     /// shortcut handler does; false when another client holds it.
     bool grabKey(xcb_keycode_t key, bool grab = true)
     {
-        xcb_generic_error_t* error = grab
-            ? xcb_request_check(
-                m_connection, xcb_grab_key_checked(m_connection, false, m_root, 0, key, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC))
-            : xcb_request_check(m_connection, xcb_ungrab_key_checked(m_connection, key, m_root, 0));
-        std::free(error);
-        return !error;
+        return succeeded(grab
+                ? xcb_grab_key_checked(m_connection, false, m_root, 0, key, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)
+                : xcb_ungrab_key_checked(m_connection, key, m_root, 0));
     }
-
     /// Adds (or replaces) a RandR monitor, as plugging in a screen does.
     bool setMonitor(const char* name, const QRect& rect)
     {
-        xcb_randr_monitor_info_t info;
-        std::memset(&info, 0, sizeof info);
+        xcb_randr_monitor_info_t info {};
         info.name = atom(name);
         info.x = int16_t(rect.x());
         info.y = int16_t(rect.y());
@@ -262,26 +243,16 @@ public:
         info.height_in_millimeters = uint32_t(rect.height() / 4);
         // Sent by hand: libxcb-randr 1.15's xcb_randr_set_monitor leaves part
         // of its request vector uninitialised.
-        xcb_randr_set_monitor_request_t request;
-        std::memset(&request, 0, sizeof request);
+        xcb_randr_set_monitor_request_t request {};
         request.window = m_root;
         iovec parts[4];
         parts[2] = { &request, sizeof request };
         parts[3] = { &info, sizeof info };
         xcb_protocol_request_t protocol { 2, &xcb_randr_id, XCB_RANDR_SET_MONITOR, 1 };
         const xcb_void_cookie_t cookie { xcb_send_request(m_connection, XCB_REQUEST_CHECKED, parts + 2, &protocol) };
-        xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
-        std::free(error);
-        return !error;
+        return succeeded(cookie);
     }
-    bool deleteMonitor(const char* name)
-    {
-        xcb_generic_error_t* error
-            = xcb_request_check(m_connection, xcb_randr_delete_monitor_checked(m_connection, m_root, atom(name)));
-        std::free(error);
-        return !error;
-    }
-
+    bool deleteMonitor(const char* name) { return succeeded(xcb_randr_delete_monitor_checked(m_connection, m_root, atom(name))); }
     /// Waits until `condition` holds, waking on every event from the server;
     /// events are kept for takeClientMessage().
     bool waitFor(const std::function<bool()>& condition, int boundMs = 5000)
@@ -297,7 +268,6 @@ public:
             ::poll(&fd, 1, int(std::min<qint64>(deadline.remainingTime(), 100)));
         }
     }
-
     /// The oldest client message of `type` received so far, removed from the queue.
     std::optional<xcb_client_message_event_t> takeClientMessage(xcb_atom_t type)
     {
@@ -311,12 +281,10 @@ public:
         }
         return std::nullopt;
     }
-
     /// Sends a client message of `type` to `window` with five 32-bit values.
     void sendClientMessage(xcb_window_t window, xcb_atom_t type, std::initializer_list<uint32_t> data)
     {
-        xcb_client_message_event_t event;
-        std::memset(&event, 0, sizeof event);
+        xcb_client_message_event_t event {};
         event.response_type = XCB_CLIENT_MESSAGE;
         event.format = 32;
         event.window = window;
@@ -327,7 +295,6 @@ public:
         xcb_send_event(m_connection, false, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
         xcb_flush(m_connection);
     }
-
     /// A plain unmapped window of our own, e.g. a drag source.
     xcb_window_t createWindow()
     {
@@ -337,7 +304,6 @@ public:
         xcb_flush(m_connection);
         return window;
     }
-
     /// A mapped window over `rect` that announces itself as a drop target.
     xcb_window_t createDropTarget(const QRect& rect)
     {
@@ -347,7 +313,6 @@ public:
         xcb_flush(m_connection);
         return window;
     }
-
     /// A mapped window over `rect`, below every other window, that counts
     /// the button presses it receives (clicksOn()).
     xcb_window_t createClickRecorder(const QRect& rect)
@@ -363,7 +328,6 @@ public:
         drain();
         return m_clicks.count(window) ? m_clicks.at(window) : 0;
     }
-
     /// Asks the owner of `selection` for `target` into a property of
     /// `window`, and returns what arrives.
     std::optional<QByteArray> convertSelection(xcb_window_t window, const char* selection, const char* target)
@@ -376,7 +340,6 @@ public:
             return std::nullopt;
         return property(window, into);
     }
-
     /// The window owning a selection; 0 when none does.
     xcb_window_t selectionOwner(const char* name) const
     {
@@ -386,6 +349,12 @@ public:
     }
 
 private:
+    bool succeeded(xcb_void_cookie_t cookie)
+    {
+        xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
+        std::free(error);
+        return !error;
+    }
     Reply<xcb_get_window_attributes_reply_t> attributes(xcb_window_t window) const
     {
         return own(xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));

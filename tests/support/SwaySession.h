@@ -38,10 +38,8 @@ public:
         QFile config(home() + QStringLiteral("/sway.config"));
         if (!config.open(QIODevice::WriteOnly))
             return;
-        config.write(QStringLiteral("xwayland %1\n"
-                                    "output HEADLESS-1 resolution %2x%3 position 0 0 scale %5\n"
-                                    "default_border none\n"
-                                    "exec sh -c 'echo \"x$DISPLAY\" > %4/display'\n")
+        config.write(QStringLiteral("xwayland %1\noutput HEADLESS-1 resolution %2x%3 position 0 0 scale %5\n"
+                                    "default_border none\nexec sh -c 'echo \"x$DISPLAY\" > %4/display'\n")
                          .arg(xwayland ? QStringLiteral("force") : QStringLiteral("disable"))
                          .arg(output.width())
                          .arg(output.height())
@@ -100,7 +98,6 @@ public:
 
     /// Empty while the session runs.
     QString failure;
-
     /// A folder of the session's user, kept for the life of the session.
     QString home() const { return m_home.path(); }
     QString runtimeDir() const { return home() + QStringLiteral("/runtime"); }
@@ -117,10 +114,10 @@ public:
     QProcessEnvironment environment() const
     {
         QProcessEnvironment env = baseEnvironment();
-        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-1"));
-        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         if (!m_xwayland.isEmpty())
             env.insert(QStringLiteral("DISPLAY"), m_xwayland);
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-1"));
+        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         // swaymsg's way to the compositor.
         env.insert(QStringLiteral("SWAYSOCK"),
             QStringLiteral("%1/sway-ipc.%2.%3.sock")
@@ -140,14 +137,11 @@ public:
         QProcess& process, const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
     {
         process.setProcessEnvironment(env);
-        if (::geteuid() == 0) {
+        if (::geteuid() == 0)
             process.start(QStringLiteral("setpriv"),
-                QStringList { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
-                    QStringLiteral("--") }
-                    + QStringList { program } + arguments);
-        } else {
+                QStringLiteral("--reuid=65534 --regid=65534 --clear-groups --").split(' ') + QStringList { program } + arguments);
+        else
             process.start(program, arguments);
-        }
         process.waitForStarted(10000);
     }
     /// Runs a program of the session to its end; its exit code, -1 when it
@@ -174,11 +168,10 @@ public:
             16, FTW_PHYS);
     }
 
-    /// Moves the pointer to a position of the output layout (warps: the
-    /// compositor sees one motion event). False when the pointer is gone.
+    /// Warps the pointer to a point of the output layout (one motion event);
+    /// false when the pointer is gone.
     bool movePointer(int x, int y) { return command(QStringLiteral("move %1 %2").arg(x).arg(y)); }
     bool pressButton(bool down) { return command(down ? QStringLiteral("press") : QStringLiteral("release")); }
-
     static bool waitFor(const std::function<bool()>& condition, int boundMs = 5000)
     {
         return QTest::qWaitFor(condition, boundMs);

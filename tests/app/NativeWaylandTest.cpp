@@ -25,9 +25,17 @@ protected:
         session = std::make_unique<SwaySession>(false, QSize(int(1280 * scale), int(800 * scale)), scale);
         if (!session->failure.isEmpty())
             BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
-        session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session->environment());
+        session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, programEnvironment());
         ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
         EXPECT_TRUE(log.contains("layer-shell surface")) << log.constData();
+    }
+    /// The session's environment, with the island's debug lines: the drag
+    /// out is waited for by its start.
+    QProcessEnvironment programEnvironment() const
+    {
+        QProcessEnvironment env = session->environment();
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("brimwell.platform.display.debug=true"));
+        return env;
     }
     void TearDown() override
     {
@@ -187,9 +195,16 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
     // the image, a.txt, b.txt.
     ASSERT_TRUE(session->movePointer(513, 140));
     ASSERT_TRUE(session->pressButton(true));
-    ASSERT_TRUE(session->movePointer(530, 160));
-    // The drag starts once Brimwell has seen the motion: carry it over the
-    // target until the target sees it.
+    // sway takes the drag only while the pointer is still on the surface
+    // that was pressed: move over the tile until Brimwell has started it.
+    bool started = false;
+    for (int step = 0; step < 10 && !started; ++step) {
+        ASSERT_TRUE(session->movePointer(530 + step, 160));
+        started = ChildProcess::waitForStderr(program, log, "Drag out of the island started", 500);
+    }
+    ASSERT_TRUE(started) << log.constData();
+    EXPECT_TRUE(log.contains("Drag out of the island started, offering text/uri-list")) << log.constData();
+    // Carry it over the target until the target sees it.
     QByteArray dropped;
     for (int attempt = 0; attempt < 20 && !dropped.contains("entered"); ++attempt) {
         ASSERT_TRUE(session->movePointer(640, 600 + attempt % 2));
@@ -249,7 +264,7 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
     settings.close();
     SwaySession::giveToUser(session->home());
     log.clear();
-    session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, session->environment());
+    session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, programEnvironment());
     ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
     EXPECT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
     panel.kill();

@@ -1193,8 +1193,10 @@ void WaylandIslandPanel::start(QQuickItem* source, QMimeData* data, const QImage
         wl_data_source_offer(m_client->dragSource, format.toUtf8().constData());
     if (wl_data_source_get_version(m_client->dragSource) >= 3)
         wl_data_source_set_actions(m_client->dragSource, WL_DATA_DEVICE_MANAGER_DND_ACTION_COPY);
+    const QString formats = owned->formats().join(QLatin1Char(' '));
     m_client->dragData = std::move(owned);
     wl_data_device_start_drag(m_client->dataDevice, m_client->dragSource, m_client->surface, nullptr, m_pressSerial);
+    qCDebug(lcPlatformDisplay, "Drag out of the island started, offering %s", qPrintable(formats));
     // The compositor holds the pointer now: the press that started the drag
     // is no click.
     if (QQuickItem* grabber = m_window->mouseGrabberItem())

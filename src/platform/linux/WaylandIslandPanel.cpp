@@ -1152,6 +1152,7 @@ void WaylandIslandPanel::sendMouse(QEvent::Type type, Qt::MouseButton button)
 
 void WaylandIslandPanel::handleDragEnter(bool droppable)
 {
+    qCDebug(lcPlatformDisplay, "A drag entered the island (%s)", droppable ? "droppable" : "nothing to take");
     if (!droppable)
         return;
     m_dragInside = true;

@@ -107,8 +107,10 @@ void TrayController::setVisible(bool visible)
 void TrayController::updateTrayIcon()
 {
     if (m_tray) {
-        // Once made, Qt's item follows its host itself (re-registers with a
-        // restarted watcher, docks again in a new tray).
+        // Once made, Qt's item follows a host of the kind it was made for
+        // (re-registers with a restarted watcher, docks again in a new XEmbed
+        // tray). Qt settles that kind once per process, so an XEmbed tray
+        // replaced by a StatusNotifierWatcher leaves the item without a host.
         m_tray->setVisible(m_visible);
         return;
     }

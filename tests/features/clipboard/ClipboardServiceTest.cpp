@@ -44,16 +44,14 @@ protected:
             m_service = std::make_unique<ClipboardService>(systemClipboard, m_dir.path(), scheduler);
         return *m_service;
     }
-    QString file() const { return path(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json")); }
-    void writeHistory(const QByteArray& bytes)
-    {
-        writeFile(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"), bytes);
-    }
+    QString file() const { return path(historyName); }
+    void writeHistory(const QByteArray& bytes) { writeFile(historyName, bytes); }
     QJsonArray saved()
     {
         service().waitForSaves();
-        return readJsonArray(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"));
+        return readJsonArray(historyName);
     }
+    const QString historyName = QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json");
     /// Another program copies; the next beat looks and the read answers.
     void copied(const QString& text, SystemClipboard::Kind kind = SystemClipboard::Kind::plain,
         std::optional<QString> source = std::nullopt)

@@ -281,19 +281,19 @@ TEST_F(VolumeServiceTest, ClampsLevelsAndUnmutesWhenRaised)
     EXPECT_DOUBLE_EQ(volume.level(), 0.5);
     EXPECT_EQ(changes.count(), 0) << "binding is silent";
 
-    volume.setLevel(1.7);
-    EXPECT_EQ(hardware.written, 1.0f);
-    volume.setLevel(-0.2);
-    EXPECT_EQ(hardware.written, 0.0f);
-    volume.setLevel(std::nan(""));
-    EXPECT_EQ(hardware.written, 0.0f);
+    const auto written = [&](double level) {
+        volume.setLevel(level);
+        return hardware.written;
+    };
+    EXPECT_EQ(written(1.7), 1.0f);
+    EXPECT_EQ(written(std::nan("")), 0.0f);
+    EXPECT_EQ(written(1.0), 1.0f);
+    EXPECT_EQ(written(-0.2), 0.0f);
     // An over-amplified sink is kept or lowered, never raised further.
     hardware.devices[7].volume = 1.2f;
     Q_EMIT hardware.deviceChanged(7);
-    volume.setLevel(1.7);
-    EXPECT_EQ(hardware.written, 1.2f);
-    volume.setLevel(1.1);
-    EXPECT_EQ(hardware.written, 1.1f);
+    EXPECT_EQ(written(1.7), 1.2f);
+    EXPECT_EQ(written(1.1), 1.1f);
     changes.clear();
 
     volume.setMuted(true);

@@ -184,8 +184,7 @@ TEST(MprisValues, OddWireTypesAreReadOrRejected)
     EXPECT_FALSE(number(QVariant(std::nan(""))));
     EXPECT_EQ(number(QVariant::fromValue(QDBusVariant(QVariant(2.0)))), 2.0); // nested variant
 
-    EXPECT_EQ(joinedTexts(QVariant(QStringList { QStringLiteral("Ann"), QStringLiteral(" "), QStringLiteral("Bob ") })),
-        QStringLiteral("Ann, Bob"));
+    EXPECT_EQ(joinedTexts(QVariant(QStringList { "Ann", " ", "Bob " })), QStringLiteral("Ann, Bob"));
     EXPECT_EQ(joinedTexts(QVariant(QStringLiteral("Solo"))), QStringLiteral("Solo"));
     EXPECT_FALSE(joinedTexts(QVariant(QStringList {})));
     EXPECT_FALSE(joinedTexts(QVariant(42)));

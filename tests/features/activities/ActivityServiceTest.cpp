@@ -63,6 +63,7 @@ TEST_F(ActivityServiceTest, TextsAndHintsAreCheckedAtTheirLimits)
         { "symbol as a name", tea, { { "symbol", QStringLiteral("media-record") } }, true },
         { "symbol as a path", tea, { { "symbol", QStringLiteral("/etc/passwd") } }, false },
         { "symbol climbing out", tea, { { "symbol", QStringLiteral("../x") } }, false },
+        { "symbol of 100 characters", tea, { { "symbol", QString(100, QLatin1Char('a')) } }, true },
         { "symbol of 101 characters", tea, { { "symbol", QString(101, QLatin1Char('a')) } }, false },
         { "two actions", tea, { { "actions", QStringList { "Stop", "Snooze" } } }, true },
         { "three actions", tea, { { "actions", QStringList { "a", "b", "c" } } }, false },

@@ -85,7 +85,6 @@ protected:
 TEST_F(IslandWindowControllerTest, PlacesTheIslandOnTheNextTurnAndWhereLeavesAreFinalAsksNoPointer)
 {
     create();
-    EXPECT_EQ(panel->rootUrl, IslandWindowController::rootViewUrl());
     EXPECT_EQ(panel->rootProperties.value(QStringLiteral("viewModel")).value<QObject*>(), &controller->viewModel());
     EXPECT_EQ(panel->rootProperties.value(QStringLiteral("settings")).value<QObject*>(), settings.get());
     QObject* actions = panel->rootProperties.value(QStringLiteral("actions")).value<QObject*>();

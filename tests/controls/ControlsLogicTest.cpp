@@ -17,23 +17,13 @@ TEST(NotchShapeTest, RadiiAreLimitedToWhatFitsAndThePathFlaresIntoTheTopEdge)
         NotchShape shape;
         QSizeF size;
         double top, bottom;
-    } cases[] = {
-        { { 8, 14 }, { 200, 32 }, 8, 14 },
-        { { 8, 14 }, { 44, 32 }, 8, 14 },
-        { { 8, 14 }, { 43, 32 }, 8, 13.5 },
-        { { 8, 14 }, { 32, 32 }, 8, 8 },
-        { { 8, 14 }, { 31, 32 }, 7.75, 7.75 },
-        { { 8, 14 }, { 200, 22 }, 8, 14 },
-        { { 8, 14 }, { 200, 21 }, 8, 13 },
-        { { 8, 14 }, { 200, 16 }, 8, 8 },
-        { { 8, 14 }, { 200, 15 }, 7.5, 7.5 },
-        { { 30, 30 }, { 200, 10 }, 5, 5 },
-        { { 8, 14 }, { 0, 0 }, 0, 0 },
-    };
+    } cases[] = { { { 8, 14 }, { 200, 32 }, 8, 14 }, { { 8, 14 }, { 44, 32 }, 8, 14 }, { { 8, 14 }, { 43, 32 }, 8, 13.5 },
+        { { 8, 14 }, { 32, 32 }, 8, 8 }, { { 8, 14 }, { 31, 32 }, 7.75, 7.75 }, { { 8, 14 }, { 200, 22 }, 8, 14 },
+        { { 8, 14 }, { 200, 21 }, 8, 13 }, { { 8, 14 }, { 200, 16 }, 8, 8 }, { { 8, 14 }, { 200, 15 }, 7.5, 7.5 },
+        { { 30, 30 }, { 200, 10 }, 5, 5 }, { { 8, 14 }, { 0, 0 }, 0, 0 } };
     for (const auto& c : cases) {
         const auto radii = c.shape.clampedRadii(c.size);
-        EXPECT_DOUBLE_EQ(radii.top, c.top) << c.size.width() << "x" << c.size.height();
-        EXPECT_DOUBLE_EQ(radii.bottom, c.bottom) << c.size.width() << "x" << c.size.height();
+        EXPECT_EQ(std::pair(radii.top, radii.bottom), std::pair(c.top, c.bottom)) << c.size.width() << "x" << c.size.height();
     }
 
     // The path flares into the top edge; negative radii give a square body.

@@ -12,8 +12,6 @@
 
 #include <cmath>
 
-#include <sys/stat.h>
-
 namespace {
 class Counter : public QObject {
     Q_OBJECT
@@ -53,11 +51,9 @@ TEST_F(JsonFileTest, WritesAtomicallyPrivatelyAndTellsMissingFromCorrupt)
     const QString file = path(QStringLiteral("sub/folder/data.json"));
     QJsonObject obj { { QStringLiteral("items"), QJsonArray { 1, 2 } } };
     ASSERT_TRUE(JsonFile::write(file, QJsonDocument(obj)));
-    struct stat st { };
-    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(file).absolutePath()).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    EXPECT_EQ(QFileInfo(file).permissions(), owner);
+    EXPECT_EQ(QFileInfo(QFileInfo(file).absolutePath()).permissions(), owner | QFile::ExeOwner | QFile::ExeUser);
     QString error;
     EXPECT_EQ(JsonFile::read(file, &error).value_or(QJsonDocument()).object(), obj);
 

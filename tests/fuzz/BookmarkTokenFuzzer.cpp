@@ -6,7 +6,6 @@
 #include "PosixFileBookmark.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <cstdlib>
 
@@ -20,9 +19,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     home = fuzzScratchFolder(argc, argv);
     QDir(home).mkpath(QStringLiteral("Documents/old"));
-    QFile file(home + QStringLiteral("/Documents/report.pdf"));
-    if (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)
-        std::abort();
+    fuzzWriteFile(home + QStringLiteral("/Documents/report.pdf"), "x");
     return 0;
 }
 

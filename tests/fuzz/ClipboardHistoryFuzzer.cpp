@@ -6,7 +6,6 @@
 #include "FakeClipboard.h"
 #include "FuzzApplication.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstdlib>
@@ -32,11 +31,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzzEmptyFolder(QFileInfo(historyPath).path());
-    {
-        QFile file(historyPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
-            std::abort();
-    }
+    fuzzWriteFile(historyPath, QByteArrayView(data, qsizetype(size)));
     FakeClipboard systemClipboard;
     ClipboardService service(systemClipboard, supportFolder);
     if (service.items().isEmpty()) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -29,4 +30,12 @@ inline void fuzzEmptyFolder(const QString& folder)
     QDir dir(folder);
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         dir.remove(name);
+}
+
+/// Writes `bytes` to `path`, aborting when it cannot.
+inline void fuzzWriteFile(const QString& path, QByteArrayView bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size())
+        std::abort();
 }

@@ -7,7 +7,6 @@
 #include "ShelfService.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <cstdlib>
 
@@ -26,11 +25,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     // A few real files the seeds' bookmarks may name.
     QDir(root).mkpath(QStringLiteral("home/Documents"));
     QDir(root).mkpath(QStringLiteral("list"));
-    for (const char* name : { "home/Documents/report.pdf", "home/notes.txt" }) {
-        QFile file(root + QLatin1Char('/') + QLatin1String(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)
-            std::abort();
-    }
+    for (const char* name : { "home/Documents/report.pdf", "home/notes.txt" })
+        fuzzWriteFile(root + QLatin1Char('/') + QLatin1String(name), "x");
     return 0;
 }
 
@@ -38,11 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzzEmptyFolder(listFolder);
     const QString path = listFolder + QStringLiteral("/shelf.json");
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
-            std::abort();
-    }
+    fuzzWriteFile(path, QByteArrayView(data, qsizetype(size)));
     const QList<StoredShelfItem> items = ShelfService::readStoredItems(path);
     if (items.isEmpty() && !QFile::exists(path) && !QFile::exists(path + QStringLiteral(".corrupt")))
         std::abort(); // the file is gone without being kept aside

@@ -99,10 +99,8 @@ TEST(IslandLayout, OutlineCoversTheIslandAndLeavesTheMarginsClear)
     const auto row = [](const QRegion& region, int y) { return region.intersected(QRect(0, y, 10000, 1)).boundingRect(); };
     // The body narrows by the top flares; the flares reach the top edge.
     EXPECT_EQ(row(open, 100), QRect(38, 100, 492, 1));
-    EXPECT_EQ(open.boundingRect().top(), 0);
-    EXPECT_EQ(open.boundingRect().bottom(), 216);
-    EXPECT_GE(open.boundingRect().left(), 24);
-    EXPECT_LE(open.boundingRect().right(), 543);
+    EXPECT_EQ(std::pair(open.boundingRect().top(), open.boundingRect().bottom()), std::pair(0, 216));
+    EXPECT_TRUE(QRect(24, 0, 520, 217).contains(open.boundingRect()));
     EXPECT_FALSE(open.contains(QPoint(40, 216))); // rounded bottom corner
     EXPECT_FALSE(open.contains(QPoint(29, 10))); // beside the top flare
     EXPECT_TRUE(open.contains(QPoint(40, 10)));
@@ -196,7 +194,6 @@ TEST(QtScreenSource, DisplayIdsAndNamesComeFromTheEdidElseTheOutputAndTwinsGetTh
     EXPECT_NE(dell("7XK1", "DP-1"), dell("7XK2", "DP-1"));
     EXPECT_EQ(dell("7XK1", "DP-1"), dell("7XK1", "DP-1").toUpper());
     EXPECT_EQ(QUuid(dell("7XK1", "DP-1")).version(), QUuid::Sha1);
-    EXPECT_EQ(byName("screen"), byName("screen"));
     EXPECT_NE(byName("screen"), byName("second"));
     for (const auto& [maker, model, output, name] : { std::tuple("Dell Inc.", "DELL U2720Q", "DP-1", "DELL U2720Q"),
              { "BOE", "NV140", "eDP-1", "BOE NV140" }, { "", "", "eDP-1", "Built-in Display" }, { "", "", "HDMI-1", "HDMI-1" } })

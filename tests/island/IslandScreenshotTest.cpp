@@ -204,8 +204,7 @@ TEST_F(IslandScreenshotTest, TheClosedIslandShowsClockAndBatteryBesideTheNotchAn
     EXPECT_TRUE(shownWithin("batterySlot", QRectF(280, 0, 60, 32))); // right of the notch
     EXPECT_EQ(text("batteryLevel"), QStringLiteral("87%"));
     EXPECT_EQ(ViewProbe::accessibleName(item("batterySlot")->childItems().value(0)), QStringLiteral("Battery 87 percent"));
-    // The icon takes the indicator's colour as the level changes (its
-    // steps: the battery indicator's test).
+    // The icon takes the indicator's colour (its steps: the indicator's test).
     const auto ink = [&] { return item("batteryIcon")->property("color").value<QColor>(); };
     EXPECT_EQ(ink(), QColor(Qt::white));
     m_power.change({ FakePowerSources::battery(20) });
@@ -291,7 +290,6 @@ TEST_F(IslandScreenshotTest, GlassGlowsFromBelowAndAnOpenNotchClosesInsideItsPan
     EXPECT_TRUE(blurred.contains(QPoint(284, 100)));
     EXPECT_TRUE(blurred.contains(QPoint(30, 100)));
     EXPECT_FALSE(blurred.contains(QPoint(25, 3))); // a rounded corner
-    EXPECT_FALSE(blurred.contains(QPoint(284, 220)));
     m_model.setState(IslandState::compact);
     settle();
     EXPECT_TRUE(m_blur.regions.value(m_view.get()).isEmpty()); // the closed island is black
@@ -302,8 +300,6 @@ TEST_F(IslandScreenshotTest, GlassGlowsFromBelowAndAnOpenNotchClosesInsideItsPan
     EXPECT_EQ(root()->property("islandRect").toRectF(), QRectF(24, 0, 520, 217));
     EXPECT_TRUE(item("tab_clipboard")->isVisible());
     EXPECT_FALSE(item("tab_nowPlaying"));
-    click(item("tab_shelf"));
-    EXPECT_EQ(m_model.selectedTab(), IslandTab::shelf);
 
     m_model.setState(IslandState::compact);
     settle();
@@ -331,16 +327,13 @@ TEST_F(IslandScreenshotTest, AnOverAmplifiedVolumeShowsAFullBarNamedWithItsRealP
     audio.devices[7].volume = 1.2f; // another mixer goes past the normal volume
     Q_EMIT audio.deviceChanged(7);
     ASSERT_TRUE(hud.presenter()->hasState());
-    IslandFeatures features;
-    features.hud = &hud;
-    setFeatures(features);
+    setFeatures({ .hud = &hud });
     m_model.setCompactActivity(IslandCompactActivity::hud);
     show(notch(IslandCompactActivity::hud), false);
 
     QQuickItem* bar = item("hudLevelBar");
     ASSERT_TRUE(bar);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->property("value").toDouble() == 1.0; }, 3000))
-        << bar->property("value").toDouble();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->property("value").toDouble() == 1.0; }, 3000));
     EXPECT_EQ(ViewProbe::accessibleName(bar), QStringLiteral("Volume 120 percent"));
     EXPECT_EQ(ViewProbe::accessibleName(item("hudIconSlot")->childItems().value(0)), QStringLiteral("Volume 120 percent"));
     // Lit to its right end, beside the loud speaker once it has faded in.
@@ -368,9 +361,7 @@ TEST_F(IslandScreenshotTest, CalendarTabAsksForAccessThenListsTodaysEventsOrTheM
     m_calendar = std::make_unique<CalendarService>(m_calendarStore, *m_defaults, m_clock, m_clock);
     m_calendar->start();
     m_calendarStore.answerAll();
-    IslandFeatures features;
-    features.calendar = m_calendar.get();
-    setFeatures(features);
+    setFeatures({ .calendar = m_calendar.get() });
     m_model.setSelectedTab(IslandTab::calendar);
     m_model.setCalendarStyle(CalendarTabStyle::today);
     show(pill(), true);
@@ -423,9 +414,7 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileTheDropFrameAndKeepsItsPla
         ShelfService::Platform { m_thumbnails, m_browser, m_sharing, m_systemClipboard }, std::nullopt, m_dir.path());
     m_shelf->add(four);
     m_thumbnails.answer(urls.first().toLocalFile(), TestImages::filled(QSize(120, 80), Qt::red));
-    IslandFeatures features;
-    features.shelf = m_shelf.get();
-    setFeatures(features);
+    setFeatures({ .shelf = m_shelf.get() });
     m_model.setSelectedTab(IslandTab::shelf);
     show(pill(), true);
     shoot(QStringLiteral("open-shelf"));
@@ -435,15 +424,8 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileTheDropFrameAndKeepsItsPla
     // The rendered preview is drawn; a tile without any shows the symbol.
     EXPECT_TRUE(find(tiles[0], QStringLiteral("shelfPreview"))->property("hasImage").toBool());
     EXPECT_FALSE(find(tiles[1], QStringLiteral("shelfPreview"))->property("hasImage").toBool());
-    // Sending is offered only while a device can take the files.
-    for (const bool reachable : { false, true, false }) {
-        if (reachable)
-            m_sharing.reachable = { { QStringLiteral("phone"), QStringLiteral("Phone") } };
-        else
-            m_sharing.reachable.clear();
-        Q_EMIT m_sharing.availabilityChanged();
-        EXPECT_EQ(item("sendAllButton")->isVisible(), reachable);
-    }
+    // Sending is offered only while a device can take the files (two come below).
+    EXPECT_FALSE(item("sendAllButton")->isVisible());
     EXPECT_EQ(text("sendAllButton"), QStringLiteral("Send All to Device"));
 
     m_model.setDropTargeted(true);
@@ -486,6 +468,7 @@ TEST_F(IslandScreenshotTest, ShelfTabShowsATilePerFileTheDropFrameAndKeepsItsPla
     m_sharing.reachable = { { QStringLiteral("p"), QStringLiteral("Phone") }, { QStringLiteral("t"), QStringLiteral("Tablet") } };
     Q_EMIT m_sharing.availabilityChanged();
     EXPECT_TRUE(kept()) << "devices came";
+    EXPECT_TRUE(item("sendAllButton")->isVisible());
     QMimeData drop;
     drop.setUrls({ QUrl::fromLocalFile(writeFile(QStringLiteral("new.txt"), {})) });
     ASSERT_TRUE(m_shelf->add(drop));
@@ -522,9 +505,7 @@ TEST_F(IslandScreenshotTest, ALiveActivityShowsBesideTheNotchAndInItsTabWithItsB
                                       { QStringLiteral("accent"), QStringLiteral("#ff9f0a") },
                                       { QStringLiteral("actions"), QStringList { QStringLiteral("Stop") } } })
                               .id;
-    IslandFeatures features;
-    features.activities = &service;
-    setFeatures(features);
+    setFeatures({ .activities = &service });
     m_model.setCompactActivity(IslandCompactActivity::liveActivity);
     show(notch(IslandCompactActivity::liveActivity), false);
     shoot(QStringLiteral("closed-notch-activity"));

@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
@@ -27,6 +26,16 @@ namespace {
 const QRect closedPill(565, 0, 150, 22);
 const QRect openPill(356, 0, 568, 237);
 constexpr uint32_t background = 0x3060a0;
+
+/// Another program on the test's X server, ended with the test at the latest.
+struct OtherProgram : QProcess {
+    ~OtherProgram() override { stop(); }
+    void stop()
+    {
+        terminate();
+        waitForFinished(5000);
+    }
+};
 
 class IslandOnX11Test : public TempDirTest {
 protected:
@@ -66,9 +75,8 @@ protected:
     {
         if (QStandardPaths::findExecutable(command).isEmpty())
             return false;
-        QProcessEnvironment env = ChildProcess::isolatedEnvironment(m_dir.path());
+        QProcessEnvironment env = ChildProcess::x11Environment(m_dir.path(), x.display());
         env.insert(QStringLiteral("HOME"), m_dir.path());
-        env.insert(QStringLiteral("DISPLAY"), x.display());
         process.setProcessEnvironment(env);
         process.start(command, arguments);
         return process.waitForStarted(5000);
@@ -120,7 +128,7 @@ TEST_F(IslandOnX11Test, UnderACompositorClicksOutsideTheOutlineReachTheWindowBel
 {
     // Alpha is blended there, so the panel keeps no bounding shape: only its
     // input shape lets the margin's clicks through.
-    QProcess picom;
+    OtherProgram picom;
     if (!startOnServer(picom, QStringLiteral("picom"),
             { QStringLiteral("--backend"), QStringLiteral("xrender"), QStringLiteral("--config"),
                 QStringLiteral("/dev/null") })) {
@@ -139,8 +147,6 @@ TEST_F(IslandOnX11Test, UnderACompositorClicksOutsideTheOutlineReachTheWindowBel
     x.click();
     EXPECT_TRUE(x.waitFor([&] { return x.clicksOn(below) == 1; })) << x.clicksOn(below);
     EXPECT_TRUE(frameBecomes(closedPill, 3000));
-    picom.terminate();
-    picom.waitForFinished(5000);
 }
 
 TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
@@ -323,16 +329,7 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
         "panel_items = C\npanel_position = top center horizontal\npanel_size = 100% 30\n"
         "panel_margin = 0 0\npanel_padding = 0 0 0\npanel_background_id = 1\npanel_layer = top\n"
         "panel_dock = 0\nstrut_policy = follow_size\nautohide = 0\ntime1_format = %H:%M\n");
-    QProcess tint2;
-    QProcess openbox;
-    const auto stop = [](QProcess& process) {
-        process.terminate();
-        process.waitForFinished(5000);
-    };
-    const auto cleanup = qScopeGuard([&] {
-        stop(tint2);
-        stop(openbox);
-    });
+    OtherProgram tint2, openbox;
     ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
     // tint2 can take seconds to show on a busy machine.
     const auto panelShows = [&] {
@@ -361,7 +358,7 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
     EXPECT_TRUE(frameBecomes(belowPanel));
 
     // The panel quits: back to the top edge; it comes back: below it again.
-    stop(tint2);
+    tint2.stop();
     EXPECT_TRUE(frameBecomes(closedPill)) << frame().y() << " " << frame().height();
     ASSERT_TRUE(startOnServer(tint2, QStringLiteral("tint2"), { QStringLiteral("-c"), rc }));
     EXPECT_TRUE(frameBecomes(belowPanel, 60000)) << frame().y();

@@ -20,9 +20,9 @@ protected:
         raw.setValue(key, value);
     }
     /// The file's bytes: what another process would read.
-    QByteArray contents() const
+    QByteArray contents(const QString& name = QStringLiteral("settings.ini")) const
     {
-        QFile f(file());
+        QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
@@ -36,23 +36,10 @@ TEST_F(SettingsStoreTest, OutOfRangeAndWrongTypedValuesAreClampedOrReadAsZero)
         QVariant stored;
         double hover, hud;
     };
-    const Case cases[] = {
-        { -0.01, 0.0, 0.5 },
-        { 0.0, 0.0, 0.5 },
-        { 0.01, 0.01, 0.5 },
-        { 0.49, 0.49, 0.5 },
-        { 0.5, 0.5, 0.5 },
-        { 0.51, 0.51, 0.51 },
-        { 0.99, 0.99, 0.99 },
-        { 1.0, 1.0, 1.0 },
-        { 1.01, 1.0, 1.01 },
-        { 3.99, 1.0, 3.99 },
-        { 4.0, 1.0, 4.0 },
-        { 4.01, 1.0, 4.0 },
-        { QStringLiteral("soon"), 0.0, 0.5 },
-        { QStringLiteral("nan"), 0.0, 0.5 },
-        { QStringLiteral("inf"), 0.0, 0.5 },
-    };
+    const Case cases[] = { { -0.01, 0.0, 0.5 }, { 0.0, 0.0, 0.5 }, { 0.01, 0.01, 0.5 }, { 0.49, 0.49, 0.5 }, { 0.5, 0.5, 0.5 },
+        { 0.51, 0.51, 0.51 }, { 0.99, 0.99, 0.99 }, { 1.0, 1.0, 1.0 }, { 1.01, 1.0, 1.01 }, { 3.99, 1.0, 3.99 },
+        { 4.0, 1.0, 4.0 }, { 4.01, 1.0, 4.0 }, { QStringLiteral("soon"), 0.0, 0.5 }, { QStringLiteral("nan"), 0.0, 0.5 },
+        { QStringLiteral("inf"), 0.0, 0.5 } };
     for (const Case& c : cases) {
         for (const char* key : { "hoverDelay", "hudDuration", "glassGlow" })
             store(QLatin1String(key), c.stored);
@@ -71,10 +58,8 @@ TEST_F(SettingsStoreTest, AFreshUserGetsTheDefaultsAndChangesAreWrittenOncePerTu
         UserDefaults defaults(file());
         SettingsStore s(defaults);
         // Taking over the system's media keys and a tray icon are the user's choice.
-        EXPECT_FALSE(s.replaceSystemHUD());
-        EXPECT_FALSE(s.showTrayIcon());
-        EXPECT_FALSE(s.preferredDisplayID());
-        EXPECT_EQ(s.islandPosition(), IslandPosition::automatic);
+        EXPECT_EQ(std::tuple(s.replaceSystemHUD(), s.showTrayIcon(), s.preferredDisplayID(), s.islandPosition()),
+            std::tuple(false, false, std::nullopt, IslandPosition::automatic));
         QCoreApplication::processEvents();
         EXPECT_FALSE(QFile::exists(file()));
         QSignalSpy glowSpy(&s, &SettingsStore::glassGlowChanged);
@@ -101,11 +86,8 @@ TEST_F(SettingsStoreTest, AFreshUserGetsTheDefaultsAndChangesAreWrittenOncePerTu
     EXPECT_TRUE(contents().contains("showShelf=false"));
     UserDefaults defaults(file());
     SettingsStore s(defaults);
-    EXPECT_DOUBLE_EQ(s.glassGlow(), 0.35);
-    EXPECT_FALSE(s.showClock());
-    EXPECT_EQ(s.expandedBackgroundStyle(), IslandBackgroundStyle::glass);
-    EXPECT_EQ(s.preferredDisplayID(), QStringLiteral("ABC"));
-    EXPECT_EQ(s.islandPosition(), IslandPosition::belowTopPanel);
+    EXPECT_EQ(std::tuple(s.glassGlow(), s.showClock(), s.expandedBackgroundStyle(), s.preferredDisplayID(), s.islandPosition()),
+        std::tuple(0.35, false, IslandBackgroundStyle::glass, QStringLiteral("ABC"), IslandPosition::belowTopPanel));
 
     s.setPreferredDisplayID(std::nullopt);
     QCoreApplication::processEvents();
@@ -139,9 +121,7 @@ TEST_F(SettingsStoreTest, AFailedWriteIsLoggedAndItsChangeWrittenLater)
     ASSERT_TRUE(blocker.remove());
     s.setGlassGlow(0.25);
     QCoreApplication::processEvents();
-    QFile written(settingsFile);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    const QByteArray onDisk = written.readAll();
+    const QByteArray onDisk = contents(QStringLiteral("config/settings.ini"));
     for (const char* line : { "showClock=false", "showShelf=false", "glassGlow=0.25" })
         EXPECT_TRUE(onDisk.contains(line)) << onDisk.constData();
     EXPECT_EQ(log.entries.back().level, Log::Level::info);
@@ -157,10 +137,7 @@ TEST_F(SettingsStoreTest, HandWrittenBooleansAreUnderstoodAndTheStyleMustMatchEx
     LogCapture log;
     UserDefaults defaults(file());
     SettingsStore s(defaults);
-    EXPECT_EQ(s.islandPosition(), IslandPosition::automatic);
     EXPECT_TRUE(log.contains(QStringLiteral("Unknown islandPosition \"BelowTopPanel\"; using automatic")));
-    EXPECT_FALSE(s.showClock());
-    EXPECT_TRUE(s.showTrayIcon());
-    EXPECT_FALSE(s.showShelf());
-    EXPECT_EQ(s.expandedBackgroundStyle(), IslandBackgroundStyle::black);
+    EXPECT_EQ(std::tuple(s.islandPosition(), s.showClock(), s.showTrayIcon(), s.showShelf(), s.expandedBackgroundStyle()),
+        std::tuple(IslandPosition::automatic, false, true, false, IslandBackgroundStyle::black));
 }

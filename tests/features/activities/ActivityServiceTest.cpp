@@ -26,7 +26,6 @@ struct ActivityServiceTest : ::testing::Test {
         EXPECT_FALSE(answer.refusal) << answer.message.toStdString();
         return answer.id;
     }
-    static QVariantMap timer(qint64 endsAt) { return { { QStringLiteral("endsAt"), endsAt } }; }
     static QVariantMap notOwned(QVariantMap hints = {})
     {
         hints.insert(QStringLiteral("owned"), false);
@@ -64,6 +63,7 @@ TEST_F(ActivityServiceTest, TextsAndHintsAreCheckedAtTheirLimits)
         { "symbol as a name", tea, { { "symbol", QStringLiteral("media-record") } }, true },
         { "symbol as a path", tea, { { "symbol", QStringLiteral("/etc/passwd") } }, false },
         { "symbol climbing out", tea, { { "symbol", QStringLiteral("../x") } }, false },
+        { "symbol of 100 characters", tea, { { "symbol", QString(100, QLatin1Char('a')) } }, true },
         { "symbol of 101 characters", tea, { { "symbol", QString(101, QLatin1Char('a')) } }, false },
         { "two actions", tea, { { "actions", QStringList { "Stop", "Snooze" } } }, true },
         { "three actions", tea, { { "actions", QStringList { "a", "b", "c" } } }, false },
@@ -87,9 +87,7 @@ TEST_F(ActivityServiceTest, TextsAndHintsAreCheckedAtTheirLimits)
     const quint32 id = started(odd);
     EXPECT_FALSE(service.activity(id)->hints.contains(QStringLiteral("sound")));
     started(odd);
-    EXPECT_EQ(
-        std::count_if(log.entries.begin(), log.entries.end(), [](const Log::Entry& e) { return e.message.contains("sound"); }),
-        1);
+    EXPECT_EQ(log.messages().filter(QStringLiteral("sound")).size(), 1);
 }
 
 TEST_F(ActivityServiceTest, LimitsPerCallerAndInAll)
@@ -149,7 +147,7 @@ TEST_F(ActivityServiceTest, OnlyTheOwnerChangesAnOwnedActivityWhichEndsWithItsCa
 TEST_F(ActivityServiceTest, CountdownShowsDoneForTenSecondsThenEnds)
 {
     QSignalSpy compact(&service, &ActivityService::compactChanged);
-    const quint32 id = started(timer(now() + 4500));
+    const quint32 id = started({ { QStringLiteral("endsAt"), now() + 4500 } });
     EXPECT_EQ(service.compactText(), QStringLiteral("0:05")); // 4.5 s left rounds up
     time.advance(499);
     EXPECT_EQ(service.compactText(), QStringLiteral("0:05"));

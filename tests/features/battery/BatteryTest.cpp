@@ -74,8 +74,7 @@ TEST(BatteryServiceTest, PublishesChangesOnlyWhileStarted)
     EXPECT_EQ(published.count(), 1);
     sources.change({ FakePowerSources::battery(70, true, true) });
     EXPECT_EQ(published.count(), 2);
-    EXPECT_TRUE(service.isCharging());
-    EXPECT_TRUE(service.isPluggedIn());
+    EXPECT_EQ(std::tuple(service.level(), service.isCharging(), service.isPluggedIn()), std::tuple(70, true, true));
     sources.change({}); // the battery is gone
     EXPECT_FALSE(service.hasStatus());
 

@@ -85,6 +85,7 @@ TEST_F(CalendarServiceTest, TodayListsUpcomingThenAllDayThenEndedAndKeepsThree)
         allDay(QStringLiteral("C"), QDate(2026, 1, 5)),
         timed(QStringLiteral("D"), at(5, 13, 30), at(5, 14, 30)),
         timed(QStringLiteral("E"), at(5, 18), at(5, 19)),
+        timed(QStringLiteral("F"), at(5, 10), at(5, 11)),
         timed(QStringLiteral("tomorrow"), at(6, 9), at(6, 10)),
     };
     service.start();
@@ -94,17 +95,12 @@ TEST_F(CalendarServiceTest, TodayListsUpcomingThenAllDayThenEndedAndKeepsThree)
     store.answerAll();
     EXPECT_EQ(titles(service.todayEvents()), QStringList({ "D", "B", "E" }));
 
+    // Ended events last, the most recently ended first.
     QList<CalendarEvent> all;
-    for (const CalendarStoreEvent& e : store.events.mid(0, 5))
+    for (const CalendarStoreEvent& e : store.events.mid(0, 6))
         all << CalendarEvent::make(e, at(5, 14));
     CalendarService::sortToday(all, at(5, 14));
-    EXPECT_EQ(titles(all), QStringList({ "D", "B", "E", "C", "A" }));
-
-    // Ended events: the most recently ended first.
-    QList<CalendarEvent> ended { CalendarEvent::make(timed("early", at(5, 9), at(5, 10)), {}),
-        CalendarEvent::make(timed("late", at(5, 10), at(5, 11)), {}) };
-    CalendarService::sortToday(ended, at(5, 14));
-    EXPECT_EQ(titles(ended), QStringList({ "late", "early" }));
+    EXPECT_EQ(titles(all), QStringList({ "D", "B", "E", "C", "F", "A" }));
 }
 
 TEST_F(CalendarServiceTest, EventsAreBuiltWithSubstitutesAndCancelledOrDeclinedOnesDropped)
@@ -124,17 +120,15 @@ TEST_F(CalendarServiceTest, EventsAreBuiltWithSubstitutesAndCancelledOrDeclinedO
     service.start();
     store.answerAll();
 
-    ASSERT_EQ(service.todayEvents().size(), 3);
-    const CalendarEvent& first = service.todayEvents()[0];
-    EXPECT_EQ(first.title, QStringLiteral("Untitled event"));
-    EXPECT_EQ(first.id, QStringLiteral("uid-1-") + QString::number(at(5, 15).toSecsSinceEpoch()));
-    EXPECT_EQ(first.endDate, first.startDate); // an end before the start is raised to it
-    EXPECT_EQ(first.color, QColor(Qt::red));
-    const CalendarEvent& second = service.todayEvents()[1];
-    EXPECT_EQ(second.title, QStringLiteral("Untitled event"));
-    EXPECT_EQ(second.endDate, at(5, 16));
-    EXPECT_EQ(second.color, CalendarEvent::systemBlue());
-    EXPECT_EQ(service.todayEvents()[2].title, QStringLiteral("others declined"));
+    // An end before the start is raised to it; a missing one is the start.
+    const QString noTitle = QStringLiteral("Untitled event");
+    const auto id
+        = [](const char* uid, int hour) { return QLatin1String(uid) + QString::number(at(5, hour).toSecsSinceEpoch()); };
+    EXPECT_EQ(service.todayEvents(),
+        (QList<CalendarEvent> { { id("uid-1-", 15), noTitle, at(5, 15), at(5, 15), false, QColor(Qt::red) },
+            { id("uid-2-", 16), noTitle, at(5, 16), at(5, 16), false, CalendarEvent::systemBlue() },
+            { id("others declined-", 17), QStringLiteral("others declined"), at(5, 17), at(5, 18), false,
+                CalendarEvent::systemBlue() } }));
 
     // Without a start the event starts now.
     CalendarStoreEvent noStart;
@@ -258,10 +252,7 @@ TEST_F(CalendarServiceTest, NothingIsReadUntilTheUserAllowsItAndTheAnswerIsKept)
     EXPECT_EQ(fresh.monthEvents().size(), 1);
 
     // Withdrawn in the file: the next look empties both lists.
-    {
-        QSettings file(defaults.path(), QSettings::IniFormat);
-        file.setValue("Calendars/access", "denied");
-    }
+    QSettings(defaults.path(), QSettings::IniFormat).setValue("Calendars/access", "denied");
     fresh.refreshAccess();
     EXPECT_EQ(fresh.access(), CalendarAccess::denied);
     EXPECT_FALSE(store.isWatching);

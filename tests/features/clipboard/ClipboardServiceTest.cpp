@@ -44,16 +44,14 @@ protected:
             m_service = std::make_unique<ClipboardService>(systemClipboard, m_dir.path(), scheduler);
         return *m_service;
     }
-    QString file() const { return path(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json")); }
-    void writeHistory(const QByteArray& bytes)
-    {
-        writeFile(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"), bytes);
-    }
+    QString file() const { return path(historyName); }
+    void writeHistory(const QByteArray& bytes) { writeFile(historyName, bytes); }
     QJsonArray saved()
     {
         service().waitForSaves();
-        return readJsonArray(QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json"));
+        return readJsonArray(historyName);
     }
+    const QString historyName = QStringLiteral("com.larkmoor.Brimwell/clipboard-history.json");
     /// Another program copies; the next beat looks and the read answers.
     void copied(const QString& text, SystemClipboard::Kind kind = SystemClipboard::Kind::plain,
         std::optional<QString> source = std::nullopt)
@@ -318,10 +316,10 @@ TEST(ClipboardViewLogicTest, AgesChangeUnitAtEachBoundaryAndTooltipsAreCut)
         { now.addDays(-365), "1 yr. ago" } };
     for (const auto& [copiedAt, age] : ages)
         EXPECT_EQ(ClipboardViewLogic::relativeAge(copiedAt, now), QLatin1String(age)) << copiedAt.toString().toStdString();
-    const QString tip = ClipboardViewLogic::tooltip(QString(5000, QLatin1Char('x')));
-    EXPECT_EQ(tip.size(), 301);
-    EXPECT_TRUE(tip.endsWith(QStringLiteral("…")));
-    EXPECT_EQ(ClipboardViewLogic::tooltip(QStringLiteral("short")), QStringLiteral("short"));
+    // 300 characters are shown whole; one more is cut to 300 and an ellipsis.
+    const QString longest(300, QLatin1Char('x'));
+    EXPECT_EQ(ClipboardViewLogic::tooltip(longest), longest);
+    EXPECT_EQ(ClipboardViewLogic::tooltip(longest + QLatin1Char('y')), longest + QStringLiteral("…"));
 }
 
 } // namespace

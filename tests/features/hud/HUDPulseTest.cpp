@@ -29,13 +29,10 @@ protected:
         hud->start();
     }
     bool press(MediaKey key, bool fine = false) { return keys.press({ key, true, fine }); }
-    bool sinkReads(const char* text)
+    /// Waits until pactl's `question` about the sink answers with `text`.
+    bool sinkShows(const char* question, const char* text)
     {
-        return QTest::qWaitFor(
-            [&] {
-                return server.pactl({ "get-sink-volume", "speakers" }).output.contains(QLatin1String(text));
-            },
-            5000);
+        return QTest::qWaitFor([&] { return server.pactl({ question, "speakers" }).output.contains(QLatin1String(text)); }, 5000);
     }
     bool adjustableBecomes(bool adjustable)
     {
@@ -58,14 +55,10 @@ TEST_F(HUDOnPulseTest, KeysSetTheRealSinkAndARestartedServerIsBoundAgain)
     ASSERT_TRUE(adjustableBecomes(true));
     EXPECT_FALSE(log.contains(QStringLiteral("No default output device"))) << "the first lookup is no failure";
     EXPECT_TRUE(press(MediaKey::volumeUp));
-    EXPECT_TRUE(sinkReads("36864 /  56%")); // 0.5625
+    EXPECT_TRUE(sinkShows("get-sink-volume", "36864 /  56%")); // 0.5625
     EXPECT_EQ(hud->presenter()->state(), (HUDState { HUDKind::volume, 0.5625, false }));
     press(MediaKey::mute);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            return server.pactl({ "get-sink-mute", "speakers" }).output == QLatin1String("Mute: yes");
-        },
-        5000));
+    EXPECT_TRUE(sinkShows("get-sink-mute", "Mute: yes"));
 
     server.stop();
     ASSERT_TRUE(adjustableBecomes(false));
@@ -75,7 +68,7 @@ TEST_F(HUDOnPulseTest, KeysSetTheRealSinkAndARestartedServerIsBoundAgain)
     ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return hud->volume().level() == 0.5; }, 5000));
     EXPECT_TRUE(press(MediaKey::volumeUp));
-    EXPECT_TRUE(sinkReads("36864 /  56%"));
+    EXPECT_TRUE(sinkShows("get-sink-volume", "36864 /  56%"));
 }
 
 } // namespace

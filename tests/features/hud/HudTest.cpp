@@ -115,16 +115,15 @@ TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndStopAtTheEnds)
         char key;
         double to;
         bool mutedAfter;
-    } cases[] = { { 0.5f, 0, 'U', 0.5625, 0 }, { 0.5f, 0, 'u', 0.515625, 0 }, { 0.53f, 0, 'U', 0.5625, 0 },
-        { 0.44f, 0, 'U', 0.5, 0 }, { 0.5312f, 0, 'U', 0.5625, 0 }, { 0.53125f, 0, 'U', 0.625, 0 }, { 0.468f, 0, 'D', 0.375, 0 },
-        { 0.46875f, 0, 'D', 0.4375, 0 }, { 0.5078f, 0, 'u', 0.515625, 0 }, { 0.5078125f, 0, 'u', 0.53125, 0 },
-        { 0.9375f, 0, 'U', 1.0, 0 }, { 0.97f, 0, 'U', 1.0, 0 }, { 0.0625f, 0, 'D', 0.0, 0 }, { 0.02f, 0, 'D', 0.0, 0 },
-        { 0.4f, 1, 'U', 0.0625, 0 }, { 0.4f, 1, 'u', 0.015625, 0 }, { 0.4f, 1, 'D', 0.3125, 0 }, { 0.03f, 1, 'D', 0.0, 1 },
-        { 0.4f, 0, 'M', 0.4f, 1 }, { 0.4f, 1, 'M', 0.4f, 0 }, { 1.0f, 0, 'U', 1.0, 0 }, { 1.0f, 0, 'u', 1.0, 0 },
-        { 1.0f, 0, 'D', 0.9375, 0 }, { 1.0f, 0, 'd', 0.984375, 0 }, { 1.01f, 0, 'U', 1.01f, 0 }, { 1.01f, 0, 'u', 1.01f, 0 },
-        { 1.01f, 0, 'D', 0.9375, 0 }, { 1.01f, 0, 'd', 1.0, 0 }, { 1.125f, 0, 'U', 1.125, 0 }, { 1.125f, 0, 'D', 1.0625, 0 },
-        { 1.125f, 0, 'd', 1.109375, 0 }, { 1.2f, 0, 'U', 1.2f, 0 }, { 1.2f, 0, 'u', 1.2f, 0 }, { 1.2f, 0, 'D', 1.125, 0 },
-        { 1.2f, 0, 'd', 1.1875, 0 }, { 1.2f, 1, 'U', 0.0625, 0 } };
+    } cases[] = { { 0.5f, 0, 'U', 0.5625, 0 }, { 0.5f, 0, 'u', 0.515625, 0 }, { 0.5312f, 0, 'U', 0.5625, 0 },
+        { 0.53125f, 0, 'U', 0.625, 0 }, { 0.468f, 0, 'D', 0.375, 0 }, { 0.46875f, 0, 'D', 0.4375, 0 },
+        { 0.5078f, 0, 'u', 0.515625, 0 }, { 0.5078125f, 0, 'u', 0.53125, 0 }, { 0.9375f, 0, 'U', 1.0, 0 },
+        { 0.97f, 0, 'U', 1.0, 0 }, { 0.0625f, 0, 'D', 0.0, 0 }, { 0.02f, 0, 'D', 0.0, 0 }, { 0.4f, 1, 'U', 0.0625, 0 },
+        { 0.4f, 1, 'u', 0.015625, 0 }, { 0.4f, 1, 'D', 0.3125, 0 }, { 0.03f, 1, 'D', 0.0, 1 }, { 0.4f, 0, 'M', 0.4f, 1 },
+        { 0.4f, 1, 'M', 0.4f, 0 }, { 1.0f, 0, 'U', 1.0, 0 }, { 1.0f, 0, 'u', 1.0, 0 }, { 1.0f, 0, 'D', 0.9375, 0 },
+        { 1.0f, 0, 'd', 0.984375, 0 }, { 1.01f, 0, 'U', 1.01f, 0 }, { 1.01f, 0, 'u', 1.01f, 0 }, { 1.01f, 0, 'D', 0.9375, 0 },
+        { 1.01f, 0, 'd', 1.0, 0 }, { 1.125f, 0, 'D', 1.0625, 0 }, { 1.2f, 0, 'D', 1.125, 0 }, { 1.2f, 0, 'd', 1.1875, 0 },
+        { 1.2f, 1, 'U', 0.0625, 0 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "from " << c.from << (c.muted ? " muted" : "") << " key " << c.key);
         setVolume(c.from, c.muted);
@@ -282,19 +281,19 @@ TEST_F(VolumeServiceTest, ClampsLevelsAndUnmutesWhenRaised)
     EXPECT_DOUBLE_EQ(volume.level(), 0.5);
     EXPECT_EQ(changes.count(), 0) << "binding is silent";
 
-    volume.setLevel(1.7);
-    EXPECT_EQ(hardware.written, 1.0f);
-    volume.setLevel(-0.2);
-    EXPECT_EQ(hardware.written, 0.0f);
-    volume.setLevel(std::nan(""));
-    EXPECT_EQ(hardware.written, 0.0f);
+    const auto written = [&](double level) {
+        volume.setLevel(level);
+        return hardware.written;
+    };
+    EXPECT_EQ(written(1.7), 1.0f);
+    EXPECT_EQ(written(std::nan("")), 0.0f);
+    EXPECT_EQ(written(1.0), 1.0f);
+    EXPECT_EQ(written(-0.2), 0.0f);
     // An over-amplified sink is kept or lowered, never raised further.
     hardware.devices[7].volume = 1.2f;
     Q_EMIT hardware.deviceChanged(7);
-    volume.setLevel(1.7);
-    EXPECT_EQ(hardware.written, 1.2f);
-    volume.setLevel(1.1);
-    EXPECT_EQ(hardware.written, 1.1f);
+    EXPECT_EQ(written(1.7), 1.2f);
+    EXPECT_EQ(written(1.1), 1.1f);
     changes.clear();
 
     volume.setMuted(true);

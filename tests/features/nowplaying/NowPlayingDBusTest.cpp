@@ -120,20 +120,16 @@ TEST_F(DBusFixture, ServiceFollowsThePlayersOnTheBus)
     service.start();
     ASSERT_TRUE(until([&] { return service.track() && service.track()->isPlaying && service.track()->elapsedTime; }));
     const NowPlayingTrack shown = *service.track();
-    EXPECT_EQ(shown.title, QStringLiteral("Song"));
-    EXPECT_EQ(shown.artist, QStringLiteral("Ann, Bob"));
-    EXPECT_EQ(shown.album, QStringLiteral("Album"));
-    EXPECT_EQ(shown.player, QStringLiteral("alpha"));
-    EXPECT_DOUBLE_EQ(*shown.duration, 200);
+    EXPECT_EQ(std::tuple(shown.title, shown.artist, shown.album, shown.player, shown.duration),
+        std::tuple(QStringLiteral("Song"), QStringLiteral("Ann, Bob"), QStringLiteral("Album"), QStringLiteral("alpha"), 200.0));
     EXPECT_NEAR(*shown.elapsed(QDateTime::currentDateTimeUtc()), 5, 2);
     EXPECT_TRUE(service.isActive());
     ASSERT_TRUE(until([&] { return service.artwork().has_value(); }));
     EXPECT_EQ(service.artwork()->size(), QSize(6, 6));
     EXPECT_TRUE(service.accentColor());
     ASSERT_TRUE(until([&] { return service.track()->processIdentifier && service.track()->desktopEntry; }));
-    EXPECT_EQ(service.track()->desktopEntry, QStringLiteral("brimwelltestplayer"));
-    EXPECT_EQ(service.track()->processIdentifier, qint32(alpha.process().processId()));
-    EXPECT_EQ(service.sourceName(), QStringLiteral("Test Player"));
+    EXPECT_EQ(std::tuple(service.track()->desktopEntry, service.track()->processIdentifier, service.sourceName()),
+        std::tuple(QStringLiteral("brimwelltestplayer"), qint32(alpha.process().processId()), QStringLiteral("Test Player")));
 
     service.send(NowPlayingCommand::playPause);
     EXPECT_FALSE(service.track()->isPlaying); // at once
@@ -194,10 +190,9 @@ TEST_F(InlineArtwork, HostileAndHungPlayersNeitherCrashNorStopTheOthers)
         odd.send("misshapen-signal\nhostile-metadata\n");
         ASSERT_TRUE(odd.saw("sent misshapen"));
         ASSERT_TRUE(until([&] { return service.track() && service.track()->title.size() == 500; }));
-        EXPECT_FALSE(service.track()->artist);
-        EXPECT_FALSE(service.track()->album);
-        EXPECT_FALSE(service.track()->duration);
-        EXPECT_EQ(service.track()->playbackRate, 1.0);
+        EXPECT_EQ(
+            std::tuple(service.track()->artist, service.track()->album, service.track()->duration, service.track()->playbackRate),
+            std::tuple(std::nullopt, std::nullopt, std::nullopt, 1.0));
         EXPECT_TRUE(until([&] { return log.mentions(QStringLiteral("Ignoring artwork /dev/zero")); }));
         EXPECT_FALSE(service.artwork());
         // Without a usable track id, seeking asks the position, which this player lacks.
@@ -259,10 +254,8 @@ TEST_F(DBusFixture, MpvIsReadAndControlledThroughItsMprisPlugin)
     // mpv names the track by its file until it has read the tags.
     ASSERT_TRUE(until(
         [&] { return service.track() && service.track()->isPlaying && service.track()->title == QLatin1String("First Light"); }));
-    EXPECT_EQ(service.track()->artist, QStringLiteral("Ann"));
-    EXPECT_EQ(service.track()->album, QStringLiteral("Dawn"));
-    EXPECT_EQ(service.track()->player, QStringLiteral("mpv"));
-    EXPECT_DOUBLE_EQ(service.track()->duration.value_or(0), 30);
+    EXPECT_EQ(std::tuple(service.track()->artist, service.track()->album, service.track()->player, service.track()->duration),
+        std::tuple(QStringLiteral("Ann"), QStringLiteral("Dawn"), QStringLiteral("mpv"), 30.0));
     ASSERT_TRUE(until([&] { return service.accentColor().has_value(); }));
 
     service.send(NowPlayingCommand::playPause);
@@ -288,10 +281,9 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
     monitor.start(QStringLiteral("dbus-monitor"),
         { QStringLiteral("--address"), m_address, QStringLiteral("type='method_call',path='/org/mpris/MediaPlayer2'") });
     QByteArray calls;
-    ASSERT_TRUE(until([&] {
-        calls += monitor.readAllStandardOutput();
-        return calls.contains("NameLost");
-    })) << "dbus-monitor did not start";
+    const auto monitorSaw
+        = [&](const char* text) { return until([&] { return (calls += monitor.readAllStandardOutput()).contains(text); }); };
+    ASSERT_TRUE(monitorSaw("NameLost")) << "dbus-monitor did not start";
 
     Player alpha(QStringLiteral("alpha"), { QStringLiteral("--desktop-entry=brimwelltestplayer") });
     std::optional<QString> error;
@@ -300,10 +292,7 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
     ASSERT_TRUE(until([&] { return error.has_value(); }));
     EXPECT_TRUE(error->isEmpty()) << qPrintable(*error);
 
-    ASSERT_TRUE(until([&] {
-        calls += monitor.readAllStandardOutput();
-        return calls.contains("member=Raise");
-    }));
+    ASSERT_TRUE(monitorSaw("member=Raise"));
     monitor.kill();
     monitor.waitForFinished(2000);
     int toThePlayer = 0;
@@ -318,8 +307,8 @@ TEST_F(DBusFixture, RaisingTheSourceAddressesThePlayerByItsUniqueName)
 TEST(DesktopEntries, FieldCodesAreDroppedFromTheCommand)
 {
     EXPECT_EQ(DesktopApplicationCatalog::commandLine(QStringLiteral("vlc --started-from-file %U")),
-        (QStringList { QStringLiteral("vlc"), QStringLiteral("--started-from-file") }));
+        (QStringList { "vlc", "--started-from-file" }));
     EXPECT_EQ(DesktopApplicationCatalog::commandLine(QStringLiteral("\"/opt/My App/run\" %f --x")),
-        (QStringList { QStringLiteral("/opt/My App/run"), QStringLiteral("--x") }));
+        (QStringList { "/opt/My App/run", "--x" }));
     EXPECT_TRUE(DesktopApplicationCatalog::desktopFile(QStringLiteral("../etc/passwd")).isEmpty());
 }

@@ -21,7 +21,6 @@ Rectangle {
     }
 
     Item {
-        objectName: "closedBand"
         anchors.horizontalCenter: parent.horizontalCenter
         width: 220
         height: root.statusBandHeight
@@ -54,7 +53,6 @@ Rectangle {
     // Where the open notch island puts a tab: 32 in from the sides, below
     // the tab bar, 14 above the bottom.
     NowPlayingView {
-        objectName: "nowPlayingView"
         x: 32
         y: 88
         width: 456

@@ -96,11 +96,8 @@ TEST(ArtworkFill, CoversTheFrameAndKeepsTheMiddle)
 
 TEST(NowPlayingText, TimesSubtitlesAndLabels)
 {
-    EXPECT_EQ(NowPlayingPresentation::format(59.9), QStringLiteral("0:59"));
-    EXPECT_EQ(NowPlayingPresentation::format(75), QStringLiteral("1:15"));
-    EXPECT_EQ(NowPlayingPresentation::format(3599), QStringLiteral("59:59"));
-    EXPECT_EQ(NowPlayingPresentation::format(3600), QStringLiteral("1:00:00"));
-    EXPECT_EQ(NowPlayingPresentation::format(3725), QStringLiteral("1:02:05"));
+    for (const auto& [seconds, text] : { std::pair(59.9, "0:59"), { 3599, "59:59" }, { 3600, "1:00:00" }, { 3725, "1:02:05" } })
+        EXPECT_EQ(NowPlayingPresentation::format(seconds), QLatin1String(text));
 
     NowPlayingTrack t;
     t.title = QStringLiteral("T");
@@ -187,8 +184,7 @@ TEST(MprisValues, OddWireTypesAreReadOrRejected)
     EXPECT_FALSE(number(QVariant(std::nan(""))));
     EXPECT_EQ(number(QVariant::fromValue(QDBusVariant(QVariant(2.0)))), 2.0); // nested variant
 
-    EXPECT_EQ(joinedTexts(QVariant(QStringList { QStringLiteral("Ann"), QStringLiteral(" "), QStringLiteral("Bob ") })),
-        QStringLiteral("Ann, Bob"));
+    EXPECT_EQ(joinedTexts(QVariant(QStringList { "Ann", " ", "Bob " })), QStringLiteral("Ann, Bob"));
     EXPECT_EQ(joinedTexts(QVariant(QStringLiteral("Solo"))), QStringLiteral("Solo"));
     EXPECT_FALSE(joinedTexts(QVariant(QStringList {})));
     EXPECT_FALSE(joinedTexts(QVariant(42)));
@@ -197,12 +193,10 @@ TEST(MprisValues, OddWireTypesAreReadOrRejected)
     EXPECT_EQ(trackId(QVariant(QStringLiteral("spotify:track:1"))), QStringLiteral("spotify:track:1"));
     EXPECT_TRUE(toMap(QVariant(5)).isEmpty());
 
-    EXPECT_TRUE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.vlc")));
-    EXPECT_FALSE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.playerctld")));
-    EXPECT_FALSE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.")));
-    EXPECT_TRUE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.v")));
-    EXPECT_FALSE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2vlc"))); // shares the prefix, not the dot
-    EXPECT_TRUE(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2.playerctld2")));
+    // The proxy playerctld is no player; a name that shares the prefix without the dot is none either.
+    for (const auto& [suffix, player] :
+        { std::pair(".v", true), { ".playerctld", false }, { ".playerctld2", true }, { ".", false }, { "vlc", false } })
+        EXPECT_EQ(isPlayerBusName(QStringLiteral("org.mpris.MediaPlayer2") + QLatin1String(suffix)), player) << suffix;
     EXPECT_EQ(busNameSuffix(QStringLiteral("org.mpris.MediaPlayer2.chromium.instance7")), QStringLiteral("chromium.instance7"));
 }
 
@@ -219,17 +213,13 @@ TEST(MprisValues, PropertiesApplyWholeOrAsChangesAndStoppedPlayersShowNothing)
         { QStringLiteral("CanGoNext"), true }, { QStringLiteral("CanSeek"), QStringLiteral("yes") } };
     Applied applied = applyPlayerProperties(state, all, true, now);
     EXPECT_TRUE(applied.touched && applied.statusChanged && applied.trackChanged);
-    MediaPlayerState shown = snapshot(state);
-    EXPECT_EQ(shown.player, QStringLiteral("vlc"));
-    EXPECT_EQ(shown.title, QStringLiteral("Song"));
-    EXPECT_FALSE(shown.isPlaying);
-    EXPECT_FALSE(shown.lengthMicros);
-    EXPECT_EQ(shown.positionMicros, 0);
-    EXPECT_EQ(shown.positionReadAt, now);
-    EXPECT_EQ(shown.rate, 1.0);
-    EXPECT_TRUE(shown.canGoNext);
-    EXPECT_FALSE(shown.canSeek); // a text is no flag
-    EXPECT_FALSE(shown.canGoPrevious);
+    // No length, the position raised to 0, and CanSeek false: a text is no flag.
+    EXPECT_EQ(snapshot(state),
+        (MediaPlayerState { .player = QStringLiteral("vlc"),
+            .title = QStringLiteral("Song"),
+            .positionMicros = 0,
+            .positionReadAt = now,
+            .canGoNext = true }));
 
     // A change touches only what it names; the same title again is no new track.
     applied = applyPlayerProperties(state, { { QStringLiteral("PlaybackStatus"), QStringLiteral("Playing") } }, false, now);
@@ -452,18 +442,14 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     MediaPlayerState a = track("A", true);
     a.artUrl = dataUrl(png(red));
     report(a);
-    EXPECT_EQ(service->artworkID(), 1);
-    ASSERT_TRUE(service->artwork());
-    EXPECT_EQ(service->artwork()->size(), QSize(4, 4));
+    ASSERT_TRUE(service->accentColor());
     EXPECT_EQ(service->accentColor()->name(), QStringLiteral("#ff0000"));
     EXPECT_EQ(service->sourceName(), QStringLiteral("VLC"));
     EXPECT_TRUE(service->sourceIcon());
-    EXPECT_EQ(catalog.lookups, 1);
 
     a.positionMicros = 20'000'000; // same cover, same application
     report(a);
-    EXPECT_EQ(service->artworkID(), 1);
-    EXPECT_EQ(catalog.lookups, 1);
+    EXPECT_EQ(std::pair(service->artworkID(), catalog.lookups), std::pair(1, 1));
     NowPlayingImageProvider images(service.get());
     QSize size;
     EXPECT_EQ(images.requestImage(QStringLiteral("artwork/1"), &size, QSize()).pixel(0, 0), qRgb(255, 0, 0));
@@ -473,7 +459,6 @@ TEST_F(ServiceFixture, ArtworkAndSourceApplicationFollowTheTrack)
     a.artUrl = dataUrl("garbage");
     report(a);
     EXPECT_EQ(service->artworkID(), 2);
-    EXPECT_FALSE(service->artwork());
     EXPECT_TRUE(images.requestImage(QStringLiteral("artwork/2"), &size, QSize()).isNull());
     EXPECT_FALSE(service->accentColor());
     a.artUrl.reset();

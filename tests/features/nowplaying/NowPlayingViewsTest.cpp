@@ -105,7 +105,6 @@ protected:
     QQuickItem* inContent(const char* name) const { return item(name, content); }
 
     double filled() const { return inContent("progressBar")->property("value").toDouble(); }
-    static QColor colorOf(QQuickItem* item) { return item->property("color").value<QColor>(); }
 
     void click(QQuickItem* item, double fraction = 0.5)
     {
@@ -146,12 +145,10 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     // Artwork: 96 square (cropped to fill, rounded: the reference shows it).
     EXPECT_EQ(rectOf(inContent("artwork")).size(), QSize(96, 96));
 
+    // Their colours (white, and white at 60 %): the reference.
     QQuickItem* title = inContent("title");
     EXPECT_EQ(title->property("text").toString(), QStringLiteral("Harbour Lights"));
-    EXPECT_EQ(colorOf(title), QColor(Qt::white));
-    QQuickItem* subtitle = inContent("subtitle");
-    EXPECT_EQ(subtitle->property("text").toString(), QStringLiteral("Ann · Tidal"));
-    EXPECT_NEAR(colorOf(subtitle).alphaF(), 0.6, 0.01); // white at 60 %
+    EXPECT_EQ(inContent("subtitle")->property("text").toString(), QStringLiteral("Ann · Tidal"));
     EXPECT_GT(rectOf(title).width(), 0);
     EXPECT_LT(rectOf(title).right(), rectOf(inContent("sourceButton")).left());
 
@@ -176,7 +173,7 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     QQuickItem* bars = inContent("audioBars");
     EXPECT_EQ(rectOf(bars).size(), QSize(18, 18)); // 17.5 wide, on whole pixels
     EXPECT_TRUE(bars->property("isMoving").toBool());
-    EXPECT_NE(bars->property("color").value<QColor>(), QColor(Qt::white));
+    EXPECT_NE(bars->property("color").value<QColor>(), QColor(Qt::white)); // the artwork's accent
 
     // The closed island's items: a 20-pt thumbnail and 14 × 14 bars.
     EXPECT_EQ(rectOf(item("bandThumbnail")).size(), QSize(20, 20));
@@ -226,9 +223,7 @@ TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeS
     live.lengthMicros.reset();
     live.positionMicros = 42'000'000;
     live.desktopEntry = QStringLiteral("org.example.unknown"); // no icon for this one
-    rig.players.show(live);
-    EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("--:--"));
-    EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("--:--"));
+    rig.players.show(live); // its labels' "--:--": the progress's own test
     EXPECT_FALSE(inContent("sourceButton")->isVisible());
     EXPECT_TRUE(inContent("audioBars")->isVisible());
     EXPECT_EQ(rectOf(inContent("audioBars")).right(), rectOf(inContent("progressRow")).right());

@@ -46,7 +46,6 @@ protected:
         m_service.reset();
         service();
     }
-    QString folder() const { return path(QStringLiteral("support/com.larkmoor.Brimwell")); }
     QString listFile() const { return path(listName); }
     /// A user's file under files/.
     QString userFile(const QString& name, const QByteArray& content = "x")
@@ -163,7 +162,7 @@ TEST_F(ShelfServiceTest, ImagesAndTextsAreWrittenIntoTheShelfFolder)
     QFile text(service().items()[0].url.toLocalFile());
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     EXPECT_EQ(text.readAll(), "  two\nlines \n");
-    EXPECT_EQ(text.fileName(), folder() + QStringLiteral("/Shelf/Text 2025-01-31T09-05-07.txt"));
+    EXPECT_EQ(text.fileName(), path(QStringLiteral("support/com.larkmoor.Brimwell/Shelf/Text 2025-01-31T09-05-07.txt")));
     EXPECT_FALSE(dropData(QStringLiteral("text/plain"), " \n\t "));
     EXPECT_FALSE(dropData(QStringLiteral("application/octet-stream"), "?"));
     QMimeData link;

@@ -30,28 +30,28 @@ class DBusPropertyMirrorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
-        ASSERT_TRUE(server.isConnected() && client.isConnected());
-        ASSERT_TRUE(server.registerVirtualObject(QStringLiteral("/thing"), &object));
-        mirror = std::make_unique<DBusPropertyMirror>(
-            client, server.baseService(), QStringLiteral("/thing"), QStringLiteral("org.example.Thing"), 5000);
+        ASSERT_TRUE(server.isConnected() && client.isConnected()) << "dbus-daemon did not start";
+        ASSERT_TRUE(server.registerVirtualObject("/thing", &object));
+        mirror = std::make_unique<DBusPropertyMirror>(client, server.baseService(), "/thing", "org.example.Thing", 5000);
     }
     void TearDown() override
     {
         mirror.reset();
-        server.unregisterObject(QStringLiteral("/thing"));
+        server.unregisterObject("/thing");
     }
 
-    /// Waits for the `n`th GetAll to arrive and answers it.
+    /// Waits for the `n`th GetAll to arrive and answers it with `values`, or fails it when they are empty.
     void answer(qsizetype n, const QVariantMap& values)
     {
         ASSERT_TRUE(QTest::qWaitFor([&] { return object.held.size() > n; }, 5000));
-        server.send(object.held[n].createReply(QVariant::fromValue(values)));
+        const QDBusMessage& call = object.held[n];
+        server.send(
+            values.isEmpty() ? call.createErrorReply("org.example.Busy", "busy") : call.createReply(QVariant::fromValue(values)));
     }
 
     ChildProcess::PrivateBus bus;
-    BusConnection server { bus.address, QStringLiteral("mirror-server") };
-    BusConnection client { bus.address, QStringLiteral("mirror-client") };
+    BusConnection server { bus.address, "mirror-server" };
+    BusConnection client { bus.address, "mirror-client" };
     HeldProperties object;
     std::unique_ptr<DBusPropertyMirror> mirror;
 };
@@ -83,8 +83,9 @@ TEST_F(DBusPropertyMirrorTest, SignalledValuesStandOverALateAnswerAndOnlyTheNewe
     answer(3, { { a, 2 } });
     ASSERT_TRUE(read.wait(5000));
     answer(2, { { a, 1 } });
-    client.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"))); // the older answer has arrived by now
+    // The older answer has arrived once a later call's answer has.
+    client.call(
+        QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.Peer", "Ping"));
     QCoreApplication::processEvents();
     EXPECT_EQ(read.size(), 1);
     EXPECT_EQ(mirror->values(), (QVariantMap { { a, 2 } }));
@@ -97,10 +98,9 @@ TEST_F(DBusPropertyMirrorTest, SignalledValuesStandOverALateAnswerAndOnlyTheNewe
 
     // A failed read leaves what is known.
     mirror->readAll();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return object.held.size() > 5; }, 5000));
-    server.send(object.held[5].createErrorReply(QStringLiteral("org.example.Busy"), QStringLiteral("busy")));
+    answer(5, {});
     ASSERT_TRUE(failed.wait(5000));
-    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("busy"));
+    EXPECT_EQ(failed.first().first().toString(), "busy");
     EXPECT_EQ(mirror->values(), (QVariantMap { { a, 4 }, { b, 0 } }));
 }
 

@@ -111,23 +111,16 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindReportsOutsideChangesAndKeepsThePane
     ASSERT_TRUE(shown.wait(5000));
     EXPECT_DOUBLE_EQ(service.level(), 0.5);
 
-    // The lowest step leaves the panel lit.
-    set("intel_backlight/max_brightness", "100");
-    const auto expectFile = [&](double level, const char* raw) {
+    // The lowest step leaves the panel lit, and the HUD shows the level the panel has; just above
+    // the floor, a level is written as is. 1 % of 10001 is 100.01: the floor rounds up.
+    for (const auto& [maximum, level, raw] :
+        { std::tuple { 100, 0.0, 1 }, { 100, 0.02, 2 }, { 10001, 0.0, 101 }, { 10000, 0.0, 100 }, { 10000, 0.0101, 101 } }) {
+        set("intel_backlight/max_brightness", QByteArray::number(maximum));
         service.setLevel(level);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return brightnessFile("intel_backlight") == raw; }, 5000))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return brightnessFile("intel_backlight") == QByteArray::number(raw); }, 5000))
             << level << ": " << brightnessFile("intel_backlight").constData();
-    };
-    // Each pair: the lowest step, then a level just above the floor, written as is.
-    expectFile(0, "1");
-    EXPECT_FLOAT_EQ(float(service.level()), 0.01f) << "the HUD shows the level the panel has";
-    expectFile(0.02, "2");
-    // 1 % of 10001 is 100.01: the floor rounds up.
-    set("intel_backlight/max_brightness", "10001");
-    expectFile(0, "101");
-    set("intel_backlight/max_brightness", "10000");
-    expectFile(0, "100");
-    expectFile(0.0101, "101");
+        EXPECT_NEAR(service.level(), double(raw) / maximum, 1e-6) << level;
+    }
 
     // Another tool may still switch the panel off: that reads as 0.
     set("intel_backlight/brightness", "0");

@@ -98,11 +98,12 @@ TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdsAndCancelledDeclinedOrBadOnesA
         + vevent("UID:mars\nDTSTART;TZID=Mars/Olympus:20260105T090000\n")
         + vevent("UID:good\nSUMMARY:Good\nDTSTART:20260105T090000Z\n")
         + vevent("UID:minutely\nSUMMARY:Every minute\nDTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY\n")
-        + vevent("UID:thousand\nSUMMARY:A thousand\nDTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY;COUNT=1000\n");
+        + vevent("UID:thousand\nSUMMARY:A thousand\nDTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY;COUNT=1000\n")
+        + vevent("UID:past\nSUMMARY:One past\nDTSTART:20260105T000000Z\nRRULE:FREQ=MINUTELY;COUNT=1001\n");
     const ICalendarFile mixed = ICalendarFile::parse(calendar(bad), "mixed.ics");
     const QList<CalendarStoreEvent> stored = mixed.occurrences(local(1, 5), local(1, 6), {}, {});
     EXPECT_EQ(stored.first().title, "Good");
-    EXPECT_EQ(stored.size(), 1 + 1000 + 1000); // the endless rule is cut at its bound, the one at it is whole
+    EXPECT_EQ(stored.size(), 1 + 1000 + 1000 + 1000); // the rules past the bound are cut at it, the one at it is whole
     EXPECT_FALSE(log.mentions("Event thousand"));
 
     const QStringList expected {
@@ -111,6 +112,7 @@ TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdsAndCancelledDeclinedOrBadOnesA
         "Skipped event nostart in mixed.ics: it has no valid DTSTART",
         "Skipped event mars in mixed.ics: unknown time zone \"Mars/Olympus\"",
         "Event minutely in mixed.ics repeats more than 1000 times in the range; the rest are left out",
+        "Event past in mixed.ics repeats more than 1000 times in the range; the rest are left out",
     };
     for (const QString& line : expected)
         EXPECT_TRUE(log.contains(line)) << qPrintable(line) << "\n" << qPrintable(log.messages().join('\n'));
@@ -118,15 +120,15 @@ TEST(ICalendarFileTest, EventsGetTitlesTimesAndIdsAndCancelledDeclinedOrBadOnesA
 
 TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
 {
-    const QByteArray master = vevent("UID:weekly\nSUMMARY:Weekly\nDTSTART;TZID=Europe/Berlin:20260105T090000\n"
+    // Weekly on Mondays at 09:00 but not on the 12th; the 19th moved to the 20th, the 26th cancelled.
+    const QByteArray weekly = vevent("UID:weekly\nSUMMARY:Weekly\nDTSTART;TZID=Europe/Berlin:20260105T090000\n"
                                      "DTEND;TZID=Europe/Berlin:20260105T100000\nRRULE:FREQ=WEEKLY;BYDAY=MO\n"
-                                     "EXDATE;TZID=Europe/Berlin:20260112T090000\n");
-    const QByteArray moved = vevent("UID:weekly\nSUMMARY:Moved\nRECURRENCE-ID;TZID=Europe/Berlin:20260119T090000\n"
-                                    "DTSTART;TZID=Europe/Berlin:20260120T140000\nDTEND;TZID=Europe/Berlin:20260120T150000\n");
-    const QByteArray cancelled = vevent("UID:weekly\nSUMMARY:Weekly\nSTATUS:CANCELLED\n"
-                                        "RECURRENCE-ID;TZID=Europe/Berlin:20260126T090000\n"
-                                        "DTSTART;TZID=Europe/Berlin:20260126T090000\nDTEND;TZID=Europe/Berlin:20260126T100000\n");
-    const ICalendarFile file = ICalendarFile::parse(calendar(master + moved + cancelled), "weekly.ics");
+                                     "EXDATE;TZID=Europe/Berlin:20260112T090000\n")
+        + vevent("UID:weekly\nSUMMARY:Moved\nRECURRENCE-ID;TZID=Europe/Berlin:20260119T090000\n"
+                 "DTSTART;TZID=Europe/Berlin:20260120T140000\nDTEND;TZID=Europe/Berlin:20260120T150000\n")
+        + vevent("UID:weekly\nSUMMARY:Weekly\nSTATUS:CANCELLED\nRECURRENCE-ID;TZID=Europe/Berlin:20260126T090000\n"
+                 "DTSTART;TZID=Europe/Berlin:20260126T090000\nDTEND;TZID=Europe/Berlin:20260126T100000\n");
+    const ICalendarFile file = ICalendarFile::parse(calendar(weekly), "weekly.ics");
     const QList<CalendarEvent> january = shown(file.occurrences(local(1, 1), local(2, 1), {}, {}));
     ASSERT_EQ(titles(january), QStringList({ "Weekly", "Moved" }));
     EXPECT_EQ(january[0].startDate, local(1, 5, 9));

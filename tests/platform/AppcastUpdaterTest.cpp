@@ -119,7 +119,7 @@ TEST_F(AppcastUpdaterTest, ANewerItemIsOfferedAndEveryBadOrMissingAnswerFailsWit
     EXPECT_EQ(check(server), "The update feed was redirected away from https.");
 
     // No length announced: the bound holds on what arrives.
-    server.answer = response("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed + 1024, ' '));
+    server.answer = response("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed + 1, ' '));
     EXPECT_EQ(check(server), "The update feed is larger than 1048576 bytes.");
     // Just within the bound, the same body is read (and is no feed).
     server.answer = response("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed, ' '));

@@ -32,17 +32,11 @@ TEST(PulseVolumeTest, LevelIsTheLoudestChannelAndScalingKeepsTheBalance)
     EXPECT_EQ(PulseVolume::scaled(channels({ 1000 }), std::nanf("")).values[0], PA_VOLUME_MUTED);
 }
 
-class PulseAudioHardwareTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(server.start()) << "pulseaudio did not start"; }
-
-    QString sinkVolume() { return server.pactl({ "get-sink-volume", "speakers" }).output; }
-
-    PrivatePulseServer server { { QStringLiteral("speakers"), QStringLiteral("headphones") } };
-};
-
-TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkBothWaysAndTheServerGoing)
+TEST(PulseAudioHardwareTest, FollowsTheDefaultSinkBothWaysAndTheServerGoing)
 {
+    PrivatePulseServer server { { QStringLiteral("speakers"), QStringLiteral("headphones") } };
+    ASSERT_TRUE(server.start()) << "pulseaudio did not start";
+    const auto sinkVolume = [&] { return server.pactl({ "get-sink-volume", "speakers" }).output; };
     ASSERT_EQ(server.pactl({ "set-sink-volume", "speakers", "50%" }).exitCode, 0);
     PulseAudioHardware hardware;
     QSignalSpy switched(&hardware, &AudioHardware::defaultOutputDeviceChanged);

@@ -14,7 +14,7 @@ namespace {
 
 class X11ClipboardTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "needs the test X server"; }
+    void SetUp() override { ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs the test X server"; }
 
     /// Another client (xclip) copies `text`; what a read then gives.
     SystemClipboard::Contents copy(const QByteArray& text)
@@ -27,14 +27,6 @@ protected:
         EXPECT_TRUE(process.waitForFinished(5000)); // xclip forks and serves in the background
         EXPECT_TRUE(changed.wait(5000));
         return readNow();
-    }
-    static QByteArray pasted()
-    {
-        QProcess process;
-        process.start("xclip", { "-o", "-selection", "clipboard" });
-        // We may be the owner: our event loop must turn to answer.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000));
-        return process.readAllStandardOutput();
     }
     SystemClipboard::Contents readNow()
     {
@@ -63,7 +55,11 @@ TEST_F(X11ClipboardTest, ReadsCopiesInWholeOrNotAtAllButNoSecretAndWaitsOnNoHung
 
     // Our own write reaches other clients and reads back as ours.
     ASSERT_TRUE(systemClipboard.writeText("written back"));
-    EXPECT_EQ(pasted(), QByteArray("written back"));
+    QProcess paste;
+    paste.start("xclip", { "-o", "-selection", "clipboard" });
+    // We are the owner: our event loop must turn to answer.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return paste.state() == QProcess::NotRunning; }, 5000));
+    EXPECT_EQ(paste.readAllStandardOutput(), QByteArray("written back"));
     contents = readNow();
     EXPECT_EQ(contents.kind, SystemClipboard::Kind::own);
     EXPECT_FALSE(contents.text);

@@ -21,21 +21,23 @@ namespace {
 
 using Kind = SystemClipboard::Kind;
 
-class WaylandClipboardTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!session->failure.isEmpty())
-            BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
-        if (QStandardPaths::findExecutable("wl-copy").isEmpty())
-            BRIMWELL_MISSING_REAL_PART("wl-clipboard is not installed");
-        clipboard = std::make_unique<WaylandDataControlClipboard>((session->runtimeDir() + "/wayland-1").toUtf8());
-    }
-
-    /// Another program (wl-copy) copies `text`; what a read then gives.
-    SystemClipboard::Contents copy(const QByteArray& text, const QStringList& arguments = {})
-    {
-        QSignalSpy changed(clipboard.get(), &SystemClipboard::changed);
+TEST(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSecretsAndSilenceOut)
+{
+    auto session = std::make_unique<SwaySession>(false);
+    if (!session->failure.isEmpty())
+        BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
+    if (QStandardPaths::findExecutable("wl-copy").isEmpty())
+        BRIMWELL_MISSING_REAL_PART("wl-clipboard is not installed");
+    WaylandDataControlClipboard clipboard((session->runtimeDir() + "/wayland-1").toUtf8());
+    const auto readNow = [&] {
+        std::optional<SystemClipboard::Contents> result;
+        clipboard.read([&](const SystemClipboard::Contents& c) { result = c; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
+        return result.value_or(SystemClipboard::Contents {});
+    };
+    // Another program (wl-copy) copies `text`; what a read then gives.
+    const auto copy = [&](const QByteArray& text, const QStringList& arguments = {}) {
+        QSignalSpy changed(&clipboard, &SystemClipboard::changed);
         QProcess process;
         session->startAsUser(process, "wl-copy", arguments, session->environment());
         process.write(text);
@@ -43,33 +45,19 @@ protected:
         EXPECT_TRUE(process.waitForFinished(10000)); // wl-copy serves from a child of its own
         EXPECT_TRUE(changed.wait(5000));
         return readNow();
-    }
-    /// What `wl-paste` gives, through a shell pipeline.
-    QByteArray paste(const QString& pipeline)
-    {
+    };
+    // What `wl-paste` gives, through a shell pipeline.
+    const auto paste = [&](const QString& pipeline) {
         QProcess process;
         session->startAsUser(process, "sh", { "-c", pipeline }, session->environment());
         // We may be the source: our event loop must turn to answer.
         EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000));
         return process.readAllStandardOutput();
-    }
-    SystemClipboard::Contents readNow()
-    {
-        std::optional<SystemClipboard::Contents> result;
-        clipboard->read([&](const SystemClipboard::Contents& c) { result = c; });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
-        return result.value_or(SystemClipboard::Contents {});
-    }
+    };
 
-    std::unique_ptr<SwaySession> session = std::make_unique<SwaySession>(false);
-    std::unique_ptr<WaylandDataControlClipboard> clipboard;
-};
-
-TEST_F(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSecretsAndSilenceOut)
-{
-    const int before = clipboard->changeCount();
+    const int before = clipboard.changeCount();
     SystemClipboard::Contents contents = copy("copied by another program");
-    EXPECT_GT(clipboard->changeCount(), before);
+    EXPECT_GT(clipboard.changeCount(), before);
     EXPECT_EQ(contents.kind, Kind::plain);
     EXPECT_EQ(contents.text, "copied by another program");
 
@@ -80,18 +68,18 @@ TEST_F(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSec
     EXPECT_FALSE(contents.text);
 
     // Our own writes reach other programs; text reads back as ours.
-    ASSERT_TRUE(clipboard->writeText("written back"));
+    ASSERT_TRUE(clipboard.writeText("written back"));
     EXPECT_EQ(paste("wl-paste -n"), QByteArray("written back"));
     contents = readNow();
     EXPECT_EQ(contents.kind, Kind::own);
     EXPECT_FALSE(contents.text);
-    ASSERT_TRUE(clipboard->writeFiles({ QUrl::fromLocalFile("/tmp/a b.txt") }));
+    ASSERT_TRUE(clipboard.writeFiles({ QUrl::fromLocalFile("/tmp/a b.txt") }));
     EXPECT_EQ(paste("wl-paste -n -t x-special/gnome-copied-files"), QByteArray("copy\nfile:///tmp/a%20b.txt"));
     EXPECT_EQ(readNow().kind, Kind::files);
     // More than the pipes hold goes as a slow reader takes it, while the
     // GUI thread goes on; a reader that leaves early costs only its answer.
-    QSignalSpy changed(clipboard.get(), &SystemClipboard::changed);
-    ASSERT_TRUE(clipboard->writeText(QString(300'000, QLatin1Char('x'))));
+    QSignalSpy changed(&clipboard, &SystemClipboard::changed);
+    ASSERT_TRUE(clipboard.writeText(QString(300'000, QLatin1Char('x'))));
     ASSERT_TRUE(changed.wait(5000));
     const QString gate = session->home() + "/gate";
     ASSERT_EQ(::mkfifo(QFile::encodeName(gate).constData(), 0600), 0);
@@ -120,7 +108,7 @@ TEST_F(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSec
     ASSERT_TRUE(changed.wait(5000));
     ASSERT_EQ(::kill(pid_t(silent.processId()), SIGSTOP), 0);
     std::optional<SystemClipboard::Contents> result;
-    clipboard->read([&](const SystemClipboard::Contents& c) { result = c; });
+    clipboard.read([&](const SystemClipboard::Contents& c) { result = c; });
     EXPECT_FALSE(result) << "the read returns before the program answers";
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
     EXPECT_TRUE(result->timedOut);
@@ -135,7 +123,7 @@ TEST_F(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSec
     LogCapture log;
     session.reset();
     EXPECT_TRUE(QTest::qWaitFor([&] { return log.mentions("Lost the compositor's clipboard"); }, 10000));
-    EXPECT_FALSE(clipboard->writeText("nowhere"));
+    EXPECT_FALSE(clipboard.writeText("nowhere"));
     EXPECT_FALSE(readNow().text);
 }
 

@@ -12,14 +12,19 @@
 // or a client of the test's own that offers several types or never answers).
 namespace {
 
-class X11ClipboardTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs the test X server"; }
-
-    /// Another client (xclip) copies `text`; what a read then gives.
-    SystemClipboard::Contents copy(const QByteArray& text)
-    {
-        QSignalSpy changed(&systemClipboard, &SystemClipboard::changed);
+TEST(X11ClipboardTest, ReadsCopiesInWholeOrNotAtAllButNoSecretAndWaitsOnNoHungOwner)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs the test X server";
+    X11Clipboard clipboard;
+    const auto readNow = [&] {
+        std::optional<SystemClipboard::Contents> result;
+        clipboard.read([&](const SystemClipboard::Contents& contents) { result = contents; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
+        return result.value_or(SystemClipboard::Contents {});
+    };
+    // Another client (xclip) copies `text`; what a read then gives.
+    const auto copy = [&](const QByteArray& text) {
+        QSignalSpy changed(&clipboard, &SystemClipboard::changed);
         QProcess process;
         process.start("xclip", { "-selection", "clipboard", "-t", "UTF8_STRING" });
         process.write(text);
@@ -27,23 +32,11 @@ protected:
         EXPECT_TRUE(process.waitForFinished(5000)); // xclip forks and serves in the background
         EXPECT_TRUE(changed.wait(5000));
         return readNow();
-    }
-    SystemClipboard::Contents readNow()
-    {
-        std::optional<SystemClipboard::Contents> result;
-        systemClipboard.read([&](const SystemClipboard::Contents& contents) { result = contents; });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
-        return result.value_or(SystemClipboard::Contents {});
-    }
+    };
 
-    X11Clipboard systemClipboard;
-};
-
-TEST_F(X11ClipboardTest, ReadsCopiesInWholeOrNotAtAllButNoSecretAndWaitsOnNoHungOwner)
-{
-    const int before = systemClipboard.changeCount();
+    const int before = clipboard.changeCount();
     SystemClipboard::Contents contents = copy("copied by another client");
-    EXPECT_GT(systemClipboard.changeCount(), before);
+    EXPECT_GT(clipboard.changeCount(), before);
     EXPECT_EQ(contents.kind, SystemClipboard::Kind::plain);
     EXPECT_EQ(contents.text, "copied by another client");
 
@@ -54,7 +47,7 @@ TEST_F(X11ClipboardTest, ReadsCopiesInWholeOrNotAtAllButNoSecretAndWaitsOnNoHung
     EXPECT_FALSE(contents.text);
 
     // Our own write reaches other clients and reads back as ours.
-    ASSERT_TRUE(systemClipboard.writeText("written back"));
+    ASSERT_TRUE(clipboard.writeText("written back"));
     QProcess paste;
     paste.start("xclip", { "-o", "-selection", "clipboard" });
     // We are the owner: our event loop must turn to answer.
@@ -78,7 +71,7 @@ TEST_F(X11ClipboardTest, ReadsCopiesInWholeOrNotAtAllButNoSecretAndWaitsOnNoHung
     std::free(active);
     std::free(xcb_get_input_focus_reply(wm, xcb_get_input_focus(wm), nullptr));
 
-    QSignalSpy changed(&systemClipboard, &SystemClipboard::changed);
+    QSignalSpy changed(&clipboard, &SystemClipboard::changed);
     X11SelectionOwner owner(qgetenv("DISPLAY"),
         { { "UTF8_STRING", "hunter2" }, { "x-kde-passwordManagerHint", "secret" }, { "text/uri-list", "file:///tmp/a\r\n" } });
     ASSERT_TRUE(changed.wait(5000));
@@ -94,7 +87,7 @@ TEST_F(X11ClipboardTest, ReadsCopiesInWholeOrNotAtAllButNoSecretAndWaitsOnNoHung
     ASSERT_TRUE(changed.wait(5000));
 
     std::optional<SystemClipboard::Contents> result;
-    systemClipboard.read([&](const SystemClipboard::Contents& read) { result = read; });
+    clipboard.read([&](const SystemClipboard::Contents& read) { result = read; });
     EXPECT_FALSE(result) << "the read returns before the owner answers";
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
     EXPECT_TRUE(result->timedOut);

@@ -143,49 +143,47 @@ TEST(ICalendarFileTest, RecurrencesKeepExceptionsMovedOccurrencesAndTheirZone)
 }
 
 namespace {
-class ICalendarFileStoreTest : public TempDirTest {
-protected:
-    static QByteArray event(const QByteArray& uid, const QByteArray& title, const QByteArray& start = "20260105T090000Z")
-    {
-        return calendar(vevent("UID:" + uid + "\nSUMMARY:" + title + "\nDTSTART:" + start + "\n"));
-    }
-    QList<CalendarStoreEvent> fetch()
-    {
-        std::optional<QList<CalendarStoreEvent>> answer;
-        store.fetchEvents(local(1, 5), local(1, 6), &context, [&](QList<CalendarStoreEvent> events) { answer = events; });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 10000));
-        return answer.value_or(QList<CalendarStoreEvent>());
-    }
-    static QStringList titles(const QList<CalendarStoreEvent>& events)
-    {
-        QStringList out;
-        for (const CalendarStoreEvent& e : events)
-            out << e.title.value_or(QString());
-        out.sort();
-        return out;
-    }
+QByteArray storedEvent(const QByteArray& uid, const QByteArray& title)
+{
+    return calendar(vevent("UID:" + uid + "\nSUMMARY:" + title + "\nDTSTART:20260105T090000Z\n"));
+}
 
-    ManualScheduler scheduler;
-    QObject context;
-    ICalendarFileStore store { path("data/calendars"), path("settings.ini"), scheduler };
-};
+QStringList sortedTitles(const QList<CalendarStoreEvent>& events)
+{
+    QStringList out;
+    for (const CalendarStoreEvent& e : events)
+        out << e.title.value_or(QString());
+    out.sort();
+    return out;
+}
+
+using ICalendarFileStoreTest = TempDirTest;
 } // namespace
 
 TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfterChanges)
 {
+    ManualScheduler scheduler;
+    QObject context;
+    ICalendarFileStore store(path("data/calendars"), path("settings.ini"), scheduler);
+    const auto fetch = [&] {
+        std::optional<QList<CalendarStoreEvent>> answer;
+        store.fetchEvents(local(1, 5), local(1, 6), &context, [&](QList<CalendarStoreEvent> events) { answer = events; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 10000));
+        return answer.value_or(QList<CalendarStoreEvent>());
+    };
     LogCapture log;
     writeFile("data/calendars/work/color", "#00ff00\n");
-    writeFile("data/calendars/work/a.ics", event("a", "Work A"));
-    writeFile("data/calendars/home/b.ics", event("b", "Home B"));
+    writeFile("data/calendars/work/a.ics", storedEvent("a", "Work A"));
+    writeFile("data/calendars/home/b.ics", storedEvent("b", "Home B"));
     writeFile("data/calendars/home/huge.ics", QByteArray(ICalendarFile::maxSize + 1, 'x'));
-    writeFile("extra/holidays.ics", event("h", "Holiday"));
+    writeFile("extra/holidays.ics", storedEvent("h", "Holiday"));
     {
         QSettings settings(path("settings.ini"), QSettings::IniFormat);
         settings.setValue("Calendars/paths", QStringList { path("extra/holidays.ics"), path("gone") });
     }
     store.start();
     const QList<CalendarStoreEvent> first = fetch();
-    EXPECT_EQ(titles(first), QStringList({ "Holiday", "Home B", "Work A" }));
+    EXPECT_EQ(sortedTitles(first), QStringList({ "Holiday", "Home B", "Work A" }));
     for (const CalendarStoreEvent& e : first)
         EXPECT_EQ(e.color.isValid(), e.title == "Work A");
     EXPECT_TRUE(log.contains(QStringLiteral("Calendar path %1 from the settings does not exist").arg(path("gone"))));
@@ -196,8 +194,8 @@ TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfter
 
     // A sync writes several files: one change once the folders are quiet.
     QSignalSpy changed(&store, &CalendarStore::changed);
-    writeFile("data/calendars/work/c.ics", event("c", "Work C"));
-    writeFile("data/calendars/work/d.ics", event("d", "Work D"));
+    writeFile("data/calendars/work/c.ics", storedEvent("c", "Work C"));
+    writeFile("data/calendars/work/d.ics", storedEvent("d", "Work D"));
     QFile::remove(path("data/calendars/work/a.ics"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return scheduler.pendingCount() > 0; }, 10000));
     QCoreApplication::processEvents();
@@ -205,10 +203,10 @@ TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfter
     EXPECT_EQ(changed.count(), 0);
     scheduler.advance(1);
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(titles(fetch()), QStringList({ "Holiday", "Home B", "Work C", "Work D" }));
+    EXPECT_EQ(sortedTitles(fetch()), QStringList({ "Holiday", "Home B", "Work C", "Work D" }));
 
     // A folder that disappears takes its events along; the others stay.
     QDir(path("data/calendars/work")).removeRecursively();
-    EXPECT_EQ(titles(fetch()), QStringList({ "Holiday", "Home B" }));
+    EXPECT_EQ(sortedTitles(fetch()), QStringList({ "Holiday", "Home B" }));
     EXPECT_EQ(log.messages().count(QStringLiteral("Calendar path %1 from the settings does not exist").arg(path("gone"))), 1);
 }

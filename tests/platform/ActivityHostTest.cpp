@@ -2,34 +2,26 @@
 #include "DBusActivityHost.h"
 #include "DBusMock.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 // What the real program's test cannot time: a caller gone before its watch
 // began, and a watch dropped before its caller left.
-namespace {
-
-class DBusActivityHostTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start"; }
-
-    ChildProcess::PrivateBus bus;
-    BusConnection host { bus.address, QStringLiteral("host") };
-};
-
-TEST_F(DBusActivityHostTest, ReportsCallersThatLeaveAndThoseGoneBeforeTheWatch)
+TEST(DBusActivityHostTest, ReportsCallersThatLeaveAndThoseGoneBeforeTheWatch)
 {
+    ChildProcess::PrivateBus bus;
+    BusConnection host { bus.address, "host" };
+    ASSERT_TRUE(host.isConnected()) << "dbus-daemon did not start";
     DBusActivityHost activities(host);
     QSignalSpy left(&activities, &ActivityHost::callerLeft);
     // Unique names are never reused: one not on the bus now has left.
-    activities.watchCaller(QStringLiteral(":1.4242"));
+    activities.watchCaller(":1.4242");
     ASSERT_TRUE(QTest::qWaitFor([&] { return left.count() == 1; }, 5000));
-    EXPECT_EQ(left.takeFirst().value(0).toString(), QStringLiteral(":1.4242"));
+    EXPECT_EQ(left.takeFirst().value(0).toString(), ":1.4242");
 
-    auto dropped = std::make_unique<BusConnection>(bus.address, QStringLiteral("dropped"));
-    auto watched = std::make_unique<BusConnection>(bus.address, QStringLiteral("watched"));
+    auto dropped = std::make_unique<BusConnection>(bus.address, "dropped");
+    auto watched = std::make_unique<BusConnection>(bus.address, "watched");
     const QString watchedName = watched->baseService();
     activities.watchCaller(dropped->baseService());
     activities.watchCaller(watchedName);
@@ -43,5 +35,3 @@ TEST_F(DBusActivityHostTest, ReportsCallersThatLeaveAndThoseGoneBeforeTheWatch)
     EXPECT_EQ(left.count(), 1);
     EXPECT_EQ(left.takeFirst().value(0).toString(), watchedName);
 }
-
-} // namespace

@@ -28,12 +28,12 @@ const QByteArray newerFeed = R"(<?xml version="1.0"?>
 // Answers each request with `answer`, or not at all while it is empty.
 class FeedServer {
 public:
-    bool start(const QString& name, const QString& folder)
+    /// Serves with the certificate and key at `files`.pem and .key.
+    bool start(const QString& files)
     {
-        QFile key(folder + QLatin1Char('/') + name + QStringLiteral(".key"));
+        QFile key(files + ".key");
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-        configuration.setLocalCertificate(
-            QSslCertificate::fromPath(folder + QLatin1Char('/') + name + QStringLiteral(".pem")).value(0));
+        configuration.setLocalCertificate(QSslCertificate::fromPath(files + ".pem").value(0));
         configuration.setPrivateKey(key.open(QIODevice::ReadOnly) ? QSslKey(&key, QSsl::Ec) : QSslKey());
         m_server.setSslConfiguration(configuration);
         QObject::connect(&m_server, &QTcpServer::pendingConnectionAvailable, &m_server, [this] {
@@ -59,96 +59,83 @@ private:
     QSslServer m_server;
 };
 
-class AppcastUpdaterTest : public TempDirTest {
-protected:
-    void SetUp() override
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty()) {
-            BRIMWELL_MISSING_REAL_PART("openssl is missing");
-        }
-        ASSERT_TRUE(makeCertificate(QStringLiteral("trusted")));
-        ASSERT_TRUE(makeCertificate(QStringLiteral("untrusted")));
-        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-        configuration.addCaCertificates(path(QStringLiteral("trusted.pem")));
-        QSslConfiguration::setDefaultConfiguration(configuration);
-        m_updater.setAutomaticallyChecksForUpdates(false);
-    }
+QByteArray feedResponse(const QByteArray& head, const QByteArray& body = {})
+{
+    return head + "\r\nConnection: close\r\n\r\n" + body;
+}
 
-    bool makeCertificate(const QString& name)
-    {
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-            QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1 "
-                           "-addext subjectAltName=IP:127.0.0.1")
-                    .split(u' ')
-                + QStringList { QStringLiteral("-keyout"), path(name + QStringLiteral(".key")), QStringLiteral("-out"),
-                    path(name + QStringLiteral(".pem")) });
-        return openssl.waitForFinished(20000) && openssl.exitCode() == 0;
-    }
-
-    /// Checks `server`'s feed; the failure's reason, or empty.
-    QString check(FeedServer& server)
-    {
-        EXPECT_FALSE(m_updater.startUpdater(server.url()));
-        QSignalSpy failed(&m_updater, &AppcastUpdater::checkFailed);
-        m_updater.checkForUpdates();
-        EXPECT_FALSE(m_updater.canCheckForUpdates()) << "a check runs";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return m_updater.canCheckForUpdates(); }, 10000)) << "the check never ended";
-        return failed.isEmpty() ? QString() : failed.first().first().toString();
-    }
-
-    static QByteArray response(const QByteArray& head, const QByteArray& body = {})
-    {
-        return head + "\r\nConnection: close\r\n\r\n" + body;
-    }
-    UserDefaults m_defaults { path(QStringLiteral("settings.ini")) };
-    ManualScheduler m_scheduler;
-    AppcastUpdater m_updater { m_defaults, QStringLiteral("27"), m_scheduler, m_scheduler };
-};
+using AppcastUpdaterTest = TempDirTest;
 
 } // namespace
 
 TEST_F(AppcastUpdaterTest, ANewerItemIsOfferedAndEveryBadOrMissingAnswerFailsWithItsReason)
 {
+    if (QStandardPaths::findExecutable("openssl").isEmpty())
+        BRIMWELL_MISSING_REAL_PART("openssl is missing");
+    for (const QString name : { "trusted", "untrusted" }) {
+        QProcess openssl;
+        openssl.start("openssl",
+            QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1 "
+                           "-addext subjectAltName=IP:127.0.0.1")
+                    .split(u' ')
+                + QStringList { "-keyout", path(name + ".key"), "-out", path(name + ".pem") });
+        ASSERT_TRUE(openssl.waitForFinished(20000) && openssl.exitCode() == 0);
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(path("trusted.pem"));
+    QSslConfiguration::setDefaultConfiguration(configuration);
+    UserDefaults defaults(path("settings.ini"));
+    ManualScheduler scheduler;
+    AppcastUpdater updater(defaults, "27", scheduler, scheduler);
+    updater.setAutomaticallyChecksForUpdates(false);
+    // Checks `server`'s feed; the failure's reason, or empty.
+    const auto check = [&](FeedServer& server) {
+        EXPECT_FALSE(updater.startUpdater(server.url()));
+        QSignalSpy failed(&updater, &AppcastUpdater::checkFailed);
+        updater.checkForUpdates();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 10000)) << "the check never ended";
+        return failed.isEmpty() ? QString() : failed.first().first().toString();
+    };
+
     FeedServer server;
-    ASSERT_TRUE(server.start(QStringLiteral("trusted"), m_dir.path()));
-    QSignalSpy found(&m_updater, &AppcastUpdater::updateFound);
-    server.answer = response("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml", newerFeed);
+    ASSERT_TRUE(server.start(path("trusted")));
+    QSignalSpy found(&updater, &AppcastUpdater::updateFound);
+    server.answer = feedResponse("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml", newerFeed);
     EXPECT_EQ(check(server), QString());
     ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found.first().first().value<AppcastItem>().shortVersion, QStringLiteral("1.10"));
+    EXPECT_EQ(found.first().first().value<AppcastItem>().shortVersion, "1.10");
 
-    server.answer = response("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:9/appcast.xml");
-    EXPECT_EQ(check(server), QStringLiteral("The update feed was redirected away from https."));
+    server.answer = feedResponse("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:9/appcast.xml");
+    EXPECT_EQ(check(server), "The update feed was redirected away from https.");
 
     // No length announced: the bound holds on what arrives.
-    server.answer = response("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed + 1024, ' '));
-    EXPECT_EQ(check(server), QStringLiteral("The update feed is larger than 1048576 bytes."));
+    server.answer = feedResponse("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed + 1, ' '));
+    EXPECT_EQ(check(server), "The update feed is larger than 1048576 bytes.");
     // Just within the bound, the same body is read (and is no feed).
-    server.answer = response("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed, ' '));
-    EXPECT_TRUE(check(server).startsWith(QStringLiteral("The update feed can’t be read")));
+    server.answer = feedResponse("HTTP/1.1 200 OK", QByteArray(AppcastUpdater::longestFeed, ' '));
+    EXPECT_TRUE(check(server).startsWith("The update feed can’t be read"));
     EXPECT_EQ(found.size(), 1);
 
     FeedServer stranger;
-    ASSERT_TRUE(stranger.start(QStringLiteral("untrusted"), m_dir.path()));
+    ASSERT_TRUE(stranger.start(path("untrusted")));
     stranger.answer = server.answer;
     const QString untrusted = check(stranger);
-    EXPECT_TRUE(untrusted.startsWith(QStringLiteral("SSL handshake failed"))) << qPrintable(untrusted);
+    EXPECT_TRUE(untrusted.startsWith("SSL handshake failed")) << qPrintable(untrusted);
     EXPECT_EQ(stranger.requests, 0);
 
     // A server that never answers fails the check after thirty seconds.
     FeedServer silent;
-    ASSERT_TRUE(silent.start(QStringLiteral("trusted"), m_dir.path()));
-    ASSERT_FALSE(m_updater.startUpdater(silent.url()));
-    QSignalSpy failed(&m_updater, &AppcastUpdater::checkFailed);
-    m_updater.checkForUpdates();
+    ASSERT_TRUE(silent.start(path("trusted")));
+    ASSERT_FALSE(updater.startUpdater(silent.url()));
+    QSignalSpy failed(&updater, &AppcastUpdater::checkFailed);
+    updater.checkForUpdates();
     ASSERT_TRUE(QTest::qWaitFor([&] { return silent.requests == 1; }, 10000));
-    m_scheduler.advance(AppcastUpdater::transferTimeoutMs - 1);
+    scheduler.advance(AppcastUpdater::transferTimeoutMs - 1);
     QCoreApplication::processEvents();
     EXPECT_TRUE(failed.isEmpty());
-    EXPECT_FALSE(m_updater.canCheckForUpdates());
-    m_scheduler.advance(1);
+    EXPECT_FALSE(updater.canCheckForUpdates());
+    scheduler.advance(1);
     ASSERT_EQ(failed.size(), 1);
-    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("The update feed did not answer within 30 seconds."));
-    EXPECT_TRUE(m_updater.canCheckForUpdates());
+    EXPECT_EQ(failed.first().first().toString(), "The update feed did not answer within 30 seconds.");
+    EXPECT_TRUE(updater.canCheckForUpdates());
 }

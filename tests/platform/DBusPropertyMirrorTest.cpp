@@ -26,82 +26,67 @@ public:
     QList<QDBusMessage> held;
 };
 
-class DBusPropertyMirrorTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
-        ASSERT_TRUE(server.isConnected() && client.isConnected());
-        ASSERT_TRUE(server.registerVirtualObject(QStringLiteral("/thing"), &object));
-        mirror = std::make_unique<DBusPropertyMirror>(
-            client, server.baseService(), QStringLiteral("/thing"), QStringLiteral("org.example.Thing"), 5000);
-    }
-    void TearDown() override
-    {
-        mirror.reset();
-        server.unregisterObject(QStringLiteral("/thing"));
-    }
-
-    /// Waits for the `n`th GetAll to arrive and answers it.
-    void answer(qsizetype n, const QVariantMap& values)
-    {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return object.held.size() > n; }, 5000));
-        server.send(object.held[n].createReply(QVariant::fromValue(values)));
-    }
-
-    ChildProcess::PrivateBus bus;
-    BusConnection server { bus.address, QStringLiteral("mirror-server") };
-    BusConnection client { bus.address, QStringLiteral("mirror-client") };
-    HeldProperties object;
-    std::unique_ptr<DBusPropertyMirror> mirror;
-};
-
 const QString a = QStringLiteral("A");
 const QString b = QStringLiteral("B");
 
-TEST_F(DBusPropertyMirrorTest, SignalledValuesStandOverALateAnswerAndOnlyTheNewestReadCounts)
+TEST(DBusPropertyMirrorTest, SignalledValuesStandOverALateAnswerAndOnlyTheNewestReadCounts)
 {
-    QSignalSpy read(mirror.get(), &DBusPropertyMirror::read);
-    mirror->readAll();
-    mirror->apply({ { a, 2 } }, {});
+    ChildProcess::PrivateBus bus;
+    HeldProperties object; // outlives the connection it is registered on
+    BusConnection server { bus.address, "mirror-server" };
+    BusConnection client { bus.address, "mirror-client" };
+    ASSERT_TRUE(server.isConnected() && client.isConnected()) << "dbus-daemon did not start";
+    ASSERT_TRUE(server.registerVirtualObject("/thing", &object));
+    DBusPropertyMirror mirror(client, server.baseService(), "/thing", "org.example.Thing", 5000);
+    // Waits for the `n`th GetAll to arrive and answers it with `values`, or fails it when they are empty.
+    const auto answer = [&](qsizetype n, const QVariantMap& values) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return object.held.size() > n; }, 5000));
+        const QDBusMessage& call = object.held[n];
+        server.send(
+            values.isEmpty() ? call.createErrorReply("org.example.Busy", "busy") : call.createReply(QVariant::fromValue(values)));
+    };
+
+    QSignalSpy read(&mirror, &DBusPropertyMirror::read);
+    mirror.readAll();
+    mirror.apply({ { a, 2 } }, {});
     answer(0, { { a, 1 }, { b, 1 } });
     ASSERT_TRUE(read.wait(5000));
-    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 2 }, { b, 1 } }));
+    EXPECT_EQ(mirror.values(), (QVariantMap { { a, 2 }, { b, 1 } }));
 
     // Signalled before the next read was sent: the newer answer counts.
-    mirror->apply({ { b, 5 } }, {});
-    mirror->readAll();
+    mirror.apply({ { b, 5 } }, {});
+    mirror.readAll();
     answer(1, { { a, 3 }, { b, 3 } });
     ASSERT_TRUE(read.wait(5000));
-    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 3 }, { b, 3 } }));
+    EXPECT_EQ(mirror.values(), (QVariantMap { { a, 3 }, { b, 3 } }));
 
     // Only the newest read counts, and invalidated values are read again.
     read.clear();
-    QSignalSpy failed(mirror.get(), &DBusPropertyMirror::readFailed);
-    mirror->readAll();
-    mirror->readAll();
+    QSignalSpy failed(&mirror, &DBusPropertyMirror::readFailed);
+    mirror.readAll();
+    mirror.readAll();
     answer(3, { { a, 2 } });
     ASSERT_TRUE(read.wait(5000));
     answer(2, { { a, 1 } });
-    client.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"))); // the older answer has arrived by now
+    // The older answer has arrived once a later call's answer has.
+    client.call(
+        QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.Peer", "Ping"));
     QCoreApplication::processEvents();
     EXPECT_EQ(read.size(), 1);
-    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 2 } }));
+    EXPECT_EQ(mirror.values(), (QVariantMap { { a, 2 } }));
 
-    mirror->apply({ { b, 1 } }, { a });
-    EXPECT_EQ(mirror->values(), (QVariantMap { { b, 1 } })) << "an invalidated value is no longer known";
+    mirror.apply({ { b, 1 } }, { a });
+    EXPECT_EQ(mirror.values(), (QVariantMap { { b, 1 } })) << "an invalidated value is no longer known";
     answer(4, { { a, 4 }, { b, 0 } });
     ASSERT_TRUE(read.wait(5000));
-    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 4 }, { b, 0 } })) << "asked after the change: the answer is newer";
+    EXPECT_EQ(mirror.values(), (QVariantMap { { a, 4 }, { b, 0 } })) << "asked after the change: the answer is newer";
 
     // A failed read leaves what is known.
-    mirror->readAll();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return object.held.size() > 5; }, 5000));
-    server.send(object.held[5].createErrorReply(QStringLiteral("org.example.Busy"), QStringLiteral("busy")));
+    mirror.readAll();
+    answer(5, {});
     ASSERT_TRUE(failed.wait(5000));
-    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("busy"));
-    EXPECT_EQ(mirror->values(), (QVariantMap { { a, 4 }, { b, 0 } }));
+    EXPECT_EQ(failed.first().first().toString(), "busy");
+    EXPECT_EQ(mirror.values(), (QVariantMap { { a, 4 }, { b, 0 } }));
 }
 
 } // namespace

@@ -18,7 +18,8 @@ namespace {
 
 class SysfsPowerSuppliesTest : public TempDirTest {
 protected:
-    QString root() const { return path(QStringLiteral("power_supply")); }
+    QString root() const { return path("power_supply"); }
+    /// Writes the attributes of supply `name`, as the kernel shows them.
     void supply(const QString& name, std::initializer_list<std::pair<const char*, const char*>> attributes)
     {
         for (const auto& [attribute, value] : attributes)
@@ -33,34 +34,33 @@ TEST_F(SysfsPowerSuppliesTest, ReadsTheMachinesBatteryAndLeavesDevicesBatteriesO
 {
     EXPECT_TRUE(SysfsPowerSupplies::read(root()).isEmpty()); // no folder: a desktop
     // Without a charger, a battery that is not discharging is on external power.
-    supply(
-        QStringLiteral("BAT0"), { { "type", "Battery" }, { "status", "Full" }, { "charge_now", "0" }, { "charge_full", "0" } });
+    supply("BAT0", { { "type", "Battery" }, { "status", "Full" }, { "charge_now", "0" }, { "charge_full", "0" } });
     EXPECT_EQ(status(), std::nullopt); // a full charge of 0 is unusable
-    supply(QStringLiteral("BAT0"), { { "charge_now", "2900000" }, { "charge_full", "3000000" } });
+    supply("BAT0", { { "charge_now", "2900000" }, { "charge_full", "3000000" } });
     EXPECT_EQ(status(), (BatteryStatus { 97, false, true }));
     QDir(root()).removeRecursively();
 
-    supply(QStringLiteral("hidpp_battery_0"), { { "type", "Battery" }, { "scope", "Device" }, { "capacity", "55" } });
-    supply(QStringLiteral("AC"), { { "type", "Mains" }, { "online", "0" } });
+    supply("hidpp_battery_0", { { "type", "Battery" }, { "scope", "Device" }, { "capacity", "55" } });
+    supply("AC", { { "type", "Mains" }, { "online", "0" } });
     EXPECT_EQ(status(), std::nullopt); // only a mouse's battery
 
-    supply(QStringLiteral("BAT0"),
+    supply("BAT0",
         { { "type", "Battery" }, { "present", "1" }, { "status", "Discharging" }, { "capacity", "81" },
             { "energy_now", "30000000" }, { "energy_full", "40000000" } });
     EXPECT_EQ(status(), (BatteryStatus { 81, false, false })); // capacity first
 
     // Plugged in: the charger says so; charging is the battery's own word.
-    supply(QStringLiteral("AC"), { { "online", "1" } });
+    supply("AC", { { "online", "1" } });
     EXPECT_EQ(status(), (BatteryStatus { 81, false, true }));
-    supply(QStringLiteral("BAT0"), { { "status", "Charging" } });
+    supply("BAT0", { { "status", "Charging" } });
     EXPECT_EQ(status(), (BatteryStatus { 81, true, true }));
 }
 
 TEST_F(SysfsPowerSuppliesTest, TwoBatteriesShowOneCombinedFigure)
 {
-    supply(QStringLiteral("BAT0"),
+    supply("BAT0",
         { { "type", "Battery" }, { "status", "Discharging" }, { "energy_now", "10000000" }, { "energy_full", "40000000" } });
-    supply(QStringLiteral("BAT1"),
+    supply("BAT1",
         { { "type", "Battery" }, { "status", "Discharging" }, { "energy_now", "20000000" }, { "energy_full", "20000000" } });
     EXPECT_EQ(status(), (BatteryStatus { 50, false, false })); // 30 of 60 Wh
     const QList<PowerSourceDescription> sources = SysfsPowerSupplies::read(root());
@@ -68,14 +68,14 @@ TEST_F(SysfsPowerSuppliesTest, TwoBatteriesShowOneCombinedFigure)
     EXPECT_EQ(BatteryStatus::read({ sources[1] })->level, 25);
 
     // Measured unlike (charge and energy): no sum; the first one counts.
-    supply(QStringLiteral("BAT1"), { { "energy_now", "x" } });
-    QFile::remove(root() + QStringLiteral("/BAT1/energy_full"));
-    supply(QStringLiteral("BAT1"), { { "charge_now", "1500000" }, { "charge_full", "3000000" } });
+    supply("BAT1", { { "energy_now", "x" } });
+    QFile::remove(root() + "/BAT1/energy_full");
+    supply("BAT1", { { "charge_now", "1500000" }, { "charge_full", "3000000" } });
     LogCapture log;
     EXPECT_EQ(status(), (BatteryStatus { 25, false, false }));
     EXPECT_TRUE(log.contains(QStringLiteral("Power supply BAT1: energy_now is not a number (\"x\"); ignored")));
     // The first one taken out: the other, from its charge.
-    supply(QStringLiteral("BAT0"), { { "present", "0" } });
+    supply("BAT0", { { "present", "0" } });
     EXPECT_EQ(status(), (BatteryStatus { 50, false, false }));
 }
 
@@ -94,21 +94,18 @@ TEST(SysfsUeventTest, RecognisesPowerSupplyEvents)
 TEST(UPowerValuesTest, TakesWellTypedPropertiesLogsTheRestAndCountsOnlyBatteriesPoweringTheMachine)
 {
     LogCapture log;
-    const QString path = QStringLiteral("/org/freedesktop/UPower/devices/battery_BAT0");
+    const QString path = "/org/freedesktop/UPower/devices/battery_BAT0";
     UPowerPowerSources::Device device;
     UPowerPowerSources::update(device,
-        { { QStringLiteral("Type"), uint(2) }, { QStringLiteral("PowerSupply"), true },
-            { QStringLiteral("IsPresent"), QVariant::fromValue(QDBusVariant(true)) }, // nested in a variant
-            { QStringLiteral("Percentage"), 86.45 }, { QStringLiteral("State"), uint(1) }, { QStringLiteral("Model"), 7 } },
+        { { "Type", uint(2) }, { "PowerSupply", true },
+            { "IsPresent", QVariant::fromValue(QDBusVariant(true)) }, // nested in a variant
+            { "Percentage", 86.45 }, { "State", uint(1) }, { "Model", 7 } },
         path);
     EXPECT_EQ(device, (UPowerPowerSources::Device { 2u, true, true, 86.45, 1u, std::nullopt }));
     EXPECT_TRUE(log.entries.empty());
     EXPECT_EQ(BatteryStatus::read({ UPowerPowerSources::describe(device, false, true) }), (BatteryStatus { 86, true, true }));
 
-    UPowerPowerSources::update(device,
-        { { QStringLiteral("Percentage"), QStringLiteral("lots") }, { QStringLiteral("State"), -1 },
-            { QStringLiteral("IsPresent"), 1 } },
-        path);
+    UPowerPowerSources::update(device, { { "Percentage", "lots" }, { "State", -1 }, { "IsPresent", 1 } }, path);
     EXPECT_EQ(device.percentage, std::nullopt);
     EXPECT_EQ(device.state, std::nullopt);
     EXPECT_EQ(device.isPresent, std::nullopt);
@@ -117,13 +114,12 @@ TEST(UPowerValuesTest, TakesWellTypedPropertiesLogsTheRestAndCountsOnlyBatteries
                        "ignored")));
     EXPECT_EQ(log.entries.size(), 3u);
     EXPECT_EQ(BatteryStatus::read({ UPowerPowerSources::describe(device, false, false) }), std::nullopt);
-    UPowerPowerSources::update(device, { { QStringLiteral("Percentage"), std::nan("") } }, path);
+    UPowerPowerSources::update(device, { { "Percentage", std::nan("") } }, path);
     EXPECT_EQ(device.percentage, std::nullopt);
 
-    EXPECT_EQ(UPowerPowerSources::onBattery({ { QStringLiteral("OnBattery"), false } }), false);
-    EXPECT_EQ(UPowerPowerSources::onBattery({ { QStringLiteral("OnBattery"), QStringLiteral("no") } }), std::nullopt);
-    EXPECT_TRUE(
-        log.contains(QStringLiteral("UPower device /org/freedesktop/UPower: OnBattery is QString, not a boolean; ignored")));
+    EXPECT_EQ(UPowerPowerSources::onBattery({ { "OnBattery", false } }), false);
+    EXPECT_EQ(UPowerPowerSources::onBattery({ { "OnBattery", "no" } }), std::nullopt);
+    EXPECT_TRUE(log.contains("UPower device /org/freedesktop/UPower: OnBattery is QString, not a boolean; ignored"));
 
     // Only batteries that power the machine count.
     const UPowerPowerSources::Device mouse { 5u, false, true, 40.0, 2u, std::nullopt };

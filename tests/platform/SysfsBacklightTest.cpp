@@ -17,78 +17,69 @@ namespace {
 
 class SysfsBacklightTest : public TempDirTest {
 protected:
-    QString root() const { return path(QStringLiteral("backlight")); }
+    QString root() const { return path("backlight"); }
 
     void addDevice(const QString& name, const char* type, long maximum, long value, const QString& connector = {})
     {
-        set(name + QStringLiteral("/type"), type);
-        set(name + QStringLiteral("/max_brightness"), QByteArray::number(qlonglong(maximum)));
-        set(name + QStringLiteral("/brightness"), QByteArray::number(qlonglong(value)));
+        set(name + "/type", type);
+        set(name + "/max_brightness", QByteArray::number(qlonglong(maximum)));
+        set(name + "/brightness", QByteArray::number(qlonglong(value)));
         if (!connector.isEmpty()) {
-            QDir().mkpath(path(QStringLiteral("drm/") + connector));
-            QFile::link(path(QStringLiteral("drm/") + connector), root() + QLatin1Char('/') + name + QStringLiteral("/device"));
+            QDir().mkpath(path("drm/" + connector));
+            QFile::link(path("drm/" + connector), root() + '/' + name + "/device");
         }
     }
     /// Writes `text` to `file` under the backlight folder, as the kernel or another tool would.
-    void set(const QString& file, const QByteArray& text) { writeFile(QStringLiteral("backlight/") + file, text); }
+    void set(const QString& file, const QByteArray& text) { writeFile("backlight/" + file, text); }
     QByteArray brightnessFile(const QString& device) const
     {
-        QFile f(root() + QLatin1Char('/') + device + QStringLiteral("/brightness"));
+        QFile f(root() + '/' + device + "/brightness");
         return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
     }
 
-    // A logind stand-in whose SetBrightness writes the file, as the kernel would.
-    QDBusConnection startLogind()
-    {
-        const QString session = QStringLiteral("/org/freedesktop/login1/session/auto");
-        m_logind = std::make_unique<DBusMock>(m_bus, m_daemon.address, QStringLiteral("org.freedesktop.login1"), session,
-            QStringLiteral("org.freedesktop.login1.Session"));
-        m_logind->mock(session, QStringLiteral("AddMethod"),
-            { QString(), QStringLiteral("SetBrightness"), QStringLiteral("ssu"), QString(),
-                QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root()) });
-        return m_bus;
-    }
-
     ChildProcess::PrivateBus m_daemon;
-    BusConnection m_bus { m_daemon.address, QStringLiteral("backlight-test") };
-    std::unique_ptr<DBusMock> m_logind;
+    BusConnection m_bus { m_daemon.address, "backlight-test" };
 };
 
 TEST_F(SysfsBacklightTest, ChoosesTheInternalPanelWritesWithoutLogindAndABrokenMaximumIsNoDivisionByZero)
 {
     EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QString()); // no folder at all
-    addDevice(QStringLiteral("ddcci5"), "raw", 100, 50, QStringLiteral("card0-DP-2"));
-    addDevice(QStringLiteral("odd"), "strange", 100, 50);
-    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("ddcci5"));
-    addDevice(QStringLiteral("intel_backlight"), "raw", 100, 50, QStringLiteral("card0-eDP-1"));
-    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("intel_backlight"));
-    addDevice(QStringLiteral("acpi_video0"), "firmware", 100, 50);
-    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), QStringLiteral("acpi_video0"));
+    addDevice("ddcci5", "raw", 100, 50, "card0-DP-2");
+    addDevice("odd", "strange", 100, 50);
+    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), "ddcci5");
+    addDevice("intel_backlight", "raw", 100, 50, "card0-eDP-1");
+    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), "intel_backlight");
+    addDevice("acpi_video0", "firmware", 100, 50);
+    EXPECT_EQ(SysfsBacklight::chooseDevice(root()), "acpi_video0");
     QDir(root()).removeRecursively();
 
-    addDevice(QStringLiteral("panel"), "platform", 255, 0);
-    SysfsBacklight writer(root(), QDBusConnection(QStringLiteral("none")));
+    addDevice("panel", "platform", 255, 0);
+    SysfsBacklight writer(root(), QDBusConnection("none"));
     EXPECT_EQ(writer.setBrightness(1, 1.5f), 0);
-    EXPECT_EQ(brightnessFile(QStringLiteral("panel")), QByteArray("255"));
+    EXPECT_EQ(brightnessFile("panel"), QByteArray("255"));
 
-    set(QStringLiteral("panel/max_brightness"), "0");
-    SysfsBacklight backlight(root(), QDBusConnection(QStringLiteral("none")));
+    set("panel/max_brightness", "0");
+    SysfsBacklight backlight(root(), QDBusConnection("none"));
     ASSERT_EQ(backlight.builtInDisplay(), 1u);
     float level = -1;
     EXPECT_FALSE(backlight.canChangeBrightness(1));
     EXPECT_EQ(backlight.brightness(1, level), SysfsBacklight::noMaximum);
     EXPECT_NE(backlight.setBrightness(1, 0.5f), 0);
-    set(QStringLiteral("panel/max_brightness"), "garbage");
+    set("panel/max_brightness", "garbage");
     EXPECT_NE(backlight.brightness(1, level), 0);
-    EXPECT_EQ(
-        SysfsBacklight(path(QStringLiteral("nothing")), QDBusConnection(QStringLiteral("none"))).builtInDisplay(), std::nullopt);
+    EXPECT_EQ(SysfsBacklight(path("nothing"), QDBusConnection("none")).builtInDisplay(), std::nullopt);
 }
 
 TEST_F(SysfsBacklightTest, SetsThroughLogindReportsOutsideChangesAndKeepsThePanelLit)
 {
-    addDevice(QStringLiteral("intel_backlight"), "raw", 1200, 600, QStringLiteral("card0-eDP-1"));
-    QDBusConnection bus = startLogind();
-    SysfsBacklight backlight(root(), bus);
+    addDevice("intel_backlight", "raw", 1200, 600, "card0-eDP-1");
+    // A logind stand-in whose SetBrightness writes the file, as the kernel would.
+    const QString session = QStringLiteral("/org/freedesktop/login1/session/auto");
+    DBusMock logind(m_bus, m_daemon.address, "org.freedesktop.login1", session, "org.freedesktop.login1.Session");
+    logind.mock(session, "AddMethod",
+        { QString(), "SetBrightness", "ssu", QString(),
+            QStringLiteral("open('%1/' + args[1] + '/brightness', 'w').write(str(args[2]))").arg(root()) });
+    SysfsBacklight backlight(root(), m_bus);
     const auto display = backlight.builtInDisplay();
     ASSERT_TRUE(display);
     float level = 0;
@@ -99,16 +90,16 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindReportsOutsideChangesAndKeepsThePane
     QSignalSpy changed(&backlight, &DisplayBrightness::brightnessChanged);
     EXPECT_EQ(backlight.setBrightness(*display, 0.25f), 0);
     ASSERT_TRUE(changed.wait(5000)) << "the file did not change";
-    EXPECT_EQ(brightnessFile(QStringLiteral("intel_backlight")), QByteArray("300")); // written by logind's stand-in
+    EXPECT_EQ(brightnessFile("intel_backlight"), QByteArray("300")); // written by logind's stand-in
     EXPECT_DOUBLE_EQ(changed.takeFirst().first().toDouble(), 0.25);
 
     // Another tool writes the file: the change reaches us without polling.
-    set(QStringLiteral("intel_backlight/brightness"), "900");
+    set("intel_backlight/brightness", "900");
     ASSERT_TRUE(changed.wait(5000));
     EXPECT_DOUBLE_EQ(changed.takeFirst().first().toDouble(), 0.75);
 
     backlight.stopObservingChanges(*display);
-    set(QStringLiteral("intel_backlight/brightness"), "100");
+    set("intel_backlight/brightness", "100");
     EXPECT_FALSE(changed.wait(300));
 
     // The HUD's brightness over it: an outside jump within a second is shown.
@@ -116,30 +107,23 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindReportsOutsideChangesAndKeepsThePane
     service.start();
     ASSERT_TRUE(service.isAvailable());
     QSignalSpy shown(&service, &BrightnessService::changes);
-    set(QStringLiteral("intel_backlight/brightness"), "600");
+    set("intel_backlight/brightness", "600");
     ASSERT_TRUE(shown.wait(5000));
     EXPECT_DOUBLE_EQ(service.level(), 0.5);
 
-    // The lowest step leaves the panel lit.
-    set(QStringLiteral("intel_backlight/max_brightness"), "100");
-    const auto expectFile = [&](double level, const char* raw) {
+    // The lowest step leaves the panel lit, and the HUD shows the level the panel has; just above
+    // the floor, a level is written as is. 1 % of 10001 is 100.01: the floor rounds up.
+    for (const auto& [maximum, level, raw] :
+        { std::tuple { 100, 0.0, 1 }, { 100, 0.02, 2 }, { 10001, 0.0, 101 }, { 10000, 0.0, 100 }, { 10000, 0.0101, 101 } }) {
+        set("intel_backlight/max_brightness", QByteArray::number(maximum));
         service.setLevel(level);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return brightnessFile(QStringLiteral("intel_backlight")) == raw; }, 5000))
-            << level << ": " << brightnessFile(QStringLiteral("intel_backlight")).constData();
-    };
-    // Each pair: the lowest step, then a level just above the floor, written as is.
-    expectFile(0, "1");
-    EXPECT_FLOAT_EQ(float(service.level()), 0.01f) << "the HUD shows the level the panel has";
-    expectFile(0.02, "2");
-    // 1 % of 10001 is 100.01: the floor rounds up.
-    set(QStringLiteral("intel_backlight/max_brightness"), "10001");
-    expectFile(0, "101");
-    set(QStringLiteral("intel_backlight/max_brightness"), "10000");
-    expectFile(0, "100");
-    expectFile(0.0101, "101");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return brightnessFile("intel_backlight") == QByteArray::number(raw); }, 5000))
+            << level << ": " << brightnessFile("intel_backlight").constData();
+        EXPECT_NEAR(service.level(), double(raw) / maximum, 1e-6) << level;
+    }
 
     // Another tool may still switch the panel off: that reads as 0.
-    set(QStringLiteral("intel_backlight/brightness"), "0");
+    set("intel_backlight/brightness", "0");
     EXPECT_TRUE(QTest::qWaitFor([&] { return service.level() == 0; }, 5000)) << service.level();
 }
 

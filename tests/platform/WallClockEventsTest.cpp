@@ -64,9 +64,9 @@ TEST(LinuxWallClockEvents, ResumeAndANewTimeZoneAreReportedOtherSignalsNot)
 {
     ClockSetWatch clockSet;
     ChildProcess::PrivateBus daemon;
-    BusConnection bus(daemon.address, QStringLiteral("wallclock"));
-    BusConnection timedated(daemon.address, QStringLiteral("timedated"));
-    ASSERT_TRUE(bus.isConnected() && timedated.isConnected());
+    BusConnection bus(daemon.address, "wallclock");
+    BusConnection timedated(daemon.address, "timedated");
+    ASSERT_TRUE(bus.isConnected() && timedated.isConnected()) << "dbus-daemon did not start";
     FakeScreenSource screens;
     LinuxWallClockEvents events(screens, bus);
     QSignalSpy changed(&events, &WallClockEvents::wallClockChanged);
@@ -76,21 +76,18 @@ TEST(LinuxWallClockEvents, ResumeAndANewTimeZoneAreReportedOtherSignalsNot)
 
     QCoreApplication::processEvents(); // it follows timedated from the next turn on
     const auto propertiesChanged = [&](const QString& path) {
-        QDBusMessage signal = QDBusMessage::createSignal(
-            path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
-        signal << QStringLiteral("org.freedesktop.timedate1")
-               << QVariantMap { { QStringLiteral("Timezone"), QStringLiteral("Pacific/Auckland") } } << QStringList();
+        QDBusMessage signal = QDBusMessage::createSignal(path, "org.freedesktop.DBus.Properties", "PropertiesChanged");
+        signal << "org.freedesktop.timedate1" << QVariantMap { { "Timezone", "Pacific/Auckland" } } << QStringList();
         EXPECT_TRUE(timedated.send(signal));
     };
     // Another object's changes must not count. A call from the same sender
     // arrives after its signal, so once it is here the signal was handled.
     Ping ping;
-    ASSERT_TRUE(bus.registerVirtualObject(QStringLiteral("/ping"), &ping));
+    ASSERT_TRUE(bus.registerVirtualObject("/ping", &ping));
     for (int attempt = 1;; ++attempt) {
         const qsizetype before = changed.count();
-        propertiesChanged(QStringLiteral("/org/freedesktop/hostname1"));
-        timedated.asyncCall(
-            QDBusMessage::createMethodCall(bus.baseService(), QStringLiteral("/ping"), {}, QStringLiteral("Ping")));
+        propertiesChanged("/org/freedesktop/hostname1");
+        timedated.asyncCall(QDBusMessage::createMethodCall(bus.baseService(), "/ping", {}, "Ping"));
         EXPECT_TRUE(QTest::qWaitFor([&] { return ping.pings >= attempt; }, 5000));
         if (!clockSet.wasSet() || attempt == 3) {
             EXPECT_EQ(changed.count(), before);
@@ -99,6 +96,6 @@ TEST(LinuxWallClockEvents, ResumeAndANewTimeZoneAreReportedOtherSignalsNot)
         QCoreApplication::processEvents(); // the set's own notice, before the next try
     }
     const qsizetype before = changed.count();
-    propertiesChanged(QStringLiteral("/org/freedesktop/timedate1"));
+    propertiesChanged("/org/freedesktop/timedate1");
     EXPECT_TRUE(QTest::qWaitFor([&] { return changed.count() > before; }, 5000));
 }

@@ -21,91 +21,72 @@ namespace {
 
 using Kind = SystemClipboard::Kind;
 
-class WaylandClipboardTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!session->failure.isEmpty())
-            BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
-        if (QStandardPaths::findExecutable(QStringLiteral("wl-copy")).isEmpty())
-            BRIMWELL_MISSING_REAL_PART("wl-clipboard is not installed");
-        clipboard
-            = std::make_unique<WaylandDataControlClipboard>((session->runtimeDir() + QStringLiteral("/wayland-1")).toUtf8());
-    }
-
-    void copy(const QByteArray& text, const QStringList& arguments = {})
-    {
+TEST(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSecretsAndSilenceOut)
+{
+    auto session = std::make_unique<SwaySession>(false);
+    if (!session->failure.isEmpty())
+        BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
+    if (QStandardPaths::findExecutable("wl-copy").isEmpty())
+        BRIMWELL_MISSING_REAL_PART("wl-clipboard is not installed");
+    WaylandDataControlClipboard clipboard((session->runtimeDir() + "/wayland-1").toUtf8());
+    const auto readNow = [&] {
+        std::optional<SystemClipboard::Contents> result;
+        clipboard.read([&](const SystemClipboard::Contents& c) { result = c; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
+        return result.value_or(SystemClipboard::Contents {});
+    };
+    // Another program (wl-copy) copies `text`; what a read then gives.
+    const auto copy = [&](const QByteArray& text, const QStringList& arguments = {}) {
+        QSignalSpy changed(&clipboard, &SystemClipboard::changed);
         QProcess process;
-        session->startAsUser(process, QStringLiteral("wl-copy"), arguments, session->environment());
+        session->startAsUser(process, "wl-copy", arguments, session->environment());
         process.write(text);
         process.closeWriteChannel();
-        ASSERT_TRUE(process.waitForFinished(10000)); // wl-copy serves from a child of its own
-    }
-    /// What `wl-paste` gives, through a shell pipeline.
-    QByteArray paste(const QString& pipeline)
-    {
+        EXPECT_TRUE(process.waitForFinished(10000)); // wl-copy serves from a child of its own
+        EXPECT_TRUE(changed.wait(5000));
+        return readNow();
+    };
+    // What `wl-paste` gives, through a shell pipeline.
+    const auto paste = [&](const QString& pipeline) {
         QProcess process;
-        session->startAsUser(process, QStringLiteral("sh"), { QStringLiteral("-c"), pipeline }, session->environment());
+        session->startAsUser(process, "sh", { "-c", pipeline }, session->environment());
         // We may be the source: our event loop must turn to answer.
         EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000));
         return process.readAllStandardOutput();
-    }
-    SystemClipboard::Contents readNow()
-    {
-        std::optional<SystemClipboard::Contents> result;
-        clipboard->read([&](const SystemClipboard::Contents& c) { result = c; });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
-        return result.value_or(SystemClipboard::Contents {});
-    }
+    };
 
-    std::unique_ptr<SwaySession> session = std::make_unique<SwaySession>(false);
-    std::unique_ptr<WaylandDataControlClipboard> clipboard;
-};
-
-TEST_F(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSecretsAndSilenceOut)
-{
-    QSignalSpy changed(clipboard.get(), &SystemClipboard::changed);
-    const int before = clipboard->changeCount();
-    ASSERT_NO_FATAL_FAILURE(copy("copied by another program"));
-    ASSERT_TRUE(changed.wait(5000));
-    EXPECT_GT(clipboard->changeCount(), before);
-    SystemClipboard::Contents contents = readNow();
+    const int before = clipboard.changeCount();
+    SystemClipboard::Contents contents = copy("copied by another program");
+    EXPECT_GT(clipboard.changeCount(), before);
     EXPECT_EQ(contents.kind, Kind::plain);
-    EXPECT_EQ(contents.text, QStringLiteral("copied by another program"));
+    EXPECT_EQ(contents.text, "copied by another program");
 
     // Both sides of the text bound.
-    ASSERT_NO_FATAL_FAILURE(copy(QByteArray(X11Clipboard::textBoundBytes, 'a')));
-    ASSERT_TRUE(changed.wait(5000));
-    contents = readNow();
-    ASSERT_TRUE(contents.text);
-    EXPECT_EQ(contents.text->size(), X11Clipboard::textBoundBytes);
-    EXPECT_FALSE(contents.isTooLong);
-    ASSERT_NO_FATAL_FAILURE(copy(QByteArray(X11Clipboard::textBoundBytes + 1, 'b')));
-    ASSERT_TRUE(changed.wait(5000));
-    contents = readNow();
+    EXPECT_EQ(copy(QByteArray(X11Clipboard::textBoundBytes, 'a')).text.value_or(QString()).size(), X11Clipboard::textBoundBytes);
+    contents = copy(QByteArray(X11Clipboard::textBoundBytes + 1, 'b'));
     EXPECT_TRUE(contents.isTooLong);
     EXPECT_FALSE(contents.text);
 
     // Our own writes reach other programs; text reads back as ours.
-    ASSERT_TRUE(clipboard->writeText(QStringLiteral("written back")));
-    EXPECT_EQ(paste(QStringLiteral("wl-paste -n")), QByteArray("written back"));
+    ASSERT_TRUE(clipboard.writeText("written back"));
+    EXPECT_EQ(paste("wl-paste -n"), QByteArray("written back"));
     contents = readNow();
     EXPECT_EQ(contents.kind, Kind::own);
     EXPECT_FALSE(contents.text);
-    ASSERT_TRUE(clipboard->writeFiles({ QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")) }));
-    EXPECT_EQ(paste(QStringLiteral("wl-paste -n -t x-special/gnome-copied-files")), QByteArray("copy\nfile:///tmp/a%20b.txt"));
+    ASSERT_TRUE(clipboard.writeFiles({ QUrl::fromLocalFile("/tmp/a b.txt") }));
+    EXPECT_EQ(paste("wl-paste -n -t x-special/gnome-copied-files"), QByteArray("copy\nfile:///tmp/a%20b.txt"));
     EXPECT_EQ(readNow().kind, Kind::files);
     // More than the pipes hold goes as a slow reader takes it, while the
     // GUI thread goes on; a reader that leaves early costs only its answer.
-    ASSERT_TRUE(clipboard->writeText(QString(300'000, QLatin1Char('x'))));
+    QSignalSpy changed(&clipboard, &SystemClipboard::changed);
+    ASSERT_TRUE(clipboard.writeText(QString(300'000, QLatin1Char('x'))));
     ASSERT_TRUE(changed.wait(5000));
-    const QString gate = session->home() + QStringLiteral("/gate");
+    const QString gate = session->home() + "/gate";
     ASSERT_EQ(::mkfifo(QFile::encodeName(gate).constData(), 0600), 0);
     SwaySession::giveToUser(gate);
     QProcess slow;
-    session->startAsUser(slow, QStringLiteral("timeout"),
-        { QStringLiteral("20"), QStringLiteral("sh"), QStringLiteral("-c"),
-            QStringLiteral("wl-paste -n | { head -c 1 >/dev/null; read go < %1; wc -c; }").arg(gate) },
+    session->startAsUser(slow, "timeout",
+        { "20", "sh", "-c", QStringLiteral("wl-paste -n | { head -c 1 >/dev/null; read go < %1; wc -c; }").arg(gate) },
         session->environment());
     // The reader takes a byte, then waits at the gate: only a GUI thread
     // that still turns sees it there.
@@ -116,38 +97,33 @@ TEST_F(WaylandClipboardTest, ReadsCopiesInWholeOrNotAtAllWritesItsOwnAndKeepsSec
     ::close(fd);
     EXPECT_TRUE(QTest::qWaitFor([&] { return slow.state() == QProcess::NotRunning; }, 10000));
     EXPECT_EQ(slow.readAllStandardOutput().trimmed(), QByteArray("299999"));
-    EXPECT_EQ(paste(QStringLiteral("wl-paste -n | head -c 3")), QByteArray("xxx"));
+    EXPECT_EQ(paste("wl-paste -n | head -c 3"), QByteArray("xxx"));
 
     // A marked secret is not plain; a program that never answers costs nothing.
-    ASSERT_NO_FATAL_FAILURE(copy("secret", { QStringLiteral("--type"), QStringLiteral("x-kde-passwordManagerHint") }));
-    ASSERT_TRUE(changed.wait(5000));
-    EXPECT_EQ(readNow().kind, Kind::secret);
+    EXPECT_EQ(copy("secret", { "--type", "x-kde-passwordManagerHint" }).kind, Kind::secret);
 
     // A copying program stopped before it answers.
     QProcess silent;
-    session->startAsUser(silent, QStringLiteral("wl-copy"), { QStringLiteral("--foreground"), QStringLiteral("never sent") },
-        session->environment());
+    session->startAsUser(silent, "wl-copy", { "--foreground", "never sent" }, session->environment());
     ASSERT_TRUE(changed.wait(5000));
     ASSERT_EQ(::kill(pid_t(silent.processId()), SIGSTOP), 0);
     std::optional<SystemClipboard::Contents> result;
-    clipboard->read([&](const SystemClipboard::Contents& c) { result = c; });
+    clipboard.read([&](const SystemClipboard::Contents& c) { result = c; });
     EXPECT_FALSE(result) << "the read returns before the program answers";
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
     EXPECT_TRUE(result->timedOut);
     EXPECT_FALSE(result->text);
 
     // The next copy reads as usual.
-    ASSERT_NO_FATAL_FAILURE(copy("after the silence"));
-    ASSERT_TRUE(changed.wait(5000));
-    EXPECT_EQ(readNow().text, QStringLiteral("after the silence"));
+    EXPECT_EQ(copy("after the silence").text, "after the silence");
     silent.kill();
     silent.waitForFinished(5000);
 
     // The compositor going away ends the clipboard, not the program.
     LogCapture log;
     session.reset();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return log.mentions(QStringLiteral("Lost the compositor's clipboard")); }, 10000));
-    EXPECT_FALSE(clipboard->writeText(QStringLiteral("nowhere")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.mentions("Lost the compositor's clipboard"); }, 10000));
+    EXPECT_FALSE(clipboard.writeText("nowhere"));
     EXPECT_FALSE(readNow().text);
 }
 
@@ -161,7 +137,7 @@ TEST(WaylandClipboardWithoutDataControlTest, NoticesNothingAndWritesNothing)
         LogCapture log;
         WaylandDataControlClipboard clipboard(display);
         EXPECT_EQ(log.messages().size(), 1) << display.constData();
-        EXPECT_FALSE(clipboard.writeText(QStringLiteral("nowhere")));
+        EXPECT_FALSE(clipboard.writeText("nowhere"));
         std::optional<SystemClipboard::Contents> result;
         clipboard.read([&](const SystemClipboard::Contents& contents) { result = contents; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));

@@ -19,7 +19,6 @@
 #include <linux/input-event-codes.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>

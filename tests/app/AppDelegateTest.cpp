@@ -76,7 +76,6 @@ TEST_F(AppDelegateTest, RunningCopyAnswersReopenAndQuitAction)
     EXPECT_EQ(panelsMade, 1);
     ASSERT_NE(delegate.islandController(), nullptr);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(delegate.islandController()->viewModel().layout().has_value());
     EXPECT_EQ(delegate.islandController()->panel().frame(), QRect(565, 0, 150, 22));
     guard.simulateReopenFromLaterLaunch();
     EXPECT_TRUE(log.contains("Reopen requested; the settings window is not available in this build"));
@@ -156,7 +155,6 @@ TEST_F(AppDelegateTest, TheHUDStartsAfterTheIslandShowsInItAndLetsGoOfTheKeysAtT
     ASSERT_TRUE(delegate.started());
     HUDController* hud = delegate.features().hud;
     ASSERT_NE(hud, nullptr);
-    EXPECT_EQ(delegate.hud(), hud);
     EXPECT_TRUE(hud->volume().isRunning());
     EXPECT_TRUE(keys.isGrabbed());
 

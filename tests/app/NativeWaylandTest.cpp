@@ -1,5 +1,6 @@
 #include "RealPart.h"
 #include "SwaySession.h"
+#include "TestImages.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -173,9 +174,7 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
         QFile file(files + QLatin1String(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("shelved\n") == 8);
     }
-    QImage png(8, 8, QImage::Format_ARGB32);
-    png.fill(Qt::red);
-    ASSERT_TRUE(png.save(files + "c.png"));
+    ASSERT_TRUE(TestImages::filled(QSize(8, 8), Qt::red).save(files + "c.png"));
     SwaySession::giveToUser(session->home());
     ASSERT_NO_FATAL_FAILURE(dropOnIsland(
         { "--uri", QUrl::fromLocalFile(files + "a.txt").toString(), "--uri", QUrl::fromLocalFile(files + "b.txt").toString() }));

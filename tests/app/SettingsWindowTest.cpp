@@ -40,18 +40,7 @@ namespace {
 
 class SettingsWindowTest : public TempDirTest {
 protected:
-    SettingsWindowTest()
-    {
-        m_calendarService = std::make_unique<CalendarService>(m_calendarStore, m_defaults);
-        m_controller = std::make_unique<SettingsWindowController>(m_settings, m_screens, m_launchAtLogin,
-            SettingsWindowController::Services { m_calendarService.get(), nullptr, nullptr, &m_hud }, m_updater, m_defaults,
-            [this] { ++m_quits; });
-    }
-
-    QQuickItem* item(const char* name) const
-    {
-        return ViewProbe::find(m_controller->window()->rootObject(), QString::fromLatin1(name));
-    }
+    QQuickItem* item(const QString& name) { return ViewProbe::find(m_controller.window()->rootObject(), name); }
     /// Shows `controller`'s window on `pane`; a finder of its items.
     static auto open(SettingsWindowController& controller, SettingsPane pane)
     {
@@ -63,7 +52,7 @@ protected:
     void click(QQuickItem* target, QQuickView* window = nullptr)
     {
         ASSERT_NE(target, nullptr);
-        window = window ? window : m_controller->window();
+        window = window ? window : m_controller.window();
         QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
         // Below the window: the pane is scrolled to it first, as a user would.
         const int height = window->height();
@@ -90,9 +79,11 @@ protected:
     FakeMediaKeyGrabber m_keys;
     HUDController m_hud { m_settings, m_audio, m_display, m_keys };
     FakeCalendarStore m_calendarStore;
-    std::unique_ptr<CalendarService> m_calendarService;
-    std::unique_ptr<SettingsWindowController> m_controller;
+    CalendarService m_calendarService { m_calendarStore, m_defaults };
     int m_quits = 0;
+    SettingsWindowController m_controller { m_settings, m_screens, m_launchAtLogin,
+        SettingsWindowController::Services { &m_calendarService, nullptr, nullptr, &m_hud }, m_updater, m_defaults,
+        [this] { ++m_quits; } };
 };
 
 } // namespace
@@ -101,8 +92,8 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneIsReusedAfterClosingAndSaysWhe
 {
     m_settings.setReplaceSystemHUD(true);
     m_settings.setExpandedBackgroundStyle(IslandBackgroundStyle::glass);
-    m_controller->show();
-    QQuickView* window = m_controller->window();
+    m_controller.show();
+    QQuickView* window = m_controller.window();
     ASSERT_NE(window, nullptr);
     ASSERT_EQ(window->status(), QQuickView::Ready) << qPrintable(ViewProbe::errors(*window));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -122,10 +113,10 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneIsReusedAfterClosingAndSaysWhe
         { SettingsPane::calendar, "calendar", "showCalendar", "Calendar" },
         { SettingsPane::quickDrop, "quickDrop", "showShelf", "Shelf" }, { SettingsPane::about, "about", "versionText", "" } };
     for (const Pane& pane : panes) {
-        QQuickItem* sidebarRow = item(qPrintable(QStringLiteral("sidebarRow_%1").arg(int(pane.pane))));
+        QQuickItem* sidebarRow = item(QStringLiteral("sidebarRow_%1").arg(int(pane.pane)));
         ASSERT_NE(sidebarRow, nullptr) << pane.name;
         click(sidebarRow);
-        EXPECT_EQ(m_controller->logic().selectedPane(), pane.pane);
+        EXPECT_EQ(m_controller.logic().selectedPane(), pane.pane);
         EXPECT_EQ(item("paneTitle")->property("text").toString(), sidebarRow->property("title").toString());
         EXPECT_EQ(sidebarRow->property("title").toString(), QString::fromUtf8(settingsPaneInfo(pane.pane).title));
         ViewProbe::shoot(*window, QStringLiteral("settings-%1").arg(QLatin1String(pane.name)));
@@ -151,10 +142,10 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneIsReusedAfterClosingAndSaysWhe
     EXPECT_EQ(m_quits, 1);
 
     window->close();
-    m_controller->show();
-    EXPECT_EQ(m_controller->window(), window);
+    m_controller.show();
+    EXPECT_EQ(m_controller.window(), window);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(m_controller->logic().selectedPane(), SettingsPane::about);
+    EXPECT_EQ(m_controller.logic().selectedPane(), SettingsPane::about);
 
     // Where only the desktop takes keys, the HUD pane says so and offers no replacing.
     const std::function<bool(QQuickItem*, const QString&)> shows = [&](QQuickItem* from, const QString& text) {
@@ -167,22 +158,22 @@ TEST_F(SettingsWindowTest, OneWindowShowsEveryPaneIsReusedAfterClosingAndSaysWhe
         SCOPED_TRACE(wayland ? "Wayland" : "X11");
         m_keys.waylandLike = wayland;
         // Fixed for a session; flipped here, so the pane is told.
-        Q_EMIT m_controller->logic().servicesChanged();
-        const auto find = open(*m_controller, SettingsPane::hud);
+        Q_EMIT m_controller.logic().servicesChanged();
+        const auto find = open(m_controller, SettingsPane::hud);
         QQuickItem* replace = find("replaceSystemHUD");
         ASSERT_NE(replace, nullptr);
         EXPECT_EQ(replace->isEnabled(), !wayland);
         EXPECT_EQ(replace->property("checked").toBool(), !wayland);
         EXPECT_EQ(find("keyCapture")->isVisible(), !wayland);
-        EXPECT_EQ(shows(m_controller->window()->rootObject(), LinuxWording::keysHeldByDesktopFooter()), wayland);
-        m_controller->window()->close();
+        EXPECT_EQ(shows(m_controller.window()->rootObject(), LinuxWording::keysHeldByDesktopFooter()), wayland);
+        m_controller.window()->close();
     }
     EXPECT_TRUE(m_settings.replaceSystemHUD()) << "the stored choice is kept for an X11 session";
 }
 
 TEST_F(SettingsWindowTest, SwitchesAndPickersOfTheGeneralPaneWriteTheirSettingsAtOnce)
 {
-    open(*m_controller, SettingsPane::general);
+    open(m_controller, SettingsPane::general);
 
     click(item("showClockSwitch"));
     EXPECT_FALSE(m_settings.showClock());
@@ -197,10 +188,10 @@ TEST_F(SettingsWindowTest, SwitchesAndPickersOfTheGeneralPaneWriteTheirSettingsA
     QQuickItem* picker = item("displayPicker");
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->property("count").toInt(), 3); // automatic and the two screens
-    m_controller->logic().chooseDisplay(2);
+    m_controller.logic().chooseDisplay(2);
     EXPECT_EQ(m_settings.preferredDisplayID(), "UUID-DELL U2720Q");
     EXPECT_EQ(picker->property("currentText").toString(), "DELL U2720Q");
-    m_controller->logic().chooseDisplay(0);
+    m_controller.logic().chooseDisplay(0);
     EXPECT_FALSE(m_settings.preferredDisplayID());
 
     const auto choose = [](QQuickItem* combo, int index) {
@@ -225,7 +216,7 @@ TEST_F(SettingsWindowTest, SwitchesAndPickersOfTheGeneralPaneWriteTheirSettingsA
     item("notchWidth")->setProperty("value", 185);
     QMetaObject::invokeMethod(item("notchWidth"), "valueModified");
     EXPECT_EQ(ScreenService::notchFrame(*m_screens.screen(std::nullopt))->size(), QSizeF(185, 32));
-    ViewProbe::shoot(*m_controller->window(), "settings-general-notch");
+    ViewProbe::shoot(*m_controller.window(), "settings-general-notch");
     choose(item("notchPicker"), 0);
     EXPECT_FALSE(m_screens.displays()[0].hasNotch);
     EXPECT_EQ(item("notchPicker")->property("currentText").toString(), "None");

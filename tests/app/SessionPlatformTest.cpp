@@ -10,7 +10,7 @@ using SessionPlatform::Outcome;
 
 // What the program decides for `variables`, the command line's `arguments`,
 // an X server that answers or not and a compositor with the layer shell or not.
-SessionPlatform::Decision decide(
+SessionPlatform::Decision decideFor(
     const QMap<QByteArray, QByteArray>& variables, std::vector<const char*> argv, bool xAnswers, bool layerShell)
 {
     argv.insert(argv.begin(), "brimwell");
@@ -54,14 +54,14 @@ TEST(SessionPlatformTest, ChoosesNativeWaylandOrXWaylandOnlyWhereTheUserChoseNot
             Outcome::throughXWayland, true },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(decide(c.environment, c.arguments, c.xAnswers, c.layerShell).outcome, c.expected) << c.name;
+        EXPECT_EQ(decideFor(c.environment, c.arguments, c.xAnswers, c.layerShell).outcome, c.expected) << c.name;
 }
 
 TEST(SessionPlatformTest, DoesWithoutAnInputMethodOnlyWhenTheUserChoseWaylandAndNoInputMethod)
 {
     const auto without
         = [](const QMap<QByteArray, QByteArray>& variables, std::vector<const char*> argv, bool layerShell = false) {
-              return decide(variables, std::move(argv), true, layerShell).withoutInputMethod;
+              return decideFor(variables, std::move(argv), true, layerShell).withoutInputMethod;
           };
     EXPECT_TRUE(without({ { "QT_QPA_PLATFORM", "wayland" } }, {}));
     EXPECT_TRUE(without({ { "QT_QPA_PLATFORM", "xcb" } }, { "-platform", "wayland-egl" }));

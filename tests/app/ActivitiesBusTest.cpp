@@ -1,16 +1,13 @@
 #include "ChildProcess.h"
+#include "DBusMock.h"
 #include "PrivateXServer.h"
 #include "RealPart.h"
 #include "TempDir.h"
 #include "ViewProbe.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QRegularExpression>
-#include <QScopeGuard>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -50,24 +47,14 @@ protected:
         ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
         if (QStandardPaths::findExecutable("gdbus").isEmpty())
             BRIMWELL_MISSING_REAL_PART("gdbus (libglib2.0-bin) is missing");
-        connection = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-test"));
-        ASSERT_TRUE(connection->connect({}, activitiesPath, activitiesInterface, "Ended", &ended, SLOT(ended(uint, uint))));
-    }
-    void TearDown() override
-    {
-        connection.reset();
-        QDBusConnection::disconnectFromBus("activities-test");
+        ASSERT_TRUE(connection.connect({}, activitiesPath, activitiesInterface, "Ended", &ended, SLOT(ended(uint, uint))));
     }
 
     /// The program on a screen with a notch, with `settings` written first.
-    void launch(const QVariantMap& settings = {})
+    void launch(QVariantMap settings = {})
     {
-        {
-            QSettings file(path("config/com.larkmoor.Brimwell/settings.ini"), QSettings::IniFormat);
-            file.setValue("DisplayNotches/screen", "200x32");
-            for (auto it = settings.begin(); it != settings.end(); ++it)
-                file.setValue(it.key(), it.value());
-        }
+        settings.insert("DisplayNotches/screen", "200x32");
+        ChildProcess::writeSettings(m_dir.path(), settings);
         program.launch(environment());
         ASSERT_TRUE(program.logShows("Live activities served at /com/larkmoor/Brimwell/Activities")) << program.log.constData();
         ASSERT_NE(panel = x.islandOf(program.processId(), 10000), 0u);
@@ -101,7 +88,7 @@ protected:
         QDBusMessage message
             = QDBusMessage::createMethodCall("com.larkmoor.Brimwell", activitiesPath, activitiesInterface, method);
         message.setArguments(arguments);
-        return (from ? from : connection.get())->call(message);
+        return (from ? from : &connection)->call(message);
     }
     bool sawEnded(uint id, uint reason)
     {
@@ -110,7 +97,7 @@ protected:
 
     PrivateXServer x;
     ChildProcess::PrivateBus bus;
-    std::unique_ptr<QDBusConnection> connection;
+    BusConnection connection { bus.address, "activities-test" };
     EndedSignals ended;
     ChildProcess::Brimwell program;
     xcb_window_t panel = 0;
@@ -155,38 +142,25 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAnOwnedActivityEndsWithI
     EXPECT_TRUE(frameBecomes(statusNotch));
 
     // Every bad request is refused by name and the program keeps running.
-    auto other = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus.address, "activities-other"));
-    const auto cleanup = qScopeGuard([&] {
-        other.reset();
-        QDBusConnection::disconnectFromBus("activities-other");
-    });
-    const QDBusMessage othersOwn = call("Start", { "other", "Call", QVariantMap {} }, other.get());
+    BusConnection other(bus.address, "activities-other");
+    const QDBusMessage othersOwn = call("Start", { "other", "Call", QVariantMap {} }, &other);
     ASSERT_EQ(othersOwn.type(), QDBusMessage::ReplyMessage) << qPrintable(othersOwn.errorMessage());
     const uint othersId = othersOwn.arguments().value(0).toUInt();
 
-    const QString invalid = activitiesInterface + ".Error.Invalid";
+    // Each refusal by its own name; which requests are refused is the service's own test's.
     const QString notAllowed = activitiesInterface + ".Error.NotAllowed";
-    const auto start = [](const QString& title, const QVariantMap& hints = {}) {
-        return std::make_pair(QString("Start"), QVariantList { "app", title, hints });
-    };
     const struct {
         const char* what;
-        std::pair<QString, QVariantList> request;
+        QString method;
+        QVariantList arguments;
         QString error;
     } cases[] = {
-        { "empty title", start(""), invalid },
-        { "121-character title", start(QString(121, 't')), invalid },
-        { "201-character subtitle", start("T", { { "subtitle", QString(201, 's') } }), invalid },
-        { "progress 1.5", start("T", { { "progress", 1.5 } }), invalid },
-        { "progress x", start("T", { { "progress", "x" } }), invalid },
-        { "countdown in the past", start("T", { { "endsAt", QDateTime::currentMSecsSinceEpoch() - 60'000 } }), invalid },
-        { "symbol with a slash", start("T", { { "symbol", "../etc/passwd" } }), invalid },
-        { "three actions", start("T", { { "actions", QStringList { "A", "B", "C" } } }), invalid },
-        { "unknown id", { "End", { 99u } }, activitiesInterface + ".Error.NotFound" },
-        { "another caller's owned activity", { "Update", { othersId, QVariantMap { { "progress", 0.5 } } } }, notAllowed },
+        { "empty title", "Start", { "app", "", QVariantMap {} }, activitiesInterface + ".Error.Invalid" },
+        { "unknown id", "End", { 99u }, activitiesInterface + ".Error.NotFound" },
+        { "another caller's owned activity", "Update", { othersId, QVariantMap { { "progress", 0.5 } } }, notAllowed },
     };
     for (const auto& c : cases) {
-        const QDBusMessage reply = call(c.request.first, c.request.second);
+        const QDBusMessage reply = call(c.method, c.arguments);
         EXPECT_EQ(reply.errorName(), c.error) << c.what << ": " << qPrintable(reply.errorMessage());
         EXPECT_FALSE(reply.errorMessage().isEmpty()) << c.what;
     }
@@ -214,12 +188,12 @@ TEST_F(ActivitiesBusTest, TheCommandLineSaysWhenBrimwellIsNotRunningAndStartsLis
     EXPECT_EQ(nobody.err, "brimwell: Brimwell is not running\n");
 
     // The name owned by a connection that serves no activities.
-    ASSERT_TRUE(connection->registerService("com.larkmoor.Brimwell"));
+    ASSERT_TRUE(connection.registerService("com.larkmoor.Brimwell"));
     const Finished withoutObject = cli({ "end", "3" });
     EXPECT_EQ(withoutObject.exitCode, 1);
     EXPECT_TRUE(withoutObject.err.startsWith("brimwell: the running Brimwell takes no live activities ("))
         << qPrintable(withoutObject.err);
-    ASSERT_TRUE(connection->unregisterService("com.larkmoor.Brimwell"));
+    ASSERT_TRUE(connection.unregisterService("com.larkmoor.Brimwell"));
 
     ASSERT_NO_FATAL_FAILURE(launch());
     const Finished started = cli({ "start", "Copying", "--progress", "0.25", "--symbol", "folder" });

@@ -16,20 +16,16 @@ struct CalendarProgramRun {
 };
 
 // Runs the program with `settings` until its log holds `needle`, and reads what it has mapped then.
-CalendarProgramRun runUntil(const QByteArray& settings, const QByteArray& needle, const QString& prefix = {})
+CalendarProgramRun runUntil(const QVariantMap& settings, const QByteArray& needle, const QString& prefix = {})
 {
     QTemporaryDir home;
-    ChildProcess::PrivateBus session(ChildProcess::writeBusConfig(home.filePath(QStringLiteral("bus.conf"))));
+    ChildProcess::PrivateBus session(ChildProcess::writeBusConfig(home.filePath("bus.conf")));
     QProcessEnvironment env = ChildProcess::isolatedEnvironment(home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), session.address);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("DBUS_SESSION_BUS_ADDRESS", session.address);
     if (!prefix.isEmpty())
-        env.insert(QStringLiteral("BRIMWELL_PREFIX"), prefix);
-    QDir().mkpath(home.filePath(QStringLiteral("config/com.larkmoor.Brimwell")));
-    QFile ini(home.filePath(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write(settings);
-    ini.close();
+        env.insert("BRIMWELL_PREFIX", prefix);
+    ChildProcess::writeSettings(home.path(), settings);
 
     ChildProcess::Brimwell program;
     program.launch(env);
@@ -47,19 +43,20 @@ CalendarProgramRun runUntil(const QByteArray& settings, const QByteArray& needle
 
 TEST(CalendarModuleTest, EvolutionDataServerIsLoadedOnlyOnceTheCalendarIsAllowed)
 {
+    const QVariantMap allowed { { "Calendars/access", "granted" } };
     const CalendarProgramRun asked = runUntil({}, ") running");
     ASSERT_FALSE(asked.maps.isEmpty()) << asked.log.constData();
     EXPECT_FALSE(asked.maps.contains("brimwell_eds"));
     EXPECT_FALSE(asked.maps.contains("libecal"));
 
-    const CalendarProgramRun allowed = runUntil("[Calendars]\naccess=granted\n", "Evolution Data Server is not available");
-    ASSERT_FALSE(allowed.maps.isEmpty()) << allowed.log.constData();
-    EXPECT_TRUE(allowed.maps.contains("brimwell_eds"));
-    EXPECT_TRUE(allowed.maps.contains("libecal"));
+    const CalendarProgramRun granted = runUntil(allowed, "Evolution Data Server is not available");
+    ASSERT_FALSE(granted.maps.isEmpty()) << granted.log.constData();
+    EXPECT_TRUE(granted.maps.contains("brimwell_eds"));
+    EXPECT_TRUE(granted.maps.contains("libecal"));
 
     // Without the module: one line naming it, and the program runs on.
     QTemporaryDir emptyPrefix;
-    const CalendarProgramRun missing = runUntil("[Calendars]\naccess=granted\n", "Could not load", emptyPrefix.path());
+    const CalendarProgramRun missing = runUntil(allowed, "Could not load", emptyPrefix.path());
     ASSERT_FALSE(missing.maps.isEmpty()) << missing.log.constData();
     EXPECT_TRUE(missing.log.contains("libbrimwell_eds.so")) << missing.log.constData();
     EXPECT_FALSE(missing.maps.contains("libecal"));

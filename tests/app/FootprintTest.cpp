@@ -26,8 +26,8 @@ TEST(FootprintTest, SoftwareRendererUnlessTheUserChoseABackend)
         EXPECT_EQ(QQuickWindow::sceneGraphBackend(), QString()) << name;
         qunsetenv(name);
     }
-    EXPECT_EQ(Footprint::chooseRenderer(), QStringLiteral("the software renderer"));
-    EXPECT_EQ(QQuickWindow::sceneGraphBackend(), QStringLiteral("software"));
+    EXPECT_EQ(Footprint::chooseRenderer(), "the software renderer");
+    EXPECT_EQ(QQuickWindow::sceneGraphBackend(), "software");
 
     QQuickWindow::setSceneGraphBackend(before);
     for (auto it = saved.cbegin(); it != saved.cend(); ++it)

@@ -1,5 +1,6 @@
 #include "RealPart.h"
 #include "SwaySession.h"
+#include "TestImages.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -16,6 +17,8 @@ namespace {
 // in points: closed 150x20 and open 520x211, 2 below the top edge, centred.
 constexpr QSize closedPoints(150, 20);
 constexpr QSize openPoints(520, 211);
+// The layout's centre line, in points.
+constexpr int centre = 640;
 
 class NativeWaylandTest : public ::testing::Test {
 protected:
@@ -25,17 +28,18 @@ protected:
         session = std::make_unique<SwaySession>(false, QSize(int(1280 * scale), int(800 * scale)), scale);
         if (!session->failure.isEmpty())
             BRIMWELL_MISSING_REAL_PART(qPrintable(session->failure));
-        session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, programEnvironment());
-        ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
-        EXPECT_TRUE(log.contains("layer-shell surface")) << log.constData();
+        ASSERT_NO_FATAL_FAILURE(launch());
+        EXPECT_TRUE(program.log.contains("layer-shell surface")) << program.log.constData();
     }
-    /// The session's environment, with the island's debug lines: the drag
+    /// The program in the session, with the island's debug lines: the drag
     /// out is waited for by its start.
-    QProcessEnvironment programEnvironment() const
+    void launch()
     {
         QProcessEnvironment env = session->environment();
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("brimwell.platform.display.debug=true"));
-        return env;
+        env.insert("QT_LOGGING_RULES", "brimwell.platform.display.debug=true");
+        program.log.clear();
+        session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, env);
+        ASSERT_TRUE(program.logShows("Island placed on")) << program.log.constData();
     }
     void TearDown() override
     {
@@ -45,10 +49,10 @@ protected:
 
     QImage screenshot()
     {
-        const QString path = session->home() + QStringLiteral("/shot.png");
+        const QString path = session->home() + "/shot.png";
         QFile::remove(path);
         // The band the open island takes, in layout points.
-        if (session->run(QStringLiteral("grim"), { QStringLiteral("-g"), QStringLiteral("0,0 1280x260"), path }) != 0)
+        if (session->run("grim", { "-g", "0,0 1280x260", path }) != 0)
             return {};
         return QImage(path).convertToFormat(QImage::Format_RGB32);
     }
@@ -70,7 +74,7 @@ protected:
     /// The box the island of `points` takes at this session's scale.
     QRect expected(QSize points) const
     {
-        const double left = 640 - points.width() / 2.0;
+        const double left = centre - points.width() / 2.0;
         return QRect(int(std::lround(left * m_scale)), int(std::lround(2 * m_scale)), int(std::lround(points.width() * m_scale)),
             int(std::lround(points.height() * m_scale)));
     }
@@ -80,33 +84,30 @@ protected:
         return SwaySession::waitFor(
             [&] {
                 m_lastBox = darkBox(screenshot());
-                return std::abs(m_lastBox.left() - box.left()) <= 1 && std::abs(m_lastBox.right() - box.right()) <= 1
-                    && std::abs(m_lastBox.top() - box.top()) <= 1 && std::abs(m_lastBox.bottom() - box.bottom()) <= 1;
+                return box.adjusted(-1, -1, 1, 1).contains(m_lastBox) && m_lastBox.adjusted(-1, -1, 1, 1).contains(box);
             },
             boundMs);
     }
     QString describe() const
     {
         const QRect& b = m_lastBox;
-        return QStringLiteral("island at %1x%2+%3+%4\n%5").arg(b.width()).arg(b.height()).arg(b.x()).arg(b.y()).arg(log);
+        return QStringLiteral("island at %1x%2+%3+%4\n%5").arg(b.width()).arg(b.height()).arg(b.x()).arg(b.y()).arg(program.log);
     }
-    /// The layout's centre line, in points.
-    static int centre() { return 640; }
-    /// Onto the island and a motion over it.
-    void hover()
+    /// Onto the island (`below` the top edge's) and a motion over it.
+    void hover(int below = 0)
     {
-        ASSERT_TRUE(session->movePointer(centre() - 10, 8));
-        ASSERT_TRUE(session->movePointer(centre(), 10));
+        ASSERT_TRUE(session->movePointer(centre - 10, 8 + below));
+        ASSERT_TRUE(session->movePointer(centre, 10 + below));
     }
     /// Onto the desktop, below where the open island reaches.
-    bool park() { return session->movePointer(centre(), 780); }
+    bool park() { return session->movePointer(centre, 780); }
 
     /// One of the tests' own programs (tests/<name>) in the session, as a Qt
     /// program on Wayland.
     void startTool(QProcess& process, const char* name, const QStringList& arguments)
     {
         QProcessEnvironment env = session->environment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        env.insert("QT_QPA_PLATFORM", "wayland");
         session->startAsUser(process,
             qEnvironmentVariable("BRIMWELL_BINARY_DIR") + QStringLiteral("/tests/") + QLatin1String(name), arguments, env);
     }
@@ -119,7 +120,7 @@ protected:
         // It maps a moment after it starts: press until the drag begins.
         bool pressed = false;
         for (int attempt = 0; attempt < 20 && !pressed; ++attempt) {
-            ASSERT_TRUE(session->movePointer(centre(), 700 + attempt % 2));
+            ASSERT_TRUE(session->movePointer(centre, 700 + attempt % 2));
             ASSERT_TRUE(session->pressButton(true));
             pressed = source.waitForReadyRead(500) && source.readLine().trimmed() == "pressed";
             if (!pressed) {
@@ -127,27 +128,27 @@ protected:
             }
         }
         ASSERT_TRUE(pressed) << "the drag source never started a drag";
-        ASSERT_TRUE(session->movePointer(centre(), 300));
-        ASSERT_TRUE(session->movePointer(centre(), 12));
+        ASSERT_TRUE(session->movePointer(centre, 300));
+        ASSERT_TRUE(session->movePointer(centre, 12));
         // The drag over the island opens it on the shelf.
         ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
-        ASSERT_TRUE(session->movePointer(centre() + 2, 14));
+        ASSERT_TRUE(session->movePointer(centre + 2, 14));
         ASSERT_TRUE(session->pressButton(false));
         ASSERT_TRUE(source.waitForReadyRead(5000));
         EXPECT_EQ(source.readLine().trimmed(), "dropped");
         source.waitForFinished(5000);
         ASSERT_TRUE(park());
     }
-    /// The items in the shelf's file; -1 without a readable file.
-    qsizetype shelfItems() const
+    /// A file of the program's data folder; empty when there is none.
+    QByteArray dataFile(const char* name) const
     {
-        QFile file(session->home() + QStringLiteral("/data/com.larkmoor.Brimwell/shelf.json"));
-        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).array().size() : -1;
+        QFile file(session->home() + "/data/com.larkmoor.Brimwell/" + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    qsizetype shelfItems() const { return QJsonDocument::fromJson(dataFile("shelf.json")).array().size(); }
 
     std::unique_ptr<SwaySession> session;
-    QProcess program;
-    QByteArray log;
+    ChildProcess::Brimwell program;
     double m_scale = 1;
     QRect m_lastBox;
 };
@@ -167,26 +168,23 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
     ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
 
     // Another Wayland program drags two files onto the island, then a PNG.
-    const QString files = session->home() + QStringLiteral("/files/");
+    const QString files = session->home() + "/files/";
     QDir().mkpath(files);
     for (const char* name : { "a.txt", "b.txt" }) {
         QFile file(files + QLatin1String(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("shelved\n") == 8);
     }
-    QImage png(8, 8, QImage::Format_ARGB32);
-    png.fill(Qt::red);
-    ASSERT_TRUE(png.save(files + QStringLiteral("c.png")));
+    ASSERT_TRUE(TestImages::filled(QSize(8, 8), Qt::red).save(files + "c.png"));
     SwaySession::giveToUser(session->home());
-    ASSERT_NO_FATAL_FAILURE(
-        dropOnIsland({ QStringLiteral("--uri"), QUrl::fromLocalFile(files + QStringLiteral("a.txt")).toString(),
-            QStringLiteral("--uri"), QUrl::fromLocalFile(files + QStringLiteral("b.txt")).toString() }));
+    ASSERT_NO_FATAL_FAILURE(dropOnIsland(
+        { "--uri", QUrl::fromLocalFile(files + "a.txt").toString(), "--uri", QUrl::fromLocalFile(files + "b.txt").toString() }));
     EXPECT_TRUE(SwaySession::waitFor([&] { return shelfItems() == 2; })) << shelfItems();
-    ASSERT_NO_FATAL_FAILURE(dropOnIsland({ QStringLiteral("--png"), files + QStringLiteral("c.png") }));
+    ASSERT_NO_FATAL_FAILURE(dropOnIsland({ "--png", files + "c.png" }));
     EXPECT_TRUE(SwaySession::waitFor([&] { return shelfItems() == 3; })) << shelfItems();
 
     // A tile dragged out of the island reaches another program's window.
     QProcess target;
-    startTool(target, "test-drag-source", { QStringLiteral("--target") });
+    startTool(target, "test-drag-source", { "--target" });
     // Its window fills the output, blue below the island.
     ASSERT_TRUE(SwaySession::waitFor([&] { return qBlue(screenshot().pixel(10, 230)) == 0xa0; }));
     ASSERT_NO_FATAL_FAILURE(hover());
@@ -200,12 +198,12 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
     bool started = false;
     for (int step = 0; step < 10 && !started; ++step) {
         ASSERT_TRUE(session->movePointer(530 + step, 160));
-        started = ChildProcess::waitForStderr(program, log, "Drag out of the island started", 500);
+        started = program.logShows("Drag out of the island started", 500);
     }
-    ASSERT_TRUE(started) << log.constData();
-    EXPECT_TRUE(log.contains("Drag out of the island started, offering text/uri-list")) << log.constData();
+    ASSERT_TRUE(started) << program.log.constData();
+    EXPECT_TRUE(program.log.contains("Drag out of the island started, offering text/uri-list")) << program.log.constData();
     // Over the island first: our own drag is no drop on it.
-    const qsizetype entries = log.count("A drag entered the island");
+    const qsizetype entries = program.log.count("A drag entered the island");
     EXPECT_EQ(entries, 2) << "only the other program's two drops entered";
     ASSERT_TRUE(session->movePointer(560, 170));
     // Carry it over the target until the target sees it.
@@ -224,27 +222,21 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
         dropped += target.readAllStandardOutput();
         return dropped.contains("dropped");
     })) << dropped.constData();
-    EXPECT_TRUE(dropped.contains("dropped " + QUrl::fromLocalFile(files + QStringLiteral("a.txt")).toEncoded() + "\n"))
-        << dropped.constData();
+    EXPECT_TRUE(dropped.contains("dropped " + QUrl::fromLocalFile(files + "a.txt").toEncoded() + "\n")) << dropped.constData();
     EXPECT_TRUE(showsBox(expected(closedPoints))) << "still open once its drag ended off the island";
-    log += program.readAllStandardError();
-    EXPECT_EQ(log.count("A drag entered the island"), entries) << "its own drag was taken as a drop";
+    program.log += program.readAllStandardError();
+    EXPECT_EQ(program.log.count("A drag entered the island"), entries) << "its own drag was taken as a drop";
     target.kill();
     target.waitForFinished(5000);
     EXPECT_EQ(shelfItems(), 3) << "a tile dragged out stays on the shelf";
 
     // Copies of other programs reach the history through data control; one
     // marked as a password does not.
-    const auto history = [&] {
-        QFile file(session->home() + QStringLiteral("/data/com.larkmoor.Brimwell/clipboard-history.json"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    ASSERT_EQ(session->run(QStringLiteral("wl-copy"), { QStringLiteral("copied on sway") }), 0);
+    const auto history = [&] { return dataFile("clipboard-history.json"); };
+    ASSERT_EQ(session->run("wl-copy", { "copied on sway" }), 0);
     EXPECT_TRUE(SwaySession::waitFor([&] { return history().contains("copied on sway"); })) << history().constData();
-    ASSERT_EQ(session->run(QStringLiteral("wl-copy"),
-                  { QStringLiteral("--type"), QStringLiteral("x-kde-passwordManagerHint"), QStringLiteral("secret") }),
-        0);
-    ASSERT_EQ(session->run(QStringLiteral("wl-copy"), { QStringLiteral("after the password") }), 0);
+    ASSERT_EQ(session->run("wl-copy", { "--type", "x-kde-passwordManagerHint", "secret" }), 0);
+    ASSERT_EQ(session->run("wl-copy", { "after the password" }), 0);
     EXPECT_TRUE(SwaySession::waitFor([&] { return history().contains("after the password"); })) << history().constData();
     EXPECT_FALSE(history().contains("\"secret\"")) << history().constData();
     EXPECT_EQ(program.state(), QProcess::Running);
@@ -252,26 +244,19 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
     // A bar that reserves the top 30 points, started after Brimwell: the
     // island moves below it.
     QProcess panel;
-    startTool(panel, "test-layer-panel", { QStringLiteral("30") });
+    startTool(panel, "test-layer-panel", { "30" });
     ASSERT_TRUE(panel.waitForReadyRead(5000) && panel.readLine().trimmed() == "ready");
     EXPECT_TRUE(showsBox(expected(closedPoints).translated(0, 30))) << qPrintable(describe());
     // Hover still opens it where it is.
-    ASSERT_TRUE(session->movePointer(centre() - 10, 38));
-    ASSERT_TRUE(session->movePointer(centre(), 40));
+    ASSERT_NO_FATAL_FAILURE(hover(30));
     EXPECT_TRUE(showsBox(expected(openPoints).translated(0, 30))) << qPrintable(describe());
     ASSERT_TRUE(park());
 
     // "At the top edge": over the bar.
     TearDown();
-    QDir().mkpath(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell"));
-    QFile settings(session->home() + QStringLiteral("/config/com.larkmoor.Brimwell/settings.ini"));
-    ASSERT_TRUE(settings.open(QIODevice::Append));
-    settings.write("\n[General]\nislandPosition=topEdge\n");
-    settings.close();
+    ChildProcess::writeSettings(session->home(), { { "islandPosition", "topEdge" } });
     SwaySession::giveToUser(session->home());
-    log.clear();
-    session->startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, programEnvironment());
-    ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
+    ASSERT_NO_FATAL_FAILURE(launch());
     EXPECT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
     panel.kill();
     panel.waitForFinished(5000);
@@ -288,7 +273,6 @@ TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndWhole
     for (const double scale : { 1.25, 1.5, 2.0, 3.0 }) {
         SCOPED_TRACE(scale);
         TearDown();
-        log.clear();
         ASSERT_NO_FATAL_FAILURE(start(scale));
         ASSERT_TRUE(park());
         ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
@@ -304,9 +288,8 @@ TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndWhole
         EXPECT_LE(between, 1) << "the top edge is blurred";
         // Drawn at the output's pixel size: a buffer of points the compositor
         // scales up takes the same box, sharp or not.
-        log += program.readAllStandardError();
-        EXPECT_TRUE(log.contains(QStringLiteral("Island shown on HEADLESS-1 at scale %1").arg(scale).toUtf8()))
-            << log.constData();
+        EXPECT_TRUE(program.logShows(QStringLiteral("Island shown on HEADLESS-1 at scale %1").arg(scale).toUtf8()))
+            << program.log.constData();
         ASSERT_NO_FATAL_FAILURE(hover());
         ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
     }
@@ -317,44 +300,40 @@ TEST_F(NativeWaylandTest, DrawsAtTheOutputsPixelSizeAndSharpAtFractionalAndWhole
 // screenshot tool for it here, so the log tells what the island got.
 TEST(NativeKWinTest, TheIslandShowsAtTheCompositorsFractionalScaleAndEndsWithIt)
 {
-    const QString kwinPath = QStandardPaths::findExecutable(QStringLiteral("kwin_wayland"));
+    const QString kwinPath = QStandardPaths::findExecutable("kwin_wayland");
     if (kwinPath.isEmpty())
         BRIMWELL_MISSING_REAL_PART("kwin_wayland is not installed (kwin-wayland)");
     QTemporaryDir home;
-    const QString runtime = home.path() + QStringLiteral("/runtime");
+    const QString runtime = home.path() + "/runtime";
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Debian gives kwin_wayland a file capability (to raise its priority)
     // that a container's bounding set refuses at exec; a copy has none.
-    const QString kwin = home.path() + QStringLiteral("/kwin_wayland");
+    const QString kwin = home.path() + "/kwin_wayland";
     ASSERT_TRUE(QFile::copy(kwinPath, kwin));
     SwaySession::giveToUser(home.path());
 
     QProcessEnvironment env;
-    env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert("PATH", qEnvironmentVariable("PATH"));
+    env.insert("HOME", home.path());
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
     QProcess compositor;
     compositor.setProcessChannelMode(QProcess::MergedChannels);
     SwaySession::startAsUser(compositor, kwin,
         QStringLiteral("--virtual --no-lockscreen --socket wayland-kw --width 1280 --height 800 --scale 1.5").split(' '), env);
-    ASSERT_TRUE(SwaySession::waitFor([&] { return QFile::exists(runtime + QStringLiteral("/wayland-kw")); }, 20000))
+    ASSERT_TRUE(SwaySession::waitFor([&] { return QFile::exists(runtime + "/wayland-kw"); }, 20000))
         << compositor.readAll().constData();
 
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-kw"));
-    env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
-    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home.path() + QStringLiteral("/no-bus"));
-    env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
-    QProcess program;
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("WAYLAND_DISPLAY", "wayland-kw");
+    env.insert("XDG_SESSION_TYPE", "wayland");
+    ChildProcess::isolate(env, home.path());
+    ChildProcess::Brimwell program;
     SwaySession::startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, env);
-    QByteArray log;
-    EXPECT_TRUE(ChildProcess::waitForStderr(program, log, "preferred scale 1.5")) << log.constData();
-    EXPECT_TRUE(log.contains("layer-shell surface")) << log.constData();
-    EXPECT_TRUE(log.contains("Island shown on Virtual-0")) << log.constData();
+    EXPECT_TRUE(program.logShows("preferred scale 1.5")) << program.log.constData();
+    EXPECT_TRUE(program.log.contains("layer-shell surface")) << program.log.constData();
+    EXPECT_TRUE(program.log.contains("Island shown on Virtual-0")) << program.log.constData();
 
     compositor.kill();
     compositor.waitForFinished(5000);

@@ -8,6 +8,17 @@ namespace {
 
 using SessionPlatform::Outcome;
 
+// What the program decides for `variables`, the command line's `arguments`,
+// an X server that answers or not and a compositor with the layer shell or not.
+SessionPlatform::Decision decideFor(
+    const QMap<QByteArray, QByteArray>& variables, std::vector<const char*> argv, bool xAnswers, bool layerShell)
+{
+    argv.insert(argv.begin(), "brimwell");
+    return SessionPlatform::decide(int(argv.size()), argv.data(),
+        { [&](const char* name) { return variables.value(name); }, [&](const QByteArray&) { return xAnswers; },
+            [&] { return layerShell; } });
+}
+
 struct Case {
     const char* name;
     QMap<QByteArray, QByteArray> environment;
@@ -42,34 +53,23 @@ TEST(SessionPlatformTest, ChoosesNativeWaylandOrXWaylandOnlyWhereTheUserChoseNot
         { "session type only, layer shell", { { "DISPLAY", ":1" }, { "XDG_SESSION_TYPE", "wayland" } }, {}, true,
             Outcome::throughXWayland, true },
     };
-    for (const Case& c : cases) {
-        std::vector<const char*> argv { "brimwell" };
-        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
-        const SessionPlatform::Environment environment {
-            [&](const char* name) { return c.environment.value(name); },
-            [&](const QByteArray&) { return c.xAnswers; },
-            [&] { return c.layerShell; },
-        };
-        EXPECT_EQ(SessionPlatform::decide(int(argv.size()), argv.data(), environment).outcome, c.expected) << c.name;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(decideFor(c.environment, c.arguments, c.xAnswers, c.layerShell).outcome, c.expected) << c.name;
 }
 
 TEST(SessionPlatformTest, DoesWithoutAnInputMethodOnlyWhenTheUserChoseWaylandAndNoInputMethod)
 {
-    const auto decide = [](QMap<QByteArray, QByteArray> variables, std::vector<const char*> argv) {
-        argv.insert(argv.begin(), "brimwell");
-        return SessionPlatform::decide(int(argv.size()), argv.data(),
-            { [&](const char* name) { return variables.value(name); }, [](const QByteArray&) { return true; },
-                [&] { return variables.contains("layer shell"); } });
-    };
-    EXPECT_TRUE(decide({ { "QT_QPA_PLATFORM", "wayland" } }, {}).withoutInputMethod);
-    EXPECT_TRUE(decide({ { "QT_QPA_PLATFORM", "xcb" } }, { "-platform", "wayland-egl" }).withoutInputMethod);
-    EXPECT_FALSE(decide({ { "QT_QPA_PLATFORM", "wayland" }, { "QT_IM_MODULE", "ibus" } }, {}).withoutInputMethod);
-    EXPECT_FALSE(decide({ { "QT_QPA_PLATFORM", "wayland" } }, { "-platform", "xcb" }).withoutInputMethod);
-    EXPECT_FALSE(decide({ { "WAYLAND_DISPLAY", "w" }, { "DISPLAY", ":1" } }, {}).withoutInputMethod);
-    EXPECT_TRUE(decide({ { "WAYLAND_DISPLAY", "w" }, { "layer shell", "" } }, {}).withoutInputMethod);
-    EXPECT_FALSE(
-        decide({ { "WAYLAND_DISPLAY", "w" }, { "layer shell", "" }, { "QT_IM_MODULE", "ibus" } }, {}).withoutInputMethod);
+    const auto without
+        = [](const QMap<QByteArray, QByteArray>& variables, std::vector<const char*> argv, bool layerShell = false) {
+              return decideFor(variables, std::move(argv), true, layerShell).withoutInputMethod;
+          };
+    EXPECT_TRUE(without({ { "QT_QPA_PLATFORM", "wayland" } }, {}));
+    EXPECT_TRUE(without({ { "QT_QPA_PLATFORM", "xcb" } }, { "-platform", "wayland-egl" }));
+    EXPECT_FALSE(without({ { "QT_QPA_PLATFORM", "wayland" }, { "QT_IM_MODULE", "ibus" } }, {}));
+    EXPECT_FALSE(without({ { "QT_QPA_PLATFORM", "wayland" } }, { "-platform", "xcb" }));
+    EXPECT_FALSE(without({ { "WAYLAND_DISPLAY", "w" }, { "DISPLAY", ":1" } }, {}));
+    EXPECT_TRUE(without({ { "WAYLAND_DISPLAY", "w" } }, {}, true));
+    EXPECT_FALSE(without({ { "WAYLAND_DISPLAY", "w" }, { "QT_IM_MODULE", "ibus" } }, {}, true));
 }
 
 TEST(SessionPlatformTest, AddsTheX11PlatformToANullTerminatedCommandLine)

@@ -16,7 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -25,8 +24,8 @@
 
 TEST(UpdaterTest, StartsOnlyWithAnHttpsFeedAndMirrorsWhetherACheckCanStart)
 {
-    EXPECT_EQ(UpdaterService::feedURL(QStringLiteral("  https://updates.example.org/appcast.xml\n")),
-        QUrl(QStringLiteral("https://updates.example.org/appcast.xml")));
+    EXPECT_EQ(
+        UpdaterService::feedURL("  https://updates.example.org/appcast.xml\n"), QUrl("https://updates.example.org/appcast.xml"));
     for (const char* bad : { "http://updates.example.org/appcast.xml", "https:///appcast.xml", "HTTPS-ish", "" })
         EXPECT_FALSE(UpdaterService::feedURL(QLatin1String(bad))) << bad;
 
@@ -36,16 +35,16 @@ TEST(UpdaterTest, StartsOnlyWithAnHttpsFeedAndMirrorsWhetherACheckCanStart)
     none.start();
     EXPECT_FALSE(none.isAvailable());
     EXPECT_FALSE(none.canCheckForUpdates());
-    EXPECT_TRUE(log.contains(QStringLiteral("Updates disabled: no SUFeedURL configured")));
+    EXPECT_TRUE(log.contains("Updates disabled: no SUFeedURL configured"));
     none.checkForUpdates();
     EXPECT_EQ(framework.checks, 0);
 
-    const BuildInfo info { {}, {}, QStringLiteral("https://updates.example.org/appcast.xml") };
-    framework.startFailure = QStringLiteral("no network");
+    const BuildInfo info { {}, {}, "https://updates.example.org/appcast.xml" };
+    framework.startFailure = "no network";
     UpdaterService failing(framework, info);
     failing.start();
     EXPECT_FALSE(failing.isAvailable());
-    EXPECT_TRUE(log.contains(QStringLiteral("Unable to start updater: no network")));
+    EXPECT_TRUE(log.contains("Unable to start updater: no network"));
 
     framework.startFailure.reset();
     UpdaterService updater(framework, info);
@@ -66,7 +65,7 @@ TEST(UpdaterTest, StartsOnlyWithAnHttpsFeedAndMirrorsWhetherACheckCanStart)
     EXPECT_TRUE(packaged.isPackaged());
     EXPECT_FALSE(packaged.isAvailable());
     EXPECT_FALSE(untouched.startedWith);
-    EXPECT_TRUE(log.contains(QStringLiteral("Updates come from the package manager; the update feed is not read")));
+    EXPECT_TRUE(log.contains("Updates come from the package manager; the update feed is not read"));
     EXPECT_FALSE(updater.isPackaged());
 }
 
@@ -88,37 +87,34 @@ TEST(AppcastTest, OffersOnlyANewerVersionByItsNumbersAndSkipsBadItems)
     const auto items = Appcast::parse(feed);
     ASSERT_TRUE(items);
     ASSERT_EQ(items->size(), 2);
-    EXPECT_TRUE(log.mentions(QStringLiteral("has no version")));
-    EXPECT_TRUE(log.mentions(QStringLiteral("has no https download")));
+    EXPECT_TRUE(log.mentions("has no version"));
+    EXPECT_TRUE(log.mentions("has no https download"));
 
-    const auto newer = Appcast::newestNewerThan(*items, QStringLiteral("109"));
+    const auto newer = Appcast::newestNewerThan(*items, "109");
     ASSERT_TRUE(newer);
-    EXPECT_EQ(newer->shortVersion, QStringLiteral("1.10"));
-    EXPECT_EQ(newer->releaseNotesURL, QUrl(QStringLiteral("https://example.org/notes/1.10")));
-    EXPECT_FALSE(Appcast::newestNewerThan(*items, QStringLiteral("110"))); // same
-    EXPECT_FALSE(Appcast::newestNewerThan(*items, QStringLiteral("111"))); // older
+    EXPECT_EQ(newer->shortVersion, "1.10");
+    EXPECT_EQ(newer->releaseNotesURL, QUrl("https://example.org/notes/1.10"));
+    EXPECT_FALSE(Appcast::newestNewerThan(*items, "110")); // same
+    EXPECT_FALSE(Appcast::newestNewerThan(*items, "111")); // older
 
     QString error;
     EXPECT_FALSE(Appcast::parse("<rss><channel><item>", &error) || error.isEmpty());
     EXPECT_FALSE(Appcast::parse("<html><body/></html>", &error));
-    EXPECT_EQ(error, QStringLiteral("not an RSS document"));
+    EXPECT_EQ(error, "not an RSS document");
 
     // Versions compare by their numbers.
-    EXPECT_GT(Appcast::compareVersions(QStringLiteral("1.10"), QStringLiteral("1.9")), 0);
-    EXPECT_EQ(Appcast::compareVersions(QStringLiteral("2"), QStringLiteral("2.0")), 0);
-    EXPECT_LT(Appcast::compareVersions(QStringLiteral("1.0beta"), QStringLiteral("1.0.1")), 0);
-    EXPECT_GT(Appcast::compareVersions(QStringLiteral("100000000000000000001"), QStringLiteral("99999999999999999999")), 0);
+    EXPECT_GT(Appcast::compareVersions("1.10", "1.9"), 0);
+    EXPECT_EQ(Appcast::compareVersions("2", "2.0"), 0);
+    EXPECT_LT(Appcast::compareVersions("1.0beta", "1.0.1"), 0);
+    EXPECT_GT(Appcast::compareVersions("100000000000000000001", "99999999999999999999"), 0);
 }
 
 class AutostartTest : public TempDirTest {
 protected:
-    QString folder() const { return path(QStringLiteral("autostart")); }
+    QString folder() const { return path("autostart"); }
     QString program() const { return QCoreApplication::applicationFilePath(); }
-    XdgAutostartLoginItem item() const
-    {
-        return XdgAutostartLoginItem(folder(), program(), QStringLiteral("com.larkmoor.Brimwell"));
-    }
-    void writeEntry(const QByteArray& text) { writeFile(QStringLiteral("autostart/com.larkmoor.Brimwell.desktop"), text); }
+    XdgAutostartLoginItem item() const { return XdgAutostartLoginItem(folder(), program(), "com.larkmoor.Brimwell"); }
+    void writeEntry(const QByteArray& text) { writeFile("autostart/com.larkmoor.Brimwell.desktop", text); }
 };
 
 TEST_F(AutostartTest, StatusComesFromTheEntryWhichEnablingWritesOrReportsWhyNot)
@@ -133,8 +129,7 @@ TEST_F(AutostartTest, StatusComesFromTheEntryWhichEnablingWritesOrReportsWhyNot)
     writeEntry(XdgAutostartLoginItem::entryText(program()) + "Hidden=true\n");
     EXPECT_EQ(item().status(), LoginItemStatus::notRegistered);
     // A path with a space is quoted in Exec and read back.
-    EXPECT_EQ(XdgAutostartLoginItem::statusOfEntry(
-                  XdgAutostartLoginItem::entryText(QStringLiteral("/no such/brimwell")), QStringLiteral("/no such/brimwell")),
+    EXPECT_EQ(XdgAutostartLoginItem::statusOfEntry(XdgAutostartLoginItem::entryText("/no such/brimwell"), "/no such/brimwell"),
         LoginItemStatus::notFound);
 
     // Enabling writes the entry, making its folder; an unwritable folder is reported.
@@ -144,7 +139,7 @@ TEST_F(AutostartTest, StatusComesFromTheEntryWhichEnablingWritesOrReportsWhyNot)
     LaunchAtLoginService service(entry);
     EXPECT_FALSE(service.setEnabled(true));
     EXPECT_TRUE(service.isEnabled());
-    EXPECT_TRUE(log.contains(QStringLiteral("Launch at login set to 1, status 1")));
+    EXPECT_TRUE(log.contains("Launch at login set to 1, status 1"));
     EXPECT_FALSE(service.setEnabled(false));
     EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
     EXPECT_FALSE(QFile::exists(entry.entryPath()));
@@ -192,18 +187,17 @@ TEST(TrayTest, MenuHoldsItsThreeEntriesAndFollowsTheLoginItem)
     tray.launchAtLoginAction()->trigger();
     EXPECT_FALSE(tray.launchAtLoginAction()->isChecked());
 
-    loginItem.failure = QStringLiteral("The disk is full.");
+    loginItem.failure = "The disk is full.";
     tray.launchAtLoginAction()->trigger();
-    EXPECT_EQ(alerts, QStringList { QStringLiteral("Couldn’t change Launch at Login|The disk is full.") });
+    EXPECT_EQ(alerts, QStringList { "Couldn’t change Launch at Login|The disk is full." });
     EXPECT_FALSE(tray.launchAtLoginAction()->isChecked());
 }
 
 TEST_F(AutostartTest, SettingsWindowRemembersItsPaneAndKeepsADisconnectedDisplay)
 {
-    UserDefaults defaults(path(QStringLiteral("settings.ini")));
+    UserDefaults defaults(path("settings.ini"));
     SettingsStore settings(defaults);
-    FakeScreenSource source({ PlatformScreen { QStringLiteral("DP-1"), QStringLiteral("Dell U2720Q"), QStringLiteral("A"),
-        QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800) } });
+    FakeScreenSource source({ PlatformScreen { "DP-1", "Dell U2720Q", "A", QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800) } });
     ScreenService screens(source);
     {
         SettingsViewLogic logic(settings, screens, defaults);
@@ -212,19 +206,18 @@ TEST_F(AutostartTest, SettingsWindowRemembersItsPaneAndKeepsADisconnectedDisplay
     }
     defaults.sync();
     EXPECT_EQ(SettingsViewLogic(settings, screens, defaults).selectedPane(), SettingsPane::calendar);
-    defaults.setString(SettingsViewLogic::selectedPaneKey(), QStringLiteral("privacy"));
+    defaults.setString(SettingsViewLogic::selectedPaneKey(), "privacy");
     EXPECT_EQ(SettingsViewLogic(settings, screens, defaults).selectedPane(), SettingsPane::general);
 
     SettingsViewLogic logic(settings, screens, defaults);
-    settings.setPreferredDisplayID(QStringLiteral("unplugged"));
+    settings.setPreferredDisplayID("unplugged");
     const auto labels = [&] {
         QStringList out;
         for (const SettingsDisplayChoice& choice : logic.displayChoices())
             out << choice.label;
         return out;
     };
-    EXPECT_EQ(labels(),
-        (QStringList { QStringLiteral("Automatic"), QStringLiteral("Dell U2720Q"), QStringLiteral("Disconnected display") }));
+    EXPECT_EQ(labels(), (QStringList { "Automatic", "Dell U2720Q", "Disconnected display" }));
     EXPECT_EQ(logic.displayChoiceIndex(), 2);
     logic.chooseDisplay(0);
     EXPECT_FALSE(settings.preferredDisplayID());

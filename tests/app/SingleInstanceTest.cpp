@@ -22,17 +22,17 @@ protected:
     {
         ASSERT_TRUE(m_home.isValid());
         m_env = ChildProcess::isolatedEnvironment(m_home.path());
-        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QString address = QStringLiteral("unix:path=") + m_home.filePath(QStringLiteral("no-bus"));
+        m_env.insert("QT_QPA_PLATFORM", "offscreen");
+        QString address = "unix:path=" + m_home.filePath("no-bus");
         if (bus != Bus::none) {
             // A bus whose policy lets nobody own the program's name.
-            const QString config = bus == Bus::refusesName ? ChildProcess::writeBusConfig(
-                                       m_home.filePath(QStringLiteral("bus.conf")), QStringLiteral("com.larkmoor.Brimwell"))
-                                                           : QString();
+            const QString config = bus == Bus::refusesName
+                ? ChildProcess::writeBusConfig(m_home.filePath("bus.conf"), "com.larkmoor.Brimwell")
+                : QString();
             address = m_bus.emplace(config).address;
             ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
         }
-        m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        m_env.insert("DBUS_SESSION_BUS_ADDRESS", address);
     }
 
     QTemporaryDir m_home;
@@ -82,7 +82,7 @@ TEST_F(ProgramRun, StartsWhenTheLockFileCannotBeMade)
         runtime += QLatin1Char('/') + QString(std::min<qsizetype>(200, 4079 - runtime.size()), QLatin1Char('r'));
     ASSERT_TRUE(QDir().mkpath(runtime));
     ASSERT_TRUE(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    m_env.insert("XDG_RUNTIME_DIR", runtime);
 
     ChildProcess::Brimwell only;
     only.launch(m_env);

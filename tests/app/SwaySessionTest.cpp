@@ -18,37 +18,28 @@ protected:
     {
         if (!session.failure.isEmpty())
             BRIMWELL_MISSING_REAL_PART(qPrintable(session.failure));
-        session.startAsUser(
-            foot, QStringLiteral("foot"), { QStringLiteral("sleep"), QStringLiteral("600") }, session.environment());
-        ASSERT_TRUE(SwaySession::waitFor(
-            [&] { return session.run(QStringLiteral("swaymsg"), { QStringLiteral("[app_id=foot] focus") }) == 0; }, 10000))
+        session.startAsUser(foot, "foot", { "sleep", "600" }, session.environment());
+        ASSERT_TRUE(SwaySession::waitFor([&] { return session.run("swaymsg", { "[app_id=foot] focus" }) == 0; }, 10000))
             << "foot did not map: " << qPrintable(session.log());
         x = std::make_unique<PrivateXServer>(session.xwaylandDisplay());
         ASSERT_TRUE(x->isRunning()) << "cannot reach XWayland at " << qPrintable(session.xwaylandDisplay());
     }
     void TearDown() override
     {
-        for (QProcess* process : { &program, &foot }) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
+        foot.kill();
+        foot.waitForFinished(5000);
     }
 
     void launch()
     {
-        log.clear();
+        program.log.clear();
         // sway offers the layer shell, so the XWayland path (GNOME's) is chosen here.
         QProcessEnvironment env = session.environment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert("QT_QPA_PLATFORM", "xcb");
         session.startAsUser(program, qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {}, env);
-        ASSERT_TRUE(ChildProcess::waitForStderr(program, log, "Island placed on")) << log.constData();
+        ASSERT_TRUE(program.logShows("Island placed on")) << program.log.constData();
         ASSERT_NE(panel = x->islandOf(program.processId()), 0u);
-        ASSERT_TRUE(frameBecomes(closedPill)) << log.constData();
-    }
-    void quit()
-    {
-        program.terminate();
-        ASSERT_TRUE(program.waitForFinished(5000));
+        ASSERT_TRUE(frameBecomes(closedPill)) << program.log.constData();
     }
     /// A pointer that comes to rest on `at`, as a hand moves it: onto the
     /// island, then a last motion on it. sway shows the panel only once its
@@ -71,8 +62,7 @@ protected:
     SwaySession session;
     QProcess foot;
     std::unique_ptr<PrivateXServer> x;
-    QProcess program;
-    QByteArray log;
+    ChildProcess::Brimwell program;
     xcb_window_t panel = 0;
 };
 
@@ -83,7 +73,7 @@ TEST_F(SwaySessionTest, TheIslandLetsGoWhenThePointerLeavesOntoAWaylandWindow)
     ASSERT_NO_FATAL_FAILURE(launch());
 
     hoverAt({ 640, 10 });
-    ASSERT_TRUE(frameBecomes(openPill)) << log.constData();
+    ASSERT_TRUE(frameBecomes(openPill)) << program.log.constData();
     // Opening reshapes the panel under the resting pointer: the crossing
     // events that follow must not close it.
     EXPECT_FALSE(frameBecomes(closedPill, 1000)) << "closed while the pointer rests on it";
@@ -95,11 +85,11 @@ TEST_F(SwaySessionTest, TheIslandLetsGoWhenThePointerLeavesOntoAWaylandWindow)
 
     // Started again under that stale position: the island stays closed
     // until the pointer really moves over it.
-    ASSERT_NO_FATAL_FAILURE(quit());
+    ASSERT_TRUE(program.stop());
     ASSERT_NO_FATAL_FAILURE(launch());
     EXPECT_FALSE(frameBecomes(openPill, 1500)) << "opened from a stale pointer position";
     hoverAt({ 600, 12 });
-    EXPECT_TRUE(frameBecomes(openPill)) << log.constData();
+    EXPECT_TRUE(frameBecomes(openPill)) << program.log.constData();
     ASSERT_TRUE(session.movePointer(900, 500));
     EXPECT_TRUE(frameBecomes(closedPill, 3000));
     EXPECT_EQ(program.state(), QProcess::Running);

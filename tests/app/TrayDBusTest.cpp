@@ -5,10 +5,8 @@
 #include "TempDir.h"
 
 #include <QDBusArgument>
-#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -24,7 +22,7 @@
 // tray that starts after the program still gets the icon.
 namespace {
 
-const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString watcherName = "org.kde.StatusNotifierWatcher";
 
 QVariantMap properties(const QDBusArgument& arg)
 {
@@ -50,7 +48,7 @@ QMap<QString, int> children(const QDBusArgument& layout)
         int id = 0;
         item.beginStructure();
         item >> id;
-        entries.insert(properties(item).value(QStringLiteral("label")).toString(), id);
+        entries.insert(properties(item).value("label").toString(), id);
     }
     layout.endArray();
     layout.endStructure();
@@ -90,23 +88,23 @@ protected:
     void startWatcher()
     {
         m_watcher = std::make_unique<DBusMock>(m_connection, m_bus.address, watcherName,
-            QStringList { QStringLiteral("-t"),
-                qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + QStringLiteral("/tests/app/status_notifier_watcher.py") });
+            QStringList { "-t", qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + "/tests/app/status_notifier_watcher.py" });
     }
     /// The program with its tray icon on.
     void launch(ChildProcess::Brimwell& program)
     {
-        QSettings(path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")), QSettings::IniFormat)
-            .setValue(QStringLiteral("showMenuBarIcon"), true);
+        ChildProcess::writeSettings(m_dir.path(), { { "showMenuBarIcon", true } });
         program.launch(environment());
         ASSERT_TRUE(program.waitForStarted(10000));
     }
+    QVariant property(const QString& service, const QString& path, const QString& iface, const QString& name)
+    {
+        const QDBusMessage reply = call(service, path, "org.freedesktop.DBus.Properties", "Get", { iface, name });
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
     QStringList registeredItems()
     {
-        const QDBusMessage reply
-            = call(watcherName, QStringLiteral("/StatusNotifierWatcher"), QStringLiteral("org.freedesktop.DBus.Properties"),
-                QStringLiteral("Get"), { watcherName, QStringLiteral("RegisteredStatusNotifierItems") });
-        return reply.arguments().value(0).value<QDBusVariant>().variant().toStringList();
+        return property(watcherName, "/StatusNotifierWatcher", watcherName, "RegisteredStatusNotifierItems").toStringList();
     }
     QDBusMessage call(
         const QString& service, const QString& path, const QString& iface, const QString& method, const QVariantList& args = {})
@@ -132,7 +130,7 @@ protected:
 
     PrivateXServer m_x;
     ChildProcess::PrivateBus m_bus;
-    BusConnection m_connection { m_bus.address, QStringLiteral("tray-test") };
+    BusConnection m_connection { m_bus.address, "tray-test" };
     std::unique_ptr<DBusMock> m_watcher;
     QProcess m_tray;
     QProcess m_windowManager;
@@ -148,19 +146,16 @@ TEST_F(TrayDBusTest, TheTrayMenuOpensSettingsAndASecondLaunchBringsTheSameWindow
     ASSERT_TRUE(QTest::qWaitFor([&] { return !registeredItems().isEmpty(); }, 15000)) << "the tray item never registered";
     const QString item = registeredItems().constFirst();
 
-    const QDBusMessage menuPath
-        = call(item, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("Get"), { QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Menu") });
-    const QString menu = menuPath.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
+    const QString menu
+        = property(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Menu").value<QDBusObjectPath>().path();
     ASSERT_FALSE(menu.isEmpty());
-    const QDBusMessage layout
-        = call(item, menu, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"), { 0, -1, QStringList() });
+    const QDBusMessage layout = call(item, menu, "com.canonical.dbusmenu", "GetLayout", { 0, -1, QStringList() });
     const QMap<QString, int> entries = children(layout.arguments().value(1).value<QDBusArgument>());
-    ASSERT_TRUE(entries.contains(QStringLiteral("Settings…"))) << qPrintable(entries.keys().join(','));
+    ASSERT_TRUE(entries.contains("Settings…")) << qPrintable(entries.keys().join(','));
 
     EXPECT_EQ(settingsWindow(), 0u) << "made on first use";
-    call(item, menu, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"),
-        { entries.value(QStringLiteral("Settings…")), QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u });
+    call(item, menu, "com.canonical.dbusmenu", "Event",
+        { entries.value("Settings…"), "clicked", QVariant::fromValue(QDBusVariant(0)), 0u });
     xcb_window_t window = 0;
     ASSERT_TRUE(m_x.waitFor([&] { return (window = settingsWindow()) != 0 && m_x.isViewable(window); }, 10000));
 
@@ -178,8 +173,7 @@ TEST_F(TrayDBusTest, TheTrayMenuOpensSettingsAndASecondLaunchBringsTheSameWindow
     const QPoint pointer(400, 300);
     m_x.movePointer(pointer.x(), pointer.y());
     EXPECT_FALSE(menuAt(m_x, m_program.processId(), pointer));
-    call(item, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"),
-        { pointer.x(), pointer.y() });
+    call(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", { pointer.x(), pointer.y() });
     EXPECT_TRUE(m_x.waitFor([&] { return menuAt(m_x, m_program.processId(), pointer); }, 10000));
 }
 
@@ -198,9 +192,8 @@ TEST_F(TrayDBusTest, AnXEmbedTrayThatStartsLaterDocksTheIconAndItsClickOpensTheM
     ASSERT_TRUE(m_program.logShows("No system tray on this desktop"));
 
     // tint2's tray, as on a desktop whose panel starts after the programs of the session.
-    ASSERT_NO_FATAL_FAILURE(startDesktopProgram(m_windowManager, QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }));
-    ASSERT_NO_FATAL_FAILURE(
-        startDesktopProgram(m_tray, QStringLiteral("tint2"), { QStringLiteral("-c"), QStringLiteral("/etc/xdg/tint2/tint2rc") }));
+    ASSERT_NO_FATAL_FAILURE(startDesktopProgram(m_windowManager, "openbox", { "--sm-disable" }));
+    ASSERT_NO_FATAL_FAILURE(startDesktopProgram(m_tray, "tint2", { "-c", "/etc/xdg/tint2/tint2rc" }));
     QRect icon;
     ASSERT_TRUE(m_x.waitFor(
         [&] {

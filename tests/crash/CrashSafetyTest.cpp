@@ -34,8 +34,7 @@ namespace {
 // The program's own bounds on what it keeps.
 constexpr int historyLimit = 20;
 constexpr int shelfLimit = 30;
-const QStringList paneValues { QStringLiteral("general"), QStringLiteral("hud"), QStringLiteral("nowPlaying"),
-    QStringLiteral("calendar"), QStringLiteral("quickDrop"), QStringLiteral("about") };
+const QStringList paneValues { "general", "hud", "nowPlaying", "calendar", "quickDrop", "about" };
 
 // Long, with characters JSON escapes, so that writing the history takes long
 // enough for kills to land inside a write.
@@ -64,12 +63,12 @@ struct Offered {
 
 // Every settings key the test wrote, and its value: features the test does
 // not need are off, so a start is cheap, and the padding makes a write long.
-QMap<QString, QString> seededSettings()
+QVariantMap seededSettings()
 {
-    QMap<QString, QString> keys;
+    QVariantMap keys;
     for (const char* feature : { "showNowPlaying", "showCalendar", "showBattery", "showVolumeHUD", "showBrightnessHUD",
              "replaceSystemHUD", "showMenuBarIcon" })
-        keys.insert(QString::fromLatin1(feature), QStringLiteral("false"));
+        keys.insert(QString::fromLatin1(feature), "false");
     for (int i = 0; i < 800; ++i)
         keys.insert(
             QStringLiteral("Padding/key%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("value %1 ").arg(i).repeated(5));
@@ -82,7 +81,7 @@ QString readList(const QString& path, QList<Entry>& entries, const std::function
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("missing");
+        return "missing";
     const QByteArray bytes = file.readAll();
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
@@ -92,7 +91,7 @@ QString readList(const QString& path, QList<Entry>& entries, const std::function
     for (const QJsonValue& value : document.array()) {
         const QJsonObject object = value.toObject();
         // The program writes ids in capitals.
-        const QUuid id = QUuid::fromString(object.value(QLatin1String("id")).toString());
+        const QUuid id = QUuid::fromString(object.value("id").toString());
         const QString item = payload(object);
         if (id.isNull() || item.isEmpty())
             return QStringLiteral("entry %1 is not whole").arg(entries.size());
@@ -144,39 +143,36 @@ protected:
         x.movePointer(1100, 750);
         dragSource = x.createWindow();
     }
-    QString dataFolder() const { return path(QStringLiteral("data/com.larkmoor.Brimwell")); }
-    QString historyPath() const { return path(historyFile); }
-    QString shelfPath() const { return path(shelfFile); }
-    QString settingsPath() const { return path(QStringLiteral("config/com.larkmoor.Brimwell/settings.ini")); }
+    QString dataFolder() const { return path("data/com.larkmoor.Brimwell"); }
+    QString historyPath() const { return dataFolder() + "/clipboard-history.json"; }
+    QString shelfPath() const { return dataFolder() + "/shelf.json"; }
+    QString settingsPath() const { return path("config/com.larkmoor.Brimwell/settings.ini"); }
     QList<std::tuple<ino_t, off_t, qint64>> stamps() const
     {
         return { fileStamp(historyPath()), fileStamp(shelfPath()), fileStamp(settingsPath()) };
     }
 
-    QString userFile(const QString& name) { return writeFile(QStringLiteral("files/") + name, name.toUtf8()); }
+    QString userFile(const QString& name) { return writeFile("files/" + name, name.toUtf8()); }
 
     void seed()
     {
         const auto id = [] { return QUuid::createUuid().toString(QUuid::WithoutBraces); };
         QJsonArray history;
         for (; nextCopy < historyLimit; ++nextCopy)
-            history.prepend(QJsonObject { { QStringLiteral("id"), id() }, { QStringLiteral("text"), copiedText(nextCopy) },
-                { QStringLiteral("copiedAt"), 786000000.0 + nextCopy } });
+            history.prepend(
+                QJsonObject { { "id", id() }, { "text", copiedText(nextCopy) }, { "copiedAt", 786000000.0 + nextCopy } });
         QJsonArray shelf;
         for (int i = 0; i < 10; ++i) {
             const std::optional<QByteArray> bookmark = FileBookmark::make(userFile(QStringLiteral("seeded %1.txt").arg(i)));
             ASSERT_TRUE(bookmark);
-            shelf.append(QJsonObject { { QStringLiteral("id"), id() },
-                { QStringLiteral("bookmark"), QString::fromLatin1(bookmark->toBase64()) },
-                { QStringLiteral("addedAt"), 786000000.0 + i }, { QStringLiteral("isTemporary"), false } });
+            shelf.append(QJsonObject { { "id", id() }, { "bookmark", QString::fromLatin1(bookmark->toBase64()) },
+                { "addedAt", 786000000.0 + i }, { "isTemporary", false } });
         }
-        writeFile(historyFile, QJsonDocument(history).toJson(QJsonDocument::Compact));
-        writeFile(shelfFile, QJsonDocument(shelf).toJson(QJsonDocument::Compact));
-        QSettings settings(settingsPath(), QSettings::IniFormat);
-        const QMap<QString, QString> keys = seededSettings();
-        for (auto it = keys.cbegin(); it != keys.cend(); ++it)
-            settings.setValue(it.key(), it.value());
-        settings.setValue(QStringLiteral("settingsSelectedPane"), QStringLiteral("general"));
+        writeFile("data/com.larkmoor.Brimwell/clipboard-history.json", QJsonDocument(history).toJson(QJsonDocument::Compact));
+        writeFile("data/com.larkmoor.Brimwell/shelf.json", QJsonDocument(shelf).toJson(QJsonDocument::Compact));
+        QVariantMap keys = seededSettings();
+        keys.insert("settingsSelectedPane", "general");
+        ChildProcess::writeSettings(m_dir.path(), keys);
     }
 
     /// The three files as they are now; a failure says what is wrong with which.
@@ -184,20 +180,17 @@ protected:
     {
         State state;
         const QString history = readList(historyPath(), state.history, [](const QJsonObject& object) {
-            const QString text = object.value(QLatin1String("text")).toString();
+            const QString text = object.value("text").toString();
             bool ok = false;
-            const int number = text.startsWith(QLatin1String("copy ")) ? text.mid(5, text.indexOf('\n') - 5).toInt(&ok) : 0;
-            return ok && text == copiedText(number) && object.value(QLatin1String("copiedAt")).isDouble()
-                ? QString::number(number)
-                : QString();
+            const int number = text.startsWith("copy ") ? text.mid(5, text.indexOf('\n') - 5).toInt(&ok) : 0;
+            return ok && text == copiedText(number) && object.value("copiedAt").isDouble() ? QString::number(number) : QString();
         });
         EXPECT_TRUE(history.isEmpty()) << "clipboard-history.json " << history.toStdString();
         const QString shelf = readList(shelfPath(), state.shelf, [](const QJsonObject& object) {
             const auto bookmark = QByteArray::fromBase64Encoding(
-                object.value(QLatin1String("bookmark")).toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+                object.value("bookmark").toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
             const auto record = bookmark ? PosixFileBookmark::decode(*bookmark) : std::nullopt;
-            return record && object.value(QLatin1String("addedAt")).isDouble()
-                    && object.value(QLatin1String("isTemporary")).isBool()
+            return record && object.value("addedAt").isDouble() && object.value("isTemporary").isBool()
                 ? QString::fromUtf8(record->path)
                 : QString();
         });
@@ -205,36 +198,23 @@ protected:
         const QSettings settings(settingsPath(), QSettings::IniFormat);
         EXPECT_GT(QFileInfo(settingsPath()).size(), 0) << "settings.ini is missing or empty";
         EXPECT_EQ(settings.status(), QSettings::NoError) << "settings.ini does not read";
-        const QMap<QString, QString> seeded = seededSettings();
+        const QVariantMap seeded = seededSettings();
         for (auto it = seeded.cbegin(); it != seeded.cend(); ++it) {
-            if (settings.value(it.key()).toString() != it.value()) {
+            if (settings.value(it.key()) != it.value()) {
                 ADD_FAILURE() << "settings.ini lost " << it.key().toStdString();
                 break;
             }
         }
-        state.pane = settings.value(QStringLiteral("settingsSelectedPane")).toString();
+        state.pane = settings.value("settingsSelectedPane").toString();
         EXPECT_TRUE(paneValues.contains(state.pane)) << "settings.ini holds the pane " << state.pane.toStdString();
         return state;
     }
 
-    /// After a run: each file whole and either as before or a later save of
-    /// what the program had loaded, and nothing put aside as unreadable.
-    void expectFollows(const State& now, const State& before, const Offered& offered)
-    {
-        const QString history = followsFrom(now.history, before.history, offered.copies, historyLimit);
-        EXPECT_TRUE(history.isEmpty()) << "clipboard-history.json: " << history.toStdString();
-        const QString shelf = followsFrom(now.shelf, before.shelf, offered.files, shelfLimit);
-        EXPECT_TRUE(shelf.isEmpty()) << "shelf.json: " << shelf.toStdString();
-        EXPECT_TRUE(now.pane == before.pane || offered.panes.contains(now.pane))
-            << "settings.ini: pane " << now.pane.toStdString() << " was neither stored nor chosen";
-        EXPECT_EQ(QDir(dataFolder()).entryList({ QStringLiteral("*.corrupt*") }, QDir::Files), QStringList());
-        for (const char* complaint : { "Unable to read", "Unable to save", "Unable to write" })
-            EXPECT_FALSE(program.log.contains(complaint)) << "the log says \"" << complaint << "\"";
-    }
-
-    /// Waits for the program to end (its own way after terminate(), or the
-    /// kill) and collects the rest of its log.
-    void finish(QProcess::ExitStatus expected)
+    /// Waits for the program to end as `expected` (its own way after
+    /// terminate(), or the kill), then checks that each file is whole and
+    /// either as in `state` or a later save of what the program had loaded,
+    /// with nothing put aside as unreadable; `state` becomes what they hold.
+    void endRun(QProcess::ExitStatus expected, State& state, const Offered& offered)
     {
         program.waitForFinished(10000);
         ASSERT_EQ(program.state(), QProcess::NotRunning);
@@ -244,6 +224,18 @@ protected:
         program.log += program.readAllStandardError();
         EXPECT_EQ(program.exitStatus(), expected) << program.log.constData();
         EXPECT_TRUE(expected == QProcess::CrashExit || program.exitCode() == 0) << program.log.constData();
+        const State now = readState();
+        const QString history = followsFrom(now.history, state.history, offered.copies, historyLimit);
+        EXPECT_TRUE(history.isEmpty()) << "clipboard-history.json: " << history.toStdString();
+        const QString shelf = followsFrom(now.shelf, state.shelf, offered.files, shelfLimit);
+        EXPECT_TRUE(shelf.isEmpty()) << "shelf.json: " << shelf.toStdString();
+        EXPECT_TRUE(now.pane == state.pane || offered.panes.contains(now.pane))
+            << "settings.ini: pane " << now.pane.toStdString() << " was neither stored nor chosen";
+        EXPECT_EQ(QDir(dataFolder()).entryList({ "*.corrupt*" }, QDir::Files), QStringList());
+        for (const char* complaint : { "Unable to read", "Unable to save", "Unable to write" })
+            EXPECT_FALSE(program.log.contains(complaint)) << "the log says \"" << complaint << "\"";
+        EXPECT_FALSE(HasFailure()) << program.log.constData();
+        state = now;
     }
 
     /// Acts on the program as a user would until `stop` holds: offers copies,
@@ -313,16 +305,10 @@ protected:
         const qint64 savedMs = clock.elapsed();
         EXPECT_LT(savedMs, 30000) << "not all three files were saved: " << program.log.constData();
         program.terminate();
-        finish(QProcess::NormalExit);
-        const State now = readState();
-        expectFollows(now, state, offered);
-        EXPECT_FALSE(HasFailure()) << program.log.constData();
-        state = now;
+        endRun(QProcess::NormalExit, state, offered);
         return savedMs;
     }
 
-    const QString historyFile = QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json");
-    const QString shelfFile = QStringLiteral("data/com.larkmoor.Brimwell/shelf.json");
     PrivateXServer x;
     xcb_window_t dragSource = 0;
     ChildProcess::Brimwell program;
@@ -370,11 +356,7 @@ TEST_F(CrashSafetyTest, FilesStayWholeAndLoadAgainWhenKilledAtAnyMoment)
         Offered run;
         drive([&] { return fired.load(); }, run, state.pane);
         killer.join();
-        finish(QProcess::CrashExit);
-        const State now = readState();
-        expectFollows(now, state, run);
-        EXPECT_FALSE(HasFailure()) << program.log.constData();
-        state = now;
+        endRun(QProcess::CrashExit, state, run);
     }
 
     // A last whole run: everything kept so far is loaded and saved again.

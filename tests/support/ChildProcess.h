@@ -5,27 +5,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 /// Helpers for integration tests that run real programs: waits are bounded
 /// and end as soon as the condition holds.
 namespace ChildProcess {
-
-/// Collects output until `needle` appears in the process's stderr or the bound passes.
-inline bool waitForStderr(QProcess& process, QByteArray& collected, const QByteArray& needle, int boundMs = 10000)
-{
-    QDeadlineTimer deadline(boundMs);
-    while (!collected.contains(needle)) {
-        if (deadline.hasExpired() || process.state() == QProcess::NotRunning) {
-            collected += process.readAllStandardError();
-            return collected.contains(needle);
-        }
-        process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 200)));
-        collected += process.readAllStandardError();
-    }
-    return true;
-}
 
 /// Starts `program` and returns the first line it prints (trimmed), or
 /// empty when it prints none within the bound.
@@ -47,10 +34,8 @@ inline QString startAndReadLine(QProcess& process, const QString& program, const
 class PrivateBus {
 public:
     explicit PrivateBus(const QString& configFile = {})
-        : address(startAndReadLine(m_daemon, QStringLiteral("dbus-daemon"),
-            { configFile.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + configFile,
-                QStringLiteral("--nofork"), QStringLiteral("--print-address=1") },
-            5000))
+        : address(startAndReadLine(m_daemon, "dbus-daemon",
+            { configFile.isEmpty() ? "--session" : "--config-file=" + configFile, "--nofork", "--print-address=1" }, 5000))
     {
     }
     ~PrivateBus()
@@ -94,22 +79,38 @@ inline QString writeBusConfig(const QString& file, const QString& deniedName = {
     return file;
 }
 
+/// Points the program's XDG folders (config, data, cache) into `home`, its
+/// system bus nowhere and its log to stderr.
+inline void isolate(QProcessEnvironment& env, const QString& home)
+{
+    env.insert("XDG_CONFIG_HOME", home + "/config");
+    env.insert("XDG_DATA_HOME", home + "/data");
+    env.insert("XDG_CACHE_HOME", home + "/cache");
+    env.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + home + "/no-system-bus");
+    env.insert("BRIMWELL_LOG", "stderr");
+}
+
 /// The environment for running the real program apart from the user's
 /// files and system bus: XDG folders under `home` (the runtime one private),
 /// no system bus, and the log on stderr.
 inline QProcessEnvironment isolatedEnvironment(const QString& home)
 {
-    const QString runtime = home + QStringLiteral("/runtime");
+    const QString runtime = home + "/runtime";
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home + QStringLiteral("/no-system-bus"));
-    env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+    isolate(env, home);
+    env.insert("XDG_RUNTIME_DIR", runtime);
     return env;
+}
+
+/// Sets `values` (key → value) in the program's settings.ini under `home`,
+/// the XDG_CONFIG_HOME of isolatedEnvironment().
+inline void writeSettings(const QString& home, const QVariantMap& values)
+{
+    QSettings settings(home + "/config/com.larkmoor.Brimwell/settings.ini", QSettings::IniFormat);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        settings.setValue(it.key(), it.value());
 }
 
 /// isolatedEnvironment() on the X server `display`, with the session bus at
@@ -118,11 +119,11 @@ inline QProcessEnvironment isolatedEnvironment(const QString& home)
 inline QProcessEnvironment x11Environment(const QString& home, const QString& display, const QString& busAddress = {})
 {
     QProcessEnvironment env = isolatedEnvironment(home);
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.remove("DBUS_SESSION_BUS_ADDRESS");
     if (!busAddress.isEmpty())
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
-    env.insert(QStringLiteral("DISPLAY"), display);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+    env.insert("DISPLAY", display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
     return env;
 }
 
@@ -142,7 +143,16 @@ public:
         start(qEnvironmentVariable("BRIMWELL_EXECUTABLE"), {});
     }
     /// Waits (bounded) until the log holds `text`.
-    bool logShows(const QByteArray& text, int boundMs = 10000) { return waitForStderr(*this, log, text, boundMs); }
+    bool logShows(const QByteArray& text, int boundMs = 10000)
+    {
+        QDeadlineTimer deadline(boundMs);
+        for (log += readAllStandardError(); !log.contains(text); log += readAllStandardError()) {
+            if (deadline.hasExpired() || state() == NotRunning)
+                return false;
+            waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 200)));
+        }
+        return true;
+    }
     /// SIGTERM unless it ended already; true when it ended its own way with
     /// exit code 0.
     bool stop()

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusServiceWatcher>
 #include <QProcess>
 #include <QSignalSpy>
@@ -40,12 +40,11 @@ public:
         QDBusServiceWatcher watcher(service, m_bus, QDBusServiceWatcher::WatchForRegistration);
         QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        env.insert("DBUS_SESSION_BUS_ADDRESS", address);
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-            QStringList { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session") } + arguments);
+        m_process.start("/usr/bin/python3", QStringList { "-m", "dbusmock", "--session" } + arguments);
         EXPECT_TRUE(registered.wait(10000)) << "dbusmock did not start " << qPrintable(service);
     }
     ~DBusMock() { stop(); }
@@ -61,7 +60,7 @@ public:
     /// A call on the mock's control interface of the object at `path`.
     QDBusMessage mock(const QString& path, const QString& method, const QVariantList& arguments)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(m_service, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
+        QDBusMessage call = QDBusMessage::createMethodCall(m_service, path, "org.freedesktop.DBus.Mock", method);
         call.setArguments(arguments);
         const QDBusMessage reply = m_bus.call(call);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(method) << ": " << qPrintable(reply.errorMessage());
@@ -71,7 +70,7 @@ public:
     /// The arguments of each call of `method` on the object at `path`, oldest first.
     QList<QVariantList> calls(const QString& path, const QString& method)
     {
-        const QDBusMessage reply = mock(path, QStringLiteral("GetMethodCalls"), { method });
+        const QDBusMessage reply = mock(path, "GetMethodCalls", { method });
         QList<QVariantList> calls;
         const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
         list.beginArray();

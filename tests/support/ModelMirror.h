@@ -37,7 +37,7 @@ template <typename Row> struct ModelMirror {
                     rows.insert((to > first ? to - int(moved.size()) : to) + i, moved[i]);
             });
         QObject::connect(&model, &M::modelReset, &context, [this, load] {
-            events << QStringLiteral("reset");
+            events << "reset";
             ++resets;
             load();
         });

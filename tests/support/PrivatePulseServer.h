@@ -30,36 +30,35 @@ public:
     PrivatePulseServer(const PrivatePulseServer&) = delete;
     PrivatePulseServer& operator=(const PrivatePulseServer&) = delete;
 
-    QString socketPath() const { return m_home.filePath(QStringLiteral("pulse/native")); }
+    QString socketPath() const { return m_home.filePath("pulse/native"); }
 
     /// Starts the server and waits (bounded) until it answers.
     bool start()
     {
-        QDir(m_home.path()).mkpath(QStringLiteral("pulse"));
-        QStringList arguments { QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-            QStringLiteral("--disable-shm=yes"), QStringLiteral("--log-target=stderr"), QStringLiteral("--log-level=error"),
-            QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socketPath() };
+        QDir(m_home.path()).mkpath("pulse");
+        QStringList arguments { "-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes", "--log-target=stderr",
+            "--log-level=error", "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socketPath() };
         for (const QString& sink : m_sinks)
-            arguments << QStringLiteral("--load=module-null-sink sink_name=") + sink;
+            arguments << "--load=module-null-sink sink_name=" + sink;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_home.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address);
+        env.insert("HOME", m_home.path());
+        env.insert("XDG_RUNTIME_DIR", m_home.path());
+        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        env.insert("DBUS_SESSION_BUS_ADDRESS", m_bus.address);
         m_server.setProcessEnvironment(env);
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_server.start(QStringLiteral("pulseaudio"), arguments);
+        m_server.start("pulseaudio", arguments);
         if (!m_server.waitForStarted(5000))
             return false;
         // The socket appears once the server listens.
-        QFileSystemWatcher watch({ m_home.filePath(QStringLiteral("pulse")) });
+        QFileSystemWatcher watch({ m_home.filePath("pulse") });
         QSignalSpy changed(&watch, &QFileSystemWatcher::directoryChanged);
         QDeadlineTimer deadline(10000);
         while (!QFileInfo::exists(socketPath()) && !deadline.hasExpired())
             changed.wait(int(deadline.remainingTime()));
         // The socket's file exists a moment before the server answers on it;
         // under load pactl can get there first.
-        while (pactl({ QStringLiteral("info") }).exitCode != 0) {
+        while (pactl({ "info" }).exitCode != 0) {
             if (deadline.hasExpired() || m_server.waitForFinished(50))
                 return false;
         }
@@ -79,7 +78,7 @@ public:
     Result pactl(const QStringList& arguments) const
     {
         QProcess process;
-        process.start(QStringLiteral("pactl"), arguments);
+        process.start("pactl", arguments);
         process.waitForFinished(5000);
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()).trimmed() };

@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <ftw.h>
 #include <unistd.h>
@@ -29,18 +28,18 @@ public:
     /// `output` in pixels; at `scale` the layout is output / scale points.
     explicit SwaySession(bool xwayland = true, QSize output = QSize(1280, 800), double scale = 1)
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("sway")).isEmpty()) {
-            failure = QStringLiteral("sway is not installed");
+        if (QStandardPaths::findExecutable("sway").isEmpty()) {
+            failure = "sway is not installed";
             return;
         }
         QDir().mkpath(runtimeDir());
         QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile config(home() + QStringLiteral("/sway.config"));
+        QFile config(home() + "/sway.config");
         if (!config.open(QIODevice::WriteOnly))
             return;
         config.write(QStringLiteral("xwayland %1\noutput HEADLESS-1 resolution %2x%3 position 0 0 scale %5\n"
                                     "default_border none\nexec sh -c 'echo \"x$DISPLAY\" > %4/display'\n")
-                         .arg(xwayland ? QStringLiteral("force") : QStringLiteral("disable"))
+                         .arg(xwayland ? "force" : "disable")
                          .arg(output.width())
                          .arg(output.height())
                          .arg(home())
@@ -50,37 +49,37 @@ public:
         giveToUser(m_home.path());
 
         QProcessEnvironment env = baseEnvironment();
-        env.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
-        env.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
-        env.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+        env.insert("WLR_BACKENDS", "headless");
+        env.insert("WLR_RENDERER", "pixman");
+        env.insert("WLR_LIBINPUT_NO_DEVICES", "1");
         m_sway.setProcessChannelMode(QProcess::MergedChannels);
-        m_sway.setStandardOutputFile(home() + QStringLiteral("/sway.log"));
-        startAsUser(m_sway, QStringLiteral("sway"), { QStringLiteral("-c"), config.fileName() }, env);
+        m_sway.setStandardOutputFile(home() + "/sway.log");
+        startAsUser(m_sway, "sway", { "-c", config.fileName() }, env);
 
-        QFile displayFile(home() + QStringLiteral("/display"));
+        QFile displayFile(home() + "/display");
         const bool started = waitFor(
             [&] { return m_sway.state() == QProcess::NotRunning || (displayFile.exists() && displayFile.size() > 0); }, 20000);
         if (!started || m_sway.state() == QProcess::NotRunning) {
-            failure = QStringLiteral("sway did not start: ") + log();
+            failure = "sway did not start: " + log();
             return;
         }
         displayFile.open(QIODevice::ReadOnly);
         m_xwayland = QString::fromUtf8(displayFile.readAll()).trimmed().mid(1);
         if (xwayland && m_xwayland.isEmpty()) {
-            failure = QStringLiteral("sway started no XWayland");
+            failure = "sway started no XWayland";
             return;
         }
         // XWayland lets in only the session's user; the test reads the
         // island's X window as root.
-        if (xwayland && ::geteuid() == 0 && run(QStringLiteral("xhost"), { QStringLiteral("+si:localuser:root") }) != 0) {
-            failure = QStringLiteral("xhost could not let root in (x11-xserver-utils missing?)");
+        if (xwayland && ::geteuid() == 0 && run("xhost", { "+si:localuser:root" }) != 0) {
+            failure = "xhost could not let root in (x11-xserver-utils missing?)";
             return;
         }
         startAsUser(m_pointer, QStringLiteral("%1/tests/test-virtual-pointer").arg(qEnvironmentVariable("BRIMWELL_BINARY_DIR")),
             { QString::number(std::lround(output.width() / scale)), QString::number(std::lround(output.height() / scale)) },
             environment());
         if (!readLine(m_pointer, "ready")) {
-            failure = QStringLiteral("the virtual pointer did not start: ") + QString::fromUtf8(m_pointer.readAllStandardError());
+            failure = "the virtual pointer did not start: " + QString::fromUtf8(m_pointer.readAllStandardError());
             return;
         }
     }
@@ -100,12 +99,12 @@ public:
     QString failure;
     /// A folder of the session's user, kept for the life of the session.
     QString home() const { return m_home.path(); }
-    QString runtimeDir() const { return home() + QStringLiteral("/runtime"); }
+    QString runtimeDir() const { return home() + "/runtime"; }
     /// ":N"; empty without XWayland.
     QString xwaylandDisplay() const { return m_xwayland; }
     QString log() const
     {
-        QFile file(home() + QStringLiteral("/sway.log"));
+        QFile file(home() + "/sway.log");
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll().right(2000)) : QString();
     }
 
@@ -115,20 +114,14 @@ public:
     {
         QProcessEnvironment env = baseEnvironment();
         if (!m_xwayland.isEmpty())
-            env.insert(QStringLiteral("DISPLAY"), m_xwayland);
-        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-1"));
-        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+            env.insert("DISPLAY", m_xwayland);
+        env.insert("WAYLAND_DISPLAY", "wayland-1");
+        env.insert("XDG_SESSION_TYPE", "wayland");
         // swaymsg's way to the compositor.
-        env.insert(QStringLiteral("SWAYSOCK"),
-            QStringLiteral("%1/sway-ipc.%2.%3.sock")
-                .arg(runtimeDir())
-                .arg(::geteuid() == 0 ? 65534 : ::getuid())
-                .arg(m_sway.processId()));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), home() + QStringLiteral("/cache"));
-        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home() + QStringLiteral("/no-bus"));
-        env.insert(QStringLiteral("BRIMWELL_LOG"), QStringLiteral("stderr"));
+        env.insert("SWAYSOCK",
+            runtimeDir()
+                + QStringLiteral("/sway-ipc.%1.%2.sock").arg(::geteuid() == 0 ? 65534 : ::getuid()).arg(m_sway.processId()));
+        ChildProcess::isolate(env, home());
         return env;
     }
 
@@ -138,7 +131,7 @@ public:
     {
         process.setProcessEnvironment(env);
         if (::geteuid() == 0)
-            process.start(QStringLiteral("setpriv"),
+            process.start("setpriv",
                 QStringLiteral("--reuid=65534 --regid=65534 --clear-groups --").split(' ') + QStringList { program } + arguments);
         else
             process.start(program, arguments);
@@ -171,7 +164,7 @@ public:
     /// Warps the pointer to a point of the output layout (one motion event);
     /// false when the pointer is gone.
     bool movePointer(int x, int y) { return command(QStringLiteral("move %1 %2").arg(x).arg(y)); }
-    bool pressButton(bool down) { return command(down ? QStringLiteral("press") : QStringLiteral("release")); }
+    bool pressButton(bool down) { return command(down ? "press" : "release"); }
     static bool waitFor(const std::function<bool()>& condition, int boundMs = 5000)
     {
         return QTest::qWaitFor(condition, boundMs);
@@ -181,9 +174,9 @@ private:
     QProcessEnvironment baseEnvironment() const
     {
         QProcessEnvironment env;
-        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
-        env.insert(QStringLiteral("HOME"), home());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+        env.insert("PATH", qEnvironmentVariable("PATH", "/usr/bin:/bin"));
+        env.insert("HOME", home());
+        env.insert("XDG_RUNTIME_DIR", runtimeDir());
         for (const char* name : { "ASAN_OPTIONS", "UBSAN_OPTIONS", "ASAN_SYMBOLIZER_PATH", "LANG" }) {
             if (qEnvironmentVariableIsSet(name))
                 env.insert(QLatin1String(name), qEnvironmentVariable(name));

@@ -1,6 +1,6 @@
 // A window that starts a drag when pressed, for drops on the island from
 // another program (a Wayland client under QT_QPA_PLATFORM=wayland).
-//   test-drag-source [--uri URL]... [--png FILE] [--text TEXT]
+//   test-drag-source [--uri URL]... [--png FILE]
 // Prints "pressed" when the drag starts, then "dropped" or "refused" with
 // the action the target chose once it ends, and exits.
 //   test-drag-source --target
@@ -87,33 +87,29 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addOption({ QStringLiteral("uri"), QStringLiteral("A URL to offer."), QStringLiteral("url") });
-    parser.addOption({ QStringLiteral("png"), QStringLiteral("A PNG file whose bytes to offer."), QStringLiteral("file") });
-    parser.addOption({ QStringLiteral("text"), QStringLiteral("Plain text to offer."), QStringLiteral("text") });
-    parser.addOption({ QStringLiteral("target"), QStringLiteral("Take drops instead.") });
+    parser.addOption({ "uri", "A URL to offer.", "url" });
+    parser.addOption({ "png", "A PNG file whose bytes to offer.", "file" });
+    parser.addOption({ "target", "Take drops instead." });
     parser.process(app);
     QList<QUrl> urls;
-    for (const QString& url : parser.values(QStringLiteral("uri")))
+    for (const QString& url : parser.values("uri"))
         urls.append(QUrl(url));
     QByteArray png;
-    if (parser.isSet(QStringLiteral("png"))) {
-        QFile file(parser.value(QStringLiteral("png")));
+    if (parser.isSet("png")) {
+        QFile file(parser.value("png"));
         if (!file.open(QIODevice::ReadOnly))
             return 2;
         png = file.readAll();
     }
-    const QString text = parser.value(QStringLiteral("text"));
-    DragSourceWindow window(parser.isSet(QStringLiteral("target")) ? std::function<QMimeData*()>() : [=] {
+    DragSourceWindow window(parser.isSet("target") ? std::function<QMimeData*()>() : [=] {
         auto* data = new QMimeData;
         if (!urls.isEmpty())
             data->setUrls(urls);
         if (!png.isEmpty())
-            data->setData(QStringLiteral("image/png"), png);
-        if (!text.isEmpty())
-            data->setText(text);
+            data->setData("image/png", png);
         return data;
     });
-    window.setTitle(QStringLiteral("Drag source"));
+    window.setTitle("Drag source");
     window.resize(400, 300);
     window.show();
     return app.exec();

@@ -19,7 +19,6 @@
 #include <linux/input-event-codes.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -47,6 +46,12 @@ void globalRemove(void*, wl_registry*, uint32_t) { }
 
 const wl_registry_listener registryListener { global, globalRemove };
 
+int fail(const char* why, int status = 1)
+{
+    std::cerr << "test-virtual-pointer: " << why << '\n';
+    return status;
+}
+
 uint32_t now()
 {
     using namespace std::chrono;
@@ -57,25 +62,19 @@ uint32_t now()
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: test-virtual-pointer LAYOUT_WIDTH LAYOUT_HEIGHT\n";
-        return 2;
-    }
+    if (argc != 3)
+        return fail("usage: test-virtual-pointer LAYOUT_WIDTH LAYOUT_HEIGHT", 2);
     const uint32_t width = uint32_t(std::strtoul(argv[1], nullptr, 10));
     const uint32_t height = uint32_t(std::strtoul(argv[2], nullptr, 10));
     wl_display* display = wl_display_connect(nullptr);
-    if (!display) {
-        std::cerr << "test-virtual-pointer: no Wayland display\n";
-        return 1;
-    }
+    if (!display)
+        return fail("no Wayland display");
     Globals globals;
     wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registryListener, &globals);
     wl_display_roundtrip(display);
-    if (!globals.manager) {
-        std::cerr << "test-virtual-pointer: the compositor offers no zwlr_virtual_pointer_manager_v1\n";
-        return 1;
-    }
+    if (!globals.manager)
+        return fail("the compositor offers no zwlr_virtual_pointer_manager_v1");
     zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
     wl_display_roundtrip(display);
     std::cout << "ready" << std::endl;
@@ -98,10 +97,8 @@ int main(int argc, char** argv)
             continue;
         }
         zwlr_virtual_pointer_v1_frame(pointer);
-        if (wl_display_roundtrip(display) < 0) {
-            std::cerr << "test-virtual-pointer: the compositor went away\n";
-            return 1;
-        }
+        if (wl_display_roundtrip(display) < 0)
+            return fail("the compositor went away");
         std::cout << "ok" << std::endl;
     }
     zwlr_virtual_pointer_v1_destroy(pointer);

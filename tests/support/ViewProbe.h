@@ -48,13 +48,13 @@ inline QQuickItem* find(QQuickItem* from, const QString& name)
 inline QString accessibleName(QQuickItem* item)
 {
     QAccessibleInterface* accessible = item ? QAccessible::queryAccessibleInterface(item) : nullptr;
-    return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("(not accessible)");
+    return accessible ? accessible->text(QAccessible::Name) : "(not accessible)";
 }
 
 /// Keeps `image` as screenshots/<name>.png in the build tree.
 inline void save(const QImage& image, const QString& name)
 {
-    const QString dir = qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/screenshots");
+    const QString dir = qEnvironmentVariable("BRIMWELL_BINARY_DIR", QDir::tempPath()) + "/screenshots";
     QDir().mkpath(dir);
     image.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
@@ -65,8 +65,7 @@ inline void save(const QImage& image, const QString& name)
 /// BRIMWELL_UPDATE_REFERENCES=1 a kept reference is written anew instead.
 inline QString compareWithReference(const QImage& image, const QString& name)
 {
-    const QString path
-        = qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + QStringLiteral("/tests/reference/") + name + QStringLiteral(".png");
+    const QString path = qEnvironmentVariable("BRIMWELL_SOURCE_DIR") + "/tests/reference/" + name + ".png";
     if (!QFile::exists(path))
         return {};
     if (qEnvironmentVariableIntValue("BRIMWELL_UPDATE_REFERENCES") == 1) {
@@ -75,12 +74,8 @@ inline QString compareWithReference(const QImage& image, const QString& name)
     }
     const QImage reference = QImage(path).convertToFormat(QImage::Format_RGB32);
     if (reference.size() != image.size())
-        return QStringLiteral("%1: %2x%3, the reference is %4x%5")
-            .arg(name)
-            .arg(image.width())
-            .arg(image.height())
-            .arg(reference.width())
-            .arg(reference.height());
+        return QString::asprintf("%s: %dx%d, the reference is %dx%d", qPrintable(name), image.width(), image.height(),
+            reference.width(), reference.height());
     QImage diff(image.size(), QImage::Format_RGB32);
     diff.fill(Qt::black);
     qsizetype differing = 0;
@@ -98,11 +93,9 @@ inline QString compareWithReference(const QImage& image, const QString& name)
     // Drawing is deterministic here; the allowance covers a glyph's edge.
     if (differing * 2000 <= qsizetype(image.width()) * image.height())
         return {};
-    save(diff, name + QStringLiteral("-diff"));
-    return QStringLiteral("%1: %2 of %3 pixels differ from the reference (see screenshots/%1-diff.png)")
-        .arg(name)
-        .arg(differing)
-        .arg(qsizetype(image.width()) * image.height());
+    save(diff, name + "-diff");
+    return QString::asprintf("%s: %lld of %lld pixels differ from the reference (see screenshots/%s-diff.png)", qPrintable(name),
+        qlonglong(differing), qlonglong(image.width()) * image.height(), qPrintable(name));
 }
 
 /// The window's content as RGB32, saved as screenshots/<name>.png and

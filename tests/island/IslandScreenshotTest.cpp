@@ -94,7 +94,8 @@ protected:
         m_view->setPosition(100, 0);
         m_view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_view.get()));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return root()->size() == QSizeF(size); }, 5000)); // shown again at another size
+        // Shown again at another size: the window and the scene follow.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_view->size() == size && root()->size() == QSizeF(size); }, 5000));
         settle();
     }
     void settle()

@@ -7,6 +7,7 @@
 #include <QQmlError>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -102,7 +103,16 @@ inline QString compareWithReference(const QImage& image, const QString& name)
 /// compared with its reference where one is kept.
 inline QImage shoot(QQuickWindow& window, const QString& name)
 {
-    const QImage image = window.grabWindow().convertToFormat(QImage::Format_RGB32);
+    // Just after a resize a grab can still read the frame of the old size.
+    QImage image;
+    const bool current = QTest::qWaitFor(
+        [&] {
+            image = window.grabWindow().convertToFormat(QImage::Format_RGB32);
+            return image.size() == window.size() * window.devicePixelRatio();
+        },
+        2000);
+    EXPECT_TRUE(current) << "grabbed at " << image.width() << "x" << image.height() << " from a window of " << window.width()
+                         << "x" << window.height();
     save(image, name);
     if (const QString difference = compareWithReference(image, name); !difference.isEmpty())
         ADD_FAILURE() << qPrintable(difference);

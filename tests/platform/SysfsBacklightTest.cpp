@@ -117,7 +117,8 @@ TEST_F(SysfsBacklightTest, SetsThroughLogindReportsOutsideChangesAndKeepsThePane
         { std::tuple { 100, 0.0, 1 }, { 100, 0.02, 2 }, { 10001, 0.0, 101 }, { 10000, 0.0, 100 }, { 10000, 0.0101, 101 } }) {
         set("intel_backlight/max_brightness", QByteArray::number(maximum));
         service.setLevel(level);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return brightnessFile("intel_backlight") == QByteArray::number(raw); }, 5000))
+        const QByteArray written = QByteArray::number(raw);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return brightnessFile("intel_backlight") == written; }, 5000))
             << level << ": " << brightnessFile("intel_backlight").constData();
         EXPECT_NEAR(service.level(), double(raw) / maximum, 1e-6) << level;
     }

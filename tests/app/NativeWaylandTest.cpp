@@ -187,18 +187,28 @@ TEST_F(NativeWaylandTest, OpensOnHoverTakesADropStaysBelowATopPanelAndEndsWithTh
     startTool(target, "test-drag-source", { "--target" });
     // Its window fills the output, blue below the island.
     ASSERT_TRUE(SwaySession::waitFor([&] { return qBlue(screenshot().pixel(10, 230)) == 0xa0; }));
-    ASSERT_NO_FATAL_FAILURE(hover());
-    ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
     // The shelf is the tab last shown; its tiles in the order they came:
-    // the image, a.txt, b.txt.
-    ASSERT_TRUE(session->movePointer(513, 140));
-    ASSERT_TRUE(session->pressButton(true));
-    // sway takes the drag only while the pointer is still on the surface
-    // that was pressed: move over the tile until Brimwell has started it.
+    // the image, a.txt, b.txt. sway takes the drag only while the pointer is
+    // still on the surface that was pressed: move over the tile until
+    // Brimwell has started it. Once in CI the first press started nothing;
+    // the island's pointer log then says what it saw, and the island is
+    // opened and pressed again.
     bool started = false;
-    for (int step = 0; step < 10 && !started; ++step) {
-        ASSERT_TRUE(session->movePointer(530 + step, 160));
-        started = program.logShows("Drag out of the island started", 500);
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) {
+            qWarning("No drag out after press %d; the island's log ends:\n%s", attempt, program.log.right(800).constData());
+            ASSERT_TRUE(session->pressButton(false));
+            ASSERT_TRUE(park());
+            ASSERT_TRUE(showsBox(expected(closedPoints))) << qPrintable(describe());
+        }
+        ASSERT_NO_FATAL_FAILURE(hover());
+        ASSERT_TRUE(showsBox(expected(openPoints))) << qPrintable(describe());
+        ASSERT_TRUE(session->movePointer(513, 140));
+        ASSERT_TRUE(session->pressButton(true));
+        for (int step = 0; step < 10 && !started; ++step) {
+            ASSERT_TRUE(session->movePointer(530 + step, 160));
+            started = program.logShows("Drag out of the island started", 500);
+        }
     }
     ASSERT_TRUE(started) << program.log.constData();
     EXPECT_TRUE(program.log.contains("Drag out of the island started, offering text/uri-list")) << program.log.constData();

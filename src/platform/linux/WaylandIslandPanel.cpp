@@ -1089,6 +1089,7 @@ void WaylandIslandPanel::renderFrame()
 
 void WaylandIslandPanel::handlePointerEnter(uint32_t, QPointF position)
 {
+    qCDebug(lcPlatformDisplay, "The pointer entered the island at %g,%g", position.x(), position.y());
     m_pointer = position;
     m_movedSinceEnter = false;
     QEnterEvent enter(position, position, m_frame.topLeft() + position);
@@ -1098,6 +1099,7 @@ void WaylandIslandPanel::handlePointerEnter(uint32_t, QPointF position)
 
 void WaylandIslandPanel::handlePointerLeave()
 {
+    qCDebug(lcPlatformDisplay, "The pointer left the island");
     m_buttons = Qt::NoButton;
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(m_window, &leave);
@@ -1130,6 +1132,8 @@ void WaylandIslandPanel::handlePointerButton(uint32_t serial, uint32_t button, b
     default:
         return;
     }
+    qCDebug(lcPlatformDisplay, "Pointer button %u %s at %g,%g", button, pressed ? "pressed" : "released", m_pointer.x(),
+        m_pointer.y());
     m_buttons.setFlag(qtButton, pressed);
     sendMouse(pressed ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, qtButton);
 }

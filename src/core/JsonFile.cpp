@@ -1,5 +1,7 @@
 #include "JsonFile.h"
 
+#include "SaveFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,16 +31,8 @@ bool write(const QString& path, const QJsonDocument& doc, QString* error, QJsonD
     }
     // Restrict before any byte is written so the content is never readable by others.
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = doc.toJson(format);
-    if (file.write(bytes) != bytes.size()) {
-        setError(error, file.errorString());
-        file.cancelWriting();
+    if (!SaveFile::writeAndCommit(file, doc.toJson(format), error))
         return false;
-    }
-    if (!file.commit()) {
-        setError(error, file.errorString());
-        return false;
-    }
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
 }

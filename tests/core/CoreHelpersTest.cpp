@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+
+#include <sys/resource.h>
 
 namespace {
 class Counter : public QObject {
@@ -61,6 +64,21 @@ TEST_F(JsonFileTest, WritesAtomicallyPrivatelyAndTellsMissingFromCorrupt)
     EXPECT_TRUE(error.isEmpty());
     EXPECT_FALSE(JsonFile::read(writeFile(QStringLiteral("bad.json"), "{\"items\": [1, 2"), &error));
     EXPECT_FALSE(error.isEmpty());
+
+    // A write that fails part-way (here the file size limit, as a full disk
+    // would) reports it and leaves the old file whole.
+    rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit tight { 4096, limit.rlim_max };
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    error.clear();
+    const bool written = JsonFile::write(file, QJsonDocument(QJsonArray { QString(8192, QLatin1Char('x')) }), &error);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(JsonFile::read(file).value_or(QJsonDocument()).object(), obj);
 }
 
 TEST(ReferenceDate, ConvertsAroundTheFirstOf2001AndFormatsUuids)

@@ -8,6 +8,7 @@
 #include "JsonFile.h"
 #include "LinuxWording.h"
 #include "Log.h"
+#include "SaveFile.h"
 #include "SystemClipboard.h"
 
 #include <QBuffer>
@@ -92,8 +93,9 @@ std::optional<QString> writeTemporaryFile(
     for (int counter = 2; QFileInfo::exists(path); ++counter)
         path = base + QLatin1Char(' ') + QString::number(counter) + suffix;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qCCritical(lcShelf, "Unable to save dropped content: %s", qUtf8Printable(file.errorString()));
+    QString error;
+    if (!file.open(QIODevice::WriteOnly) || !SaveFile::writeAndCommit(file, bytes, &error)) {
+        qCCritical(lcShelf, "Unable to save dropped content: %s", qUtf8Printable(error.isEmpty() ? file.errorString() : error));
         return std::nullopt;
     }
     return path;

@@ -1,6 +1,7 @@
 #include "XdgAutostartLoginItem.h"
 
 #include "Log.h"
+#include "SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -130,9 +131,9 @@ std::optional<QString> XdgAutostartLoginItem::registerItem()
     QSaveFile file(m_entryPath);
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("%1 can’t be written: %2").arg(m_entryPath, file.errorString());
-    file.write(entryText(m_program));
-    if (!file.commit())
-        return QStringLiteral("%1 can’t be written: %2").arg(m_entryPath, file.errorString());
+    QString error;
+    if (!SaveFile::writeAndCommit(file, entryText(m_program), &error))
+        return QStringLiteral("%1 can’t be written: %2").arg(m_entryPath, error);
     return std::nullopt;
 }
 

@@ -18,16 +18,12 @@ public:
     std::optional<ApplicationInfo> applicationForDesktopEntry(const QString& desktopEntry) override
     {
         ++lookups;
-        if (!installed.contains(desktopEntry))
-            return std::nullopt;
-        return installed.value(desktopEntry);
+        return installed.contains(desktopEntry) ? std::optional(installed.value(desktopEntry)) : std::nullopt;
     }
     std::optional<ApplicationInfo> runningApplication(qint32 processIdentifier) override
     {
         ++lookups;
-        if (!running.contains(processIdentifier))
-            return std::nullopt;
-        return running.value(processIdentifier);
+        return running.contains(processIdentifier) ? std::optional(running.value(processIdentifier)) : std::nullopt;
     }
     void openApplication(const QString& desktopEntry, std::function<void(const QString&)> done) override
     {

@@ -22,24 +22,20 @@ public:
         pending.append({ start, end, context, std::move(answer) });
     }
 
-    /// The held occurrences that overlap [start, end).
-    QList<CalendarStoreEvent> overlapping(const QDateTime& start, const QDateTime& end) const
-    {
-        QList<CalendarStoreEvent> out;
-        for (const CalendarStoreEvent& e : events) {
-            const QDateTime s = e.start.value_or(start);
-            const QDateTime last = std::max(s, e.end.value_or(s));
-            if (s < end && (last > start || (last == s && s >= start)))
-                out.append(e);
-        }
-        return out;
-    }
-    /// Answers request `index` of the pending ones with what overlaps its range.
+    /// Answers request `index` of the pending ones with the held occurrences
+    /// that overlap its range.
     void answer(int index)
     {
-        Request request = pending.takeAt(index);
+        const Request request = pending.takeAt(index);
+        QList<CalendarStoreEvent> out;
+        for (const CalendarStoreEvent& e : events) {
+            const QDateTime s = e.start.value_or(request.start);
+            const QDateTime last = std::max(s, e.end.value_or(s));
+            if (s < request.end && (last > request.start || (last == s && s >= request.start)))
+                out.append(e);
+        }
         if (request.context)
-            request.answer(overlapping(request.start, request.end));
+            request.answer(out);
     }
     void answerAll()
     {

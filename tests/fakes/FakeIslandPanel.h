@@ -10,7 +10,6 @@
 /// window system's part (pointer, drags, exposure).
 class FakeIslandPanel final : public IslandPanel {
 public:
-    QUrl rootUrl;
     QVariantMap rootProperties;
     QRect currentFrame;
     std::vector<QRect> frames;
@@ -23,11 +22,7 @@ public:
     /// Called on every setFrame, before it returns.
     std::function<void(const QRect&)> onSetFrame;
 
-    void loadRoot(const QUrl& url, const QVariantMap& properties) override
-    {
-        rootUrl = url;
-        rootProperties = properties;
-    }
+    void loadRoot(const QUrl&, const QVariantMap& properties) override { rootProperties = properties; }
     QQuickItem* rootItem() const override { return nullptr; }
     QRect frame() const override { return currentFrame; }
     void setFrame(const QRect& frame) override

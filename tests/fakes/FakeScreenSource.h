@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScreenSource.h"
+#include "TestScreens.h"
 
 /// Screens set by the test; setScreens() announces a configuration change.
 class FakeScreenSource final : public ScreenSource {
@@ -17,14 +18,10 @@ public:
         for (PlatformScreen& s : m_screens) {
             if (s.outputName != screen.outputName)
                 continue;
-            const QSizeF notch = size.value_or(QSizeF());
-            const qreal side = (s.frame.width() - notch.width()) / 2;
-            s.topInset = notch.height();
-            s.auxiliaryTopLeftArea
-                = size ? std::optional(QRectF(s.frame.left(), s.frame.top(), side, notch.height())) : std::nullopt;
-            s.auxiliaryTopRightArea = size
-                ? std::optional(QRectF(s.frame.left() + s.frame.width() - side, s.frame.top(), side, notch.height()))
-                : std::nullopt;
+            const PlatformScreen notched = TestScreens::notched(s.outputName, s.frame, size.value_or(QSizeF()));
+            s.topInset = notched.topInset;
+            s.auxiliaryTopLeftArea = size ? notched.auxiliaryTopLeftArea : std::nullopt;
+            s.auxiliaryTopRightArea = size ? notched.auxiliaryTopRightArea : std::nullopt;
         }
         Q_EMIT screensChanged();
     }

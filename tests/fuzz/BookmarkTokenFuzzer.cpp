@@ -9,11 +9,7 @@
 
 #include <cstdlib>
 
-namespace {
-
-QString home;
-
-} // namespace
+static QString home;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -10,12 +10,8 @@
 
 #include <cstdlib>
 
-namespace {
-
-QString supportFolder;
-QString historyPath;
-
-} // namespace
+static QString supportFolder;
+static QString historyPath;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

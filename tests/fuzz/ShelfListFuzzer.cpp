@@ -10,12 +10,8 @@
 
 #include <cstdlib>
 
-namespace {
-
-QString home;
-QString listFolder;
-
-} // namespace
+static QString home;
+static QString listFolder;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -4,7 +4,6 @@
 #include "TestImages.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
@@ -23,8 +22,7 @@ protected:
             image.setText("Thumb::URI", uri);
             image.setText("Thumb::MTime", QString::number(mtime));
         }
-        QDir().mkpath(QFileInfo(path(name)).path());
-        EXPECT_TRUE(image.save(path(name)));
+        EXPECT_TRUE(image.save(writeFile(name, {})));
         return path(name);
     }
     QImage render(const QString& file, QSize box = { 192, 192 })

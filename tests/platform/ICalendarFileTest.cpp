@@ -150,9 +150,7 @@ QByteArray storedEvent(const QByteArray& uid, const QByteArray& title)
 
 QStringList sortedTitles(const QList<CalendarStoreEvent>& events)
 {
-    QStringList out;
-    for (const CalendarStoreEvent& e : events)
-        out << e.title.value_or(QString());
+    QStringList out = titles(shown(events));
     out.sort();
     return out;
 }
@@ -177,10 +175,8 @@ TEST_F(ICalendarFileStoreTest, ReadsVdirFoldersAndListedPathsAndReloadsOnceAfter
     writeFile("data/calendars/home/b.ics", storedEvent("b", "Home B"));
     writeFile("data/calendars/home/huge.ics", QByteArray(ICalendarFile::maxSize + 1, 'x'));
     writeFile("extra/holidays.ics", storedEvent("h", "Holiday"));
-    {
-        QSettings settings(path("settings.ini"), QSettings::IniFormat);
-        settings.setValue("Calendars/paths", QStringList { path("extra/holidays.ics"), path("gone") });
-    }
+    QSettings(path("settings.ini"), QSettings::IniFormat)
+        .setValue("Calendars/paths", QStringList { path("extra/holidays.ics"), path("gone") });
     store.start();
     const QList<CalendarStoreEvent> first = fetch();
     EXPECT_EQ(sortedTitles(first), QStringList({ "Holiday", "Home B", "Work A" }));

@@ -40,16 +40,15 @@ TEST(ClipboardViewTest, AnAgeTickAndACopyBackKeepTheScrollPositionAndTheHoveredR
     QQuickView window;
     QQmlComponent component(window.engine());
     component.setData("import Brimwell.Clipboard\nClipboardView { width: 488; height: 150 }", QUrl());
-    std::unique_ptr<QQuickItem> tab(qobject_cast<QQuickItem*>(
-        component.createWithInitialProperties({ { QStringLiteral("service"), QVariant::fromValue(&service) } })));
+    auto* tab = qobject_cast<QQuickItem*>(
+        component.createWithInitialProperties({ { QStringLiteral("service"), QVariant::fromValue(&service) } }));
     ASSERT_TRUE(tab) << qPrintable(component.errorString());
-    tab->setParentItem(window.contentItem());
+    window.setContent(QUrl(), &component, tab);
     window.setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     window.setColor(Qt::black);
-    window.resize(488, 150);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QQuickItem* list = find(tab.get(), QStringLiteral("clipboardList"));
+    QQuickItem* list = find(tab, QStringLiteral("clipboardList"));
     const auto rowAt = [list](QPoint point) { // the row drawn there
         const QPointF at = list->mapFromScene(point) + QPointF(0, list->property("contentY").toReal());
         QQuickItem* row = nullptr;

@@ -376,9 +376,8 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRowAndSendingGoesToTheOnlyOrTh
 
     sharing.reachable = { { QStringLiteral("phone"), QStringLiteral("Phone") } };
     service().sendToDevice(service().items());
-    ASSERT_EQ(sharing.sent.size(), 1);
-    EXPECT_EQ(sharing.sent[0].first, QStringLiteral("phone"));
-    EXPECT_EQ(sharing.sent[0].second, QList<QUrl> { QUrl::fromLocalFile(a) });
+    const QList<QUrl> files { QUrl::fromLocalFile(a) };
+    EXPECT_EQ(sharing.sent, (QList<QPair<QString, QList<QUrl>>> { { QStringLiteral("phone"), files } }));
 
     sharing.reachable.append({ QStringLiteral("tablet"), QStringLiteral("Tablet") });
     service().sendToDevice(service().items());
@@ -387,7 +386,6 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRowAndSendingGoesToTheOnlyOrTh
     EXPECT_EQ(sharing.sent.last().first, QStringLiteral("tablet"));
 
     // Mail only where a mail program is; opening and revealing go to the file manager.
-    const QList<QUrl> files { QUrl::fromLocalFile(a) };
     service().email(service().items());
     EXPECT_TRUE(sharing.emailed.isEmpty());
     sharing.hasEmail = true;
@@ -402,7 +400,7 @@ TEST_F(ShelfServiceTest, DevicesFollowSharingRowByRowAndSendingGoesToTheOnlyOrTh
     // Copy puts the file on the clipboard as a file list, which the
     // clipboard history skips.
     service().copy(service().items()[0]);
-    EXPECT_EQ(systemClipboard.writtenFiles, QList<QUrl> { QUrl::fromLocalFile(a) });
+    EXPECT_EQ(systemClipboard.writtenFiles, files);
 }
 
 } // namespace

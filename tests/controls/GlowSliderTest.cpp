@@ -1,14 +1,11 @@
 #include "ViewProbe.h"
 
 #include <QQmlComponent>
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 // The glow slider drawn in a real X window and dragged with the mouse.
 TEST(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
@@ -27,7 +24,6 @@ TEST(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
             property alias enabled_: slider.isEnabled
             GlowSlider {
                 id: slider
-                objectName: "slider"
                 x: 20; y: 10; width: 200; height: 20
                 value: 1.3
                 draggable: true
@@ -36,11 +32,9 @@ TEST(GlowSliderTest, ReportsDragFractionsOnlyWhenEnabledWithAListener)
             }
         })",
         QUrl());
-    std::unique_ptr<QObject> object(component.create());
-    ASSERT_TRUE(object) << qPrintable(component.errorString());
-    auto* scene = qobject_cast<QQuickItem*>(object.get());
-    scene->setParentItem(view.contentItem());
-    view.resize(240, 40);
+    auto* scene = qobject_cast<QQuickItem*>(component.create());
+    ASSERT_TRUE(scene) << qPrintable(component.errorString());
+    view.setContent(QUrl(), &component, scene);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
 

@@ -90,8 +90,7 @@ TEST_F(CalendarServiceTest, TodayListsUpcomingThenAllDayThenEndedAndKeepsThree)
     };
     service.start();
     ASSERT_EQ(store.pending.size(), 1);
-    EXPECT_EQ(store.pending[0].start, at(5, 0));
-    EXPECT_EQ(store.pending[0].end, at(6, 0));
+    EXPECT_EQ(std::pair(store.pending[0].start, store.pending[0].end), std::pair(at(5, 0), at(6, 0)));
     store.answerAll();
     EXPECT_EQ(titles(service.todayEvents()), QStringList({ "D", "B", "E" }));
 
@@ -164,8 +163,7 @@ TEST_F(CalendarServiceTest, TodayReloadsOneSecondAfterTheNextEndAndAfterMidnight
 TEST_F(CalendarServiceTest, MonthListsAnEventOnEachLocalDayItTouchesAcrossTheClockChange)
 {
     const CalendarService::MonthInterval march = CalendarService::monthInterval(at(15, 12, 0, 3));
-    EXPECT_EQ(march.start, at(1, 0, 0, 3));
-    EXPECT_EQ(march.end, at(1, 0, 0, 4));
+    EXPECT_EQ(std::pair(march.start, march.end), std::pair(at(1, 0, 0, 3), at(1, 0, 0, 4)));
     QList<CalendarEvent> events;
     for (const CalendarStoreEvent& e : { timed(QStringLiteral("overnight"), at(3, 22, 0, 3), at(5, 2, 0, 3)),
              timed(QStringLiteral("to midnight"), at(10, 9, 0, 3), at(11, 0, 0, 3)),

@@ -88,23 +88,19 @@ protected:
         content = item("playingContent");
         placeholder = item("placeholder");
         ASSERT_TRUE(content && placeholder);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + content->opacity(), 1.0 + (track ? 1.0 : 0.0)); }, 3000))
-            << content->opacity();
+        const auto fadedTo = [](QQuickItem* faded, double to) { return qFuzzyCompare(1.0 + faded->opacity(), 1.0 + to); };
         EXPECT_TRUE(
-            QTest::qWaitFor([&] { return qFuzzyCompare(1.0 + placeholder->opacity(), 1.0 + (track ? 0.0 : 0.45)); }, 3000))
-            << placeholder->opacity();
+            QTest::qWaitFor([&] { return fadedTo(content, track ? 1 : 0) && fadedTo(placeholder, track ? 0 : 0.45); }, 3000))
+            << content->opacity() << " " << placeholder->opacity();
     }
 
     QImage shoot(const QString& name) { return ViewProbe::shoot(view, QStringLiteral("nowplaying-") + name); }
 
-    NowPlayingService& service() { return *rig.service; }
     QQuickItem* item(const char* name, QQuickItem* from = nullptr) const
     {
         return ViewProbe::find(from ? from : view.rootObject(), QString::fromLatin1(name));
     }
     QQuickItem* inContent(const char* name) const { return item(name, content); }
-
-    double filled() const { return inContent("progressBar")->property("value").toDouble(); }
 
     void click(QQuickItem* item, double fraction = 0.5)
     {
@@ -152,7 +148,7 @@ TEST_F(NowPlayingViewsTest, PlayingTrackShowsArtworkTextsPositionSourceAndBandIt
     EXPECT_GT(rectOf(title).width(), 0);
     EXPECT_LT(rectOf(title).right(), rectOf(inContent("sourceButton")).left());
 
-    EXPECT_DOUBLE_EQ(filled(), 30.0 / 120);
+    EXPECT_DOUBLE_EQ(inContent("progressBar")->property("value").toDouble(), 30.0 / 120);
     EXPECT_EQ(inContent("elapsedLabel")->property("text").toString(), QStringLiteral("0:30"));
     EXPECT_EQ(inContent("remainingLabel")->property("text").toString(), QStringLiteral("-1:30"));
     EXPECT_EQ(ViewProbe::accessibleName(inContent("progressBar")), QStringLiteral("Playback position"));
@@ -189,14 +185,12 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
     EXPECT_EQ(rectOf(playPause).size(), QSize(34, 30));
 
     click(playPause);
-    EXPECT_FALSE(service().track()->isPlaying); // shown at once, pending confirmation
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
     EXPECT_EQ(ViewProbe::accessibleName(playPause), QStringLiteral("Play"));
     ASSERT_EQ(playPause->findChildren<QQuickItem*>(QStringLiteral("symbol")).size(), 2);
     EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
     shoot(QStringLiteral("paused"));
 
-    EXPECT_FALSE(inContent("progressRow")->property("progress").value<QObject*>()->property("isTimelineRunning").toBool());
     EXPECT_FALSE(inContent("audioBars")->property("isMoving").toBool());
     EXPECT_FALSE(item("bandBars")->property("isMoving").toBool());
 
@@ -209,11 +203,10 @@ TEST_F(NowPlayingViewsTest, TransportButtonsDriveTheServiceAndPauseStopsAllMotio
         rig.players.commands, (QStringList { QStringLiteral("PlayPause"), QStringLiteral("Next"), QStringLiteral("Previous") }));
 }
 
-TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeSought)
+TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksAndAPausedTrackWithoutAnIconHidesItsSource)
 {
     ASSERT_NO_FATAL_FAILURE(open(playingTrack()));
     click(inContent("progressBar"), 0.75);
-    EXPECT_NEAR(*service().track()->elapsed(Clock::system().now()), 90, 0.5);
     ASSERT_EQ(rig.players.commands.filter(QStringLiteral("SetPosition ")).size(), 1);
     EXPECT_NEAR(rig.players.commands.filter(QStringLiteral("SetPosition ")).constFirst().mid(12).toDouble() / 1e6, 90, 1);
 
@@ -221,7 +214,6 @@ TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeS
     MediaPlayerState live = playingTrack();
     live.isPlaying = false;
     live.lengthMicros.reset();
-    live.positionMicros = 42'000'000;
     live.desktopEntry = QStringLiteral("org.example.unknown"); // no icon for this one
     rig.players.show(live); // its labels' "--:--": the progress's own test
     EXPECT_FALSE(inContent("sourceButton")->isVisible());
@@ -232,9 +224,6 @@ TEST_F(NowPlayingViewsTest, AClickOnTheBarSeeksButATrackWithoutDurationCannotBeS
     EXPECT_EQ(playPause->property("shownSystemImage").toString(), QStringLiteral("play.fill"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return symbolSettled(playPause); }, 3000));
     shoot(QStringLiteral("no-duration"));
-    EXPECT_EQ(filled(), 0);
-    click(inContent("progressBar"), 0.5);
-    EXPECT_EQ(service().track()->elapsedTime, 42.0);
 }
 
 TEST_F(NowPlayingViewsTest, WithoutATrackTheDimmedPlaceholderShows)

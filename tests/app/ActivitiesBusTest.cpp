@@ -3,10 +3,8 @@
 #include "PrivateXServer.h"
 #include "RealPart.h"
 #include "TempDir.h"
-#include "ViewProbe.h"
 
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
@@ -114,19 +112,8 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAnOwnedActivityEndsWithI
     ASSERT_EQ(started.exitCode, 0) << qPrintable(started.err);
     EXPECT_EQ(started.out, "(uint32 1,)\n");
     EXPECT_TRUE(program.logShows("Activity 1 started by :1.")) << program.log.constData();
+    // What the wings show and how it ticks: the view's and the service's tests.
     EXPECT_TRUE(frameBecomes(activityNotch)) << x.geometry(panel).x() << " " << x.geometry(panel).width();
-    // The countdown is drawn in the trailing wing once the wings have grown
-    // (unchanged for 300 ms), and counts down from there.
-    const QRect trailing(activityNotch.right() - 60, 4, 56, 24);
-    QImage settled;
-    QDeadlineTimer still(300);
-    EXPECT_TRUE(x.waitFor([&] {
-        const QImage now = x.image(trailing);
-        if (now != settled)
-            std::tie(settled, still) = std::make_pair(now, QDeadlineTimer(300));
-        return still.hasExpired() && ViewProbe::brightPixels(now, now.rect()) > 20;
-    })) << "no countdown in the trailing wing";
-    EXPECT_TRUE(x.waitFor([&] { return x.image(trailing) != settled; }, 3000)) << "the countdown does not tick";
     EXPECT_EQ(call("List", {}).signature(), "a(ussa{sv})");
     EXPECT_TRUE(gdbus("List").out.contains(QString("'Tea', {'endsAt': <int64 %1>").arg(endsAt)));
 
@@ -165,14 +152,10 @@ TEST_F(ActivitiesBusTest, AGdbusCountdownWidensTheIslandAnOwnedActivityEndsWithI
         EXPECT_FALSE(reply.errorMessage().isEmpty()) << c.what;
     }
 
-    // Just inside the limits, then one past them: 8 per caller.
-    const QVariantMap longest { { "subtitle", QString(200, 's') }, { "progress", 1.0 }, { "unknownHint", 1 } };
-    for (int i = 0; i < 8; ++i) {
-        const QDBusMessage reply = call("Start", { "app", QString(120, 't'), longest });
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << i << ": " << qPrintable(reply.errorMessage());
-    }
+    // One past the limit of 8 per caller (the limits themselves: the service's test).
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(call("Start", { "app", "Tea", QVariantMap {} }).type(), QDBusMessage::ReplyMessage) << i;
     EXPECT_EQ(call("Start", { "app", "Ninth", QVariantMap {} }).errorName(), activitiesInterface + ".Error.TooMany");
-    EXPECT_TRUE(program.logShows("Ignoring unknown hints from")) << program.log.constData();
     EXPECT_EQ(program.state(), QProcess::Running);
 
     // Turned off in the settings before launch: nobody may start one.

@@ -66,7 +66,6 @@ TEST(UpdaterTest, StartsOnlyWithAnHttpsFeedAndMirrorsWhetherACheckCanStart)
     EXPECT_FALSE(packaged.isAvailable());
     EXPECT_FALSE(untouched.startedWith);
     EXPECT_TRUE(log.contains("Updates come from the package manager; the update feed is not read"));
-    EXPECT_FALSE(updater.isPackaged());
 }
 
 TEST(AppcastTest, OffersOnlyANewerVersionByItsNumbersAndSkipsBadItems)

@@ -4,12 +4,10 @@
 #include "QtScreenSource.h"
 #include "RealPart.h"
 #include "TempDir.h"
-#include "TestImages.h"
 #include "ViewProbe.h"
 #include "XdndDragSource.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -149,7 +147,7 @@ TEST_F(IslandOnX11Test, UnderACompositorClicksOutsideTheOutlineReachTheWindowBel
     EXPECT_TRUE(frameBecomes(closedPill, 3000));
 }
 
-TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
+TEST_F(IslandOnX11Test, DropsJoinTheShelfAndDragOutAsFiles)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(frameBecomes(closedPill));
@@ -160,21 +158,12 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     const QByteArray uris = QUrl::fromLocalFile(report).toEncoded() + "\r\n" + QUrl::fromLocalFile(notes).toEncoded() + "\r\n";
     EXPECT_EQ(dropOnIsland({ { "text/uri-list", uris } }), std::optional<bool>(true));
     EXPECT_TRUE(frameBecomes(openPill));
-    EXPECT_EQ(dropOnIsland({ { "image/png", TestImages::png(TestImages::filled(QSize(64, 64), Qt::red)) } }),
-        std::optional<bool>(true));
+    // Files, a text and a refusal over XDND; which drops become which files: the shelf's test.
     EXPECT_EQ(dropOnIsland({ { "text/plain", "a note to keep" } }), std::optional<bool>(true));
     EXPECT_EQ(dropOnIsland({ { "text/plain", "   " } }), std::optional<bool>(false)) << "blank text is refused";
-    ASSERT_TRUE(x.waitFor([&] { return shelfList().size() == 4; })) << program.log.constData();
+    ASSERT_TRUE(x.waitFor([&] { return shelfList().size() == 3; })) << program.log.constData();
     const QStringList written = QDir(shelfFolder()).entryList(QDir::Files, QDir::Name);
-    ASSERT_EQ(written.size(), 2);
-    EXPECT_TRUE(written[0].startsWith(QLatin1String("Image "))) << written[0].toStdString();
-    EXPECT_TRUE(written[1].startsWith(QLatin1String("Text "))) << written[1].toStdString();
-
-    // Brimwell again, after a file was renamed meanwhile: the same four.
-    ASSERT_TRUE(program.stop());
-    const QString renamed = path(QStringLiteral("files/notes, renamed.txt"));
-    ASSERT_TRUE(QFile::rename(notes, renamed));
-    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_EQ(written.size(), 1);
     ASSERT_TRUE(frameBecomes(closedPill));
     // A drag that enters opens the Shelf tab and lays the frame over it.
     const xcb_window_t source = x.createWindow();
@@ -189,7 +178,6 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
         << "the dashed frame and its label: " << lit(frameEdge) << ", " << lit(label);
     x.sendClientMessage(panel, x.atom("XdndLeave"), { source, 0, 0, 0, 0 });
     EXPECT_TRUE(x.waitFor([&] { return lit(frameEdge) == 0; })) << "the frame fades out";
-    EXPECT_EQ(shelfList().size(), 4) << "loading does not rewrite the list";
 
     // The newest tile, the written text, dragged onto another program once shown.
     const QPoint tile(strip.x() + 36, strip.y() + 28);
@@ -211,16 +199,14 @@ TEST_F(IslandOnX11Test, DropsJoinTheShelfFollowRenamesAndDragOutAsFiles)
     const std::optional<QByteArray> delivered = x.convertSelection(receiver, "XdndSelection", "text/uri-list");
     x.sendClientMessage(dragSource, x.atom("XdndFinished"), { receiver, 1, x.atom("XdndActionCopy"), 0, 0 });
     ASSERT_TRUE(delivered.has_value());
-    EXPECT_EQ(QUrl(QString::fromUtf8(delivered->trimmed())).toLocalFile(), shelfFolder() + QLatin1Char('/') + written[1]);
+    EXPECT_EQ(QUrl(QString::fromUtf8(delivered->trimmed())).toLocalFile(), shelfFolder() + QLatin1Char('/') + written[0]);
 
-    // "Clear" takes the shelf's own files along and leaves the user's.
+    // "Clear" (whose files go along: the shelf's test).
     x.movePointer(inside.x(), inside.y());
     ASSERT_TRUE(frameBecomes(openPill));
-    x.movePointer(strip.right() - 28, strip.y() - 20); // "Clear"
+    x.movePointer(strip.right() - 28, strip.y() - 20);
     x.click();
     EXPECT_TRUE(x.waitFor([&] { return shelfList().isEmpty() && QDir(shelfFolder()).isEmpty(); }));
-    EXPECT_TRUE(QFile::exists(report));
-    EXPECT_TRUE(QFile::exists(renamed));
 }
 
 TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
@@ -255,12 +241,10 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
     ASSERT_TRUE(program.logShows("Media key interception started")) << program.log.constData();
     ASSERT_TRUE(program.logShows("Connected to the sound server")) << program.log.constData();
 
+    // One step (the steps themselves: the HUD's test).
     ASSERT_TRUE(type("XF86AudioRaiseVolume"));
     EXPECT_TRUE(sinkReads("36864 /  56%")); // 0.5625
     ASSERT_TRUE(frameBecomes(hudNotch)); // the HUD's own width; the view test draws it
-
-    ASSERT_TRUE(type("shift+alt+XF86AudioRaiseVolume"));
-    EXPECT_TRUE(sinkReads("37888 /  58%")); // 0.578125
     // The level goes after the display duration, and the island back to its width.
     EXPECT_TRUE(frameBecomes(closedNotch, 5000));
 
@@ -270,7 +254,7 @@ TEST_F(IslandOnX11Test, VolumeKeysMoveTheRealSinkAndTheNotchShowsTheLevel)
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 
-TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
+TEST_F(IslandOnX11Test, CopiesAreKeptAndAClickCopiesOneBack)
 {
     const QString history = QStringLiteral("data/com.larkmoor.Brimwell/clipboard-history.json");
     const auto savedTexts = [&] {
@@ -296,9 +280,7 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
         ASSERT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String(text); })) << program.log.constData();
     }
 
-    // After a restart the tab shows the same entries; a click copies one back.
-    ASSERT_TRUE(program.stop()) << program.log.constData();
-    ASSERT_NO_FATAL_FAILURE(launch());
+    // The tab shows them; a click copies one back (the history's reload: the clipboard's test).
     x.movePointer(640, 10);
     ASSERT_TRUE(frameBecomes(openPill));
     x.movePointer(699, 41); // the Clipboard tab
@@ -314,7 +296,6 @@ TEST_F(IslandOnX11Test, CopiesAreKeptAcrossARestartAndAClickCopiesOneBack)
     x.click();
     EXPECT_TRUE(x.waitFor([&] { return xclip({ QStringLiteral("-o") }) == "second copy"; }));
     EXPECT_TRUE(x.waitFor([&] { return savedTexts().value(0) == QLatin1String("second copy"); }));
-    EXPECT_EQ(savedTexts().size(), 4) << "our own write is not taken for a copy";
 }
 
 TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItGoes)
@@ -352,10 +333,6 @@ TEST_F(IslandOnX11Test, SitsBelowATopPanelThatReservesTheTopAndGoesBackUpWhenItG
     ASSERT_NO_FATAL_FAILURE(launch());
     const QRect belowPanel(565, 30, 150, 28);
     EXPECT_TRUE(frameBecomes(belowPanel)) << frame().y() << " " << frame().height();
-    x.movePointer(640, 40);
-    EXPECT_TRUE(frameBecomes(QRect(356, 30, 568, 243))) << "the open island hangs from the panel";
-    x.movePointer(640, 600);
-    EXPECT_TRUE(frameBecomes(belowPanel));
 
     // The panel quits: back to the top edge; it comes back: below it again.
     tint2.stop();

@@ -48,7 +48,8 @@ protected:
     std::unique_ptr<HUDController> hud;
 };
 
-// Steps, the fine key and other mixers over the real server are the island's own test (IslandX11Test).
+// A key's step over the real server is the island's own test (IslandX11Test); the
+// fine step is HudTest's and the fine key's modifiers MediaKeyGrabberTest's.
 TEST_F(HUDOnPulseTest, KeysSetTheRealSinkAndARestartedServerIsBoundAgain)
 {
     ASSERT_TRUE(adjustableBecomes(true));

@@ -33,4 +33,5 @@ M = [
  ("src/island/IslandWindowController.cpp", "!m_pointer.isPrimaryButtonPressed() && !m_panel->isDraggingOut())", "!m_pointer.isPrimaryButtonPressed())", "app_native_wayland", "brimwell app_native_wayland_tests"),
  ("src/platform/linux/X11IslandPanel.cpp", "        m_shape.translate(shift);\n", "", "platform_x11_tests", "platform_x11_tests"),
  ("src/core/SaveFile.cpp", "file.write(bytes) == bytes.size() && file.flush();", "file.write(bytes) == bytes.size();", "core_tests", "core_tests"),
+ ("src/features/nowplaying/NowPlayingProgress.cpp", "{\n    if (!canSeek())\n        return;\n    m_dragFraction", "{\n    m_dragFraction", "nowplaying_tests", "nowplaying_tests"),
 ]

@@ -575,15 +575,18 @@ TEST_F(ServiceFixture, ProgressRunsItsTimelineOnlyWhilePlayingAndSeeksOnRelease)
     EXPECT_TRUE(progress.isTimelineRunning());
     EXPECT_NEAR(progress.position(), 30, 1e-9);
 
-    MediaPlayerState paused = track("Song", false, 5);
-    paused.lengthMicros.reset();
-    report(paused);
-    EXPECT_FALSE(progress.isTimelineRunning());
+    MediaPlayerState noLength = track("Song", true, 5);
+    noLength.lengthMicros.reset();
+    report(noLength);
     EXPECT_EQ(progress.remainingLabel(), QStringLiteral("--:--"));
     progress.drag(0.7); // no duration: drags do nothing, nor seek on release
+    EXPECT_TRUE(progress.isTimelineRunning());
     progress.endDrag();
     EXPECT_DOUBLE_EQ(progress.fraction(), 0);
     EXPECT_EQ(players.commands, QStringList { QStringLiteral("SetPosition 30000000") });
+    noLength.isPlaying = false;
+    report(noLength);
+    EXPECT_FALSE(progress.isTimelineRunning());
     ticks.clear();
     clock.advance(1000);
     EXPECT_EQ(ticks.count(), 0);

@@ -34,4 +34,6 @@ M = [
  ("src/platform/linux/X11IslandPanel.cpp", "        m_shape.translate(shift);\n", "", "platform_x11_tests", "platform_x11_tests"),
  ("src/core/SaveFile.cpp", "file.write(bytes) == bytes.size() && file.flush();", "file.write(bytes) == bytes.size();", "core_tests", "core_tests"),
  ("src/features/nowplaying/NowPlayingProgress.cpp", "{\n    if (!canSeek())\n        return;\n    m_dragFraction", "{\n    m_dragFraction", "nowplaying_tests", "nowplaying_tests"),
+ ("src/platform/UserDefaults.cpp", "    settings->installEventFilter(m_ownWritesOnly.get());\n", "", "services_tests", "services_tests"),
+ ("src/platform/UserDefaults.cpp", "kept ? ::rename(previous.constData(), file.constData()) != 0 : existed", "kept ? false : existed", "services_tests", "services_tests"),
 ]

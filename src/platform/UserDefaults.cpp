@@ -3,13 +3,43 @@
 #include "AppInfo.h"
 #include "Log.h"
 
+#include <QEvent>
+#include <QFile>
 #include <QStandardPaths>
 
 #include <cmath>
 
-UserDefaults::UserDefaults(const QString& path)
-    : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
+#include <unistd.h>
+
+namespace {
+
+class OwnWritesOnly final : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::UpdateRequest; }
+};
+
+// A value as held and as read back from the file, where every value is text
+// and a list of one is plain text.
+QString asText(const QVariant& value)
 {
+    if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList)
+        return value.toStringList().join(QChar(0));
+    return value.toString();
+}
+
+} // namespace
+
+UserDefaults::UserDefaults(const QString& path)
+    : m_ownWritesOnly(std::make_unique<OwnWritesOnly>())
+    , m_settings(openSettings(path))
+{
+}
+
+std::unique_ptr<QSettings> UserDefaults::openSettings(const QString& path) const
+{
+    auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    settings->installEventFilter(m_ownWritesOnly.get());
+    return settings;
 }
 
 UserDefaults::~UserDefaults()
@@ -146,10 +176,20 @@ void UserDefaults::changed(const QString& key, const QVariant& value)
 void UserDefaults::sync()
 {
     m_writeScheduled = false;
-    if (m_settings->status() == QSettings::AccessError) {
-        // QSettings keeps an error once it had one; a fresh object over the
-        // same file tells whether writing works again.
-        m_settings = std::make_unique<QSettings>(m_settings->fileName(), QSettings::IniFormat);
+    const QString path = m_settings->fileName();
+    // Qt commits an INI file whose buffered tail never reached the disk (a
+    // full disk, a quota) and reports success. A second name keeps the last
+    // good file until the new one reads back as what is held.
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray previous = file + ".previous";
+    ::unlink(previous.constData());
+    const bool existed = QFile::exists(path);
+    const bool kept
+        = existed && (::link(file.constData(), previous.constData()) == 0 || QFile::copy(path, QFile::decodeName(previous)));
+    if (m_writeFailing) {
+        // QSettings keeps an error once it had one, and knows nothing of a
+        // file put back: a fresh object over the file, given what is unwritten.
+        m_settings = openSettings(path);
         for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it) {
             if (it.value().isValid())
                 m_settings->setValue(it.key(), it.value());
@@ -158,16 +198,48 @@ void UserDefaults::sync()
         }
     }
     m_settings->sync();
-    const bool failed = m_settings->status() == QSettings::AccessError;
+    bool failed = m_settings->status() == QSettings::AccessError;
+    if (!failed && !readsBackAsHeld()) {
+        failed = true;
+        // Back to the last good file, or to none.
+        if (kept ? ::rename(previous.constData(), file.constData()) != 0 : existed || ::unlink(file.constData()) != 0)
+            qCWarning(lcApp, "The settings file %s was cut short and could not be put back", file.constData());
+    }
+    if (kept)
+        ::unlink(previous.constData());
     if (failed && !m_writeFailing) {
-        qCCritical(lcApp, "Unable to write the settings file %s; changes are kept and written when it can be",
-            qUtf8Printable(m_settings->fileName()));
+        qCCritical(
+            lcApp, "Unable to write the settings file %s; changes are kept and written when it can be", qUtf8Printable(path));
     } else if (!failed && m_writeFailing) {
-        qCInfo(lcApp, "Settings file %s written again", qUtf8Printable(m_settings->fileName()));
+        qCInfo(lcApp, "Settings file %s written again", qUtf8Printable(path));
     }
     m_writeFailing = failed;
     if (!failed)
         m_unwritten.clear();
+}
+
+bool UserDefaults::readsBackAsHeld() const
+{
+    const QString path = m_settings->fileName();
+    if (!QFile::exists(path))
+        return m_settings->allKeys().isEmpty();
+    // Read through a name of its own: under the file's name QSettings would
+    // answer from what it holds.
+    const QString probe = path + QStringLiteral(".check") + QString::number(++m_checks);
+    if (!QFile::link(path, probe))
+        return true; // nothing to check against; what Qt reported stands
+    bool same = true;
+    {
+        const QSettings disk(probe, QSettings::IniFormat);
+        QStringList held = m_settings->allKeys(), read = disk.allKeys();
+        held.sort();
+        read.sort();
+        same = held == read;
+        for (int i = 0; same && i < held.size(); ++i)
+            same = asText(disk.value(held[i])) == asText(m_settings->value(held[i]));
+    }
+    QFile::remove(probe);
+    return same;
 }
 
 QHash<QString, QString> UserDefaults::group(const QString& name) const

@@ -15,7 +15,8 @@
 /// are never written. Reads of a wrong type answer as the database would
 /// for that type: false, 0 or no string. Changes are written at the end of
 /// the event-loop turn that made them (one write for many changes) and when
-/// the object goes; a write that fails is logged and retried with the next.
+/// the object goes; a write that fails is logged and retried with the next,
+/// and never leaves a file cut short in place of the last good one.
 class UserDefaults final {
 public:
     /// Defaults stored in `path`.
@@ -54,7 +55,11 @@ public:
 private:
     QVariant lookup(const QString& key) const;
     void changed(const QString& key, const QVariant& value);
+    std::unique_ptr<QSettings> openSettings(const QString& path) const;
+    bool readsBackAsHeld() const;
 
+    // Swallows QSettings' own deferred writes, so that sync() makes every one.
+    std::unique_ptr<QObject> m_ownWritesOnly;
     std::unique_ptr<QSettings> m_settings;
     QVariantMap m_registered;
     // Changes not yet known to be on disk; an invalid value is a removal.
@@ -63,4 +68,5 @@ private:
     bool m_writeScheduled = false;
     // Queued writes die with this object.
     QObject m_writeContext;
+    mutable int m_checks = 0;
 };

@@ -11,9 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <csignal>
-
-#include <sys/resource.h>
 
 namespace {
 class Counter : public QObject {
@@ -67,15 +64,12 @@ TEST_F(JsonFileTest, WritesAtomicallyPrivatelyAndTellsMissingFromCorrupt)
 
     // A write that fails part-way (here the file size limit, as a full disk
     // would) reports it and leaves the old file whole.
-    rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit tight { 4096, limit.rlim_max };
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
     error.clear();
-    const bool written = JsonFile::write(file, QJsonDocument(QJsonArray { QString(8192, QLatin1Char('x')) }), &error);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler);
+    bool written = false;
+    {
+        FileSizeLimit full(4096);
+        written = JsonFile::write(file, QJsonDocument(QJsonArray { QString(8192, QLatin1Char('x')) }), &error);
+    }
     EXPECT_FALSE(written);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(JsonFile::read(file).value_or(QJsonDocument()).object(), obj);

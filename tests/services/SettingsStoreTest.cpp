@@ -4,6 +4,7 @@
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -125,6 +126,49 @@ TEST_F(SettingsStoreTest, AFailedWriteIsLoggedAndItsChangeWrittenLater)
     for (const char* line : { "showClock=false", "showShelf=false", "glassGlow=0.25" })
         EXPECT_TRUE(onDisk.contains(line)) << onDisk.constData();
     EXPECT_EQ(log.entries.back().level, Log::Level::info);
+}
+
+TEST_F(SettingsStoreTest, AWriteCutShortByAFullDiskLeavesTheFileAsItWas)
+{
+    LogCapture log;
+    UserDefaults defaults(file());
+    defaults.setString(QStringLiteral("kept"), QStringLiteral("yes"));
+    defaults.sync();
+    const QByteArray before = contents();
+    ASSERT_TRUE(before.contains("kept=yes"));
+    // 1,100 bytes on a disk with room for 1,024 (and, after it, for 1,200).
+    const QString longer(1100, QLatin1Char('x'));
+    {
+        FileSizeLimit full(1024);
+        defaults.setString(QStringLiteral("note"), longer);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(contents().toStdString(), before.toStdString());
+    ASSERT_EQ(log.entries.size(), 1u);
+    EXPECT_TRUE(log.entries[0].message.startsWith(QStringLiteral("Unable to write the settings file ")))
+        << qPrintable(log.entries[0].message);
+    EXPECT_EQ(defaults.stringValue(QStringLiteral("note")), longer);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("settings.ini") });
+
+    // Room again: the next write carries the change.
+    {
+        FileSizeLimit roomy(1200);
+        defaults.setBool(QStringLiteral("more"), true);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(contents().contains("note=" + longer.toLatin1()));
+    EXPECT_TRUE(contents().contains("kept=yes"));
+    EXPECT_EQ(UserDefaults(file()).stringValue(QStringLiteral("note")), longer);
+    EXPECT_EQ(log.entries.back().level, Log::Level::info);
+
+    // A first file cut short is not left behind.
+    {
+        FileSizeLimit full(512);
+        UserDefaults fresh(path(QStringLiteral("fresh.ini")));
+        fresh.setString(QStringLiteral("note"), longer);
+        fresh.sync();
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("fresh.ini"))));
 }
 
 TEST_F(SettingsStoreTest, HandWrittenBooleansAreUnderstoodAndTheStyleMustMatchExactly)

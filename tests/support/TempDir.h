@@ -9,6 +9,34 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
+/// While it lives, files this process writes stop at `bytes`, as on a full
+/// disk: the write that would pass it fails with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tight { bytes, m_old.rlim_max };
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old {};
+    void (*m_handler)(int) = nullptr;
+};
+
 /// A fresh folder per test.
 class TempDirTest : public ::testing::Test {
 protected:

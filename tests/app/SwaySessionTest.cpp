@@ -56,7 +56,7 @@ protected:
         ASSERT_TRUE(reached) << "the compositor never brought the pointer onto the island";
         ASSERT_TRUE(session.movePointer(at.x(), at.y()));
     }
-    bool frameBecomes(const QRect& frame, int boundMs = 5000) { return x->geometryBecomes(panel, frame, boundMs); }
+    bool frameBecomes(const QRect& frame) { return x->geometryBecomes(panel, frame); }
 
     SwaySession session;
     QProcess foot;
@@ -72,14 +72,13 @@ TEST_F(SwaySessionTest, TheIslandLetsGoWhenThePointerLeavesOntoAWaylandWindow)
     ASSERT_NO_FATAL_FAILURE(launch());
 
     hoverAt({ 640, 10 });
+    // Opening reshapes the panel under the resting pointer; that its leave and
+    // enter keep it open is the controller's test, in virtual time.
     ASSERT_TRUE(frameBecomes(openPill)) << program.log.constData();
-    // Opening reshapes the panel under the resting pointer: the crossing
-    // events that follow must not close it.
-    EXPECT_FALSE(frameBecomes(closedPill, 1000)) << "closed while the pointer rests on it";
     // Onto foot: the X server keeps the pointer where it last saw it, on
     // the island; the leave from the compositor decides.
     ASSERT_TRUE(session.movePointer(640, 600));
-    EXPECT_TRUE(frameBecomes(closedPill, 3000));
+    EXPECT_TRUE(frameBecomes(closedPill));
     EXPECT_TRUE(closedPill.contains(x->pointer())) << "the X server's pointer is not stale here; the test proves nothing";
     EXPECT_EQ(program.state(), QProcess::Running);
 }

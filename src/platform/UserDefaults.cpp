@@ -226,6 +226,7 @@ bool UserDefaults::readsBackAsHeld() const
     // Read through a name of its own: under the file's name QSettings would
     // answer from what it holds.
     const QString probe = path + QStringLiteral(".check") + QString::number(++m_checks);
+    QFile::remove(probe); // left by a run that was killed here
     if (!QFile::link(path, probe))
         return true; // nothing to check against; what Qt reported stands
     bool same = true;

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QLockFile>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -33,6 +34,13 @@ UserDefaults::UserDefaults(const QString& path)
     : m_ownWritesOnly(std::make_unique<OwnWritesOnly>())
     , m_settings(openSettings(path))
 {
+    // A run killed between QSettings creating its lock file and writing its
+    // owner into it leaves a lock nobody holds, and QSettings waits 30 s, on
+    // the GUI thread, before it calls that stale. Removing it is refused
+    // while a live process holds the lock.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(0) && lock.removeStaleLockFile())
+        qCWarning(lcApp, "Removed a settings lock without an owner, left by a run that was killed");
 }
 
 std::unique_ptr<QSettings> UserDefaults::openSettings(const QString& path) const

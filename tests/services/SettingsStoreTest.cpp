@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -130,11 +131,14 @@ TEST_F(SettingsStoreTest, AFailedWriteIsLoggedAndItsChangeWrittenLater)
 
 TEST_F(SettingsStoreTest, AWriteCutShortByAFullDiskLeavesTheFileAsItWas)
 {
-    // What a run killed while it checked a write leaves behind.
+    // What a run killed while it checked a write leaves behind, and a lock
+    // killed before it named its owner (QSettings would wait 30 s on it).
     for (const char* left : { "settings.ini.check1", "settings.ini.check2", "settings.ini.previous" })
         writeFile(QLatin1String(left), "[General]\nkept=no\n");
-    LogCapture log;
+    writeFile(QStringLiteral("settings.ini.lock"), {});
     UserDefaults defaults(file());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("settings.ini.lock"))));
+    LogCapture log;
     defaults.setString(QStringLiteral("kept"), QStringLiteral("yes"));
     defaults.sync();
     const QByteArray before = contents();
@@ -172,6 +176,12 @@ TEST_F(SettingsStoreTest, AWriteCutShortByAFullDiskLeavesTheFileAsItWas)
         fresh.sync();
     }
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("fresh.ini"))));
+
+    // A lock that names a running owner stays.
+    QLockFile held(path(QStringLiteral("held.ini.lock")));
+    ASSERT_TRUE(held.lock());
+    UserDefaults beside(path(QStringLiteral("held.ini")));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("held.ini.lock"))));
 }
 
 TEST_F(SettingsStoreTest, HandWrittenBooleansAreUnderstoodAndTheStyleMustMatchExactly)

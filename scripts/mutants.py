@@ -36,4 +36,6 @@ M = [
  ("src/features/nowplaying/NowPlayingProgress.cpp", "{\n    if (!canSeek())\n        return;\n    m_dragFraction", "{\n    m_dragFraction", "nowplaying_tests", "nowplaying_tests"),
  ("src/platform/UserDefaults.cpp", "    settings->installEventFilter(m_ownWritesOnly.get());\n", "", "services_tests", "services_tests"),
  ("src/platform/UserDefaults.cpp", "kept ? ::rename(previous.constData(), file.constData()) != 0 : existed", "kept ? false : existed", "services_tests", "services_tests"),
+ ("src/core/JsonFile.cpp", "    QSaveFile file(path);\n", "    if (QFile direct(path); direct.open(QIODevice::WriteOnly) && direct.write(doc.toJson(format)) >= 0)\n        return true;\n    QSaveFile file(path);\n", "crash_safety", "brimwell crash_safety_x11_tests"),
+ ("src/platform/UserDefaults.cpp", "    if (!lock.tryLock(0) && lock.removeStaleLockFile())", "    if (false)", "services_tests", "services_tests"),
 ]

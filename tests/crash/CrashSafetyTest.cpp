@@ -15,20 +15,24 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <random>
 #include <thread>
 #include <tuple>
 
-// The real program killed with SIGKILL at random moments while it starts,
-// loads and saves its clipboard history, shelf and settings, driven from
-// outside as a user would: copies, drops on the island, clicks in the
-// settings window. Every file must stay whole and be loaded again whole.
+// The real program killed with SIGKILL right after a random one of the things
+// it does to its files while it starts, loads and saves its clipboard
+// history, shelf and settings, driven from outside as a user would: copies,
+// drops on the island, clicks in the settings window. Every file must stay
+// whole and be loaded again whole.
 namespace {
 
 // The program's own bounds on what it keeps.
@@ -126,6 +130,58 @@ QString followsFrom(const QList<Entry>& now, const QList<Entry>& before, const Q
     return {};
 }
 
+/// Counts what is done to the files of `folders` (each open, read, write,
+/// close, rename and removal, as inotify reports it) and kills `pid` right
+/// after the `at`-th. So the kills land inside loads and saves, where a file
+/// can be caught half written, rather than between them. With `at` 0 it only
+/// counts.
+class KillAfterFileEvent {
+public:
+    KillAfterFileEvent(const QStringList& folders, pid_t pid, qint64 at)
+        : m_events(inotify_init1(IN_CLOEXEC))
+        , m_wake(eventfd(0, EFD_CLOEXEC))
+    {
+        for (const QString& folder : folders)
+            EXPECT_GE(inotify_add_watch(m_events, QFile::encodeName(folder).constData(), IN_ALL_EVENTS), 0) << qPrintable(folder);
+        m_thread = std::thread([this, pid, at] { count(pid, at); });
+    }
+    ~KillAfterFileEvent()
+    {
+        const uint64_t one = 1;
+        std::ignore = ::write(m_wake, &one, sizeof one);
+        m_thread.join();
+        ::close(m_events);
+        ::close(m_wake);
+    }
+    KillAfterFileEvent(const KillAfterFileEvent&) = delete;
+    KillAfterFileEvent& operator=(const KillAfterFileEvent&) = delete;
+
+    bool fired() const { return m_fired; }
+    qint64 seen() const { return m_seen; }
+
+private:
+    void count(pid_t pid, qint64 at)
+    {
+        alignas(inotify_event) char buffer[64 * 1024];
+        pollfd fds[] = { { m_events, POLLIN, 0 }, { m_wake, POLLIN, 0 } };
+        while (::poll(fds, 2, -1) > 0 && !(fds[1].revents & POLLIN)) {
+            const ssize_t size = ::read(m_events, buffer, sizeof buffer);
+            for (ssize_t offset = 0; offset < size;) {
+                offset += ssize_t(sizeof(inotify_event) + reinterpret_cast<const inotify_event*>(buffer + offset)->len);
+                if (++m_seen == at) {
+                    ::kill(pid, SIGKILL);
+                    m_fired = true;
+                }
+            }
+        }
+    }
+
+    int m_events, m_wake;
+    std::atomic<qint64> m_seen { 0 };
+    std::atomic<bool> m_fired { false };
+    std::thread m_thread;
+};
+
 std::tuple<ino_t, off_t, qint64> fileStamp(const QString& path)
 {
     struct stat st { };
@@ -147,6 +203,7 @@ protected:
     QString historyPath() const { return dataFolder() + "/clipboard-history.json"; }
     QString shelfPath() const { return dataFolder() + "/shelf.json"; }
     QString settingsPath() const { return path("config/com.larkmoor.Brimwell/settings.ini"); }
+    QStringList folders() const { return { dataFolder(), path("config/com.larkmoor.Brimwell") }; }
     QList<std::tuple<ino_t, off_t, qint64>> stamps() const
     {
         return { fileStamp(historyPath()), fileStamp(shelfPath()), fileStamp(settingsPath()) };
@@ -288,13 +345,15 @@ protected:
     }
 
     /// A run to its end: every file is saved again from what was loaded, and
-    /// the program quits cleanly. Returns how long the three saves took.
+    /// the program quits cleanly. Returns how many file events it took for the
+    /// three saves to land.
     qint64 wholeRun(State& state)
     {
         QElapsedTimer clock;
         clock.start();
         // No session bus: a second launch reaches the first through its socket.
         program.launch(ChildProcess::x11Environment(m_dir.path(), x.display()));
+        const KillAfterFileEvent counter(folders(), pid_t(program.processId()), 0);
         Offered offered;
         const auto initial = stamps();
         const auto allSaved = [&] {
@@ -303,11 +362,11 @@ protected:
         };
         // Driven until all three are saved, or given up on after 30 s.
         EXPECT_TRUE(drive([&] { return allSaved() || clock.hasExpired(30000); }, offered, state.pane)) << program.log.constData();
-        const qint64 savedMs = clock.elapsed();
+        const qint64 events = counter.seen();
         EXPECT_TRUE(allSaved()) << "not all three files were saved: " << program.log.constData();
         program.terminate();
         endRun(QProcess::NormalExit, state, offered);
-        return savedMs;
+        return events;
     }
 
     PrivateXServer x;
@@ -330,39 +389,35 @@ TEST_F(CrashSafetyTest, FilesStayWholeAndLoadAgainWhenKilledAtAnyMoment)
     ASSERT_NO_FATAL_FAILURE(seed());
     State state = readState();
 
-    // A whole run first: each input really saves its file, and how long the
-    // three take to land sets the window the kills fall in.
-    const qint64 allSavedMs = wholeRun(state);
+    // A whole run first: each input really saves its file, and how many file
+    // events the three take to land sets the range the kills fall in.
+    const qint64 allSavedEvents = wholeRun(state);
     ASSERT_FALSE(HasFailure());
-    const qint64 windowMs = qEnvironmentVariableIsSet("BRIMWELL_KILL_WINDOW_MS")
-        ? qEnvironmentVariableIntValue("BRIMWELL_KILL_WINDOW_MS")
-        : allSavedMs * 5 / 4;
-    // With the seed, replays the same kill moments.
-    SCOPED_TRACE("BRIMWELL_KILL_WINDOW_MS=" + std::to_string(windowMs));
-    std::uniform_int_distribution<qint64> delay(0, windowMs);
+    const qint64 range = qEnvironmentVariableIsSet("BRIMWELL_KILL_EVENTS") ? qEnvironmentVariableIntValue("BRIMWELL_KILL_EVENTS")
+                                                                           : allSavedEvents * 5 / 4;
+    // With the seed, replays the same kill points.
+    SCOPED_TRACE("BRIMWELL_KILL_EVENTS=" + std::to_string(range));
+    ASSERT_GT(range, 0) << "the program did nothing to its files";
+    std::uniform_int_distribution<qint64> pick(1, range);
 
     int done = 0;
     for (int killNumber = 1; killNumber <= kills && !HasFailure(); done = killNumber++) {
-        const qint64 delayMs = delay(random);
-        SCOPED_TRACE("kill " + std::to_string(killNumber) + " after " + std::to_string(delayMs) + " ms");
-        std::atomic<bool> fired { false };
+        const qint64 at = pick(random);
+        SCOPED_TRACE("kill " + std::to_string(killNumber) + " after file event " + std::to_string(at));
         program.launch(ChildProcess::x11Environment(m_dir.path(), x.display()));
         const qint64 pid = program.processId();
         ASSERT_GT(pid, 0) << "the program did not start";
-        std::thread killer([&, at = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs)] {
-            std::this_thread::sleep_until(at);
-            ::kill(pid_t(pid), SIGKILL);
-            fired = true;
-        });
         Offered run;
-        drive([&] { return fired.load(); }, run, state.pane);
-        killer.join();
+        {
+            const KillAfterFileEvent killer(folders(), pid_t(pid), at);
+            drive([&] { return killer.fired(); }, run, state.pane);
+        }
         endRun(QProcess::CrashExit, state, run);
     }
 
     // A last whole run: everything kept so far is loaded and saved again.
     if (!HasFailure())
         wholeRun(state);
-    RecordProperty(
-        "summary", QString::asprintf("%d kills (window %lld ms, seed %u)", done, qlonglong(windowMs), rngSeed).toStdString());
+    RecordProperty("summary",
+        QString::asprintf("%d kills (after one of %lld file events, seed %u)", done, qlonglong(range), rngSeed).toStdString());
 }

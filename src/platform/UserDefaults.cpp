@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <cmath>
 
 #include <unistd.h>
@@ -210,7 +211,8 @@ void UserDefaults::sync()
     if (!failed && !readsBackAsHeld()) {
         failed = true;
         // Back to the last good file, or to none.
-        if (kept ? ::rename(previous.constData(), file.constData()) != 0 : existed || ::unlink(file.constData()) != 0)
+        if (kept ? ::rename(previous.constData(), file.constData()) != 0
+                 : existed || (::unlink(file.constData()) != 0 && errno != ENOENT))
             qCWarning(lcApp, "The settings file %s was cut short and could not be put back", file.constData());
     }
     if (kept)
